@@ -1,0 +1,132 @@
+#include "lang/clsLanguage.h"
+
+#include "app/Settings.h"
+
+#include <QDir>
+#include <algorithm>
+#include <QFile>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QVariant>
+
+clsLanguage* gLanguage = nullptr;
+
+QString GetText(const QString& key) { return gLanguage ? gLanguage->GetText(key, 0) : key; }
+
+namespace {
+
+QString Unescape(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\\') && i + 1 < text.size()) {
+            const QChar next = text[++i];
+            result += next == QLatin1Char('n') ? QChar(QLatin1Char('\n')) : next;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+// Folders where a table may replace a built-in one: beside the executable (a portable
+// installation) and the installed data folders.
+QStringList TableFolders() {
+    QStringList folders{ApplicationPath() + QStringLiteral("lang")};
+    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << data + QStringLiteral("/marklog/lang");
+    folders << QStringLiteral(":/lang");
+    return folders;
+}
+
+} // namespace
+
+clsLanguage::Language clsLanguage::ParseTable(const QByteArray& utf8) {
+    Language language;
+    const QStringList lines = QString::fromUtf8(utf8).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        const QString value = Unescape(line.mid(equals + 1));
+        if (key == QLatin1String("@id"))
+            language.id = value.trimmed();
+        else if (key == QLatin1String("@name"))
+            language.name = value.trimmed();
+        else
+            language.texts.insert(key, value);
+    }
+    return language;
+}
+
+bool clsLanguage::Initialize() {
+    m_languages.clear();
+    m_current = -1;
+    for (const QString& folder : TableFolders()) {
+        const QStringList files = QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name);
+        for (const QString& file : files) {
+            QFile table(folder + QLatin1Char('/') + file);
+            if (!table.open(QIODevice::ReadOnly))
+                continue;
+            Language language = ParseTable(table.readAll());
+            if (language.id.isEmpty() || Find(language.id))
+                continue; // the first folder that holds a language wins
+            if (language.name.isEmpty())
+                language.name = language.id;
+            m_languages.append(language);
+        }
+    }
+    std::sort(m_languages.begin(), m_languages.end(),
+              [](const Language& a, const Language& b) { return a.name.localeAwareCompare(b.name) < 0; });
+    SetLanguage(QString());
+    return !m_languages.isEmpty();
+}
+
+const clsLanguage::Language* clsLanguage::Find(const QString& id) const {
+    for (const Language& language : m_languages) {
+        if (language.id.compare(id, Qt::CaseInsensitive) == 0)
+            return &language;
+    }
+    return nullptr;
+}
+
+bool clsLanguage::SetLanguage(const QString& id) {
+    const Language* chosen = Find(id);
+    if (!chosen)
+        chosen = Find(QLocale::system().name().section(QLatin1Char('_'), 0, 0));
+    if (!chosen)
+        chosen = Find(QStringLiteral("en"));
+    if (!chosen && !m_languages.isEmpty())
+        chosen = &m_languages.first();
+    m_current = chosen ? static_cast<int>(chosen - m_languages.constData()) : -1;
+    return chosen && chosen->id.compare(id, Qt::CaseInsensitive) == 0;
+}
+
+QString clsLanguage::CurrentLanguage() const { return m_current >= 0 ? m_languages[m_current].id : QString(); }
+
+QString clsLanguage::GetText(const QString& key, int /*flag*/) const {
+    if (m_current < 0)
+        return key;
+    const auto& texts = m_languages[m_current].texts;
+    const auto found = texts.constFind(key);
+    return found != texts.constEnd() ? found.value() : key;
+}
+
+bool clsLanguage::AttachWindow(QObject* window) {
+    if (!window)
+        return false;
+    const QList<QObject*> entries = window->findChildren<QObject*>(QStringLiteral("mnuLangSelect"));
+    for (QObject* entry : entries) {
+        const int index = entry->property("index").toInt();
+        const bool used = index >= 1 && index <= m_languages.size();
+        entry->setProperty("text", used ? m_languages[index - 1].name : QString());
+        entry->setProperty("tag", used ? m_languages[index - 1].id : QString());
+        entry->setProperty("visible", used);
+    }
+    return true;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+// The language component: every caption, tooltip and message by key. Languages are tables of
+// "KEY=text" lines; the shipped tables are built in, and a table of the same identifier in a
+// "lang" folder beside the executable or in the installed data folder takes their place.
+class clsLanguage {
+public:
+    struct Language {
+        QString id;   // "de", "en": stored as the setting "Language"
+        QString name; // shown in the language menu
+        QHash<QString, QString> texts;
+    };
+
+    // Loads the available languages. Returns false when none could be loaded.
+    bool Initialize();
+
+    // Fills the window's language menu entries (QActions named "mnuLangSelect" with the property
+    // "index" 1 to 10): caption = language name, property "tag" = identifier, hidden when unused.
+    bool AttachWindow(QObject* window);
+
+    // Makes a language current. An empty or unknown identifier picks the system locale's language
+    // when it is shipped, otherwise English.
+    bool SetLanguage(const QString& id);
+
+    // The text of a key in the current language; a key the table lacks gives the key itself, so a
+    // caption is never empty by accident. The flag is kept for the family's interface; pass 0.
+    QString GetText(const QString& key, int flag = 0) const;
+
+    QString CurrentLanguage() const;
+    QList<Language> Languages() const { return m_languages; }
+
+    // Parses a table; a line "@id=..." and "@name=..." name the language, "#" starts a comment,
+    // "\n" in a text is a line break and "\\" a backslash.
+    static Language ParseTable(const QByteArray& utf8);
+
+private:
+    const Language* Find(const QString& id) const;
+    QList<Language> m_languages;
+    int m_current = -1;
+};
+
+// The process-wide language component, created by the main window at load and released at unload.
+extern clsLanguage* gLanguage;
+
+// GetText on gLanguage; the key itself while no component exists.
+QString GetText(const QString& key);

@@ -1,0 +1,59 @@
+#include "TestEnvironment.h"
+
+#include "app/Clock.h"
+#include "app/LogWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+IsolatedEnvironment::IsolatedEnvironment() {
+    QStandardPaths::setTestModeEnabled(true);
+    QDir().mkpath(configFolder());
+    QDir().mkpath(dataFolder());
+    qputenv("XDG_DATA_HOME", dataFolder().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", configFolder().toLocal8Bit());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configFolder());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configFolder());
+    SetLogFilePath(logFile());
+    ResetLogSizeLimit();
+}
+
+IsolatedEnvironment::~IsolatedEnvironment() {
+    SetLogFilePath(QString());
+    ResetLogSizeLimit();
+}
+
+QString IsolatedEnvironment::configFolder() const { return m_dir.path() + QStringLiteral("/config"); }
+QString IsolatedEnvironment::dataFolder() const { return m_dir.path() + QStringLiteral("/data"); }
+QString IsolatedEnvironment::logFile() const { return m_dir.path() + QStringLiteral("/marklog.log"); }
+
+ScriptedMessages::ScriptedMessages() {
+    m_previous = SetMessagePresenter([this](const MessageRequest& request) {
+        m_shown.append(request);
+        if (!m_answers.isEmpty())
+            return m_answers.takeFirst();
+        return request.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    });
+}
+
+ScriptedMessages::~ScriptedMessages() { SetMessagePresenter(m_previous); }
+
+FixedClock::FixedClock(const QDateTime& moment) : m_moment(std::make_shared<QDateTime>(moment)) {
+    std::shared_ptr<QDateTime> shared = m_moment;
+    SetClockSource([shared] { return *shared; });
+}
+
+FixedClock::~FixedClock() { SetClockSource({}); }
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
