@@ -9,6 +9,10 @@ ClockSource& Source() {
 }
 } // namespace
 
-QDateTime Now() { return Source() ? Source()() : QDateTime::currentDateTime(); }
+QDateTime Now() {
+    return Source() ? Source()() : QDateTime::currentDateTime();
+}
 
-void SetClockSource(ClockSource source) { Source() = std::move(source); }
+void SetClockSource(ClockSource source) {
+    Source() = std::move(source);
+}

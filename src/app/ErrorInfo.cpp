@@ -8,4 +8,6 @@ void Raise(qint32 number, const QString& description) {
     throw RaisedError(ErrorInfo{number, ProgramTitle(), description});
 }
 
-QString ProgramTitle() { return QStringLiteral("Marklog"); }
+QString ProgramTitle() {
+    return QStringLiteral("Marklog");
+}

@@ -16,5 +16,5 @@ QString FormatLogLine(const QDateTime& moment, const QString& text);
 
 // The size limit in bytes, read once per process from "LogfileSize" of the family key.
 qint32 LogSizeLimit();
-void ResetLogSizeLimit(); // forget the limit read, so the next write reads it again (tests)
+void ResetLogSizeLimit();                 // forget the limit read, so the next write reads it again (tests)
 void SetLogFilePath(const QString& path); // an explicit log file (tests); empty restores the default

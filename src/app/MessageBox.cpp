@@ -16,7 +16,9 @@ MessagePresenter& Presenter() {
 }
 } // namespace
 
-MsgAnswer ShowMessage(const MessageRequest& request) { return Presenter()(request); }
+MsgAnswer ShowMessage(const MessageRequest& request) {
+    return Presenter()(request);
+}
 
 MessagePresenter SetMessagePresenter(MessagePresenter presenter) {
     MessagePresenter previous = std::move(Presenter());

@@ -15,4 +15,6 @@ double NumericValue(const char* begin, const char* end); // bytes taken as Latin
 qint32 ToInt32(double value);
 
 // The two together, as the entry box, the record file reader and the settings use them.
-inline qint32 WholeNumberValue(QStringView text) { return ToInt32(NumericValue(text)); }
+inline qint32 WholeNumberValue(QStringView text) {
+    return ToInt32(NumericValue(text));
+}

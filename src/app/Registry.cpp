@@ -9,20 +9,23 @@
 namespace {
 
 #ifdef Q_OS_WIN
-constexpr qint32 kAccessDenied = 5;    // ERROR_ACCESS_DENIED
-constexpr qint32 kInvalidData = 13;    // ERROR_INVALID_DATA
+constexpr qint32 kAccessDenied = 5; // ERROR_ACCESS_DENIED
+constexpr qint32 kInvalidData = 13; // ERROR_INVALID_DATA
 #else
-constexpr qint32 kAccessDenied = 13;   // EACCES
-constexpr qint32 kInvalidData = 22;    // EINVAL
-constexpr qint32 kNotSupported = 95;   // EOPNOTSUPP
+constexpr qint32 kAccessDenied = 13; // EACCES
+constexpr qint32 kInvalidData = 22;  // EINVAL
+constexpr qint32 kNotSupported = 95; // EOPNOTSUPP
 #endif
 
 // QSettings addresses a key's default value as ".".
-QString StoredName(const QString& valueName) { return valueName.isEmpty() ? QStringLiteral(".") : valueName; }
+QString StoredName(const QString& valueName) {
+    return valueName.isEmpty() ? QStringLiteral(".") : valueName;
+}
 
 #ifdef Q_OS_WIN
 QString RootText(RegistryRoot root) {
-    return root == RegistryRoot::ClassesRoot ? QStringLiteral("HKEY_CLASSES_ROOT\\") : QStringLiteral("HKEY_CURRENT_USER\\");
+    return root == RegistryRoot::ClassesRoot ? QStringLiteral("HKEY_CLASSES_ROOT\\")
+                                             : QStringLiteral("HKEY_CURRENT_USER\\");
 }
 #endif
 

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString FamilyKeyPath() { return QStringLiteral("Software\\Trevanta"); }
+QString FamilyKeyPath() {
+    return QStringLiteral("Software\\Trevanta");
+}
 
 QString ExecutableBaseName() {
     const QString path = QCoreApplication::applicationFilePath();
@@ -16,13 +18,17 @@ QString ExecutableBaseName() {
     return name.isEmpty() ? QStringLiteral("Marklog") : name;
 }
 
-QString ProgramKeyPath() { return FamilyKeyPath() + QLatin1Char('\\') + ExecutableBaseName(); }
+QString ProgramKeyPath() {
+    return FamilyKeyPath() + QLatin1Char('\\') + ExecutableBaseName();
+}
 
 void WriteSetting(const QString& name, const QVariant& value) {
     SetRegistryValue(RegistryRoot::CurrentUser, ProgramKeyPath(), name, value, RegistryType::String);
 }
 
-QVariant ReadSetting(const QString& name) { return GetRegistryValue(RegistryRoot::CurrentUser, ProgramKeyPath(), name); }
+QVariant ReadSetting(const QString& name) {
+    return GetRegistryValue(RegistryRoot::CurrentUser, ProgramKeyPath(), name);
+}
 
 QString ApplicationPath() {
     QString path = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
@@ -35,4 +41,6 @@ bool IsCheckedValue(const QVariant& value) {
     return value.isValid() && value.toString().compare(QLatin1String("1"), Qt::CaseInsensitive) == 0;
 }
 
-QString CheckBoxValue(bool checked) { return checked ? QStringLiteral("1") : QStringLiteral("0"); }
+QString CheckBoxValue(bool checked) {
+    return checked ? QStringLiteral("1") : QStringLiteral("0");
+}

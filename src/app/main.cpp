@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "app/mdlMain.h"
+
+int main(int argc, char* argv[]) {
+    return Main(argc, argv);
+}

@@ -3,15 +3,17 @@
 #include "app/Settings.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QVariant>
+#include <algorithm>
 
 clsLanguage* gLanguage = nullptr;
 
-QString GetText(const QString& key) { return gLanguage ? gLanguage->GetText(key, 0) : key; }
+QString GetText(const QString& key) {
+    return gLanguage ? gLanguage->GetText(key, 0) : key;
+}
 
 namespace {
 
@@ -65,6 +67,9 @@ clsLanguage::Language clsLanguage::ParseTable(const QByteArray& utf8) {
 }
 
 bool clsLanguage::Initialize() {
+    // The built-in tables are a resource of a static library; without this reference the linker
+    // drops them.
+    Q_INIT_RESOURCE(languages);
     m_languages.clear();
     m_current = -1;
     for (const QString& folder : TableFolders()) {
@@ -107,7 +112,9 @@ bool clsLanguage::SetLanguage(const QString& id) {
     return chosen && chosen->id.compare(id, Qt::CaseInsensitive) == 0;
 }
 
-QString clsLanguage::CurrentLanguage() const { return m_current >= 0 ? m_languages[m_current].id : QString(); }
+QString clsLanguage::CurrentLanguage() const {
+    return m_current >= 0 ? m_languages[m_current].id : QString();
+}
 
 QString clsLanguage::GetText(const QString& key, int /*flag*/) const {
     if (m_current < 0)

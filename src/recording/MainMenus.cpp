@@ -1,1 +1,77 @@
-// placeholder
+#include "recording/MainMenus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+QMenu* AddMenu(QWidget* parent, const QString& name, const QString& caption) {
+    auto* menu = new QMenu(caption, parent);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name + QStringLiteral("_Action"));
+    return menu;
+}
+
+QAction* AddEntry(QMenu* menu, const QString& name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+QAction* AddSeparator(QMenu* menu, const QString& name) {
+    QAction* separator = menu->addSeparator();
+    separator->setObjectName(name);
+    return separator;
+}
+
+QList<QAction*> AddEntryArray(QMenu* menu, const QString& name, int count) {
+    QList<QAction*> entries;
+    for (int index = 1; index <= count; ++index) {
+        QAction* entry = AddEntry(menu, name, QString());
+        entry->setProperty("index", index);
+        entry->setVisible(false);
+        entries.append(entry);
+    }
+    return entries;
+}
+
+} // namespace
+
+MainMenus BuildMainMenus(QMenuBar* bar) {
+    MainMenus m;
+    m.mnuFile = AddMenu(bar, QStringLiteral("mnuFile"), QStringLiteral("&Datei"));
+    m.mnuFile_New = AddEntry(m.mnuFile, QStringLiteral("mnuFile_New"), QStringLiteral("&Neu..."));
+    m.mnuFile_Open = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Open"), QStringLiteral("&Öffnen..."));
+    m.mnuFile_Export = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Export"), QStringLiteral("&Exportieren..."));
+    m.mnuFile_Close = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Close"), QStringLiteral("Schließen"));
+    m.mnuFileSep2 = AddSeparator(m.mnuFile, QStringLiteral("mnuFileSep2"));
+    m.mnuFile_Print = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Print"), QStringLiteral("&Drucken"));
+    m.mnuFile_LFMSep = AddSeparator(m.mnuFile, QStringLiteral("mnuFile_LFMSep"));
+    m.mnuFile_LFMSep->setVisible(false);
+    m.mnuFile_LFM = AddEntryArray(m.mnuFile, QStringLiteral("mnuFile_LFM"), 4);
+    m.mnuSep = AddSeparator(m.mnuFile, QStringLiteral("mnuSep"));
+    m.mnuFile_Exit = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Exit"), QStringLiteral("&Beenden"));
+    for (QAction* fileCommand : {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export})
+        fileCommand->setEnabled(false);
+
+    m.mnuExtras = AddMenu(bar, QStringLiteral("mnuExtras"), QStringLiteral("&Extras"));
+    m.mnuExtras_LapCounter =
+        AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapCounter"), QStringLiteral("&Rundenzähler"));
+    m.mnuExtras_Display =
+        AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"), QStringLiteral("&Scan-Display..."));
+    m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"),
+                                          QStringLiteral("Seriellen &Barcode-Scanner aktivieren..."));
+    m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
+    m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"), QStringLiteral("&Sprache"));
+    m.mnuExtras->addMenu(m.mnuLanguage);
+    m.mnuLangSelect = AddEntryArray(m.mnuLanguage, QStringLiteral("mnuLangSelect"), 10);
+
+    m.mnuHelp = AddMenu(bar, QStringLiteral("mnuHelp"), QStringLiteral("&?"));
+    m.mnuHelp_About = AddEntry(m.mnuHelp, QStringLiteral("mnuHelp_About"), QStringLiteral("&Info..."));
+    m.mnuHelp_Wiki = AddEntry(m.mnuHelp, QStringLiteral("mnuHelp_Wiki"), QStringLiteral("Trevanta Wiki..."));
+
+    for (QMenu* menu : {m.mnuFile, m.mnuExtras, m.mnuHelp})
+        bar->addMenu(menu);
+    return m;
+}

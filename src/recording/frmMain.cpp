@@ -1,1 +1,258 @@
-// placeholder
+#include "recording/frmMain.h"
+
+#include "app/ErrorHandler.h"
+#include "app/SaveWndPos.h"
+#include "app/Settings.h"
+#include "app/Twips.h"
+#include "lang/clsLanguage.h"
+#include "recording/MainStatusBar.h"
+#include "support/ctlWiki.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+void Place(QWidget* widget, const TwipRect& rect) {
+    widget->setGeometry(TwipsToPixelsX(rect.left, widget), TwipsToPixelsY(rect.top, widget),
+                        qMax(0, TwipsToPixelsX(rect.width, widget)), qMax(0, TwipsToPixelsY(rect.height, widget)));
+}
+
+template <typename Widget> Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+frmMain::frmMain(const QString& commandLine, QWidget* parent) : QMainWindow(parent), m_commandLine(commandLine) {
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildControls();
+    ConnectHandlers();
+    resize(TwipsToPixelsX(kMainDesignWidth, this),
+           TwipsToPixelsY(kMainDesignHeight, this) + menuBar()->sizeHint().height());
+    ShowFileControls(false);
+}
+
+frmMain::~frmMain() {
+    // A window destroyed without closing (for example at process exit) still releases the
+    // language component it created.
+    if (m_loaded && gLanguage) {
+        delete gLanguage;
+        gLanguage = nullptr;
+    }
+}
+
+void frmMain::BuildControls() {
+    m_menus = BuildMainMenus(menuBar());
+    m_client = Named(new QWidget(this), "Client");
+    setCentralWidget(m_client);
+
+    txtEnter = Named(new QLineEdit(m_client), "txtEnter");
+    txtEnter->setMaxLength(8);
+    QFont entryFont(QStringLiteral("Times New Roman"), 48);
+    entryFont.setStyleHint(QFont::Serif);
+    txtEnter->setFont(entryFont);
+
+    fraFrame = Named(new QFrame(m_client), "fraFrame");
+    cmdEnter = Named(new QPushButton(QStringLiteral("Speichern"), fraFrame), "cmdEnter");
+    chkBeep = Named(new QCheckBox(QStringLiteral("Piepsen"), fraFrame), "chkBeep");
+    chkCatch = Named(new QCheckBox(QStringLiteral("Fokus fangen"), fraFrame), "chkCatch");
+    chkDouble = Named(new QCheckBox(QStringLiteral("Doppelte"), fraFrame), "chkDouble");
+    const int checkHeight = TwipsToPixelsY(300, this);
+    chkBeep->setGeometry(TwipsToPixelsX(120, this), TwipsToPixelsY(120, this), TwipsToPixelsX(1400, this), checkHeight);
+    chkCatch->setGeometry(TwipsToPixelsX(120, this), TwipsToPixelsY(480, this), TwipsToPixelsX(1400, this),
+                          checkHeight);
+    chkDouble->setGeometry(TwipsToPixelsX(120, this), TwipsToPixelsY(840, this), TwipsToPixelsX(1400, this),
+                           checkHeight);
+
+    Grid = Named(new QWidget(m_client), "Grid");
+    Wiki = Named(new ctlWiki(m_client), "Wiki");
+
+    StatusBar = new MainStatusBar(this);
+    StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
+    setStatusBar(StatusBar);
+
+    tmrBarcode = Named(new QTimer(this), "tmrBarcode");
+    tmrBarcode->setInterval(20);
+    tmrCatch = Named(new QTimer(this), "tmrCatch");
+    tmrCatch->setInterval(50);
+    ApplyLayout();
+}
+
+void frmMain::ConnectHandlers() {
+    connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(m_menus.mnuFile_Close, &QAction::triggered, this, [this] { CloseRecordFile(); });
+    connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
+    connect(chkCatch, &QCheckBox::toggled, this, &frmMain::chkCatch_Click);
+}
+
+void frmMain::Form_Load() {
+    try {
+        SaveWndPos(this, 1);
+        gLanguage = new clsLanguage;
+        m_loaded = true;
+        gLanguage->Initialize();
+        gLanguage->AttachWindow(this);
+        gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
+        SetCaptions();
+        chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
+        chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
+        chkCatch_Click();
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+bool frmMain::Form_Unload() {
+    try {
+        if (!CloseRecordFile())
+            return false;
+        SaveWndPos(this, 0);
+        WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
+        WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
+        if (m_loaded) {
+            delete gLanguage;
+            gLanguage = nullptr;
+            m_loaded = false;
+        }
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (Form_Unload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void frmMain::SetCaptions() {
+    try {
+        setWindowTitle(GetText(QStringLiteral("MKL_MAIN_CAPTION")));
+        const std::pair<QObject*, const char*> captions[] = {
+            {m_menus.mnuFile, "GEN_MNU_FILE"},
+            {m_menus.mnuFile_New, "GEN_MNU_FILE_NEW"},
+            {m_menus.mnuFile_Open, "MKL_MNU_FILE_OPEN"},
+            {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
+            {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
+            {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
+            {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
+            {m_menus.mnuExtras, "GEN_MNU_EXTRAS"},
+            {m_menus.mnuExtras_LapCounter, "MKL_MNU_EXTRAS_LAPCOUNTER"},
+            {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
+            {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
+            {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
+            {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},
+            {m_menus.mnuHelp_About, "GEN_MNU_HELP_ABOUT"},
+            {m_menus.mnuHelp_Wiki, "GEN_MNU_HELP_WIKI"},
+            {cmdEnter, "MKL_CMDENTER"},
+            {chkBeep, "MKL_CHKBEEP"},
+            {chkCatch, "MKL_CHKCATCH"},
+            {chkDouble, "MKL_CHKDOUBLE"},
+        };
+        for (const auto& [control, key] : captions) {
+            const QString text = GetText(QLatin1String(key));
+            if (auto* menu = qobject_cast<QMenu*>(control))
+                menu->setTitle(text);
+            else
+                control->setProperty("text", text);
+        }
+        StatusBar->Rebuild(GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": ") +
+                               QString::number(RecordFile.Count()),
+                           GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
+        Wiki->Init(GetText(QStringLiteral("MKL_WIKITEXT")), QStringLiteral("MARKLOG"));
+        ApplyLayout();
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::ShowFileControls(bool open) {
+    for (QWidget* control :
+         {Grid, static_cast<QWidget*>(fraFrame), static_cast<QWidget*>(txtEnter), static_cast<QWidget*>(StatusBar)})
+        control->setVisible(open);
+    for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
+        command->setEnabled(open);
+    Wiki->setVisible(!open);
+    tmrCatch->setInterval(50);
+    if (chkCatch->isChecked() && open)
+        tmrCatch->start();
+    else
+        tmrCatch->stop();
+}
+
+void frmMain::UpdateCaption() {
+    QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
+    if (!RecordFile.FileName().isEmpty())
+        caption += QStringLiteral(" - ") + RecordFile.FileName();
+    if (caption.compare(windowTitle(), Qt::CaseInsensitive) != 0)
+        setWindowTitle(caption);
+}
+
+bool frmMain::CloseRecordFile() {
+    try {
+        if (!RecordFile.FileName().isEmpty()) {
+            RecordFile.CloseFile();
+            ShowFileControls(false);
+            StatusBar->SetPanelText(1, QString());
+            UpdateCaption();
+        }
+        return true;
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return false;
+    }
+}
+
+void frmMain::chkBeep_Click() {
+    txtEnter->setFocus();
+}
+
+void frmMain::chkCatch_Click() {
+    if (chkCatch->isChecked())
+        tmrCatch->start();
+    else
+        tmrCatch->stop();
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F11) {
+        if (txtEnter->isVisible())
+            txtEnter->setFocus();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ApplyLayout();
+}
+
+// The layout works on the inner area below the menu bar, status bar included.
+void frmMain::ApplyLayout() {
+    const double W = PixelsToTwipsX(m_client->width(), this);
+    const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
+    ArrangeMainLayout(m_layout, W, H);
+    Place(txtEnter, m_layout.txtEnter);
+    Place(fraFrame, m_layout.fraFrame);
+    Place(cmdEnter, m_layout.cmdEnter);
+    Place(Grid, m_layout.Grid);
+    Place(Wiki, m_layout.Wiki);
+    if (m_layout.txtEnterFontSize > 0) {
+        QFont font = txtEnter->font();
+        font.setPointSizeF(m_layout.txtEnterFontSize);
+        txtEnter->setFont(font);
+    }
+}

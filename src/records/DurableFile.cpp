@@ -1,1 +1,165 @@
-// placeholder
+#include "records/DurableFile.h"
+
+#include "app/ErrorInfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct InjectedFailure {
+    qint64 bytesBeforeFailure = 0;
+    int writes = 0;
+};
+
+InjectedFailure& Injected() {
+    static InjectedFailure failure;
+    return failure;
+}
+
+struct WriteError {
+    int errnum = 0;
+    QString reason;
+};
+
+qint32 ErrorNumberOf(int errnum) {
+    switch (errnum) {
+    case ENOSPC:
+        return ErrorNumber::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ErrorNumber::PermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return ErrorNumber::PathNotFound;
+    case EIO:
+        return ErrorNumber::DeviceIoError;
+    default:
+        return ErrorNumber::PathFileAccessError;
+    }
+}
+
+[[noreturn]] void RaiseWriteError(const QString& path, const QString& action, const WriteError& error) {
+    Raise(ErrorNumberOf(error.errnum), QStringLiteral("The record file \"%1\" could not be %2: %3.")
+                                           .arg(QDir::toNativeSeparators(path), action, error.reason));
+}
+
+WriteError LastError(const QFileDevice& file) {
+    return WriteError{errno, file.errorString()};
+}
+
+bool SyncToDisk(QFileDevice& file) {
+#ifdef Q_OS_WIN
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+#elif defined(Q_OS_LINUX)
+    return ::fdatasync(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+// A renamed or newly created file is durable only once its folder entry is on the disk too.
+void SyncFolderOf(const QString& path) {
+#ifndef Q_OS_WIN
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+// Writes everything, or reports why not (including an injected failure).
+bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
+    qint64 allowed = bytes.size();
+    InjectedFailure& injected = Injected();
+    const bool failing = injected.writes > 0;
+    if (failing) {
+        --injected.writes;
+        allowed = qMin(allowed, injected.bytesBeforeFailure);
+    }
+    qint64 done = 0;
+    while (done < allowed) {
+        const qint64 written = file.write(bytes.constData() + done, allowed - done);
+        if (written <= 0) {
+            error = LastError(file);
+            return false;
+        }
+        done += written;
+    }
+    if (failing) {
+        error = WriteError{ENOSPC, QStringLiteral("No space left on device")};
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void InjectWriteFailure(qint64 bytesBeforeFailure, int writes) {
+    Injected() = {bytesBeforeFailure, writes};
+}
+
+void AppendDurably(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    const bool existed = file.exists();
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        RaiseWriteError(path, QStringLiteral("opened for writing"), LastError(file));
+    const qint64 oldSize = file.size();
+    QByteArray data;
+    if (oldSize > 0) {
+        char last = 0;
+        if (!file.seek(oldSize - 1) || file.read(&last, 1) != 1)
+            RaiseWriteError(path, QStringLiteral("read"), LastError(file));
+        if (last != '\n' && last != '\r')
+            data = QByteArrayLiteral("\r\n");
+    }
+    data += bytes;
+    WriteError error;
+    if (!WriteAll(file, data, error) || !SyncToDisk(file)) {
+        if (error.reason.isEmpty())
+            error = LastError(file);
+        // Leave the file as it was rather than with half a line.
+        file.resize(oldSize);
+        SyncToDisk(file);
+        RaiseWriteError(path, QStringLiteral("written"), error);
+    }
+    file.close();
+    if (!existed)
+        SyncFolderOf(path);
+}
+
+void ReplaceDurably(const QString& path, const QByteArray& content) {
+    const QFileInfo target(path);
+    if (target.exists() && !target.isWritable())
+        RaiseWriteError(path, QStringLiteral("written"), WriteError{EACCES, QStringLiteral("the file is read-only")});
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        RaiseWriteError(path, QStringLiteral("written"), LastError(file));
+    WriteError error;
+    if (!WriteAll(file, content, error)) {
+        file.cancelWriting();
+        RaiseWriteError(path, QStringLiteral("written"), error);
+    }
+    // commit() flushes the temporary file to the disk before it renames it over the old one.
+    if (!file.commit())
+        RaiseWriteError(path, QStringLiteral("written"), LastError(file));
+    SyncFolderOf(path);
+}

@@ -1,1 +1,150 @@
-// placeholder
+#include "records/clsFile.h"
+
+#include "app/Clock.h"
+#include "app/ErrorHandler.h"
+#include "records/DurableFile.h"
+#include "records/FileHelpers.h"
+#include "records/StnFormat.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+bool clsFile::AddBib(qint32 bib, qint32 before) {
+    try {
+        if (before > Count())
+            Raise(ErrorNumber::SubscriptOutOfRange,
+                  QStringLiteral("A record cannot be inserted before position %1 of %2.").arg(before + 1).arg(Count()));
+        ++m_maxId;
+        const tBib record{m_maxId, bib};
+        if (before < 0) {
+            m_records.append(record);
+            WriteNewRecord(bib);
+            m_changed = true;
+            return true;
+        }
+        m_records.insert(before, record);
+        m_changed = true;
+        return SaveFile();
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return false;
+    }
+}
+
+bool clsFile::EditBib(qint32 index, qint32 bib) {
+    if (index < 0 || index >= Count())
+        return false;
+    m_records[index].Bib = bib;
+    m_changed = true;
+    return SaveFile();
+}
+
+bool clsFile::DeleteBib(qint32 index) {
+    if (index < 0 || index >= Count())
+        return false;
+    m_records.remove(index);
+    m_changed = true;
+    return SaveFile();
+}
+
+bool clsFile::SaveFile() {
+    if (m_fileName.isEmpty())
+        return false;
+    try {
+        WriteAll();
+        return true;
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return false;
+    }
+}
+
+// Appends one line while the file is known to match the list. After a failed write, or when the
+// file has vanished (a removed stick, a deleted file), the whole list is written instead, so the
+// file catches up with every record kept in memory meanwhile.
+void clsFile::WriteNewRecord(qint32 bib) {
+    if (m_fileName.isEmpty())
+        Raise(ErrorNumber::FileNotFound, QStringLiteral("No record file is open; the bib %1 was not saved.").arg(bib));
+    if (!m_inStep || !QFileInfo::exists(m_fileName)) {
+        WriteAll();
+        return;
+    }
+    m_inStep = false;
+    AppendDurably(m_fileName, FormatStnLine(Count(), bib));
+    m_inStep = true;
+}
+
+void clsFile::WriteAll() {
+    m_inStep = false;
+    WriteWholeFile(m_fileName, FormatStn(m_records));
+    m_inStep = true;
+}
+
+bool clsFile::ReadFile() {
+    try {
+        const QByteArray bytes = ReadWholeFile(m_fileName);
+        if (bytes.isEmpty())
+            return true;
+        const QVector<qint32> bibs = ParseStn(bytes);
+        QVector<tBib> records;
+        records.reserve(bibs.size());
+        qint32 maxId = m_maxId;
+        for (qint32 bib : bibs)
+            records.append(tBib{++maxId, bib});
+        m_records = std::move(records);
+        m_maxId = maxId;
+        return true;
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return false;
+    }
+}
+
+tBib clsFile::GetRecord(qint32 index) const {
+    if (index < 0 || index >= Count())
+        return tBib{};
+    return m_records[index];
+}
+
+bool clsFile::OpenFile(const QString& fileName) {
+    if (fileName.isEmpty() || !FileExists(fileName))
+        return false;
+    const QString previousName = m_fileName;
+    const qint32 previousMaxId = m_maxId;
+    m_maxId = 0;
+    m_fileName = fileName;
+    if (!ReadFile()) {
+        // A file that cannot be read completely is not opened, so no later rewrite replaces it.
+        m_fileName = previousName;
+        m_maxId = previousMaxId;
+        return false;
+    }
+    m_changed = false;
+    m_inStep = true;
+    return true;
+}
+
+QString clsFile::DatedCopyPath(const QString& fileName, const QDateTime& moment) {
+    const QString name = QFileInfo(fileName).fileName();
+    if (name.size() < 4)
+        Raise(ErrorNumber::SubscriptOutOfRange,
+              QStringLiteral("The record file name \"%1\" is too short to make a dated copy of it.").arg(name));
+    return WritableProgramFolder() + name.left(name.size() - 4) + moment.toString(QStringLiteral("yyyy-MM-dd HHmmss")) +
+           QStringLiteral(".stn");
+}
+
+bool clsFile::CloseFile() {
+    try {
+        if (!m_fileName.isEmpty() && m_changed)
+            QFile::copy(m_fileName, DatedCopyPath(m_fileName, Now())); // never overwrites; best effort
+        m_fileName.clear();
+        m_records.clear();
+        m_changed = false;
+        m_inStep = true;
+        return true;
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return false;
+    }
+}

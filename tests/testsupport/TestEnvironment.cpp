@@ -6,14 +6,17 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 
 IsolatedEnvironment::IsolatedEnvironment() {
-    QStandardPaths::setTestModeEnabled(true);
+    // Every per-user location the program may touch lies in the temporary folder. (Qt's
+    // standard-paths test mode is not used: it ignores these variables and shares one folder.)
     QDir().mkpath(configFolder());
     QDir().mkpath(dataFolder());
+    QDir().mkpath(path() + QStringLiteral("/cache"));
+    qputenv("HOME", path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", dataFolder().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", configFolder().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (path() + QStringLiteral("/cache")).toLocal8Bit());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configFolder());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configFolder());
     SetLogFilePath(logFile());
@@ -25,9 +28,15 @@ IsolatedEnvironment::~IsolatedEnvironment() {
     ResetLogSizeLimit();
 }
 
-QString IsolatedEnvironment::configFolder() const { return m_dir.path() + QStringLiteral("/config"); }
-QString IsolatedEnvironment::dataFolder() const { return m_dir.path() + QStringLiteral("/data"); }
-QString IsolatedEnvironment::logFile() const { return m_dir.path() + QStringLiteral("/marklog.log"); }
+QString IsolatedEnvironment::configFolder() const {
+    return m_dir.path() + QStringLiteral("/config");
+}
+QString IsolatedEnvironment::dataFolder() const {
+    return m_dir.path() + QStringLiteral("/data");
+}
+QString IsolatedEnvironment::logFile() const {
+    return m_dir.path() + QStringLiteral("/marklog.log");
+}
 
 ScriptedMessages::ScriptedMessages() {
     m_previous = SetMessagePresenter([this](const MessageRequest& request) {
@@ -38,14 +47,18 @@ ScriptedMessages::ScriptedMessages() {
     });
 }
 
-ScriptedMessages::~ScriptedMessages() { SetMessagePresenter(m_previous); }
+ScriptedMessages::~ScriptedMessages() {
+    SetMessagePresenter(m_previous);
+}
 
 FixedClock::FixedClock(const QDateTime& moment) : m_moment(std::make_shared<QDateTime>(moment)) {
     std::shared_ptr<QDateTime> shared = m_moment;
     SetClockSource([shared] { return *shared; });
 }
 
-FixedClock::~FixedClock() { SetClockSource({}); }
+FixedClock::~FixedClock() {
+    SetClockSource({});
+}
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);

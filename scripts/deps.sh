@@ -1,0 +1,23 @@
+# Installs the Debian packages Marklog needs to build, run and test, when any is missing.
+# Sourced by scripts/start and scripts/test; safe to run again and again.
+
+MARKLOG_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins
+    libgl-dev
+)
+
+marklog_install_missing() {
+    local missing=()
+    for package in "${MARKLOG_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+// The main window's menu tree. Every menu and entry carries its control name as objectName; the
+// entry arrays (recent files, languages) share one name and carry their index in the property
+// "index".
+struct MainMenus {
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFile_New = nullptr;
+    QAction* mnuFile_Open = nullptr;
+    QAction* mnuFile_Export = nullptr;
+    QAction* mnuFile_Close = nullptr;
+    QAction* mnuFileSep2 = nullptr;
+    QAction* mnuFile_Print = nullptr;
+    QAction* mnuFile_LFMSep = nullptr;
+    QList<QAction*> mnuFile_LFM; // indices 1 to 4 at positions 0 to 3
+    QAction* mnuSep = nullptr;
+    QAction* mnuFile_Exit = nullptr;
+
+    QMenu* mnuExtras = nullptr;
+    QAction* mnuExtras_LapCounter = nullptr;
+    QAction* mnuExtras_Display = nullptr;
+    QAction* mnuExtras_BarcodeScanner = nullptr;
+    QAction* mnuSep1 = nullptr;
+    QMenu* mnuLanguage = nullptr;
+    QList<QAction*> mnuLangSelect; // indices 1 to 10 at positions 0 to 9
+
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelp_About = nullptr;
+    QAction* mnuHelp_Wiki = nullptr;
+};
+
+// Builds the menus with their design captions into the bar: Close, Print and Export disabled,
+// recent file entries and their separator hidden.
+MainMenus BuildMainMenus(QMenuBar* bar);

@@ -1,0 +1,58 @@
+#include "recording/MainStatusBar.h"
+
+#include "app/Clock.h"
+#include "app/Twips.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QTimer>
+
+MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent), m_clock(new QTimer(this)) {
+    setObjectName(QStringLiteral("StatusBar"));
+    setSizeGripEnabled(true);
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &MainStatusBar::ShowTime);
+    m_clock->start();
+}
+
+void MainStatusBar::Rebuild(const QString& records, const QString& version) {
+    for (QLabel* panel : std::as_const(m_panels)) {
+        removeWidget(panel);
+        delete panel;
+    }
+    m_panels.clear();
+    for (int i = 1; i <= 4; ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("StatusBar_Panel%1").arg(i));
+        m_panels.append(panel);
+    }
+    m_panels[0]->setFixedWidth(TwipsToPixelsX(2100, this));
+    m_panels[2]->setFixedWidth(TwipsToPixelsX(2000, this));
+    m_panels[3]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    addWidget(m_panels[0]);
+    addWidget(m_panels[1], 1);
+    addWidget(m_panels[2]);
+    addPermanentWidget(m_panels[3]);
+    m_panels[0]->setText(records);
+    m_panels[2]->setText(version);
+    ShowTime();
+}
+
+void MainStatusBar::SetPanelText(int panel, const QString& text) {
+    if (panel >= 1 && panel <= m_panels.size())
+        m_panels[panel - 1]->setText(text);
+}
+
+QString MainStatusBar::PanelText(int panel) const {
+    return panel >= 1 && panel <= m_panels.size() ? m_panels[panel - 1]->text() : QString();
+}
+
+void MainStatusBar::RepaintNow() {
+    for (QLabel* panel : std::as_const(m_panels))
+        panel->repaint();
+}
+
+void MainStatusBar::ShowTime() {
+    if (m_panels.size() == 4)
+        m_panels[3]->setText(QLocale::system().toString(Now().time(), QLocale::ShortFormat));
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes that are on the disk, not only in the system's cache, when they return. A failure
+// raises an error whose description says which file, what failed and why.
+
+// Appends bytes to a file (created when missing). A last line without line end is completed
+// with CR LF first, so the new line never merges into it. A failed append cuts the file back to
+// its old length, so no torn line stays behind.
+void AppendDurably(const QString& path, const QByteArray& bytes);
+
+// Replaces a file's whole content: the new content goes to a temporary file in the same folder,
+// is flushed, and is renamed over the old file; then the folder itself is flushed. At any moment
+// the old or the new file is complete on disk. A read-only file is not replaced.
+void ReplaceDurably(const QString& path, const QByteArray& content);
+
+// Test seam: the next `writes` write operations fail after `bytesBeforeFailure` bytes as a full
+// disk would. Clear with writes = 0.
+void InjectWriteFailure(qint64 bytesBeforeFailure, int writes = 1);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "records/tBib.h"
+
+#include <QByteArray>
+#include <QVector>
+
+// The ".stn" record file: one line per record, "position;bib" ended by CR LF, no header.
+
+// The bibs of a file's bytes in file order. Lines end at CR LF, and also at a lone LF or a lone
+// CR, so files written by scripts or other editors read correctly. A line without ";" is
+// skipped; the bib is the numeric value of the text behind the first ";". A bib outside the
+// 32-bit range raises an overflow error naming the line.
+QVector<qint32> ParseStn(const QByteArray& bytes);
+
+// "position;bib" and CR LF.
+QByteArray FormatStnLine(qint64 position, qint32 bib);
+
+// The whole file for a list: lines numbered 1 to n; an empty list gives no bytes.
+QByteArray FormatStn(const QVector<tBib>& records);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "records/tBib.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+// The bib records of the open record file, kept in step with the ".stn" file on disk: every
+// change is on the disk before the operation returns. Failures are reported through the error
+// handler; the operation then returns false and the list keeps the change.
+class clsFile {
+public:
+    // Appends (before < 0) or inserts before a 0-based index, and writes the record to disk.
+    bool AddBib(qint32 bib, qint32 before = -1);
+    // Replaces the bib at a 0-based index and rewrites the file; false for an index out of range.
+    bool EditBib(qint32 index, qint32 bib);
+    // Removes the record at a 0-based index and rewrites the file; false for an index out of range.
+    bool DeleteBib(qint32 index);
+    // Rewrites the whole file from the list; false when no file is open or the write failed.
+    bool SaveFile();
+    // Reads the file named by FileName into the list. False (reported) when it cannot be read or
+    // holds a bib outside the 32-bit range; the list is then unchanged.
+    bool ReadFile();
+    // A copy of the record at a 0-based index; ID 0 and bib 0 outside 0 .. Count - 1.
+    tBib GetRecord(qint32 index) const;
+
+    // Opens an existing file: MaxID 0, read, Changed false. False when the path is empty, the
+    // file does not exist or cannot be read; nothing changes then.
+    bool OpenFile(const QString& fileName);
+    // Keeps a dated copy of a changed file and closes it. False (reported) for a file name too
+    // short to cut its extension; the file then stays open.
+    bool CloseFile();
+    // The dated copy's path for a record file closed at a moment.
+    static QString DatedCopyPath(const QString& fileName, const QDateTime& moment);
+
+    qint32 Count() const { return static_cast<qint32>(m_records.size()); }
+    QString FileName() const { return m_fileName; }
+    qint32 MaxID() const { return m_maxId; }
+    bool Changed() const { return m_changed; }
+    // False after a write failed, until a later write brought the whole file in step again.
+    bool InStep() const { return m_inStep; }
+
+private:
+    void WriteNewRecord(qint32 bib);
+    void WriteAll();
+
+    QVector<tBib> m_records;
+    QString m_fileName;
+    qint32 m_maxId = 0;
+    bool m_changed = false;
+    bool m_inStep = true;
+};
