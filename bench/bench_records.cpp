@@ -1,0 +1,144 @@
+// Record file benchmark: reading a large file, durable appends and a rewrite after one edit,
+// each printed beside the floor it is compared with (the same work done bare on the same disk).
+//   bench_records [folder]   (default: a temporary folder under the current directory)
+
+#include "app/MessageBox.h"
+#include "records/StnFormat.h"
+#include "records/clsFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+void Print(const char* name, double value, const char* unit) { std::printf("BENCH %s %.3f %s\n", name, value, unit); }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double MillisecondsSince(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+
+void WriteFixture(const QString& path, int records) {
+    QVector<tBib> list(records);
+    for (int i = 0; i < records; ++i)
+        list[i].Bib = 1 + (i * 7919) % 5000;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(FormatStn(list));
+}
+
+void BenchRead(const QString& folder) {
+    const QString path = folder + QStringLiteral("/read-1m.stn");
+    WriteFixture(path, 1000000);
+    std::vector<double> parsed, raw;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+        raw.push_back(MillisecondsSince(timer));
+
+        clsFile records;
+        timer.restart();
+        records.OpenFile(path);
+        parsed.push_back(MillisecondsSince(timer));
+        if (records.Count() != 1000000)
+            std::printf("read returned %d records\n", records.Count());
+    }
+    Print("read_1m_records", Median(parsed), "ms");
+    Print("read_1m_raw_bytes_floor", Median(raw), "ms");
+}
+
+// The floor of a durable append: open, write the line, fdatasync, close, with nothing else.
+double BareAppend(const QByteArray& path, const QByteArray& line) {
+    QElapsedTimer timer;
+    timer.start();
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, line.constData(), line.size()) != line.size() || ::fdatasync(fd) != 0)
+        std::printf("bare append failed\n");
+    ::close(fd);
+    return timer.nsecsElapsed() / 1e3;
+}
+
+void BenchAppend(const QString& folder) {
+    const QString path = folder + QStringLiteral("/append.stn");
+    const QByteArray barePath = QFile::encodeName(folder + QStringLiteral("/append-bare.stn"));
+    QFile::remove(path);
+    WriteFixture(path, 0);
+    clsFile records;
+    records.OpenFile(path);
+    std::vector<double> appends, bare;
+    for (int i = 0; i < 10000; ++i) {
+        // Interleaved, so both see the same disk conditions.
+        QElapsedTimer timer;
+        timer.start();
+        records.AddBib(100 + i % 900);
+        appends.push_back(timer.nsecsElapsed() / 1e3);
+        bare.push_back(BareAppend(barePath, FormatStnLine(i + 1, 100 + i % 900)));
+    }
+    const double median = Median(appends);
+    const double floor = Median(bare);
+    Print("append_median", median, "us");
+    Print("append_bare_floor_median", floor, "us");
+    Print("append_ratio_to_floor", median / floor, "x");
+}
+
+void BenchRewrite(const QString& folder) {
+    const QString path = folder + QStringLiteral("/rewrite-100k.stn");
+    WriteFixture(path, 100000);
+    clsFile records;
+    records.OpenFile(path);
+    std::vector<double> rewrites, syncs;
+    for (int run = 0; run < 7; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        records.EditBib(50000, 1000 + run);
+        rewrites.push_back(MillisecondsSince(timer));
+
+        // The floor's sync: the same bytes written bare and made durable once.
+        const QByteArray bytes = FormatStn(QVector<tBib>(100000));
+        const QByteArray syncPath = QFile::encodeName(folder + QStringLiteral("/sync-floor.stn"));
+        const int fd = ::open(syncPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (::write(fd, bytes.constData(), bytes.size()) != bytes.size())
+            std::printf("sync floor write failed\n");
+        timer.restart();
+        ::fdatasync(fd);
+        syncs.push_back(MillisecondsSince(timer));
+        ::close(fd);
+    }
+    Print("rewrite_100k_after_edit", Median(rewrites), "ms");
+    Print("rewrite_100k_sync_floor", Median(syncs), "ms");
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    SetMessagePresenter([](const MessageRequest& request) {
+        std::printf("message: %s\n", qPrintable(request.text));
+        return MsgAnswer::Ok;
+    });
+    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QTemporaryDir folder(base + QStringLiteral("/bench-XXXXXX"));
+    if (!folder.isValid()) {
+        std::printf("cannot create a folder in %s\n", qPrintable(base));
+        return 1;
+    }
+    BenchRead(folder.path());
+    BenchRewrite(folder.path());
+    BenchAppend(folder.path());
+    return 0;
+}
