@@ -62,6 +62,16 @@ WriteError LastError(const QFileDevice& file) {
     return WriteError{errno, file.errorString()};
 }
 
+// Why a system call of our own failed; the QFileDevice knows nothing of it.
+WriteError SystemError() {
+#ifdef Q_OS_WIN
+    return WriteError{EIO, qt_error_string()}; // the text of GetLastError()
+#else
+    const int errnum = errno;
+    return WriteError{errnum, qt_error_string(errnum)};
+#endif
+}
+
 bool SyncToDisk(QFileDevice& file) {
 #ifdef Q_OS_WIN
     return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
@@ -135,7 +145,7 @@ void AppendDurably(const QString& path, const QByteArray& bytes) {
     WriteError error;
     if (!WriteAll(file, data, error) || !SyncToDisk(file)) {
         if (error.reason.isEmpty())
-            error = LastError(file);
+            error = SystemError();
         // Leave the file as it was rather than with half a line.
         file.resize(oldSize);
         SyncToDisk(file);
@@ -158,7 +168,16 @@ void ReplaceDurably(const QString& path, const QByteArray& content) {
         file.cancelWriting();
         RaiseWriteError(path, QStringLiteral("written"), error);
     }
-    // commit() flushes the temporary file to the disk before it renames it over the old one.
+    // commit() syncs the temporary file too, but renames it over the old one even when that sync
+    // failed; syncing first keeps content that may not be on the disk from replacing the old file.
+    if (!file.flush())
+        error = LastError(file);
+    else if (!SyncToDisk(file))
+        error = SystemError();
+    if (!error.reason.isEmpty()) {
+        file.cancelWriting();
+        RaiseWriteError(path, QStringLiteral("written"), error);
+    }
     if (!file.commit())
         RaiseWriteError(path, QStringLiteral("written"), LastError(file));
     SyncFolderOf(path);

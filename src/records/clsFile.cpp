@@ -107,17 +107,41 @@ tBib clsFile::GetRecord(qint32 index) const {
     return m_records[index];
 }
 
-bool clsFile::OpenFile(const QString& fileName) {
-    if (fileName.isEmpty() || !FileExists(fileName))
+bool clsFile::NewFile() {
+    try {
+        const QString path = m_pathDialog ? m_pathDialog(PathQuestion::NewFile) : QString();
+        if (path.isEmpty())
+            return false;
+        if (FileExists(path))
+            QFile::remove(path);
+        WriteWholeFile(path, QByteArray());
+        return OpenFile(path);
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return false;
+    }
+}
+
+bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
+    QString path = fileName;
+    if (path.isEmpty() && m_pathDialog)
+        path = m_pathDialog(PathQuestion::OpenFile);
+    if (chosen)
+        *chosen = path;
+    if (path.isEmpty() || !FileExists(path))
         return false;
     const QString previousName = m_fileName;
     const qint32 previousMaxId = m_maxId;
+    QVector<tBib> previousRecords = std::move(m_records);
+    // An empty file must not inherit records still in the list.
+    m_records.clear();
     m_maxId = 0;
-    m_fileName = fileName;
+    m_fileName = path;
     if (!ReadFile()) {
         // A file that cannot be read completely is not opened, so no later rewrite replaces it.
         m_fileName = previousName;
         m_maxId = previousMaxId;
+        m_records = std::move(previousRecords);
         return false;
     }
     m_changed = false;
@@ -126,11 +150,11 @@ bool clsFile::OpenFile(const QString& fileName) {
 }
 
 QString clsFile::DatedCopyPath(const QString& fileName, const QDateTime& moment) {
-    const QString name = QFileInfo(fileName).fileName();
-    if (name.size() < 4)
-        Raise(ErrorNumber::SubscriptOutOfRange,
-              QStringLiteral("The record file name \"%1\" is too short to make a dated copy of it.").arg(name));
-    return WritableProgramFolder() + name.left(name.size() - 4) + moment.toString(QStringLiteral("yyyy-MM-dd HHmmss")) +
+    const QFileInfo info(fileName);
+    const QString name = info.fileName();
+    const QString base = name.endsWith(QLatin1String(".stn"), Qt::CaseInsensitive) ? name.left(name.size() - 4)
+                                                                                   : info.completeBaseName();
+    return WritableProgramFolder() + base + moment.toString(QStringLiteral("yyyy-MM-dd HHmmss")) +
            QStringLiteral(".stn");
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 // The bib records of the open record file, kept in step with the ".stn" file on disk: every
 // change is on the disk before the operation returns. Failures are reported through the error
 // handler; the operation then returns false and the list keeps the change.
@@ -25,14 +27,32 @@ public:
     // A copy of the record at a 0-based index; ID 0 and bib 0 outside 0 .. Count - 1.
     tBib GetRecord(qint32 index) const;
 
-    // Opens an existing file: MaxID 0, read, Changed false. False when the path is empty, the
-    // file does not exist or cannot be read; nothing changes then.
-    bool OpenFile(const QString& fileName);
-    // Keeps a dated copy of a changed file and closes it. False (reported) for a file name too
-    // short to cut its extension; the file then stays open.
+    // Asks for a path with the save dialog, replaces that file by an empty one and opens it.
+    // False when the dialog was cancelled or the file could not be created (reported).
+    bool NewFile();
+    // Opens an existing file: MaxID 0, read, Changed false. An empty name asks with the open
+    // dialog; `chosen` receives the path used. False when no path was chosen, the file does not
+    // exist or cannot be read; nothing changes then.
+    bool OpenFile(const QString& fileName = QString(), QString* chosen = nullptr);
+    // Keeps a dated copy of a changed file (best effort) and closes it.
     bool CloseFile();
     // The dated copy's path for a record file closed at a moment.
     static QString DatedCopyPath(const QString& fileName, const QDateTime& moment);
+
+    // Refills a grid with every record: redraw off, clear, one row per record, redraw on.
+    template <typename Grid> void LoadIntoGrid(Grid& grid) const {
+        grid.setRedraw(false);
+        grid.Clear();
+        for (const tBib& record : m_records)
+            grid.AddBib(record.Bib);
+        grid.setRedraw(true);
+    }
+
+    // How NewFile and OpenFile ask for a path (the dialogs live with the windows). Returns ""
+    // when the user cancelled.
+    enum class PathQuestion { NewFile, OpenFile };
+    using PathDialog = std::function<QString(PathQuestion)>;
+    void SetPathDialog(PathDialog dialog) { m_pathDialog = std::move(dialog); }
 
     qint32 Count() const { return static_cast<qint32>(m_records.size()); }
     QString FileName() const { return m_fileName; }
@@ -45,6 +65,7 @@ private:
     void WriteNewRecord(qint32 bib);
     void WriteAll();
 
+    PathDialog m_pathDialog;
     QVector<tBib> m_records;
     QString m_fileName;
     qint32 m_maxId = 0;
