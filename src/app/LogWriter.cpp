@@ -1,6 +1,7 @@
 #include "app/LogWriter.h"
 
 #include "app/Clock.h"
+#include "app/DateText.h"
 #include "app/NumericValue.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -29,14 +29,6 @@ std::optional<qint32>& CachedSizeLimit() {
 QString& ExplicitLogFilePath() {
     static QString path;
     return path;
-}
-
-// The locale's short date, but always with a four-digit year so old and new entries sort apart.
-QString ShortDateFormat(const QLocale& locale) {
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
 }
 
 // Seconds since midnight times 100, rounded half to even, modulo 100. Worked in whole
@@ -108,11 +100,9 @@ void TrimLogFile(const QString& path, qint32 limit) {
 } // namespace
 
 QString FormatLogLine(const QDateTime& moment, const QString& text) {
-    const QLocale locale = QLocale::system();
-    const QString stamp = locale.toString(moment.date(), ShortDateFormat(locale)) + QLatin1Char(' ') +
-                          moment.time().toString(QStringLiteral("HH:mm:ss"));
-    return stamp + QLatin1Char(',') + QStringLiteral("%1").arg(Hundredths(moment.time()), 2, 10, QLatin1Char('0')) +
-           QStringLiteral(" - ") + text + QStringLiteral("\r\n");
+    return GeneralDateTimeText(moment) + QLatin1Char(',') +
+           QStringLiteral("%1").arg(Hundredths(moment.time()), 2, 10, QLatin1Char('0')) + QStringLiteral(" - ") + text +
+           QStringLiteral("\r\n");
 }
 
 void WriteLog(const QString& text) {

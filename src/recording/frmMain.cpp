@@ -4,8 +4,11 @@
 #include "app/SaveWndPos.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
+#include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
+#include "recording/EntryKeyFilter.h"
 #include "recording/MainStatusBar.h"
+#include "support/clsRecentFiles.h"
 #include "support/ctlWiki.h"
 
 #include <QAction>
@@ -74,7 +77,7 @@ void frmMain::BuildControls() {
     chkDouble->setGeometry(TwipsToPixelsX(120, this), TwipsToPixelsY(840, this), TwipsToPixelsX(1400, this),
                            checkHeight);
 
-    Grid = Named(new QWidget(m_client), "Grid");
+    Grid = Named(new ctlGrid(m_client), "Grid");
     Wiki = Named(new ctlWiki(m_client), "Wiki");
 
     StatusBar = new MainStatusBar(this);
@@ -90,7 +93,9 @@ void frmMain::BuildControls() {
 
 void frmMain::ConnectHandlers() {
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
-    connect(m_menus.mnuFile_Close, &QAction::triggered, this, [this] { CloseRecordFile(); });
+    txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
+    connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
+    ConnectFileCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
     connect(chkCatch, &QCheckBox::toggled, this, &frmMain::chkCatch_Click);
 }
@@ -104,9 +109,14 @@ void frmMain::Form_Load() {
         gLanguage->AttachWindow(this);
         gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
         SetCaptions();
+        clsRecentFiles recent;
+        recent.OwnerForm = this;
+        recent.ReadRecentFiles();
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
         chkCatch_Click();
+        if (!m_commandLine.isEmpty())
+            OpenRecordFile(m_commandLine);
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -168,8 +178,8 @@ void frmMain::SetCaptions() {
             else
                 control->setProperty("text", text);
         }
-        StatusBar->Rebuild(GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": ") +
-                               QString::number(RecordFile.Count()),
+        Grid->SetCaptions();
+        StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
         Wiki->Init(GetText(QStringLiteral("MKL_WIKITEXT")), QStringLiteral("MARKLOG"));
         ApplyLayout();
@@ -179,8 +189,7 @@ void frmMain::SetCaptions() {
 }
 
 void frmMain::ShowFileControls(bool open) {
-    for (QWidget* control :
-         {Grid, static_cast<QWidget*>(fraFrame), static_cast<QWidget*>(txtEnter), static_cast<QWidget*>(StatusBar)})
+    for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
         command->setEnabled(open);
@@ -190,29 +199,6 @@ void frmMain::ShowFileControls(bool open) {
         tmrCatch->start();
     else
         tmrCatch->stop();
-}
-
-void frmMain::UpdateCaption() {
-    QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-    if (!RecordFile.FileName().isEmpty())
-        caption += QStringLiteral(" - ") + RecordFile.FileName();
-    if (caption.compare(windowTitle(), Qt::CaseInsensitive) != 0)
-        setWindowTitle(caption);
-}
-
-bool frmMain::CloseRecordFile() {
-    try {
-        if (!RecordFile.FileName().isEmpty()) {
-            RecordFile.CloseFile();
-            ShowFileControls(false);
-            StatusBar->SetPanelText(1, QString());
-            UpdateCaption();
-        }
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-        return false;
-    }
 }
 
 void frmMain::chkBeep_Click() {

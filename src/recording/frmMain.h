@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class MainStatusBar;
+class ctlGrid;
 class ctlWiki;
 
 // The program's one main window: bib entry, the record grid, menus and status bar.
@@ -29,7 +30,13 @@ public:
     void SetCaptions();
     void ShowFileControls(bool open);
     void UpdateCaption();
+    // Opens a record file (an empty path asks with the open dialog); one pair of surrounding
+    // double quotes is removed. A file that cannot be opened is reported and leaves the recent
+    // files list. True when a file is open afterwards.
+    bool OpenRecordFile(QString path);
     bool CloseRecordFile();
+    // Records a bib: appended (before < 0) or inserted before a 0-based index.
+    void AddBib(qint32 bib, qint32 before = -1);
 
     clsFile RecordFile;
 
@@ -43,8 +50,17 @@ private:
     void ConnectHandlers();
     void ApplyLayout();
     bool Form_Unload();
+    void ConnectFileCommands();
     void chkBeep_Click();
     void chkCatch_Click();
+    void cmdEnter_Click();
+    void mnuFile_New_Click();
+    void mnuFile_Export_Click();
+    void mnuFile_Print_Click();
+    void Grid_Edit(qint32 row, qint32 bib);
+    void Grid_Delete(qint32 row);
+    void Grid_Add(qint32 row);
+    QString RecordCountText() const;
 
     QString m_commandLine;
     MainMenus m_menus;
@@ -56,7 +72,7 @@ private:
     QCheckBox* chkBeep = nullptr;
     QCheckBox* chkDouble = nullptr;
     QCheckBox* chkCatch = nullptr;
-    QWidget* Grid = nullptr;
+    ctlGrid* Grid = nullptr;
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;
     QTimer* tmrBarcode = nullptr;

@@ -1,13 +1,13 @@
 #include "records/PrintBibs.h"
 
 #include "app/Clock.h"
+#include "app/DateText.h"
 #include "app/ErrorInfo.h"
 #include "records/clsFile.h"
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLineF>
-#include <QLocale>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPrinter>
@@ -76,7 +76,7 @@ void PaintSheetFrame(QPainter& painter, const MillimetreSheet& sheet, int pageNu
     PrintAt(painter, sheet, w - 15, h - 15, SignedNumberText(pageNumber));
 
     SetFontSize(painter, 14);
-    const QString moment = QLocale::system().toString(Now(), QLocale::ShortFormat);
+    const QString moment = GeneralDateTimeText(Now());
     PrintAt(painter, sheet, w - 10 - TextWidthInMm(painter, sheet, moment), 10, moment);
 }
 
@@ -100,7 +100,7 @@ QString SignedNumberText(qint32 number) {
 void PaintBibTable(const clsFile& records, QPainter& painter, const NewSheetFunction& newSheet) {
     int pageNumber = 0;
     for (qint32 i = 0; i < records.Count(); ++i) {
-        // The device is measured again on every sheet: its printable area is what the layout fits.
+        // Measured anew for every record: the layout always fits the printable area as it is now.
         const MillimetreSheet sheet(*painter.device());
         if (i % kRecordsPerSheet == 0) {
             ++pageNumber;
@@ -119,8 +119,10 @@ void PaintBibTable(const clsFile& records, QPainter& painter, const NewSheetFunc
 }
 
 bool PrintBibs(const clsFile& records, QPrinter& printer) {
-    if (!printer.isValid())
-        Raise(kPrinterError, QStringLiteral("No printer is installed, or the chosen printer cannot be used."));
+    // Without any installed printer Qt hands out a PDF printer with no file name: nowhere to print.
+    const bool nowhere = printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
+    if (!printer.isValid() || nowhere)
+        Raise(kPrinterError, QStringLiteral("No printer is installed, so the records cannot be printed."));
     if (records.Count() < 1)
         return true;
 

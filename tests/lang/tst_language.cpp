@@ -74,6 +74,8 @@ const QStringList kAllKeys = {
     "MKL_SB_RECORDS",
     "MKL_SB_SAVED",
     "MKL_SB_SAVEFAILED",
+    "MKL_MSG_NOPRINTER",
+    "MKL_FILETYPE_PDF",
     "MKL_SB_SAVING",
     "MKL_SB_VERSION",
     "MKL_WIKITEXT",

@@ -1,0 +1,219 @@
+// The File menu: new, open, recent files, close, export and print, and the grid's notifications.
+#include "recording/frmMain.h"
+
+#include "app/ErrorHandler.h"
+#include "app/MessageBox.h"
+#include "grid/ctlGrid.h"
+#include "lang/clsLanguage.h"
+#include "recording/MainStatusBar.h"
+#include "records/FileHelpers.h"
+#include "records/PrintBibs.h"
+#include "support/FileDialog.h"
+#include "support/ShortenPath.h"
+#include "support/clsRecentFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPrinter>
+
+namespace {
+
+// The save dialog as the record file commands use it: a title and the ".stn" filter.
+QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
+    FileDialog dialog;
+    dialog.DialogTitle(GetText(QLatin1String(titleKey)));
+    dialog.Filter1Suffix(QStringLiteral("*.stn"));
+    dialog.Filter1Text(GetText(QStringLiteral("GEN_FILETYPE_STN")) + QStringLiteral(" (*.stn)"));
+    if (open)
+        dialog.ShowOpen(owner, true);
+    else
+        dialog.ShowSave(owner, true);
+    return dialog.FileName();
+}
+
+void SetFirstRecentFile(QObject* owner, const QString& fileName) {
+    clsRecentFiles recent;
+    recent.OwnerForm = owner;
+    recent.SetFirstFile(fileName);
+}
+
+} // namespace
+
+void frmMain::ConnectFileCommands() {
+    RecordFile.SetPathDialog([this](clsFile::PathQuestion question) {
+        return question == clsFile::PathQuestion::NewFile ? AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false)
+                                                          : AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);
+    });
+    connect(m_menus.mnuFile_New, &QAction::triggered, this, &frmMain::mnuFile_New_Click);
+    connect(m_menus.mnuFile_Open, &QAction::triggered, this, [this] { OpenRecordFile(QString()); });
+    connect(m_menus.mnuFile_Export, &QAction::triggered, this, &frmMain::mnuFile_Export_Click);
+    connect(m_menus.mnuFile_Close, &QAction::triggered, this, [this] { CloseRecordFile(); });
+    connect(m_menus.mnuFile_Print, &QAction::triggered, this, &frmMain::mnuFile_Print_Click);
+    for (QAction* entry : m_menus.mnuFile_LFM) {
+        // The caption is "&n", two blanks and the path.
+        connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->text().mid(4)); });
+    }
+    connect(Grid, &ctlGrid::Edit, this, &frmMain::Grid_Edit);
+    connect(Grid, &ctlGrid::Delete, this, &frmMain::Grid_Delete);
+    connect(Grid, &ctlGrid::Add, this, &frmMain::Grid_Add);
+    connect(Grid, &ctlGrid::Enter, this, [this] { txtEnter->setFocus(); });
+    // A digit typed while the grid has the focus belongs to the next bib, not to a record.
+    connect(Grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {
+        txtEnter->setFocus();
+        txtEnter->insert(text);
+    });
+}
+
+bool frmMain::OpenRecordFile(QString path) {
+    bool result = false;
+    try {
+        if (!CloseRecordFile()) {
+            QApplication::restoreOverrideCursor();
+            return false;
+        }
+        if (path.startsWith(QLatin1Char('"')))
+            path.remove(0, 1);
+        if (path.endsWith(QLatin1Char('"')))
+            path.chop(1);
+        const bool ok = RecordFile.OpenFile(path, &path);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ShowFileControls(ok);
+        clsRecentFiles recent;
+        recent.OwnerForm = this;
+        if (ok) {
+            StatusBar->SetPanelText(1, RecordCountText());
+            RecordFile.LoadIntoGrid(*Grid);
+            UpdateCaption();
+            result = true;
+            recent.SetFirstFile(RecordFile.FileName());
+            txtEnter->setFocus();
+        } else if (!path.isEmpty()) {
+            QApplication::restoreOverrideCursor();
+            QString text = GetText(QStringLiteral("MKL_MSG_OPENINGFAILED"));
+            text.replace(QStringLiteral("[Filename]"), path, Qt::CaseInsensitive);
+            ShowMessage({text, GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Information, MsgButtons::Ok});
+            recent.Delete(path);
+        }
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    return result;
+}
+
+bool frmMain::CloseRecordFile() {
+    try {
+        if (!RecordFile.FileName().isEmpty()) {
+            Grid->CloseFile();
+            RecordFile.CloseFile();
+            ShowFileControls(false);
+            StatusBar->SetPanelText(1, QString());
+            Grid->Clear();
+            UpdateCaption();
+        }
+        return true;
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return false;
+    }
+}
+
+void frmMain::UpdateCaption() {
+    try {
+        QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
+        if (!RecordFile.FileName().isEmpty())
+            caption += QStringLiteral(" - ") + ShortenPath(QDir::toNativeSeparators(RecordFile.FileName()));
+        if (caption.compare(windowTitle(), Qt::CaseInsensitive) != 0)
+            setWindowTitle(caption);
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::mnuFile_New_Click() {
+    try {
+        if (!CloseRecordFile())
+            return;
+        const bool ok = RecordFile.NewFile();
+        ShowFileControls(ok);
+        if (ok) {
+            UpdateCaption();
+            SetFirstRecentFile(this, RecordFile.FileName());
+            txtEnter->setFocus();
+        }
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::mnuFile_Export_Click() {
+    try {
+        const QString target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
+        if (target.isEmpty() || target.compare(RecordFile.FileName(), Qt::CaseInsensitive) == 0)
+            return;
+        if (FileExists(target))
+            QFile::remove(target);
+        QFile source(RecordFile.FileName());
+        if (!source.copy(target))
+            Raise(ErrorNumber::PathFileAccessError,
+                  QStringLiteral("The record file could not be exported to \"%1\": %2.")
+                      .arg(QDir::toNativeSeparators(target), source.errorString()));
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::mnuFile_Print_Click() {
+    try {
+        const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
+        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question, MsgButtons::OkCancel}) !=
+            MsgAnswer::Ok)
+            return;
+        if (PrinterAvailable()) {
+            QPrinter printer;
+            PrintBibs(RecordFile, printer);
+            return;
+        }
+        // Without a printer the table can still be kept as a PDF file.
+        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_NOPRINTER")), caption, MsgIcon::Question,
+                         MsgButtons::YesNo}) != MsgAnswer::Yes)
+            return;
+        FileDialog dialog;
+        dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
+        dialog.Filter1Suffix(QStringLiteral("*.pdf"));
+        dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_PDF")) + QStringLiteral(" (*.pdf)"));
+        dialog.ShowSave(this, true);
+        if (dialog.FileName().isEmpty())
+            return;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dialog.FileName());
+        PrintBibs(RecordFile, printer);
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::Grid_Edit(qint32 row, qint32 bib) {
+    try {
+        RecordFile.EditBib(row - 1, bib);
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::Grid_Delete(qint32 row) {
+    try {
+        RecordFile.DeleteBib(row - 1);
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::Grid_Add(qint32 row) {
+    AddBib(0, row - 1);
+}

@@ -1,0 +1,94 @@
+#include "support/FileDialogSeam.h"
+
+#include "app/ErrorInfo.h"
+
+#include <QDir>
+
+namespace {
+
+struct ScriptedAnswer {
+    QStringList paths;
+    QString failure; // non-empty: the dialog fails with this description
+};
+
+struct Seam {
+    bool active = false;
+    QList<ScriptedAnswer> answers;
+    QList<FileDialogRequest> requests;
+};
+
+Seam& TheSeam() {
+    static Seam seam;
+    return seam;
+}
+
+QStringList Native(const QStringList& paths) {
+    QStringList result;
+    for (const QString& path : paths)
+        result << QDir::toNativeSeparators(path);
+    return result;
+}
+
+QStringList Scripted(const FileDialogRequest& request) {
+    Seam& seam = TheSeam();
+    seam.requests.append(request);
+    if (seam.answers.isEmpty())
+        return {};
+    const ScriptedAnswer answer = seam.answers.takeFirst();
+    if (!answer.failure.isEmpty())
+        Raise(ErrorNumber::DeviceIoError, answer.failure);
+    return Native(answer.paths);
+}
+
+QStringList ShowPlatformDialog(const FileDialogRequest& request) {
+    if (request.kind == FileDialogRequest::Kind::Folder) {
+        const QString folder =
+            QFileDialog::getExistingDirectory(request.owner, request.title, request.startFolder, request.options);
+        return folder.isEmpty() ? QStringList() : QStringList{QDir::toNativeSeparators(folder)};
+    }
+    QFileDialog dialog(request.owner, request.title, request.startFolder);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAcceptMode(request.kind == FileDialogRequest::Kind::Save ? QFileDialog::AcceptSave
+                                                                       : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.fileMode);
+    dialog.setOptions(request.options);
+    dialog.setNameFilters(request.nameFilters);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.defaultFileName.isEmpty())
+        dialog.selectFile(request.defaultFileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return Native(dialog.selectedFiles());
+}
+
+} // namespace
+
+QStringList RunFileDialog(const FileDialogRequest& request) {
+    return TheSeam().active ? Scripted(request) : ShowPlatformDialog(request);
+}
+
+namespace FileDialogSeam {
+
+void activate() {
+    TheSeam().active = true;
+}
+
+void setNextAnswer(const QStringList& paths) {
+    activate();
+    TheSeam().answers.append({paths, QString()});
+}
+
+void setNextFailure(const QString& description) {
+    activate();
+    TheSeam().answers.append({QStringList(), description});
+}
+
+const QList<FileDialogRequest>& requests() {
+    return TheSeam().requests;
+}
+
+void reset() {
+    TheSeam() = Seam();
+}
+
+} // namespace FileDialogSeam

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFileDialog>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+// One request for an open, save or folder dialog, as FileDialog hands it to the window system.
+struct FileDialogRequest {
+    enum class Kind { Open, Save, Folder };
+    Kind kind = Kind::Open;
+    QPointer<QWidget> owner;
+    QString title;
+    QStringList nameFilters;
+    QString startFolder;
+    QString defaultFileName;
+    QString defaultSuffix;
+    quint32 flags = 0; // the dialog flags the options below were made from
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+    QFileDialog::Options options;
+};
+
+// Shows the dialog and returns the chosen paths (one folder for a folder dialog); empty on cancel.
+// While answers are scripted it answers from the script instead of opening a window.
+QStringList RunFileDialog(const FileDialogRequest& request);
+
+// The test seam in front of the window system's dialogs. Once an answer is scripted (or the seam
+// is activated) no real dialog opens until reset: each request is recorded and answered with the
+// next scripted answer, or cancelled when none is left.
+namespace FileDialogSeam {
+void activate();
+// The chosen paths of the next dialog; an empty list is a cancel.
+void setNextAnswer(const QStringList& paths);
+// The next dialog fails with an error of this description.
+void setNextFailure(const QString& description);
+const QList<FileDialogRequest>& requests();
+void reset();
+} // namespace FileDialogSeam
