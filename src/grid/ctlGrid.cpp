@@ -68,7 +68,10 @@ void ctlGrid::BuildControls() {
     rows->setDefaultSectionSize(rowHeight);
     columns->setSectionsClickable(false);
     columns->setHighlightSections(false);
-    columns->setStretchLastSection(true);
+    // The bib column fills whatever the number column leaves, also after the model is reset.
+    columns->setMinimumSectionSize(TwipsToPixelsX(300, this));
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setSectionResizeMode(1, QHeaderView::Stretch);
     columns->resizeSection(0, TwipsToPixelsX(kNumberColumnWidth, this));
     Grid->installEventFilter(this);
 
