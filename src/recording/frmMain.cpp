@@ -96,6 +96,7 @@ void frmMain::ConnectHandlers() {
     txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
     ConnectFileCommands();
+    ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
     connect(chkCatch, &QCheckBox::toggled, this, &frmMain::chkCatch_Click);
 }

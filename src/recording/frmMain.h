@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+class QAction;
 class QCheckBox;
 class QFrame;
 class QLineEdit;
@@ -51,6 +52,8 @@ private:
     void ApplyLayout();
     bool Form_Unload();
     void ConnectFileCommands();
+    void ConnectExtrasCommands();
+    void mnuLangSelect_Click(QAction* entry);
     void chkBeep_Click();
     void chkCatch_Click();
     void cmdEnter_Click();

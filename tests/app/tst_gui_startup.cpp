@@ -31,6 +31,7 @@ private slots:
     void checkBoxesComeFromSettings();
     void unloadStoresCheckBoxesAndPosition();
     void fileTypeRegistrationWritesOnlyChanges();
+    void choosingALanguageSwitchesAndIsStored();
 
 private:
     frmMain* Load();
@@ -222,6 +223,26 @@ void TestStartup::fileTypeRegistrationWritesOnlyChanges() {
     // Special characters in the program's path are quoted for the desktop.
     QVERIFY(DesktopEntryText(QStringLiteral("/opt/my \"race\" $tools/marklog"), QString())
                 .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
+}
+
+void TestStartup::choosingALanguageSwitchesAndIsStored() {
+    WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
+    frmMain* window = Load();
+    QCOMPARE(Find<QMenu>(window, "mnuFile")->title(), QStringLiteral("&File"));
+    QAction* german = nullptr;
+    for (QAction* entry : window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
+        if (entry->property("tag").toString() == QLatin1String("de"))
+            german = entry;
+    }
+    QVERIFY(german);
+    german->trigger();
+    QCOMPARE(Find<QMenu>(window, "mnuFile")->title(), QStringLiteral("&Datei"));
+    QCOMPARE(Find<QWidget>(window, "StatusBar_Panel1")->property("text").toString(), QStringLiteral("Datensätze: 0"));
+    QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QStringLiteral("de"));
+    Unload();
+    // The next start uses the chosen language.
+    window = Load();
+    QCOMPARE(Find<QMenu>(window, "mnuFile")->title(), QStringLiteral("&Datei"));
 }
 
 QTEST_MAIN(TestStartup)
