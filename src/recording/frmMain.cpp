@@ -4,6 +4,7 @@
 #include "app/SaveWndPos.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
+#include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "recording/EntryKeyFilter.h"
@@ -182,6 +183,8 @@ void frmMain::SetCaptions() {
         Grid->SetCaptions();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
+        if (m_display)
+            m_display->SetCaptions();
         Wiki->Init(GetText(QStringLiteral("MKL_WIKITEXT")), QStringLiteral("MARKLOG"));
         ApplyLayout();
     } catch (const RaisedError& error) {

@@ -5,6 +5,7 @@
 #include "records/clsFile.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QCheckBox;
@@ -15,6 +16,7 @@ class QTimer;
 class MainStatusBar;
 class ctlGrid;
 class ctlWiki;
+class frmDisplay;
 
 // The program's one main window: bib entry, the record grid, menus and status bar.
 class frmMain : public QMainWindow {
@@ -54,6 +56,10 @@ private:
     void ConnectFileCommands();
     void ConnectExtrasCommands();
     void mnuLangSelect_Click(QAction* entry);
+    void mnuExtras_Display_Click();
+    void mnuHelp_About_Click();
+    void mnuHelp_Wiki_Click();
+    void frmDisplay_Unload();
     void chkBeep_Click();
     void chkCatch_Click();
     void cmdEnter_Click();
@@ -80,5 +86,6 @@ private:
     ctlWiki* Wiki = nullptr;
     QTimer* tmrBarcode = nullptr;
     QTimer* tmrCatch = nullptr;
+    QPointer<frmDisplay> m_display; // the scan display that receives every recorded bib
     bool m_loaded = false;
 };

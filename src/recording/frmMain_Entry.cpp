@@ -3,6 +3,7 @@
 
 #include "app/ErrorHandler.h"
 #include "app/NumericValue.h"
+#include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
@@ -47,6 +48,8 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
                                 GetText(saved ? QStringLiteral("MKL_SB_SAVED") : QStringLiteral("MKL_SB_SAVEFAILED")));
         StatusBar->SetPanelText(1, RecordCountText());
         StatusBar->RepaintNow();
+        if (m_display)
+            m_display->ShowBib(QString::number(bib));
         txtEnter->clear();
         txtEnter->setFocus();
     } catch (const RaisedError& error) {

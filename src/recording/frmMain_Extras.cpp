@@ -3,13 +3,62 @@
 
 #include "app/ErrorHandler.h"
 #include "app/Settings.h"
+#include "display/frmDisplay.h"
 #include "lang/clsLanguage.h"
+#include "support/HelpAddress.h"
+#include "support/StartDoc.h"
+#include "support/frmAbout.h"
 
 #include <QAction>
+#include <QCheckBox>
 
 void frmMain::ConnectExtrasCommands() {
     for (QAction* entry : m_menus.mnuLangSelect)
         connect(entry, &QAction::triggered, this, [this, entry] { mnuLangSelect_Click(entry); });
+    connect(m_menus.mnuExtras_Display, &QAction::triggered, this, &frmMain::mnuExtras_Display_Click);
+    connect(m_menus.mnuHelp_About, &QAction::triggered, this, &frmMain::mnuHelp_About_Click);
+    connect(m_menus.mnuHelp_Wiki, &QAction::triggered, this, &frmMain::mnuHelp_Wiki_Click);
+}
+
+// A new display at every use; a display opened before stays open on its own.
+void frmMain::mnuExtras_Display_Click() {
+    try {
+        auto* display = new frmDisplay(this);
+        m_display = display;
+        connect(display, &frmDisplay::Unload, this, [this, display] {
+            if (m_display == display)
+                frmDisplay_Unload();
+        });
+        display->Form_Load();
+        display->show();
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::frmDisplay_Unload() { m_display = nullptr; }
+
+// Focus catching would pull the focus away from the About window, so it pauses meanwhile.
+void frmMain::mnuHelp_About_Click() {
+    try {
+        const bool catching = chkCatch->isChecked();
+        chkCatch->setChecked(false);
+        {
+            frmAbout about(this);
+            about.exec();
+        }
+        chkCatch->setChecked(catching);
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::mnuHelp_Wiki_Click() {
+    try {
+        StartDoc(HelpAddress(QStringLiteral("MARKLOG")), this, QString(), QStringLiteral("C:\\"));
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
 }
 
 void frmMain::mnuLangSelect_Click(QAction* entry) {

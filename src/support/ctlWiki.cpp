@@ -2,7 +2,7 @@
 
 #include "app/ErrorHandler.h"
 #include "app/Twips.h"
-#include "lang/clsLanguage.h"
+#include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 
 #include <QLabel>
@@ -32,10 +32,6 @@ QPixmap WikiPicture(int size, qreal ratio) {
 }
 } // namespace
 
-QString WikiAddress(const QString& article) {
-    return GetText(QStringLiteral("GEN_WIKI")) + article + QStringLiteral("#z");
-}
-
 ctlWiki::ctlWiki(QWidget* parent) : QWidget(parent), pic(new QLabel(this)), lblText(new QLabel(this)) {
     pic->setObjectName(QStringLiteral("pic"));
     lblText->setObjectName(QStringLiteral("lblText"));
@@ -62,7 +58,7 @@ bool ctlWiki::Init(const QString& text, const QString& article) {
 
 void ctlWiki::OpenArticle() {
     try {
-        StartDoc(WikiAddress(m_article), window(), QString(), QStringLiteral("C:\\"));
+        StartDoc(HelpAddress(m_article), window(), QString(), QStringLiteral("C:\\"));
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

@@ -12,7 +12,7 @@ public:
 
     // Sets the link text and remembers the article name.
     bool Init(const QString& text, const QString& article);
-    // Opens the wiki address for the stored article.
+    // Opens the stored article: in the wiki, or in the shipped user guide when no wiki is configured.
     void OpenArticle();
 
     QString Article() const { return m_article; }
@@ -29,6 +29,3 @@ private:
     QLabel* lblText;
     QString m_article;
 };
-
-// The wiki address of an article: the base address from the language tables, the article and "#z".
-QString WikiAddress(const QString& article);
