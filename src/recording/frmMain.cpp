@@ -7,6 +7,7 @@
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
+#include "lapcounter/frmLapcounter.h"
 #include "recording/EntryKeyFilter.h"
 #include "recording/MainStatusBar.h"
 #include "support/clsRecentFiles.h"
@@ -183,6 +184,8 @@ void frmMain::SetCaptions() {
         Grid->SetCaptions();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
+        if (m_lapCounter)
+            m_lapCounter->SetCaptions();
         if (m_display)
             m_display->SetCaptions();
         Wiki->Init(GetText(QStringLiteral("MKL_WIKITEXT")), QStringLiteral("MARKLOG"));

@@ -17,6 +17,7 @@ class MainStatusBar;
 class ctlGrid;
 class ctlWiki;
 class frmDisplay;
+class frmLapcounter;
 
 // The program's one main window: bib entry, the record grid, menus and status bar.
 class frmMain : public QMainWindow {
@@ -60,6 +61,10 @@ private:
     void mnuHelp_About_Click();
     void mnuHelp_Wiki_Click();
     void frmDisplay_Unload();
+    void mnuExtras_LapCounter_Click();
+    void frmLapcounter_Unload();
+    // Refreshes an open lap counter whose automatic refresh is on.
+    void RefreshLapCounter();
     void chkBeep_Click();
     void chkCatch_Click();
     void cmdEnter_Click();
@@ -86,6 +91,7 @@ private:
     ctlWiki* Wiki = nullptr;
     QTimer* tmrBarcode = nullptr;
     QTimer* tmrCatch = nullptr;
-    QPointer<frmDisplay> m_display; // the scan display that receives every recorded bib
+    QPointer<frmDisplay> m_display;       // the scan display that receives every recorded bib
+    QPointer<frmLapcounter> m_lapCounter; // the lap counter refreshed after every change
     bool m_loaded = false;
 };

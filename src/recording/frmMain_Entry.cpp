@@ -50,6 +50,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         StatusBar->RepaintNow();
         if (m_display)
             m_display->ShowBib(QString::number(bib));
+        RefreshLapCounter();
         txtEnter->clear();
         txtEnter->setFocus();
     } catch (const RaisedError& error) {

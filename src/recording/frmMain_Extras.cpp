@@ -5,19 +5,50 @@
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
 #include "lang/clsLanguage.h"
+#include "lapcounter/frmLapcounter.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 #include "support/frmAbout.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 
 void frmMain::ConnectExtrasCommands() {
     for (QAction* entry : m_menus.mnuLangSelect)
         connect(entry, &QAction::triggered, this, [this, entry] { mnuLangSelect_Click(entry); });
+    connect(m_menus.mnuExtras_LapCounter, &QAction::triggered, this, &frmMain::mnuExtras_LapCounter_Click);
     connect(m_menus.mnuExtras_Display, &QAction::triggered, this, &frmMain::mnuExtras_Display_Click);
     connect(m_menus.mnuHelp_About, &QAction::triggered, this, &frmMain::mnuHelp_About_Click);
     connect(m_menus.mnuHelp_Wiki, &QAction::triggered, this, &frmMain::mnuHelp_Wiki_Click);
+}
+
+// A new lap counter at every use; only the newest is refreshed with the records.
+void frmMain::mnuExtras_LapCounter_Click() {
+    try {
+        auto* lapCounter = new frmLapcounter(RecordFile, this, this);
+        m_lapCounter = lapCounter;
+        connect(lapCounter, &frmLapcounter::Unload, this, [this, lapCounter] {
+            if (m_lapCounter == lapCounter)
+                frmLapcounter_Unload();
+        });
+        lapCounter->Form_Load();
+        lapCounter->show();
+        activateWindow();
+        if (txtEnter->isVisible())
+            txtEnter->setFocus();
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmMain::frmLapcounter_Unload() {
+    m_lapCounter = nullptr;
+}
+
+void frmMain::RefreshLapCounter() {
+    if (m_lapCounter && m_lapCounter->AutoRefresh())
+        m_lapCounter->cmdRequery_Click();
 }
 
 // A new display at every use; a display opened before stays open on its own.
@@ -36,7 +67,9 @@ void frmMain::mnuExtras_Display_Click() {
     }
 }
 
-void frmMain::frmDisplay_Unload() { m_display = nullptr; }
+void frmMain::frmDisplay_Unload() {
+    m_display = nullptr;
+}
 
 // Focus catching would pull the focus away from the About window, so it pauses meanwhile.
 void frmMain::mnuHelp_About_Click() {

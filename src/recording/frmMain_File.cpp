@@ -5,6 +5,7 @@
 #include "app/MessageBox.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
+#include "lapcounter/frmLapcounter.h"
 #include "recording/MainStatusBar.h"
 #include "records/FileHelpers.h"
 #include "records/PrintBibs.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
 
@@ -32,6 +34,23 @@ QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
     else
         dialog.ShowSave(owner, true);
     return dialog.FileName();
+}
+
+// A path named relative to the working folder (a command line typed in a terminal) made absolute,
+// so the recent files list and every later write mean the same file wherever the program starts.
+QString AbsoluteRecordPath(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isRelative())
+        return path;
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// True when a path names the open record file itself, however it is spelt ("./", a link, a
+// relative name). Deleting such a target before the copy would delete the record file.
+bool IsSameFile(const QString& target, const QString& fileName) {
+    if (target.compare(fileName, Qt::CaseInsensitive) == 0)
+        return true;
+    const QString canonical = QFileInfo(target).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
 }
 
 void SetFirstRecentFile(QObject* owner, const QString& fileName) {
@@ -78,7 +97,10 @@ bool frmMain::OpenRecordFile(QString path) {
             path.remove(0, 1);
         if (path.endsWith(QLatin1Char('"')))
             path.chop(1);
-        const bool ok = RecordFile.OpenFile(path, &path);
+        QString chosen;
+        const bool ok = RecordFile.OpenFile(AbsoluteRecordPath(path), &chosen);
+        if (path.isEmpty())
+            path = chosen; // the dialog's choice, or still nothing when it was cancelled
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ShowFileControls(ok);
         clsRecentFiles recent;
@@ -89,6 +111,7 @@ bool frmMain::OpenRecordFile(QString path) {
             UpdateCaption();
             result = true;
             recent.SetFirstFile(RecordFile.FileName());
+            RefreshLapCounter();
             txtEnter->setFocus();
         } else if (!path.isEmpty()) {
             QApplication::restoreOverrideCursor();
@@ -109,10 +132,17 @@ bool frmMain::CloseRecordFile() {
     try {
         if (!RecordFile.FileName().isEmpty()) {
             Grid->CloseFile();
+            // After a failed write the list holds records the file lacks: one more try to write
+            // them all, so a disk that works again by now loses nothing.
+            if (!RecordFile.InStep())
+                RecordFile.SaveFile();
             RecordFile.CloseFile();
             ShowFileControls(false);
             StatusBar->SetPanelText(1, QString());
             Grid->Clear();
+            if (m_lapCounter)
+                m_lapCounter->close(); // its Unload drops the reference
+            m_lapCounter = nullptr;
             UpdateCaption();
         }
         return true;
@@ -153,7 +183,7 @@ void frmMain::mnuFile_New_Click() {
 void frmMain::mnuFile_Export_Click() {
     try {
         const QString target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
-        if (target.isEmpty() || target.compare(RecordFile.FileName(), Qt::CaseInsensitive) == 0)
+        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()))
             return;
         if (FileExists(target))
             QFile::remove(target);
@@ -201,6 +231,7 @@ void frmMain::mnuFile_Print_Click() {
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
     try {
         RecordFile.EditBib(row - 1, bib);
+        RefreshLapCounter();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -209,6 +240,7 @@ void frmMain::Grid_Edit(qint32 row, qint32 bib) {
 void frmMain::Grid_Delete(qint32 row) {
     try {
         RecordFile.DeleteBib(row - 1);
+        RefreshLapCounter();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

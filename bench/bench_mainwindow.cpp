@@ -1,0 +1,168 @@
+// Main window benchmark, offscreen: a file of a million records opened into the window (file read
+// and grid load, then the first paint) with the process's peak memory, and bibs recorded through
+// key events on the entry box, each synced before Enter returns, beside the bare write+fdatasync
+// floor measured in the same run.
+//   bench_mainwindow [folder]   (default: a temporary folder under the current directory)
+
+#include "app/LogWriter.h"
+#include "app/MessageBox.h"
+#include "records/StnFormat.h"
+#include "recording/frmMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kRecords = 1000000;
+constexpr int kTypedBibs = 1000;
+
+void Print(const char* name, double value, const char* unit) { std::printf("BENCH %s %.3f %s\n", name, value, unit); }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// A value of /proc/self/status in MB ("VmHWM": the peak resident size so far).
+double StatusMegabytes(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// Written in small pieces, so the fixture does not raise the peak memory measured later.
+void WriteFixture(const QString& path, int records) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    QByteArray chunk;
+    for (int i = 1; i <= records; ++i) {
+        chunk += FormatStnLine(i, 1 + (i * 7919) % 5000);
+        if (chunk.size() > 1 << 16) {
+            file.write(chunk);
+            chunk.clear();
+        }
+    }
+    file.write(chunk);
+}
+
+// The floor of a durable append: open, write the line, fdatasync, close, with nothing else.
+double BareAppend(const QByteArray& path, const QByteArray& line) {
+    QElapsedTimer timer;
+    timer.start();
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, line.constData(), line.size()) != line.size() || ::fdatasync(fd) != 0)
+        std::printf("bare append failed\n");
+    ::close(fd);
+    return timer.nsecsElapsed() / 1e3;
+}
+
+frmMain* BenchOpen(const QString& path) {
+    QElapsedTimer timer;
+    timer.start();
+    {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+    }
+    const double rawRead = timer.nsecsElapsed() / 1e6;
+
+    const double rssBefore = StatusMegabytes("VmRSS");
+    timer.restart();
+    auto* window = new frmMain(path);
+    window->Form_Load();
+    const double opened = timer.nsecsElapsed() / 1e6;
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        std::printf("the window was not shown\n");
+    window->repaint();
+    const double shown = timer.nsecsElapsed() / 1e6;
+    if (window->RecordFile.Count() != kRecords)
+        std::printf("opened %d records\n", window->RecordFile.Count());
+
+    Print("mainwindow_open_1m", opened, "ms");
+    Print("mainwindow_open_show_1m", shown, "ms");
+    Print("mainwindow_open_1m_raw_read_floor", rawRead, "ms");
+    Print("mainwindow_rss_before_open", rssBefore, "MB");
+    Print("mainwindow_peak_rss_1m", StatusMegabytes("VmHWM"), "MB");
+    return window;
+}
+
+void BenchRecording(frmMain* window, const QString& folder, const QString& path) {
+    auto* entry = window->findChild<QLineEdit*>(QStringLiteral("txtEnter"));
+    const QByteArray barePath = QFile::encodeName(folder + QStringLiteral("/append-bare.stn"));
+    std::vector<double> typed, bare;
+    for (int i = 0; i < kTypedBibs; ++i) {
+        // Interleaved, so both see the same disk conditions. Neighbouring bibs differ, so the
+        // duplicate guard rejects none.
+        const int bib = 100 + i % 900;
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClicks(entry, QString::number(bib));
+        QTest::keyClick(entry, Qt::Key_Return);
+        typed.push_back(timer.nsecsElapsed() / 1e3);
+        bare.push_back(BareAppend(barePath, FormatStnLine(kRecords + i + 1, bib)));
+    }
+    // Every bib must be in the list and its line on the disk.
+    const QByteArray lastLine = FormatStnLine(kRecords + kTypedBibs, 100 + (kTypedBibs - 1) % 900);
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    file.seek(file.size() - lastLine.size());
+    if (window->RecordFile.Count() != kRecords + kTypedBibs || file.read(lastLine.size()) != lastLine)
+        std::printf("recording went wrong: %d records\n", window->RecordFile.Count());
+    const double median = Median(typed);
+    const double floor = Median(bare);
+    Print("mainwindow_record_median", median, "us");
+    Print("mainwindow_record_bare_floor_median", floor, "us");
+    Print("mainwindow_record_ratio_to_floor", median / floor, "x");
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Offscreen, and with settings, data and log in a folder of its own: never the user's.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
+    QTemporaryDir home;
+    for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        qputenv(variable, QFile::encodeName(home.path()));
+    QApplication application(argc, argv);
+    SetLogFilePath(home.path() + QStringLiteral("/marklog.log"));
+    SetMessagePresenter([](const MessageRequest& request) {
+        std::printf("message: %s\n", qPrintable(request.text));
+        return MsgAnswer::Ok;
+    });
+    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QTemporaryDir folder(base + QStringLiteral("/bench-XXXXXX"));
+    if (!folder.isValid()) {
+        std::printf("cannot create a folder in %s\n", qPrintable(base));
+        return 1;
+    }
+    const QString path = folder.filePath(QStringLiteral("window-1m.stn"));
+    WriteFixture(path, kRecords);
+    frmMain* window = BenchOpen(path);
+    BenchRecording(window, folder.path(), path);
+    // Destroyed without closing: closing would keep a dated copy of the changed file.
+    delete window;
+    return 0;
+}

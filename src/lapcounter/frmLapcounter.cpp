@@ -1,0 +1,276 @@
+#include "lapcounter/frmLapcounter.h"
+
+#include "app/ErrorHandler.h"
+#include "app/NumericValue.h"
+#include "app/SaveWndPos.h"
+#include "app/Settings.h"
+#include "app/Twips.h"
+#include "lang/clsLanguage.h"
+#include "lapcounter/LapCounting.h"
+#include "lapcounter/LapListModel.h"
+#include "lapcounter/TabStopDelegate.h"
+#include "records/clsFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTimer>
+
+#include <exception>
+#include <limits>
+
+namespace {
+
+void Place(QWidget* widget, const TwipRect& rect) {
+    widget->setGeometry(TwipsToPixelsX(rect.left, widget), TwipsToPixelsY(rect.top, widget),
+                        qMax(0, TwipsToPixelsX(rect.width, widget)), qMax(0, TwipsToPixelsY(rect.height, widget)));
+}
+
+template <typename Widget> Widget* Named(Widget* widget, const char* name, int index = -1) {
+    widget->setObjectName(QLatin1String(name));
+    if (index >= 0)
+        widget->setProperty("index", index);
+    return widget;
+}
+
+// Runs one step of a sequence whose steps are independent: a failure is dropped and the next
+// step still runs.
+template <typename Step> void IgnoringFailure(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+// A number field's text as the window shows and stores it: the text of its numeric value.
+QString NumberFieldText(const QString& text) {
+    return DoubleText(NumericValue(text));
+}
+
+} // namespace
+
+frmLapcounter::frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_records(records), m_mainWindow(mainWindow) {
+    setObjectName(QStringLiteral("frmLapcounter"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildControls();
+    ConnectHandlers();
+    resize(TwipsToPixelsX(kLapcounterDesignWidth, this), TwipsToPixelsY(kLapcounterDesignHeight, this));
+    ApplyLayout();
+}
+
+void frmLapcounter::BuildControls() {
+    m_lines = new LapListModel(this);
+    List1 = Named(new QListView(this), "List1");
+    List1->setModel(m_lines);
+    List1->setItemDelegate(new TabStopDelegate(List1));
+    List1->setUniformItemSizes(true); // a refresh of thousands of lines needs no per-line measuring
+    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long lines are cut at the edge
+    QFont listFont(QStringLiteral("MS Sans Serif"));
+    listFont.setPointSizeF(9.75);
+    listFont.setStyleHint(QFont::SansSerif);
+    List1->setFont(listFont);
+
+    cmdRequery = Named(new QPushButton(this), "cmdRequery");
+    cmdReset = Named(new QPushButton(this), "cmdReset");
+    // Enter clicks the focused button, and anywhere else in the window the refresh (keyPressEvent).
+    cmdRequery->setAutoDefault(true);
+    cmdRequery->setDefault(true);
+    cmdReset->setAutoDefault(true);
+    for (int i = 0; i < 2; ++i) {
+        lblLapcount[i] = Named(new QLabel(this), "lblLapcount", i);
+        lblLapcount[i]->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        txtLapCount[i] = Named(new QLineEdit(this), "txtLapCount", i);
+        txtLapCount[i]->installEventFilter(this);
+        lblLapcount[i]->setBuddy(txtLapCount[i]);
+    }
+    chkAuto = Named(new QCheckBox(this), "chkAuto");
+    chkDescending = Named(new QCheckBox(this), "chkDescending");
+
+    setTabOrder(cmdRequery, cmdReset);
+    setTabOrder(cmdReset, txtLapCount[0]);
+    setTabOrder(txtLapCount[0], txtLapCount[1]);
+    setTabOrder(txtLapCount[1], chkAuto);
+    setTabOrder(chkAuto, chkDescending);
+    setTabOrder(chkDescending, List1);
+}
+
+void frmLapcounter::ConnectHandlers() {
+    connect(cmdRequery, &QPushButton::clicked, this, &frmLapcounter::cmdRequery_Click);
+    connect(cmdReset, &QPushButton::clicked, this, &frmLapcounter::cmdReset_Click);
+    connect(chkAuto, &QCheckBox::clicked, this, &frmLapcounter::chkAuto_Click);
+    connect(chkDescending, &QCheckBox::clicked, this, &frmLapcounter::chkDescending_Click);
+}
+
+void frmLapcounter::Form_Load() {
+    try {
+        SaveWndPos(this, 1);
+        txtLapCount[0]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_Laps")).toString()));
+        txtLapCount[1]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_LapsMin")).toString()));
+        chkAuto->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Auto"))));
+        chkDescending->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Descending"))));
+        SetCaptions();
+        cmdRequery_Click();
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmLapcounter::Form_Unload() {
+    IgnoringFailure([this] { SaveWndPos(this, 0); });
+    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); });
+    IgnoringFailure(
+        [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); });
+    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Laps"), NumberFieldText(txtLapCount[0]->text())); });
+    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_LapsMin"), NumberFieldText(txtLapCount[1]->text())); });
+    m_firstCountedID = 0;
+    emit Unload();
+}
+
+void frmLapcounter::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void frmLapcounter::SetCaptions() {
+    try {
+        setWindowTitle(GetText(QStringLiteral("MKL_LC_CAPTION")));
+        cmdRequery->setText(GetText(QStringLiteral("MKL_LC_REQUERY")));
+        cmdReset->setText(GetText(QStringLiteral("MKL_LC_RESET")));
+        chkAuto->setText(GetText(QStringLiteral("MKL_LC_AUTO")));
+        chkDescending->setText(GetText(QStringLiteral("MKL_LC_DESCENDING")));
+        lblLapcount[0]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT0")) + QLatin1Char(':'));
+        lblLapcount[1]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT1")) + QLatin1Char(':'));
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmLapcounter::cmdRequery_Click() {
+    QStringList lines;
+    try {
+        LapListInput input;
+        input.firstCountedID = m_firstCountedID;
+        input.targetText = txtLapCount[0]->text();
+        input.minimumText = txtLapCount[1]->text();
+        input.descending = chkDescending->isChecked();
+        input.bibHeading = GetText(QStringLiteral("MKL_LC_BIB"));
+        input.lapsHeading = GetText(QStringLiteral("MKL_LC_LAPS"));
+        input.remainingHeading = GetText(QStringLiteral("MKL_LC_REMAINING"));
+        BuildLapList(m_records, input, lines);
+    } catch (const RaisedError& error) {
+        m_lines->SetLines(std::move(lines)); // the lines made before the failure stay
+        ReportError(error.info());
+        return;
+    }
+    m_lines->SetLines(std::move(lines));
+    GiveFocusBack();
+}
+
+bool frmLapcounter::AutoRefresh() const {
+    return chkAuto->isChecked();
+}
+
+void frmLapcounter::cmdReset_Click() {
+    try {
+        const qint32 maxId = m_records.MaxID();
+        if (maxId == std::numeric_limits<qint32>::max())
+            Raise(ErrorNumber::Overflow, QStringLiteral("The record numbers have reached their limit."));
+        m_firstCountedID = maxId + 1;
+        cmdRequery_Click();
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+    }
+}
+
+void frmLapcounter::chkAuto_Click() {
+    if (chkAuto->isChecked())
+        cmdRequery_Click();
+    GiveFocusBack();
+}
+
+void frmLapcounter::chkDescending_Click() {
+    cmdRequery_Click();
+    GiveFocusBack();
+}
+
+void frmLapcounter::txtLapCount_GotFocus(int index) {
+    QLineEdit* field = txtLapCount[index];
+    m_textAtFocus[index] = field->text();
+    field->selectAll();
+    // A mouse click places the cursor after the focus arrived; select again once it has.
+    QTimer::singleShot(0, field, [field] {
+        if (field->hasFocus())
+            field->selectAll();
+    });
+}
+
+void frmLapcounter::txtLapCount_Validate(int index) {
+    if (txtLapCount[index]->text().compare(m_textAtFocus[index], Qt::CaseInsensitive) == 0)
+        return;
+    cmdRequery_Click();
+    GiveFocusBack();
+}
+
+bool frmLapcounter::eventFilter(QObject* watched, QEvent* event) {
+    for (int i = 0; i < 2; ++i) {
+        if (watched != txtLapCount[i])
+            continue;
+        if (event->type() == QEvent::FocusIn) {
+            // Coming back from a context menu is no new visit of the field.
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+                txtLapCount_GotFocus(i);
+        } else if (event->type() == QEvent::FocusOut) {
+            // Validated only when the focus moves on to another control of this window; by the
+            // time the field hears of it, the application already names the new focus widget.
+            const QWidget* next = QApplication::focusWidget();
+            if (next && next != txtLapCount[i] && next->window() == this)
+                txtLapCount_Validate(i);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmLapcounter::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        cmdRequery->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmLapcounter::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ApplyLayout();
+}
+
+void frmLapcounter::ApplyLayout() {
+    ArrangeLapcounterLayout(m_layout, PixelsToTwipsX(width(), this), PixelsToTwipsY(height(), this));
+    Place(List1, m_layout.List1);
+    Place(cmdRequery, m_layout.cmdRequery);
+    Place(cmdReset, m_layout.cmdReset);
+    for (int i = 0; i < 2; ++i) {
+        Place(lblLapcount[i], m_layout.lblLapcount[i]);
+        Place(txtLapCount[i], m_layout.txtLapCount[i]);
+    }
+    Place(chkAuto, m_layout.chkAuto);
+    Place(chkDescending, m_layout.chkDescending);
+}
+
+void frmLapcounter::GiveFocusBack() {
+    if (!m_mainWindow)
+        return;
+    m_mainWindow->activateWindow();
+    auto* entry = m_mainWindow->findChild<QLineEdit*>(QStringLiteral("txtEnter"));
+    if (entry && entry->isVisible())
+        entry->setFocus();
+}

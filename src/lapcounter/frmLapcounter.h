@@ -1,0 +1,73 @@
+#pragma once
+
+#include "lapcounter/LapcounterLayout.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class LapListModel;
+class clsFile;
+
+// The lap counter: laps per bib since the last reset, ranked, with the laps remaining to a target.
+// A sizable tool window; it reads the records of the main window's record file and, after each
+// action here, hands the keyboard focus back to the main window's entry box ("txtEnter") so bib
+// entry goes on there. Closing it stores its settings and position, emits Unload and deletes it.
+//
+// Call Form_Load once before showing it.
+class frmLapcounter : public QWidget {
+    Q_OBJECT
+public:
+    frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidget* parent = nullptr);
+
+    // Restores the position, reads the four settings, sets the captions and refreshes.
+    void Form_Load();
+    void SetCaptions();
+    // Recounts the laps from the records and replaces the list; then the main window gets the focus.
+    void cmdRequery_Click();
+
+    // Whether the main window refreshes this window after each change of the records.
+    bool AutoRefresh() const;
+    // Records with a smaller ID are not counted; 0 until a reset.
+    qint32 FirstCountedID() const { return m_firstCountedID; }
+
+signals:
+    void Unload();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void ConnectHandlers();
+    void ApplyLayout();
+    void Form_Unload();
+    void cmdReset_Click();
+    void chkAuto_Click();
+    void chkDescending_Click();
+    void txtLapCount_GotFocus(int index);
+    void txtLapCount_Validate(int index);
+    void GiveFocusBack();
+
+    const clsFile& m_records;
+    QPointer<QWidget> m_mainWindow;
+    LapcounterLayout m_layout;
+    LapListModel* m_lines = nullptr;
+    QListView* List1 = nullptr;
+    QPushButton* cmdRequery = nullptr;
+    QPushButton* cmdReset = nullptr;
+    QLabel* lblLapcount[2] = {};
+    QLineEdit* txtLapCount[2] = {};
+    QCheckBox* chkAuto = nullptr;
+    QCheckBox* chkDescending = nullptr;
+    QString m_textAtFocus[2]; // each field's text when it last got the focus
+    qint32 m_firstCountedID = 0;
+    bool m_unloaded = false;
+};
