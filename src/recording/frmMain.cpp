@@ -8,7 +8,9 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
+#include "recording/BarcodeScanner.h"
 #include "recording/EntryKeyFilter.h"
+#include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
 #include "support/clsRecentFiles.h"
 #include "support/ctlWiki.h"
@@ -90,6 +92,9 @@ void frmMain::BuildControls() {
     tmrBarcode->setInterval(20);
     tmrCatch = Named(new QTimer(this), "tmrCatch");
     tmrCatch->setInterval(50);
+    m_scanner = new BarcodeScanner(
+        tmrBarcode, txtEnter, [this] { cmdEnter_Click(); }, this);
+    m_focusCatcher = new FocusCatcher(this, chkCatch, tmrCatch, txtEnter, this);
     ApplyLayout();
 }
 
@@ -100,7 +105,12 @@ void frmMain::ConnectHandlers() {
     ConnectFileCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
-    connect(chkCatch, &QCheckBox::toggled, this, &frmMain::chkCatch_Click);
+    connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this,
+            [this] { m_scanner->mnuExtras_BarcodeScanner_Click(this); });
+    const auto showState = [this](const QString& text) { StatusBar->SetPanelText(2, text); };
+    connect(m_scanner, &BarcodeScanner::ScannerLost, this, showState);
+    connect(m_scanner, &BarcodeScanner::ScannerBack, this, showState);
+    connect(m_focusCatcher, &FocusCatcher::CatchLimited, this, showState);
 }
 
 void frmMain::Form_Load() {
@@ -117,7 +127,7 @@ void frmMain::Form_Load() {
         recent.ReadRecentFiles();
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
-        chkCatch_Click();
+        m_focusCatcher->chkCatch_Click();
         if (!m_commandLine.isEmpty())
             OpenRecordFile(m_commandLine);
     } catch (const RaisedError& error) {
@@ -201,22 +211,11 @@ void frmMain::ShowFileControls(bool open) {
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
         command->setEnabled(open);
     Wiki->setVisible(!open);
-    tmrCatch->setInterval(50);
-    if (chkCatch->isChecked() && open)
-        tmrCatch->start();
-    else
-        tmrCatch->stop();
+    m_focusCatcher->FollowFileState(open);
 }
 
 void frmMain::chkBeep_Click() {
     txtEnter->setFocus();
-}
-
-void frmMain::chkCatch_Click() {
-    if (chkCatch->isChecked())
-        tmrCatch->start();
-    else
-        tmrCatch->stop();
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {

@@ -13,6 +13,8 @@ class QFrame;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class BarcodeScanner;
+class FocusCatcher;
 class MainStatusBar;
 class ctlGrid;
 class ctlWiki;
@@ -66,7 +68,6 @@ private:
     // Refreshes an open lap counter whose automatic refresh is on.
     void RefreshLapCounter();
     void chkBeep_Click();
-    void chkCatch_Click();
     void cmdEnter_Click();
     void mnuFile_New_Click();
     void mnuFile_Export_Click();
@@ -91,7 +92,9 @@ private:
     ctlWiki* Wiki = nullptr;
     QTimer* tmrBarcode = nullptr;
     QTimer* tmrCatch = nullptr;
-    QPointer<frmDisplay> m_display;       // the scan display that receives every recorded bib
-    QPointer<frmLapcounter> m_lapCounter; // the lap counter refreshed after every change
+    BarcodeScanner* m_scanner = nullptr;    // the serial scanner behind tmrBarcode
+    FocusCatcher* m_focusCatcher = nullptr; // chkCatch with tmrCatch
+    QPointer<frmDisplay> m_display;         // the scan display that receives every recorded bib
+    QPointer<frmLapcounter> m_lapCounter;   // the lap counter refreshed after every change
     bool m_loaded = false;
 };

@@ -6,6 +6,7 @@
 #include "display/frmDisplay.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
+#include "recording/FocusCatcher.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 #include "support/frmAbout.h"
@@ -74,13 +75,10 @@ void frmMain::frmDisplay_Unload() {
 // Focus catching would pull the focus away from the About window, so it pauses meanwhile.
 void frmMain::mnuHelp_About_Click() {
     try {
-        const bool catching = chkCatch->isChecked();
-        chkCatch->setChecked(false);
-        {
+        m_focusCatcher->WithoutCatching([this] {
             frmAbout about(this);
             about.exec();
-        }
-        chkCatch->setChecked(catching);
+        });
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

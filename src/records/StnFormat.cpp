@@ -25,6 +25,13 @@ void AppendLine(QByteArray& bytes, qint64 position, qint32 bib) {
 } // namespace
 
 QVector<qint32> ParseStn(const QByteArray& bytes) {
+    // A record file is plain text: NUL bytes mean binary data or a UTF-16 text, whose "lines"
+    // would read as bib 0 and whose content a later rewrite would destroy.
+    if (memchr(bytes.constData(), 0, bytes.size()))
+        Raise(ErrorNumber::InvalidFileFormat,
+              QStringLiteral("The file is not a Marklog record file: it holds binary data "
+                             "or text that is not plain ANSI. It was not opened, and it "
+                             "was not changed."));
     QVector<qint32> bibs;
     const char* const end = bytes.constData() + bytes.size();
     const char* line = bytes.constData();

@@ -10,7 +10,8 @@
 // The bibs of a file's bytes in file order. Lines end at CR LF, and also at a lone LF or a lone
 // CR, so files written by scripts or other editors read correctly. A line without ";" is
 // skipped; the bib is the numeric value of the text behind the first ";". A bib outside the
-// 32-bit range raises an overflow error naming the line.
+// 32-bit range raises an overflow error naming the line; bytes that cannot be plain text (NUL
+// bytes: binary data, UTF-16) raise an error too.
 QVector<qint32> ParseStn(const QByteArray& bytes);
 
 // "position;bib" and CR LF.

@@ -7,6 +7,7 @@
 #include "records/StnFormat.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -86,7 +87,14 @@ bool clsFile::ReadFile() {
         const QByteArray bytes = ReadWholeFile(m_fileName);
         if (bytes.isEmpty())
             return true;
-        const QVector<qint32> bibs = ParseStn(bytes);
+        QVector<qint32> bibs;
+        try {
+            bibs = ParseStn(bytes);
+        } catch (const RaisedError& error) {
+            // The reader knows the line, the file name is known here.
+            Raise(error.info().number,
+                  QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(m_fileName), error.info().description));
+        }
         QVector<tBib> records;
         records.reserve(bibs.size());
         qint32 maxId = m_maxId;

@@ -18,6 +18,18 @@ namespace {
 const QStringList kAllKeys = {
     "BCPORT_CAPTION",
     "BCPROT_LBLLABEL0",
+    "BCPORT_LBLDEVICE",
+    "BCPORT_DEVICEHINT",
+    "MKL_MSG_PORTINVALID",
+    "MKL_MSG_PORTMISSING",
+    "MKL_MSG_PORTBUSY",
+    "MKL_MSG_PORTDENIED",
+    "MKL_MSG_PORTGROUP",
+    "MKL_MSG_PORTFAILED",
+    "MKL_MSG_SCANNERLOST",
+    "MKL_SB_SCANNERLOST",
+    "MKL_SB_SCANNERBACK",
+    "MKL_SB_CATCHLIMITED",
     "GEN_ABOUT_CAPTION",
     "GEN_ABOUT_LABEL1",
     "GEN_ABOUT_LABEL2",
@@ -95,6 +107,14 @@ const QHash<QString, QString> kPlaceholders = {
     {"MKL_MSG_OPENINGFAILED", "[Filename]"},
     {"MKL_MSG_DELETEBIB", "[bib]"},
     {"GEN_ABOUT_LABEL2", "[year]"},
+    {"MKL_MSG_PORTINVALID", "[port]"},
+    {"MKL_MSG_PORTMISSING", "[port]"},
+    {"MKL_MSG_PORTBUSY", "[port]"},
+    {"MKL_MSG_PORTDENIED", "[port]"},
+    {"MKL_MSG_PORTFAILED", "[port]"},
+    {"MKL_MSG_SCANNERLOST", "[port]"},
+    {"MKL_SB_SCANNERBACK", "[port]"},
+    {"MKL_MSG_PORTGROUP", "[group]"},
 };
 
 // Texts the program follows with ": " or ":" itself.

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLineEdit;
+class QSerialPort;
+class QTimer;
+class QWidget;
+
+// The main window's serial barcode scanner: the serial port "MSComm" (9600 baud, no parity,
+// 8 data bits, 1 stop bit) polled by the window's timer tmrBarcode. Digits go into the entry box,
+// a carriage return presses the record button, so a scanned bib takes the path of a typed one.
+class BarcodeScanner : public QObject {
+    Q_OBJECT
+public:
+    // timer: polls the port while it is open (its interval is set to 20 ms); entry: the entry box;
+    // record: runs the record button.
+    BarcodeScanner(QTimer* timer, QLineEdit* entry, std::function<void()> record, QObject* parent = nullptr);
+    ~BarcodeScanner() override;
+
+    // Extras > barcode scanner: asks for the port in a new port dialog owned by owner, then
+    // closes an open port and opens the chosen one. Failures are reported; Cancel changes nothing.
+    void mnuExtras_BarcodeScanner_Click(QWidget* owner);
+
+    // Closes an open port and opens the one a port number or device path names (the device wins).
+    // Raises a RaisedError with a description for the operator when the port cannot be opened;
+    // the scanner is off then.
+    void OpenPort(qint32 port, const QString& device);
+    // The same for a port name as the serial port takes it ("COM3", "/dev/ttyUSB0").
+    void Open(const QString& portName);
+    void Close();
+
+    bool IsOpen() const;
+    QString PortName() const { return m_portName; }
+    QSerialPort* MSComm() const { return m_port; }
+
+    // The timer's handler: takes every character waiting at the port.
+    void tmrBarcode_Timer();
+
+signals:
+    // The port vanished while open (a USB scanner unplugged): polling has stopped, and the port
+    // is opened again as soon as its device is back. statusText is for the status bar.
+    void ScannerLost(const QString& statusText);
+    // The lost port is open again and polled.
+    void ScannerBack(const QString& statusText);
+
+private:
+    void TakeCharacters(const QByteArray& characters);
+    void PortError(int error);
+    void HandleLoss();
+    void TryReopen();
+    [[noreturn]] void RaiseOpenError(const QString& portName);
+
+    QTimer* m_timer;
+    QLineEdit* m_entry;
+    std::function<void()> m_record;
+    QSerialPort* m_port;
+    QTimer* m_reopen;
+    QString m_portName;
+    QString m_lostPortName;
+    bool m_lossPending = false;
+};

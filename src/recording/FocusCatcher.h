@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QCheckBox;
+class QLineEdit;
+class QTimer;
+class QWidget;
+
+// Focus catching of the main window: while the check box is checked, the timer pulls the window
+// to the foreground and puts the focus into the entry box every 50 ms, so that no keystroke or
+// keyboard scanner lands in another program.
+class FocusCatcher : public QObject {
+    Q_OBJECT
+public:
+    FocusCatcher(QWidget* window, QCheckBox* chkCatch, QTimer* tmrCatch, QLineEdit* txtEnter,
+                 QObject* parent = nullptr);
+
+    // The timer runs exactly while the box is checked (a grey box counts as unchecked). Runs on
+    // every change of the box's value, also one made by the program.
+    void chkCatch_Click();
+    // While the box has the focus the timer stops, so it can be operated.
+    void chkCatch_GotFocus();
+    // Leaving the box: back to its value.
+    void chkCatch_Validate();
+    void tmrCatch_Timer();
+
+    // The file-state switch of the main window: catching runs only with a file open.
+    void FollowFileState(bool fileOpen);
+    // Runs a modal window (the about window) with catching switched off, then restores the box.
+    void WithoutCatching(const std::function<void()>& showModal);
+
+    // The window system this catcher assumes; the running one unless set otherwise.
+    void AssumePlatform(const QString& platformName);
+
+signals:
+    // Sent once when the window system does not let the window take the foreground: the focus
+    // is then kept in the entry box only within the window. text is for the status bar.
+    void CatchLimited(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QCheckBox> m_check;
+    QPointer<QTimer> m_timer;
+    QPointer<QLineEdit> m_entry;
+    bool m_canForce;
+    bool m_limitReported = false;
+};
