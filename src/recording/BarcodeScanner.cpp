@@ -1,6 +1,9 @@
 #include "recording/BarcodeScanner.h"
 
 #include "app/ErrorHandler.h"
+#include "app/NumericValue.h"
+#include "app/Registry.h"
+#include "app/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/SerialDeviceAccess.h"
 #include "recording/SerialPortName.h"
@@ -73,9 +76,28 @@ void BarcodeScanner::mnuExtras_BarcodeScanner_Click(QWidget* owner) {
         qint32 port = 0;
         if (!dialog.GetPort(owner, port))
             return;
+        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(false));
         OpenPort(port, dialog.ChosenDevice());
+        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(true));
     } catch (const RaisedError& error) {
         ReportError(error.info());
+    }
+}
+
+bool BarcodeScanner::ResumeFromSettings() {
+    if (!IsCheckedValue(ReadSetting(QStringLiteral("BarcodeActive"))))
+        return false;
+    try {
+        const QVariant stored =
+            GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("BarcodePort"));
+        OpenPort(qMax(1, stored.isValid() ? WholeNumberValue(stored.toString()) : 1),
+                 ReadSetting(QStringLiteral("BarcodeDevice")).toString());
+        return true;
+    } catch (const RaisedError& error) {
+        // A scanner that is not there today is not asked for again at the next start.
+        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(false));
+        emit ScannerLost(error.info().description);
+        return false;
     }
 }
 

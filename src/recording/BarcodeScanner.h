@@ -29,6 +29,11 @@ public:
     // Raises a RaisedError with a description for the operator when the port cannot be opened;
     // the scanner is off then.
     void OpenPort(qint32 port, const QString& device);
+    // Opens the scanner again at start when it was active when the program last ran (also after
+    // a crash or power loss), so scanned bibs keep arriving without a visit to the port dialog.
+    // A port that cannot be opened is not tried again at the next start; its description goes
+    // to ScannerLost for the status bar. True when the scanner is open.
+    bool ResumeFromSettings();
     // The same for a port name as the serial port takes it ("COM3", "/dev/ttyUSB0").
     void Open(const QString& portName);
     void Close();

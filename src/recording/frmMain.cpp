@@ -130,6 +130,7 @@ void frmMain::Form_Load() {
         m_focusCatcher->chkCatch_Click();
         if (!m_commandLine.isEmpty())
             OpenRecordFile(m_commandLine);
+        m_scanner->ResumeFromSettings();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

@@ -1,6 +1,7 @@
 #include "ScannerTestHost.h"
 
 #include "TestEnvironment.h"
+#include "app/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/SerialDeviceAccess.h"
 
@@ -30,6 +31,7 @@ private slots:
     void openFailuresAreReported();
     void deniedPortNamesTheOwningGroup();
     void vanishedPortIsReportedAndReopened();
+    void activeScannerResumesAtStart();
 
 private:
     QString Text(const char* key, const QString& port) const {
@@ -220,6 +222,27 @@ void TestBarcodeScanner::vanishedPortIsReportedAndReopened() {
     m_host->txtEnter->clear();
     QVERIFY(second.Send("77\r"));
     QTRY_COMPARE(m_host->bibs, (QList<qint32>{12, 77}));
+}
+
+// A scanner that was active when the program last ran opens again at start; one that is gone
+// is reported in the status text and not asked for at the next start.
+void TestBarcodeScanner::activeScannerResumesAtStart() {
+    QVERIFY(!m_host->scanner->ResumeFromSettings()); // never activated
+    FakeScanner scanner;
+    WriteSetting(QStringLiteral("BarcodeActive"), QStringLiteral("1"));
+    WriteSetting(QStringLiteral("BarcodeDevice"), scanner.Device());
+    QVERIFY(m_host->scanner->ResumeFromSettings());
+    QVERIFY(m_host->scanner->IsOpen());
+    QVERIFY(scanner.Send("77\r"));
+    QTRY_COMPARE(m_host->bibs, QList<qint32>{77});
+    m_host->scanner->Close();
+
+    QSignalSpy lost(m_host->scanner, &BarcodeScanner::ScannerLost);
+    WriteSetting(QStringLiteral("BarcodeDevice"), QStringLiteral("/dev/marklog-no-such-scanner"));
+    QVERIFY(!m_host->scanner->ResumeFromSettings());
+    QCOMPARE(lost.size(), 1);
+    QVERIFY(lost.first().first().toString().contains(QLatin1String("marklog-no-such-scanner")));
+    QCOMPARE(ReadSetting(QStringLiteral("BarcodeActive")).toString(), QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestBarcodeScanner)
