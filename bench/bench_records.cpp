@@ -21,19 +21,23 @@
 
 namespace {
 
-void Print(const char* name, double value, const char* unit) { std::printf("BENCH %s %.3f %s\n", name, value, unit); }
+void Print(const char* name, double value, const char* unit) {
+    std::printf("BENCH %s %.3f %s\n", name, value, unit);
+}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-double MillisecondsSince(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+double MillisecondsSince(const QElapsedTimer& timer) {
+    return timer.nsecsElapsed() / 1e6;
+}
 
 void WriteFixture(const QString& path, int records) {
     QVector<tBib> list(records);
     for (int i = 0; i < records; ++i)
-        list[i].Bib = 1 + (i * 7919) % 5000;
+        list[i].Bib = 1 + static_cast<qint32>((qint64(i) * 7919) % 5000); // no int overflow
     QFile file(path);
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(FormatStn(list));
