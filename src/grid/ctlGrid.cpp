@@ -55,6 +55,7 @@ void ctlGrid::BuildControls() {
     Grid->setWordWrap(false);
     Grid->setCornerButtonEnabled(false);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     // Every row has one fixed height, so a million rows cost the header nothing per row. The
     // header row is as high as the others, so the table's height over the header's height is the
     // number of rows a page holds.
@@ -226,8 +227,12 @@ void ctlGrid::ScrollNewRowIntoView() {
     const int last = m_model->rowCount() - 1;
     if (last < 0)
         return;
-    const QRect rect = Grid->visualRect(m_model->index(last, 0));
-    if (rect.bottom() >= Grid->viewport()->height())
+    // All rows have one height and the table scrolls by whole rows, so the new row's bottom edge
+    // follows from the first row shown. Asking the view for the row's rectangle instead would
+    // make it add up the heights of every row, a million of them in a long race.
+    const int rowHeight = Grid->verticalHeader()->defaultSectionSize();
+    const qint64 bottom = (qint64(last) - Grid->verticalScrollBar()->value() + 1) * rowHeight;
+    if (bottom > Grid->viewport()->height())
         SetTopRow(last + 1);
 }
 

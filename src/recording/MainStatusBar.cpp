@@ -47,9 +47,9 @@ QString MainStatusBar::PanelText(int panel) const {
     return panel >= 1 && panel <= m_panels.size() ? m_panels[panel - 1]->text() : QString();
 }
 
-void MainStatusBar::RepaintNow() {
-    for (QLabel* panel : std::as_const(m_panels))
-        panel->repaint();
+void MainStatusBar::RepaintPanelNow(int panel) {
+    if (panel >= 1 && panel <= m_panels.size())
+        m_panels[panel - 1]->repaint();
 }
 
 void MainStatusBar::ShowTime() {

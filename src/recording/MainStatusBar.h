@@ -16,8 +16,8 @@ public:
     void Rebuild(const QString& records, const QString& version);
     void SetPanelText(int panel, const QString& text); // panel 1 to 4
     QString PanelText(int panel) const;
-    // Paints the panels at once, so a text is visible while a slow operation runs.
-    void RepaintNow();
+    // Paints one panel at once, so its text is visible while a slow operation runs.
+    void RepaintPanelNow(int panel);
 
 private:
     void ShowTime();

@@ -36,8 +36,9 @@ void frmMain::cmdEnter_Click() {
 
 void frmMain::AddBib(qint32 bib, qint32 before) {
     try {
+        // Painted at once, so "saving" shows while the file is written.
         StatusBar->SetPanelText(2, GetText(QStringLiteral("MKL_SB_SAVING")));
-        StatusBar->RepaintNow();
+        StatusBar->RepaintPanelNow(2);
         const bool saved = RecordFile.AddBib(bib, before);
         if (before < 0)
             Grid->AddBib(bib);
@@ -47,7 +48,9 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         StatusBar->SetPanelText(2,
                                 GetText(saved ? QStringLiteral("MKL_SB_SAVED") : QStringLiteral("MKL_SB_SAVEFAILED")));
         StatusBar->SetPanelText(1, RecordCountText());
-        StatusBar->RepaintNow();
+        // Painted as soon as control returns to the window system, together with the grid's new
+        // row, instead of making the next bib wait for it.
+        StatusBar->update();
         if (m_display)
             m_display->ShowBib(QString::number(bib));
         RefreshLapCounter();
