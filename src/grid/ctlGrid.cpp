@@ -227,13 +227,19 @@ void ctlGrid::ScrollNewRowIntoView() {
     const int last = m_model->rowCount() - 1;
     if (last < 0)
         return;
-    // All rows have one height and the table scrolls by whole rows, so the new row's bottom edge
-    // follows from the first row shown. Asking the view for the row's rectangle instead would
-    // make it add up the heights of every row, a million of them in a long race.
-    const int rowHeight = Grid->verticalHeader()->defaultSectionSize();
-    const qint64 bottom = (qint64(last) - Grid->verticalScrollBar()->value() + 1) * rowHeight;
+    // All rows have one height and the table scrolls by whole rows, so the scroll range and the
+    // new row's place follow from the row count and the first row shown. Asking the view instead
+    // would make it add up the heights of every row, a million of them in a long race, for each
+    // recorded bib.
+    QScrollBar* scroll = Grid->verticalScrollBar();
+    const int rowHeight = std::max(1, Grid->verticalHeader()->defaultSectionSize());
+    const int rowsShown = std::max(1, Grid->viewport()->height() / rowHeight);
+    const int lastTop = std::max(0, last + 1 - rowsShown);
+    if (scroll->maximum() != lastTop)
+        scroll->setRange(0, lastTop); // the view sets the same range when it next lays out
+    const qint64 bottom = (qint64(last) - scroll->value() + 1) * rowHeight;
     if (bottom > Grid->viewport()->height())
-        SetTopRow(last + 1);
+        scroll->setValue(lastTop);
 }
 
 void ctlGrid::resizeEvent(QResizeEvent* event) {
