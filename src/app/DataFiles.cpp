@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -21,4 +22,19 @@ QString DataFilePath(const QString& name) {
             return candidate;
     }
     return beside;
+}
+
+bool InstalledSystemWide() {
+    const QString prefix = QFileInfo(QCoreApplication::applicationDirPath()).absolutePath();
+    return QFileInfo::exists(prefix + QStringLiteral("/share/applications/marklog.desktop"));
+}
+
+QString OwnFilesFolder() {
+    const QString beside = ApplicationPath();
+    if (!InstalledSystemWide() && QFileInfo(beside).isWritable())
+        return beside;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data))
+        return beside;
+    return QDir::toNativeSeparators(data) + QDir::separator();
 }

@@ -1,5 +1,6 @@
 #include "app/FileTypeRegistration.h"
 
+#include "app/DataFiles.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
 
@@ -60,19 +61,25 @@ void RegisterWithRegistry(const QString& typeDescription, const QString& openCap
     }
 }
 #else
-// An installed package brings its own MIME type and desktop entry beside the executable's prefix.
-bool InstalledSystemWide() {
-    const QString prefix = QFileInfo(QCoreApplication::applicationDirPath()).absolutePath();
-    return QFileInfo::exists(prefix + QStringLiteral("/share/applications/marklog.desktop")) &&
-           QFileInfo::exists(prefix + QStringLiteral("/share/mime/packages/marklog.xml"));
+// An installed package brings its own MIME type and desktop entry. Entries an earlier run from a
+// build folder left for the user would hide the package's and open another program: they go.
+void RemoveUserRegistration(const QString& data) {
+    const QString entry = data + QStringLiteral("/applications/marklog.desktop");
+    const QString mime = data + QStringLiteral("/mime/packages/marklog.xml");
+    if (QFile::exists(entry) && QFile::remove(entry))
+        RunQuietly(QStringLiteral("update-desktop-database"), {data + QStringLiteral("/applications")});
+    if (QFile::exists(mime) && QFile::remove(mime))
+        RunQuietly(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
 }
 
 void RegisterWithDesktop(const QString& typeDescription) {
-    if (InstalledSystemWide())
-        return;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
         return;
+    if (InstalledSystemWide()) {
+        RemoveUserRegistration(data);
+        return;
+    }
     if (WriteIfChanged(data + QStringLiteral("/mime/packages/marklog.xml"), MimePackageText(typeDescription).toUtf8()))
         RunQuietly(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
     const QString executable = QCoreApplication::applicationFilePath();

@@ -1,6 +1,7 @@
 #include "app/LogWriter.h"
 
 #include "app/Clock.h"
+#include "app/DataFiles.h"
 #include "app/DateText.h"
 #include "app/NumericValue.h"
 #include "app/Registry.h"
@@ -133,7 +134,7 @@ QString LogFilePath() {
         return ExplicitLogFilePath();
     const QString fileName = ExecutableBaseName() + QStringLiteral(".log");
     const QString besideProgram = ApplicationPath() + fileName;
-    if (IsWritableLocation(besideProgram))
+    if (!InstalledSystemWide() && IsWritableLocation(besideProgram))
         return besideProgram;
     // An installed program usually may not write to its own folder; the user's data folder may.
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);

@@ -6,9 +6,18 @@
 #include "recording/frmMain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 
 namespace {
+// The program's icon for every window, from the icon theme when installed, else built in.
+QIcon ProgramIcon() {
+    QIcon builtIn;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        builtIn.addFile(QStringLiteral(":/icons/marklog-%1.png").arg(size), QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral("marklog"), builtIn);
+}
+
 // The whole command line is one record file path, even when it holds blanks and the desktop
 // passed it in pieces.
 QString CommandLinePath(const QStringList& arguments) {
@@ -21,6 +30,8 @@ int Main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("marklog"));
     QApplication::setOrganizationName(QStringLiteral("Trevanta"));
     QApplication::setDesktopFileName(QStringLiteral("marklog"));
+    Q_INIT_RESOURCE(icons); // the icons live in a static library
+    QApplication::setWindowIcon(ProgramIcon());
     InstallQtMessagePresenter();
 
     auto* main = new frmMain(CommandLinePath(QApplication::arguments()));

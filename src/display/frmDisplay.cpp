@@ -4,6 +4,7 @@
 #include "app/SaveWndPos.h"
 #include "app/Twips.h"
 #include "lang/clsLanguage.h"
+#include "support/AccessibleNames.h"
 
 #include <QCloseEvent>
 #include <QFontInfo>
@@ -114,6 +115,7 @@ void frmDisplay::Form_Load() {
 void frmDisplay::SetCaptions() {
     try {
         setWindowTitle(GetText(QStringLiteral("MKL_DISP_CAPTION")));
+        ApplyAccessibleNames(this);
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

@@ -10,6 +10,7 @@
 #include "lapcounter/LapListModel.h"
 #include "lapcounter/TabStopDelegate.h"
 #include "records/clsFile.h"
+#include "support/AccessibleNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -150,6 +151,7 @@ void frmLapcounter::SetCaptions() {
         chkDescending->setText(GetText(QStringLiteral("MKL_LC_DESCENDING")));
         lblLapcount[0]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT0")) + QLatin1Char(':'));
         lblLapcount[1]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT1")) + QLatin1Char(':'));
+        ApplyAccessibleNames(this);
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

@@ -1,6 +1,7 @@
 #include "recording/MainMenus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -54,6 +55,15 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuFile_Exit = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Exit"), QStringLiteral("&Beenden"));
     for (QAction* fileCommand : {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export})
         fileCommand->setEnabled(false);
+    // The platform's standard shortcuts beside the access keys. They use the Ctrl key, so the
+    // entry box's digits and Enter, F11 and the grid's keys stay as they are.
+    const std::pair<QAction*, QKeySequence::StandardKey> shortcuts[] = {
+        {m.mnuFile_New, QKeySequence::New},     {m.mnuFile_Open, QKeySequence::Open},
+        {m.mnuFile_Close, QKeySequence::Close}, {m.mnuFile_Print, QKeySequence::Print},
+        {m.mnuFile_Exit, QKeySequence::Quit},
+    };
+    for (const auto& [command, key] : shortcuts)
+        command->setShortcuts(key);
 
     m.mnuExtras = AddMenu(bar, QStringLiteral("mnuExtras"), QStringLiteral("&Extras"));
     m.mnuExtras_LapCounter =

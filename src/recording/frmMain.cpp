@@ -12,6 +12,7 @@
 #include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
+#include "support/AccessibleNames.h"
 #include "support/clsRecentFiles.h"
 #include "support/ctlWiki.h"
 
@@ -201,6 +202,7 @@ void frmMain::SetCaptions() {
             m_display->SetCaptions();
         Wiki->Init(GetText(QStringLiteral("MKL_WIKITEXT")), QStringLiteral("MARKLOG"));
         ApplyLayout();
+        ApplyAccessibleNames(this);
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

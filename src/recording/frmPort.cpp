@@ -5,6 +5,7 @@
 #include "app/Registry.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
+#include "support/AccessibleNames.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -138,6 +139,7 @@ void frmPort::SetCaptions() {
             lblDevice->setText(GetText(QStringLiteral("BCPORT_LBLDEVICE")));
             cboDevice->lineEdit()->setPlaceholderText(GetText(QStringLiteral("BCPORT_DEVICEHINT")));
         }
+        ApplyAccessibleNames(this);
     } catch (const RaisedError& error) {
         ReportError(error.info(), QStringLiteral("frmPort_SetCaptions"));
     }

@@ -1,5 +1,6 @@
 #include "records/FileHelpers.h"
 
+#include "app/DataFiles.h"
 #include "app/ErrorInfo.h"
 #include "app/Settings.h"
 #include "records/DurableFile.h"
@@ -49,10 +50,5 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes) {
 }
 
 QString WritableProgramFolder() {
-    const QString beside = ApplicationPath();
-    if (QFileInfo(beside).isWritable())
-        return beside;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    QDir().mkpath(data);
-    return QDir::toNativeSeparators(data) + QDir::separator();
+    return OwnFilesFolder();
 }

@@ -4,6 +4,7 @@
 #include "app/ErrorHandler.h"
 #include "app/Twips.h"
 #include "lang/clsLanguage.h"
+#include "support/AccessibleNames.h"
 #include "support/StartDoc.h"
 
 #include <QFrame>
@@ -143,6 +144,7 @@ void frmAbout::Form_Load() {
         // The family's first line names the family; this program describes itself instead.
         lblLabel(1)->setText(GetText(QStringLiteral("MKL_ABOUT_LABEL1")));
         cmdOK->setText(GetText(QStringLiteral("GEN_BTN_OK")));
+        ApplyAccessibleNames(this);
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

@@ -1,0 +1,229 @@
+#include "display/frmDisplay.h"
+#include "lang/clsLanguage.h"
+#include "lapcounter/frmLapcounter.h"
+#include "recording/AckSound.h"
+#include "recording/frmMain.h"
+#include "recording/frmPort.h"
+#include "support/AccessibleNames.h"
+#include "support/FileDialogSeam.h"
+#include "support/frmAbout.h"
+
+#include "TestEnvironment.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// What a screen reader announces for the controls of every window: a name in the current
+// language (never the control's objectName), read through Qt's accessibility interfaces.
+class TestAccessibleNames : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void everyControlIsNamed();
+    void namesFollowLanguage_data();
+    void namesFollowLanguage();
+    void labelsKeepTheirValue();
+
+private:
+    // The main window with a record file, the lap counter, the scan display, the about window and
+    // the port dialog, each with its names applied.
+    QList<QWidget*> OpenAllWindows();
+    static QWidget* Window(const QString& name);
+    static QWidget* Control(const QString& window, const QString& path, int index = -1);
+    static QString Name(QWidget* control);
+    static QString Description(QWidget* control);
+
+    std::unique_ptr<IsolatedEnvironment> m_env;
+    std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QPointer<frmMain> m_main;
+    std::unique_ptr<frmAbout> m_about;
+    std::unique_ptr<frmPort> m_port;
+    SoundSink m_speaker;
+};
+
+void TestAccessibleNames::init() {
+    m_env = std::make_unique<IsolatedEnvironment>();
+    m_messages = std::make_unique<ScriptedMessages>();
+    m_dir = std::make_unique<QTemporaryDir>();
+    FileDialogSeam::activate();
+    m_speaker = SetSoundSink([](const QString&) {});
+}
+
+void TestAccessibleNames::cleanup() {
+    m_about.reset();
+    m_port.reset();
+    if (m_main) {
+        m_main->close();
+        QTRY_VERIFY(m_main.isNull());
+    }
+    SetSoundSink(m_speaker);
+    FileDialogSeam::reset();
+    m_dir.reset();
+    m_messages.reset();
+    m_env.reset();
+}
+
+QList<QWidget*> TestAccessibleNames::OpenAllWindows() {
+    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+    WriteBytes(path, "1;12\r\n2;7\r\n3;12\r\n");
+    m_main = new frmMain(path);
+    m_main->Form_Load();
+    m_main->show();
+    m_main->findChild<QAction*>(QStringLiteral("mnuExtras_LapCounter"))->trigger();
+    m_main->findChild<QAction*>(QStringLiteral("mnuExtras_Display"))->trigger();
+    m_about = std::make_unique<frmAbout>(m_main);
+    m_port = std::make_unique<frmPort>(m_main);
+    m_port->Form_Load();
+    const QList<QWidget*> windows{m_main, m_main->findChild<frmLapcounter*>(), m_main->findChild<frmDisplay*>(),
+                                  m_about.get(), m_port.get()};
+    for (QWidget* window : windows) {
+        if (window)
+            ApplyAccessibleNames(window);
+    }
+    return windows;
+}
+
+QWidget* TestAccessibleNames::Window(const QString& name) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == name)
+            return window;
+    }
+    return nullptr;
+}
+
+// path: "control" or "parent.control".
+QWidget* TestAccessibleNames::Control(const QString& window, const QString& path, int index) {
+    const QStringList parts = path.split(QLatin1Char('.'));
+    QWidget* host = Window(window);
+    if (host && parts.size() == 2)
+        host = host->findChild<QWidget*>(parts[0]);
+    if (!host)
+        return nullptr;
+    for (QWidget* control : host->findChildren<QWidget*>(parts.last())) {
+        if (parts.size() == 2 && control->parentWidget() != host)
+            continue;
+        if (index < 0 || control->property("index").toInt() == index)
+            return control;
+    }
+    return nullptr;
+}
+
+QString TestAccessibleNames::Name(QWidget* control) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+QString TestAccessibleNames::Description(QWidget* control) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    return accessible ? accessible->text(QAccessible::Description) : QString();
+}
+
+void TestAccessibleNames::everyControlIsNamed() {
+    const QList<QWidget*> windows = OpenAllWindows();
+    for (QWidget* window : windows)
+        QVERIFY(window);
+    QSet<QWidget*> checked;
+    for (QWidget* window : windows) {
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            const QString objectName = control->objectName();
+            if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")) || checked.contains(control))
+                continue;
+            // Plain lines and boxes that only decorate carry nothing to announce.
+            if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
+                continue;
+            const QString where = window->objectName() + QLatin1Char('/') + objectName;
+            const QString name = Name(control);
+            QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
+            // An empty label (no bib shown yet, no status message) is described instead.
+            if (qobject_cast<QLabel*>(control) && name.isEmpty())
+                QVERIFY2(!Description(control).isEmpty(), qPrintable(where));
+            else
+                QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
+            QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
+            checked.insert(control);
+        }
+    }
+    QVERIFY2(checked.size() >= 40, qPrintable(QString::number(checked.size()))); // the windows were searched
+}
+
+void TestAccessibleNames::namesFollowLanguage_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("german");
+    QTest::newRow("entry box") << "frmMain"
+                               << "txtEnter" << -1 << "Bib number"
+                               << "Startnummer";
+    QTest::newRow("caption without access key") << "frmMain"
+                                                << "mnuFile" << -1 << "File"
+                                                << "Datei";
+    QTest::newRow("grid control") << "frmMain"
+                                  << "Client.Grid" << -1 << "Record grid"
+                                  << "Datensatztabelle";
+    QTest::newRow("grid table of the same name") << "frmMain"
+                                                 << "Grid.Grid" << -1 << "Records"
+                                                 << "Datensätze";
+    QTest::newRow("picture button") << "frmMain"
+                                    << "cmdDelete" << -1 << "Delete record"
+                                    << "Datensatz löschen";
+    QTest::newRow("lap target by index") << "frmLapcounter"
+                                         << "txtLapCount" << 0 << "Lap target"
+                                         << "Rundenvorgabe";
+    QTest::newRow("minimum by index") << "frmLapcounter"
+                                      << "txtLapCount" << 1 << "Minimum laps"
+                                      << "Mindestrunden";
+    QTest::newRow("cancel button") << "frmPort"
+                                   << "cmdCommand" << 1 << "Cancel"
+                                   << "Abbrechen";
+}
+
+void TestAccessibleNames::namesFollowLanguage() {
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(int, index);
+    QFETCH(QString, english);
+    QFETCH(QString, german);
+    OpenAllWindows();
+    for (const auto& [language, expected] : {std::pair{"en", english}, std::pair{"de", german}}) {
+        QVERIFY(gLanguage->SetLanguage(QLatin1String(language)));
+        ApplyAccessibleNames(Window(window));
+        QWidget* widget = Control(window, control, index);
+        QVERIFY(widget);
+        QCOMPARE(Name(widget), expected);
+    }
+}
+
+void TestAccessibleNames::labelsKeepTheirValue() {
+    OpenAllWindows();
+    QVERIFY(gLanguage->SetLanguage(QStringLiteral("en")));
+    ApplyAccessibleNames(m_main);
+    auto* records = qobject_cast<QLabel*>(Control(QStringLiteral("frmMain"), QStringLiteral("StatusBar_Panel1")));
+    QVERIFY(records);
+    QCOMPARE(Name(records), records->text()); // "Records: 3" is read, not a fixed caption
+    QVERIFY(records->text().contains(QLatin1Char('3')));
+    QCOMPARE(Description(records), QStringLiteral("Number of records in the open file"));
+
+    // The scan display announces the bib it shows.
+    auto* display = qobject_cast<frmDisplay*>(Window(QStringLiteral("frmDisplay")));
+    QVERIFY(display);
+    ApplyAccessibleNames(display);
+    display->ShowBib(QStringLiteral("42"));
+    QWidget* bib = Control(QStringLiteral("frmDisplay"), QStringLiteral("lblBib"));
+    QCOMPARE(Name(bib), QStringLiteral("42"));
+    QCOMPARE(Description(bib), QStringLiteral("Last recorded bib"));
+}
+
+QTEST_MAIN(TestAccessibleNames)
+#include "tst_gui_accessiblenames.moc"
