@@ -8,6 +8,10 @@
 
 namespace {
 
+// Longest line the reader takes. A record line is "position;bib", some 20 bytes; a line beyond this
+// is a file of another kind, whose content a later rewrite of the list would destroy.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+
 char* AppendDecimal(char* out, qint64 value) {
     return std::to_chars(out, out + 24, value).ptr;
 }
@@ -41,6 +45,12 @@ QVector<qint32> ParseStn(const QByteArray& bytes) {
         while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
             ++lineEnd;
         ++lineNumber;
+        if (lineEnd - line > kMaxLineBytes)
+            Raise(ErrorNumber::InvalidFileFormat,
+                  QStringLiteral("The file is not a Marklog record file: its line %1 is %2 KB long, far longer "
+                                 "than any record. It was not opened, and it was not changed.")
+                      .arg(lineNumber)
+                      .arg((lineEnd - line) / 1024));
         const char* separator = static_cast<const char*>(memchr(line, ';', lineEnd - line));
         if (separator) {
             try {

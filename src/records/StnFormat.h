@@ -11,7 +11,7 @@
 // CR, so files written by scripts or other editors read correctly. A line without ";" is
 // skipped; the bib is the numeric value of the text behind the first ";". A bib outside the
 // 32-bit range raises an overflow error naming the line; bytes that cannot be plain text (NUL
-// bytes: binary data, UTF-16) raise an error too.
+// bytes: binary data, UTF-16) and a line far longer than any record (over 64 KiB) raise an error too.
 QVector<qint32> ParseStn(const QByteArray& bytes);
 
 // "position;bib" and CR LF.

@@ -68,18 +68,39 @@ void clsFile::WriteNewRecord(qint32 bib) {
     if (m_fileName.isEmpty())
         Raise(ErrorNumber::FileNotFound, QStringLiteral("No record file is open; the bib %1 was not saved.").arg(bib));
     if (!m_inStep || !QFileInfo::exists(m_fileName)) {
-        WriteAll();
+        try {
+            WriteAll();
+        } catch (const RaisedError&) {
+            // A rewrite needs room for a second copy of the file, an append only for its line. When
+            // only a correction is missing on the disk, the passage is at least appended, so it is
+            // there whatever happens next; the failure is still reported.
+            if (m_passagesOnDisk && QFileInfo::exists(m_fileName)) {
+                try {
+                    AppendPassage(bib);
+                } catch (const RaisedError&) {
+                    // the rewrite's failure is the one to report
+                }
+            }
+            throw;
+        }
         return;
     }
     m_inStep = false;
-    AppendDurably(m_fileName, FormatStnLine(Count(), bib));
+    AppendPassage(bib);
     m_inStep = true;
+}
+
+void clsFile::AppendPassage(qint32 bib) {
+    m_passagesOnDisk = false;
+    AppendDurably(m_fileName, FormatStnLine(Count(), bib));
+    m_passagesOnDisk = true;
 }
 
 void clsFile::WriteAll() {
     m_inStep = false;
     WriteWholeFile(m_fileName, FormatStn(m_records));
     m_inStep = true;
+    m_passagesOnDisk = true;
 }
 
 bool clsFile::ReadFile() {
@@ -154,6 +175,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
     }
     m_changed = false;
     m_inStep = true;
+    m_passagesOnDisk = true;
     return true;
 }
 
@@ -174,6 +196,7 @@ bool clsFile::CloseFile() {
         m_records.clear();
         m_changed = false;
         m_inStep = true;
+        m_passagesOnDisk = true;
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());

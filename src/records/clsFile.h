@@ -63,6 +63,7 @@ public:
 
 private:
     void WriteNewRecord(qint32 bib);
+    void AppendPassage(qint32 bib);
     void WriteAll();
 
     PathDialog m_pathDialog;
@@ -71,4 +72,6 @@ private:
     qint32 m_maxId = 0;
     bool m_changed = false;
     bool m_inStep = true;
+    // False while a passage of the list may be missing on the disk (an append failed).
+    bool m_passagesOnDisk = true;
 };

@@ -355,7 +355,7 @@ void TestGuiLapcounter::captions_data() {
                                        "Refresh",
                                        "Reset",
                                        "Refresh automatically",
-                                       "Descending (leaders first)",
+                                       "Most laps first",
                                        "Lap target:",
                                        "Minimum laps:",
                                        "Bib\t\tLaps\t\tRemaining"};
@@ -364,7 +364,7 @@ void TestGuiLapcounter::captions_data() {
                                        "Aktualisieren",
                                        QStringLiteral("Zurücksetzen"),
                                        "Automatisch aktualisieren",
-                                       QStringLiteral("Absteigend (Führende zuerst)"),
+                                       QStringLiteral("Meiste Runden zuerst"),
                                        "Rundenvorgabe:",
                                        "Mindestrunden:",
                                        "Startnr.\t\tRunden\t\tVerbleibend"};

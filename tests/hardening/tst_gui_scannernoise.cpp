@@ -1,0 +1,119 @@
+// Random bytes on the serial line of a scanner that the main window reopened at start: only digit
+// runs ended by a carriage return are recorded, exactly as the rules for a scanned bib give them,
+// and nothing else reaches the record file.
+
+#include "app/Clock.h"
+#include "app/NumericValue.h"
+#include "app/Settings.h"
+#include "records/clsFile.h"
+
+#include "ScannerPty.h"
+#include "StnCheck.h"
+#include "TestEnvironment.h"
+#include "WindowDriver.h"
+
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// What the window records from the bytes: digits go into the entry box while it holds fewer than
+// eight, a carriage return presses the record button, every other byte is dropped. The button
+// ignores a value of 0 (the box keeps its text) and rejects a bib equal to the last one recorded
+// (the box is emptied); a recorded bib empties the box.
+struct ScannedBibs {
+    QString entry;
+    QVector<qint32> recorded;
+
+    void Take(const QByteArray& bytes) {
+        for (const char byte : bytes) {
+            if (byte >= '0' && byte <= '9') {
+                if (entry.size() < 8)
+                    entry += QLatin1Char(byte);
+            } else if (byte == '\r') {
+                const qint32 bib = WholeNumberValue(entry);
+                if (bib <= 0)
+                    continue;
+                if (recorded.isEmpty() || recorded.last() != bib)
+                    recorded << bib;
+                entry.clear();
+            }
+        }
+    }
+};
+
+} // namespace
+
+class TestScannerNoise : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onlyDigitRunsAreRecorded_data();
+    void onlyDigitRunsAreRecorded();
+};
+
+void TestScannerNoise::onlyDigitRunsAreRecorded_data() {
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("digits");  // percent of the bytes that are digits
+    QTest::addColumn<int>("returns"); // percent that are carriage returns; the rest is any byte
+    QTest::newRow("all byte values alike") << 1u << 0 << 0;
+    QTest::newRow("mostly noise") << 2u << 20 << 5;
+    QTest::newRow("scanner-like, with noise") << 3u << 60 << 10;
+    QTest::newRow("long digit runs") << 4u << 90 << 3;
+}
+
+void TestScannerNoise::onlyDigitRunsAreRecorded() {
+    QFETCH(quint32, seed);
+    QFETCH(int, digits);
+    QFETCH(int, returns);
+    IsolatedEnvironment environment;
+    ScriptedMessages messages;
+    FixedClock clock(QDateTime(QDate(2021, 5, 2), QTime(15, 30, 12)));
+    QTemporaryDir dir;
+    ScannerPty scanner;
+    QVERIFY(scanner.IsValid());
+    // The scanner was active when the program last ran: the window opens its port again at load.
+    WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(true));
+    WriteSetting(QStringLiteral("BarcodeDevice"), scanner.Device());
+    const QString path = dir.filePath(QStringLiteral("noise.stn"));
+    WriteBytes(path, QByteArray());
+    QPointer<frmMain> window = new frmMain(path);
+    QVERIFY(WindowDriver::Show(window));
+    QVERIFY(window->findChild<QSerialPort*>(QStringLiteral("MSComm"))->isOpen());
+
+    QRandomGenerator random(seed);
+    QByteArray noise(12000, Qt::Uninitialized);
+    for (char& byte : noise) {
+        const int pick = int(random.bounded(100));
+        byte = pick < digits             ? char('0' + random.bounded(10))
+               : pick < digits + returns ? '\r'
+                                         : char(random.bounded(256));
+    }
+    ScannedBibs expected;
+    expected.Take(noise);
+    QVERIFY(!expected.recorded.isEmpty());
+
+    // In pieces of any size, as reads of the serial line split them.
+    for (qsizetype at = 0; at < noise.size();) {
+        const qsizetype piece = 1 + qsizetype(random.bounded(200));
+        QVERIFY(scanner.Send(noise.mid(at, piece)));
+        at += piece;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(window->RecordFile.Count(), qint32(expected.recorded.size()), 120000);
+    QTRY_COMPARE(WindowDriver::EntryOf(window)->text(), expected.entry);
+    QVector<qint32> bibs;
+    const QString problem = CheckStnBytes(FileBytes(path), &bibs);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(bibs, expected.recorded);
+    QVERIFY(messages.shown().isEmpty());
+
+    window->close();
+    QTRY_VERIFY(window.isNull());
+    QFile::remove(clsFile::DatedCopyPath(path, Now()));
+}
+
+QTEST_MAIN(TestScannerNoise)
+#include "tst_gui_scannernoise.moc"
