@@ -73,6 +73,9 @@ signals:
     void Add(qint32 Row);
     void Enter();
     void TypedToEntry(const QString& text);
+    // Around the two Edit events of a move up or down, so the host can store both as one change.
+    void BeginMove();
+    void EndMove();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

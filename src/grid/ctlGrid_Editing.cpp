@@ -287,6 +287,12 @@ void ctlGrid::cmdDown_Click() {
 void ctlGrid::MoveBib(qint32 row, qint32 target) {
     const qint32 kept = m_model->At(target - 1).bib;
     const qint32 moving = m_model->At(row - 1).bib;
+    // The two edits of a move are one change: the host writes them to the disk together.
+    emit BeginMove();
+    struct EndOfMove {
+        ctlGrid* grid;
+        ~EndOfMove() { emit grid->EndMove(); }
+    } endOfMove{this};
     m_model->SetBib(target - 1, moving);
     emit Edit(target, moving);
     m_model->SetBib(row - 1, kept);

@@ -78,6 +78,8 @@ void frmMain::ConnectFileCommands() {
     connect(Grid, &ctlGrid::Edit, this, &frmMain::Grid_Edit);
     connect(Grid, &ctlGrid::Delete, this, &frmMain::Grid_Delete);
     connect(Grid, &ctlGrid::Add, this, &frmMain::Grid_Add);
+    connect(Grid, &ctlGrid::BeginMove, this, [this] { RecordFile.BeginChange(); });
+    connect(Grid, &ctlGrid::EndMove, this, [this] { RecordFile.EndChange(); });
     connect(Grid, &ctlGrid::Enter, this, [this] { txtEnter->setFocus(); });
     // A digit typed while the grid has the focus belongs to the next bib, not to a record.
     connect(Grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {

@@ -49,9 +49,26 @@ bool clsFile::DeleteBib(qint32 index) {
     return SaveFile();
 }
 
+void clsFile::BeginChange() {
+    ++m_changeDepth;
+}
+
+bool clsFile::EndChange() {
+    if (m_changeDepth > 0)
+        --m_changeDepth;
+    if (m_changeDepth > 0 || !m_savePending)
+        return true;
+    m_savePending = false;
+    return SaveFile();
+}
+
 bool clsFile::SaveFile() {
     if (m_fileName.isEmpty())
         return false;
+    if (m_changeDepth > 0) {
+        m_savePending = true;
+        return true;
+    }
     try {
         WriteAll();
         return true;

@@ -20,7 +20,11 @@ public:
     // Removes the record at a 0-based index and rewrites the file; false for an index out of range.
     bool DeleteBib(qint32 index);
     // Rewrites the whole file from the list; false when no file is open or the write failed.
+    // Between BeginChange and EndChange the rewrites wait and happen once at the end, so several
+    // edits that belong together (a bib moved: two records changed) reach the disk together.
     bool SaveFile();
+    void BeginChange();
+    bool EndChange();
     // Reads the file named by FileName into the list. False (reported) when it cannot be read or
     // holds a bib outside the 32-bit range; the list is then unchanged.
     bool ReadFile();
@@ -72,6 +76,8 @@ private:
     qint32 m_maxId = 0;
     bool m_changed = false;
     bool m_inStep = true;
+    int m_changeDepth = 0;
+    bool m_savePending = false;
     // False while a passage of the list may be missing on the disk (an append failed).
     bool m_passagesOnDisk = true;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 // Corrections made in the record grid between runs: a plan of inserts, edits, deletes and moves,
 // the record lists the file must show after each rewrite they cause, and driving them through a
 // real main window.
@@ -40,7 +42,7 @@ inline QList<EditOp> DecodeOps(const QString& text) {
 }
 
 // The list after each rewrite, one entry per rewrite in order. An insert rewrites twice (the new
-// record with bib 0, then the bib typed over it) and so does a move (one rewrite per exchanged bib).
+// record with bib 0, then the bib typed over it); a move rewrites once, both exchanged bibs together.
 // `rewritesAfter[i]` is the number of rewrites once op i has returned.
 inline QList<QVector<qint32>> StatesOf(QVector<qint32> bibs, const QList<EditOp>& ops,
                                        QList<int>* rewritesAfter = nullptr) {
@@ -65,10 +67,7 @@ inline QList<QVector<qint32>> StatesOf(QVector<qint32> bibs, const QList<EditOp>
         case EditOp::Up:
         case EditOp::Down: {
             const int j = op.kind == EditOp::Up ? i - 1 : i + 1;
-            const qint32 kept = bibs[j];
-            bibs[j] = bibs[i];
-            states << bibs;
-            bibs[i] = kept;
+            std::swap(bibs[i], bibs[j]);
             states << bibs;
             break;
         }

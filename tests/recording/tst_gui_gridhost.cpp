@@ -305,7 +305,7 @@ void TestGridHost::failedRewriteLosesNothing_data() {
     QTest::newRow("edit, then closing") << "edit" << 1 << "close" << QByteArray("1;11\r\n2;45\r\n3;33\r\n");
     QTest::newRow("delete") << "delete" << 1 << "record" << QByteArray("1;11\r\n2;33\r\n3;40\r\n");
     QTest::newRow("insert") << "insert" << 1 << "record" << QByteArray("1;11\r\n2;0\r\n3;17\r\n4;33\r\n5;40\r\n");
-    QTest::newRow("move") << "move" << 2 << "record" << QByteArray("1;17\r\n2;11\r\n3;33\r\n4;40\r\n");
+    QTest::newRow("move") << "move" << 1 << "record" << QByteArray("1;17\r\n2;11\r\n3;33\r\n4;40\r\n");
 }
 
 void TestGridHost::failedRewriteLosesNothing() {

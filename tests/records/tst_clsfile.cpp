@@ -102,6 +102,7 @@ private slots:
     void closeUnchangedFileMakesNoCopy();
     void closeChangedFileMakesOneCopy();
     void closeDoesNotOverwriteCopy();
+    void editsOfOneChangeReachTheDiskTogether();
     void closeWithShortOrOddNameMakesCopy_data();
     void closeWithShortOrOddNameMakesCopy();
 
@@ -652,6 +653,29 @@ void TestClsFile::closeWithShortOrOddNameMakesCopy() {
     QCOMPARE(FileBytes(copy), QByteArray("1;12\r\n2;8\r\n"));
     QFile::remove(copy);
     QVERIFY(m_messages->shown().isEmpty());
+}
+
+// A bib moved in the grid changes two records; the file holds both changes or neither.
+void TestClsFile::editsOfOneChangeReachTheDiskTogether() {
+    clsFile file;
+    QVERIFY(openWith(file, "1;11\r\n2;22\r\n3;33\r\n"));
+    file.BeginChange();
+    QVERIFY(file.EditBib(0, 22));
+    QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n")); // nothing written halfway
+    QVERIFY(file.EditBib(1, 11));
+    InjectWriteFailure(6); // the one write of the change fails
+    QVERIFY(!file.EndChange());
+    QCOMPARE(m_messages->shown().size(), 1);
+    QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n"));
+    m_messages->clear();
+
+    file.BeginChange();
+    QVERIFY(file.EditBib(0, 11));
+    QVERIFY(file.EditBib(1, 22));
+    QVERIFY(file.EndChange());
+    QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n"));
+    QVERIFY(file.AddBib(44));
+    QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n4;44\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestClsFile)
