@@ -24,6 +24,15 @@ public:
 namespace {
 const QString kSetting = QStringLiteral("WndPos_frmTestWindow");
 
+const QRect kDesign(30, 40, 300, 200);
+
+// Restores the stored placement, then shows the window.
+bool RestoreAndShow(QWidget& window) {
+    SaveWndPos(&window, 1);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 // Stored numbers for a pixel value on the test screen.
 QString Twips(int pixels, double dotsPerInch) {
     return QString::number(pixels * 1440.0 / dotsPerInch, 'g', 7);
@@ -34,181 +43,163 @@ class TestSaveWndPos : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void firstStartKeepsDesignAndStoresNormal();
-    void normalPlacementSurvivesSessions();
-    void closedMaximizedReopensMaximizedWithNormalPlacement();
-    void maximizedBeforeAnyNormalPlacement();
-    void closedMinimizedReopensNormal();
-    void fixedSizeWindowGetsOnlyItsPosition();
-    void malformedFieldsKeepDesignValues();
-    void offScreenPlacementComesBackOnScreen();
+    // The stored numbers in these tests are 15 twips a pixel.
+    void initTestCase() { QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0); }
+
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+    }
+
+    void cleanup() {
+        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
+        m_messages.reset();
+        m_env.reset();
+    }
+
+    void firstStartKeepsDesignAndStoresNormal() {
+        frmTestWindow window;
+        SaveWndPos(&window, 1);
+        QCOMPARE(QRect(window.pos(), window.size()), kDesign);
+        QVERIFY(!ReadSetting(kSetting).isValid()); // restoring writes nothing
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.move(45, 60);
+        QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(45, 60));
+
+        SaveWndPos(&window, 0);
+        const QRect frame = window.frameGeometry();
+        const double dpiX = window.screen()->logicalDotsPerInchX();
+        const double dpiY = window.screen()->logicalDotsPerInchY();
+        QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("2;%1,%2,%3,%4")
+                                                       .arg(Twips(frame.left(), dpiX), Twips(frame.top(), dpiY),
+                                                            Twips(frame.width(), dpiX), Twips(frame.height(), dpiY)));
+    }
+
+    void normalPlacementSurvivesSessions() {
+        const QString stored = QStringLiteral("2;1200,900,7995,6000"); // whole pixels, so nothing is rounded
+        WriteSetting(kSetting, stored);
+        for (int session = 0; session < 2; ++session) {
+            frmTestWindow window;
+            QVERIFY(RestoreAndShow(window));
+            QVERIFY(window.geometry().width() < 533); // the frame takes its share of the outer size
+            QTRY_COMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
+            SaveWndPos(&window, 0);
+            QCOMPARE(ReadSetting(kSetting).toString(), stored);
+        }
+    }
+
+    void closedMaximizedReopensMaximizedWithNormalPlacement() {
+        WriteSetting(kSetting, QStringLiteral("2;1200,900,8000,6000"));
+        {
+            frmTestWindow window;
+            SaveWndPos(&window, 1);
+            // The frame is not known before the window is shown: outer and inner size agree then.
+            QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
+            QVERIFY(!window.isMaximized());
+
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.showMaximized();
+            QTRY_VERIFY(window.isMaximized());
+            SaveWndPos(&window, 0);
+            QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;1200,900,8000,6000"));
+        }
+
+        frmTestWindow window;
+        QVERIFY(RestoreAndShow(window));
+        QVERIFY(window.isMaximized());
+        window.showNormal();
+        QTRY_VERIFY(!window.isMaximized());
+        QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(80, 60));
+        QCOMPARE(window.size(), QSize(533, 400));
+    }
+
+    void maximizedBeforeAnyNormalPlacement() {
+        {
+            frmTestWindow window;
+            SaveWndPos(&window, 1);
+            window.showMaximized();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTRY_VERIFY(window.isMaximized());
+            SaveWndPos(&window, 0);
+            QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;"));
+        }
+
+        frmTestWindow window;
+        SaveWndPos(&window, 1);
+        QCOMPARE(QRect(window.pos(), window.size()), kDesign);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.isMaximized());
+    }
+
+    void closedMinimizedReopensNormal() {
+        WriteSetting(kSetting, QStringLiteral("2;1200,900,8000,6000"));
+        {
+            frmTestWindow window;
+            QVERIFY(RestoreAndShow(window));
+            window.showMinimized();
+            QTRY_VERIFY(window.isMinimized());
+            SaveWndPos(&window, 0);
+            QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("1;1200,900,8000,6000"));
+        }
+
+        frmTestWindow window;
+        window.setWindowState(Qt::WindowMinimized);
+        SaveWndPos(&window, 1);
+        QCOMPARE(window.windowState(), Qt::WindowNoState);
+        QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
+    }
+
+    void fixedSizeWindowGetsOnlyItsPosition() {
+        WriteSetting(kSetting, QStringLiteral("0;1200,900,8000,6000"));
+        frmTestWindow window;
+        window.setFixedSize(300, 200);
+        SaveWndPos(&window, 1);
+        QCOMPARE(window.frameGeometry(), QRect(80, 60, 300, 200));
+        QCOMPARE(window.windowState(), Qt::WindowNoState); // a fixed window is never maximized
+
+        frmTestWindow hinted; // resizable by its limits, but marked as a fixed dialog
+        hinted.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+        SaveWndPos(&hinted, 1);
+        QCOMPARE(hinted.frameGeometry(), QRect(80, 60, 300, 200));
+        QVERIFY(!hinted.isMaximized());
+    }
+
+    void malformedFieldsKeepDesignValues() {
+        WriteSetting(kSetting, QStringLiteral("2;x,900,,6000"));
+        frmTestWindow window;
+        SaveWndPos(&window, 1);
+        QCOMPARE(window.frameGeometry(), QRect(30, 60, 300, 400));
+
+        WriteSetting(kSetting, QStringLiteral("2;-300,-150,1e30,6000"));
+        frmTestWindow offLeft; // left of and above the primary screen, still partly on it
+        SaveWndPos(&offLeft, 1);
+        QCOMPARE(offLeft.frameGeometry(), QRect(-20, -10, 300, 400));
+    }
+
+    void offScreenPlacementComesBackOnScreen() {
+        // As if the window was last open on a second monitor right of the primary one.
+        const QString stored = QStringLiteral("2;90000,1500,3000,2250");
+        WriteSetting(kSetting, stored);
+        frmTestWindow window;
+        SaveWndPos(&window, 1);
+
+        const QRect area = qApp->primaryScreen()->availableGeometry();
+        QCOMPARE(window.size(), QSize(200, 150));
+        QVERIFY2(area.contains(window.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(window.x()).arg(window.y())));
+        QCOMPARE(window.frameGeometry().right(), area.right());
+        QCOMPARE(window.y(), 100);
+        QCOMPARE(ReadSetting(kSetting).toString(), stored);
+    }
 
 private:
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
 };
-
-void TestSaveWndPos::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
-}
-
-void TestSaveWndPos::cleanup() {
-    QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
-    m_messages.reset();
-    m_env.reset();
-}
-
-void TestSaveWndPos::firstStartKeepsDesignAndStoresNormal() {
-    frmTestWindow window;
-    SaveWndPos(&window, 1);
-    QCOMPARE(window.pos(), QPoint(30, 40));
-    QCOMPARE(window.size(), QSize(300, 200));
-    QVERIFY(!ReadSetting(kSetting).isValid()); // restoring writes nothing
-
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.move(45, 60);
-    QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(45, 60));
-
-    SaveWndPos(&window, 0);
-    const QRect frame = window.frameGeometry();
-    const double dpiX = window.screen()->logicalDotsPerInchX();
-    const double dpiY = window.screen()->logicalDotsPerInchY();
-    QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("2;%1,%2,%3,%4")
-                                                   .arg(Twips(frame.left(), dpiX), Twips(frame.top(), dpiY),
-                                                        Twips(frame.width(), dpiX), Twips(frame.height(), dpiY)));
-}
-
-void TestSaveWndPos::normalPlacementSurvivesSessions() {
-    QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0);   // the numbers below are 15 twips a pixel
-    const QString stored = QStringLiteral("2;1200,900,7995,6000"); // whole pixels, so nothing is rounded
-    WriteSetting(kSetting, stored);
-    for (int session = 0; session < 2; ++session) {
-        frmTestWindow window;
-        SaveWndPos(&window, 1);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(window.geometry().width() < 533); // the frame takes its share of the outer size
-        QTRY_COMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
-        SaveWndPos(&window, 0);
-        QCOMPARE(ReadSetting(kSetting).toString(), stored);
-    }
-}
-
-void TestSaveWndPos::closedMaximizedReopensMaximizedWithNormalPlacement() {
-    QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0); // the numbers below are 15 twips a pixel
-    WriteSetting(kSetting, QStringLiteral("2;1200,900,8000,6000"));
-    {
-        frmTestWindow window;
-        SaveWndPos(&window, 1);
-        // The frame is not known before the window is shown: outer and inner size agree then.
-        QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
-        QVERIFY(!window.isMaximized());
-
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.showMaximized();
-        QTRY_VERIFY(window.isMaximized());
-        SaveWndPos(&window, 0);
-        QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;1200,900,8000,6000"));
-    }
-
-    frmTestWindow window;
-    SaveWndPos(&window, 1);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.isMaximized());
-    window.showNormal();
-    QTRY_VERIFY(!window.isMaximized());
-    QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(80, 60));
-    QCOMPARE(window.size(), QSize(533, 400));
-}
-
-void TestSaveWndPos::maximizedBeforeAnyNormalPlacement() {
-    {
-        frmTestWindow window;
-        SaveWndPos(&window, 1);
-        window.showMaximized();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(window.isMaximized());
-        SaveWndPos(&window, 0);
-        QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;"));
-    }
-
-    frmTestWindow window;
-    SaveWndPos(&window, 1);
-    QCOMPARE(window.pos(), QPoint(30, 40));
-    QCOMPARE(window.size(), QSize(300, 200));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.isMaximized());
-}
-
-void TestSaveWndPos::closedMinimizedReopensNormal() {
-    WriteSetting(kSetting, QStringLiteral("2;1200,900,8000,6000"));
-    {
-        frmTestWindow window;
-        SaveWndPos(&window, 1);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.showMinimized();
-        QTRY_VERIFY(window.isMinimized());
-        SaveWndPos(&window, 0);
-        QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("1;1200,900,8000,6000"));
-    }
-
-    frmTestWindow window;
-    window.setWindowState(Qt::WindowMinimized);
-    SaveWndPos(&window, 1);
-    QCOMPARE(window.windowState(), Qt::WindowNoState);
-    QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
-}
-
-void TestSaveWndPos::fixedSizeWindowGetsOnlyItsPosition() {
-    WriteSetting(kSetting, QStringLiteral("0;1200,900,8000,6000"));
-    frmTestWindow window;
-    window.setFixedSize(300, 200);
-    SaveWndPos(&window, 1);
-    QCOMPARE(window.frameGeometry(), QRect(80, 60, 300, 200));
-    QCOMPARE(window.windowState(), Qt::WindowNoState); // a fixed window is never maximized
-
-    frmTestWindow hinted; // resizable by its limits, but marked as a fixed dialog
-    hinted.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    SaveWndPos(&hinted, 1);
-    QCOMPARE(hinted.frameGeometry(), QRect(80, 60, 300, 200));
-    QVERIFY(!hinted.isMaximized());
-}
-
-void TestSaveWndPos::malformedFieldsKeepDesignValues() {
-    WriteSetting(kSetting, QStringLiteral("2;x,900,,6000"));
-    frmTestWindow window;
-    SaveWndPos(&window, 1);
-    QCOMPARE(window.frameGeometry(), QRect(30, 60, 300, 400));
-
-    WriteSetting(kSetting, QStringLiteral("2;-300,-150,1e30,6000"));
-    frmTestWindow offLeft; // left of and above the primary screen, still partly on it
-    SaveWndPos(&offLeft, 1);
-    QCOMPARE(offLeft.frameGeometry(), QRect(-20, -10, 300, 400));
-}
-
-void TestSaveWndPos::offScreenPlacementComesBackOnScreen() {
-    // As if the window was last open on a second monitor right of the primary one.
-    const QString stored = QStringLiteral("2;90000,1500,3000,2250");
-    WriteSetting(kSetting, stored);
-    frmTestWindow window;
-    SaveWndPos(&window, 1);
-
-    const QRect area = qApp->primaryScreen()->availableGeometry();
-    QCOMPARE(window.size(), QSize(200, 150));
-    QVERIFY2(area.contains(window.frameGeometry()),
-             qPrintable(QStringLiteral("%1,%2").arg(window.x()).arg(window.y())));
-    QCOMPARE(window.frameGeometry().right(), area.right());
-    QCOMPARE(window.y(), 100);
-    QCOMPARE(ReadSetting(kSetting).toString(), stored);
-}
 
 QTEST_MAIN(TestSaveWndPos)
 #include "tst_gui_savewndpos.moc"

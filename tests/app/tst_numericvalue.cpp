@@ -30,137 +30,122 @@ class TestNumericValue : public QObject {
     Q_OBJECT
 
 private slots:
-    void numericValue_data();
-    void numericValue();
-    void toInt32_data();
-    void toInt32();
-    void overflow_data();
-    void overflow();
-    void byteRangeEndsAtEnd();
-};
+    void numericValue_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
 
-void TestNumericValue::numericValue_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
-
-    QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("letters") << "abc" << 0.0;
-    QTest::newRow("plain") << "123456" << 123456.0;
-    QTest::newRow("trailing letters") << "42x" << 42.0;
-    QTest::newRow("15 digits") << "999999999999999;" << 999999999999999.0;
-    QTest::newRow("19 digits") << "1234567890123456789" << 1234567890123456789.0;
-    QTest::newRow("inner blank") << "1 2" << 12.0;
-    QTest::newRow("blank sign") << " - 5" << -5.0;
-    QTest::newRow("tab and line feed") << "1\t2\n3" << 123.0;
-    QTest::newRow("carriage return ends") << "1\r2" << 1.0;
-    QTest::newRow("no-break space ends") << QStringLiteral("1\u00A02") << 1.0;
-    QTest::newRow("plus") << "+7" << 7.0;
-    QTest::newRow("minus zero") << "-0" << 0.0;
-    QTest::newRow("point only") << "." << 0.0;
-    QTest::newRow("second point ends") << "1.2.3" << 1.2;
-    QTest::newRow("leading point") << ".5" << 0.5;
-    QTest::newRow("negative fraction") << "-.5" << -0.5;
-    QTest::newRow("comma ends") << "2,5" << 2.0;
-    QTest::newRow("exponent") << "1.5E3" << 1500.0;
-    QTest::newRow("negative exponent") << "2e-2" << 0.02;
-    QTest::newRow("D exponent") << "1d2" << 100.0;
-    QTest::newRow("spaced exponent") << "3 e 2" << 300.0;
-    QTest::newRow("exponent without digits") << "1e" << 1.0;
-    QTest::newRow("exponent sign only") << "1e+" << 1.0;
-    QTest::newRow("underflow") << "-1e-400" << 0.0;
-    QTest::newRow("smallest subnormal") << "4.9e-324" << std::numeric_limits<double>::denorm_min();
-    QTest::newRow("largest double") << "1.7976931348623157e308" << std::numeric_limits<double>::max();
-    QTest::newRow("tenth") << "0.1" << 0.1;
-    QTest::newRow("2^53 + 1 ties to even") << "9007199254740993" << 9007199254740992.0;
-    QTest::newRow("2^53 + 3 ties to even") << "9007199254740995" << 9007199254740996.0;
-    QTest::newRow("many digits") << "123456789012345678901234567890" << 123456789012345678901234567890.0;
-    const QString tie = QStringLiteral("9007199254740993.") + QString(800, '0');
-    QTest::newRow("long tie") << tie << 9007199254740992.0;
-    QTest::newRow("long tie broken far behind") << tie + "1" << 9007199254740994.0;
-    QTest::newRow("long leading zeros") << "0." + QString(400, '0') + "1e420" << 1e19;
-    QTest::newRow("hex") << "&H1F" << 31.0;
-    QTest::newRow("hex no digits") << "&H" << 0.0;
-    QTest::newRow("hex stops at G") << "&H1G" << 1.0;
-    QTest::newRow("hex stays positive") << "&HFFFFFFFF" << 4294967295.0;
-    QTest::newRow("octal") << "&O17" << 15.0;
-    QTest::newRow("spaced octal") << "&o 1 7" << 15.0;
-    QTest::newRow("octal stops at 8") << "&O8" << 0.0;
-    QTest::newRow("other prefix") << "&X1" << 0.0;
-    QTest::newRow("signed prefix") << "-&H10" << 0.0;
-    const QString hexTie = QStringLiteral("&H20000000000001") + QString(21, '0');
-    QTest::newRow("long hex tie") << hexTie << std::ldexp(9007199254740992.0, 84);
-    QTest::newRow("long hex tie broken") << hexTie.chopped(1) + "1" << std::ldexp(9007199254740994.0, 84);
-    QTest::newRow("Latin-1 letter ends") << QStringLiteral("12\u00B2") << 12.0;
-    QTest::newRow("wide digit ends") << QStringLiteral("12\u0663") << 12.0;
-}
-
-void TestNumericValue::numericValue() {
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-
-    const double value = NumericValue(text);
-    QCOMPARE(Exact(value), Exact(expected));
-    QVERIFY(!std::signbit(value) || value != 0.0); // never a negative zero
-
-    const QByteArray bytes = text.toLatin1();
-    QCOMPARE(Exact(NumericValue(bytes.constData(), bytes.constData() + bytes.size())), Exact(expected));
-}
-
-void TestNumericValue::toInt32_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<qint32>("expected");
-
-    QTest::newRow("2.5") << 2.5 << 2;
-    QTest::newRow("3.5") << 3.5 << 4;
-    QTest::newRow("-2.5") << -2.5 << -2;
-    QTest::newRow("0.5") << 0.5 << 0;
-    QTest::newRow("below half") << 2.4999999 << 2;
-    QTest::newRow("above half") << -2.5000001 << -3;
-    QTest::newRow("largest") << 2147483647.4 << 2147483647;
-    QTest::newRow("smallest") << -2147483648.5 << qint32(-2147483647 - 1);
-}
-
-void TestNumericValue::toInt32() {
-    QFETCH(double, value);
-    QFETCH(qint32, expected);
-    QCOMPARE(ToInt32(value), expected);
-}
-
-void TestNumericValue::overflow_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("whole"); // true: only rounding to a 32-bit number overflows
-
-    QTest::newRow("exponent") << "1e400" << false;
-    QTest::newRow("just beyond double") << "1.8e308" << false;
-    QTest::newRow("long digit run") << "1" + QString(400, '0') << false;
-    QTest::newRow("long hex run") << "&H1" + QString(300, '0') << false;
-    QTest::newRow("rounds up past the top") << "2147483647.5" << true;
-    QTest::newRow("pasted exponent form") << "1e10" << true;
-    QTest::newRow("rounds down past the bottom") << "-2147483648.6" << true;
-}
-
-void TestNumericValue::overflow() {
-    QFETCH(QString, text);
-    QFETCH(bool, whole);
-
-    const QByteArray bytes = text.toLatin1();
-    if (whole) {
-        QVERIFY(RaisesOverflow([&] { WholeNumberValue(text); }));
-        QVERIFY(RaisesOverflow([&] { ToInt32(NumericValue(bytes.constData(), bytes.constData() + bytes.size())); }));
-    } else {
-        QVERIFY(RaisesOverflow([&] { NumericValue(text); }));
-        QVERIFY(RaisesOverflow([&] { NumericValue(bytes.constData(), bytes.constData() + bytes.size()); }));
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("trailing letters") << "42x" << 42.0;
+        QTest::newRow("15 digits") << "999999999999999;" << 999999999999999.0;
+        QTest::newRow("19 digits") << "1234567890123456789" << 1234567890123456789.0;
+        QTest::newRow("inner blank") << "1 2" << 12.0;
+        QTest::newRow("blank sign") << " - 5" << -5.0;
+        QTest::newRow("tab and line feed") << "1\t2\n3" << 123.0;
+        QTest::newRow("carriage return ends") << "1\r2" << 1.0;
+        QTest::newRow("no-break space ends") << QStringLiteral("1\u00A02") << 1.0;
+        QTest::newRow("plus") << "+7" << 7.0;
+        QTest::newRow("minus zero") << "-0" << 0.0;
+        QTest::newRow("point only") << "." << 0.0;
+        QTest::newRow("second point ends") << "1.2.3" << 1.2;
+        QTest::newRow("negative fraction") << "-.5" << -0.5;
+        QTest::newRow("comma ends") << "2,5" << 2.0;
+        QTest::newRow("exponent") << "1.5E3" << 1500.0;
+        QTest::newRow("negative exponent") << "2e-2" << 0.02;
+        QTest::newRow("D exponent") << "1d2" << 100.0;
+        QTest::newRow("spaced exponent") << "3 e 2" << 300.0;
+        QTest::newRow("exponent without digits") << "1e" << 1.0;
+        QTest::newRow("underflow") << "-1e-400" << 0.0;
+        QTest::newRow("smallest subnormal") << "4.9e-324" << std::numeric_limits<double>::denorm_min();
+        QTest::newRow("largest double") << "1.7976931348623157e308" << std::numeric_limits<double>::max();
+        QTest::newRow("2^53 + 1 ties to even") << "9007199254740993" << 9007199254740992.0;
+        QTest::newRow("2^53 + 3 ties to even") << "9007199254740995" << 9007199254740996.0;
+        QTest::newRow("many digits") << "123456789012345678901234567890" << 123456789012345678901234567890.0;
+        const QString tie = QStringLiteral("9007199254740993.") + QString(800, '0');
+        QTest::newRow("long tie") << tie << 9007199254740992.0;
+        QTest::newRow("long tie broken far behind") << tie + "1" << 9007199254740994.0;
+        QTest::newRow("long leading zeros") << "0." + QString(400, '0') + "1e420" << 1e19;
+        QTest::newRow("hex") << "&H1F" << 31.0;
+        QTest::newRow("hex stops at G") << "&H1G" << 1.0;
+        QTest::newRow("hex stays positive") << "&HFFFFFFFF" << 4294967295.0;
+        QTest::newRow("octal") << "&O17" << 15.0;
+        QTest::newRow("spaced octal") << "&o 1 7" << 15.0;
+        QTest::newRow("octal stops at 8") << "&O8" << 0.0;
+        QTest::newRow("other prefix") << "&X1" << 0.0;
+        QTest::newRow("signed prefix") << "-&H10" << 0.0;
+        const QString hexTie = QStringLiteral("&H20000000000001") + QString(21, '0');
+        QTest::newRow("long hex tie") << hexTie << std::ldexp(9007199254740992.0, 84);
+        QTest::newRow("long hex tie broken") << hexTie.chopped(1) + "1" << std::ldexp(9007199254740994.0, 84);
+        QTest::newRow("Latin-1 letter ends") << QStringLiteral("12\u00B2") << 12.0;
+        QTest::newRow("wide digit ends") << QStringLiteral("12\u0663") << 12.0;
     }
-    QVERIFY(RaisesOverflow([] { ToInt32(std::numeric_limits<double>::infinity()); }));
-    QVERIFY(RaisesOverflow([] { ToInt32(std::numeric_limits<double>::quiet_NaN()); }));
-}
 
-void TestNumericValue::byteRangeEndsAtEnd() {
-    // The record file reader hands over part of a line; nothing behind the end may be read.
-    const char line[] = "4711;1234";
-    QCOMPARE(NumericValue(line + 5, line + 7), 12.0);
-    QCOMPARE(NumericValue(line, line), 0.0);
-}
+    void numericValue() {
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+
+        const double value = NumericValue(text);
+        QCOMPARE(Exact(value), Exact(expected));
+        QVERIFY(!std::signbit(value) || value != 0.0); // never a negative zero
+
+        const QByteArray bytes = text.toLatin1();
+        QCOMPARE(Exact(NumericValue(bytes.constData(), bytes.constData() + bytes.size())), Exact(expected));
+    }
+
+    void toInt32_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint32>("expected");
+
+        QTest::newRow("2.5") << 2.5 << 2;
+        QTest::newRow("3.5") << 3.5 << 4;
+        QTest::newRow("-2.5") << -2.5 << -2;
+        QTest::newRow("0.5") << 0.5 << 0;
+        QTest::newRow("below half") << 2.4999999 << 2;
+        QTest::newRow("above half") << -2.5000001 << -3;
+        QTest::newRow("largest") << 2147483647.4 << 2147483647;
+        QTest::newRow("smallest") << -2147483648.5 << qint32(-2147483647 - 1);
+    }
+
+    void toInt32() {
+        QFETCH(double, value);
+        QTEST(ToInt32(value), "expected");
+    }
+
+    void overflow_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("whole"); // true: only rounding to a 32-bit number overflows
+
+        QTest::newRow("exponent") << "1e400" << false;
+        QTest::newRow("long digit run") << "1" + QString(400, '0') << false;
+        QTest::newRow("long hex run") << "&H1" + QString(300, '0') << false;
+        QTest::newRow("rounds up past the top") << "2147483647.5" << true;
+        QTest::newRow("pasted exponent form") << "1e10" << true;
+        QTest::newRow("rounds down past the bottom") << "-2147483648.6" << true;
+    }
+
+    void overflow() {
+        QFETCH(QString, text);
+        QFETCH(bool, whole);
+
+        const QByteArray bytes = text.toLatin1();
+        if (whole) {
+            QVERIFY(RaisesOverflow([&] { WholeNumberValue(text); }));
+            QVERIFY(
+                RaisesOverflow([&] { ToInt32(NumericValue(bytes.constData(), bytes.constData() + bytes.size())); }));
+        } else {
+            QVERIFY(RaisesOverflow([&] { NumericValue(text); }));
+            QVERIFY(RaisesOverflow([&] { NumericValue(bytes.constData(), bytes.constData() + bytes.size()); }));
+        }
+        QVERIFY(RaisesOverflow([] { ToInt32(std::numeric_limits<double>::infinity()); }));
+        QVERIFY(RaisesOverflow([] { ToInt32(std::numeric_limits<double>::quiet_NaN()); }));
+    }
+
+    void byteRangeEndsAtEnd() {
+        // The record file reader hands over part of a line; nothing behind the end may be read.
+        const char line[] = "4711;1234";
+        QCOMPARE(NumericValue(line + 5, line + 7), 12.0);
+        QCOMPARE(NumericValue(line, line), 0.0);
+    }
+};
 
 QTEST_APPLESS_MAIN(TestNumericValue)
 #include "tst_numericvalue.moc"

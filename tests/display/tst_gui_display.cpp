@@ -3,6 +3,7 @@
 #include "display/frmDisplay.h"
 #include "lang/clsLanguage.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QFontInfo>
@@ -34,6 +35,14 @@ QFrame* Shape(const frmDisplay& window) {
     return window.findChild<QFrame*>(QStringLiteral("Shape1"));
 }
 
+// Loads and shows a display kept alive by the test.
+bool Open(frmDisplay& window) {
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.Form_Load();
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 // The label's height comes from "1234" in the window's own font; it is centred in the window.
 void VerifyLabelFromSample(const frmDisplay& window) {
     const QLabel* label = Bib(window);
@@ -50,162 +59,141 @@ class TestDisplay : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void designSizeGives130PointsAndCaption();
-    void fontFollowsWindowShape_data();
-    void fontFollowsWindowShape();
-    void tooSmallWindowSkipsOnlyFailingSteps();
-    void unloadStoresPlacementAndTellsOwner();
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_language = std::make_unique<ScopedLanguage>();
+    }
+
+    void cleanup() {
+        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
+        m_language.reset();
+        m_messages.reset();
+        m_env.reset();
+    }
+
+    void designSizeGives130PointsAndCaption() {
+        frmDisplay window;
+        QVERIFY(Open(window));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Scan display"));
+        QVERIFY(Bib(window)->text().isEmpty());
+
+        // 8040 x 3765 twips inside: frame 7800 x 3525, label 7800 wide, min(130, 176.25) points.
+        QCOMPARE(PixelsToTwipsX(window.width(), &window), 8040.0);
+        QCOMPARE(PixelsToTwipsY(window.height(), &window), 3765.0);
+        QCOMPARE(PixelsToTwipsX(Shape(window)->width(), &window), 7800.0);
+        QCOMPARE(PixelsToTwipsY(Shape(window)->height(), &window), 3525.0);
+        QCOMPARE(PixelsToTwipsX(Bib(window)->width(), &window), 7800.0);
+        QCOMPARE(Bib(window)->font().pointSizeF(), 130.0);
+        QCOMPARE(Bib(window)->font().weight(), QFont::Bold);
+        VerifyLabelFromSample(window);
+
+        QVERIFY(m_language->language().SetLanguage(QStringLiteral("de")));
+        window.SetCaptions();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Scan-Display"));
+    }
+
+    void fontFollowsWindowShape_data() {
+        QTest::addColumn<QSize>("inner");
+        QTest::addColumn<bool>("limitedByHeight");
+        QTest::newRow("wide") << QSize(1600, 240) << true;
+        QTest::newRow("tall") << QSize(320, 900) << false;
+        QTest::newRow("full HD") << QSize(1920, 1080) << false;
+    }
+
+    void fontFollowsWindowShape() {
+        QFETCH(QSize, inner);
+        QFETCH(bool, limitedByHeight);
+        frmDisplay window;
+        QVERIFY(Open(window));
+        window.resize(inner);
+        QTRY_COMPARE(window.size(), inner);
+
+        const double expected = ExpectedFontSize(&window, inner);
+        const double byHeight = PixelsToTwipsY(Shape(window)->height(), &window) / 20;
+        QCOMPARE(byHeight == expected, limitedByHeight);
+        QCOMPARE(Bib(window)->font().pointSizeF(), expected);
+        QCOMPARE(Shape(window)->size(), inner - QSize(2, 2) * TwipsToPixelsX(kMargin, &window));
+        VerifyLabelFromSample(window);
+
+        // Five-digit bibs fit across, whatever face stands in for Arial.
+        QVERIFY(QFontMetricsF(Bib(window)->font()).horizontalAdvance(QStringLiteral("99999")) <= Bib(window)->width());
+
+        // The bib shown changes only the text, never the size of the digits or the label.
+        const QRect geometry = Bib(window)->geometry();
+        for (const QString& bib : {QStringLiteral("0"), QStringLiteral("12345678"), QStringLiteral("7")}) {
+            window.ShowBib(bib);
+            QCOMPARE(Bib(window)->text(), bib);
+            QCOMPARE(Bib(window)->font().pointSizeF(), expected);
+            QCOMPARE(Bib(window)->geometry(), geometry);
+        }
+    }
+
+    void tooSmallWindowSkipsOnlyFailingSteps() {
+        frmDisplay window;
+        QVERIFY(Open(window));
+        const int margins = 2 * TwipsToPixelsX(kMargin, &window);
+        const QSize design = window.size();
+        const int designShapeHeight = Shape(window)->height();
+
+        // Lower than its margins: the frame keeps its height, the widths still follow.
+        window.resize(600, margins - 4);
+        QTRY_COMPARE(window.height(), margins - 4);
+        QCOMPARE(Shape(window)->size(), QSize(600 - margins, designShapeHeight));
+        QCOMPARE(Bib(window)->width(), 600 - margins);
+        QCOMPARE(Bib(window)->font().pointSizeF(), std::min(PixelsToTwipsX(600 - margins, &window) / 60,
+                                                            PixelsToTwipsY(designShapeHeight, &window) / 20));
+        VerifyLabelFromSample(window);
+
+        // Smaller than the margins both ways: nothing is resized, the font stays.
+        const double before = Bib(window)->font().pointSizeF();
+        window.resize(margins - 2, margins - 2);
+        QTRY_COMPARE(window.width(), margins - 2);
+        QCOMPARE(Shape(window)->size(), QSize(600 - margins, designShapeHeight));
+        QCOMPARE(Bib(window)->font().pointSizeF(), before);
+
+        window.resize(design);
+        QTRY_COMPARE(window.size(), design);
+        QCOMPARE(Bib(window)->font().pointSizeF(), ExpectedFontSize(&window, design));
+    }
+
+    void unloadStoresPlacementAndTellsOwner() {
+        const QString setting = QStringLiteral("WndPos_frmDisplay");
+        QPointer<frmDisplay> window = new frmDisplay;
+        window->Form_Load();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->resize(700, 320);
+        QTRY_COMPARE(window->size(), QSize(700, 320));
+        QVERIFY(!ReadSetting(setting).isValid());
+
+        QSignalSpy unloaded(window.data(), &frmDisplay::Unload);
+        QVERIFY(window->close());
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(ReadSetting(setting).toString().startsWith(QStringLiteral("2;")));
+        QTRY_VERIFY(window.isNull()); // a closed display is gone; it cannot be reopened by a bib
+
+        // The next display opens with the stored size, and one destroyed with its owner stores too.
+        auto owner = std::make_unique<QWidget>();
+        QPointer<frmDisplay> next = new frmDisplay(owner.get());
+        next->Form_Load();
+        next->show();
+        QVERIFY(QTest::qWaitForWindowExposed(next));
+        QTRY_COMPARE(next->size(), QSize(700, 320));
+        QCOMPARE(Bib(*next)->font().pointSizeF(), ExpectedFontSize(next, QSize(700, 320)));
+        next->resize(640, 300);
+        QTRY_COMPARE(next->size(), QSize(640, 300));
+        const QString stored = ReadSetting(setting).toString();
+        owner.reset();
+        QVERIFY(next.isNull());
+        QVERIFY(ReadSetting(setting).toString() != stored);
+    }
 
 private:
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<ScopedLanguage> m_language;
 };
-
-void TestDisplay::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
-    m_language = std::make_unique<clsLanguage>();
-    QVERIFY(m_language->Initialize());
-    QVERIFY(m_language->SetLanguage(QStringLiteral("en")));
-    gLanguage = m_language.get();
-}
-
-void TestDisplay::cleanup() {
-    QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
-    gLanguage = nullptr;
-    m_language.reset();
-    m_messages.reset();
-    m_env.reset();
-}
-
-void TestDisplay::designSizeGives130PointsAndCaption() {
-    frmDisplay window;
-    window.setAttribute(Qt::WA_DeleteOnClose, false);
-    window.Form_Load();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Scan display"));
-    QVERIFY(Bib(window)->text().isEmpty());
-
-    // 8040 x 3765 twips inside: frame 7800 x 3525, label 7800 wide, min(130, 176.25) points.
-    QCOMPARE(PixelsToTwipsX(window.width(), &window), 8040.0);
-    QCOMPARE(PixelsToTwipsY(window.height(), &window), 3765.0);
-    QCOMPARE(PixelsToTwipsX(Shape(window)->width(), &window), 7800.0);
-    QCOMPARE(PixelsToTwipsY(Shape(window)->height(), &window), 3525.0);
-    QCOMPARE(PixelsToTwipsX(Bib(window)->width(), &window), 7800.0);
-    QCOMPARE(Bib(window)->font().pointSizeF(), 130.0);
-    QCOMPARE(Bib(window)->font().weight(), QFont::Bold);
-    VerifyLabelFromSample(window);
-
-    QVERIFY(m_language->SetLanguage(QStringLiteral("de")));
-    window.SetCaptions();
-    QCOMPARE(window.windowTitle(), QStringLiteral("Scan-Display"));
-}
-
-void TestDisplay::fontFollowsWindowShape_data() {
-    QTest::addColumn<QSize>("inner");
-    QTest::addColumn<bool>("limitedByHeight");
-    QTest::newRow("wide") << QSize(1600, 240) << true;
-    QTest::newRow("tall") << QSize(320, 900) << false;
-    QTest::newRow("full HD") << QSize(1920, 1080) << false;
-}
-
-void TestDisplay::fontFollowsWindowShape() {
-    QFETCH(QSize, inner);
-    QFETCH(bool, limitedByHeight);
-    frmDisplay window;
-    window.setAttribute(Qt::WA_DeleteOnClose, false);
-    window.Form_Load();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.resize(inner);
-    QTRY_COMPARE(window.size(), inner);
-
-    const double expected = ExpectedFontSize(&window, inner);
-    const double byHeight = PixelsToTwipsY(Shape(window)->height(), &window) / 20;
-    QCOMPARE(byHeight == expected, limitedByHeight);
-    QCOMPARE(Bib(window)->font().pointSizeF(), expected);
-    QCOMPARE(Shape(window)->size(), inner - QSize(2, 2) * TwipsToPixelsX(kMargin, &window));
-    VerifyLabelFromSample(window);
-
-    // Five-digit bibs fit across, whatever face stands in for Arial.
-    QVERIFY(QFontMetricsF(Bib(window)->font()).horizontalAdvance(QStringLiteral("99999")) <= Bib(window)->width());
-
-    // The bib shown changes only the text, never the size of the digits or the label.
-    const QRect geometry = Bib(window)->geometry();
-    for (const QString& bib : {QStringLiteral("0"), QStringLiteral("12345678"), QStringLiteral("7")}) {
-        window.ShowBib(bib);
-        QCOMPARE(Bib(window)->text(), bib);
-        QCOMPARE(Bib(window)->font().pointSizeF(), expected);
-        QCOMPARE(Bib(window)->geometry(), geometry);
-    }
-}
-
-void TestDisplay::tooSmallWindowSkipsOnlyFailingSteps() {
-    frmDisplay window;
-    window.setAttribute(Qt::WA_DeleteOnClose, false);
-    window.Form_Load();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const int margins = 2 * TwipsToPixelsX(kMargin, &window);
-    const QSize design = window.size();
-    const int designShapeHeight = Shape(window)->height();
-
-    // Lower than its margins: the frame keeps its height, the widths still follow.
-    window.resize(600, margins - 4);
-    QTRY_COMPARE(window.height(), margins - 4);
-    QCOMPARE(Shape(window)->size(), QSize(600 - margins, designShapeHeight));
-    QCOMPARE(Bib(window)->width(), 600 - margins);
-    QCOMPARE(Bib(window)->font().pointSizeF(),
-             std::min(PixelsToTwipsX(600 - margins, &window) / 60, PixelsToTwipsY(designShapeHeight, &window) / 20));
-    VerifyLabelFromSample(window);
-
-    // Smaller than the margins both ways: nothing is resized, the font stays.
-    const double before = Bib(window)->font().pointSizeF();
-    window.resize(margins - 2, margins - 2);
-    QTRY_COMPARE(window.width(), margins - 2);
-    QCOMPARE(Shape(window)->size(), QSize(600 - margins, designShapeHeight));
-    QCOMPARE(Bib(window)->font().pointSizeF(), before);
-
-    window.resize(design);
-    QTRY_COMPARE(window.size(), design);
-    QCOMPARE(Bib(window)->font().pointSizeF(), ExpectedFontSize(&window, design));
-}
-
-void TestDisplay::unloadStoresPlacementAndTellsOwner() {
-    const QString setting = QStringLiteral("WndPos_frmDisplay");
-    QPointer<frmDisplay> window = new frmDisplay;
-    window->Form_Load();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    window->resize(700, 320);
-    QTRY_COMPARE(window->size(), QSize(700, 320));
-    QVERIFY(!ReadSetting(setting).isValid());
-
-    QSignalSpy unloaded(window.data(), &frmDisplay::Unload);
-    QVERIFY(window->close());
-    QCOMPARE(unloaded.count(), 1);
-    QVERIFY(ReadSetting(setting).toString().startsWith(QStringLiteral("2;")));
-    QTRY_VERIFY(window.isNull()); // a closed display is gone; it cannot be reopened by a bib
-
-    // The next display opens with the stored size, and one destroyed with its owner stores too.
-    auto owner = std::make_unique<QWidget>();
-    QPointer<frmDisplay> next = new frmDisplay(owner.get());
-    next->Form_Load();
-    next->show();
-    QVERIFY(QTest::qWaitForWindowExposed(next));
-    QTRY_COMPARE(next->size(), QSize(700, 320));
-    QCOMPARE(Bib(*next)->font().pointSizeF(), ExpectedFontSize(next, QSize(700, 320)));
-    next->resize(640, 300);
-    QTRY_COMPARE(next->size(), QSize(640, 300));
-    const QString stored = ReadSetting(setting).toString();
-    owner.reset();
-    QVERIFY(next.isNull());
-    QVERIFY(ReadSetting(setting).toString() != stored);
-}
 
 QTEST_MAIN(TestDisplay)
 #include "tst_gui_display.moc"

@@ -15,123 +15,30 @@ namespace {
 
 // Every key the program asks for. A key missing here or in a table is a caption that would show
 // its key; a table key missing here is a typo.
-const QStringList kAllKeys = {
-    "BCPORT_CAPTION",
-    "BCPROT_LBLLABEL0",
-    "BCPORT_LBLDEVICE",
-    "BCPORT_DEVICEHINT",
-    "MKL_MSG_PORTINVALID",
-    "MKL_MSG_PORTMISSING",
-    "MKL_MSG_PORTBUSY",
-    "MKL_MSG_PORTDENIED",
-    "MKL_MSG_PORTGROUP",
-    "MKL_MSG_PORTFAILED",
-    "MKL_MSG_SCANNERLOST",
-    "MKL_SB_SCANNERLOST",
-    "MKL_SB_SCANNERBACK",
-    "MKL_SB_CATCHLIMITED",
-    "GEN_ABOUT_CAPTION",
-    "GEN_ABOUT_LABEL1",
-    "GEN_ABOUT_LABEL2",
-    "GEN_ABOUT_LABEL3",
-    "GEN_ABOUT_VERSION",
-    "GEN_BTN_CANCEL",
-    "GEN_BTN_OK",
-    "GEN_FILEDIALOG_OPEN",
-    "GEN_FILEDIALOG_SAVE",
-    "GEN_FILETYPE_STN",
-    "GEN_MNU_EXTRAS",
-    "GEN_MNU_FILE",
-    "GEN_MNU_FILE_CLOSE",
-    "GEN_MNU_FILE_END",
-    "GEN_MNU_FILE_NEW",
-    "GEN_MNU_FILE_PRINT",
-    "GEN_MNU_HELP_ABOUT",
-    "GEN_MNU_HELP_WIKI",
-    "GEN_MNU_INFO_HELP",
-    "GEN_MNU_LANGUAGE",
-    "GEN_SYSOPEN",
-    "GEN_WIKI",
-    "MKL_ABOUT_LABEL1",
-    "MKL_CHKBEEP",
-    "MKL_CHKCATCH",
-    "MKL_CHKDOUBLE",
-    "MKL_CMDDELETE_TT",
-    "MKL_CMDDOWN_TT",
-    "MKL_CMDENTER",
-    "MKL_CMDINSERT_TT",
-    "MKL_CMDUP_TT",
-    "MKL_DISP_CAPTION",
-    "MKL_GRID_BIB",
-    "MKL_GRID_NR",
-    "MKL_LC_AUTO",
-    "MKL_LC_BIB",
-    "MKL_LC_CAPTION",
-    "MKL_LC_DESCENDING",
-    "MKL_LC_LAPCOUNT0",
-    "MKL_LC_LAPCOUNT1",
-    "MKL_LC_LAPS",
-    "MKL_LC_REMAINING",
-    "MKL_LC_REQUERY",
-    "MKL_LC_RESET",
-    "MKL_MAIN_CAPTION",
-    "MKL_MNU_EXTRAS_BARCODESCANNER",
-    "MKL_MNU_EXTRAS_DISPLAY",
-    "MKL_MNU_EXTRAS_LAPCOUNTER",
-    "MKL_MNU_FILE_EXPORT",
-    "MKL_MNU_FILE_OPEN",
-    "MKL_MSG_DELETEBIB",
-    "MKL_MSG_OPENINGFAILED",
-    "MKL_MSG_PRINT",
-    "MKL_SB_RECORDS",
-    "MKL_SB_SAVED",
-    "MKL_SB_SAVEFAILED",
-    "MKL_MSG_NOPRINTER",
-    "MKL_FILETYPE_PDF",
-    "MKL_SB_SAVING",
-    "MKL_SB_VERSION",
-    "MKL_WIKITEXT",
-    "MKL_ACC_CLIENT",
-    "MKL_ACC_TXTENTER",
-    "MKL_ACC_TXTENTER_D",
-    "MKL_ACC_FRAFRAME",
-    "MKL_ACC_CMDENTER_D",
-    "MKL_ACC_CHKBEEP_D",
-    "MKL_ACC_CHKCATCH_D",
-    "MKL_ACC_CHKDOUBLE_D",
-    "MKL_ACC_MNUHELP",
-    "MKL_ACC_STATUSBAR",
-    "MKL_ACC_PANEL1_D",
-    "MKL_ACC_PANEL2_D",
-    "MKL_ACC_PANEL3_D",
-    "MKL_ACC_PANEL4_D",
-    "MKL_ACC_WIKI_D",
-    "MKL_ACC_GRID",
-    "MKL_ACC_GRIDTABLE",
-    "MKL_ACC_GRIDTABLE_D",
-    "MKL_ACC_TXTWORKON",
-    "MKL_ACC_TXTWORKON_D",
-    "MKL_ACC_CMDUP",
-    "MKL_ACC_CMDDOWN",
-    "MKL_ACC_CMDINSERT",
-    "MKL_ACC_CMDDELETE",
-    "MKL_ACC_LIST1",
-    "MKL_ACC_LIST1_D",
-    "MKL_ACC_CMDREQUERY_D",
-    "MKL_ACC_CMDRESET_D",
-    "MKL_ACC_TXTLAPCOUNT0_D",
-    "MKL_ACC_TXTLAPCOUNT1_D",
-    "MKL_ACC_CHKAUTO_D",
-    "MKL_ACC_CHKDESCENDING_D",
-    "MKL_ACC_LBLBIB_D",
-    "MKL_ACC_PICICON",
-    "MKL_ACC_LBLLINK_D",
-    "MKL_ACC_TXTPORT",
-    "MKL_ACC_TXTPORT_D",
-    "MKL_ACC_CBODEVICE",
-    "MKL_ACC_PORTOK_D",
-    "MKL_ACC_PORTCANCEL_D",
-};
+const QStringList kAllKeys =
+    QString("BCPORT_CAPTION BCPROT_LBLLABEL0 BCPORT_LBLDEVICE BCPORT_DEVICEHINT MKL_MSG_PORTINVALID "
+            "MKL_MSG_PORTMISSING MKL_MSG_PORTBUSY MKL_MSG_PORTDENIED MKL_MSG_PORTGROUP MKL_MSG_PORTFAILED "
+            "MKL_MSG_SCANNERLOST MKL_SB_SCANNERLOST MKL_SB_SCANNERBACK MKL_SB_CATCHLIMITED GEN_ABOUT_CAPTION "
+            "GEN_ABOUT_LABEL1 GEN_ABOUT_LABEL2 GEN_ABOUT_LABEL3 GEN_ABOUT_VERSION GEN_BTN_CANCEL GEN_BTN_OK "
+            "GEN_FILEDIALOG_OPEN GEN_FILEDIALOG_SAVE GEN_FILETYPE_STN GEN_MNU_EXTRAS GEN_MNU_FILE "
+            "GEN_MNU_FILE_CLOSE GEN_MNU_FILE_END GEN_MNU_FILE_NEW GEN_MNU_FILE_PRINT GEN_MNU_HELP_ABOUT "
+            "GEN_MNU_HELP_WIKI GEN_MNU_INFO_HELP GEN_MNU_LANGUAGE GEN_SYSOPEN GEN_WIKI MKL_ABOUT_LABEL1 "
+            "MKL_CHKBEEP MKL_CHKCATCH MKL_CHKDOUBLE MKL_CMDDELETE_TT MKL_CMDDOWN_TT MKL_CMDENTER "
+            "MKL_CMDINSERT_TT MKL_CMDUP_TT MKL_DISP_CAPTION MKL_GRID_BIB MKL_GRID_NR MKL_LC_AUTO MKL_LC_BIB "
+            "MKL_LC_CAPTION MKL_LC_DESCENDING MKL_LC_LAPCOUNT0 MKL_LC_LAPCOUNT1 MKL_LC_LAPS MKL_LC_REMAINING "
+            "MKL_LC_REQUERY MKL_LC_RESET MKL_MAIN_CAPTION MKL_MNU_EXTRAS_BARCODESCANNER MKL_MNU_EXTRAS_DISPLAY "
+            "MKL_MNU_EXTRAS_LAPCOUNTER MKL_MNU_FILE_EXPORT MKL_MNU_FILE_OPEN MKL_MSG_DELETEBIB "
+            "MKL_MSG_OPENINGFAILED MKL_MSG_PRINT MKL_SB_RECORDS MKL_SB_SAVED MKL_SB_SAVEFAILED MKL_MSG_NOPRINTER "
+            "MKL_FILETYPE_PDF MKL_SB_SAVING MKL_SB_VERSION MKL_WIKITEXT MKL_ACC_CLIENT MKL_ACC_TXTENTER "
+            "MKL_ACC_TXTENTER_D MKL_ACC_FRAFRAME MKL_ACC_CMDENTER_D MKL_ACC_CHKBEEP_D MKL_ACC_CHKCATCH_D "
+            "MKL_ACC_CHKDOUBLE_D MKL_ACC_MNUHELP MKL_ACC_STATUSBAR MKL_ACC_PANEL1_D MKL_ACC_PANEL2_D "
+            "MKL_ACC_PANEL3_D MKL_ACC_PANEL4_D MKL_ACC_WIKI_D MKL_ACC_GRID MKL_ACC_GRIDTABLE MKL_ACC_GRIDTABLE_D "
+            "MKL_ACC_TXTWORKON MKL_ACC_TXTWORKON_D MKL_ACC_CMDUP MKL_ACC_CMDDOWN MKL_ACC_CMDINSERT "
+            "MKL_ACC_CMDDELETE MKL_ACC_LIST1 MKL_ACC_LIST1_D MKL_ACC_CMDREQUERY_D MKL_ACC_CMDRESET_D "
+            "MKL_ACC_TXTLAPCOUNT0_D MKL_ACC_TXTLAPCOUNT1_D MKL_ACC_CHKAUTO_D MKL_ACC_CHKDESCENDING_D "
+            "MKL_ACC_LBLBIB_D MKL_ACC_PICICON MKL_ACC_LBLLINK_D MKL_ACC_TXTPORT MKL_ACC_TXTPORT_D "
+            "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D")
+        .split(QLatin1Char(' '));
 
 // Menus whose entries share one access key space.
 const QList<QStringList> kMenus = {
@@ -144,18 +51,10 @@ const QList<QStringList> kMenus = {
 
 // The placeholder each text must carry; no other text may hold a "[".
 const QHash<QString, QString> kPlaceholders = {
-    {"MKL_MSG_OPENINGFAILED", "[Filename]"},
-    {"MKL_MSG_DELETEBIB", "[bib]"},
-    {"GEN_ABOUT_LABEL2", "[year]"},
-    {"MKL_MSG_PORTINVALID", "[port]"},
-    {"MKL_MSG_PORTMISSING", "[port]"},
-    {"MKL_MSG_PORTBUSY", "[port]"},
-    {"MKL_MSG_PORTDENIED", "[port]"},
-    {"MKL_MSG_PORTFAILED", "[port]"},
-    {"MKL_MSG_SCANNERLOST", "[port]"},
-    {"MKL_SB_SCANNERBACK", "[port]"},
-    {"MKL_MSG_PORTGROUP", "[group]"},
-};
+    {"MKL_MSG_OPENINGFAILED", "[Filename]"}, {"MKL_MSG_DELETEBIB", "[bib]"},    {"GEN_ABOUT_LABEL2", "[year]"},
+    {"MKL_MSG_PORTINVALID", "[port]"},       {"MKL_MSG_PORTMISSING", "[port]"}, {"MKL_MSG_PORTBUSY", "[port]"},
+    {"MKL_MSG_PORTDENIED", "[port]"},        {"MKL_MSG_PORTFAILED", "[port]"},  {"MKL_MSG_SCANNERLOST", "[port]"},
+    {"MKL_SB_SCANNERBACK", "[port]"},        {"MKL_MSG_PORTGROUP", "[group]"}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
@@ -175,262 +74,226 @@ class tst_Language : public QObject {
     Q_OBJECT
 
 private slots:
-    void builtInTables_data();
-    void builtInTables();
-    void captionRules_data();
-    void captionRules();
-    void setLanguageFallsBack_data();
-    void setLanguageFallsBack();
-    void fallbackToShippedSystemLanguage();
-    void getTextOfUnknownKey();
-    void parseTable_data();
-    void parseTable();
-    void parseTableNamesTheLanguage();
-    void attachWindowFillsLanguageMenu();
-    void tableInDataFolderReplacesBuiltIn();
-};
-
-void tst_Language::builtInTables_data() {
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("de") << "de"
-                        << "Deutsch";
-    QTest::newRow("en") << "en"
-                        << "English";
-}
-
-void tst_Language::builtInTables() {
-    QFETCH(QString, id);
-    QFETCH(QString, name);
-    IsolatedEnvironment env;
-    clsLanguage language;
-    QVERIFY(language.Initialize());
-    QVERIFY(language.SetLanguage(id));
-    QCOMPARE(language.CurrentLanguage(), id);
-
-    const clsLanguage::Language table = BuiltIn(id);
-    QCOMPARE(table.id, id);
-    QCOMPARE(table.name, name);
-    for (const QString& key : kAllKeys) {
-        QVERIFY2(table.texts.contains(key), qPrintable(key));
-        if (key == QLatin1String("GEN_WIKI"))
-            QCOMPARE(language.GetText(key), QString()); // no online wiki: the bundled guide opens
-        else
-            QVERIFY2(!language.GetText(key).trimmed().isEmpty() && language.GetText(key) != key, qPrintable(key));
+    void builtInTables_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("de") << "de"
+                            << "Deutsch";
+        QTest::newRow("en") << "en"
+                            << "English";
     }
-    const QStringList keys = table.texts.keys();
-    for (const QString& key : keys)
-        QVERIFY2(kAllKeys.contains(key), qPrintable(QStringLiteral("unknown key ") + key));
-    QCOMPARE(table.texts.size(), kAllKeys.size());
-}
 
-void tst_Language::captionRules_data() {
-    builtInTables_data();
-}
+    void builtInTables() {
+        QFETCH(QString, id);
+        QFETCH(QString, name);
+        IsolatedEnvironment env;
+        clsLanguage language;
+        QVERIFY(language.Initialize());
+        QVERIFY(language.SetLanguage(id));
+        QCOMPARE(language.CurrentLanguage(), id);
 
-void tst_Language::captionRules() {
-    QFETCH(QString, id);
-    const clsLanguage::Language table = BuiltIn(id);
+        const clsLanguage::Language table = BuiltIn(id);
+        QCOMPARE(table.id, id);
+        QCOMPARE(table.name, name);
+        for (const QString& key : kAllKeys) {
+            QVERIFY2(table.texts.contains(key), qPrintable(key));
+            if (key == QLatin1String("GEN_WIKI"))
+                QCOMPARE(language.GetText(key), QString()); // no online wiki: the bundled guide opens
+            else
+                QVERIFY2(!language.GetText(key).trimmed().isEmpty() && language.GetText(key) != key, qPrintable(key));
+        }
+        const QStringList keys = table.texts.keys();
+        for (const QString& key : keys)
+            QVERIFY2(kAllKeys.contains(key), qPrintable(QStringLiteral("unknown key ") + key));
+        QCOMPARE(table.texts.size(), kAllKeys.size());
+    }
 
-    for (const QStringList& menu : kMenus) {
-        QSet<QChar> used;
-        for (const QString& key : menu) {
-            const QChar accessKey = AccessKey(table.texts.value(key));
-            QVERIFY2(!accessKey.isNull(), qPrintable(key + QStringLiteral(" has no access key")));
-            QVERIFY2(!used.contains(accessKey), qPrintable(key + QStringLiteral(" repeats an access key")));
-            used.insert(accessKey);
+    void captionRules_data() { builtInTables_data(); }
+
+    void captionRules() {
+        QFETCH(QString, id);
+        const clsLanguage::Language table = BuiltIn(id);
+
+        for (const QStringList& menu : kMenus) {
+            QSet<QChar> used;
+            for (const QString& key : menu) {
+                const QChar accessKey = AccessKey(table.texts.value(key));
+                QVERIFY2(!accessKey.isNull(), qPrintable(key + QStringLiteral(" has no access key")));
+                QVERIFY2(!used.contains(accessKey), qPrintable(key + QStringLiteral(" repeats an access key")));
+                used.insert(accessKey);
+            }
+        }
+        for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
+            const QString& text = it.value();
+            const QString placeholder = kPlaceholders.value(it.key());
+            if (placeholder.isEmpty())
+                QVERIFY2(!text.contains(QLatin1Char('[')), qPrintable(it.key()));
+            else
+                QVERIFY2(text.count(placeholder) == 1, qPrintable(it.key()));
+            QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), qPrintable(it.key()));
+        }
+        for (const QString& key : kColonAdded)
+            QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
+        QVERIFY(!table.texts.value("GEN_ABOUT_LABEL3").contains(QLatin1String("://")));
+    }
+
+    void setLanguageFallsBack_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("current");
+        // main() runs this process in a locale whose language is not shipped unless told otherwise.
+        const QString fallback = qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en"));
+        QTest::newRow("empty") << "" << false << fallback;
+        QTest::newRow("unknown") << "xx" << false << fallback;
+        QTest::newRow("capitals") << "DE" << true << "de";
+        QTest::newRow("english") << "en" << true << "en";
+    }
+
+    void setLanguageFallsBack() {
+        QFETCH(QString, id);
+        QFETCH(bool, held);
+        QFETCH(QString, current);
+        IsolatedEnvironment env;
+        clsLanguage language;
+        QVERIFY(language.Initialize());
+        QCOMPARE(language.CurrentLanguage(), qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en")));
+        language.SetLanguage(id == QLatin1String("en") ? QStringLiteral("de") : QStringLiteral("en"));
+        QCOMPARE(language.SetLanguage(id), held);
+        QCOMPARE(language.CurrentLanguage(), current);
+    }
+
+    void fallbackToShippedSystemLanguage() {
+        if (qEnvironmentVariableIsSet("TST_LANGUAGE_EXPECT"))
+            QSKIP("runs in the parent process only");
+        // The system locale is fixed when a process starts, so a German one needs a process of its own.
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TST_LANGUAGE_LOCALE"), QStringLiteral("de_AT.UTF-8"));
+        environment.insert(QStringLiteral("TST_LANGUAGE_EXPECT"), QStringLiteral("de"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("setLanguageFallsBack")});
+        QVERIFY(child.waitForFinished(120000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
+    }
+
+    void getTextOfUnknownKey() {
+        IsolatedEnvironment env;
+        QCOMPARE(GetText(QStringLiteral("MKL_MAIN_CAPTION")), QStringLiteral("MKL_MAIN_CAPTION")); // no component yet
+
+        auto language = std::make_unique<clsLanguage>();
+        QCOMPARE(language->GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("MKL_CMDENTER")); // not initialised
+        QVERIFY(language->Initialize());
+        QVERIFY(language->SetLanguage(QStringLiteral("en")));
+        QCOMPARE(language->GetText(QStringLiteral("MKL_NO_SUCH_KEY")), QStringLiteral("MKL_NO_SUCH_KEY"));
+        QCOMPARE(language->GetText(QStringLiteral("mkl_cmdenter")), QStringLiteral("mkl_cmdenter")); // keys are exact
+
+        gLanguage = language.get();
+        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Record"));
+        QVERIFY(language->SetLanguage(QStringLiteral("de")));
+        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Erfassen"));
+        gLanguage = nullptr;
+    }
+
+    void parseTable() {
+        struct Case {
+            QByteArray line;
+            QString key, text; // text "-": the line defines no key
+        };
+        const Case cases[] = {{"KEY=Text", "KEY", "Text"},
+                              {"KEY=one\\ntwo", "KEY", "one\ntwo"},
+                              {"KEY=C:\\\\Races", "KEY", "C:\\Races"},
+                              {"KEY=a\\\\nb", "KEY", "a\\nb"},
+                              {"KEY=end\\", "KEY", "end\\"},
+                              {"KEY=a=b", "KEY", "a=b"},
+                              {"  KEY =x", "KEY", "x"},
+                              {"KEY=", "KEY", ""},
+                              {"KEY=Rundenz\xc3\xa4hler", "KEY", QString::fromUtf8("Rundenzähler")},
+                              {"KEY=Text\r", "KEY", "Text"},
+                              {"#KEY=Text", "#KEY", "-"},
+                              {"KEY Text", "KEY Text", "-"},
+                              {"=Text", "", "-"}};
+        for (const Case& c : cases) {
+            const clsLanguage::Language table = clsLanguage::ParseTable("@id=t\n" + c.line + "\nNEXT=1\n");
+            QCOMPARE(table.texts.value(QStringLiteral("NEXT")), QStringLiteral("1")); // one line never spills over
+            QCOMPARE(table.texts.size(), c.text == QLatin1String("-") ? 1 : 2);
+            if (c.text != QLatin1String("-"))
+                QCOMPARE(table.texts.value(c.key, QStringLiteral("<none>")), c.text);
         }
     }
-    for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
-        const QString& text = it.value();
-        const QString placeholder = kPlaceholders.value(it.key());
-        if (placeholder.isEmpty())
-            QVERIFY2(!text.contains(QLatin1Char('[')), qPrintable(it.key()));
-        else
-            QVERIFY2(text.count(placeholder) == 1, qPrintable(it.key()));
-        QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), qPrintable(it.key()));
+
+    void parseTableNamesTheLanguage() {
+        const clsLanguage::Language table = clsLanguage::ParseTable("# header\n\n@id= fr \r\n@name=Fran\xc3\xa7"
+                                                                    "ais\nGEN_BTN_OK=OK\n");
+        QCOMPARE(table.id, QStringLiteral("fr"));
+        QCOMPARE(table.name, QString::fromUtf8("Français"));
+        QCOMPARE(table.texts.keys(), QStringList{QStringLiteral("GEN_BTN_OK")}); // @ lines are no texts
     }
-    for (const QString& key : kColonAdded)
-        QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
-    QVERIFY(!table.texts.value("GEN_ABOUT_LABEL3").contains(QLatin1String("://")));
-}
 
-void tst_Language::setLanguageFallsBack_data() {
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<bool>("held");
-    QTest::addColumn<QString>("current");
-    // main() runs this process in a locale whose language is not shipped unless told otherwise.
-    const QString fallback = qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en"));
-    QTest::newRow("empty") << "" << false << fallback;
-    QTest::newRow("unknown") << "xx" << false << fallback;
-    QTest::newRow("capitals") << "DE" << true << "de";
-    QTest::newRow("english") << "en" << true << "en";
-}
+    void attachWindowFillsLanguageMenu() {
+        IsolatedEnvironment env;
+        clsLanguage language;
+        QVERIFY(language.Initialize());
+        QCOMPARE(language.Languages().size(), 2);
 
-void tst_Language::setLanguageFallsBack() {
-    QFETCH(QString, id);
-    QFETCH(bool, held);
-    QFETCH(QString, current);
-    IsolatedEnvironment env;
-    clsLanguage language;
-    QVERIFY(language.Initialize());
-    QCOMPARE(language.CurrentLanguage(), qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en")));
-    language.SetLanguage(id == QLatin1String("en") ? QStringLiteral("de") : QStringLiteral("en"));
-    QCOMPARE(language.SetLanguage(id), held);
-    QCOMPARE(language.CurrentLanguage(), current);
-}
+        // The entries sit in a submenu and are created in reverse order: the index property decides.
+        QObject window;
+        auto* submenu = new QObject(&window);
+        submenu->setObjectName(QStringLiteral("mnuLanguage"));
+        QList<QObject*> entries(11, nullptr);
+        for (int index = 10; index >= 1; --index) {
+            entries[index] = new QObject(index % 2 ? submenu : &window);
+            entries[index]->setObjectName(QStringLiteral("mnuLangSelect"));
+            entries[index]->setProperty("index", index);
+            entries[index]->setProperty("text", QStringLiteral("stale"));
+            entries[index]->setProperty("visible", true);
+        }
+        QVERIFY(!language.AttachWindow(nullptr));
+        QVERIFY(language.AttachWindow(&window));
 
-void tst_Language::fallbackToShippedSystemLanguage() {
-    if (qEnvironmentVariableIsSet("TST_LANGUAGE_EXPECT"))
-        QSKIP("runs in the parent process only");
-    // The system locale is fixed when a process starts, so a German one needs a process of its own.
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TST_LANGUAGE_LOCALE"), QStringLiteral("de_AT.UTF-8"));
-    environment.insert(QStringLiteral("TST_LANGUAGE_EXPECT"), QStringLiteral("de"));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("setLanguageFallsBack")});
-    QVERIFY(child.waitForFinished(120000));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
-}
+        // Languages are listed by name: Deutsch before English.
+        QCOMPARE(entries[1]->property("text").toString(), QStringLiteral("Deutsch"));
+        QCOMPARE(entries[1]->property("tag").toString(), QStringLiteral("de"));
+        QCOMPARE(entries[2]->property("text").toString(), QStringLiteral("English"));
+        QCOMPARE(entries[2]->property("tag").toString(), QStringLiteral("en"));
+        for (int index = 1; index <= 10; ++index)
+            QCOMPARE(entries[index]->property("visible").toBool(), index <= 2);
+        for (int index = 3; index <= 10; ++index)
+            QCOMPARE(entries[index]->property("text").toString(), QString());
 
-void tst_Language::getTextOfUnknownKey() {
-    IsolatedEnvironment env;
-    QCOMPARE(GetText(QStringLiteral("MKL_MAIN_CAPTION")), QStringLiteral("MKL_MAIN_CAPTION")); // no component yet
-
-    auto language = std::make_unique<clsLanguage>();
-    QCOMPARE(language->GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("MKL_CMDENTER")); // not initialised
-    QVERIFY(language->Initialize());
-    QVERIFY(language->SetLanguage(QStringLiteral("en")));
-    QCOMPARE(language->GetText(QStringLiteral("MKL_NO_SUCH_KEY")), QStringLiteral("MKL_NO_SUCH_KEY"));
-    QCOMPARE(language->GetText(QStringLiteral("mkl_cmdenter")), QStringLiteral("mkl_cmdenter")); // keys are exact
-
-    gLanguage = language.get();
-    QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Record"));
-    QVERIFY(language->SetLanguage(QStringLiteral("de")));
-    QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Erfassen"));
-    gLanguage = nullptr;
-}
-
-void tst_Language::parseTable_data() {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("text"); // "-" when the line must not define a key
-
-    QTest::newRow("plain") << QByteArray("KEY=Text") << "KEY"
-                           << "Text";
-    QTest::newRow("line break") << QByteArray("KEY=one\\ntwo") << "KEY"
-                                << "one\ntwo";
-    QTest::newRow("backslash") << QByteArray("KEY=C:\\\\Races") << "KEY"
-                               << "C:\\Races";
-    QTest::newRow("escaped n stays text") << QByteArray("KEY=a\\\\nb") << "KEY"
-                                          << "a\\nb";
-    QTest::newRow("trailing backslash") << QByteArray("KEY=end\\") << "KEY"
-                                        << "end\\";
-    QTest::newRow("equals in text") << QByteArray("KEY=a=b") << "KEY"
-                                    << "a=b";
-    QTest::newRow("blank key trimmed") << QByteArray("  KEY =x") << "KEY"
-                                       << "x";
-    QTest::newRow("empty text") << QByteArray("KEY=") << "KEY"
-                                << "";
-    QTest::newRow("utf8") << QByteArray("KEY=Rundenz\xc3\xa4hler") << "KEY" << QString::fromUtf8("Rundenzähler");
-    QTest::newRow("crlf") << QByteArray("KEY=Text\r") << "KEY"
-                          << "Text";
-    QTest::newRow("comment") << QByteArray("#KEY=Text") << "#KEY"
-                             << "-";
-    QTest::newRow("no equals") << QByteArray("KEY Text") << "KEY Text"
-                               << "-";
-    QTest::newRow("no key") << QByteArray("=Text") << ""
-                            << "-";
-}
-
-void tst_Language::parseTable() {
-    QFETCH(QByteArray, line);
-    QFETCH(QString, key);
-    QFETCH(QString, text);
-    const clsLanguage::Language table = clsLanguage::ParseTable("@id=t\n" + line + "\nNEXT=1\n");
-    QCOMPARE(table.texts.value(QStringLiteral("NEXT")), QStringLiteral("1")); // one line never spills over
-    if (text == QLatin1String("-")) {
-        QCOMPARE(table.texts.size(), 1);
-    } else {
-        QCOMPARE(table.texts.size(), 2);
-        QVERIFY(table.texts.contains(key));
-        QCOMPARE(table.texts.value(key), text);
+        // A chosen entry's tag is what SetLanguage takes.
+        QVERIFY(language.SetLanguage(entries[2]->property("tag").toString()));
+        QCOMPARE(language.GetText(QStringLiteral("GEN_MNU_FILE")), QStringLiteral("&File"));
     }
-}
 
-void tst_Language::parseTableNamesTheLanguage() {
-    const clsLanguage::Language table = clsLanguage::ParseTable("# header\n\n@id= fr \r\n@name=Fran\xc3\xa7"
-                                                                "ais\nGEN_BTN_OK=OK\n");
-    QCOMPARE(table.id, QStringLiteral("fr"));
-    QCOMPARE(table.name, QString::fromUtf8("Français"));
-    QCOMPARE(table.texts.keys(), QStringList{QStringLiteral("GEN_BTN_OK")}); // @ lines are no texts
-}
+    void tableInDataFolderReplacesBuiltIn() {
+        IsolatedEnvironment env;
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", env.path().toLocal8Bit()); // the data folder follows the home folder in test mode
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/marklog/lang");
+        QVERIFY2(folder.startsWith(env.path()), qPrintable(folder));
+        QVERIFY(QDir().mkpath(folder));
+        WriteBytes(folder + "/de.lng", "@id=de\n@name=Deutsch (Verein)\nMKL_CMDENTER=Eintragen\n");
+        WriteBytes(folder + "/fr.lng", "@id=fr\nMKL_CMDENTER=Enregistrer\n");
+        WriteBytes(folder + "/broken.lng", "MKL_CMDENTER=no identifier\n");
 
-void tst_Language::attachWindowFillsLanguageMenu() {
-    IsolatedEnvironment env;
-    clsLanguage language;
-    QVERIFY(language.Initialize());
-    QCOMPARE(language.Languages().size(), 2);
+        clsLanguage language;
+        const bool initialized = language.Initialize();
+        qputenv("HOME", home);
+        QVERIFY(initialized);
 
-    // The entries sit in a submenu and are created in reverse order: the index property decides.
-    QObject window;
-    auto* submenu = new QObject(&window);
-    submenu->setObjectName(QStringLiteral("mnuLanguage"));
-    QList<QObject*> entries(11, nullptr);
-    for (int index = 10; index >= 1; --index) {
-        entries[index] = new QObject(index % 2 ? submenu : &window);
-        entries[index]->setObjectName(QStringLiteral("mnuLangSelect"));
-        entries[index]->setProperty("index", index);
-        entries[index]->setProperty("text", QStringLiteral("stale"));
-        entries[index]->setProperty("visible", true);
+        QStringList names;
+        for (const clsLanguage::Language& entry : language.Languages())
+            names << entry.name;
+        QCOMPARE(names, (QStringList{"Deutsch (Verein)", "English", "fr"})); // a table without a name shows its id
+        QVERIFY(language.SetLanguage(QStringLiteral("de")));
+        QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Eintragen"));
+        QCOMPARE(language.GetText(QStringLiteral("MKL_CHKBEEP")), QStringLiteral("MKL_CHKBEEP")); // no mixing of tables
+        QVERIFY(language.SetLanguage(QStringLiteral("fr")));
+        QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Enregistrer"));
     }
-    QVERIFY(!language.AttachWindow(nullptr));
-    QVERIFY(language.AttachWindow(&window));
-
-    // Languages are listed by name: Deutsch before English.
-    QCOMPARE(entries[1]->property("text").toString(), QStringLiteral("Deutsch"));
-    QCOMPARE(entries[1]->property("tag").toString(), QStringLiteral("de"));
-    QCOMPARE(entries[2]->property("text").toString(), QStringLiteral("English"));
-    QCOMPARE(entries[2]->property("tag").toString(), QStringLiteral("en"));
-    for (int index = 1; index <= 10; ++index)
-        QCOMPARE(entries[index]->property("visible").toBool(), index <= 2);
-    for (int index = 3; index <= 10; ++index)
-        QCOMPARE(entries[index]->property("text").toString(), QString());
-
-    // A chosen entry's tag is what SetLanguage takes.
-    QVERIFY(language.SetLanguage(entries[2]->property("tag").toString()));
-    QCOMPARE(language.GetText(QStringLiteral("GEN_MNU_FILE")), QStringLiteral("&File"));
-}
-
-void tst_Language::tableInDataFolderReplacesBuiltIn() {
-    IsolatedEnvironment env;
-    const QByteArray home = qgetenv("HOME");
-    qputenv("HOME", env.path().toLocal8Bit()); // the data folder follows the home folder in test mode
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/marklog/lang");
-    QVERIFY2(folder.startsWith(env.path()), qPrintable(folder));
-    QVERIFY(QDir().mkpath(folder));
-    WriteBytes(folder + "/de.lng", "@id=de\n@name=Deutsch (Verein)\nMKL_CMDENTER=Eintragen\n");
-    WriteBytes(folder + "/fr.lng", "@id=fr\nMKL_CMDENTER=Enregistrer\n");
-    WriteBytes(folder + "/broken.lng", "MKL_CMDENTER=no identifier\n");
-
-    clsLanguage language;
-    const bool initialized = language.Initialize();
-    qputenv("HOME", home);
-    QVERIFY(initialized);
-
-    QStringList names;
-    for (const clsLanguage::Language& entry : language.Languages())
-        names << entry.name;
-    QCOMPARE(names, (QStringList{"Deutsch (Verein)", "English", "fr"})); // a table without a name shows its id
-    QVERIFY(language.SetLanguage(QStringLiteral("de")));
-    QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Eintragen"));
-    QCOMPARE(language.GetText(QStringLiteral("MKL_CHKBEEP")), QStringLiteral("MKL_CHKBEEP")); // no mixing of tables
-    QVERIFY(language.SetLanguage(QStringLiteral("fr")));
-    QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Enregistrer"));
-}
+};
 
 // The system locale is read once per process, so it is chosen before the application exists:
 // a language that is not shipped unless a parent process asks for another one.

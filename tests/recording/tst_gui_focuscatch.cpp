@@ -1,3 +1,4 @@
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "lang/clsLanguage.h"
 #include "recording/FocusCatcher.h"
@@ -50,170 +51,136 @@ class TestFocusCatch : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void timerFollowsCheckBox();
-    void focusOnCheckBoxPausesCatching();
-    void timerFollowsFileState_data();
-    void timerFollowsFileState();
-    void aboutWindowPausesCatching();
-    void tickTakesForegroundAndFocus();
-    void tickRestoresMinimisedWindow();
-    void waylandIsReportedOnce();
-    void platformsThatForbidForeground_data();
-    void platformsThatForbidForeground();
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_host = std::make_unique<CatchHost>();
+    }
+
+    void cleanup() {
+        m_host.reset();
+        m_env.reset();
+    }
+
+    void timerFollowsCheckBox() {
+        QVERIFY(!m_host->tmrCatch->isActive());
+        QCOMPARE(m_host->tmrCatch->interval(), 50);
+        m_host->chkCatch->setChecked(true); // set by the program, as at load
+        QVERIFY(m_host->tmrCatch->isActive());
+        m_host->chkCatch->setChecked(false);
+        QVERIFY(!m_host->tmrCatch->isActive());
+        m_host->chkCatch->setChecked(true);
+        m_host->chkCatch->setCheckState(Qt::PartiallyChecked); // grey counts as unchecked
+        QVERIFY(!m_host->tmrCatch->isActive());
+    }
+
+    void focusOnCheckBoxPausesCatching() {
+        QVERIFY(ShowActive(m_host.get()));
+        m_host->chkCatch->setChecked(true);
+        m_host->chkCatch->setFocus(Qt::TabFocusReason);
+        QVERIFY(!m_host->tmrCatch->isActive());
+        m_host->cmdEnter->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
+        QVERIFY(m_host->tmrCatch->isActive());
+
+        // Unchecking by mouse works while catching is on: the press focuses the box and stops the timer.
+        QTest::mouseClick(m_host->chkCatch, Qt::LeftButton);
+        QVERIFY(m_host->chkCatch->hasFocus());
+        QVERIFY(!m_host->chkCatch->isChecked());
+        QVERIFY(!m_host->tmrCatch->isActive());
+        m_host->cmdEnter->setFocus(Qt::TabFocusReason);
+        QVERIFY(!m_host->tmrCatch->isActive());
+    }
+
+    void timerFollowsFileState() {
+        // Catching runs only while the box is checked and a file is open.
+        for (const bool checked : {true, false}) {
+            for (const bool fileOpen : {true, false}) {
+                m_host->chkCatch->setChecked(checked);
+                m_host->catcher->FollowFileState(!fileOpen);
+                m_host->catcher->FollowFileState(fileOpen);
+                QCOMPARE(m_host->tmrCatch->isActive(), checked && fileOpen);
+                QCOMPARE(m_host->chkCatch->isChecked(), checked);
+            }
+        }
+    }
+
+    void aboutWindowPausesCatching() {
+        for (const bool checked : {true, false}) {
+            m_host->chkCatch->setChecked(checked);
+            bool catchingWhileShown = true;
+            bool checkedWhileShown = true;
+            m_host->catcher->WithoutCatching([&] {
+                catchingWhileShown = m_host->tmrCatch->isActive();
+                checkedWhileShown = m_host->chkCatch->isChecked();
+            });
+            QVERIFY(!catchingWhileShown);
+            QVERIFY(!checkedWhileShown);
+            QCOMPARE(m_host->chkCatch->isChecked(), checked);
+            QCOMPARE(m_host->tmrCatch->isActive(), checked);
+        }
+    }
+
+    void tickTakesForegroundAndFocus() {
+        QVERIFY(ShowActive(m_host.get()));
+        m_host->cmdEnter->setFocus();
+        m_host->chkCatch->setChecked(true);
+        QTRY_VERIFY(m_host->txtEnter->hasFocus()); // also while the window already is in front
+
+        QWidget otherProgram;
+        otherProgram.resize(100, 100);
+        otherProgram.show();
+        otherProgram.activateWindow();
+        QTRY_VERIFY(m_host->isActiveWindow()); // taken back
+        QTRY_VERIFY(m_host->txtEnter->hasFocus());
+        QVERIFY(!otherProgram.isActiveWindow());
+    }
+
+    void tickRestoresMinimisedWindow() {
+        m_host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+        m_host->showMinimized();
+        QTRY_VERIFY(m_host->isMinimized());
+        ForceForeground(m_host->txtEnter); // any control finds its window
+        QTRY_VERIFY(!m_host->isMinimized());
+        QVERIFY(m_host->isVisible());
+
+        m_host->showMinimized();
+        QTRY_VERIFY(m_host->isMinimized());
+        m_host->chkCatch->setChecked(true);
+        QTRY_VERIFY(!m_host->isMinimized());
+        QTRY_VERIFY(m_host->txtEnter->hasFocus());
+    }
+
+    void waylandIsReportedOnce() {
+        ScopedLanguage language;
+        m_host->catcher->AssumePlatform(QStringLiteral("wayland"));
+        QSignalSpy limited(m_host->catcher, &FocusCatcher::CatchLimited);
+        QSignalSpy ticks(m_host->tmrCatch, &QTimer::timeout);
+        QVERIFY(ShowActive(m_host.get()));
+        QWidget otherProgram;
+        otherProgram.show();
+        otherProgram.activateWindow();
+        QTRY_VERIFY(otherProgram.isActiveWindow());
+
+        m_host->cmdEnter->setFocus();
+        m_host->chkCatch->setChecked(true);
+        QTRY_VERIFY(ticks.size() >= 4);
+        QCOMPARE(limited.size(), 1);
+        QCOMPARE(limited.first().first().toString(), GetText(QStringLiteral("MKL_SB_CATCHLIMITED")));
+        QVERIFY(otherProgram.isActiveWindow());            // not taken
+        QCOMPARE(m_host->focusWidget(), m_host->txtEnter); // the entry box is still the window's focus
+    }
+
+    void platformsThatForbidForeground() {
+        for (const char* platform : {"wayland", "wayland-egl"})
+            QVERIFY2(!PlatformAllowsForeground(QLatin1String(platform)), platform);
+        for (const char* platform : {"xcb", "windows", "offscreen"})
+            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)), platform);
+    }
 
 private:
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<CatchHost> m_host;
 };
-
-void TestFocusCatch::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_host = std::make_unique<CatchHost>();
-}
-
-void TestFocusCatch::cleanup() {
-    m_host.reset();
-    m_env.reset();
-}
-
-void TestFocusCatch::timerFollowsCheckBox() {
-    QVERIFY(!m_host->tmrCatch->isActive());
-    QCOMPARE(m_host->tmrCatch->interval(), 50);
-    m_host->chkCatch->setChecked(true); // set by the program, as at load
-    QVERIFY(m_host->tmrCatch->isActive());
-    m_host->chkCatch->setChecked(false);
-    QVERIFY(!m_host->tmrCatch->isActive());
-    m_host->chkCatch->setChecked(true);
-    m_host->chkCatch->setCheckState(Qt::PartiallyChecked); // grey counts as unchecked
-    QVERIFY(!m_host->tmrCatch->isActive());
-}
-
-void TestFocusCatch::focusOnCheckBoxPausesCatching() {
-    QVERIFY(ShowActive(m_host.get()));
-    m_host->chkCatch->setChecked(true);
-    m_host->chkCatch->setFocus(Qt::TabFocusReason);
-    QVERIFY(!m_host->tmrCatch->isActive());
-    m_host->cmdEnter->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
-    QVERIFY(m_host->tmrCatch->isActive());
-
-    // Unchecking by mouse works while catching is on: the press focuses the box and stops the timer.
-    QTest::mouseClick(m_host->chkCatch, Qt::LeftButton);
-    QVERIFY(m_host->chkCatch->hasFocus());
-    QVERIFY(!m_host->chkCatch->isChecked());
-    QVERIFY(!m_host->tmrCatch->isActive());
-    m_host->cmdEnter->setFocus(Qt::TabFocusReason);
-    QVERIFY(!m_host->tmrCatch->isActive());
-}
-
-void TestFocusCatch::timerFollowsFileState_data() {
-    QTest::addColumn<bool>("checked");
-    QTest::addColumn<bool>("fileOpen");
-    QTest::addColumn<bool>("catching");
-    QTest::newRow("checked, file open") << true << true << true;
-    QTest::newRow("checked, no file") << true << false << false;
-    QTest::newRow("unchecked, file open") << false << true << false;
-    QTest::newRow("unchecked, no file") << false << false << false;
-}
-
-void TestFocusCatch::timerFollowsFileState() {
-    QFETCH(bool, checked);
-    QFETCH(bool, fileOpen);
-    QFETCH(bool, catching);
-    m_host->chkCatch->setChecked(checked);
-    m_host->catcher->FollowFileState(!fileOpen);
-    m_host->catcher->FollowFileState(fileOpen);
-    QCOMPARE(m_host->tmrCatch->isActive(), catching);
-    QCOMPARE(m_host->chkCatch->isChecked(), checked);
-}
-
-void TestFocusCatch::aboutWindowPausesCatching() {
-    for (const bool checked : {true, false}) {
-        m_host->chkCatch->setChecked(checked);
-        bool catchingWhileShown = true;
-        bool checkedWhileShown = true;
-        m_host->catcher->WithoutCatching([&] {
-            catchingWhileShown = m_host->tmrCatch->isActive();
-            checkedWhileShown = m_host->chkCatch->isChecked();
-        });
-        QVERIFY(!catchingWhileShown);
-        QVERIFY(!checkedWhileShown);
-        QCOMPARE(m_host->chkCatch->isChecked(), checked);
-        QCOMPARE(m_host->tmrCatch->isActive(), checked);
-    }
-}
-
-void TestFocusCatch::tickTakesForegroundAndFocus() {
-    QVERIFY(ShowActive(m_host.get()));
-    m_host->cmdEnter->setFocus();
-    m_host->chkCatch->setChecked(true);
-    QTRY_VERIFY(m_host->txtEnter->hasFocus()); // also while the window already is in front
-
-    QWidget otherProgram;
-    otherProgram.resize(100, 100);
-    otherProgram.show();
-    otherProgram.activateWindow();
-    QTRY_VERIFY(m_host->isActiveWindow()); // taken back
-    QTRY_VERIFY(m_host->txtEnter->hasFocus());
-    QVERIFY(!otherProgram.isActiveWindow());
-}
-
-void TestFocusCatch::tickRestoresMinimisedWindow() {
-    m_host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
-    m_host->showMinimized();
-    QTRY_VERIFY(m_host->isMinimized());
-    ForceForeground(m_host->txtEnter); // any control finds its window
-    QTRY_VERIFY(!m_host->isMinimized());
-    QVERIFY(m_host->isVisible());
-
-    m_host->showMinimized();
-    QTRY_VERIFY(m_host->isMinimized());
-    m_host->chkCatch->setChecked(true);
-    QTRY_VERIFY(!m_host->isMinimized());
-    QTRY_VERIFY(m_host->txtEnter->hasFocus());
-}
-
-void TestFocusCatch::waylandIsReportedOnce() {
-    clsLanguage language;
-    QVERIFY(language.Initialize());
-    QVERIFY(language.SetLanguage(QStringLiteral("en")));
-    gLanguage = &language;
-    m_host->catcher->AssumePlatform(QStringLiteral("wayland"));
-    QSignalSpy limited(m_host->catcher, &FocusCatcher::CatchLimited);
-    QSignalSpy ticks(m_host->tmrCatch, &QTimer::timeout);
-    QVERIFY(ShowActive(m_host.get()));
-    QWidget otherProgram;
-    otherProgram.show();
-    otherProgram.activateWindow();
-    QTRY_VERIFY(otherProgram.isActiveWindow());
-
-    m_host->cmdEnter->setFocus();
-    m_host->chkCatch->setChecked(true);
-    QTRY_VERIFY(ticks.size() >= 4);
-    gLanguage = nullptr;
-    QCOMPARE(limited.size(), 1);
-    QCOMPARE(limited.first().first().toString(), language.GetText(QStringLiteral("MKL_SB_CATCHLIMITED")));
-    QVERIFY(otherProgram.isActiveWindow());            // not taken
-    QCOMPARE(m_host->focusWidget(), m_host->txtEnter); // the entry box is still the window's focus
-}
-
-void TestFocusCatch::platformsThatForbidForeground_data() {
-    QTest::addColumn<QString>("platform");
-    QTest::addColumn<bool>("allowed");
-    QTest::newRow("wayland") << "wayland" << false;
-    QTest::newRow("wayland-egl") << "wayland-egl" << false;
-    QTest::newRow("xcb") << "xcb" << true;
-    QTest::newRow("windows") << "windows" << true;
-    QTest::newRow("offscreen") << "offscreen" << true;
-}
-
-void TestFocusCatch::platformsThatForbidForeground() {
-    QFETCH(QString, platform);
-    QFETCH(bool, allowed);
-    QCOMPARE(PlatformAllowsForeground(platform), allowed);
-}
 
 QTEST_MAIN(TestFocusCatch)
 #include "tst_gui_focuscatch.moc"

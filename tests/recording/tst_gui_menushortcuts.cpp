@@ -19,14 +19,99 @@ class TestMenuShortcuts : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void standardKeyRunsCommand_data();
-    void standardKeyRunsCommand();
-    void fileCommandsNeedOpenFile_data();
-    void fileCommandsNeedOpenFile();
-    void quitWithoutFile();
-    void ownKeysStayFree();
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        FileDialogSeam::activate(); // every dialog is cancelled
+        m_speaker = SetSoundSink([](const QString&) {});
+    }
+
+    void cleanup() {
+        if (m_window) {
+            m_window->close();
+            QTRY_VERIFY(m_window.isNull());
+        }
+        SetSoundSink(m_speaker);
+        FileDialogSeam::reset();
+        m_dir.reset();
+        m_messages.reset();
+        m_env.reset();
+    }
+
+    void standardKeyRunsCommand_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("fileOpenAfter");
+        // New and Open close the file first and then meet a cancelled dialog.
+        QTest::newRow("new") << int(QKeySequence::New) << "mnuFile_New" << false;
+        QTest::newRow("open") << int(QKeySequence::Open) << "mnuFile_Open" << false;
+        QTest::newRow("print") << int(QKeySequence::Print) << "mnuFile_Print" << true;
+        QTest::newRow("close") << int(QKeySequence::Close) << "mnuFile_Close" << false;
+    }
+
+    void standardKeyRunsCommand() {
+        QFETCH(int, key);
+        QFETCH(QString, command);
+        const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+        WriteBytes(path, "1;12\r\n");
+        QVERIFY(Load(path));
+        QVERIFY(Entry()->hasFocus());
+        m_messages->setNextAnswer(MsgAnswer::No); // the print question
+        QSignalSpy triggered(Action(qPrintable(command)), &QAction::triggered);
+
+        Press(Entry(), QKeySequence::StandardKey(key));
+        QCOMPARE(triggered.count(), 1);
+        QTEST(!m_window->RecordFile.FileName().isEmpty(), "fileOpenAfter");
+        QCOMPARE(Entry()->text(), QString()); // the key typed nothing into the box
+        QCOMPARE(FileBytes(path), QByteArray("1;12\r\n"));
+        m_messages->clear();
+    }
+
+    void fileCommandsNeedOpenFile() {
+        QVERIFY(Load(QString()));
+        for (const auto& [key, command] :
+             {std::pair{QKeySequence::Print, "mnuFile_Print"}, std::pair{QKeySequence::Close, "mnuFile_Close"}}) {
+            QSignalSpy triggered(Action(command), &QAction::triggered);
+            Press(m_window, key);
+            QCOMPARE(triggered.count(), 0);
+        }
+        QVERIFY(m_messages->shown().isEmpty());
+    }
+
+    void quitWithoutFile() {
+        QVERIFY(Load(QString()));
+        // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
+        if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
+            QVERIFY(Action("mnuFile_Exit")->shortcuts().isEmpty());
+            return;
+        }
+        Press(m_window, QKeySequence::Quit);
+        QTRY_VERIFY(m_window.isNull());
+    }
+
+    void ownKeysStayFree() {
+        const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+        WriteBytes(path, QByteArray());
+        QVERIFY(Load(path));
+        // F11 (entry focus), the grid's navigation keys and F12, Enter and the digits of the entry box.
+        QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),
+                                QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+                                QKeySequence(Qt::Key_End),    QKeySequence(Qt::Key_Home),
+                                QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown),
+                                QKeySequence(Qt::Key_Up),     QKeySequence(Qt::Key_Down)};
+        for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
+            own << QKeySequence(digit);
+        const QList<QAction*> actions = m_window->findChildren<QAction*>();
+        for (QAction* action : actions) {
+            for (const QKeySequence& shortcut : action->shortcuts())
+                QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
+        }
+
+        QTest::keyClicks(Entry(), QStringLiteral("42"));
+        QTest::keyClick(Entry(), Qt::Key_Return);
+        QCOMPARE(FileBytes(path), QByteArray("1;42\r\n"));
+    }
 
 private:
     bool Load(const QString& commandLine);
@@ -42,26 +127,6 @@ private:
     SoundSink m_speaker;
 };
 
-void TestMenuShortcuts::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
-    m_dir = std::make_unique<QTemporaryDir>();
-    FileDialogSeam::activate(); // every dialog is cancelled
-    m_speaker = SetSoundSink([](const QString&) {});
-}
-
-void TestMenuShortcuts::cleanup() {
-    if (m_window) {
-        m_window->close();
-        QTRY_VERIFY(m_window.isNull());
-    }
-    SetSoundSink(m_speaker);
-    FileDialogSeam::reset();
-    m_dir.reset();
-    m_messages.reset();
-    m_env.reset();
-}
-
 bool TestMenuShortcuts::Load(const QString& commandLine) {
     m_window = new frmMain(commandLine);
     m_window->Form_Load();
@@ -75,86 +140,6 @@ void TestMenuShortcuts::Press(QWidget* target, QKeySequence::StandardKey key) {
     QVERIFY2(!bindings.isEmpty(), "the platform binds no key to this command");
     const QKeyCombination combination = bindings.first()[0];
     QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
-}
-
-void TestMenuShortcuts::standardKeyRunsCommand_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("fileOpenAfter");
-    // New and Open close the file first and then meet a cancelled dialog.
-    QTest::newRow("new") << int(QKeySequence::New) << "mnuFile_New" << false;
-    QTest::newRow("open") << int(QKeySequence::Open) << "mnuFile_Open" << false;
-    QTest::newRow("print") << int(QKeySequence::Print) << "mnuFile_Print" << true;
-    QTest::newRow("close") << int(QKeySequence::Close) << "mnuFile_Close" << false;
-}
-
-void TestMenuShortcuts::standardKeyRunsCommand() {
-    QFETCH(int, key);
-    QFETCH(QString, command);
-    QFETCH(bool, fileOpenAfter);
-    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
-    WriteBytes(path, "1;12\r\n");
-    QVERIFY(Load(path));
-    QVERIFY(Entry()->hasFocus());
-    m_messages->setNextAnswer(MsgAnswer::No); // the print question
-    QSignalSpy triggered(Action(qPrintable(command)), &QAction::triggered);
-
-    Press(Entry(), QKeySequence::StandardKey(key));
-    QCOMPARE(triggered.count(), 1);
-    QCOMPARE(!m_window->RecordFile.FileName().isEmpty(), fileOpenAfter);
-    QCOMPARE(Entry()->text(), QString()); // the key typed nothing into the box
-    QCOMPARE(FileBytes(path), QByteArray("1;12\r\n"));
-    m_messages->clear();
-}
-
-void TestMenuShortcuts::fileCommandsNeedOpenFile_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("command");
-    QTest::newRow("print") << int(QKeySequence::Print) << "mnuFile_Print";
-    QTest::newRow("close") << int(QKeySequence::Close) << "mnuFile_Close";
-}
-
-void TestMenuShortcuts::fileCommandsNeedOpenFile() {
-    QFETCH(int, key);
-    QFETCH(QString, command);
-    QVERIFY(Load(QString()));
-    QSignalSpy triggered(Action(qPrintable(command)), &QAction::triggered);
-    Press(m_window, QKeySequence::StandardKey(key));
-    QCOMPARE(triggered.count(), 0);
-    QVERIFY(m_messages->shown().isEmpty());
-}
-
-void TestMenuShortcuts::quitWithoutFile() {
-    QVERIFY(Load(QString()));
-    // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
-    if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
-        QVERIFY(Action("mnuFile_Exit")->shortcuts().isEmpty());
-        return;
-    }
-    Press(m_window, QKeySequence::Quit);
-    QTRY_VERIFY(m_window.isNull());
-}
-
-void TestMenuShortcuts::ownKeysStayFree() {
-    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
-    WriteBytes(path, QByteArray());
-    QVERIFY(Load(path));
-    // F11 (entry focus), the grid's navigation keys and F12, Enter and the digits of the entry box.
-    QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),      QKeySequence(Qt::Key_Return),
-                            QKeySequence(Qt::Key_Enter),  QKeySequence(Qt::Key_End),      QKeySequence(Qt::Key_Home),
-                            QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::Key_Up),
-                            QKeySequence(Qt::Key_Down)};
-    for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
-        own << QKeySequence(digit);
-    const QList<QAction*> actions = m_window->findChildren<QAction*>();
-    for (QAction* action : actions) {
-        for (const QKeySequence& shortcut : action->shortcuts())
-            QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
-    }
-
-    QTest::keyClicks(Entry(), QStringLiteral("42"));
-    QTest::keyClick(Entry(), Qt::Key_Return);
-    QCOMPARE(FileBytes(path), QByteArray("1;42\r\n"));
 }
 
 QTEST_MAIN(TestMenuShortcuts)

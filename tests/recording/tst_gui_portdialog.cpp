@@ -1,5 +1,6 @@
 #include "ScannerTestHost.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
@@ -20,16 +21,163 @@ class TestPortDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void loadShowsStoredPort_data();
-    void loadShowsStoredPort();
-    void leavingThePortBoxValidates_data();
-    void leavingThePortBoxValidates();
-    void cancelKeepsScannerAndOffersNumberAgain();
-    void chosenDeviceIsOpenedAndRemembered();
-    void enterWithoutLeavingTheBoxReachesThePort();
-    void failingProcedureIsNamedInTheLog();
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_language = std::make_unique<ScopedLanguage>();
+        m_leftOpen = false;
+    }
+
+    void cleanup() {
+        QVERIFY(!m_leftOpen);
+        m_language.reset();
+        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
+        m_messages.reset();
+        m_env.reset();
+    }
+
+    void loadShowsStoredPort_data() {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<qint32>("type");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("missing") << QVariant() << RegistryType::String << "1";
+        QTest::newRow("number") << QVariant("5") << RegistryType::String << "5";
+        QTest::newRow("zero") << QVariant("0") << RegistryType::String << "1";
+        QTest::newRow("text") << QVariant("COM3") << RegistryType::String << "1";
+        QTest::newRow("leading number") << QVariant("4 (USB)") << RegistryType::String << "4";
+        QTest::newRow("dword") << QVariant(9) << RegistryType::DWord << "9";
+    }
+
+    void loadShowsStoredPort() {
+        QFETCH(QVariant, stored);
+        QFETCH(qint32, type);
+        QFETCH(QString, shown);
+        if (stored.isValid())
+            StorePort(stored, type);
+        frmPort dialog;
+        dialog.Form_Load();
+        QCOMPARE(Port(dialog)->text(), shown);
+        QCOMPARE(dialog.windowTitle(), GetText(QStringLiteral("BCPORT_CAPTION")));
+        QCOMPARE(Button(dialog, 1)->text(), GetText(QStringLiteral("GEN_BTN_CANCEL")));
+        QVERIFY(Button(dialog, 0)->isDefault());
+    }
+
+    void leavingThePortBoxValidates() {
+        const std::pair<const char*, const char*> cases[] = {{"", "1"},      {"0", "1"},    {"-3", "1"},
+                                                             {"abc", "1"},   {"12", "12"},  {"1 2", "12"},
+                                                             {"2.5", "2.5"}, {"&H10", "16"}};
+        frmPort dialog;
+        dialog.Form_Load();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        for (const auto& [typed, validated] : cases) {
+            Port(dialog)->setFocus();
+            QTRY_VERIFY(Port(dialog)->hasFocus());
+            Port(dialog)->setText(QLatin1String(typed));
+            QCOMPARE(Port(dialog)->text(), QLatin1String(typed)); // not while typing
+            QTest::keyClick(Port(dialog), Qt::Key_Tab);
+            QVERIFY(!Port(dialog)->hasFocus());
+            QCOMPARE(Port(dialog)->text(), QLatin1String(validated));
+        }
+        dialog.reject();
+    }
+
+    void cancelKeepsScannerAndOffersNumberAgain() {
+        ScannerTestHost host;
+        FakeScanner scanner;
+        host.scanner->Open(scanner.Device());
+        StorePort("3");
+
+        QString offered;
+        OnPortDialog([&](frmPort& dialog) {
+            offered = Port(dialog)->text();
+            Port(dialog)->setFocus();
+            Port(dialog)->selectAll();
+            QTest::keyClicks(Port(dialog), QStringLiteral("7"));
+            Button(dialog, 1)->click();
+        });
+        host.scanner->mnuExtras_BarcodeScanner_Click(&host);
+        QCOMPARE(offered, QStringLiteral("3"));
+        QCOMPARE(StoredPort(), QStringLiteral("7"));
+        QVERIFY(host.scanner->IsOpen());
+        QCOMPARE(host.scanner->PortName(), scanner.Device());
+        QVERIFY(host.tmrBarcode->isActive());
+
+        OnPortDialog([&](frmPort& dialog) {
+            offered = Port(dialog)->text();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        host.scanner->mnuExtras_BarcodeScanner_Click(&host);
+        QCOMPARE(offered, QStringLiteral("7"));
+        QVERIFY(scanner.Send("8\r"));
+        QTRY_COMPARE(host.bibs, QList<qint32>{8});
+    }
+
+    void chosenDeviceIsOpenedAndRemembered() {
+        if (!frmPort::AsksForDevice())
+            QSKIP("this system names serial ports by number only");
+        ScannerTestHost host;
+        FakeScanner scanner;
+        QString firstEntry = QStringLiteral("-");
+        OnPortDialog([&](frmPort& dialog) {
+            firstEntry = Device(dialog)->itemText(0);
+            Device(dialog)->setEditText(scanner.Device());
+            Button(dialog, 0)->click();
+        });
+        host.scanner->mnuExtras_BarcodeScanner_Click(&host);
+        QCOMPARE(firstEntry, QString()); // empty: the number names the port
+        QVERIFY(host.scanner->IsOpen());
+        QVERIFY(scanner.Send("31\r"));
+        QTRY_COMPARE(host.bibs, QList<qint32>{31});
+        QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
+        QCOMPARE(StoredPort(), QStringLiteral("1")); // the family's setting keeps a number
+
+        QString offered;
+        OnPortDialog([&](frmPort& dialog) {
+            offered = Device(dialog)->currentText();
+            Button(dialog, 1)->click();
+        });
+        host.scanner->mnuExtras_BarcodeScanner_Click(&host);
+        QCOMPARE(offered, scanner.Device());
+    }
+
+    void enterWithoutLeavingTheBoxReachesThePort() {
+        ScannerTestHost host;
+        FakeScanner scanner;
+        host.scanner->Open(scanner.Device());
+        OnPortDialog([&](frmPort& dialog) {
+            Port(dialog)->setFocus();
+            Port(dialog)->selectAll();
+            QTest::keyClicks(Port(dialog), QStringLiteral("0"));
+            QTest::keyClick(Port(dialog), Qt::Key_Return); // OK by the default button, no validation
+        });
+        host.scanner->mnuExtras_BarcodeScanner_Click(&host);
+        QCOMPARE(m_messages->shown().size(), 1);
+        QCOMPARE(m_messages->lastText(), GetText(QStringLiteral("MKL_MSG_PORTINVALID")).replace("[port]", "0"));
+        QVERIFY(!host.scanner->IsOpen()); // the port open before was closed first
+        QVERIFY(!host.tmrBarcode->isActive());
+        QCOMPARE(StoredPort(), QStringLiteral("0"));
+        m_messages->clear();
+    }
+
+    void failingProcedureIsNamedInTheLog() {
+        ScannerTestHost host;
+        bool stayedOpen = false;
+        OnPortDialog([&](frmPort& dialog) {
+            Port(dialog)->setText(QStringLiteral("1E300")); // no 32-bit port number
+            Button(dialog, 0)->click();
+            stayedOpen = dialog.isVisible();
+            Button(dialog, 1)->click();
+        });
+        host.scanner->mnuExtras_BarcodeScanner_Click(&host);
+        QVERIFY(stayedOpen);
+        QCOMPARE(m_messages->shown().size(), 1);
+        QVERIFY(!host.scanner->IsOpen());
+        const QList<QByteArray> lines = FileBytes(m_env->logFile()).trimmed().split('\n');
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().trimmed().endsWith(" (frmPort_cmdCommand_Click)"), lines.first().constData());
+        m_messages->clear();
+    }
 
 private:
     // Runs action on the port dialog once it is shown modal. The action closes it; a dialog still
@@ -47,28 +195,9 @@ private:
 
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<ScopedLanguage> m_language;
     bool m_leftOpen = false;
 };
-
-void TestPortDialog::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
-    m_language = std::make_unique<clsLanguage>();
-    QVERIFY(m_language->Initialize());
-    QVERIFY(m_language->SetLanguage(QStringLiteral("en")));
-    gLanguage = m_language.get();
-    m_leftOpen = false;
-}
-
-void TestPortDialog::cleanup() {
-    QVERIFY(!m_leftOpen);
-    gLanguage = nullptr;
-    m_language.reset();
-    QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
-    m_messages.reset();
-    m_env.reset();
-}
 
 void TestPortDialog::OnPortDialog(std::function<void(frmPort&)> action) {
     QTimer::singleShot(0, this, [this, action] {
@@ -98,167 +227,6 @@ QPushButton* TestPortDialog::Button(frmPort& dialog, int index) {
             return button;
     }
     qFatal("cmdCommand(%d) not found", index);
-}
-
-void TestPortDialog::loadShowsStoredPort_data() {
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<qint32>("type");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("missing") << QVariant() << RegistryType::String << "1";
-    QTest::newRow("number") << QVariant("5") << RegistryType::String << "5";
-    QTest::newRow("zero") << QVariant("0") << RegistryType::String << "1";
-    QTest::newRow("negative") << QVariant("-2") << RegistryType::String << "1";
-    QTest::newRow("text") << QVariant("COM3") << RegistryType::String << "1";
-    QTest::newRow("leading number") << QVariant("4 (USB)") << RegistryType::String << "4";
-    QTest::newRow("dword") << QVariant(9) << RegistryType::DWord << "9";
-}
-
-void TestPortDialog::loadShowsStoredPort() {
-    QFETCH(QVariant, stored);
-    QFETCH(qint32, type);
-    QFETCH(QString, shown);
-    if (stored.isValid())
-        StorePort(stored, type);
-    frmPort dialog;
-    dialog.Form_Load();
-    QCOMPARE(Port(dialog)->text(), shown);
-    QCOMPARE(dialog.windowTitle(), GetText(QStringLiteral("BCPORT_CAPTION")));
-    QCOMPARE(Button(dialog, 1)->text(), GetText(QStringLiteral("GEN_BTN_CANCEL")));
-    QVERIFY(Button(dialog, 0)->isDefault());
-}
-
-void TestPortDialog::leavingThePortBoxValidates_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("validated");
-    QTest::newRow("empty") << ""
-                           << "1";
-    QTest::newRow("zero") << "0"
-                          << "1";
-    QTest::newRow("negative") << "-3"
-                              << "1";
-    QTest::newRow("letters") << "abc"
-                             << "1";
-    QTest::newRow("number") << "12"
-                            << "12";
-    QTest::newRow("blank inside") << "1 2"
-                                  << "12";
-    QTest::newRow("fraction") << "2.5"
-                              << "2.5";
-    QTest::newRow("hexadecimal") << "&H10"
-                                 << "16";
-}
-
-void TestPortDialog::leavingThePortBoxValidates() {
-    QFETCH(QString, typed);
-    QFETCH(QString, validated);
-    frmPort dialog;
-    dialog.Form_Load();
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    Port(dialog)->setFocus();
-    Port(dialog)->setText(typed);
-    QCOMPARE(Port(dialog)->text(), typed); // not while typing
-    QTest::keyClick(Port(dialog), Qt::Key_Tab);
-    QVERIFY(!Port(dialog)->hasFocus());
-    QCOMPARE(Port(dialog)->text(), validated);
-    dialog.reject();
-}
-
-void TestPortDialog::cancelKeepsScannerAndOffersNumberAgain() {
-    ScannerTestHost host;
-    FakeScanner scanner;
-    host.scanner->Open(scanner.Device());
-    StorePort("3");
-
-    QString offered;
-    OnPortDialog([&](frmPort& dialog) {
-        offered = Port(dialog)->text();
-        Port(dialog)->setFocus();
-        Port(dialog)->selectAll();
-        QTest::keyClicks(Port(dialog), QStringLiteral("7"));
-        Button(dialog, 1)->click();
-    });
-    host.scanner->mnuExtras_BarcodeScanner_Click(&host);
-    QCOMPARE(offered, QStringLiteral("3"));
-    QCOMPARE(StoredPort(), QStringLiteral("7"));
-    QVERIFY(host.scanner->IsOpen());
-    QCOMPARE(host.scanner->PortName(), scanner.Device());
-    QVERIFY(host.tmrBarcode->isActive());
-
-    OnPortDialog([&](frmPort& dialog) {
-        offered = Port(dialog)->text();
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    host.scanner->mnuExtras_BarcodeScanner_Click(&host);
-    QCOMPARE(offered, QStringLiteral("7"));
-    QVERIFY(scanner.Send("8\r"));
-    QTRY_COMPARE(host.bibs, QList<qint32>{8});
-}
-
-void TestPortDialog::chosenDeviceIsOpenedAndRemembered() {
-    if (!frmPort::AsksForDevice())
-        QSKIP("this system names serial ports by number only");
-    ScannerTestHost host;
-    FakeScanner scanner;
-    QString firstEntry = QStringLiteral("-");
-    OnPortDialog([&](frmPort& dialog) {
-        firstEntry = Device(dialog)->itemText(0);
-        Device(dialog)->setEditText(scanner.Device());
-        Button(dialog, 0)->click();
-    });
-    host.scanner->mnuExtras_BarcodeScanner_Click(&host);
-    QCOMPARE(firstEntry, QString()); // empty: the number names the port
-    QVERIFY(host.scanner->IsOpen());
-    QVERIFY(scanner.Send("31\r"));
-    QTRY_COMPARE(host.bibs, QList<qint32>{31});
-    QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
-    QCOMPARE(StoredPort(), QStringLiteral("1")); // the family's setting keeps a number
-
-    QString offered;
-    OnPortDialog([&](frmPort& dialog) {
-        offered = Device(dialog)->currentText();
-        Button(dialog, 1)->click();
-    });
-    host.scanner->mnuExtras_BarcodeScanner_Click(&host);
-    QCOMPARE(offered, scanner.Device());
-}
-
-void TestPortDialog::enterWithoutLeavingTheBoxReachesThePort() {
-    ScannerTestHost host;
-    FakeScanner scanner;
-    host.scanner->Open(scanner.Device());
-    OnPortDialog([&](frmPort& dialog) {
-        Port(dialog)->setFocus();
-        Port(dialog)->selectAll();
-        QTest::keyClicks(Port(dialog), QStringLiteral("0"));
-        QTest::keyClick(Port(dialog), Qt::Key_Return); // OK by the default button, no validation
-    });
-    host.scanner->mnuExtras_BarcodeScanner_Click(&host);
-    QCOMPARE(m_messages->shown().size(), 1);
-    QCOMPARE(m_messages->lastText(), GetText(QStringLiteral("MKL_MSG_PORTINVALID")).replace("[port]", "0"));
-    QVERIFY(!host.scanner->IsOpen()); // the port open before was closed first
-    QVERIFY(!host.tmrBarcode->isActive());
-    QCOMPARE(StoredPort(), QStringLiteral("0"));
-    m_messages->clear();
-}
-
-void TestPortDialog::failingProcedureIsNamedInTheLog() {
-    ScannerTestHost host;
-    bool stayedOpen = false;
-    OnPortDialog([&](frmPort& dialog) {
-        Port(dialog)->setText(QStringLiteral("1E300")); // no 32-bit port number
-        Button(dialog, 0)->click();
-        stayedOpen = dialog.isVisible();
-        Button(dialog, 1)->click();
-    });
-    host.scanner->mnuExtras_BarcodeScanner_Click(&host);
-    QVERIFY(stayedOpen);
-    QCOMPARE(m_messages->shown().size(), 1);
-    QVERIFY(!host.scanner->IsOpen());
-    const QList<QByteArray> lines = FileBytes(m_env->logFile()).trimmed().split('\n');
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().trimmed().endsWith(" (frmPort_cmdCommand_Click)"), lines.first().constData());
-    m_messages->clear();
 }
 
 QTEST_MAIN(TestPortDialog)

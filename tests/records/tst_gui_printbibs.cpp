@@ -4,9 +4,9 @@
 
 #include "TestEnvironment.h"
 
+#include "app/DateText.h"
 #include <QApplication>
 #include <QFontMetricsF>
-#include "app/DateText.h"
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
@@ -42,29 +42,13 @@ public:
 
 protected:
     int metric(PaintDeviceMetric metric) const override {
-        switch (metric) {
-        case PdmWidth:
-            return 1900;
-        case PdmHeight:
-            return 2700;
-        case PdmWidthMM:
-            return 190;
-        case PdmHeightMM:
-            return 270;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 254;
-        case PdmDepth:
-            return 32;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
+        if (metric == PdmDevicePixelRatioScaled)
             return static_cast<int>(devicePixelRatioFScale());
-        default:
-            return 0;
-        }
+        const QHash<int, int> values{{PdmWidth, 1900},        {PdmHeight, 2700},      {PdmWidthMM, 190},
+                                     {PdmHeightMM, 270},      {PdmDpiX, 254},         {PdmDpiY, 254},
+                                     {PdmPhysicalDpiX, 254},  {PdmPhysicalDpiY, 254}, {PdmDepth, 32},
+                                     {PdmDevicePixelRatio, 1}};
+        return values.value(metric, 0);
     }
 
 private:
@@ -100,19 +84,175 @@ class TestPrintBibs : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void pdfPagesAndText_data();
-    void pdfPagesAndText();
-    void positionsInMillimetres_data();
-    void positionsInMillimetres();
-    void sheetFrame();
-    void failuresRaise_data();
-    void failuresRaise();
+    void init() {
+        m_environment = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_clock = std::make_unique<FixedClock>(m_moment);
+    }
+
+    void cleanup() {
+        m_clock.reset();
+        m_messages.reset();
+        m_environment.reset();
+    }
+
+    void pdfPagesAndText_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("none: no job, no file") << 0 << 0;
+        QTest::newRow("one") << 1 << 1;
+        QTest::newRow("one full page") << 100 << 1;
+        QTest::newRow("101") << 101 << 2;
+        QTest::newRow("1000") << 1000 << 10;
+    }
+
+    void pdfPagesAndText() {
+        QFETCH(int, count);
+        QFETCH(int, pages);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is missing: install the Debian package poppler-utils to read printed PDFs back.");
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        const QString pdf = m_environment->path() + QStringLiteral("/table.pdf");
+        printer.setOutputFileName(pdf);
+        QVERIFY(PrintBibs(*Records(count), printer));
+        QCOMPARE(QFile::exists(pdf), pages > 0);
+        if (pages == 0)
+            return;
+
+        QProcess reader;
+        reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(reader.waitForFinished(60000));
+        QStringList sheets = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\f'));
+        sheets.removeLast(); // behind the last sheet's form feed
+        QCOMPARE(sheets.size(), pages);
+
+        // Each sheet reads: the date, then per table row the record numbers and below them the bibs;
+        // the page number last. The first row holds the columns' first records: 1, 26, 51, 76 on page 1.
+        for (int page = 1; page <= pages; ++page) {
+            const QStringList lines = sheets[page - 1].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(lines.first().trimmed(), MomentText());
+            QCOMPARE(lines.last().trimmed(), QString::number(page));
+            QStringList numbers, bibs;
+            for (int record = (page - 1) * 100 + 1, k = 0; k < 4 && record <= count; record += 25, ++k) {
+                numbers << QString::number(record);
+                bibs << QString::number(BibOf(record));
+            }
+            QCOMPARE(lines.at(1).split(QLatin1Char(' '), Qt::SkipEmptyParts), numbers);
+            QCOMPARE(lines.at(2).split(QLatin1Char(' '), Qt::SkipEmptyParts), bibs);
+        }
+        QVERIFY(count < 3 || sheets[0].contains(QStringLiteral(" -5 ")));
+    }
+
+    void positionsInMillimetres_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QPointF>("topLeft");
+        QTest::addColumn<double>("points");
+        QTest::newRow("record 1") << 1 << "1" << QPointF(10, 20) << 10.0;
+        QTest::newRow("bib 1") << 1 << " 7001" << QPointF(20, 22) << 14.0;
+        QTest::newRow("negative bib 3") << 1 << "-5" << QPointF(20, 40.4) << 14.0;
+        QTest::newRow("record 26 tops column 2") << 1 << "26" << QPointF(52.5, 20) << 10.0;
+        QTest::newRow("record 51 tops column 3") << 1 << "51" << QPointF(95, 20) << 10.0;
+        QTest::newRow("record 77") << 1 << "77" << QPointF(137.5, 29.2) << 10.0;
+        QTest::newRow("bib 77") << 1 << " 7077" << QPointF(147.5, 31.2) << 14.0;
+        QTest::newRow("record 100 ends page 1") << 1 << "100" << QPointF(137.5, 240.8) << 10.0;
+        QTest::newRow("record 101 tops page 2") << 2 << "101" << QPointF(10, 20) << 10.0;
+        QTest::newRow("page number 2 in the last size") << 2 << " 2" << QPointF(175, 255) << 14.0;
+    }
+
+    void positionsInMillimetres() {
+        QFETCH(int, page);
+        QFETCH(QString, text);
+        QFETCH(QPointF, topLeft);
+        QFETCH(double, points);
+
+        const auto device = PaintedTable();
+        const auto found = std::find_if(device->texts.cbegin(), device->texts.cend(),
+                                        [&](const auto& item) { return item.page == page && item.text == text; });
+        QVERIFY2(found != device->texts.cend(), qPrintable(text));
+        QVERIFY2(qAbs(found->topLeftMm.x() - topLeft.x()) < 1e-6 && qAbs(found->topLeftMm.y() - topLeft.y()) < 1e-6,
+                 qPrintable(QStringLiteral("at %1, %2").arg(found->topLeftMm.x()).arg(found->topLeftMm.y())));
+        QCOMPARE(found->points, points);
+    }
+
+    // Every sheet: 26 row lines and 5 column lines framing 10..180 x 20..250 mm, the date in 14 points
+    // ending at 180 mm, 10 mm from the top. The first page number keeps the painter's default size.
+    void sheetFrame() {
+        const auto device = PaintedTable();
+        QCOMPARE(device->page, 2);
+        for (int sheet = 1; sheet <= 2; ++sheet) {
+            QList<QLineF> lines;
+            for (const auto& [linePage, line] : device->lines)
+                if (linePage == sheet)
+                    lines.append(line);
+            QCOMPARE(lines.size(), 31);
+            QCOMPARE(lines.first(), QLineF(10, 20, 180, 20));
+            QCOMPARE(lines.at(25), QLineF(10, 250, 180, 250));
+            QCOMPARE(lines.at(26), QLineF(10, 20, 10, 250));
+            QCOMPARE(lines.last(), QLineF(180, 20, 180, 250));
+
+            const auto date = std::find_if(device->texts.cbegin(), device->texts.cend(), [&](const auto& item) {
+                return item.page == sheet && item.text == MomentText();
+            });
+            QVERIFY(date != device->texts.cend());
+            QCOMPARE(date->topLeftMm.y(), 10.0);
+            QCOMPARE(date->points, 14.0);
+            QVERIFY(qAbs(date->rightMm - 180) < 1e-6);
+        }
+        const auto& pageNumber = device->texts.first();
+        QCOMPARE(pageNumber.text, QStringLiteral(" 1"));
+        QCOMPARE(pageNumber.topLeftMm, QPointF(175, 255));
+        QCOMPARE(pageNumber.points, QApplication::font().pointSizeF());
+    }
+
+    void failuresRaise_data() {
+        QTest::addColumn<QString>("pdfName");
+        QTest::addColumn<QString>("described");
+        QTest::newRow("file cannot be created")
+            << QStringLiteral("missing folder/table.pdf") << "missing folder/table.pdf";
+        // What Qt hands out when no printer is installed.
+        QTest::newRow("no printer") << QString() << "No printer is installed";
+    }
+
+    void failuresRaise() {
+        QFETCH(QString, pdfName);
+        QFETCH(QString, described);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        if (!pdfName.isEmpty()) {
+            printer.setOutputFileName(m_environment->path() + QLatin1Char('/') + pdfName);
+            QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+        }
+        try {
+            PrintBibs(*Records(5), printer);
+            QFAIL("Printing must raise an error.");
+        } catch (const RaisedError& error) {
+            QVERIFY2(error.info().description.contains(described), qPrintable(error.info().description));
+        }
+        QVERIFY(m_messages->shown().isEmpty()); // the caller reports, not the printing
+    }
 
 private:
-    std::unique_ptr<clsFile> Records(int count);
-    std::unique_ptr<RecordingDevice> PaintedTable(); // 101 records: two sheets
+    std::unique_ptr<clsFile> Records(int count) {
+        QByteArray lines;
+        for (int record = 1; record <= count; ++record)
+            lines += QByteArray::number(record) + ';' + QByteArray::number(BibOf(record)) + "\r\n";
+        const QString path = m_environment->path() + QStringLiteral("/race.stn");
+        WriteBytes(path, lines);
+        auto records = std::make_unique<clsFile>();
+        records->OpenFile(path);
+        return records;
+    }
+    // 101 records: two sheets
+    std::unique_ptr<RecordingDevice> PaintedTable() {
+        auto device = std::make_unique<RecordingDevice>();
+        QPainter painter(device.get());
+        PaintBibTable(*Records(101), painter, [&device] { ++device->page; });
+        return device;
+    }
     QString MomentText() const { return GeneralDateTimeText(m_moment); }
 
     const QDateTime m_moment{QDate(2021, 5, 2), QTime(15, 30, 12)};
@@ -120,176 +260,6 @@ private:
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<FixedClock> m_clock;
 };
-
-void TestPrintBibs::init() {
-    m_environment = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
-    m_clock = std::make_unique<FixedClock>(m_moment);
-}
-
-void TestPrintBibs::cleanup() {
-    m_clock.reset();
-    m_messages.reset();
-    m_environment.reset();
-}
-
-std::unique_ptr<clsFile> TestPrintBibs::Records(int count) {
-    QByteArray lines;
-    for (int record = 1; record <= count; ++record)
-        lines += QByteArray::number(record) + ';' + QByteArray::number(BibOf(record)) + "\r\n";
-    const QString path = m_environment->path() + QStringLiteral("/race.stn");
-    WriteBytes(path, lines);
-    auto records = std::make_unique<clsFile>();
-    records->OpenFile(path);
-    return records;
-}
-
-std::unique_ptr<RecordingDevice> TestPrintBibs::PaintedTable() {
-    auto device = std::make_unique<RecordingDevice>();
-    QPainter painter(device.get());
-    PaintBibTable(*Records(101), painter, [&device] { ++device->page; });
-    return device;
-}
-
-void TestPrintBibs::pdfPagesAndText_data() {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("pages");
-    QTest::newRow("none: no job, no file") << 0 << 0;
-    QTest::newRow("one") << 1 << 1;
-    QTest::newRow("one full page") << 100 << 1;
-    QTest::newRow("101") << 101 << 2;
-    QTest::newRow("1000") << 1000 << 10;
-}
-
-void TestPrintBibs::pdfPagesAndText() {
-    QFETCH(int, count);
-    QFETCH(int, pages);
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        QSKIP("pdftotext is missing: install the Debian package poppler-utils to read printed PDFs back.");
-
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    const QString pdf = m_environment->path() + QStringLiteral("/table.pdf");
-    printer.setOutputFileName(pdf);
-    QVERIFY(PrintBibs(*Records(count), printer));
-    QCOMPARE(QFile::exists(pdf), pages > 0);
-    if (pages == 0)
-        return;
-
-    QProcess reader;
-    reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    QVERIFY(reader.waitForFinished(60000));
-    QStringList sheets = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\f'));
-    sheets.removeLast(); // behind the last sheet's form feed
-    QCOMPARE(sheets.size(), pages);
-
-    // Each sheet reads: the date, then per table row the record numbers and below them the bibs;
-    // the page number last. The first row holds the columns' first records: 1, 26, 51, 76 on page 1.
-    for (int page = 1; page <= pages; ++page) {
-        const QStringList lines = sheets[page - 1].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.first().trimmed(), MomentText());
-        QCOMPARE(lines.last().trimmed(), QString::number(page));
-        QStringList numbers, bibs;
-        for (int record = (page - 1) * 100 + 1, k = 0; k < 4 && record <= count; record += 25, ++k) {
-            numbers << QString::number(record);
-            bibs << QString::number(BibOf(record));
-        }
-        QCOMPARE(lines.at(1).split(QLatin1Char(' '), Qt::SkipEmptyParts), numbers);
-        QCOMPARE(lines.at(2).split(QLatin1Char(' '), Qt::SkipEmptyParts), bibs);
-    }
-    QVERIFY(count < 3 || sheets[0].contains(QStringLiteral(" -5 ")));
-}
-
-void TestPrintBibs::positionsInMillimetres_data() {
-    QTest::addColumn<int>("page");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QPointF>("topLeft");
-    QTest::addColumn<double>("points");
-    QTest::newRow("record 1") << 1 << "1" << QPointF(10, 20) << 10.0;
-    QTest::newRow("bib 1") << 1 << " 7001" << QPointF(20, 22) << 14.0;
-    QTest::newRow("negative bib 3") << 1 << "-5" << QPointF(20, 40.4) << 14.0;
-    QTest::newRow("record 26 tops column 2") << 1 << "26" << QPointF(52.5, 20) << 10.0;
-    QTest::newRow("record 51 tops column 3") << 1 << "51" << QPointF(95, 20) << 10.0;
-    QTest::newRow("record 77") << 1 << "77" << QPointF(137.5, 29.2) << 10.0;
-    QTest::newRow("bib 77") << 1 << " 7077" << QPointF(147.5, 31.2) << 14.0;
-    QTest::newRow("record 100 ends page 1") << 1 << "100" << QPointF(137.5, 240.8) << 10.0;
-    QTest::newRow("record 101 tops page 2") << 2 << "101" << QPointF(10, 20) << 10.0;
-    QTest::newRow("page number 2 in the last size") << 2 << " 2" << QPointF(175, 255) << 14.0;
-}
-
-void TestPrintBibs::positionsInMillimetres() {
-    QFETCH(int, page);
-    QFETCH(QString, text);
-    QFETCH(QPointF, topLeft);
-    QFETCH(double, points);
-
-    const auto device = PaintedTable();
-    const auto found = std::find_if(device->texts.cbegin(), device->texts.cend(),
-                                    [&](const auto& item) { return item.page == page && item.text == text; });
-    QVERIFY2(found != device->texts.cend(), qPrintable(text));
-    QVERIFY2(qAbs(found->topLeftMm.x() - topLeft.x()) < 1e-6 && qAbs(found->topLeftMm.y() - topLeft.y()) < 1e-6,
-             qPrintable(QStringLiteral("at %1, %2").arg(found->topLeftMm.x()).arg(found->topLeftMm.y())));
-    QCOMPARE(found->points, points);
-}
-
-// Every sheet: 26 row lines and 5 column lines framing 10..180 x 20..250 mm, the date in 14 points
-// ending at 180 mm, 10 mm from the top. The first page number keeps the painter's default size.
-void TestPrintBibs::sheetFrame() {
-    const auto device = PaintedTable();
-    QCOMPARE(device->page, 2);
-    for (int sheet = 1; sheet <= 2; ++sheet) {
-        QList<QLineF> lines;
-        for (const auto& [linePage, line] : device->lines)
-            if (linePage == sheet)
-                lines.append(line);
-        QCOMPARE(lines.size(), 31);
-        QCOMPARE(lines.first(), QLineF(10, 20, 180, 20));
-        QCOMPARE(lines.at(25), QLineF(10, 250, 180, 250));
-        QCOMPARE(lines.at(26), QLineF(10, 20, 10, 250));
-        QCOMPARE(lines.last(), QLineF(180, 20, 180, 250));
-
-        const auto date = std::find_if(device->texts.cbegin(), device->texts.cend(), [&](const auto& item) {
-            return item.page == sheet && item.text == MomentText();
-        });
-        QVERIFY(date != device->texts.cend());
-        QCOMPARE(date->topLeftMm.y(), 10.0);
-        QCOMPARE(date->points, 14.0);
-        QVERIFY(qAbs(date->rightMm - 180) < 1e-6);
-    }
-    const auto& pageNumber = device->texts.first();
-    QCOMPARE(pageNumber.text, QStringLiteral(" 1"));
-    QCOMPARE(pageNumber.topLeftMm, QPointF(175, 255));
-    QCOMPARE(pageNumber.points, QApplication::font().pointSizeF());
-}
-
-void TestPrintBibs::failuresRaise_data() {
-    QTest::addColumn<QString>("pdfName");
-    QTest::addColumn<QString>("described");
-    QTest::newRow("file cannot be created") << "missing folder/table.pdf"
-                                            << "missing folder/table.pdf";
-    // What Qt hands out when no printer is installed.
-    QTest::newRow("no printer") << ""
-                                << "No printer is installed";
-}
-
-void TestPrintBibs::failuresRaise() {
-    QFETCH(QString, pdfName);
-    QFETCH(QString, described);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    if (!pdfName.isEmpty()) {
-        printer.setOutputFileName(m_environment->path() + QLatin1Char('/') + pdfName);
-        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-    }
-    try {
-        PrintBibs(*Records(5), printer);
-        QFAIL("Printing must raise an error.");
-    } catch (const RaisedError& error) {
-        QVERIFY2(error.info().description.contains(described), qPrintable(error.info().description));
-    }
-    QVERIFY(m_messages->shown().isEmpty()); // the caller reports, not the printing
-}
 
 QTEST_MAIN(TestPrintBibs)
 #include "tst_gui_printbibs.moc"

@@ -31,15 +31,141 @@ class TestAbout : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void replaceYear_data();
-    void replaceYear();
-    void windowTexts_data();
-    void windowTexts();
-    void onlyLabel3OpensAndOkCloses();
-    void helpOpensGuideWithoutWiki();
-    void helpOpensWikiWhenConfigured();
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_opened.clear();
+        m_openerResult = true;
+        m_previousOpener = SetDocumentOpener([this](const QString& document) {
+            m_opened << document;
+            return m_openerResult;
+        });
+        UseLanguage(QStringLiteral("en"));
+    }
+
+    void cleanup() {
+        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
+        SetDocumentOpener(m_previousOpener);
+        gLanguage = nullptr;
+        m_language.reset();
+        m_messages.reset();
+        m_env.reset();
+    }
+
+    void replaceYear_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("small") << "Copyright © [year] Trevanta" << 2026 << "Copyright © 2026 Trevanta";
+        QTest::newRow("capital and mixed, twice") << "[YEAR]-[Year]" << 2026 << "2026-2026";
+        QTest::newRow("four digits") << "[year]" << 987 << "0987";
+        QTest::newRow("no placeholder") << "year [yea] [ year]" << 2026 << "year [yea] [ year]";
+    }
+
+    void replaceYear() {
+        QFETCH(QString, text);
+        QFETCH(int, year);
+        QTEST(ReplaceYear(text, year), "expected");
+    }
+
+    void windowTexts_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("expected"); // caption, version word, labels 1 to 3, OK
+        const QString copyright = QStringLiteral("Copyright © 2026 Trevanta");
+        QTest::newRow("en") << "en" << QStringList{"About",
+                                                   "Version",
+                                                   "Marklog records bib numbers at running events.",
+                                                   copyright,
+                                                   "marklog.example.org",
+                                                   "OK"};
+        QTest::newRow("de") << "de" << QStringList{"Info",
+                                                   "Version",
+                                                   "Marklog erfasst die Startnummern beim Lauf.",
+                                                   copyright,
+                                                   "marklog.example.org",
+                                                   "OK"};
+        // Label 1 shows the program's own line even though the family's first line is set.
+        QTest::newRow("table with capital [YEAR]")
+            << "ts" << QStringList{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
+                                   "(c) 2026, since [yeah]", "maker.example.net", "GEN_BTN_OK"};
+    }
+
+    void windowTexts() {
+        QFETCH(QString, language);
+        QFETCH(QStringList, expected);
+        WriteTable(m_env->dataFolder(),
+                   "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
+                   "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=maker.example.net\n");
+        UseLanguage(language);
+        FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
+        frmAbout about;
+        QCOMPARE(about.windowTitle(), expected[0]);
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), expected[1] + " " + VersionText());
+        const QList<QLabel*> labels = about.findChildren<QLabel*>(QStringLiteral("lblLabel"));
+        QCOMPARE(labels.size(), 3);
+        for (QLabel* label : labels)
+            QCOMPARE(label->text(), expected[label->property("index").toInt() + 1]);
+        QCOMPARE(about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), expected[5]);
+        QVERIFY(!about.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
+    }
+
+    void onlyLabel3OpensAndOkCloses() {
+        frmAbout about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::mouseClick(about.lblLabel(1), Qt::LeftButton);
+        QTest::mouseClick(about.lblLabel(2), Qt::LeftButton);
+        QVERIFY(m_opened.isEmpty());
+        QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
+        QCOMPARE(m_opened, QStringList{"http://marklog.example.org"});
+
+        m_openerResult = false; // no browser: nothing is shown
+        QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
+        QCOMPARE(m_opened.size(), 2);
+        QVERIFY(about.isVisible());
+
+        QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        QVERIFY(!about.isVisible());
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+
+    void helpOpensGuideWithoutWiki() {
+        const QString guides = m_env->dataFolder() + QStringLiteral("/marklog/guide/");
+        QDir().mkpath(guides);
+        WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
+        QCOMPARE(GetText(QStringLiteral("GEN_WIKI")), QString()); // the shipped tables name no wiki
+
+        // German without its own guide falls back to the English one.
+        UseLanguage(QStringLiteral("de"));
+        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
+        WriteBytes(guides + QStringLiteral("marklog-guide-de.html"), "<html>de</html>");
+        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-de.html"));
+        QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), SamePath(guides + "marklog-guide-de.html"));
+        UseLanguage(QStringLiteral("en"));
+        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
+
+        // The wiki link control opens the same guide.
+        ctlWiki wiki;
+        wiki.Init(QStringLiteral("Guide"), QStringLiteral("MARKLOG"));
+        wiki.resize(400, 40);
+        wiki.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wiki));
+        QTest::mouseClick(&wiki, Qt::LeftButton, {}, QPoint(390, 5));
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(SamePath(m_opened.first()), SamePath(guides + "marklog-guide-en.html"));
+    }
+
+    void helpOpensWikiWhenConfigured() {
+        // The base address is joined to the article directly, with nothing in between.
+        WriteTable(m_env->dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
+        UseLanguage(QStringLiteral("ts"));
+        QCOMPARE(HelpAddress(QStringLiteral("MARKLOG")),
+                 QStringLiteral("https://wiki.example.org/index.php?title=MARKLOG#z"));
+        ctlWiki wiki;
+        wiki.Init(QStringLiteral("Wiki"), QStringLiteral("OTHER"));
+        wiki.OpenArticle();
+        QCOMPARE(m_opened, QStringList{"https://wiki.example.org/index.php?title=OTHER#z"});
+    }
 
 private:
     void UseLanguage(const QString& id);
@@ -51,27 +177,6 @@ private:
     std::unique_ptr<clsLanguage> m_language;
 };
 
-void TestAbout::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
-    m_opened.clear();
-    m_openerResult = true;
-    m_previousOpener = SetDocumentOpener([this](const QString& document) {
-        m_opened << document;
-        return m_openerResult;
-    });
-    UseLanguage(QStringLiteral("en"));
-}
-
-void TestAbout::cleanup() {
-    QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
-    SetDocumentOpener(m_previousOpener);
-    gLanguage = nullptr;
-    m_language.reset();
-    m_messages.reset();
-    m_env.reset();
-}
-
 // Loads the tables afresh, so a table written by the test is found.
 void TestAbout::UseLanguage(const QString& id) {
     gLanguage = nullptr;
@@ -80,121 +185,6 @@ void TestAbout::UseLanguage(const QString& id) {
     QVERIFY(m_language->SetLanguage(id));
     QCOMPARE(m_language->CurrentLanguage(), id);
     gLanguage = m_language.get();
-}
-
-void TestAbout::replaceYear_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("year");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("small") << "Copyright © [year] Trevanta" << 2026 << "Copyright © 2026 Trevanta";
-    QTest::newRow("capital and mixed, twice") << "[YEAR]-[Year]" << 2026 << "2026-2026";
-    QTest::newRow("four digits") << "[year]" << 987 << "0987";
-    QTest::newRow("no placeholder") << "year [yea] [ year]" << 2026 << "year [yea] [ year]";
-}
-
-void TestAbout::replaceYear() {
-    QFETCH(QString, text);
-    QFETCH(int, year);
-    QFETCH(QString, expected);
-    QCOMPARE(ReplaceYear(text, year), expected);
-}
-
-void TestAbout::windowTexts_data() {
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QStringList>("expected"); // caption, version word, labels 1 to 3, OK
-    QTest::newRow("en") << "en"
-                        << QStringList{"About",
-                                       "Version",
-                                       "Marklog records bib numbers at running events.",
-                                       "Copyright © 2026 Trevanta",
-                                       "marklog.example.org",
-                                       "OK"};
-    QTest::newRow("de") << "de" << QStringList{"Info",
-                                               "Version",
-                                               "Marklog erfasst die Startnummern beim Lauf.",
-                                               "Copyright © 2026 Trevanta",
-                                               "marklog.example.org",
-                                               "OK"};
-    // Label 1 shows the program's own line even though the family's first line is set.
-    QTest::newRow("table with capital [YEAR]")
-        << "ts" << QStringList{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
-                               "(c) 2026, since [yeah]", "maker.example.net", "GEN_BTN_OK"};
-}
-
-void TestAbout::windowTexts() {
-    QFETCH(QString, language);
-    QFETCH(QStringList, expected);
-    WriteTable(m_env->dataFolder(), "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
-                                    "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=maker.example.net\n");
-    UseLanguage(language);
-    FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
-    frmAbout about;
-    QCOMPARE(about.windowTitle(), expected[0]);
-    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), expected[1] + " " + VersionText());
-    const QList<QLabel*> labels = about.findChildren<QLabel*>(QStringLiteral("lblLabel"));
-    QCOMPARE(labels.size(), 3);
-    for (QLabel* label : labels)
-        QCOMPARE(label->text(), expected[label->property("index").toInt() + 1]);
-    QCOMPARE(about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), expected[5]);
-    QVERIFY(!about.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
-}
-
-void TestAbout::onlyLabel3OpensAndOkCloses() {
-    frmAbout about;
-    about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
-    QTest::mouseClick(about.lblLabel(1), Qt::LeftButton);
-    QTest::mouseClick(about.lblLabel(2), Qt::LeftButton);
-    QVERIFY(m_opened.isEmpty());
-    QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
-    QCOMPARE(m_opened, QStringList{"http://marklog.example.org"});
-
-    m_openerResult = false; // no browser: nothing is shown
-    QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
-    QCOMPARE(m_opened.size(), 2);
-    QVERIFY(about.isVisible());
-
-    QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
-    QVERIFY(!about.isVisible());
-    QCOMPARE(about.result(), int(QDialog::Accepted));
-}
-
-void TestAbout::helpOpensGuideWithoutWiki() {
-    const QString guides = m_env->dataFolder() + QStringLiteral("/marklog/guide/");
-    QDir().mkpath(guides);
-    WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
-    QCOMPARE(GetText(QStringLiteral("GEN_WIKI")), QString()); // the shipped tables name no wiki
-
-    // German without its own guide falls back to the English one.
-    UseLanguage(QStringLiteral("de"));
-    QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
-    WriteBytes(guides + QStringLiteral("marklog-guide-de.html"), "<html>de</html>");
-    QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-de.html"));
-    QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), SamePath(guides + "marklog-guide-de.html"));
-    UseLanguage(QStringLiteral("en"));
-    QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
-
-    // The wiki link control opens the same guide.
-    ctlWiki wiki;
-    wiki.Init(QStringLiteral("Guide"), QStringLiteral("MARKLOG"));
-    wiki.resize(400, 40);
-    wiki.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wiki));
-    QTest::mouseClick(&wiki, Qt::LeftButton, {}, QPoint(390, 5));
-    QCOMPARE(m_opened.size(), 1);
-    QCOMPARE(SamePath(m_opened.first()), SamePath(guides + "marklog-guide-en.html"));
-}
-
-void TestAbout::helpOpensWikiWhenConfigured() {
-    // The base address is joined to the article directly, with nothing in between.
-    WriteTable(m_env->dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
-    UseLanguage(QStringLiteral("ts"));
-    QCOMPARE(HelpAddress(QStringLiteral("MARKLOG")),
-             QStringLiteral("https://wiki.example.org/index.php?title=MARKLOG#z"));
-    ctlWiki wiki;
-    wiki.Init(QStringLiteral("Wiki"), QStringLiteral("OTHER"));
-    wiki.OpenArticle();
-    QCOMPARE(m_opened, QStringList{"https://wiki.example.org/index.php?title=OTHER#z"});
 }
 
 QTEST_MAIN(TestAbout)

@@ -27,12 +27,102 @@ class TestAccessibleNames : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void everyControlIsNamed();
-    void namesFollowLanguage_data();
-    void namesFollowLanguage();
-    void labelsKeepTheirValue();
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        FileDialogSeam::activate();
+        m_speaker = SetSoundSink([](const QString&) {});
+    }
+
+    void cleanup() {
+        m_about.reset();
+        m_port.reset();
+        if (m_main) {
+            m_main->close();
+            QTRY_VERIFY(m_main.isNull());
+        }
+        SetSoundSink(m_speaker);
+        FileDialogSeam::reset();
+        m_dir.reset();
+        m_messages.reset();
+        m_env.reset();
+    }
+
+    void everyControlIsNamed() {
+        const QList<QWidget*> windows = OpenAllWindows();
+        QVERIFY(!windows.contains(nullptr));
+        QSet<QWidget*> checked;
+        for (QWidget* window : windows) {
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                const QString objectName = control->objectName();
+                if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")) || checked.contains(control))
+                    continue;
+                // Plain lines and boxes that only decorate carry nothing to announce.
+                if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
+                    continue;
+                const QString where = window->objectName() + QLatin1Char('/') + objectName;
+                const QString name = Name(control);
+                QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
+                // An empty label (no bib shown yet, no status message) is described instead.
+                if (qobject_cast<QLabel*>(control) && name.isEmpty())
+                    QVERIFY2(!Description(control).isEmpty(), qPrintable(where));
+                else
+                    QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
+                QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
+                checked.insert(control);
+            }
+        }
+        QVERIFY2(checked.size() >= 40, qPrintable(QString::number(checked.size()))); // the windows were searched
+    }
+
+    void namesFollowLanguage() {
+        struct Case {
+            const char *window, *control;
+            int index;
+            QString english, german;
+        };
+        const Case cases[] = {
+            {"frmMain", "txtEnter", -1, "Bib number", "Startnummer"},
+            {"frmMain", "mnuFile", -1, "File", "Datei"}, // caption without its access key
+            {"frmMain", "Client.Grid", -1, "Record grid", "Datensatztabelle"},
+            {"frmMain", "Grid.Grid", -1, "Records", "Datensätze"}, // grid table of the same name
+            {"frmMain", "cmdDelete", -1, "Delete record", "Datensatz löschen"},
+            {"frmLapcounter", "txtLapCount", 0, "Lap target", "Rundenvorgabe"},
+            {"frmLapcounter", "txtLapCount", 1, "Minimum laps", "Mindestrunden"},
+            {"frmPort", "cmdCommand", 1, "Cancel", "Abbrechen"},
+        };
+        OpenAllWindows();
+        for (const char* language : {"en", "de"}) {
+            QVERIFY(gLanguage->SetLanguage(QLatin1String(language)));
+            for (const Case& c : cases) {
+                ApplyAccessibleNames(Window(QLatin1String(c.window)));
+                QWidget* widget = Control(QLatin1String(c.window), QLatin1String(c.control), c.index);
+                QVERIFY2(widget, c.control);
+                QCOMPARE(Name(widget), *language == 'e' ? c.english : c.german);
+            }
+        }
+    }
+
+    void labelsKeepTheirValue() {
+        OpenAllWindows();
+        QVERIFY(gLanguage->SetLanguage(QStringLiteral("en")));
+        ApplyAccessibleNames(m_main);
+        auto* records = qobject_cast<QLabel*>(Control(QStringLiteral("frmMain"), QStringLiteral("StatusBar_Panel1")));
+        QVERIFY(records);
+        QCOMPARE(Name(records), records->text()); // "Records: 3" is read, not a fixed caption
+        QVERIFY(records->text().contains(QLatin1Char('3')));
+        QCOMPARE(Description(records), QStringLiteral("Number of records in the open file"));
+
+        // The scan display announces the bib it shows.
+        auto* display = qobject_cast<frmDisplay*>(Window(QStringLiteral("frmDisplay")));
+        QVERIFY(display);
+        ApplyAccessibleNames(display);
+        display->ShowBib(QStringLiteral("42"));
+        QWidget* bib = Control(QStringLiteral("frmDisplay"), QStringLiteral("lblBib"));
+        QCOMPARE(Name(bib), QStringLiteral("42"));
+        QCOMPARE(Description(bib), QStringLiteral("Last recorded bib"));
+    }
 
 private:
     // The main window with a record file, the lap counter, the scan display, the about window and
@@ -51,28 +141,6 @@ private:
     std::unique_ptr<frmPort> m_port;
     SoundSink m_speaker;
 };
-
-void TestAccessibleNames::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
-    m_dir = std::make_unique<QTemporaryDir>();
-    FileDialogSeam::activate();
-    m_speaker = SetSoundSink([](const QString&) {});
-}
-
-void TestAccessibleNames::cleanup() {
-    m_about.reset();
-    m_port.reset();
-    if (m_main) {
-        m_main->close();
-        QTRY_VERIFY(m_main.isNull());
-    }
-    SetSoundSink(m_speaker);
-    FileDialogSeam::reset();
-    m_dir.reset();
-    m_messages.reset();
-    m_env.reset();
-}
 
 QList<QWidget*> TestAccessibleNames::OpenAllWindows() {
     const QString path = m_dir->filePath(QStringLiteral("race.stn"));
@@ -127,102 +195,6 @@ QString TestAccessibleNames::Name(QWidget* control) {
 QString TestAccessibleNames::Description(QWidget* control) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
     return accessible ? accessible->text(QAccessible::Description) : QString();
-}
-
-void TestAccessibleNames::everyControlIsNamed() {
-    const QList<QWidget*> windows = OpenAllWindows();
-    for (QWidget* window : windows)
-        QVERIFY(window);
-    QSet<QWidget*> checked;
-    for (QWidget* window : windows) {
-        for (QWidget* control : window->findChildren<QWidget*>()) {
-            const QString objectName = control->objectName();
-            if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")) || checked.contains(control))
-                continue;
-            // Plain lines and boxes that only decorate carry nothing to announce.
-            if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
-                continue;
-            const QString where = window->objectName() + QLatin1Char('/') + objectName;
-            const QString name = Name(control);
-            QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
-            // An empty label (no bib shown yet, no status message) is described instead.
-            if (qobject_cast<QLabel*>(control) && name.isEmpty())
-                QVERIFY2(!Description(control).isEmpty(), qPrintable(where));
-            else
-                QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
-            QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
-            checked.insert(control);
-        }
-    }
-    QVERIFY2(checked.size() >= 40, qPrintable(QString::number(checked.size()))); // the windows were searched
-}
-
-void TestAccessibleNames::namesFollowLanguage_data() {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("english");
-    QTest::addColumn<QString>("german");
-    QTest::newRow("entry box") << "frmMain"
-                               << "txtEnter" << -1 << "Bib number"
-                               << "Startnummer";
-    QTest::newRow("caption without access key") << "frmMain"
-                                                << "mnuFile" << -1 << "File"
-                                                << "Datei";
-    QTest::newRow("grid control") << "frmMain"
-                                  << "Client.Grid" << -1 << "Record grid"
-                                  << "Datensatztabelle";
-    QTest::newRow("grid table of the same name") << "frmMain"
-                                                 << "Grid.Grid" << -1 << "Records"
-                                                 << "Datensätze";
-    QTest::newRow("picture button") << "frmMain"
-                                    << "cmdDelete" << -1 << "Delete record"
-                                    << "Datensatz löschen";
-    QTest::newRow("lap target by index") << "frmLapcounter"
-                                         << "txtLapCount" << 0 << "Lap target"
-                                         << "Rundenvorgabe";
-    QTest::newRow("minimum by index") << "frmLapcounter"
-                                      << "txtLapCount" << 1 << "Minimum laps"
-                                      << "Mindestrunden";
-    QTest::newRow("cancel button") << "frmPort"
-                                   << "cmdCommand" << 1 << "Cancel"
-                                   << "Abbrechen";
-}
-
-void TestAccessibleNames::namesFollowLanguage() {
-    QFETCH(QString, window);
-    QFETCH(QString, control);
-    QFETCH(int, index);
-    QFETCH(QString, english);
-    QFETCH(QString, german);
-    OpenAllWindows();
-    for (const auto& [language, expected] : {std::pair{"en", english}, std::pair{"de", german}}) {
-        QVERIFY(gLanguage->SetLanguage(QLatin1String(language)));
-        ApplyAccessibleNames(Window(window));
-        QWidget* widget = Control(window, control, index);
-        QVERIFY(widget);
-        QCOMPARE(Name(widget), expected);
-    }
-}
-
-void TestAccessibleNames::labelsKeepTheirValue() {
-    OpenAllWindows();
-    QVERIFY(gLanguage->SetLanguage(QStringLiteral("en")));
-    ApplyAccessibleNames(m_main);
-    auto* records = qobject_cast<QLabel*>(Control(QStringLiteral("frmMain"), QStringLiteral("StatusBar_Panel1")));
-    QVERIFY(records);
-    QCOMPARE(Name(records), records->text()); // "Records: 3" is read, not a fixed caption
-    QVERIFY(records->text().contains(QLatin1Char('3')));
-    QCOMPARE(Description(records), QStringLiteral("Number of records in the open file"));
-
-    // The scan display announces the bib it shows.
-    auto* display = qobject_cast<frmDisplay*>(Window(QStringLiteral("frmDisplay")));
-    QVERIFY(display);
-    ApplyAccessibleNames(display);
-    display->ShowBib(QStringLiteral("42"));
-    QWidget* bib = Control(QStringLiteral("frmDisplay"), QStringLiteral("lblBib"));
-    QCOMPARE(Name(bib), QStringLiteral("42"));
-    QCOMPARE(Description(bib), QStringLiteral("Last recorded bib"));
 }
 
 QTEST_MAIN(TestAccessibleNames)
