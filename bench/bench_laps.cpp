@@ -3,6 +3,7 @@
 // over the same bibs, the shell's way of counting passages per bib.
 //   bench_laps
 
+#include "BenchCommon.h"
 #include "app/MessageBox.h"
 #include "lapcounter/LapCounting.h"
 #include "lapcounter/frmLapcounter.h"
@@ -24,20 +25,6 @@
 #include <vector>
 
 namespace {
-
-void Print(const QString& name, double value, const char* unit) {
-    std::printf("BENCH %s %.3f %s\n", qPrintable(name), value, unit);
-    std::fflush(stdout);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-double MillisecondsSince(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // Passages in race order: each bib from 1 to bibCount, drawn at random.
 QVector<tBib> MakePassages(int passages, int bibCount) {

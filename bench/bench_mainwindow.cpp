@@ -4,6 +4,7 @@
 // floor measured in the same run.
 //   bench_mainwindow [folder]   (default: a temporary folder under the current directory)
 
+#include "BenchCommon.h"
 #include "app/LogWriter.h"
 #include "app/MessageBox.h"
 #include "recording/frmMain.h"
@@ -29,28 +30,6 @@ namespace {
 constexpr int kRecords = 1000000;
 constexpr int kTypedBibs = 1000;
 
-void Print(const char* name, double value, const char* unit) {
-    std::printf("BENCH %s %.3f %s\n", name, value, unit);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// A value of /proc/self/status in MB ("VmHWM": the peak resident size so far).
-double StatusMegabytes(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
-
 // Written in small pieces, so the fixture does not raise the peak memory measured later.
 void WriteFixture(const QString& path, int records) {
     QFile file(path);
@@ -64,17 +43,6 @@ void WriteFixture(const QString& path, int records) {
         }
     }
     file.write(chunk);
-}
-
-// The floor of a durable append: open, write the line, fdatasync, close, with nothing else.
-double BareAppend(const QByteArray& path, const QByteArray& line) {
-    QElapsedTimer timer;
-    timer.start();
-    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0 || ::write(fd, line.constData(), line.size()) != line.size() || ::fdatasync(fd) != 0)
-        std::printf("bare append failed\n");
-    ::close(fd);
-    return timer.nsecsElapsed() / 1e3;
 }
 
 frmMain* BenchOpen(const QString& path) {

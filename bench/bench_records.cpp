@@ -2,6 +2,7 @@
 // each printed beside the floor it is compared with (the same work done bare on the same disk).
 //   bench_records [folder]   (default: a temporary folder under the current directory)
 
+#include "BenchCommon.h"
 #include "app/MessageBox.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
@@ -20,19 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-void Print(const char* name, double value, const char* unit) {
-    std::printf("BENCH %s %.3f %s\n", name, value, unit);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-double MillisecondsSince(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
-}
 
 void WriteFixture(const QString& path, int records) {
     QVector<tBib> list(records);
@@ -64,17 +52,6 @@ void BenchRead(const QString& folder) {
     }
     Print("read_1m_records", Median(parsed), "ms");
     Print("read_1m_raw_bytes_floor", Median(raw), "ms");
-}
-
-// The floor of a durable append: open, write the line, fdatasync, close, with nothing else.
-double BareAppend(const QByteArray& path, const QByteArray& line) {
-    QElapsedTimer timer;
-    timer.start();
-    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0 || ::write(fd, line.constData(), line.size()) != line.size() || ::fdatasync(fd) != 0)
-        std::printf("bare append failed\n");
-    ::close(fd);
-    return timer.nsecsElapsed() / 1e3;
 }
 
 void BenchAppend(const QString& folder) {

@@ -3,6 +3,7 @@
 // it the start of a bare Qt widgets process that shows an empty window, and the peak memory.
 //   bench_startup [folder]
 
+#include "BenchCommon.h"
 #include "app/MessageBox.h"
 #include "recording/frmMain.h"
 #include "records/StnFormat.h"
@@ -28,21 +29,6 @@ double MillisecondsSinceStart() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - kProcessStart).count();
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-double PeakMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 // One measured start in this process: "bare" shows an empty QWidget, "main" the main window.
 int OneStart(int argc, char* argv[], const QString& mode, const QString& file) {
     QApplication application(argc, argv);
@@ -62,7 +48,7 @@ int OneStart(int argc, char* argv[], const QString& mode, const QString& file) {
     }
     if (!QTest::qWaitForWindowExposed(shown))
         return 1;
-    std::printf("%.3f %.1f\n", MillisecondsSinceStart(), PeakMegabytes());
+    std::printf("%.3f %.1f\n", MillisecondsSinceStart(), StatusMegabytes("VmHWM"));
     std::fflush(stdout);
     std::_Exit(0); // no teardown: closing would keep a dated copy and is not part of the start
 }
