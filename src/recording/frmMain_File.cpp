@@ -29,6 +29,8 @@ QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
     dialog.DialogTitle(GetText(QLatin1String(titleKey)));
     dialog.Filter1Suffix(QStringLiteral("*.stn"));
     dialog.Filter1Text(GetText(QStringLiteral("GEN_FILETYPE_STN")) + QStringLiteral(" (*.stn)"));
+    // A name typed without extension still makes a record file the dated copy and the desktop know.
+    dialog.DefaultExt(QStringLiteral("stn"));
     if (open)
         dialog.ShowOpen(owner, true);
     else

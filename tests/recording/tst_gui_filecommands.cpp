@@ -156,6 +156,7 @@ private slots:
         FileDialogSeam::setNextAnswer({b});
         Trigger("mnuFile_New");
         QCOMPARE(FileDialogSeam::requests().last().kind, FileDialogRequest::Kind::Save);
+        QCOMPARE(FileDialogSeam::requests().last().defaultSuffix, QStringLiteral("stn")); // "race" becomes race.stn
         QVERIFY(FileOpenState());
         QCOMPARE(m_window->RecordFile.FileName(), b);
         QCOMPARE(FileBytes(b), QByteArray());
