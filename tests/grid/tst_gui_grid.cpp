@@ -4,6 +4,7 @@
 #include "grid/GridPictures.h"
 #include "lang/clsLanguage.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QHeaderView>
@@ -21,17 +22,13 @@ private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
         m_messages = std::make_unique<ScriptedMessages>();
-        m_language = std::make_unique<clsLanguage>();
-        QVERIFY(m_language->Initialize());
-        QVERIFY(m_language->SetLanguage(QStringLiteral("en")));
-        gLanguage = m_language.get();
+        m_language = std::make_unique<ScopedLanguage>();
         m_host = std::make_unique<GridTestHost>();
     }
 
     void cleanup() {
         QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
         m_host.reset();
-        gLanguage = nullptr;
         m_language.reset();
         m_messages.reset();
         m_env.reset();
@@ -77,7 +74,7 @@ private slots:
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Bib"));
 
         // Switching the language and calling again follows it.
-        QVERIFY(m_language->SetLanguage(QStringLiteral("de")));
+        QVERIFY(m_language->language().SetLanguage(QStringLiteral("de")));
         QVERIFY(grid.SetCaptions());
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nr."));
         QCOMPARE(m_host->button("cmdDelete")->toolTip(), QStringLiteral("Markierten Datensatz löschen"));
@@ -267,7 +264,7 @@ private slots:
 private:
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<ScopedLanguage> m_language; // English captions
     std::unique_ptr<GridTestHost> m_host;
 };
 

@@ -3,6 +3,7 @@
 #include "grid/GridMath.h"
 #include "lang/clsLanguage.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QClipboard>
@@ -20,10 +21,7 @@ private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
         m_messages = std::make_unique<ScriptedMessages>();
-        m_language = std::make_unique<clsLanguage>();
-        QVERIFY(m_language->Initialize());
-        QVERIFY(m_language->SetLanguage(QStringLiteral("en")));
-        gLanguage = m_language.get();
+        m_language = std::make_unique<ScopedLanguage>();
         m_host = std::make_unique<GridTestHost>();
         grid = m_host->grid;
         editor = m_host->editor();
@@ -37,7 +35,6 @@ private slots:
         QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
         m_edits.reset();
         m_host.reset();
-        gLanguage = nullptr;
         m_language.reset();
         m_messages.reset();
         m_env.reset();
@@ -449,7 +446,7 @@ private:
 
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<ScopedLanguage> m_language; // English captions
     std::unique_ptr<GridTestHost> m_host;
     std::unique_ptr<QSignalSpy> m_edits;
     ctlGrid* grid = nullptr;

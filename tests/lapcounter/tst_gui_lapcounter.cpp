@@ -7,6 +7,7 @@
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QAbstractItemModelTester>
@@ -98,10 +99,7 @@ private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
         m_messages = std::make_unique<ScriptedMessages>();
-        m_language = std::make_unique<clsLanguage>();
-        QVERIFY(m_language->Initialize());
-        QVERIFY(m_language->SetLanguage(QStringLiteral("en")));
-        gLanguage = m_language.get();
+        m_language = std::make_unique<ScopedLanguage>();
         m_records = std::make_unique<clsFile>();
         m_main = std::make_unique<MainStandIn>();
     }
@@ -111,7 +109,6 @@ private slots:
         m_tester.reset();
         m_main.reset();
         m_records.reset();
-        gLanguage = nullptr;
         m_language.reset();
         m_messages.reset();
         m_env.reset();
@@ -307,7 +304,7 @@ private slots:
         WriteSetting(QStringLiteral("LC_Laps"), QStringLiteral("5"));
         auto window = MakeWindow({1});
         window->Form_Load();
-        QVERIFY(m_language->SetLanguage(language));
+        QVERIFY(m_language->language().SetLanguage(language));
         window->SetCaptions();
         const QStringList shown{window->windowTitle(),
                                 Control<QPushButton>(*window, "cmdRequery")->text(),
@@ -418,7 +415,7 @@ private:
 
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<ScopedLanguage> m_language; // English captions
     std::unique_ptr<clsFile> m_records;
     std::unique_ptr<MainStandIn> m_main;
     std::unique_ptr<QAbstractItemModelTester> m_tester;

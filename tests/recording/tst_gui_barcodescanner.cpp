@@ -1,5 +1,6 @@
 #include "ScannerTestHost.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
@@ -24,16 +25,12 @@ private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
         m_messages = std::make_unique<ScriptedMessages>();
-        m_language = std::make_unique<clsLanguage>();
-        QVERIFY(m_language->Initialize());
-        QVERIFY(m_language->SetLanguage(QStringLiteral("en")));
-        gLanguage = m_language.get();
+        m_language = std::make_unique<ScopedLanguage>();
         m_host = std::make_unique<ScannerTestHost>();
     }
 
     void cleanup() {
         m_host.reset();
-        gLanguage = nullptr;
         m_language.reset();
         QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
         m_messages.reset();
@@ -223,7 +220,7 @@ private:
 
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<ScopedLanguage> m_language; // English captions
     std::unique_ptr<ScannerTestHost> m_host;
 };
 
