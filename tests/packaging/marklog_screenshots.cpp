@@ -9,6 +9,7 @@
 #include "display/frmDisplay.h"
 #include "lapcounter/frmLapcounter.h"
 #include "recording/AckSound.h"
+#include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 
 #include "TestEnvironment.h"
@@ -72,6 +73,7 @@ int main(int argc, char* argv[]) {
         return 1;
 
     IsolatedEnvironment environment;
+    const ProcessLanguage language;
     FixedClock clock(QDateTime(QDate(2025, 5, 18), QTime(10, 42, 0)));
     ScriptedMessages messages;
     SetSoundSink([](const QString&) {});
