@@ -411,7 +411,8 @@ void TestCrashSafety::Resync() {
 // Lines the program added to its log since the last look; a correct run reports nothing.
 QString TestCrashSafety::NewLogLines() {
     const qint64 size = QFileInfo(m_log).size();
-    const QString added = size > m_logSize ? QString::fromLocal8Bit(FileBytes(m_log).right(size - m_logSize)) : QString();
+    const QString added =
+        size > m_logSize ? QString::fromLocal8Bit(FileBytes(m_log).right(size - m_logSize)) : QString();
     m_logSize = size;
     return added.right(2000);
 }

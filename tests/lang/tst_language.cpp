@@ -53,22 +53,21 @@ const QList<QStringList> kMenus = {
 };
 
 // The placeholders each text must carry once; no other text may hold a "[".
-const QHash<QString, QStringList> kPlaceholders = {
-    {"MKL_MSG_OPENINGFAILED", {"[Filename]"}},
-    {"MKL_MSG_DELETEBIB", {"[bib]"}},
-    {"GEN_ABOUT_LABEL2", {"[year]"}},
-    {"MKL_MSG_PORTINVALID", {"[port]"}},
-    {"MKL_MSG_PORTMISSING", {"[port]"}},
-    {"MKL_MSG_PORTBUSY", {"[port]"}},
-    {"MKL_MSG_PORTDENIED", {"[port]"}},
-    {"MKL_MSG_PORTFAILED", {"[port]"}},
-    {"MKL_MSG_SCANNERLOST", {"[port]"}},
-    {"MKL_SB_SCANNERBACK", {"[port]"}},
-    {"MKL_MSG_PORTGROUP", {"[group]"}},
-    {"MKL_SB_SCANNEROFF", {"[menu]"}},
-    {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
-    {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
-    {"MKL_ABOUT_NOLINK", {"[guide]"}}};
+const QHash<QString, QStringList> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", {"[Filename]"}},
+                                                   {"MKL_MSG_DELETEBIB", {"[bib]"}},
+                                                   {"GEN_ABOUT_LABEL2", {"[year]"}},
+                                                   {"MKL_MSG_PORTINVALID", {"[port]"}},
+                                                   {"MKL_MSG_PORTMISSING", {"[port]"}},
+                                                   {"MKL_MSG_PORTBUSY", {"[port]"}},
+                                                   {"MKL_MSG_PORTDENIED", {"[port]"}},
+                                                   {"MKL_MSG_PORTFAILED", {"[port]"}},
+                                                   {"MKL_MSG_SCANNERLOST", {"[port]"}},
+                                                   {"MKL_SB_SCANNERBACK", {"[port]"}},
+                                                   {"MKL_MSG_PORTGROUP", {"[group]"}},
+                                                   {"MKL_SB_SCANNEROFF", {"[menu]"}},
+                                                   {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
+                                                   {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
+                                                   {"MKL_ABOUT_NOLINK", {"[guide]"}}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};

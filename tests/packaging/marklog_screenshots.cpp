@@ -7,9 +7,9 @@
 
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
+#include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
 #include "recording/AckSound.h"
-#include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 
 #include "TestEnvironment.h"

@@ -7,8 +7,8 @@
 #include "recording/SerialDeviceAccess.h"
 #include "recording/frmMain.h"
 
-#include <QDir>
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>

@@ -115,10 +115,12 @@ private slots:
         QList<Qt::CursorShape> whileFilling;
         QAbstractItemModel* model = Grid()->findChild<QTableView*>(QStringLiteral("Grid"))->model();
         const auto look = [&] {
-            whileFilling << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor);
+            whileFilling << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                            : Qt::ArrowCursor);
         };
-        connect(model, &QAbstractItemModel::rowsInserted, this, look);
-        connect(model, &QAbstractItemModel::modelReset, this, look);
+        const QObject watching; // ends the watch with this test
+        connect(model, &QAbstractItemModel::rowsInserted, &watching, look);
+        connect(model, &QAbstractItemModel::modelReset, &watching, look);
         QApplication::setOverrideCursor(Qt::CrossCursor);
         FileDialogSeam::setNextAnswer({path});
         Trigger("mnuFile_Open");

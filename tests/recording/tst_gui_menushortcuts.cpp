@@ -1,6 +1,6 @@
 #include "app/Settings.h"
-#include "recording/AckSound.h"
 #include "lang/clsLanguage.h"
+#include "recording/AckSound.h"
 #include "recording/frmMain.h"
 #include "support/FileDialogSeam.h"
 

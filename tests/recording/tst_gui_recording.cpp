@@ -238,8 +238,7 @@ private slots:
         }
         QCOMPARE(Panel(2), QStringLiteral("NICHT gespeichert!"));
         QCOMPARE(Panel(1), CountText(5));
-        QCOMPARE(m_window->windowTitle(),
-                 QStringLiteral("Marklog - ") + ShortenPath(QDir::toNativeSeparators(path)));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Marklog - ") + ShortenPath(QDir::toNativeSeparators(path)));
     }
 
     // The acknowledgement plays the sound file when it holds a sound, else the built-in tone.

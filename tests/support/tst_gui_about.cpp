@@ -72,12 +72,13 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QStringList>("expected"); // caption, version word, labels 1 to 3, OK
         const QString copyright = QStringLiteral("Copyright © 2026 Trevanta");
-        QTest::newRow("en") << "en" << QStringList{"About",
-                                                   "Version",
-                                                   "Marklog records bib numbers at running events.",
-                                                   copyright,
-                                                   "Proprietary licence. User guide: [guide]",
-                                                   "OK"};
+        QTest::newRow("en") << "en"
+                            << QStringList{"About",
+                                           "Version",
+                                           "Marklog records bib numbers at running events.",
+                                           copyright,
+                                           "Proprietary licence. User guide: [guide]",
+                                           "OK"};
         QTest::newRow("de") << "de" << QStringList{"Info",
                                                    "Version",
                                                    "Marklog erfasst die Startnummern beim Lauf.",
@@ -87,7 +88,7 @@ private slots:
         // Label 1 shows the program's own line even though the family's first line is set.
         QTest::newRow("table with capital [YEAR]")
             << "ts" << QStringList{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
-                                   "(c) 2026, since [yeah]", "www.trevanta.de", "GEN_BTN_OK"};
+                                   "(c) 2026, since [yeah]", "www.trevanta.de",   "GEN_BTN_OK"};
     }
 
     void windowTexts() {

@@ -69,7 +69,8 @@ private slots:
         const FileDialogRequest& request = LastRequest();
         QCOMPARE(request.kind, FileDialogRequest::Kind::Open);
         QCOMPARE(request.title, GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")));
-        QCOMPARE(request.nameFilters, QStringList{GetText(QStringLiteral("GEN_FILETYPE_ALL")) + QStringLiteral(" (*.*)")});
+        QCOMPARE(request.nameFilters,
+                 QStringList{GetText(QStringLiteral("GEN_FILETYPE_ALL")) + QStringLiteral(" (*.*)")});
         QCOMPARE(request.startFolder, Native(QDir::currentPath())); // nothing remembered yet
         QCOMPARE(request.fileMode, QFileDialog::ExistingFile);
         QVERIFY(!request.owner);
@@ -288,8 +289,8 @@ private slots:
         QCOMPARE(dialog.ShowOpen(&owner, true), Native(file));
         poll.stop();
         QVERIFY(seen);
-        QCOMPARE(seenTexts,
-                 QStringList({"Datei öffnen", "Marklog-Datei (*.stn)", QDir(m_folder->path()).absolutePath()}));
+        QCOMPARE(seenTexts, QStringList({GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")), "Marklog-Datei (*.stn)",
+                                         QDir(m_folder->path()).absolutePath()}));
         QCOMPARE(seenMode, QFileDialog::ExistingFile);
         QVERIFY(seenModal);
         QCOMPARE(seenParent, &owner);
