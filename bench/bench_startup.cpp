@@ -5,6 +5,7 @@
 
 #include "BenchCommon.h"
 #include "app/MessageBox.h"
+#include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 #include "records/StnFormat.h"
 
@@ -41,6 +42,7 @@ int OneStart(int argc, char* argv[], const QString& mode, const QString& file) {
         shown = new QWidget;
         shown->show();
     } else {
+        new ProcessLanguage; // as the program's entry creates it; the process ends without teardown
         auto* window = new frmMain(file);
         window->Form_Load();
         window->show();
