@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -38,11 +39,12 @@ int OneStart(int argc, char* argv[], const QString& mode, const QString& file) {
         return MsgAnswer::Ok;
     });
     QWidget* shown = nullptr;
+    std::unique_ptr<ProcessLanguage> language; // the main window's, as the program's entry holds it
     if (mode == QLatin1String("bare")) {
         shown = new QWidget;
         shown->show();
     } else {
-        new ProcessLanguage; // as the program's entry creates it; the process ends without teardown
+        language = std::make_unique<ProcessLanguage>();
         auto* window = new frmMain(file);
         window->Form_Load();
         window->show();
