@@ -4,6 +4,7 @@
 #include "app/MessageBox.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
+#include "lang/clsLanguage.h"
 
 #include <QDir>
 #include <exception>
@@ -30,13 +31,13 @@ FileDialog::FileDialog() {
 
 void FileDialog::SetFilterText(int index, const QString& text) {
     if (index < 1 || index > FilterPairs::kCount)
-        Raise(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Index außerhalb des gültigen Bereichs"));
+        Raise(ErrorNumber::SubscriptOutOfRange, GetText(QStringLiteral("GEN_MSG_INDEXRANGE")));
     m_filters.texts[index] = text;
 }
 
 void FileDialog::SetFilterSuffix(int index, const QString& pattern) {
     if (index < 1 || index > FilterPairs::kCount)
-        Raise(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Index außerhalb des gültigen Bereichs"));
+        Raise(ErrorNumber::SubscriptOutOfRange, GetText(QStringLiteral("GEN_MSG_INDEXRANGE")));
     m_filters.suffixes[index] = pattern;
 }
 
@@ -103,7 +104,7 @@ QString FileDialog::ShowOpen(QWidget* owner, bool savePath) {
         const QString filterList = BuildFilter(m_filters);
         m_flags = CheckFlags(m_flags, m_multiSelect, QStringLiteral("Open"));
         if (m_title.isEmpty())
-            m_title = QStringLiteral("Datei öffnen");
+            m_title = GetText(QStringLiteral("GEN_FILEDIALOG_OPEN"));
         const QStringList chosen = RunFileDialog(Request(FileDialogRequest::Kind::Open, owner, filterList));
         if (chosen.isEmpty()) {
             m_fileName.clear();
@@ -136,7 +137,7 @@ QString FileDialog::ShowSave(QWidget* owner, bool savePath) {
         const QString filterList = BuildFilter(m_filters);
         m_flags = CheckFlags(m_flags, m_multiSelect, QStringLiteral("Save"));
         if (m_title.isEmpty())
-            m_title = QStringLiteral("Datei speichern unter");
+            m_title = GetText(QStringLiteral("GEN_FILEDIALOG_SAVE"));
         const QStringList chosen = RunFileDialog(Request(FileDialogRequest::Kind::Save, owner, filterList));
         if (chosen.isEmpty()) {
             m_fileName.clear();

@@ -1,6 +1,7 @@
 #include "support/FileFilter.h"
 
 #include "app/MessageBox.h"
+#include "lang/clsLanguage.h"
 #include "support/ShortenPath.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ QString BuildFilter(FilterPairs& filters) {
         list.prepend(filters.custom + kNul);
     }
     if (list.isEmpty())
-        list = QStringLiteral("Alle Dateien") + kNul + QStringLiteral("*.*");
+        list = GetText(QStringLiteral("GEN_FILETYPE_ALL")) + kNul + QStringLiteral("*.*");
     return list + kNul + kNul;
 }
 

@@ -30,7 +30,7 @@ struct FilterPairs {
 QString CustomFilterValue(const QString& value);
 
 // The filter list: the custom list (its trailing NULs removed, also in `filters`) and one NUL, then
-// every pair with both members set as text, NUL, pattern, NUL; "Alle Dateien"/"*.*" when that is
+// every pair with both members set as text, NUL, pattern, NUL; "All files" (GEN_FILETYPE_ALL)/"*.*" when that is
 // empty; and two closing NULs.
 QString BuildFilter(FilterPairs& filters);
 

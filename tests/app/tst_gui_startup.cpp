@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
@@ -35,6 +36,7 @@ class TestStartup : public QObject {
 private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
+        m_language = std::make_unique<ProcessLanguage>();
         m_messages = std::make_unique<ScriptedMessages>();
     }
 
@@ -43,12 +45,17 @@ private slots:
             Unload();
         QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
         m_messages.reset();
+        m_language.reset();
         m_env.reset();
     }
 
     void firstStartShowsNoFileState() {
         frmMain* window = Load();
         QVERIFY(Find<QWidget>(window, "Wiki")->isVisible());
+        // Beside the guide link a line says how to start, with the shortcuts.
+        const QString hint = Find<QLabel>(window, "lblStart")->text();
+        QVERIFY(Find<QLabel>(window, "lblStart")->isVisible());
+        QVERIFY2(hint.contains(QLatin1String("Ctrl+N")) && hint.contains(QLatin1String("Ctrl+O")), qPrintable(hint));
         for (const char* hidden : {"txtEnter", "fraFrame", "Grid", "StatusBar"})
             QVERIFY2(!Find<QWidget>(window, hidden)->isVisible(), hidden);
         for (const char* disabled : {"mnuFile_Close", "mnuFile_Print", "mnuFile_Export"})
@@ -109,7 +116,7 @@ private slots:
             {"mnuExtras_Display", "MKL_MNU_EXTRAS_DISPLAY"},
             {"mnuExtras_BarcodeScanner", "MKL_MNU_EXTRAS_BARCODESCANNER"},
             {"mnuHelp_About", "GEN_MNU_HELP_ABOUT"},
-            {"mnuHelp_Wiki", "GEN_MNU_HELP_WIKI"},
+            {"mnuHelp_Wiki", "MKL_MNU_HELP_GUIDE"}, // no wiki configured
             {"cmdEnter", "MKL_CMDENTER"},
             {"chkBeep", "MKL_CHKBEEP"},
             {"chkCatch", "MKL_CHKCATCH"},
@@ -117,7 +124,7 @@ private slots:
             {"mnuExtras", "GEN_MNU_EXTRAS"},
             {"mnuLanguage", "GEN_MNU_LANGUAGE"},
             {"mnuHelp", "GEN_MNU_INFO_HELP"},
-            {"lblText", "MKL_WIKITEXT"}};
+            {"lblText", "MKL_GUIDETEXT"}};
         for (const auto& [name, key] : keyed) {
             const QString text = Caption(window, name);
             QCOMPARE(text, GetText(QLatin1String(key)));
@@ -213,10 +220,11 @@ private:
     void Unload() {
         QVERIFY(m_window->close());
         QTRY_VERIFY(m_window.isNull()); // deleted on close
-        QCOMPARE(gLanguage, nullptr);
     }
 
     std::unique_ptr<IsolatedEnvironment> m_env;
+
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     QPointer<frmMain> m_window;
 };

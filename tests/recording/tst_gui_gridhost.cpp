@@ -26,6 +26,7 @@ class TestGridHost : public QObject {
 private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
+        m_language = std::make_unique<ProcessLanguage>();
         m_messages = std::make_unique<ScriptedMessages>();
         // A moment of its own: the dated copies land in the program folder that all test programs share.
         m_clock = std::make_unique<FixedClock>(QDateTime(QDate(2022, 6, 3), QTime(10, 0, 3)));
@@ -44,6 +45,7 @@ private slots:
         m_dir.reset();
         m_clock.reset();
         m_messages.reset();
+        m_language.reset();
         m_env.reset();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
@@ -284,6 +286,7 @@ private:
 
     const QByteArray m_three{"1;11\r\n2;17\r\n3;33\r\n"};
     std::unique_ptr<IsolatedEnvironment> m_env;
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<FixedClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -1,4 +1,5 @@
 #include "app/Settings.h"
+#include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
 #include "recording/frmMain.h"
 #include "support/FileDialogSeam.h"
@@ -21,6 +22,7 @@ class TestMenuShortcuts : public QObject {
 private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
+        m_language = std::make_unique<ProcessLanguage>();
         m_messages = std::make_unique<ScriptedMessages>();
         m_dir = std::make_unique<QTemporaryDir>();
         FileDialogSeam::activate(); // every dialog is cancelled
@@ -36,6 +38,7 @@ private slots:
         FileDialogSeam::reset();
         m_dir.reset();
         m_messages.reset();
+        m_language.reset();
         m_env.reset();
     }
 
@@ -121,6 +124,8 @@ private:
     static void Press(QWidget* target, QKeySequence::StandardKey key);
 
     std::unique_ptr<IsolatedEnvironment> m_env;
+
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<QTemporaryDir> m_dir;
     QPointer<frmMain> m_window;

@@ -1,5 +1,7 @@
 #include "support/FileFilter.h"
 
+#include "lang/clsLanguage.h"
+
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -26,7 +28,8 @@ private slots:
         QTest::addColumn<QString>("custom");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("storedCustom");
-        QTest::newRow("nothing set") << QStringList() << QString() << Z("Alle Dateien|*.*||") << QString();
+        QTest::newRow("nothing set") << QStringList() << QString()
+                                     << GetText(QStringLiteral("GEN_FILETYPE_ALL")) + Z("|*.*||") << QString();
         QTest::newRow("one labelled pair") << QStringList{"1|Marklog-Datei (*.stn)|*.stn"} << QString()
                                            << Z("Marklog-Datei (*.stn)|*.stn|||") << QString();
         // Pairs missing text or pattern are skipped; the others keep their numbers' order.

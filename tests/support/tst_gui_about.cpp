@@ -72,22 +72,23 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QStringList>("expected"); // caption, version word, labels 1 to 3, OK
         const QString copyright = QStringLiteral("Copyright © 2026 Trevanta");
-        QTest::newRow("en") << "en" << QStringList{"About",
-                                                   "Version",
-                                                   "Marklog records bib numbers at running events.",
-                                                   copyright,
-                                                   "marklog.example.org",
-                                                   "OK"};
+        QTest::newRow("en") << "en"
+                            << QStringList{"About",
+                                           "Version",
+                                           "Marklog records bib numbers at running events.",
+                                           copyright,
+                                           "Proprietary licence. User guide: [guide]",
+                                           "OK"};
         QTest::newRow("de") << "de" << QStringList{"Info",
                                                    "Version",
                                                    "Marklog erfasst die Startnummern beim Lauf.",
                                                    copyright,
-                                                   "marklog.example.org",
+                                                   "Proprietäre Lizenz. Anleitung: [guide]",
                                                    "OK"};
         // Label 1 shows the program's own line even though the family's first line is set.
         QTest::newRow("table with capital [YEAR]")
             << "ts" << QStringList{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
-                                   "(c) 2026, since [yeah]", "maker.example.net", "GEN_BTN_OK"};
+                                   "(c) 2026, since [yeah]", "www.trevanta.de",   "GEN_BTN_OK"};
     }
 
     void windowTexts() {
@@ -95,7 +96,7 @@ private slots:
         QFETCH(QStringList, expected);
         WriteTable(m_env->dataFolder(),
                    "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
-                   "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=maker.example.net\n");
+                   "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=www.trevanta.de\n");
         UseLanguage(language);
         FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
         frmAbout about;
@@ -103,25 +104,40 @@ private slots:
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), expected[1] + " " + VersionText());
         const QList<QLabel*> labels = about.findChildren<QLabel*>(QStringLiteral("lblLabel"));
         QCOMPARE(labels.size(), 3);
+        // Without a maker's address line 3 tells where the user guide is.
+        expected[4].replace(QStringLiteral("[guide]"), QDir::toNativeSeparators(GuidePath(language)));
         for (QLabel* label : labels)
             QCOMPARE(label->text(), expected[label->property("index").toInt() + 1]);
         QCOMPARE(about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), expected[5]);
         QVERIFY(!about.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
     }
 
-    void onlyLabel3OpensAndOkCloses() {
+    // Only a real maker's address on line 3 is a link; a placeholder or none is plain text.
+    void onlyARealAddressOpens_data() {
+        QTest::addColumn<QByteArray>("table"); // "": the shipped English table
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("no address") << QByteArray() << QStringList();
+        QTest::newRow("placeholder") << QByteArray("GEN_ABOUT_LABEL3=marklog.example.org\n") << QStringList();
+        QTest::newRow("real address") << QByteArray("GEN_ABOUT_LABEL3=www.trevanta.de\n")
+                                      << QStringList{"http://www.trevanta.de"};
+    }
+    void onlyARealAddressOpens() {
+        QFETCH(QByteArray, table);
+        QFETCH(QStringList, opened);
+        if (!table.isEmpty()) {
+            WriteTable(m_env->dataFolder(), table);
+            UseLanguage(QStringLiteral("ts"));
+        }
         frmAbout about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::mouseClick(about.lblLabel(1), Qt::LeftButton);
-        QTest::mouseClick(about.lblLabel(2), Qt::LeftButton);
-        QVERIFY(m_opened.isEmpty());
-        QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
-        QCOMPARE(m_opened, QStringList{"http://marklog.example.org"});
+        for (int label = 1; label <= 3; ++label)
+            QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
+        QCOMPARE(m_opened, opened);
+        QCOMPARE(about.lblLabel(3)->cursor().shape(), opened.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
 
         m_openerResult = false; // no browser: nothing is shown
         QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
-        QCOMPARE(m_opened.size(), 2);
         QVERIFY(about.isVisible());
 
         QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);

@@ -29,6 +29,7 @@ class TestAccessibleNames : public QObject {
 private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
+        m_language = std::make_unique<ProcessLanguage>();
         m_messages = std::make_unique<ScriptedMessages>();
         m_dir = std::make_unique<QTemporaryDir>();
         FileDialogSeam::activate();
@@ -46,6 +47,7 @@ private slots:
         FileDialogSeam::reset();
         m_dir.reset();
         m_messages.reset();
+        m_language.reset();
         m_env.reset();
     }
 
@@ -134,6 +136,8 @@ private:
     static QString Description(QWidget* control);
 
     std::unique_ptr<IsolatedEnvironment> m_env;
+
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<QTemporaryDir> m_dir;
     QPointer<frmMain> m_main;

@@ -3,6 +3,7 @@
 #include "app/ErrorInfo.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
+#include "lang/clsLanguage.h"
 
 #include "TestEnvironment.h"
 
@@ -67,8 +68,9 @@ private slots:
         QCOMPARE(FileDialogSeam::requests().size(), 1);
         const FileDialogRequest& request = LastRequest();
         QCOMPARE(request.kind, FileDialogRequest::Kind::Open);
-        QCOMPARE(request.title, QStringLiteral("Datei öffnen"));
-        QCOMPARE(request.nameFilters, QStringList{QStringLiteral("Alle Dateien (*.*)")});
+        QCOMPARE(request.title, GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")));
+        QCOMPARE(request.nameFilters,
+                 QStringList{GetText(QStringLiteral("GEN_FILETYPE_ALL")) + QStringLiteral(" (*.*)")});
         QCOMPARE(request.startFolder, Native(QDir::currentPath())); // nothing remembered yet
         QCOMPARE(request.fileMode, QFileDialog::ExistingFile);
         QVERIFY(!request.owner);
@@ -173,7 +175,7 @@ private slots:
         QCOMPARE(LastRequest().flags, 0x1804u);
         reused.ShowSave();
         QCOMPARE(LastRequest().flags, 0x1804u);
-        QCOMPARE(LastRequest().title, QStringLiteral("Datei öffnen"));
+        QCOMPARE(LastRequest().title, GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")));
     }
 
     void saveDialog() {
@@ -187,7 +189,7 @@ private slots:
         QCOMPARE(dialog.FileCount(), qint16(0)); // a save leaves the count alone
         const FileDialogRequest& request = LastRequest();
         QCOMPARE(request.kind, FileDialogRequest::Kind::Save);
-        QCOMPARE(request.title, QStringLiteral("Datei speichern unter"));
+        QCOMPARE(request.title, GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
         QCOMPARE(request.flags, 0x806u);
         QVERIFY(!request.options.testFlag(QFileDialog::DontConfirmOverwrite));
         QCOMPARE(request.fileMode, QFileDialog::AnyFile);
@@ -287,8 +289,8 @@ private slots:
         QCOMPARE(dialog.ShowOpen(&owner, true), Native(file));
         poll.stop();
         QVERIFY(seen);
-        QCOMPARE(seenTexts,
-                 QStringList({"Datei öffnen", "Marklog-Datei (*.stn)", QDir(m_folder->path()).absolutePath()}));
+        QCOMPARE(seenTexts, QStringList({GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")), "Marklog-Datei (*.stn)",
+                                         QDir(m_folder->path()).absolutePath()}));
         QCOMPARE(seenMode, QFileDialog::ExistingFile);
         QVERIFY(seenModal);
         QCOMPARE(seenParent, &owner);
