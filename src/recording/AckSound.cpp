@@ -4,18 +4,21 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <QSoundEffect>
 #include <QUrl>
 #include <utility>
 
 namespace {
 
-// One effect for the whole run; loading the file once keeps each request instant.
+// One effect per sound for the whole run; loading each once keeps every request instant.
 QSoundEffect* Effect(const QString& path) {
-    static QSoundEffect* effect = nullptr;
+    static QHash<QString, QSoundEffect*> effects;
+    QSoundEffect*& effect = effects[path];
     if (!effect) {
         effect = new QSoundEffect(qApp);
-        effect->setSource(QUrl::fromLocalFile(path));
+        effect->setSource(path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path)
+                                                            : QUrl::fromLocalFile(path));
     }
     return effect;
 }
@@ -41,8 +44,20 @@ SoundSink& Sink() {
 
 } // namespace
 
+static void InitSoundResources() {
+    Q_INIT_RESOURCE(sounds); // the alarm lives in a static library
+}
+
+const QString kAlarmSoundPath = QStringLiteral(":/sounds/alarm.wav");
+
 void PlayAckSound() {
     Sink()(DataFilePath(QStringLiteral("sound.wav")));
+}
+
+void PlayAlarmSound() {
+    static const bool loaded = (InitSoundResources(), true);
+    Q_UNUSED(loaded);
+    Sink()(kAlarmSoundPath);
 }
 
 SoundSink SetSoundSink(SoundSink sink) {
