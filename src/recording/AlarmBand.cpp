@@ -1,5 +1,7 @@
 #include "recording/AlarmBand.h"
 
+#include <QAccessible>
+
 AlarmBand::AlarmBand(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("lblAlarm"));
     setWordWrap(true);
@@ -31,4 +33,8 @@ void AlarmBand::Refresh() {
     setStyleSheet(IsAlarm() ? QStringLiteral("background: #c00000; color: white;")
                             : QStringLiteral("background: #ffd966; color: black;"));
     setVisible(!m_texts.isEmpty());
+    if (IsAlarm()) {
+        QAccessibleEvent alert(this, QAccessible::Alert); // screen readers announce it at once
+        QAccessible::updateAccessibility(&alert);
+    }
 }

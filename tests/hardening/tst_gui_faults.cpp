@@ -16,11 +16,11 @@
 #include "records/DurableFile.h"
 #include "records/clsFile.h"
 
+#include "ScannerPty.h"
 #include "StnCheck.h"
 #include "TestEnvironment.h"
 #include "WindowDriver.h"
 #include "WriteProtection.h"
-#include "ScannerPty.h"
 
 #include "recording/AckSound.h"
 #include "records/RecoveryCopy.h"
@@ -32,8 +32,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QSerialPort>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -618,7 +618,8 @@ void TestFaults::leavingWhileOutOfStepAsks() {
 
     QCOMPARE(asked.size(), 1);
     QCOMPARE(asked.first().choices.size(), 3);
-    QVERIFY2(asked.first().text.contains(QDir::toNativeSeparators(RecoveryCopyPath(path))), qPrintable(asked.first().text));
+    QVERIFY2(asked.first().text.contains(QDir::toNativeSeparators(RecoveryCopyPath(path))),
+             qPrintable(asked.first().text));
     if (answer == MsgAnswer::Choice3) {
         QVERIFY(!closed);
         QCOMPARE(m_window->RecordFile.FileName(), path);
@@ -632,8 +633,8 @@ void TestFaults::leavingWhileOutOfStepAsks() {
         QTRY_VERIFY(m_window.isNull());
     else
         QCOMPARE(m_window->RecordFile.FileName(), command == QLatin1String("close") ? QString()
-                                                  : command == QLatin1String("new")   ? m_dir->filePath("new.stn")
-                                                                                      : other);
+                                                  : command == QLatin1String("new") ? m_dir->filePath("new.stn")
+                                                                                    : other);
 }
 
 // The real program, killed while its file is read-only and lags behind: opening that file again

@@ -342,8 +342,16 @@ private slots:
         QTest::newRow("64 KiB of zeros at the end") << lines + QByteArray(65536, '\0') << true;
         QTest::newRow("a zero-filled block between lines")
             << QByteArray("1;12\r\n") + QByteArray(4096, '\0') + QByteArray("\r\n2;7\r\n") << true;
-        QTest::newRow("UTF-16") << QByteArray("\xff\xfe" "1\0;\0" "1\0" "2\0\r\0\n\0", 14) << false;
-        QTest::newRow("a zero within a record") << QByteArray("1;12\r\n2;\0" "7\r\n", 11) << false;
+        QTest::newRow("UTF-16") << QByteArray("\xff\xfe"
+                                              "1\0;\0"
+                                              "1\0"
+                                              "2\0\r\0\n\0",
+                                              14)
+                                << false;
+        QTest::newRow("a zero within a record") << QByteArray("1;12\r\n2;\0"
+                                                              "7\r\n",
+                                                              11)
+                                                << false;
     }
     // Zero bytes a power cut left are skipped and gone with the next change; text of another
     // encoding and binary content are refused, the file untouched.
