@@ -127,13 +127,18 @@ void clsFile::AppendPassage(qint32 bib) {
 void clsFile::WriteAll() {
     m_inStep = false;
     WriteWholeFile(m_fileName, FormatStn(m_records));
+    // In step again: the recovery copy this session kept is no longer needed.
+    if (m_recoveryOwned)
+        RemoveRecoveryCopy(m_fileName);
+    ListWritten();
+}
+
+// The file holds the whole list now, and nothing else.
+void clsFile::ListWritten() {
     m_onDisk.clear();
     for (const tBib& record : std::as_const(m_records))
         m_onDisk.append(record.Bib);
     m_zeroPadded = false;
-    // In step again: the recovery copy this session kept is no longer needed.
-    if (m_recoveryOwned)
-        RemoveRecoveryCopy(m_fileName);
     ResetWriteState();
 }
 
@@ -176,11 +181,7 @@ void clsFile::SaveAs(const QString& path) {
     if (m_recoveryOwned)
         RemoveRecoveryCopy(m_fileName); // the list is whole in the new file
     m_fileName = path;
-    m_onDisk.clear();
-    for (const tBib& record : std::as_const(m_records))
-        m_onDisk.append(record.Bib);
-    m_zeroPadded = false;
-    ResetWriteState();
+    ListWritten();
 }
 
 bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {

@@ -92,6 +92,7 @@ private:
     void WriteNewRecord(qint32 bib);
     void AppendPassage(qint32 bib);
     void WriteAll();
+    void ListWritten();
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();
 
