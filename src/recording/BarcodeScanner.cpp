@@ -173,8 +173,14 @@ void BarcodeScanner::HoldWhileModal(bool hold) {
         m_timer->stop();
         return;
     }
+    // Taken at once, not at the next poll: the command that showed the box may go on to close
+    // the record file, and what was scanned meanwhile belongs into it.
     TakeCharacters(std::exchange(m_heldBytes, QByteArray()));
-    if (m_port->isOpen())
+    if (!m_port->isOpen())
+        return;
+    m_port->waitForReadyRead(0);
+    TakeCharacters(m_port->readAll());
+    if (!m_held) // a box the record button showed holds it again
         m_timer->start();
 }
 

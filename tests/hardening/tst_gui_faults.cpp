@@ -592,10 +592,11 @@ void TestFaults::leavingWhileOutOfStepAsks() {
     const QByteArray all = FormatStn(RecordsOf({11, 101, 102}));
 
     QList<MessageRequest> asked;
-    bool closedWhileAsking = false;
+    bool openAfterExit = false;
     const MessagePresenter script = SetMessagePresenter([&](const MessageRequest& request) {
         asked << request;
-        closedWhileAsking = m_window->close(); // Exit while the question is open does nothing
+        m_window->close(); // Exit while the question is open does nothing else
+        openAfterExit = m_window && m_window->isVisible();
         if (answer == MsgAnswer::Choice1)
             protection.Lift(); // the operator mends the file, then retries
         return answer;
@@ -622,7 +623,7 @@ void TestFaults::leavingWhileOutOfStepAsks() {
     SetMessagePresenter(script);
 
     QCOMPARE(asked.size(), 1);
-    QVERIFY(!closedWhileAsking);
+    QVERIFY(openAfterExit);
     QCOMPARE(asked.first().choices.size(), 3);
     QVERIFY2(asked.first().text.contains(QDir::toNativeSeparators(RecoveryCopyPath(path))),
              qPrintable(asked.first().text));
@@ -725,7 +726,7 @@ void TestFaults::scannerWaitsForBoxesAndItsLossShowsInBand() {
     WindowDriver::ClickButton(m_window, "cmdDelete"); // its question is answered with Cancel
     SetMessagePresenter(script);
     QVERIFY(heldWhileOpen);
-    QTRY_COMPARE(ListBibs(), (QVector<qint32>{5, 11, 22, 33}));
+    QCOMPARE(ListBibs(), (QVector<qint32>{5, 11, 22, 33})); // at once, before the command goes on
     QCOMPARE(FileBytes(path), FormatStn(RecordsOf({5, 11, 22, 33})));
 
     scanner.Close();
