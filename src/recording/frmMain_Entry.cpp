@@ -14,7 +14,14 @@
 
 void frmMain::cmdEnter_Click() {
     try {
-        const qint32 bib = WholeNumberValue(txtEnter->text());
+        qint32 bib = 0;
+        try {
+            bib = WholeNumberValue(txtEnter->text());
+        } catch (const RaisedError&) {
+            // Emptied before the message, so nothing scanned later runs into the refused text.
+            txtEnter->clear();
+            throw;
+        }
         if (bib <= 0)
             return;
         // Only the directly preceding record is compared: a runner scanned twice in a row.
@@ -27,7 +34,8 @@ void frmMain::cmdEnter_Click() {
             return;
         }
         AddBib(bib, -1);
-        if (chkBeep->isChecked())
+        // A passage that did not reach the file has sounded the alarm instead.
+        if (chkBeep->isChecked() && RecordFile.InStep())
             PlayAckSound();
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -36,6 +44,8 @@ void frmMain::cmdEnter_Click() {
 
 void frmMain::AddBib(qint32 bib, qint32 before) {
     try {
+        // The bib is taken: the box is empty for the next one before anything else can happen.
+        txtEnter->clear();
         // Painted at once, so "saving" shows while the file is written.
         ShowState(QStringLiteral("MKL_SB_SAVING"));
         StatusBar->RepaintPanelNow(2);
@@ -46,6 +56,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
             RecordFile.LoadIntoGrid(*Grid);
         // "Saved" only when the record is on the disk; otherwise the operator must see it.
         ShowState(saved ? QStringLiteral("MKL_SB_SAVED") : QStringLiteral("MKL_SB_SAVEFAILED"));
+        AfterWrite(saved);
         StatusBar->SetPanelText(1, RecordCountText());
         // Painted as soon as control returns to the window system, together with the grid's new
         // row, instead of making the next bib wait for it.
@@ -53,7 +64,6 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         if (m_display)
             m_display->ShowBib(QString::number(bib));
         RefreshLapCounter();
-        txtEnter->clear();
         txtEnter->setFocus();
     } catch (const RaisedError& error) {
         ReportError(error.info());

@@ -1,6 +1,7 @@
 #include "support/FileDialogSeam.h"
 
 #include "app/ErrorInfo.h"
+#include "app/MessageBox.h"
 
 #include <QDir>
 
@@ -64,6 +65,7 @@ QStringList ShowPlatformDialog(const FileDialogRequest& request) {
 } // namespace
 
 QStringList RunFileDialog(const FileDialogRequest& request) {
+    const ModalScope modal;
     return TheSeam().active ? Scripted(request) : ShowPlatformDialog(request);
 }
 

@@ -286,33 +286,19 @@ private slots:
         QCOMPARE(m_host->bibs.at(newRow - 1), 42);
     }
 
-    void deleteAsksAndRestoresTimer_data() {
+    void deleteAsks_data() {
         QTest::addColumn<bool>("confirm");
-        QTest::addColumn<bool>("timerRunning");
-        QTest::newRow("confirmed, timer running") << true << true;
-        QTest::newRow("confirmed, timer off") << true << false;
-        QTest::newRow("cancelled, timer running") << false << true;
-        QTest::newRow("cancelled, timer off stays off") << false << false;
+        QTest::newRow("confirmed") << true;
+        QTest::newRow("cancelled") << false;
     }
 
-    void deleteAsksAndRestoresTimer() {
+    void deleteAsks() {
         QFETCH(bool, confirm);
-        QFETCH(bool, timerRunning);
         m_host->Load({11, 22, 33});
-        if (timerRunning)
-            m_host->tmrBarcode->start();
         OpenOn(2);
         QSignalSpy deletes(grid, &ctlGrid::Delete);
-        // Notes whether the timer ran while the question was open, then answers from the script.
-        bool timerDuringQuestion = true;
-        MessagePresenter scripted;
-        scripted = SetMessagePresenter([&](const MessageRequest& request) {
-            timerDuringQuestion = m_host->tmrBarcode->isActive();
-            return scripted(request);
-        });
         m_messages->setNextAnswer(confirm ? MsgAnswer::Ok : MsgAnswer::Cancel);
         QTest::mouseClick(m_host->button("cmdDelete"), Qt::LeftButton);
-        SetMessagePresenter(scripted);
 
         QCOMPARE(m_messages->shown().size(), 1);
         const MessageRequest& question = m_messages->shown().first();
@@ -320,8 +306,6 @@ private slots:
         QCOMPARE(question.title, GetText(QStringLiteral("MKL_MAIN_CAPTION")));
         QCOMPARE(question.buttons, MsgButtons::OkCancel);
         QCOMPARE(question.icon, MsgIcon::Question);
-        QVERIFY(!timerDuringQuestion);
-        QCOMPARE(m_host->tmrBarcode->isActive(), timerRunning);
         m_messages->clear();
 
         if (confirm) {

@@ -39,11 +39,15 @@ const QStringList kAllKeys =
             "MKL_ACC_LBLBIB_D MKL_ACC_PICICON MKL_ACC_LBLLINK_D MKL_ACC_TXTPORT MKL_ACC_TXTPORT_D "
             "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D MKL_MNU_HELP_GUIDE MKL_GUIDETEXT "
             "MKL_STARTHINT MKL_MSG_EXPORTFAILED MKL_SB_SCANNEROFF GEN_FILETYPE_ALL GEN_MSG_INDEXRANGE "
-            "MKL_ABOUT_NOLINK MKL_ACC_WIKI")
+            "MKL_ABOUT_NOLINK MKL_ACC_WIKI MKL_MSG_NOTINFILE MKL_MSG_FILELAGS "
+            "MKL_MSG_KEPTIN MKL_MSG_MEMORYONLY MKL_MSG_LEAVEQUESTION MKL_BTN_RETRY MKL_BTN_SAVEAS MKL_MSG_RECOVERY "
+            "MKL_BTN_USERECOVERY MKL_BTN_SAVEELSEWHERE MKL_BTN_KEEPFILE MKL_MSG_ZEROBYTES MKL_ACC_LBLALARM_D")
         .split(QLatin1Char(' '));
 
-// Menus whose entries share one access key space.
+// Menus (and boxes) whose entries share one access key space.
 const QList<QStringList> kMenus = {
+    {"MKL_BTN_RETRY", "MKL_BTN_SAVEAS"},
+    {"MKL_BTN_USERECOVERY", "MKL_BTN_SAVEELSEWHERE", "MKL_BTN_KEEPFILE"},
     {"GEN_MNU_FILE", "GEN_MNU_EXTRAS", "GEN_MNU_INFO_HELP"},
     {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
      "GEN_MNU_FILE_END"},
@@ -67,7 +71,14 @@ const QHash<QString, QStringList> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", {"[
                                                    {"MKL_SB_SCANNEROFF", {"[menu]"}},
                                                    {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
                                                    {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
-                                                   {"MKL_ABOUT_NOLINK", {"[guide]"}}};
+                                                   {"MKL_ABOUT_NOLINK", {"[guide]"}},
+    {"MKL_MSG_NOTINFILE", {"[count]", "[reason]"}},
+    {"MKL_MSG_FILELAGS", {"[reason]"}},
+    {"MKL_MSG_KEPTIN", {"[path]"}},
+    {"MKL_MSG_MEMORYONLY", {"[reason]"}},
+    {"MKL_MSG_RECOVERY", {"[Filename]", "[path]", "[total]", "[count]", "[filecount]"}},
+    {"MKL_MSG_ZEROBYTES", {"[Filename]"}}};
+
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
