@@ -1,19 +1,12 @@
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
-#include "recording/frmMain.h"
 #include "support/StartDoc.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QAbstractItemModel>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
-#include <QPointer>
-#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -33,50 +26,31 @@ private slots:
     void helpCommandsOpenSomethingReal();
 
 private:
-    void Type(const QString& bib);
     QWidget* OpenWindow(const char* command, const char* className);
     QStringList ListLines(QWidget* lapCounter) const;
 
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    QPointer<frmMain> m_window;
+    std::unique_ptr<GuiFixture> m_f;
 };
 
 void TestExtras::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_messages = std::make_unique<ScriptedMessages>();
+    m_f = std::make_unique<GuiFixture>();
     WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
     WriteSetting(QStringLiteral("LC_Auto"), QStringLiteral("1"));
-    const QString path = m_env->path() + QStringLiteral("/race.stn");
-    WriteBytes(path, "1;7\r\n");
-    m_window = new frmMain(path);
-    m_window->Form_Load();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QVERIFY(m_f->LoadRecords("1;7\r\n"));
 }
 
 void TestExtras::cleanup() {
-    if (m_window)
-        m_window->close();
-    QTRY_VERIFY(m_window.isNull());
-    QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
-    m_messages.reset();
-    m_env.reset();
-}
-
-void TestExtras::Type(const QString& bib) {
-    auto* entry = m_window->findChild<QLineEdit*>(QStringLiteral("txtEnter"));
-    QTest::keyClicks(entry, bib);
-    QTest::keyClick(entry, Qt::Key_Return);
+    QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+    m_f.reset();
 }
 
 QWidget* TestExtras::OpenWindow(const char* command, const char* className) {
-    const QList<QWidget*> before = m_window->findChildren<QWidget*>(QLatin1String(className));
-    auto* action = m_window->findChild<QAction*>(QLatin1String(command));
+    const QList<QWidget*> before = m_f->window->findChildren<QWidget*>(QLatin1String(className));
+    auto* action = m_f->window->findChild<QAction*>(QLatin1String(command));
     if (!action || !action->isEnabled())
         return nullptr;
     action->trigger();
-    for (QWidget* window : m_window->findChildren<QWidget*>(QLatin1String(className))) {
+    for (QWidget* window : m_f->window->findChildren<QWidget*>(QLatin1String(className))) {
         if (!before.contains(window))
             return window;
     }
@@ -97,14 +71,14 @@ void TestExtras::lapCounterRefreshesAfterEachBib() {
     QVERIFY(lapCounter);
     QVERIFY(lapCounter->findChild<QCheckBox*>(QStringLiteral("chkAuto"))->isChecked());
     QVERIFY(ListLines(lapCounter).join(QLatin1Char('\n')).contains(QLatin1String("7")));
-    Type(QStringLiteral("42"));
-    Type(QStringLiteral("7"));
+    m_f->Record(QStringLiteral("42"));
+    m_f->Record(QStringLiteral("7"));
     const QString lines = ListLines(lapCounter).join(QLatin1Char('\n'));
     QVERIFY2(lines.contains(QLatin1String("42")), qPrintable(lines));
-    QVERIFY(m_window->findChild<QLineEdit*>(QStringLiteral("txtEnter"))->hasFocus());
+    QVERIFY(m_f->Entry()->hasFocus());
     // Closing the record file closes the lap counter with it.
     QPointer<QWidget> guard(lapCounter);
-    m_window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
     QTRY_VERIFY(guard.isNull());
 }
 
@@ -113,7 +87,7 @@ void TestExtras::onlyTheNewestLapCounterIsRefreshed() {
     QWidget* newer = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
     QVERIFY(older && newer && older != newer);
     const QStringList olderBefore = ListLines(older);
-    Type(QStringLiteral("555"));
+    m_f->Record(QStringLiteral("555"));
     QCOMPARE(ListLines(older), olderBefore);
     QVERIFY(ListLines(newer).join(QLatin1Char('\n')).contains(QLatin1String("555")));
 }
@@ -121,20 +95,20 @@ void TestExtras::onlyTheNewestLapCounterIsRefreshed() {
 void TestExtras::scanDisplayShowsBibsUntilClosed() {
     QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
     QVERIFY(display);
-    Type(QStringLiteral("1234"));
+    m_f->Record(QStringLiteral("1234"));
     QCOMPARE(display->findChild<QLabel*>(QStringLiteral("lblBib"))->text(), QStringLiteral("1234"));
     QPointer<QWidget> guard(display);
     display->close();
     QTRY_VERIFY(guard.isNull());
-    Type(QStringLiteral("99"));
-    QVERIFY(m_window->findChildren<QWidget*>(QStringLiteral("frmDisplay")).isEmpty()); // not reopened
+    m_f->Record(QStringLiteral("99"));
+    QVERIFY(m_f->window->findChildren<QWidget*>(QStringLiteral("frmDisplay")).isEmpty()); // not reopened
 }
 
 void TestExtras::languageSwitchReachesOpenWindows() {
     QWidget* lapCounter = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
     QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
     QVERIFY(lapCounter && display);
-    for (QAction* entry : m_window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
+    for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
         if (entry->property("tag").toString() == QLatin1String("de"))
             entry->trigger();
     }
@@ -150,7 +124,7 @@ void TestExtras::helpCommandsOpenSomethingReal() {
         opened << document;
         return true;
     });
-    m_window->findChild<QAction*>(QStringLiteral("mnuHelp_Wiki"))->trigger();
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuHelp_Wiki"))->trigger();
     SetDocumentOpener(previous);
     QCOMPARE(opened.size(), 1);
     QVERIFY2(opened.first().endsWith(QLatin1String("marklog-guide-en.html")), qPrintable(opened.first()));
@@ -163,7 +137,7 @@ void TestExtras::helpCommandsOpenSomethingReal() {
         if (about)
             about->close();
     });
-    m_window->findChild<QAction*>(QStringLiteral("mnuHelp_About"))->trigger();
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuHelp_About"))->trigger();
     QVERIFY(sawAbout);
 }
 

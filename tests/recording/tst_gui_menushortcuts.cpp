@@ -1,15 +1,6 @@
-#include "app/Settings.h"
-#include "recording/AckSound.h"
-#include "recording/frmMain.h"
-#include "support/FileDialogSeam.h"
+#include "GuiFixture.h"
 
-#include "TestEnvironment.h"
-
-#include <QAction>
-#include <QLineEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -19,24 +10,10 @@ class TestMenuShortcuts : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        FileDialogSeam::activate(); // every dialog is cancelled
-        m_speaker = SetSoundSink([](const QString&) {});
-    }
-
+    void init() { m_f = std::make_unique<GuiFixture>(); } // every file dialog is cancelled
     void cleanup() {
-        if (m_window) {
-            m_window->close();
-            QTRY_VERIFY(m_window.isNull());
-        }
-        SetSoundSink(m_speaker);
-        FileDialogSeam::reset();
-        m_dir.reset();
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
     void standardKeyRunsCommand_data() {
@@ -53,47 +30,45 @@ private slots:
     void standardKeyRunsCommand() {
         QFETCH(int, key);
         QFETCH(QString, command);
-        const QString path = m_dir->filePath(QStringLiteral("race.stn"));
-        WriteBytes(path, "1;12\r\n");
-        QVERIFY(Load(path));
+        const QString path = m_f->path();
+        QVERIFY(m_f->LoadRecords("1;12\r\n"));
         QVERIFY(Entry()->hasFocus());
-        m_messages->setNextAnswer(MsgAnswer::No); // the print question
+        m_f->messages.setNextAnswer(MsgAnswer::No); // the print question
         QSignalSpy triggered(Action(qPrintable(command)), &QAction::triggered);
 
         Press(Entry(), QKeySequence::StandardKey(key));
         QCOMPARE(triggered.count(), 1);
-        QTEST(!m_window->RecordFile.FileName().isEmpty(), "fileOpenAfter");
+        QTEST(!m_f->window->RecordFile.FileName().isEmpty(), "fileOpenAfter");
         QCOMPARE(Entry()->text(), QString()); // the key typed nothing into the box
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n"));
-        m_messages->clear();
+        m_f->messages.clear();
     }
 
     void fileCommandsNeedOpenFile() {
-        QVERIFY(Load(QString()));
+        QVERIFY(m_f->Load());
         for (const auto& [key, command] :
              {std::pair{QKeySequence::Print, "mnuFile_Print"}, std::pair{QKeySequence::Close, "mnuFile_Close"}}) {
             QSignalSpy triggered(Action(command), &QAction::triggered);
-            Press(m_window, key);
+            Press(m_f->window, key);
             QCOMPARE(triggered.count(), 0);
         }
-        QVERIFY(m_messages->shown().isEmpty());
+        QVERIFY(m_f->messages.shown().isEmpty());
     }
 
     void quitWithoutFile() {
-        QVERIFY(Load(QString()));
+        QVERIFY(m_f->Load());
         // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
         if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
             QVERIFY(Action("mnuFile_Exit")->shortcuts().isEmpty());
             return;
         }
-        Press(m_window, QKeySequence::Quit);
-        QTRY_VERIFY(m_window.isNull());
+        Press(m_f->window, QKeySequence::Quit);
+        QTRY_VERIFY(m_f->window.isNull());
     }
 
     void ownKeysStayFree() {
-        const QString path = m_dir->filePath(QStringLiteral("race.stn"));
-        WriteBytes(path, QByteArray());
-        QVERIFY(Load(path));
+        const QString path = m_f->path();
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         // F11 (entry focus), the grid's navigation keys and F12, Enter and the digits of the entry box.
         QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),
                                 QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
@@ -102,7 +77,7 @@ private slots:
                                 QKeySequence(Qt::Key_Up),     QKeySequence(Qt::Key_Down)};
         for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
             own << QKeySequence(digit);
-        const QList<QAction*> actions = m_window->findChildren<QAction*>();
+        const QList<QAction*> actions = m_f->window->findChildren<QAction*>();
         for (QAction* action : actions) {
             for (const QKeySequence& shortcut : action->shortcuts())
                 QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
@@ -114,26 +89,13 @@ private slots:
     }
 
 private:
-    bool Load(const QString& commandLine);
-    QAction* Action(const char* name) const { return m_window->findChild<QAction*>(QLatin1String(name)); }
-    QLineEdit* Entry() const { return m_window->findChild<QLineEdit*>(QStringLiteral("txtEnter")); }
+    QAction* Action(const char* name) const { return Find<QAction>(m_f->window, name); }
+    QLineEdit* Entry() const { return m_f->Entry(); }
     // Presses the first key combination the platform binds to a standard key.
     static void Press(QWidget* target, QKeySequence::StandardKey key);
 
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QPointer<frmMain> m_window;
-    SoundSink m_speaker;
+    std::unique_ptr<GuiFixture> m_f;
 };
-
-bool TestMenuShortcuts::Load(const QString& commandLine) {
-    m_window = new frmMain(commandLine);
-    m_window->Form_Load();
-    m_window->show();
-    m_window->activateWindow();
-    return QTest::qWaitForWindowActive(m_window);
-}
 
 void TestMenuShortcuts::Press(QWidget* target, QKeySequence::StandardKey key) {
     const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);

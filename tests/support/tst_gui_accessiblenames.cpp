@@ -1,23 +1,14 @@
 #include "display/frmDisplay.h"
-#include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
-#include "recording/AckSound.h"
-#include "recording/frmMain.h"
 #include "recording/frmPort.h"
 #include "support/AccessibleNames.h"
-#include "support/FileDialogSeam.h"
 #include "support/frmAbout.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QAccessible>
-#include <QAction>
-#include <QApplication>
 #include <QFrame>
-#include <QLabel>
 #include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -27,26 +18,12 @@ class TestAccessibleNames : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        FileDialogSeam::activate();
-        m_speaker = SetSoundSink([](const QString&) {});
-    }
-
+    void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
         m_about.reset();
         m_port.reset();
-        if (m_main) {
-            m_main->close();
-            QTRY_VERIFY(m_main.isNull());
-        }
-        SetSoundSink(m_speaker);
-        FileDialogSeam::reset();
-        m_dir.reset();
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
     void everyControlIsNamed() {
@@ -107,7 +84,7 @@ private slots:
     void labelsKeepTheirValue() {
         OpenAllWindows();
         QVERIFY(gLanguage->SetLanguage(QStringLiteral("en")));
-        ApplyAccessibleNames(m_main);
+        ApplyAccessibleNames(m_f->window);
         auto* records = qobject_cast<QLabel*>(Control(QStringLiteral("frmMain"), QStringLiteral("StatusBar_Panel1")));
         QVERIFY(records);
         QCOMPARE(Name(records), records->text()); // "Records: 3" is read, not a fixed caption
@@ -133,27 +110,20 @@ private:
     static QString Name(QWidget* control);
     static QString Description(QWidget* control);
 
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QPointer<frmMain> m_main;
+    std::unique_ptr<GuiFixture> m_f;
     std::unique_ptr<frmAbout> m_about;
     std::unique_ptr<frmPort> m_port;
-    SoundSink m_speaker;
 };
 
 QList<QWidget*> TestAccessibleNames::OpenAllWindows() {
-    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
-    WriteBytes(path, "1;12\r\n2;7\r\n3;12\r\n");
-    m_main = new frmMain(path);
-    m_main->Form_Load();
-    m_main->show();
-    m_main->findChild<QAction*>(QStringLiteral("mnuExtras_LapCounter"))->trigger();
-    m_main->findChild<QAction*>(QStringLiteral("mnuExtras_Display"))->trigger();
-    m_about = std::make_unique<frmAbout>(m_main);
-    m_port = std::make_unique<frmPort>(m_main);
+    m_f->LoadRecords("1;12\r\n2;7\r\n3;12\r\n");
+    frmMain* main = m_f->window;
+    main->findChild<QAction*>(QStringLiteral("mnuExtras_LapCounter"))->trigger();
+    main->findChild<QAction*>(QStringLiteral("mnuExtras_Display"))->trigger();
+    m_about = std::make_unique<frmAbout>(main);
+    m_port = std::make_unique<frmPort>(main);
     m_port->Form_Load();
-    const QList<QWidget*> windows{m_main, m_main->findChild<frmLapcounter*>(), m_main->findChild<frmDisplay*>(),
+    const QList<QWidget*> windows{main, main->findChild<frmLapcounter*>(), main->findChild<frmDisplay*>(),
                                   m_about.get(), m_port.get()};
     for (QWidget* window : windows) {
         if (window)
