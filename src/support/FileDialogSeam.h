@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QWidget>
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 // One request for an open or save dialog, as FileDialog hands it to the window system. An open
 // dialog accepts only an existing file; a save dialog asks before it overwrites one.

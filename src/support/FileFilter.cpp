@@ -2,6 +2,8 @@
 
 #include "support/ShortenPath.h"
 
+#include <QStringList>
+
 QString NameFilter(const QString& text, const QString& patterns) {
     const QString spaced = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
     const bool labelled = text.endsWith(QStringLiteral(" (") + spaced + QLatin1Char(')'), Qt::CaseInsensitive) ||

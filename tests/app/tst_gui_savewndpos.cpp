@@ -1,7 +1,7 @@
 #include "app/SaveWndPos.h"
 #include "app/Settings.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -46,15 +46,10 @@ private slots:
     // The stored numbers in these tests are 15 twips a pixel.
     void initTestCase() { QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0); }
 
-    void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-    }
-
+    void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
+        m_f.reset();
     }
 
     void firstStartKeepsDesignAndStoresNormal() {
@@ -168,18 +163,6 @@ private slots:
         QVERIFY(!hinted.isMaximized());
     }
 
-    void malformedFieldsKeepDesignValues() {
-        WriteSetting(kSetting, QStringLiteral("2;x,900,,6000"));
-        frmTestWindow window;
-        SaveWndPos(&window, 1);
-        QCOMPARE(window.frameGeometry(), QRect(30, 60, 300, 400));
-
-        WriteSetting(kSetting, QStringLiteral("2;-300,-150,1e30,6000"));
-        frmTestWindow offLeft; // left of and above the primary screen, still partly on it
-        SaveWndPos(&offLeft, 1);
-        QCOMPARE(offLeft.frameGeometry(), QRect(-20, -10, 300, 400));
-    }
-
     void offScreenPlacementComesBackOnScreen() {
         // As if the window was last open on a second monitor right of the primary one.
         const QString stored = QStringLiteral("2;90000,1500,3000,2250");
@@ -197,8 +180,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<GuiFixture> m_f;
 };
 
 QTEST_MAIN(TestSaveWndPos)

@@ -1,10 +1,8 @@
 #include "app/Settings.h"
 #include "app/Twips.h"
 #include "display/frmDisplay.h"
-#include "lang/clsLanguage.h"
 
-#include "GuiTestHelpers.h"
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -60,16 +58,12 @@ class TestDisplay : public QObject {
 
 private slots:
     void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-        m_language = std::make_unique<ScopedLanguage>();
+        m_f = std::make_unique<GuiFixture>();
+        m_f->UseLanguage();
     }
-
     void cleanup() {
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
-        m_language.reset();
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
+        m_f.reset();
     }
 
     void designSizeGives130PointsAndCaption() {
@@ -88,7 +82,7 @@ private slots:
         QCOMPARE(Bib(window)->font().weight(), QFont::Bold);
         VerifyLabelFromSample(window);
 
-        QVERIFY(m_language->language().SetLanguage(QStringLiteral("de")));
+        QVERIFY(m_f->language->language().SetLanguage(QStringLiteral("de")));
         window.SetCaptions();
         QCOMPARE(window.windowTitle(), QStringLiteral("Scan-Display"));
     }
@@ -190,9 +184,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<ScopedLanguage> m_language;
+    std::unique_ptr<GuiFixture> m_f;
 };
 
 QTEST_MAIN(TestDisplay)

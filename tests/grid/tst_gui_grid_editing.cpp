@@ -1,10 +1,8 @@
 #include "GridTestHost.h"
 
 #include "grid/GridMath.h"
-#include "lang/clsLanguage.h"
 
-#include "GuiTestHelpers.h"
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QClipboard>
 #include <QHeaderView>
@@ -19,9 +17,8 @@ class TestGridEditing : public QObject {
 
 private slots:
     void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-        m_language = std::make_unique<ScopedLanguage>();
+        m_f = std::make_unique<GuiFixture>();
+        m_f->UseLanguage();
         m_host = std::make_unique<GridTestHost>();
         grid = m_host->grid;
         editor = m_host->editor();
@@ -32,12 +29,10 @@ private slots:
     }
 
     void cleanup() {
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
         m_edits.reset();
         m_host.reset();
-        m_language.reset();
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
     void commitOfEditedText_data() {
@@ -86,10 +81,11 @@ private slots:
         QCOMPARE(m_host->bibs, m_host->GridBibs());
 
         if (input == QLatin1String("9E9")) {
-            QCOMPARE(m_messages->shown().size(), 1);
-            QVERIFY2(m_messages->lastText().contains(QLatin1String("too large")), qPrintable(m_messages->lastText()));
-            QVERIFY(m_messages->lastText().contains(QLatin1String("not changed")));
-            m_messages->clear();
+            QCOMPARE(m_f->messages.shown().size(), 1);
+            QVERIFY2(m_f->messages.lastText().contains(QLatin1String("too large")),
+                     qPrintable(m_f->messages.lastText()));
+            QVERIFY(m_f->messages.lastText().contains(QLatin1String("not changed")));
+            m_f->messages.clear();
         }
     }
 
@@ -310,19 +306,19 @@ private slots:
             timerDuringQuestion = m_host->tmrBarcode->isActive();
             return scripted(request);
         });
-        m_messages->setNextAnswer(confirm ? MsgAnswer::Ok : MsgAnswer::Cancel);
+        m_f->messages.setNextAnswer(confirm ? MsgAnswer::Ok : MsgAnswer::Cancel);
         QTest::mouseClick(m_host->button("cmdDelete"), Qt::LeftButton);
         SetMessagePresenter(scripted);
 
-        QCOMPARE(m_messages->shown().size(), 1);
-        const MessageRequest& question = m_messages->shown().first();
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        const MessageRequest& question = m_f->messages.shown().first();
         QCOMPARE(question.text, QStringLiteral("Do you want to delete the record with bib 22?"));
         QCOMPARE(question.title, GetText(QStringLiteral("MKL_MAIN_CAPTION")));
         QCOMPARE(question.buttons, MsgButtons::OkCancel);
         QCOMPARE(question.icon, MsgIcon::Question);
         QVERIFY(!timerDuringQuestion);
         QCOMPARE(m_host->tmrBarcode->isActive(), timerRunning);
-        m_messages->clear();
+        m_f->messages.clear();
 
         if (confirm) {
             QCOMPARE(deletes.count(), 1);
@@ -346,17 +342,17 @@ private slots:
         OpenOn(1);
         QSignalSpy deletes(grid, &ctlGrid::Delete);
         QTest::mouseClick(m_host->button("cmdDelete"), Qt::LeftButton); // answered with OK
-        QCOMPARE(m_messages->shown().size(), 1);
-        QVERIFY(m_messages->lastText().contains(QLatin1String("bib 5?")));
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        QVERIFY(m_f->messages.lastText().contains(QLatin1String("bib 5?")));
         QCOMPARE(deletes.count(), 1);
         QCOMPARE(deletes.at(0).at(0).toInt(), 1);
         QCOMPARE(grid->RowCount(), 1);
         QVERIFY(m_host->bibs.isEmpty());
-        m_messages->clear();
+        m_f->messages.clear();
 
         // Nothing to delete: no question.
         QTest::mouseClick(m_host->button("cmdDelete"), Qt::LeftButton);
-        QVERIFY(m_messages->shown().isEmpty());
+        QVERIFY(m_f->messages.shown().isEmpty());
         QCOMPARE(deletes.count(), 1);
     }
 
@@ -444,9 +440,7 @@ private:
         return edits;
     }
 
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<ScopedLanguage> m_language; // English captions
+    std::unique_ptr<GuiFixture> m_f; // English captions
     std::unique_ptr<GridTestHost> m_host;
     std::unique_ptr<QSignalSpy> m_edits;
     ctlGrid* grid = nullptr;

@@ -1,6 +1,4 @@
-#include "GuiTestHelpers.h"
-#include "TestEnvironment.h"
-#include "lang/clsLanguage.h"
+#include "GuiFixture.h"
 #include "recording/FocusCatcher.h"
 #include "recording/ForceFore.h"
 
@@ -52,13 +50,13 @@ class TestFocusCatch : public QObject {
 
 private slots:
     void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
+        m_f = std::make_unique<GuiFixture>();
         m_host = std::make_unique<CatchHost>();
     }
-
     void cleanup() {
         m_host.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
     void timerFollowsCheckBox() {
@@ -151,7 +149,7 @@ private slots:
     }
 
     void waylandIsReportedOnce() {
-        ScopedLanguage language;
+        m_f->UseLanguage();
         m_host->catcher->AssumePlatform(QStringLiteral("wayland"));
         QSignalSpy limited(m_host->catcher, &FocusCatcher::CatchLimited);
         QSignalSpy ticks(m_host->tmrCatch, &QTimer::timeout);
@@ -178,7 +176,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<IsolatedEnvironment> m_env;
+    std::unique_ptr<GuiFixture> m_f;
     std::unique_ptr<CatchHost> m_host;
 };
 

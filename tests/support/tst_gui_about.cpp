@@ -5,7 +5,7 @@
 #include "support/ctlWiki.h"
 #include "support/frmAbout.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,8 +32,7 @@ class TestAbout : public QObject {
 
 private slots:
     void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
+        m_f = std::make_unique<GuiFixture>();
         m_opened.clear();
         m_openerResult = true;
         m_previousOpener = SetDocumentOpener([this](const QString& document) {
@@ -44,12 +43,11 @@ private slots:
     }
 
     void cleanup() {
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
         SetDocumentOpener(m_previousOpener);
         gLanguage = nullptr;
         m_language.reset();
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
+        m_f.reset();
     }
 
     void replaceYear_data() {
@@ -93,7 +91,7 @@ private slots:
     void windowTexts() {
         QFETCH(QString, language);
         QFETCH(QStringList, expected);
-        WriteTable(m_env->dataFolder(),
+        WriteTable(m_f->env.dataFolder(),
                    "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
                    "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=maker.example.net\n");
         UseLanguage(language);
@@ -130,7 +128,7 @@ private slots:
     }
 
     void helpOpensGuideWithoutWiki() {
-        const QString guides = m_env->dataFolder() + QStringLiteral("/marklog/guide/");
+        const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/");
         QDir().mkpath(guides);
         WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
         QCOMPARE(GetText(QStringLiteral("GEN_WIKI")), QString()); // the shipped tables name no wiki
@@ -157,7 +155,7 @@ private slots:
 
     void helpOpensWikiWhenConfigured() {
         // The base address is joined to the article directly, with nothing in between.
-        WriteTable(m_env->dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
+        WriteTable(m_f->env.dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
         UseLanguage(QStringLiteral("ts"));
         QCOMPARE(HelpAddress(QStringLiteral("MARKLOG")),
                  QStringLiteral("https://wiki.example.org/index.php?title=MARKLOG#z"));
@@ -172,8 +170,7 @@ private:
     QStringList m_opened;
     bool m_openerResult = true;
     DocumentOpener m_previousOpener;
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<GuiFixture> m_f;
     std::unique_ptr<clsLanguage> m_language;
 };
 

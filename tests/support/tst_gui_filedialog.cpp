@@ -40,15 +40,18 @@ private slots:
         QTest::addColumn<QStringList>("answer");       // empty: cancel
         QTest::addColumn<QString>("startFolder");      // "" for the working folder
         QTest::addColumn<QString>("rememberedAfter");
-        QTest::newRow("open, nothing remembered") << false << "" << QStringList{"/data/race.stn"} << "" << "/data/";
+        QTest::newRow("open, nothing remembered") << false << "" << QStringList{"/data/race.stn"} << ""
+                                                  << "/data/";
         QTest::newRow("save starts in the remembered folder")
-            << true << "/data/" << QStringList{"/other/copy.stn"} << "/data/" << "/other/";
-        QTest::newRow("cancel keeps the folder") << false << "/data/" << QStringList() << "/data/" << "/data/";
+            << true << "/data/" << QStringList{"/other/copy.stn"} << "/data/"
+            << "/other/";
+        QTest::newRow("cancel keeps the folder") << false << "/data/" << QStringList() << "/data/"
+                                                 << "/data/";
         // A network folder may be gone by now: it is neither remembered nor a start folder.
         QTest::newRow("network choice") << false << "/data/" << QStringList{"//server/share/race.stn"} << "/data/"
                                         << "/data/";
-        QTest::newRow("remembered network folder")
-            << true << "\\\\server\\share\\" << QStringList{"/data/a.stn"} << "" << "/data/";
+        QTest::newRow("remembered network folder") << true << "\\\\server\\share\\" << QStringList{"/data/a.stn"} << ""
+                                                   << "/data/";
     }
     void choiceAndRememberedFolder() {
         QFETCH(bool, save);
