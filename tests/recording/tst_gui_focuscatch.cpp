@@ -59,16 +59,39 @@ private slots:
         m_f.reset();
     }
 
-    void timerFollowsCheckBox() {
+    // Catching runs only while the box is checked (grey counts as unchecked) and a file is open,
+    // and pauses while a modal window such as About is shown.
+    void timerFollowsBoxAndFile_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("fileOpen");
+        QTest::newRow("checked, file open") << int(Qt::Checked) << true;
+        QTest::newRow("checked, no file") << int(Qt::Checked) << false;
+        QTest::newRow("unchecked") << int(Qt::Unchecked) << true;
+        QTest::newRow("grey") << int(Qt::PartiallyChecked) << true;
+    }
+    void timerFollowsBoxAndFile() {
+        QFETCH(int, state);
+        QFETCH(bool, fileOpen);
         QVERIFY(!m_host->tmrCatch->isActive());
-        QCOMPARE(m_host->tmrCatch->interval(), 50);
         m_host->chkCatch->setChecked(true); // set by the program, as at load
-        QVERIFY(m_host->tmrCatch->isActive());
-        m_host->chkCatch->setChecked(false);
-        QVERIFY(!m_host->tmrCatch->isActive());
-        m_host->chkCatch->setChecked(true);
-        m_host->chkCatch->setCheckState(Qt::PartiallyChecked); // grey counts as unchecked
-        QVERIFY(!m_host->tmrCatch->isActive());
+        m_host->chkCatch->setCheckState(Qt::CheckState(state));
+        m_host->catcher->FollowFileState(!fileOpen);
+        m_host->catcher->FollowFileState(fileOpen);
+        const bool catching = state == Qt::Checked && fileOpen;
+        QCOMPARE(m_host->tmrCatch->isActive(), catching);
+        QCOMPARE(m_host->tmrCatch->interval(), 50);
+        if (!fileOpen)
+            return;
+
+        bool catchingWhileShown = true;
+        bool checkedWhileShown = true;
+        m_host->catcher->WithoutCatching([&] {
+            catchingWhileShown = m_host->tmrCatch->isActive();
+            checkedWhileShown = m_host->chkCatch->isChecked();
+        });
+        QVERIFY(!catchingWhileShown && !checkedWhileShown);
+        QCOMPARE(m_host->chkCatch->checkState(), Qt::CheckState(state));
+        QCOMPARE(m_host->tmrCatch->isActive(), catching);
     }
 
     void focusOnCheckBoxPausesCatching() {
@@ -86,35 +109,6 @@ private slots:
         QVERIFY(!m_host->tmrCatch->isActive());
         m_host->cmdEnter->setFocus(Qt::TabFocusReason);
         QVERIFY(!m_host->tmrCatch->isActive());
-    }
-
-    void timerFollowsFileState() {
-        // Catching runs only while the box is checked and a file is open.
-        for (const bool checked : {true, false}) {
-            for (const bool fileOpen : {true, false}) {
-                m_host->chkCatch->setChecked(checked);
-                m_host->catcher->FollowFileState(!fileOpen);
-                m_host->catcher->FollowFileState(fileOpen);
-                QCOMPARE(m_host->tmrCatch->isActive(), checked && fileOpen);
-                QCOMPARE(m_host->chkCatch->isChecked(), checked);
-            }
-        }
-    }
-
-    void aboutWindowPausesCatching() {
-        for (const bool checked : {true, false}) {
-            m_host->chkCatch->setChecked(checked);
-            bool catchingWhileShown = true;
-            bool checkedWhileShown = true;
-            m_host->catcher->WithoutCatching([&] {
-                catchingWhileShown = m_host->tmrCatch->isActive();
-                checkedWhileShown = m_host->chkCatch->isChecked();
-            });
-            QVERIFY(!catchingWhileShown);
-            QVERIFY(!checkedWhileShown);
-            QCOMPARE(m_host->chkCatch->isChecked(), checked);
-            QCOMPARE(m_host->tmrCatch->isActive(), checked);
-        }
     }
 
     void tickTakesForegroundAndFocus() {
