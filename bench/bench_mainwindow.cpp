@@ -7,6 +7,7 @@
 #include "BenchCommon.h"
 #include "app/LogWriter.h"
 #include "app/MessageBox.h"
+#include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 #include "records/StnFormat.h"
 
@@ -122,6 +123,7 @@ int main(int argc, char* argv[]) {
     for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
         qputenv(variable, QFile::encodeName(home.path()));
     QApplication application(argc, argv);
+    const ProcessLanguage language; // as the program holds it around its windows
     SetLogFilePath(home.path() + QStringLiteral("/marklog.log"));
     SetMessagePresenter([](const MessageRequest& request) {
         std::printf("message: %s\n", qPrintable(request.text));

@@ -5,6 +5,7 @@
 
 #include "BenchCommon.h"
 #include "app/MessageBox.h"
+#include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 #include "records/StnFormat.h"
 
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -37,10 +39,12 @@ int OneStart(int argc, char* argv[], const QString& mode, const QString& file) {
         return MsgAnswer::Ok;
     });
     QWidget* shown = nullptr;
+    std::unique_ptr<ProcessLanguage> language; // the main window's, as the program's entry holds it
     if (mode == QLatin1String("bare")) {
         shown = new QWidget;
         shown->show();
     } else {
+        language = std::make_unique<ProcessLanguage>();
         auto* window = new frmMain(file);
         window->Form_Load();
         window->show();

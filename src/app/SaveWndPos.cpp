@@ -168,10 +168,10 @@ void ReportSaveFailure(const QString& description) {
 
 } // namespace
 
-void SaveWndPos(QWidget* window, int restore) {
+void SaveWndPos(QWidget* window, WndPos action) {
     if (window == nullptr)
         return;
-    if (restore != 0) {
+    if (action == WndPos::Restore) {
         // A window that cannot be placed opens where its design puts it; nothing to report.
         try {
             Restore(window);

@@ -2,7 +2,9 @@
 
 class QWidget;
 
-// Restores (restore non-zero) or stores (restore zero) the placement of a top-level window in the
+enum class WndPos { Restore, Save };
+
+// Restores or stores the placement of a top-level window in the
 // setting "WndPos_" + the window's class name. Restoring runs before the window is first shown and
 // never reports; a window that would open on no screen at all is moved onto the primary one. A
 // failure while storing is shown in a message box and nothing is written.
@@ -10,4 +12,4 @@ class QWidget;
 // A window counts as sizable unless its minimum and maximum size are equal or it carries
 // Qt::MSWindowsFixedSizeDialogHint; only a sizable window gets its width and height back. Only a
 // sizable window that is not a tool window (Qt::Tool) is maximized again.
-void SaveWndPos(QWidget* window, int restore);
+void SaveWndPos(QWidget* window, WndPos action);

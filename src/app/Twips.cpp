@@ -37,3 +37,8 @@ double PixelsToTwipsX(int pixels, const QWidget* widget) {
 double PixelsToTwipsY(int pixels, const QWidget* widget) {
     return pixels * TwipsPerPixelY(widget);
 }
+
+void PlaceInTwips(QWidget* widget, const TwipRect& rect) {
+    widget->setGeometry(TwipsToPixelsX(rect.left, widget), TwipsToPixelsY(rect.top, widget),
+                        qMax(0, TwipsToPixelsX(rect.width, widget)), qMax(0, TwipsToPixelsY(rect.height, widget)));
+}

@@ -34,6 +34,7 @@ int Main(int argc, char* argv[]) {
     QApplication::setWindowIcon(ProgramIcon());
     InstallQtMessagePresenter();
 
+    const ProcessLanguage language; // before the first window, released after the last one
     auto* main = new frmMain(CommandLinePath(QApplication::arguments()));
     main->Form_Load();
     main->show();

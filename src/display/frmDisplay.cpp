@@ -96,7 +96,7 @@ frmDisplay::~frmDisplay() {
     // Destroyed with its owner without being closed: the placement is kept all the same.
     if (m_loaded && !m_unloaded) {
         try {
-            SaveWndPos(this, 0);
+            SaveWndPos(this, WndPos::Save);
         } catch (...) {
         }
     }
@@ -105,7 +105,7 @@ frmDisplay::~frmDisplay() {
 void frmDisplay::Form_Load() {
     try {
         m_loaded = true;
-        SaveWndPos(this, 1);
+        SaveWndPos(this, WndPos::Restore);
         SetCaptions();
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -134,7 +134,7 @@ void frmDisplay::closeEvent(QCloseEvent* event) {
 void frmDisplay::Form_Unload() {
     m_unloaded = true;
     try {
-        SaveWndPos(this, 0);
+        SaveWndPos(this, WndPos::Save);
     } catch (...) {
     }
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/NumericValue.h"
+#include "app/TwipRect.h"
 
 #include <QtGlobal>
 #include <algorithm>
@@ -109,9 +110,7 @@ inline LayoutResult Layout(const LayoutInput& in) {
 
 // The in-place editor's rectangle over a cell: the cell's top and left are measured inside the
 // grid's border; the editor sits a little inside the cell.
-struct EditorRect {
-    double left, top, width, height;
-};
+using EditorRect = TwipRect;
 
 inline EditorRect EditorOverCell(double gridLeft, double gridTop, double cellLeft, double cellTop, double cellWidth,
                                  double cellHeight) {

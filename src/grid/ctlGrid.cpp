@@ -123,10 +123,12 @@ bool ctlGrid::AddBib(qint32 Bib) {
         CommitEdit();
         const QuietCurrent quiet(m_settingCurrent);
         m_model->Append({RowCount(), Bib});
-        if (m_model->IsHoldingBack())
+        if (m_model->IsHoldingBack()) {
             m_addedWhileHeld = true;
-        else
+        } else {
             ScrollNewRowIntoView();
+            ShowCurrentRow();
+        }
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -157,6 +159,18 @@ void ctlGrid::setRedraw(bool redraw) {
     if (m_addedWhileHeld)
         ScrollNewRowIntoView();
     m_addedWhileHeld = false;
+    ShowCurrentRow();
+}
+
+// The buttons act on the current row, row 1 when none was chosen: it is shown as current.
+void ctlGrid::ShowCurrentRow() {
+    if (Grid->currentIndex().isValid() || m_model->Count() == 0)
+        return;
+    // Without scrolling there: the newest rows stay in view.
+    const bool autoScroll = Grid->hasAutoScroll();
+    Grid->setAutoScroll(false);
+    SetCurrent(1, 1);
+    Grid->setAutoScroll(autoScroll);
 }
 
 void ctlGrid::CloseFile() {

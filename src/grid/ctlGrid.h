@@ -91,6 +91,7 @@ private:
     void SetCurrent(qint32 row, qint32 col);
     void SetTopRow(qint32 row);
     void ScrollNewRowIntoView();
+    void ShowCurrentRow();
 
     // Editing routines.
     void Grid_CurrentChanged();

@@ -93,9 +93,7 @@ void ctlGrid::PlaceEditor() {
     const GridMath::EditorRect rect = GridMath::EditorOverCell(
         PixelsToTwipsX(Grid->x(), this), PixelsToTwipsY(Grid->y(), this), PixelsToTwipsX(inside.x(), this),
         PixelsToTwipsY(inside.y(), this), PixelsToTwipsX(cell.width(), this), PixelsToTwipsY(cell.height(), this));
-    txtWorkOn->setGeometry(TwipsToPixelsX(rect.left, this), TwipsToPixelsY(rect.top, this),
-                           std::max(0, TwipsToPixelsX(rect.width, this)),
-                           std::max(0, TwipsToPixelsY(rect.height, this)));
+    PlaceInTwips(txtWorkOn, rect);
 }
 
 void ctlGrid::ClickGrid() {

@@ -15,6 +15,15 @@ QString GetText(const QString& key) {
     return gLanguage ? gLanguage->GetText(key, 0) : key;
 }
 
+ProcessLanguage::ProcessLanguage() {
+    m_language.Initialize();
+    gLanguage = &m_language;
+}
+
+ProcessLanguage::~ProcessLanguage() {
+    gLanguage = nullptr;
+}
+
 namespace {
 
 QString Unescape(const QString& text) {

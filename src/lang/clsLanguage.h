@@ -45,8 +45,21 @@ private:
     int m_current = -1;
 };
 
-// The process-wide language component, created by the main window at load and released at unload.
+// The process-wide language component: the one a ProcessLanguage holds, or none.
 extern clsLanguage* gLanguage;
+
+// Owns the process's language component: loads the languages and makes it gLanguage for its
+// lifetime. The program's entry holds the one instance, around all of its windows.
+class ProcessLanguage {
+public:
+    ProcessLanguage();
+    ~ProcessLanguage();
+    ProcessLanguage(const ProcessLanguage&) = delete;
+    ProcessLanguage& operator=(const ProcessLanguage&) = delete;
+
+private:
+    clsLanguage m_language;
+};
 
 // GetText on gLanguage; the key itself while no component exists.
 QString GetText(const QString& key);

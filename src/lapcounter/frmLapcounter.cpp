@@ -26,11 +26,6 @@
 
 namespace {
 
-void Place(QWidget* widget, const TwipRect& rect) {
-    widget->setGeometry(TwipsToPixelsX(rect.left, widget), TwipsToPixelsY(rect.top, widget),
-                        qMax(0, TwipsToPixelsX(rect.width, widget)), qMax(0, TwipsToPixelsY(rect.height, widget)));
-}
-
 template <typename Widget> Widget* Named(Widget* widget, const char* name, int index = -1) {
     widget->setObjectName(QLatin1String(name));
     if (index >= 0)
@@ -109,9 +104,17 @@ void frmLapcounter::ConnectHandlers() {
     connect(chkDescending, &QCheckBox::clicked, this, &frmLapcounter::chkDescending_Click);
 }
 
+frmLapcounter::~frmLapcounter() {
+    if (m_loaded && !m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+}
+
 void frmLapcounter::Form_Load() {
+    m_loaded = true;
     try {
-        SaveWndPos(this, 1);
+        SaveWndPos(this, WndPos::Restore);
         txtLapCount[0]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_Laps")).toString()));
         txtLapCount[1]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_LapsMin")).toString()));
         chkAuto->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Auto"))));
@@ -124,7 +127,7 @@ void frmLapcounter::Form_Load() {
 }
 
 void frmLapcounter::Form_Unload() {
-    IgnoringFailure([this] { SaveWndPos(this, 0); });
+    IgnoringFailure([this] { SaveWndPos(this, WndPos::Save); });
     IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); });
     IgnoringFailure(
         [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); });
@@ -135,7 +138,7 @@ void frmLapcounter::Form_Unload() {
 }
 
 void frmLapcounter::closeEvent(QCloseEvent* event) {
-    if (!m_unloaded) {
+    if (m_loaded && !m_unloaded) {
         m_unloaded = true;
         Form_Unload();
     }
@@ -257,15 +260,15 @@ void frmLapcounter::resizeEvent(QResizeEvent* event) {
 
 void frmLapcounter::ApplyLayout() {
     ArrangeLapcounterLayout(m_layout, PixelsToTwipsX(width(), this), PixelsToTwipsY(height(), this));
-    Place(List1, m_layout.List1);
-    Place(cmdRequery, m_layout.cmdRequery);
-    Place(cmdReset, m_layout.cmdReset);
+    PlaceInTwips(List1, m_layout.List1);
+    PlaceInTwips(cmdRequery, m_layout.cmdRequery);
+    PlaceInTwips(cmdReset, m_layout.cmdReset);
     for (int i = 0; i < 2; ++i) {
-        Place(lblLapcount[i], m_layout.lblLapcount[i]);
-        Place(txtLapCount[i], m_layout.txtLapCount[i]);
+        PlaceInTwips(lblLapcount[i], m_layout.lblLapcount[i]);
+        PlaceInTwips(txtLapCount[i], m_layout.txtLapCount[i]);
     }
-    Place(chkAuto, m_layout.chkAuto);
-    Place(chkDescending, m_layout.chkDescending);
+    PlaceInTwips(chkAuto, m_layout.chkAuto);
+    PlaceInTwips(chkDescending, m_layout.chkDescending);
 }
 
 void frmLapcounter::GiveFocusBack() {

@@ -16,13 +16,16 @@ class clsFile;
 // The lap counter: laps per bib since the last reset, ranked, with the laps remaining to a target.
 // A sizable tool window; it reads the records of the main window's record file and, after each
 // action here, hands the keyboard focus back to the main window's entry box ("txtEnter") so bib
-// entry goes on there. Closing it stores its settings and position, emits Unload and deletes it.
+// entry goes on there. Closing or destroying it stores its settings and position and emits Unload;
+// closing also deletes it.
 //
 // Call Form_Load once before showing it.
 class frmLapcounter : public QWidget {
     Q_OBJECT
 public:
     frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidget* parent = nullptr);
+    // A loaded window destroyed without being closed (with its owner) still runs its unload.
+    ~frmLapcounter() override;
 
     // Restores the position, reads the four settings, sets the captions and refreshes.
     void Form_Load();
@@ -69,5 +72,6 @@ private:
     QCheckBox* chkDescending = nullptr;
     QString m_textAtFocus[2]; // each field's text when it last got the focus
     qint32 m_firstCountedID = 0;
+    bool m_loaded = false;
     bool m_unloaded = false;
 };

@@ -3,33 +3,52 @@
 #include "app/DataFiles.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QFile>
+#include <QHash>
 #include <QSoundEffect>
 #include <QUrl>
 #include <utility>
 
+const QString kBuiltInTone = QStringLiteral(":/sounds/ack-tone.wav");
+
 namespace {
 
-// One effect for the whole run; loading the file once keeps each request instant.
-QSoundEffect* Effect(const QString& path) {
-    static QSoundEffect* effect = nullptr;
+QUrl SourceUrl(const QString& source) {
+    return source.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + source) : QUrl::fromLocalFile(source);
+}
+
+void PlayOnSpeaker(const QString& source);
+
+// One effect per source for the whole run; loading a file once keeps each request instant. A
+// file that turns out unplayable while its first request waits for it gives the tone instead.
+QSoundEffect* Effect(const QString& source) {
+    static QHash<QString, QSoundEffect*> effects;
+    QSoundEffect*& effect = effects[source];
     if (!effect) {
         effect = new QSoundEffect(qApp);
-        effect->setSource(QUrl::fromLocalFile(path));
+        QSoundEffect* created = effect;
+        QObject::connect(created, &QSoundEffect::statusChanged, created, [created, source] {
+            if (created->status() == QSoundEffect::Error && created->property("waiting").toBool() &&
+                source != kBuiltInTone)
+                PlayOnSpeaker(kBuiltInTone);
+            if (created->status() != QSoundEffect::Loading)
+                created->setProperty("waiting", false);
+        });
+        effect->setSource(SourceUrl(source));
     }
     return effect;
 }
 
-void PlayOnSpeaker(const QString& path) {
-    if (!QFileInfo(path).isReadable()) {
-        QApplication::beep();
-        return;
-    }
-    QSoundEffect* effect = Effect(path);
+void PlayOnSpeaker(const QString& source) {
+    QSoundEffect* effect = Effect(source);
     if (effect->status() == QSoundEffect::Error) {
-        QApplication::beep();
+        if (source != kBuiltInTone)
+            PlayOnSpeaker(kBuiltInTone);
+        else
+            QApplication::beep(); // no audio output at all
         return;
     }
+    effect->setProperty("waiting", effect->status() != QSoundEffect::Ready);
     effect->stop(); // a new request cuts the one still playing
     effect->play();
 }
@@ -41,8 +60,23 @@ SoundSink& Sink() {
 
 } // namespace
 
+QString AckSoundSource(const QString& soundFile) {
+    // The tone is a resource of a static library; without this reference the linker drops it.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(sounds);
+        return true;
+    }();
+    Q_UNUSED(registered);
+    QFile file(soundFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return kBuiltInTone;
+    const QByteArray header = file.read(12);
+    const bool wave = header.size() == 12 && header.startsWith("RIFF") && header.endsWith("WAVE");
+    return wave ? soundFile : kBuiltInTone;
+}
+
 void PlayAckSound() {
-    Sink()(DataFilePath(QStringLiteral("sound.wav")));
+    Sink()(AckSoundSource(DataFilePath(QStringLiteral("sound.wav"))));
 }
 
 SoundSink SetSoundSink(SoundSink sink) {

@@ -4,10 +4,17 @@
 #include <functional>
 
 // The acknowledgement sound of a recorded bib: "sound.wav" played in the background. A request
-// returns at once and cuts a sound still playing; a missing or unreadable file gives the
-// system's beep instead, so the operator always hears something.
+// returns at once and cuts a sound still playing. A missing or unplayable file gives a short tone
+// built into the program, played through the same audio output, so the operator always hears
+// something; the system beep is silent on many desktops.
 void PlayAckSound();
 
-// Test seam: receives every request (with the sound file's path) instead of the speaker.
-using SoundSink = std::function<void(const QString& path)>;
+// The built-in tone (a resource of the program).
+extern const QString kBuiltInTone;
+
+// What a request plays: the sound file when it holds a WAV sound, else the built-in tone.
+QString AckSoundSource(const QString& soundFile);
+
+// Test seam: receives every request (with the source chosen to play) instead of the speaker.
+using SoundSink = std::function<void(const QString& source)>;
 SoundSink SetSoundSink(SoundSink sink);

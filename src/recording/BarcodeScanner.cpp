@@ -1,8 +1,6 @@
 #include "recording/BarcodeScanner.h"
 
 #include "app/ErrorHandler.h"
-#include "app/NumericValue.h"
-#include "app/Registry.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/SerialDeviceAccess.h"
@@ -11,6 +9,7 @@
 
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QTimer>
@@ -27,6 +26,9 @@ constexpr int kMaxBibDigits = 8;
 constexpr int kPollInterval = 20;     // ms
 constexpr int kReopenInterval = 1000; // ms between looks for a lost scanner
 constexpr qint64 kReadBufferSize = 1024;
+
+// The program-key flag behind WasOnWhenLastEnded.
+const QString kWasOnSetting = QStringLiteral("BarcodeActive");
 
 QString PortText(const char* key, const QString& portName) {
     return GetText(QLatin1String(key)).replace(QStringLiteral("[port]"), portName);
@@ -70,35 +72,35 @@ BarcodeScanner::~BarcodeScanner() {
         m_port->close();
 }
 
-void BarcodeScanner::mnuExtras_BarcodeScanner_Click(QWidget* owner) {
+bool BarcodeScanner::mnuExtras_BarcodeScanner_Click(QWidget* owner) {
     try {
-        frmPort dialog;
+        // The dialog goes with its owner when that closes meanwhile; then nothing more happens here.
+        const QPointer<frmPort> dialog = new frmPort(owner);
+        const QPointer<BarcodeScanner> self = this;
         qint32 port = 0;
-        if (!dialog.GetPort(owner, port))
-            return;
-        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(false));
-        OpenPort(port, dialog.ChosenDevice());
-        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(true));
+        const bool chosen = dialog->GetPort(owner, port);
+        if (!dialog || !self)
+            return false;
+        const QString device = dialog->ChosenDevice();
+        delete dialog;
+        if (!chosen)
+            return false;
+        WriteSetting(kWasOnSetting, CheckBoxValue(false));
+        OpenPort(port, device);
+        WriteSetting(kWasOnSetting, CheckBoxValue(true));
+        return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
+    return false;
 }
 
-bool BarcodeScanner::ResumeFromSettings() {
-    if (!IsCheckedValue(ReadSetting(QStringLiteral("BarcodeActive"))))
-        return false;
-    try {
-        const QVariant stored =
-            GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("BarcodePort"));
-        OpenPort(qMax(1, stored.isValid() ? WholeNumberValue(stored.toString()) : 1),
-                 ReadSetting(QStringLiteral("BarcodeDevice")).toString());
-        return true;
-    } catch (const RaisedError& error) {
-        // A scanner that is not there today is not asked for again at the next start.
-        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(false));
-        emit ScannerLost(error.info().description);
-        return false;
-    }
+bool BarcodeScanner::WasOnWhenLastEnded() {
+    return IsCheckedValue(ReadSetting(kWasOnSetting));
+}
+
+void BarcodeScanner::RememberState() const {
+    WriteSetting(kWasOnSetting, CheckBoxValue(IsOn()));
 }
 
 void BarcodeScanner::OpenPort(qint32 port, const QString& device) {
@@ -151,6 +153,10 @@ void BarcodeScanner::Close() {
 
 bool BarcodeScanner::IsOpen() const {
     return m_port->isOpen();
+}
+
+bool BarcodeScanner::IsOn() const {
+    return m_port->isOpen() || m_reopen->isActive();
 }
 
 void BarcodeScanner::tmrBarcode_Timer() {

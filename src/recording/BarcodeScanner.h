@@ -23,22 +23,25 @@ public:
 
     // Extras > barcode scanner: asks for the port in a new port dialog owned by owner, then
     // closes an open port and opens the chosen one. Failures are reported; Cancel changes nothing.
-    void mnuExtras_BarcodeScanner_Click(QWidget* owner);
+    // True when the chosen port is open.
+    bool mnuExtras_BarcodeScanner_Click(QWidget* owner);
 
     // Closes an open port and opens the one a port number or device path names (the device wins).
     // Raises a RaisedError with a description for the operator when the port cannot be opened;
     // the scanner is off then.
     void OpenPort(qint32 port, const QString& device);
-    // Opens the scanner again at start when it was active when the program last ran (also after
-    // a crash or power loss), so scanned bibs keep arriving without a visit to the port dialog.
-    // A port that cannot be opened is not tried again at the next start; its description goes
-    // to ScannerLost for the status bar. True when the scanner is open.
-    bool ResumeFromSettings();
+    // Whether the scanner was on when the program last ended (or was ended by force). Nothing
+    // opens the port again by itself; the window only tells the operator how to switch it on.
+    static bool WasOnWhenLastEnded();
+    // Stores whether the scanner is on now, for WasOnWhenLastEnded at the next start.
+    void RememberState() const;
     // The same for a port name as the serial port takes it ("COM3", "/dev/ttyUSB0").
     void Open(const QString& portName);
     void Close();
 
     bool IsOpen() const;
+    // Open, or lost and waiting for its device to come back.
+    bool IsOn() const;
     QString PortName() const { return m_portName; }
     QSerialPort* MSComm() const { return m_port; }
 

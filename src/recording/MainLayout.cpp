@@ -22,4 +22,6 @@ void ArrangeMainLayout(MainLayout& layout, double W, double H) {
         std::min(static_cast<float>(layout.txtEnter.height) / 25.0f, static_cast<float>(layout.txtEnter.width) / 64.0f);
     layout.Wiki.left = std::max((width - static_cast<float>(layout.Wiki.width)) / 2.0f, 0.0f);
     layout.Wiki.top = std::max((height - static_cast<float>(layout.Wiki.height)) / 2.0f, 0.0f);
+    layout.lblStart.left = layout.Wiki.left + (layout.Wiki.width - layout.lblStart.width);
+    layout.lblStart.top = layout.Wiki.top + layout.Wiki.height;
 }

@@ -7,15 +7,15 @@
 
 namespace {
 
-QMenu* AddMenu(QWidget* parent, const QString& name, const QString& caption) {
-    auto* menu = new QMenu(caption, parent);
+QMenu* AddMenu(QWidget* parent, const QString& name) {
+    auto* menu = new QMenu(parent);
     menu->setObjectName(name);
     menu->menuAction()->setObjectName(name + QStringLiteral("_Action"));
     return menu;
 }
 
-QAction* AddEntry(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
+QAction* AddEntry(QMenu* menu, const QString& name) {
+    QAction* action = menu->addAction(QString());
     action->setObjectName(name);
     return action;
 }
@@ -29,7 +29,7 @@ QAction* AddSeparator(QMenu* menu, const QString& name) {
 QList<QAction*> AddEntryArray(QMenu* menu, const QString& name, int count) {
     QList<QAction*> entries;
     for (int index = 1; index <= count; ++index) {
-        QAction* entry = AddEntry(menu, name, QString());
+        QAction* entry = AddEntry(menu, name);
         entry->setProperty("index", index);
         entry->setVisible(false);
         entries.append(entry);
@@ -41,18 +41,18 @@ QList<QAction*> AddEntryArray(QMenu* menu, const QString& name, int count) {
 
 MainMenus BuildMainMenus(QMenuBar* bar) {
     MainMenus m;
-    m.mnuFile = AddMenu(bar, QStringLiteral("mnuFile"), QStringLiteral("&Datei"));
-    m.mnuFile_New = AddEntry(m.mnuFile, QStringLiteral("mnuFile_New"), QStringLiteral("&Neu..."));
-    m.mnuFile_Open = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Open"), QStringLiteral("&Öffnen..."));
-    m.mnuFile_Export = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Export"), QStringLiteral("&Exportieren..."));
-    m.mnuFile_Close = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Close"), QStringLiteral("Schließen"));
+    m.mnuFile = AddMenu(bar, QStringLiteral("mnuFile"));
+    m.mnuFile_New = AddEntry(m.mnuFile, QStringLiteral("mnuFile_New"));
+    m.mnuFile_Open = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Open"));
+    m.mnuFile_Export = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Export"));
+    m.mnuFile_Close = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Close"));
     m.mnuFileSep2 = AddSeparator(m.mnuFile, QStringLiteral("mnuFileSep2"));
-    m.mnuFile_Print = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Print"), QStringLiteral("&Drucken"));
+    m.mnuFile_Print = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Print"));
     m.mnuFile_LFMSep = AddSeparator(m.mnuFile, QStringLiteral("mnuFile_LFMSep"));
     m.mnuFile_LFMSep->setVisible(false);
     m.mnuFile_LFM = AddEntryArray(m.mnuFile, QStringLiteral("mnuFile_LFM"), 4);
     m.mnuSep = AddSeparator(m.mnuFile, QStringLiteral("mnuSep"));
-    m.mnuFile_Exit = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Exit"), QStringLiteral("&Beenden"));
+    m.mnuFile_Exit = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Exit"));
     for (QAction* fileCommand : {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export})
         fileCommand->setEnabled(false);
     // The platform's standard shortcuts beside the access keys. They use the Ctrl key, so the
@@ -65,21 +65,18 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     for (const auto& [command, key] : shortcuts)
         command->setShortcuts(key);
 
-    m.mnuExtras = AddMenu(bar, QStringLiteral("mnuExtras"), QStringLiteral("&Extras"));
-    m.mnuExtras_LapCounter =
-        AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapCounter"), QStringLiteral("&Rundenzähler"));
-    m.mnuExtras_Display =
-        AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"), QStringLiteral("&Scan-Display..."));
-    m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"),
-                                          QStringLiteral("Seriellen &Barcode-Scanner aktivieren..."));
+    m.mnuExtras = AddMenu(bar, QStringLiteral("mnuExtras"));
+    m.mnuExtras_LapCounter = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapCounter"));
+    m.mnuExtras_Display = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"));
+    m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"));
     m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
-    m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"), QStringLiteral("&Sprache"));
+    m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"));
     m.mnuExtras->addMenu(m.mnuLanguage);
     m.mnuLangSelect = AddEntryArray(m.mnuLanguage, QStringLiteral("mnuLangSelect"), 10);
 
-    m.mnuHelp = AddMenu(bar, QStringLiteral("mnuHelp"), QStringLiteral("&?"));
-    m.mnuHelp_About = AddEntry(m.mnuHelp, QStringLiteral("mnuHelp_About"), QStringLiteral("&Info..."));
-    m.mnuHelp_Wiki = AddEntry(m.mnuHelp, QStringLiteral("mnuHelp_Wiki"), QStringLiteral("Trevanta Wiki..."));
+    m.mnuHelp = AddMenu(bar, QStringLiteral("mnuHelp"));
+    m.mnuHelp_About = AddEntry(m.mnuHelp, QStringLiteral("mnuHelp_About"));
+    m.mnuHelp_Wiki = AddEntry(m.mnuHelp, QStringLiteral("mnuHelp_Wiki"));
 
     for (QMenu* menu : {m.mnuFile, m.mnuExtras, m.mnuHelp})
         bar->addMenu(menu);

@@ -35,6 +35,6 @@ struct MainMenus {
     QAction* mnuHelp_Wiki = nullptr;
 };
 
-// Builds the menus with their design captions into the bar: Close, Print and Export disabled,
+// Builds the menus into the bar, without captions (SetCaptions gives them theirs): Close, Print and Export disabled,
 // recent file entries and their separator hidden.
 MainMenus BuildMainMenus(QMenuBar* bar);

@@ -13,13 +13,14 @@
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
 #include "support/AccessibleNames.h"
-#include "support/clsRecentFiles.h"
+#include "support/HelpAddress.h"
 #include "support/ctlWiki.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,11 +28,6 @@
 #include <QTimer>
 
 namespace {
-
-void Place(QWidget* widget, const TwipRect& rect) {
-    widget->setGeometry(TwipsToPixelsX(rect.left, widget), TwipsToPixelsY(rect.top, widget),
-                        qMax(0, TwipsToPixelsX(rect.width, widget)), qMax(0, TwipsToPixelsY(rect.height, widget)));
-}
 
 template <typename Widget> Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
@@ -51,12 +47,9 @@ frmMain::frmMain(const QString& commandLine, QWidget* parent) : QMainWindow(pare
 }
 
 frmMain::~frmMain() {
-    // A window destroyed without closing (for example at process exit) still releases the
-    // language component it created.
-    if (m_loaded && gLanguage) {
-        delete gLanguage;
-        gLanguage = nullptr;
-    }
+    // Destroyed without being closed: the secondary windows still store their settings while this
+    // window can still take their Unload.
+    CloseSecondaryWindows();
 }
 
 void frmMain::BuildControls() {
@@ -71,10 +64,10 @@ void frmMain::BuildControls() {
     txtEnter->setFont(entryFont);
 
     fraFrame = Named(new QFrame(m_client), "fraFrame");
-    cmdEnter = Named(new QPushButton(QStringLiteral("Speichern"), fraFrame), "cmdEnter");
-    chkBeep = Named(new QCheckBox(QStringLiteral("Piepsen"), fraFrame), "chkBeep");
-    chkCatch = Named(new QCheckBox(QStringLiteral("Fokus fangen"), fraFrame), "chkCatch");
-    chkDouble = Named(new QCheckBox(QStringLiteral("Doppelte"), fraFrame), "chkDouble");
+    cmdEnter = Named(new QPushButton(fraFrame), "cmdEnter");
+    chkBeep = Named(new QCheckBox(fraFrame), "chkBeep");
+    chkCatch = Named(new QCheckBox(fraFrame), "chkCatch");
+    chkDouble = Named(new QCheckBox(fraFrame), "chkDouble");
     const int checkHeight = TwipsToPixelsY(300, this);
     chkBeep->setGeometry(TwipsToPixelsX(120, this), TwipsToPixelsY(120, this), TwipsToPixelsX(1400, this), checkHeight);
     chkCatch->setGeometry(TwipsToPixelsX(120, this), TwipsToPixelsY(480, this), TwipsToPixelsX(1400, this),
@@ -84,6 +77,8 @@ void frmMain::BuildControls() {
 
     Grid = Named(new ctlGrid(m_client), "Grid");
     Wiki = Named(new ctlWiki(m_client), "Wiki");
+    lblStart = Named(new QLabel(m_client), "lblStart");
+    lblStart->setWordWrap(true);
 
     StatusBar = new MainStatusBar(this);
     StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
@@ -106,9 +101,14 @@ void frmMain::ConnectHandlers() {
     ConnectFileCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
-    connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this,
-            [this] { m_scanner->mnuExtras_BarcodeScanner_Click(this); });
-    const auto showState = [this](const QString& text) { StatusBar->SetPanelText(2, text); };
+    connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this, [this] {
+        if (m_scanner->mnuExtras_BarcodeScanner_Click(this) && m_stateKey == QLatin1String("MKL_SB_SCANNEROFF"))
+            ShowState(QString());
+    });
+    const auto showState = [this](const QString& text) {
+        m_stateKey.clear();
+        StatusBar->SetPanelText(2, text);
+    };
     connect(m_scanner, &BarcodeScanner::ScannerLost, this, showState);
     connect(m_scanner, &BarcodeScanner::ScannerBack, this, showState);
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, this, showState);
@@ -116,22 +116,22 @@ void frmMain::ConnectHandlers() {
 
 void frmMain::Form_Load() {
     try {
-        SaveWndPos(this, 1);
-        gLanguage = new clsLanguage;
-        m_loaded = true;
-        gLanguage->Initialize();
-        gLanguage->AttachWindow(this);
-        gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
+        SaveWndPos(this, WndPos::Restore);
+        if (gLanguage) {
+            gLanguage->AttachWindow(this);
+            gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
+        }
         SetCaptions();
-        clsRecentFiles recent;
-        recent.OwnerForm = this;
-        recent.ReadRecentFiles();
+        ShowRecentFiles();
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
         m_focusCatcher->chkCatch_Click();
+        // The scanner's port is never opened by itself: the port number is shared with the
+        // family's other programs, one of which may use that port now. The operator is told.
+        if (BarcodeScanner::WasOnWhenLastEnded())
+            ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
             OpenRecordFile(m_commandLine);
-        m_scanner->ResumeFromSettings();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -141,14 +141,11 @@ bool frmMain::Form_Unload() {
     try {
         if (!CloseRecordFile())
             return false;
-        SaveWndPos(this, 0);
+        CloseSecondaryWindows();
+        SaveWndPos(this, WndPos::Save);
         WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
         WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
-        if (m_loaded) {
-            delete gLanguage;
-            gLanguage = nullptr;
-            m_loaded = false;
-        }
+        m_scanner->RememberState();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -180,7 +177,7 @@ void frmMain::SetCaptions() {
             {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
             {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},
             {m_menus.mnuHelp_About, "GEN_MNU_HELP_ABOUT"},
-            {m_menus.mnuHelp_Wiki, "GEN_MNU_HELP_WIKI"},
+            {m_menus.mnuHelp_Wiki, WikiConfigured() ? "GEN_MNU_HELP_WIKI" : "MKL_MNU_HELP_GUIDE"},
             {cmdEnter, "MKL_CMDENTER"},
             {chkBeep, "MKL_CHKBEEP"},
             {chkCatch, "MKL_CHKCATCH"},
@@ -194,15 +191,25 @@ void frmMain::SetCaptions() {
                 control->setProperty("text", text);
         }
         Grid->SetCaptions();
+        // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
+        const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
+        StatusBar->SetPanelText(2, state);
         if (m_lapCounter)
             m_lapCounter->SetCaptions();
         if (m_display)
             m_display->SetCaptions();
-        Wiki->Init(GetText(QStringLiteral("MKL_WIKITEXT")), QStringLiteral("MARKLOG"));
+        Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
+                   QStringLiteral("MARKLOG"));
+        lblStart->setText(
+            GetText(QStringLiteral("MKL_STARTHINT"))
+                .replace(QStringLiteral("[newkey]"), m_menus.mnuFile_New->shortcut().toString(QKeySequence::NativeText))
+                .replace(QStringLiteral("[openkey]"),
+                         m_menus.mnuFile_Open->shortcut().toString(QKeySequence::NativeText)));
         ApplyLayout();
         ApplyAccessibleNames(this);
+        UpdateCaption(); // the file's name stays in the title
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -214,6 +221,7 @@ void frmMain::ShowFileControls(bool open) {
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
         command->setEnabled(open);
     Wiki->setVisible(!open);
+    lblStart->setVisible(!open);
     m_focusCatcher->FollowFileState(open);
 }
 
@@ -240,14 +248,37 @@ void frmMain::ApplyLayout() {
     const double W = PixelsToTwipsX(m_client->width(), this);
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
     ArrangeMainLayout(m_layout, W, H);
-    Place(txtEnter, m_layout.txtEnter);
-    Place(fraFrame, m_layout.fraFrame);
-    Place(cmdEnter, m_layout.cmdEnter);
-    Place(Grid, m_layout.Grid);
-    Place(Wiki, m_layout.Wiki);
+    PlaceInTwips(txtEnter, m_layout.txtEnter);
+    PlaceInTwips(fraFrame, m_layout.fraFrame);
+    PlaceInTwips(cmdEnter, m_layout.cmdEnter);
+    PlaceInTwips(Grid, m_layout.Grid);
+    PlaceInTwips(Wiki, m_layout.Wiki);
+    PlaceInTwips(lblStart, m_layout.lblStart);
     if (m_layout.txtEnterFontSize > 0) {
         QFont font = txtEnter->font();
         font.setPointSizeF(m_layout.txtEnterFontSize);
         txtEnter->setFont(font);
+    }
+}
+
+void frmMain::ShowState(const QString& key) {
+    m_stateKey = key;
+    StatusBar->SetPanelText(2, StateText());
+}
+
+QString frmMain::StateText() const {
+    if (m_stateKey.isEmpty())
+        return QString();
+    const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
+    const QString scannerMenu =
+        plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") + plain(m_menus.mnuExtras_BarcodeScanner->text());
+    return GetText(m_stateKey).replace(QStringLiteral("[menu]"), scannerMenu);
+}
+
+void frmMain::CloseSecondaryWindows() {
+    const QList<QWidget*> windows = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* window : windows) {
+        if (qobject_cast<frmLapcounter*>(window) || qobject_cast<frmDisplay*>(window))
+            window->close();
     }
 }

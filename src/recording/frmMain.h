@@ -10,6 +10,7 @@
 class QAction;
 class QCheckBox;
 class QFrame;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
@@ -29,8 +30,9 @@ public:
     explicit frmMain(const QString& commandLine = QString(), QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Builds the running system: window position, language, captions, saved check boxes, and
-    // the file named on the command line. Errors are reported and end the load there.
+    // Builds the running system: window position, the saved language of the process's language
+    // component, captions, recent files, saved check boxes, and the file named on the command
+    // line. Errors are reported and end the load there.
     void Form_Load();
 
     void SetCaptions();
@@ -76,6 +78,14 @@ private:
     void Grid_Delete(qint32 row);
     void Grid_Add(qint32 row);
     QString RecordCountText() const;
+    // Panel 2 shows the text of a language key ("" empties it); it follows a language change.
+    void ShowState(const QString& key);
+    QString StateText() const;
+    // The recent-file entries of the File menu, from the stored list.
+    void ShowRecentFiles();
+    void RememberRecentFile(const QString& path);
+    // Closes every lap counter and scan display, so each stores its settings and position.
+    void CloseSecondaryWindows();
 
     QString m_commandLine;
     MainMenus m_menus;
@@ -90,11 +100,12 @@ private:
     ctlGrid* Grid = nullptr;
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;
+    QLabel* lblStart = nullptr; // beside the guide link while no file is open: how to start
     QTimer* tmrBarcode = nullptr;
     QTimer* tmrCatch = nullptr;
     BarcodeScanner* m_scanner = nullptr;    // the serial scanner behind tmrBarcode
     FocusCatcher* m_focusCatcher = nullptr; // chkCatch with tmrCatch
     QPointer<frmDisplay> m_display;         // the scan display that receives every recorded bib
     QPointer<frmLapcounter> m_lapCounter;   // the lap counter refreshed after every change
-    bool m_loaded = false;
+    QString m_stateKey;                     // the language key panel 2 shows, if any
 };

@@ -37,7 +37,7 @@ void frmMain::cmdEnter_Click() {
 void frmMain::AddBib(qint32 bib, qint32 before) {
     try {
         // Painted at once, so "saving" shows while the file is written.
-        StatusBar->SetPanelText(2, GetText(QStringLiteral("MKL_SB_SAVING")));
+        ShowState(QStringLiteral("MKL_SB_SAVING"));
         StatusBar->RepaintPanelNow(2);
         const bool saved = RecordFile.AddBib(bib, before);
         if (before < 0)
@@ -45,8 +45,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         else
             RecordFile.LoadIntoGrid(*Grid);
         // "Saved" only when the record is on the disk; otherwise the operator must see it.
-        StatusBar->SetPanelText(2,
-                                GetText(saved ? QStringLiteral("MKL_SB_SAVED") : QStringLiteral("MKL_SB_SAVEFAILED")));
+        ShowState(saved ? QStringLiteral("MKL_SB_SAVED") : QStringLiteral("MKL_SB_SAVEFAILED"));
         StatusBar->SetPanelText(1, RecordCountText());
         // Painted as soon as control returns to the window system, together with the grid's new
         // row, instead of making the next bib wait for it.

@@ -8,6 +8,7 @@
 #include "lapcounter/frmLapcounter.h"
 #include "recording/MainStatusBar.h"
 #include "records/FileHelpers.h"
+#include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
 #include "support/FileDialog.h"
 #include "support/ShortenPath.h"
@@ -49,17 +50,21 @@ QString AbsoluteRecordPath(const QString& path) {
 // True when a path names the open record file itself, however it is spelt ("./", a link, a
 // relative name). Deleting such a target before the copy would delete the record file.
 bool IsSameFile(const QString& target, const QString& fileName) {
-    if (target.compare(fileName, Qt::CaseInsensitive) == 0)
+    if (SameFileName(target, fileName))
         return true;
     const QString canonical = QFileInfo(target).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
 }
 
-void SetFirstRecentFile(QObject* owner, const QString& fileName) {
-    clsRecentFiles recent;
-    recent.OwnerForm = owner;
-    recent.SetFirstFile(fileName);
-}
+// The hourglass from construction to destruction, restored exactly once whichever way the
+// scope ends; cursors others set stay as they are.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 } // namespace
 
@@ -73,10 +78,8 @@ void frmMain::ConnectFileCommands() {
     connect(m_menus.mnuFile_Export, &QAction::triggered, this, &frmMain::mnuFile_Export_Click);
     connect(m_menus.mnuFile_Close, &QAction::triggered, this, [this] { CloseRecordFile(); });
     connect(m_menus.mnuFile_Print, &QAction::triggered, this, &frmMain::mnuFile_Print_Click);
-    for (QAction* entry : m_menus.mnuFile_LFM) {
-        // The caption is "&n", two blanks and the path.
-        connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->text().mid(4)); });
-    }
+    for (QAction* entry : m_menus.mnuFile_LFM)
+        connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->data().toString()); });
     connect(Grid, &ctlGrid::Edit, this, &frmMain::Grid_Edit);
     connect(Grid, &ctlGrid::Delete, this, &frmMain::Grid_Delete);
     connect(Grid, &ctlGrid::Add, this, &frmMain::Grid_Add);
@@ -93,42 +96,41 @@ void frmMain::ConnectFileCommands() {
 bool frmMain::OpenRecordFile(QString path) {
     bool result = false;
     try {
-        if (!CloseRecordFile()) {
-            QApplication::restoreOverrideCursor();
+        if (!CloseRecordFile())
             return false;
-        }
         if (path.startsWith(QLatin1Char('"')))
             path.remove(0, 1);
         if (path.endsWith(QLatin1Char('"')))
             path.chop(1);
-        QString chosen;
-        const bool ok = RecordFile.OpenFile(AbsoluteRecordPath(path), &chosen);
+        // The dialog's choice, or still nothing when it was cancelled.
         if (path.isEmpty())
-            path = chosen; // the dialog's choice, or still nothing when it was cancelled
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+            path = AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);
+        bool ok = false;
+        if (!path.isEmpty()) {
+            // The hourglass shows while a large file is read and put into the grid.
+            const WaitCursor waiting;
+            ok = RecordFile.OpenFile(AbsoluteRecordPath(path));
+            if (ok)
+                RecordFile.LoadIntoGrid(*Grid);
+        }
         ShowFileControls(ok);
-        clsRecentFiles recent;
-        recent.OwnerForm = this;
         if (ok) {
             StatusBar->SetPanelText(1, RecordCountText());
-            RecordFile.LoadIntoGrid(*Grid);
             UpdateCaption();
             result = true;
-            recent.SetFirstFile(RecordFile.FileName());
+            RememberRecentFile(RecordFile.FileName());
             RefreshLapCounter();
             txtEnter->setFocus();
         } else if (!path.isEmpty()) {
-            QApplication::restoreOverrideCursor();
             QString text = GetText(QStringLiteral("MKL_MSG_OPENINGFAILED"));
             text.replace(QStringLiteral("[Filename]"), path, Qt::CaseInsensitive);
             ShowMessage({text, GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Information, MsgButtons::Ok});
-            recent.Delete(path);
+            clsRecentFiles().Delete(path);
+            ShowRecentFiles();
         }
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
     return result;
 }
 
@@ -161,7 +163,7 @@ void frmMain::UpdateCaption() {
         QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
         if (!RecordFile.FileName().isEmpty())
             caption += QStringLiteral(" - ") + ShortenPath(QDir::toNativeSeparators(RecordFile.FileName()));
-        if (caption.compare(windowTitle(), Qt::CaseInsensitive) != 0)
+        if (caption.compare(windowTitle(), FileNameCase()) != 0)
             setWindowTitle(caption);
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -176,7 +178,7 @@ void frmMain::mnuFile_New_Click() {
         ShowFileControls(ok);
         if (ok) {
             UpdateCaption();
-            SetFirstRecentFile(this, RecordFile.FileName());
+            RememberRecentFile(RecordFile.FileName());
             txtEnter->setFocus();
         }
     } catch (const RaisedError& error) {
@@ -194,8 +196,9 @@ void frmMain::mnuFile_Export_Click() {
         QFile source(RecordFile.FileName());
         if (!source.copy(target))
             Raise(ErrorNumber::PathFileAccessError,
-                  QStringLiteral("The record file could not be exported to \"%1\": %2.")
-                      .arg(QDir::toNativeSeparators(target), source.errorString()));
+                  GetText(QStringLiteral("MKL_MSG_EXPORTFAILED"))
+                      .replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(target))
+                      .replace(QStringLiteral("[reason]"), source.errorString()));
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -248,6 +251,25 @@ void frmMain::Grid_Delete(qint32 row) {
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
+}
+
+void frmMain::ShowRecentFiles() {
+    clsRecentFiles recent;
+    const QStringList entries = recent.Entries();
+    for (int i = 0; i < m_menus.mnuFile_LFM.size(); ++i) {
+        QAction* entry = m_menus.mnuFile_LFM[i];
+        const bool used = i < entries.size();
+        entry->setText(used ? QLatin1Char('&') + QString::number(i + 1) + QStringLiteral("  ") + entries[i]
+                            : QString());
+        entry->setData(used ? entries[i] : QString());
+        entry->setVisible(used);
+    }
+    m_menus.mnuFile_LFMSep->setVisible(!recent.GetLastFile(1).isEmpty());
+}
+
+void frmMain::RememberRecentFile(const QString& path) {
+    clsRecentFiles().SetFirstFile(path);
+    ShowRecentFiles();
 }
 
 void frmMain::Grid_Add(qint32 row) {

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSerialPortInfo>
 
@@ -58,7 +59,7 @@ frmPort::frmPort(QWidget* parent) : QDialog(parent) {
 
 void frmPort::BuildControls() {
     auto* grid = new QGridLayout(this);
-    lblLabel0 = new QLabel(QStringLiteral("COM-Port:"), this);
+    lblLabel0 = new QLabel(this);
     lblLabel0->setObjectName(QStringLiteral("lblLabel"));
     lblLabel0->setProperty("index", 0);
     txtPort = new QLineEdit(QStringLiteral("1"), this);
@@ -68,7 +69,7 @@ void frmPort::BuildControls() {
     grid->addWidget(txtPort, 0, 1);
 
     if (AsksForDevice()) {
-        lblDevice = new QLabel(QStringLiteral("Gerät:"), this);
+        lblDevice = new QLabel(this);
         lblDevice->setObjectName(QStringLiteral("lblDevice"));
         cboDevice = new QComboBox(this);
         cboDevice->setObjectName(QStringLiteral("cboDevice"));
@@ -120,7 +121,10 @@ bool frmPort::GetPort(QWidget* owner, qint32& Port) {
         if (owner && parentWidget() != owner)
             setParent(owner, windowFlags());
         setWindowModality(Qt::ApplicationModal);
+        const QPointer<frmPort> self = this;
         exec();
+        if (!self)
+            return false; // destroyed with its owner meanwhile; its unload has run
         Port = m_chosenPort;
         return m_okPressed;
     } catch (const RaisedError& error) {
@@ -181,6 +185,10 @@ void frmPort::cmdCommand_Click(int index) {
     } catch (const RaisedError& error) {
         ReportError(error.info(), QStringLiteral("frmPort_cmdCommand_Click"));
     }
+}
+
+frmPort::~frmPort() {
+    Form_Unload(); // destroyed with its owner while open
 }
 
 // Every way out (the buttons, Esc and the close box) ends here.

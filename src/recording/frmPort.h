@@ -13,6 +13,7 @@ class frmPort : public QDialog {
     Q_OBJECT
 public:
     explicit frmPort(QWidget* parent = nullptr);
+    ~frmPort() override;
 
     // Shows the dialog modal with owner as its owner. Port receives the chosen port (0 unless
     // left with OK); true when the dialog was left with OK.

@@ -36,8 +36,8 @@ constexpr AccessibleText kTexts[] = {
     {"frmMain", "StatusBar_Panel2", -1, nullptr, "MKL_ACC_PANEL2_D"},
     {"frmMain", "StatusBar_Panel3", -1, nullptr, "MKL_ACC_PANEL3_D"},
     {"frmMain", "StatusBar_Panel4", -1, nullptr, "MKL_ACC_PANEL4_D"},
-    {"frmMain", "Wiki", -1, "MKL_WIKITEXT", "MKL_ACC_WIKI_D"},
-    {"frmMain", "pic", -1, "MKL_WIKITEXT", "MKL_ACC_WIKI_D"},
+    {"frmMain", "Wiki", -1, "MKL_ACC_WIKI", "MKL_ACC_WIKI_D"},
+    {"frmMain", "pic", -1, "MKL_ACC_WIKI", "MKL_ACC_WIKI_D"},
     {"frmMain", "lblText", -1, nullptr, "MKL_ACC_WIKI_D"},
     // Record grid (inside the main window; its table is named like the control itself)
     {nullptr, "Grid.Grid", -1, "MKL_ACC_GRIDTABLE", "MKL_ACC_GRIDTABLE_D"},

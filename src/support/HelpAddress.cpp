@@ -29,10 +29,14 @@ QString GuidePath(const QString& language) {
     return GuideFile(QStringLiteral("en"));
 }
 
-QString HelpAddress(const QString& article) {
+bool WikiConfigured() {
     // An empty text means no online wiki; the key itself comes back when a table lacks it.
     const QString base = GetText(kWikiKey);
-    if (!base.trimmed().isEmpty() && base != kWikiKey)
+    return !base.trimmed().isEmpty() && base != kWikiKey;
+}
+
+QString HelpAddress(const QString& article) {
+    if (WikiConfigured())
         return WikiAddress(article);
     return GuidePath(gLanguage ? gLanguage->CurrentLanguage() : QString());
 }

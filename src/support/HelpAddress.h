@@ -10,6 +10,9 @@ QString WikiAddress(const QString& article);
 // other language and whenever the German file is missing.
 QString GuidePath(const QString& language);
 
+// Whether the language tables name an online wiki; without one, help is the shipped user guide.
+bool WikiConfigured();
+
 // Where help on an article opens: its wiki address when the language tables name a wiki,
 // otherwise the shipped user guide in the current language. Hand the result to StartDoc.
 QString HelpAddress(const QString& article);

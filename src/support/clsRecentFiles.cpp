@@ -1,15 +1,10 @@
 #include "support/clsRecentFiles.h"
 
-#include "app/ErrorHandler.h"
-#include "app/ErrorInfo.h"
 #include "app/Settings.h"
 
 #include <QVariant>
 
 namespace {
-
-const QString kEntryName = QStringLiteral("mnuFile_LFM");
-const QString kSeparatorName = QStringLiteral("mnuFile_LFMSep");
 
 QString SettingName(int position) {
     return QStringLiteral("LastFile") + QString::number(position);
@@ -22,13 +17,23 @@ QString clsRecentFiles::GetLastFile(qint16 position) const {
     return value.isValid() ? value.toString() : QString();
 }
 
+QStringList clsRecentFiles::Entries() const {
+    QStringList entries;
+    for (qint16 position = 1; position <= m_listSize; ++position) {
+        const QString path = GetLastFile(position);
+        if (!path.isEmpty())
+            entries << path;
+    }
+    return entries;
+}
+
 void clsRecentFiles::Store(qint16 position, const QString& fileName) const {
     WriteSetting(SettingName(position), fileName);
 }
 
 qint16 clsRecentFiles::Find(const QString& fileName) const {
     for (qint16 position = 1; position <= m_listSize; ++position) {
-        if (GetLastFile(position).compare(fileName, Qt::CaseInsensitive) == 0)
+        if (SameFileName(GetLastFile(position), fileName, m_platform))
             return position;
     }
     return 0;
@@ -45,58 +50,13 @@ void clsRecentFiles::SetFirstFile(const QString& fileName) {
             Store(target, above);
     }
     Store(1, fileName);
-    ReadRecentFiles();
 }
 
 void clsRecentFiles::Delete(const QString& fileName) {
     const qint16 position = Find(fileName);
-    if (position > 0) {
-        for (qint16 target = position; target < m_listSize; ++target)
-            Store(target, GetLastFile(target + 1));
-        Store(m_listSize, QString());
-    }
-    ReadRecentFiles();
-}
-
-QObject* clsRecentFiles::Entry(int number) const {
-    if (!OwnerForm)
-        return nullptr;
-    if (QObject* named = OwnerForm->findChild<QObject*>(kEntryName + QString::number(number)))
-        return named;
-    const QList<QObject*> entries = OwnerForm->findChildren<QObject*>(kEntryName);
-    for (QObject* entry : entries) {
-        if (entry->property("index").toInt() == number)
-            return entry;
-    }
-    return nullptr;
-}
-
-bool clsRecentFiles::ReadRecentFiles() {
-    try {
-        if (!Entry(1))
-            return false;
-        int shown = 0;
-        for (qint16 position = 1; position <= m_listSize; ++position) {
-            const QString path = GetLastFile(position);
-            if (path.isEmpty())
-                continue;
-            ++shown;
-            // The caption's first four characters are the prefix "&k  "; the File menu's click
-            // handler reads the path from the fifth character on.
-            if (QObject* entry = Entry(shown)) {
-                entry->setProperty("text", QLatin1Char('&') + QString::number(shown) + QStringLiteral("  ") + path);
-                entry->setProperty("visible", true);
-            }
-        }
-        for (int number = shown + 1; number <= m_listSize; ++number) {
-            if (QObject* entry = Entry(number))
-                entry->setProperty("visible", false);
-        }
-        if (QObject* separator = OwnerForm->findChild<QObject*>(kSeparatorName))
-            separator->setProperty("visible", !GetLastFile(1).isEmpty());
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info(), QString());
-        return false;
-    }
+    if (position == 0)
+        return;
+    for (qint16 target = position; target < m_listSize; ++target)
+        Store(target, GetLastFile(target + 1));
+    Store(m_listSize, QString());
 }

@@ -5,8 +5,10 @@
 #include "app/Twips.h"
 #include "lang/clsLanguage.h"
 #include "support/AccessibleNames.h"
+#include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -21,6 +23,32 @@ constexpr double kPictureTwips = 720;
 constexpr double kTextWidthTwips = 4200;
 constexpr int kLabelCount = 3;
 constexpr int kLinkLabel = 3;
+} // namespace
+
+bool IsMakerAddress(const QString& text) {
+    const QString host = text.trimmed().section(QLatin1Char('/'), 0, 0).toLower();
+    if (host.isEmpty() || host.contains(QLatin1Char(' ')) || !host.contains(QLatin1Char('.')))
+        return false; // nothing configured, or the key itself
+    // Names under example.org, .com and .net are reserved for placeholders.
+    for (const char* reserved : {"example.org", "example.com", "example.net"}) {
+        const QString domain = QLatin1String(reserved);
+        if (host == domain || host.endsWith(QLatin1Char('.') + domain))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+// The maker's address looks like the link it is.
+void ShowAsLink(QLabel* link) {
+    QFont linkFont = link->font();
+    linkFont.setUnderline(true);
+    link->setFont(linkFont);
+    QPalette linkPalette = link->palette();
+    linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Link));
+    link->setPalette(linkPalette);
+    link->setCursor(Qt::PointingHandCursor);
+}
 } // namespace
 
 QString ReplaceYear(const QString& text, int year) {
@@ -96,15 +124,6 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     QFont heading = m_labels[0]->font();
     heading.setBold(true);
     m_labels[0]->setFont(heading);
-    // The maker's address looks like the link it is.
-    QLabel* link = m_labels[kLinkLabel - 1];
-    QFont linkFont = link->font();
-    linkFont.setUnderline(true);
-    link->setFont(linkFont);
-    QPalette linkPalette = link->palette();
-    linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Link));
-    link->setPalette(linkPalette);
-    link->setCursor(Qt::PointingHandCursor);
     texts->addWidget(m_labels[0]);
     texts->addWidget(lblVersion);
     texts->addSpacing(TwipsToPixelsY(120, this));
@@ -143,6 +162,15 @@ void frmAbout::Form_Load() {
             lblLabel(i)->setText(ReplaceYear(GetText(QStringLiteral("GEN_ABOUT_LABEL%1").arg(i)), year));
         // The family's first line names the family; this program describes itself instead.
         lblLabel(1)->setText(GetText(QStringLiteral("MKL_ABOUT_LABEL1")));
+        m_hasLink = IsMakerAddress(lblLabel(kLinkLabel)->text());
+        if (m_hasLink)
+            ShowAsLink(lblLabel(kLinkLabel));
+        else
+            lblLabel(kLinkLabel)
+                ->setText(GetText(QStringLiteral("MKL_ABOUT_NOLINK"))
+                              .replace(QStringLiteral("[guide]"),
+                                       QDir::toNativeSeparators(
+                                           GuidePath(gLanguage ? gLanguage->CurrentLanguage() : QString()))));
         cmdOK->setText(GetText(QStringLiteral("GEN_BTN_OK")));
         ApplyAccessibleNames(this);
     } catch (const RaisedError& error) {
@@ -163,7 +191,7 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
 
 // Only the maker's address opens anything; a launch that fails shows nothing.
 void frmAbout::lblLabel_Click(int index) {
-    if (index != kLinkLabel)
+    if (index != kLinkLabel || !m_hasLink)
         return;
     try {
         StartDoc(QStringLiteral("http://") + lblLabel(index)->text(), this, QString(), QStringLiteral("C:\\"));

@@ -28,7 +28,7 @@ const QRect kDesign(30, 40, 300, 200);
 
 // Restores the stored placement, then shows the window.
 bool RestoreAndShow(QWidget& window) {
-    SaveWndPos(&window, 1);
+    SaveWndPos(&window, WndPos::Restore);
     window.show();
     return QTest::qWaitForWindowExposed(&window);
 }
@@ -54,7 +54,7 @@ private slots:
 
     void firstStartKeepsDesignAndStoresNormal() {
         frmTestWindow window;
-        SaveWndPos(&window, 1);
+        SaveWndPos(&window, WndPos::Restore);
         QCOMPARE(QRect(window.pos(), window.size()), kDesign);
         QVERIFY(!ReadSetting(kSetting).isValid()); // restoring writes nothing
 
@@ -63,7 +63,7 @@ private slots:
         window.move(45, 60);
         QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(45, 60));
 
-        SaveWndPos(&window, 0);
+        SaveWndPos(&window, WndPos::Save);
         const QRect frame = window.frameGeometry();
         const double dpiX = window.screen()->logicalDotsPerInchX();
         const double dpiY = window.screen()->logicalDotsPerInchY();
@@ -80,7 +80,7 @@ private slots:
             QVERIFY(RestoreAndShow(window));
             QVERIFY(window.geometry().width() < 533); // the frame takes its share of the outer size
             QTRY_COMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
-            SaveWndPos(&window, 0);
+            SaveWndPos(&window, WndPos::Save);
             QCOMPARE(ReadSetting(kSetting).toString(), stored);
         }
     }
@@ -89,7 +89,7 @@ private slots:
         WriteSetting(kSetting, QStringLiteral("2;1200,900,8000,6000"));
         {
             frmTestWindow window;
-            SaveWndPos(&window, 1);
+            SaveWndPos(&window, WndPos::Restore);
             // The frame is not known before the window is shown: outer and inner size agree then.
             QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
             QVERIFY(!window.isMaximized());
@@ -98,7 +98,7 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             window.showMaximized();
             QTRY_VERIFY(window.isMaximized());
-            SaveWndPos(&window, 0);
+            SaveWndPos(&window, WndPos::Save);
             QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;1200,900,8000,6000"));
         }
 
@@ -114,16 +114,16 @@ private slots:
     void maximizedBeforeAnyNormalPlacement() {
         {
             frmTestWindow window;
-            SaveWndPos(&window, 1);
+            SaveWndPos(&window, WndPos::Restore);
             window.showMaximized();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QTRY_VERIFY(window.isMaximized());
-            SaveWndPos(&window, 0);
+            SaveWndPos(&window, WndPos::Save);
             QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;"));
         }
 
         frmTestWindow window;
-        SaveWndPos(&window, 1);
+        SaveWndPos(&window, WndPos::Restore);
         QCOMPARE(QRect(window.pos(), window.size()), kDesign);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -137,13 +137,13 @@ private slots:
             QVERIFY(RestoreAndShow(window));
             window.showMinimized();
             QTRY_VERIFY(window.isMinimized());
-            SaveWndPos(&window, 0);
+            SaveWndPos(&window, WndPos::Save);
             QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("1;1200,900,8000,6000"));
         }
 
         frmTestWindow window;
         window.setWindowState(Qt::WindowMinimized);
-        SaveWndPos(&window, 1);
+        SaveWndPos(&window, WndPos::Restore);
         QCOMPARE(window.windowState(), Qt::WindowNoState);
         QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
     }
@@ -152,13 +152,13 @@ private slots:
         WriteSetting(kSetting, QStringLiteral("0;1200,900,8000,6000"));
         frmTestWindow window;
         window.setFixedSize(300, 200);
-        SaveWndPos(&window, 1);
+        SaveWndPos(&window, WndPos::Restore);
         QCOMPARE(window.frameGeometry(), QRect(80, 60, 300, 200));
         QCOMPARE(window.windowState(), Qt::WindowNoState); // a fixed window is never maximized
 
         frmTestWindow hinted; // resizable by its limits, but marked as a fixed dialog
         hinted.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-        SaveWndPos(&hinted, 1);
+        SaveWndPos(&hinted, WndPos::Restore);
         QCOMPARE(hinted.frameGeometry(), QRect(80, 60, 300, 200));
         QVERIFY(!hinted.isMaximized());
     }
@@ -168,7 +168,7 @@ private slots:
         const QString stored = QStringLiteral("2;90000,1500,3000,2250");
         WriteSetting(kSetting, stored);
         frmTestWindow window;
-        SaveWndPos(&window, 1);
+        SaveWndPos(&window, WndPos::Restore);
 
         const QRect area = qApp->primaryScreen()->availableGeometry();
         QCOMPARE(window.size(), QSize(200, 150));

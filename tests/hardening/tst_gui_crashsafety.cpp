@@ -1,6 +1,8 @@
-// The real program killed at random moments, again and again, on one record file: while it records
-// scanned bibs, while it starts, and while the operator corrects records in the grid. After every
-// kill the file must be whole and hold exactly what was recorded up to that moment.
+// The program's main window killed at random moments, again and again, on one record file: while it
+// records scanned bibs, while it starts, and while the operator corrects records in the grid. Each
+// runs in a helper process of this executable, where the operator's steps (switching the scanner
+// on, editing) can be driven. After every kill the file must be whole and hold exactly what was
+// recorded up to that moment.
 //
 // MARKLOG_STRESS_KILLS sets the number of kills (bench/soak runs 1,000), MARKLOG_STRESS_SEED the
 // random plan. The test prints "HELD <n> of <kills> kills".
@@ -9,6 +11,8 @@
 #include "app/LogWriter.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
+#include "lang/clsLanguage.h"
+#include "recording/BarcodeScanner.h"
 #include "records/clsFile.h"
 
 #include "EditSession.h"
@@ -58,18 +62,44 @@ void RunEventsFor(int ms) {
     loop.exec();
 }
 
-// A helper process of this executable: a main window on the record file that carries out a plan
-// of corrections, prints "ready" once shown and "done <n>" after each one, then waits to be killed.
-int RunEditHelper(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    const QString home = qEnvironmentVariable("HOME");
-    SetLogFilePath(home + QStringLiteral("/helper.log"));
+// Messages a helper's window would show are printed instead; anything but the delete question is
+// an error the test reports.
+void PrintMessages() {
     SetMessagePresenter([](const MessageRequest& request) {
-        if (request.buttons != MsgButtons::OkCancel) // anything but the delete question is an error
+        if (request.buttons != MsgButtons::OkCancel)
             std::fprintf(stdout, "message: %s\n", qPrintable(request.text));
         std::fflush(stdout);
         return MsgAnswer::Ok;
     });
+}
+
+// A helper process of this executable: a main window on the record file whose barcode scanner the
+// operator switches on for the scanner's device; then it records until it is killed.
+int RunScanHelper(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const ProcessLanguage language;
+    SetLogFilePath(qEnvironmentVariable("HOME") + QStringLiteral("/scan.log"));
+    PrintMessages();
+    auto* window = new frmMain(QString::fromLocal8Bit(argv[2]));
+    window->Form_Load();
+    window->show();
+    try {
+        window->findChild<BarcodeScanner*>()->Open(QString::fromLocal8Bit(argv[3]));
+    } catch (const RaisedError& error) {
+        std::printf("scanner: %s\n", qPrintable(error.info().description));
+        return 3;
+    }
+    return QApplication::exec(); // until killed
+}
+
+// A helper process of this executable: a main window on the record file that carries out a plan
+// of corrections, prints "ready" once shown and "done <n>" after each one, then waits to be killed.
+int RunEditHelper(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const ProcessLanguage language;
+    const QString home = qEnvironmentVariable("HOME");
+    SetLogFilePath(home + QStringLiteral("/helper.log"));
+    PrintMessages();
     auto* window = new frmMain(QString::fromLocal8Bit(argv[2]));
     if (!WindowDriver::Show(window))
         return 2;
@@ -105,9 +135,10 @@ private:
     QString NewLogLines();
     void Resync();
     QProcessEnvironment ProgramEnvironment(const QString& home) const;
-    void WriteProgramSettings(const QString& device);
 
     std::unique_ptr<IsolatedEnvironment> m_env;
+
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<FixedClock> m_clock;
     QTemporaryDir m_dir;
@@ -116,18 +147,16 @@ private:
     QVector<qint32> m_bibs; // what the file holds since the last check
     qint32 m_nextBib = kFirstScannedBib;
     QRandomGenerator m_random;
-    QStringList m_logs; // where the program writes its log
+    QString m_log; // where the scanning helper writes its log
     qint64 m_logSize = 0;
 };
 
 void TestCrashSafety::initTestCase() {
-    QVERIFY(QFileInfo(QStringLiteral(MARKLOG_BINARY)).isExecutable());
     QVERIFY(m_dir.isValid());
     m_env = std::make_unique<IsolatedEnvironment>();
+    m_language = std::make_unique<ProcessLanguage>();
     m_messages = std::make_unique<ScriptedMessages>();
     m_clock = std::make_unique<FixedClock>(QDateTime(QDate(2021, 5, 2), QTime(15, 30, 12)));
-    // The window of this process never opens the scanner (its program key differs anyway).
-    WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(false));
     m_path = m_dir.filePath(QStringLiteral("crash.stn"));
     WriteBytes(m_path, QByteArray());
     m_programHome = m_dir.filePath(QStringLiteral("program-home"));
@@ -135,8 +164,7 @@ void TestCrashSafety::initTestCase() {
         QVERIFY(QDir().mkpath(m_programHome + QLatin1Char('/') + QLatin1String(folder)));
     QFile::setPermissions(m_programHome + QStringLiteral("/run"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    m_logs = QStringList{QFileInfo(QStringLiteral(MARKLOG_BINARY)).absolutePath() + QStringLiteral("/marklog.log"),
-                         m_programHome + QStringLiteral("/data/Trevanta/marklog/marklog.log")};
+    m_log = m_programHome + QStringLiteral("/scan.log");
     NewLogLines(); // what is there from earlier runs does not count
 }
 
@@ -188,22 +216,15 @@ QProcessEnvironment TestCrashSafety::ProgramEnvironment(const QString& home) con
     return environment;
 }
 
-// The program reopens the scanner at start when it was active; its device is the fresh pty.
-void TestCrashSafety::WriteProgramSettings(const QString& device) {
-    WriteBytes(m_programHome + QStringLiteral("/config/Trevanta/marklog.conf"),
-               "[General]\nBarcodeActive=1\nBarcodeDevice=" + device.toLocal8Bit() + '\n');
-}
-
-// One run of the program: started on the file, fed bibs on its scanner, killed.
+// One run of the window: started on the file, fed bibs on its scanner, killed.
 QString TestCrashSafety::KilledWhileScanning(int& sent, int& recorded) {
     ScannerPty scanner;
     if (!scanner.IsValid())
         return QStringLiteral("no pseudo-terminal: %1").arg(qt_error_string(errno));
-    WriteProgramSettings(scanner.Device());
     QProcess program;
     program.setProcessEnvironment(ProgramEnvironment(m_programHome));
     program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(QStringLiteral(MARKLOG_BINARY), {m_path});
+    program.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scan-helper"), m_path, scanner.Device()});
     if (!program.waitForStarted(kStartTimeoutMs))
         return QStringLiteral("marklog did not start: %1").arg(program.errorString());
 
@@ -389,14 +410,9 @@ void TestCrashSafety::Resync() {
 
 // Lines the program added to its log since the last look; a correct run reports nothing.
 QString TestCrashSafety::NewLogLines() {
-    QString added;
-    qint64 size = 0;
-    for (const QString& log : m_logs)
-        size += QFileInfo(log).size();
-    if (size > m_logSize) {
-        for (const QString& log : m_logs)
-            added += QString::fromLocal8Bit(FileBytes(log).right(size - m_logSize));
-    }
+    const qint64 size = QFileInfo(m_log).size();
+    const QString added =
+        size > m_logSize ? QString::fromLocal8Bit(FileBytes(m_log).right(size - m_logSize)) : QString();
     m_logSize = size;
     return added.right(2000);
 }
@@ -404,6 +420,8 @@ QString TestCrashSafety::NewLogLines() {
 int main(int argc, char* argv[]) {
     if (argc == 4 && qstrcmp(argv[1], "--edit-helper") == 0)
         return RunEditHelper(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--scan-helper") == 0)
+        return RunScanHelper(argc, argv);
     QApplication application(argc, argv);
     TestCrashSafety test;
     QTEST_SET_MAIN_SOURCE_PATH

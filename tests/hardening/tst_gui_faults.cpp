@@ -109,6 +109,8 @@ private:
     QStringList ReportsNaming(const QString& path) const;
 
     std::unique_ptr<IsolatedEnvironment> m_env;
+
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<FixedClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -118,6 +120,7 @@ private:
 
 void TestFaults::init() {
     m_env = std::make_unique<IsolatedEnvironment>();
+    m_language = std::make_unique<ProcessLanguage>();
     m_messages = std::make_unique<ScriptedMessages>();
     m_clock = std::make_unique<FixedClock>(QDateTime(QDate(2021, 5, 2), QTime(15, 30, 12)));
     m_dir = std::make_unique<QTemporaryDir>();
@@ -134,6 +137,7 @@ void TestFaults::cleanup() {
     m_dir.reset();
     m_clock.reset();
     m_messages.reset();
+    m_language.reset();
     m_env.reset();
 }
 

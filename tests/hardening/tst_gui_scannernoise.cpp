@@ -4,7 +4,8 @@
 
 #include "app/Clock.h"
 #include "app/NumericValue.h"
-#include "app/Settings.h"
+#include "lang/clsLanguage.h"
+#include "recording/BarcodeScanner.h"
 #include "records/clsFile.h"
 
 #include "ScannerPty.h"
@@ -70,18 +71,17 @@ void TestScannerNoise::onlyDigitRunsAreRecorded() {
     QFETCH(int, digits);
     QFETCH(int, returns);
     IsolatedEnvironment environment;
+    const ProcessLanguage language;
     ScriptedMessages messages;
     FixedClock clock(QDateTime(QDate(2021, 5, 2), QTime(15, 30, 12)));
     QTemporaryDir dir;
     ScannerPty scanner;
     QVERIFY(scanner.IsValid());
-    // The scanner was active when the program last ran: the window opens its port again at load.
-    WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(true));
-    WriteSetting(QStringLiteral("BarcodeDevice"), scanner.Device());
     const QString path = dir.filePath(QStringLiteral("noise.stn"));
     WriteBytes(path, QByteArray());
     QPointer<frmMain> window = new frmMain(path);
     QVERIFY(WindowDriver::Show(window));
+    window->findChild<BarcodeScanner*>()->Open(scanner.Device()); // switched on by the operator
     QVERIFY(window->findChild<QSerialPort*>(QStringLiteral("MSComm"))->isOpen());
 
     QRandomGenerator random(seed);

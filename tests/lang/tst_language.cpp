@@ -37,7 +37,9 @@ const QStringList kAllKeys =
             "MKL_ACC_CMDDELETE MKL_ACC_LIST1 MKL_ACC_LIST1_D MKL_ACC_CMDREQUERY_D MKL_ACC_CMDRESET_D "
             "MKL_ACC_TXTLAPCOUNT0_D MKL_ACC_TXTLAPCOUNT1_D MKL_ACC_CHKAUTO_D MKL_ACC_CHKDESCENDING_D "
             "MKL_ACC_LBLBIB_D MKL_ACC_PICICON MKL_ACC_LBLLINK_D MKL_ACC_TXTPORT MKL_ACC_TXTPORT_D "
-            "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D")
+            "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D MKL_MNU_HELP_GUIDE MKL_GUIDETEXT "
+            "MKL_STARTHINT MKL_MSG_EXPORTFAILED MKL_SB_SCANNEROFF "
+            "MKL_ABOUT_NOLINK MKL_ACC_WIKI")
         .split(QLatin1Char(' '));
 
 // Menus whose entries share one access key space.
@@ -47,14 +49,25 @@ const QList<QStringList> kMenus = {
      "GEN_MNU_FILE_END"},
     {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "GEN_MNU_LANGUAGE"},
     {"GEN_MNU_HELP_ABOUT", "GEN_MNU_HELP_WIKI"},
+    {"GEN_MNU_HELP_ABOUT", "MKL_MNU_HELP_GUIDE"},
 };
 
-// The placeholder each text must carry; no other text may hold a "[".
-const QHash<QString, QString> kPlaceholders = {
-    {"MKL_MSG_OPENINGFAILED", "[Filename]"}, {"MKL_MSG_DELETEBIB", "[bib]"},    {"GEN_ABOUT_LABEL2", "[year]"},
-    {"MKL_MSG_PORTINVALID", "[port]"},       {"MKL_MSG_PORTMISSING", "[port]"}, {"MKL_MSG_PORTBUSY", "[port]"},
-    {"MKL_MSG_PORTDENIED", "[port]"},        {"MKL_MSG_PORTFAILED", "[port]"},  {"MKL_MSG_SCANNERLOST", "[port]"},
-    {"MKL_SB_SCANNERBACK", "[port]"},        {"MKL_MSG_PORTGROUP", "[group]"}};
+// The placeholders each text must carry once; no other text may hold a "[".
+const QHash<QString, QStringList> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", {"[Filename]"}},
+                                                   {"MKL_MSG_DELETEBIB", {"[bib]"}},
+                                                   {"GEN_ABOUT_LABEL2", {"[year]"}},
+                                                   {"MKL_MSG_PORTINVALID", {"[port]"}},
+                                                   {"MKL_MSG_PORTMISSING", {"[port]"}},
+                                                   {"MKL_MSG_PORTBUSY", {"[port]"}},
+                                                   {"MKL_MSG_PORTDENIED", {"[port]"}},
+                                                   {"MKL_MSG_PORTFAILED", {"[port]"}},
+                                                   {"MKL_MSG_SCANNERLOST", {"[port]"}},
+                                                   {"MKL_SB_SCANNERBACK", {"[port]"}},
+                                                   {"MKL_MSG_PORTGROUP", {"[group]"}},
+                                                   {"MKL_SB_SCANNEROFF", {"[menu]"}},
+                                                   {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
+                                                   {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
+                                                   {"MKL_ABOUT_NOLINK", {"[guide]"}}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
@@ -97,8 +110,8 @@ private slots:
         QCOMPARE(table.name, name);
         for (const QString& key : kAllKeys) {
             QVERIFY2(table.texts.contains(key), qPrintable(key));
-            if (key == QLatin1String("GEN_WIKI"))
-                QCOMPARE(language.GetText(key), QString()); // no online wiki: the bundled guide opens
+            if (key == QLatin1String("GEN_WIKI") || key == QLatin1String("GEN_ABOUT_LABEL3"))
+                QCOMPARE(language.GetText(key), QString()); // no online wiki or maker's address yet
             else
                 QVERIFY2(!language.GetText(key).trimmed().isEmpty() && language.GetText(key) != key, qPrintable(key));
         }
@@ -125,10 +138,9 @@ private slots:
         }
         for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
             const QString& text = it.value();
-            const QString placeholder = kPlaceholders.value(it.key());
-            if (placeholder.isEmpty())
-                QVERIFY2(!text.contains(QLatin1Char('[')), qPrintable(it.key()));
-            else
+            const QStringList placeholders = kPlaceholders.value(it.key());
+            QVERIFY2(text.count(QLatin1Char('[')) == placeholders.size(), qPrintable(it.key()));
+            for (const QString& placeholder : placeholders)
                 QVERIFY2(text.count(placeholder) == 1, qPrintable(it.key()));
             QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), qPrintable(it.key()));
         }

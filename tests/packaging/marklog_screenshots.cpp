@@ -7,6 +7,7 @@
 
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
+#include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
 #include "recording/AckSound.h"
 #include "recording/frmMain.h"
@@ -72,6 +73,7 @@ int main(int argc, char* argv[]) {
         return 1;
 
     IsolatedEnvironment environment;
+    const ProcessLanguage language;
     FixedClock clock(QDateTime(QDate(2025, 5, 18), QTime(10, 42, 0)));
     ScriptedMessages messages;
     SetSoundSink([](const QString&) {});

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -56,6 +57,12 @@ public:
                 return true;
             },
             30000);
+    }
+
+    // Whether the serial port at the other end is open: an unopened terminal hangs up its master.
+    bool IsOpenAtOtherEnd() const {
+        pollfd master{m_master, POLLIN, 0};
+        return ::poll(&master, 1, 0) >= 0 && !(master.revents & POLLHUP);
     }
 
     void Unplug() {

@@ -1,3 +1,4 @@
+#include "app/Registry.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
 #include "support/StartDoc.h"
@@ -24,6 +25,8 @@ private slots:
     void scanDisplayShowsBibsUntilClosed();
     void languageSwitchReachesOpenWindows();
     void helpCommandsOpenSomethingReal();
+    void secondaryWindowsStoreTheirSettings_data();
+    void secondaryWindowsStoreTheirSettings();
 
 private:
     QWidget* OpenWindow(const char* command, const char* className);
@@ -124,10 +127,16 @@ void TestExtras::helpCommandsOpenSomethingReal() {
         opened << document;
         return true;
     });
-    m_f->window->findChild<QAction*>(QStringLiteral("mnuHelp_Wiki"))->trigger();
+    // No wiki is configured: the menu entry and the link name the user guide they open.
+    QAction* help = m_f->window->findChild<QAction*>(QStringLiteral("mnuHelp_Wiki"));
+    QCOMPARE(help->text(), GetText(QStringLiteral("MKL_MNU_HELP_GUIDE")));
+    help->trigger();
     SetDocumentOpener(previous);
     QCOMPARE(opened.size(), 1);
     QVERIFY2(opened.first().endsWith(QLatin1String("marklog-guide-en.html")), qPrintable(opened.first()));
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+    QCOMPARE(m_f->window->findChild<QLabel*>(QStringLiteral("lblText"))->text(),
+             GetText(QStringLiteral("MKL_GUIDETEXT")));
 
     // About is modal: answer it as a user would, with its OK button.
     bool sawAbout = false;
@@ -139,6 +148,50 @@ void TestExtras::helpCommandsOpenSomethingReal() {
     });
     m_f->window->findChild<QAction*>(QStringLiteral("mnuHelp_About"))->trigger();
     QVERIFY(sawAbout);
+}
+
+// Each secondary window stores its settings however the main window ends: a lap counter that is
+// not the newest one, the scan display, and the port dialog still open.
+void TestExtras::secondaryWindowsStoreTheirSettings_data() {
+    QTest::addColumn<bool>("fileOpen");
+    QTest::addColumn<bool>("destroyed"); // without being closed
+    QTest::newRow("closed with a file open") << true << false;
+    QTest::newRow("closed without a file") << false << false;
+    QTest::newRow("destroyed") << true << true;
+}
+
+void TestExtras::secondaryWindowsStoreTheirSettings() {
+    QFETCH(bool, fileOpen);
+    QFETCH(bool, destroyed);
+    if (!fileOpen)
+        m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+    QWidget* older = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
+    QWidget* newer = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
+    QVERIFY(OpenWindow("mnuExtras_Display", "frmDisplay"));
+    QVERIFY(older && newer);
+    newer->close();
+    older->findChildren<QLineEdit*>(QStringLiteral("txtLapCount")).first()->setText(QStringLiteral("12"));
+    older->findChild<QCheckBox*>(QStringLiteral("chkDescending"))->setChecked(true);
+    QVERIFY(ReadSetting(QStringLiteral("WndPos_frmDisplay")).toString().isEmpty());
+
+    // The main window ends while the port dialog asks, with 7 typed.
+    QTimer::singleShot(0, this, [&] {
+        auto* port = m_f->window->findChild<QLineEdit*>(QStringLiteral("txtPort"));
+        QVERIFY(port);
+        port->setText(QStringLiteral("7"));
+        if (destroyed)
+            delete m_f->window;
+        else
+            m_f->window->close();
+    });
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuExtras_BarcodeScanner"))->trigger();
+    QTRY_VERIFY(m_f->window.isNull());
+    QCOMPARE(ReadSetting(QStringLiteral("LC_Laps")).toString(), QStringLiteral("12"));
+    QCOMPARE(ReadSetting(QStringLiteral("LC_Descending")).toString(), QStringLiteral("1"));
+    QVERIFY(ReadSetting(QStringLiteral("WndPos_frmLapcounter")).toString().startsWith(QLatin1Char('2')));
+    QVERIFY(!ReadSetting(QStringLiteral("WndPos_frmDisplay")).toString().isEmpty());
+    QCOMPARE(GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("BarcodePort")).toString(),
+             QStringLiteral("7"));
 }
 
 QTEST_MAIN(TestExtras)

@@ -3,6 +3,7 @@
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 #include "records/FileHelpers.h"
+#include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
 #include "support/FileDialogSeam.h"
 
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +45,7 @@ class TestFileCommands : public QObject {
 private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
+        m_language = std::make_unique<ProcessLanguage>();
         m_messages = std::make_unique<ScriptedMessages>();
         m_clock = std::make_unique<FixedClock>(m_moment);
         // A short folder, so that only the paths meant to be long are shortened in the caption.
@@ -67,6 +70,7 @@ private slots:
         m_dir.reset();
         m_clock.reset();
         m_messages.reset();
+        m_language.reset();
         m_env.reset();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
@@ -97,6 +101,36 @@ private slots:
         QCOMPARE(Grid()->RowCount(), 3);
         QCOMPARE(Grid()->CellText(2, 1), QStringLiteral("6"));
         QCOMPARE(Recent(), QStringList{QStringLiteral("&1  ") + path});
+        // The row the grid's buttons act on is shown as the current one.
+        auto* table = Grid()->findChild<QTableView*>(QStringLiteral("Grid"));
+        QCOMPARE(table->selectionModel()->selectedIndexes(), QModelIndexList{table->model()->index(0, 1)});
+        QCOMPARE(Grid()->CurrentRow(), 1);
+    }
+
+    // The hourglass shows while a chosen file is read into the grid and goes exactly once: a
+    // cursor set by another part of the program stays.
+    void waitCursorWhileReading() {
+        const QString path = Fixture(QStringLiteral("race.stn"), "1;5\r\n2;6\r\n");
+        QVERIFY(Load());
+        QList<Qt::CursorShape> whileFilling;
+        QAbstractItemModel* model = Grid()->findChild<QTableView*>(QStringLiteral("Grid"))->model();
+        const auto look = [&] {
+            whileFilling << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                            : Qt::ArrowCursor);
+        };
+        const QObject watching; // ends the watch with this test
+        connect(model, &QAbstractItemModel::rowsInserted, &watching, look);
+        connect(model, &QAbstractItemModel::modelReset, &watching, look);
+        QApplication::setOverrideCursor(Qt::CrossCursor);
+        FileDialogSeam::setNextAnswer({path});
+        Trigger("mnuFile_Open");
+        QVERIFY(FileOpenState());
+        QVERIFY(!whileFilling.isEmpty());
+        QCOMPARE(whileFilling, QList<Qt::CursorShape>(whileFilling.size(), Qt::WaitCursor));
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+        QApplication::restoreOverrideCursor();
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void largeFileOpensWhole() {
@@ -260,7 +294,9 @@ private slots:
         const QByteArray content("1;5\r\n2;6\r\n"), none;
         QTest::newRow("cancelled") << false << "" << none << none << false;
         QTest::newRow("onto itself") << false << "race.stn" << content << content << false;
-        QTest::newRow("onto itself in other letters") << false << "RACE.STN" << none << none << false;
+        // Where file names keep their letter case, that is another file.
+        QTest::newRow("onto itself in other letters")
+            << false << "RACE.STN" << none << (FileNameCase() == Qt::CaseSensitive ? content : none) << false;
         QTest::newRow("onto itself, spelt otherwise") << false << "./race.stn" << content << content << false;
         QTest::newRow("onto itself, opened relatively") << true << "race.stn" << content << content << false;
         QTest::newRow("onto an existing file") << false << "copy.stn" << QByteArray("1;99\r\n") << content << false;
@@ -471,6 +507,7 @@ private:
     // A moment of its own: the dated copies land in the program folder that all test programs share.
     const QDateTime m_moment{QDate(2022, 6, 3), QTime(10, 0, 2)};
     std::unique_ptr<IsolatedEnvironment> m_env;
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<FixedClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;

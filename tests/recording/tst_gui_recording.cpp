@@ -1,3 +1,4 @@
+#include "app/DataFiles.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
 #include "grid/ctlGrid.h"
@@ -7,6 +8,7 @@
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "support/FileDialogSeam.h"
+#include "support/ShortenPath.h"
 
 #include "TestEnvironment.h"
 
@@ -15,6 +17,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -32,6 +35,7 @@ class TestRecording : public QObject {
 private slots:
     void init() {
         m_env = std::make_unique<IsolatedEnvironment>();
+        m_language = std::make_unique<ProcessLanguage>();
         m_messages = std::make_unique<ScriptedMessages>();
         m_clock = std::make_unique<FixedClock>(m_moment);
         m_dir = std::make_unique<QTemporaryDir>();
@@ -52,6 +56,7 @@ private slots:
         m_dir.reset();
         m_clock.reset();
         m_messages.reset();
+        m_language.reset();
         m_env.reset();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
@@ -68,10 +73,10 @@ private slots:
         QCOMPARE(Grid()->CellText(3, 1), QStringLiteral("12"));
         QCOMPARE(Panel(1), CountText(3));
         QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
-        // One request per record and two for the rejected duplicate, all for the program's sound.
-        QCOMPARE(m_sounds.size(), 5);
-        for (const QString& sound : std::as_const(m_sounds))
-            QVERIFY(sound.endsWith(QLatin1String("sound.wav")));
+        // One request per record and two for the rejected duplicate. No "sound.wav" lies beside the
+        // test program: each asks for the built-in tone, also the first.
+        QVERIFY(!QFileInfo::exists(DataFilePath(QStringLiteral("sound.wav"))));
+        QCOMPARE(m_sounds, QStringList(5, kBuiltInTone));
         Close();
 
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;13\r\n3;12\r\n"));
@@ -221,10 +226,41 @@ private slots:
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;13\r\n3;14\r\n"));
         QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
 
-        // A language change rebuilds the panels: the saving state goes, the count stays.
-        m_window->SetCaptions();
-        QCOMPARE(Panel(2), QString());
-        QCOMPARE(Panel(1), CountText(3));
+        Record(QStringLiteral("15"));
+        // A language switch keeps the warning, in the new language, and the file's name in the title.
+        InjectWriteFailure(3, 1);
+        Record(QStringLiteral("16"));
+        QCOMPARE(m_messages->shown().size(), 1);
+        m_messages->clear();
+        for (QAction* entry : m_window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
+            if (entry->property("tag").toString() == QLatin1String("de"))
+                entry->trigger();
+        }
+        QCOMPARE(Panel(2), QStringLiteral("NICHT gespeichert!"));
+        QCOMPARE(Panel(1), CountText(5));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Marklog - ") + ShortenPath(QDir::toNativeSeparators(path)));
+    }
+
+    // The acknowledgement plays the sound file when it holds a sound, else the built-in tone.
+    void soundSource_data() {
+        QTest::addColumn<QByteArray>("bytes"); // of the sound file; "-" for none
+        QTest::addColumn<bool>("fileChosen");
+        QFile tone(kBuiltInTone);
+        QVERIFY(tone.open(QIODevice::ReadOnly));
+        QTest::newRow("missing") << QByteArray("-") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("not a sound") << QByteArray("1;12\r\n2;13\r\n") << false;
+        QTest::newRow("cut off in its header") << tone.read(8) << false;
+        tone.seek(0);
+        QTest::newRow("a WAV sound") << tone.readAll() << true;
+    }
+    void soundSource() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, fileChosen);
+        const QString file = m_dir->filePath(QStringLiteral("sound.wav"));
+        if (bytes != "-")
+            WriteBytes(file, bytes);
+        QCOMPARE(AckSoundSource(file), fileChosen ? file : kBuiltInTone);
     }
 
     void buttonsGiveFocusBackToEntry() {
@@ -333,6 +369,7 @@ private:
     // A moment of its own: the dated copies land in the program folder that all test programs share.
     const QDateTime m_moment{QDate(2022, 6, 3), QTime(10, 0, 1)};
     std::unique_ptr<IsolatedEnvironment> m_env;
+    std::unique_ptr<ProcessLanguage> m_language;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<FixedClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -70,10 +70,10 @@ private slots:
     // even though the family's first line is set, and a capital [YEAR] replaced.
     void windowTexts() {
         const QStringList expected{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
-                                   "(c) 2026, since [yeah]", "maker.example.net", "GEN_BTN_OK"};
+                                   "(c) 2026, since [yeah]", "www.trevanta.de",   "GEN_BTN_OK"};
         WriteTable(m_f->env.dataFolder(),
                    "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
-                   "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=maker.example.net\n");
+                   "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=www.trevanta.de\n");
         UseLanguage(QStringLiteral("ts"));
         FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
         frmAbout about;
@@ -87,19 +87,31 @@ private slots:
         QVERIFY(!about.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
     }
 
-    void onlyLabel3OpensAndOkCloses() {
+    // Only a real maker's address on line 3 is a link; without one line 3 tells where the user guide is.
+    void onlyARealAddressOpens_data() {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("no address") << QByteArray() << QStringList();
+        QTest::newRow("placeholder") << QByteArray("marklog.example.org") << QStringList();
+        QTest::newRow("real address") << QByteArray("www.trevanta.de") << QStringList{"http://www.trevanta.de"};
+    }
+    void onlyARealAddressOpens() {
+        QFETCH(QByteArray, address);
+        QFETCH(QStringList, opened);
+        WriteTable(m_f->env.dataFolder(), "MKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" + address + "\n");
+        UseLanguage(QStringLiteral("ts"));
         frmAbout about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::mouseClick(about.lblLabel(1), Qt::LeftButton);
-        QTest::mouseClick(about.lblLabel(2), Qt::LeftButton);
-        QVERIFY(m_opened.isEmpty());
-        QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
-        QCOMPARE(m_opened, QStringList{"http://marklog.example.org"});
+        for (int label = 1; label <= 3; ++label)
+            QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
+        QCOMPARE(m_opened, opened);
+        QCOMPARE(about.lblLabel(3)->cursor().shape(), opened.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+        QCOMPARE(about.lblLabel(3)->text(),
+                 opened.isEmpty() ? "Guide: " + QDir::toNativeSeparators(GuidePath(QStringLiteral("ts"))) : address);
 
         m_openerResult = false; // no browser: nothing is shown
         QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
-        QCOMPARE(m_opened.size(), 2);
         QVERIFY(about.isVisible());
 
         QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);

@@ -8,6 +8,7 @@
 #include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
+#include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
 #include "recording/frmMain.h"
 #include "support/FileDialogSeam.h"
@@ -31,6 +32,7 @@ public:
     }
     ~GuiFixture() {
         CloseWindow();
+        m_processLanguage.reset();
         language.reset();
         SetSoundSink(m_speaker);
         FileDialogSeam::reset();
@@ -43,8 +45,11 @@ public:
         return QDir::toNativeSeparators(dir.filePath(name));
     }
 
-    // Starts the main window with this command line and waits until it holds the focus.
+    // Starts the main window with this command line and waits until it holds the focus. Like the
+    // program's entry, it makes the process's language component first unless a test loaded one.
     bool Load(const QString& commandLine = QString()) {
+        if (!gLanguage)
+            m_processLanguage.emplace();
         window = new frmMain(commandLine);
         window->Form_Load();
         window->show();
@@ -93,4 +98,5 @@ public:
 
 private:
     SoundSink m_speaker;
+    std::optional<ProcessLanguage> m_processLanguage;
 };
