@@ -31,153 +31,66 @@ private slots:
         m_f.reset();
     }
 
-    void editRewritesFile_data() {
-        QTest::addColumn<QString>("typed"); // over the selected bib; "\b" empties it
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("changed");
-        QTest::newRow("017 is a change to 17") << QStringLiteral("017") << m_three << true;
-        QTest::newRow("new bib") << QStringLiteral("45") << QByteArray("1;11\r\n2;45\r\n3;33\r\n") << true;
-        QTest::newRow("emptied") << QStringLiteral("\b") << QByteArray("1;11\r\n2;0\r\n3;33\r\n") << true;
-    }
-
-    void editRewritesFile() {
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, changed);
+    // An operator corrects, inserts, moves and deletes in the window's grid; after each step the
+    // record file holds exactly what the grid shows, and the next bib goes after it.
+    void operatorSessionRewritesFile() {
         QVERIFY(m_f->LoadRecords(m_three));
-        OpenEditorOn(2);
-        QCOMPARE(Editor()->selectedText(), QStringLiteral("17"));
-        if (typed == QLatin1String("\b"))
-            QTest::keyClick(Editor(), Qt::Key_Backspace);
-        else
-            QTest::keyClicks(Editor(), typed);
-        // Enter hands the focus to the entry box; leaving the editor commits the bib.
-        QTest::keyClick(Editor(), Qt::Key_Return);
-        QTRY_VERIFY(m_f->Entry()->hasFocus());
-        QCOMPARE(FileBytes(m_f->path()), bytes);
-        QCOMPARE(m_f->window->RecordFile.Changed(), changed);
-        QCOMPARE(Grid()->CellText(2, 1), QString::number(m_f->window->RecordFile.GetRecord(1).Bib));
+        Step(2, "017", "Return", m_three); // a leading zero is a change to the same bib
+        QVERIFY(m_f->window->RecordFile.Changed());
+        Step(2, "45", "Return", "1;11\r\n2;45\r\n3;33\r\n");
+        QCOMPARE(Grid()->CellText(2, 1), QStringLiteral("45"));
         QCOMPARE(m_f->Panel(1), CountText(3));
 
-        // The next bib goes after the corrected records.
-        m_f->Record(QStringLiteral("50"));
-        QCOMPARE(FileBytes(m_f->path()), bytes + "4;50\r\n");
-    }
-
-    void insertRewritesFile_data() {
-        QTest::addColumn<QByteArray>("initial");
-        QTest::addColumn<int>("row"); // 0: the file is empty, nothing to click
-        QTest::addColumn<QByteArray>("inserted");
-        QTest::addColumn<QByteArray>("typedOver"); // after typing 5 over the new record's 0
-        QTest::newRow("in the middle") << m_three << 3 << QByteArray("1;11\r\n2;17\r\n3;0\r\n4;33\r\n")
-                                       << QByteArray("1;11\r\n2;17\r\n3;5\r\n4;33\r\n");
-        QTest::newRow("on an empty file") << QByteArray() << 0 << QByteArray("1;0\r\n") << QByteArray("1;5\r\n");
-    }
-
-    void insertRewritesFile() {
-        QFETCH(QByteArray, initial);
-        QFETCH(int, row);
-        QFETCH(QByteArray, inserted);
-        QFETCH(QByteArray, typedOver);
-        QVERIFY(m_f->LoadRecords(initial));
-        if (row > 0)
-            OpenEditorOn(row);
-        Click("cmdInsert");
-        QCOMPARE(FileBytes(m_f->path()), inserted);
-        const int count = inserted.count('\n');
-        QCOMPARE(Grid()->RowCount(), count + 1);
-        QCOMPARE(Grid()->CellText(count, 0), QString::number(count)); // reloaded: numbered afresh
-        QCOMPARE(m_f->Panel(1), CountText(count));
+        // Insert opens the editor on the new record's 0, ready to be typed over.
+        Step(3, "", "cmdInsert", "1;11\r\n2;45\r\n3;0\r\n4;33\r\n");
+        QCOMPARE(Grid()->CellText(4, 0), QStringLiteral("4")); // reloaded: numbered afresh
+        QCOMPARE(m_f->Panel(1), CountText(4));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
-
-        // The editor waits on the new record's 0, ready to be typed over.
-        const int at = qMax(row, 1);
-        QTRY_VERIFY(Editor()->hasFocus());
-        QCOMPARE(Grid()->EditRow(), at);
+        QCOMPARE(Grid()->EditRow(), 3);
         QCOMPARE(Editor()->selectedText(), QStringLiteral("0"));
         QTest::keyClicks(Editor(), QStringLiteral("5"));
         QTest::keyClick(Editor(), Qt::Key_Return);
         QTRY_VERIFY(m_f->Entry()->hasFocus());
-        QCOMPARE(FileBytes(m_f->path()), typedOver);
-    }
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;11\r\n2;45\r\n3;5\r\n4;33\r\n"));
 
-    // The question and the barcode timer around it are the grid's own (see its editing tests).
-    void deleteAsksThenRewrites_data() {
-        QTest::addColumn<QByteArray>("initial");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<bool>("confirm");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("numbers"); // column 0 until the next reload
-        QTest::newRow("confirmed") << m_three << 2 << true << QByteArray("1;11\r\n2;33\r\n") << QStringList{"1", "3"};
-        QTest::newRow("the only record") << QByteArray("1;17\r\n") << 1 << true << QByteArray() << QStringList();
-    }
+        // Moves exchange neighbours and the editor follows the bib; at the ends nothing moves.
+        Step(2, "", "cmdUp", "1;45\r\n2;11\r\n3;5\r\n4;33\r\n");
+        QCOMPARE(Grid()->CurrentRow(), 1);
+        QCOMPARE(Grid()->EditRow(), 1);
+        QCOMPARE(Grid()->CellText(2, 0), QStringLiteral("2"));
+        Step(1, "", "cmdUp", "1;45\r\n2;11\r\n3;5\r\n4;33\r\n");
+        Step(3, "", "cmdDown", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
+        Step(4, "", "cmdDown", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
 
-    void deleteAsksThenRewrites() {
-        QFETCH(QByteArray, initial);
-        QFETCH(int, row);
-        QFETCH(bool, confirm);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, numbers);
-        QVERIFY(m_f->LoadRecords(initial));
-        OpenEditorOn(row);
-        m_f->messages.setNextAnswer(confirm ? MsgAnswer::Ok : MsgAnswer::Cancel);
-        Click("cmdDelete");
+        // A confirmed delete rewrites at once; numbers and count wait for the next bib.
+        Step(2, "", "cmdDelete", "1;45\r\n2;33\r\n3;5\r\n");
         QCOMPARE(m_f->messages.shown().size(), 1);
         m_f->messages.clear();
+        QCOMPARE(Grid()->CellText(2, 0), QStringLiteral("3"));
+        QCOMPARE(m_f->Panel(1), CountText(4));
 
-        QCOMPARE(FileBytes(m_f->path()), bytes);
-        QStringList shown;
-        for (int r = 1; r < Grid()->RowCount(); ++r)
-            shown << Grid()->CellText(r, 0);
-        QCOMPARE(shown, numbers);
-        QCOMPARE(m_f->Panel(1), CountText(initial.count('\n'))); // the count waits for the next bib
-
-        m_f->Record(QStringLiteral("40"));
-        const int after = bytes.count('\n') + 1;
-        QCOMPARE(FileBytes(m_f->path()), bytes + QByteArray::number(after) + ";40\r\n");
-        QCOMPARE(m_f->Panel(1), CountText(after));
-    }
-
-    void moveExchangesBibs_data() {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("currentRow");
-        QTest::newRow("up") << 2 << "cmdUp" << QByteArray("1;17\r\n2;11\r\n3;33\r\n") << 1;
-        QTest::newRow("down") << 2 << "cmdDown" << QByteArray("1;11\r\n2;33\r\n3;17\r\n") << 3;
-        QTest::newRow("up on the first row") << 1 << "cmdUp" << m_three << 1;
-        QTest::newRow("down on the last row") << 3 << "cmdDown" << m_three << 3;
-    }
-
-    void moveExchangesBibs() {
-        QFETCH(int, row);
-        QFETCH(QString, button);
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, currentRow);
-        QVERIFY(m_f->LoadRecords(m_three));
-        OpenEditorOn(row);
-        Click(qPrintable(button));
-        QCOMPARE(FileBytes(m_f->path()), bytes);
-        QCOMPARE(m_f->window->RecordFile.Changed(), bytes != m_three);
-        QCOMPARE(Grid()->CurrentRow(), currentRow);
-        QTRY_VERIFY(Editor()->hasFocus()); // the editor reopens on the moved bib
-        QCOMPARE(Grid()->EditRow(), currentRow);
-        for (int r = 1; r <= 3; ++r)
-            QCOMPARE(Grid()->CellText(r, 0), QString::number(r));
-    }
-
-    void typingOnGridGoesToEntry() {
-        QVERIFY(m_f->LoadRecords(m_three));
+        // A digit typed on the grid goes to the entry box and is recorded from there.
         Table()->setFocus();
         QTRY_VERIFY(Table()->hasFocus());
         QTest::keyClick(Table(), Qt::Key_7);
         QTRY_VERIFY(m_f->Entry()->hasFocus());
-        QCOMPARE(m_f->Entry()->text(), QStringLiteral("7"));
-        QCOMPARE(FileBytes(m_f->path()), m_three);
-        QVERIFY(!m_f->window->RecordFile.Changed());
-
         m_f->Record(QStringLiteral("4"));
-        QCOMPARE(FileBytes(m_f->path()), m_three + "4;74\r\n");
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;45\r\n2;33\r\n3;5\r\n4;74\r\n"));
+        QCOMPARE(m_f->Panel(1), CountText(4));
+    }
+
+    // On an empty file Insert adds the first record; deleting the only one empties the file.
+    void emptyFileInsertAndDeleteTheOnlyRecord() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
+        Click("cmdInsert");
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;0\r\n"));
+        QTRY_VERIFY(Editor()->hasFocus());
+        Step(1, "5", "Return", "1;5\r\n");
+        Step(1, "", "cmdDelete", QByteArray());
+        m_f->messages.clear();
+        QCOMPARE(Grid()->RowCount(), 1);
+        m_f->Record(QStringLiteral("40"));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;40\r\n"));
     }
 
     // A failed write of an append or an edit is covered by the fault tests; these are the grid's
@@ -230,6 +143,19 @@ private:
         QTest::mouseClick(Table()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         QTRY_VERIFY(Editor()->hasFocus());
         QCOMPARE(Grid()->EditRow(), row);
+    }
+    // Opens the editor on a row, types over its bib, then presses Enter or clicks a grid button;
+    // the file must then hold these bytes.
+    void Step(int row, const char* typed, const char* then, const QByteArray& bytes) {
+        OpenEditorOn(row);
+        QTest::keyClicks(Editor(), QLatin1String(typed));
+        if (qstrcmp(then, "Return") == 0) {
+            QTest::keyClick(Editor(), Qt::Key_Return);
+            QTRY_VERIFY(m_f->Entry()->hasFocus());
+        } else {
+            Click(then);
+        }
+        QCOMPARE(FileBytes(m_f->path()), bytes);
     }
     void Click(const char* button) {
         QTest::mouseClick(Grid()->findChild<QToolButton*>(QLatin1String(button)), Qt::LeftButton);
