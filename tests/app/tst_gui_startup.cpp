@@ -12,16 +12,6 @@
 
 #include <memory>
 
-namespace {
-// What the operator reads on a menu, a menu entry or a captioned control.
-QString Caption(QObject* window, const char* name) {
-    QObject* control = Find<QObject>(window, name);
-    if (auto* menu = qobject_cast<QMenu*>(control))
-        return menu->title();
-    return control->property("text").toString();
-}
-} // namespace
-
 // The main window from load to unload, with an isolated settings store.
 class TestStartup : public QObject {
     Q_OBJECT
@@ -124,27 +114,6 @@ private slots:
         // Special characters in the program's path are quoted for the desktop.
         QVERIFY(DesktopEntryText(QStringLiteral("/opt/my \"race\" $tools/marklog"), QString())
                     .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
-    }
-
-    void choosingALanguageSwitchesAndIsStored() {
-        WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
-        frmMain* window = Load();
-        QCOMPARE(Caption(window, "mnuFile"), QStringLiteral("&File"));
-        QAction* german = nullptr;
-        for (QAction* entry : window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
-            if (entry->property("tag").toString() == QLatin1String("de"))
-                german = entry;
-        }
-        QVERIFY(german);
-        german->trigger();
-        QCOMPARE(Caption(window, "mnuFile"), QStringLiteral("&Datei"));
-        QCOMPARE(Caption(window, "StatusBar_Panel1"), QStringLiteral("Datensätze: 0"));
-        QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QStringLiteral("de"));
-        QCOMPARE(window->windowTitle(), GetText(QStringLiteral("MKL_MAIN_CAPTION")));
-        QCOMPARE(Caption(window, "StatusBar_Panel3"), QStringLiteral("Version: 1.0.0"));
-        Unload();
-        // The next start uses the chosen language.
-        QCOMPARE(Caption(Load(), "mnuFile"), QStringLiteral("&Datei"));
     }
 
 private:

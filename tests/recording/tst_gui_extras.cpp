@@ -8,6 +8,7 @@
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QListView>
+#include <QMenu>
 #include <QTimer>
 
 #include <memory>
@@ -20,10 +21,7 @@ class TestExtras : public QObject {
 private slots:
     void init();
     void cleanup();
-    void lapCounterRefreshesAfterEachBib();
-    void onlyTheNewestLapCounterIsRefreshed();
-    void scanDisplayShowsBibsUntilClosed();
-    void languageSwitchReachesOpenWindows();
+    void sessionWithLapCountersAndDisplay();
     void helpCommandsOpenSomethingReal();
     void secondaryWindowsStoreTheirSettings_data();
     void secondaryWindowsStoreTheirSettings();
@@ -68,57 +66,52 @@ QStringList TestExtras::ListLines(QWidget* lapCounter) const {
     return lines;
 }
 
-// The lap counter follows the records while the focus stays in the entry box.
-void TestExtras::lapCounterRefreshesAfterEachBib() {
-    QWidget* lapCounter = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
-    QVERIFY(lapCounter);
-    QVERIFY(lapCounter->findChild<QCheckBox*>(QStringLiteral("chkAuto"))->isChecked());
-    QVERIFY(ListLines(lapCounter).join(QLatin1Char('\n')).contains(QLatin1String("7")));
-    m_f->Record(QStringLiteral("42"));
-    m_f->Record(QStringLiteral("7"));
-    const QString lines = ListLines(lapCounter).join(QLatin1Char('\n'));
-    QVERIFY2(lines.contains(QLatin1String("42")), qPrintable(lines));
-    QVERIFY(m_f->Entry()->hasFocus());
-    // Closing the record file closes the lap counter with it.
-    QPointer<QWidget> guard(lapCounter);
-    m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
-    QTRY_VERIFY(guard.isNull());
-}
-
-void TestExtras::onlyTheNewestLapCounterIsRefreshed() {
+// An operator opens two lap counters and the scan display, records, switches the language and
+// closes the display and then the file: only the newest lap counter follows the records, the
+// display shows each bib until it is closed, and the focus never leaves the entry box.
+void TestExtras::sessionWithLapCountersAndDisplay() {
     QWidget* older = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
     QWidget* newer = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
-    QVERIFY(older && newer && older != newer);
+    QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
+    QVERIFY(older && newer && display && older != newer);
+    QVERIFY(newer->findChild<QCheckBox*>(QStringLiteral("chkAuto"))->isChecked());
     const QStringList olderBefore = ListLines(older);
-    m_f->Record(QStringLiteral("555"));
-    QCOMPARE(ListLines(older), olderBefore);
-    QVERIFY(ListLines(newer).join(QLatin1Char('\n')).contains(QLatin1String("555")));
-}
-
-void TestExtras::scanDisplayShowsBibsUntilClosed() {
-    QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
-    QVERIFY(display);
+    QVERIFY(olderBefore.join(QLatin1Char('\n')).contains(QLatin1String("7")));
+    m_f->Record(QStringLiteral("42"));
     m_f->Record(QStringLiteral("1234"));
+    QVERIFY(m_f->Entry()->hasFocus());
+    QCOMPARE(FileBytes(m_f->path()), QByteArray("1;7\r\n2;42\r\n3;1234\r\n"));
+    QCOMPARE(ListLines(older), olderBefore);
+    QVERIFY2(ListLines(newer).join(QLatin1Char('\n')).contains(QLatin1String("1234")),
+             qPrintable(ListLines(newer).join(QLatin1Char('\n'))));
     QCOMPARE(display->findChild<QLabel*>(QStringLiteral("lblBib"))->text(), QStringLiteral("1234"));
-    QPointer<QWidget> guard(display);
-    display->close();
-    QTRY_VERIFY(guard.isNull());
-    m_f->Record(QStringLiteral("99"));
-    QVERIFY(m_f->window->findChildren<QWidget*>(QStringLiteral("frmDisplay")).isEmpty()); // not reopened
-}
 
-void TestExtras::languageSwitchReachesOpenWindows() {
-    QWidget* lapCounter = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
-    QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
-    QVERIFY(lapCounter && display);
+    // A language chosen in the menu reaches the open windows, is stored and used at the next start.
     for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
         if (entry->property("tag").toString() == QLatin1String("de"))
             entry->trigger();
     }
     QCOMPARE(gLanguage->CurrentLanguage(), QStringLiteral("de"));
-    QCOMPARE(lapCounter->windowTitle(), GetText(QStringLiteral("MKL_LC_CAPTION")));
+    QCOMPARE(newer->windowTitle(), GetText(QStringLiteral("MKL_LC_CAPTION")));
     QCOMPARE(display->windowTitle(), GetText(QStringLiteral("MKL_DISP_CAPTION")));
+    QCOMPARE(m_f->window->windowTitle(), GetText(QStringLiteral("MKL_MAIN_CAPTION")) + " - " + m_f->path());
+    QCOMPARE(Find<QMenu>(m_f->window, "mnuFile")->title(), GetText(QStringLiteral("GEN_MNU_FILE")));
+    QCOMPARE(m_f->Panel(1), GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": 3"));
     QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QStringLiteral("de"));
+
+    QPointer<QWidget> displayGuard(display);
+    display->close();
+    QTRY_VERIFY(displayGuard.isNull());
+    m_f->Record(QStringLiteral("99"));
+    QVERIFY(m_f->window->findChildren<QWidget*>(QStringLiteral("frmDisplay")).isEmpty()); // not reopened
+
+    // Closing the record file closes the lap counter it refreshes.
+    QPointer<QWidget> guard(newer);
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY(m_f->CloseWindow());
+    QVERIFY(m_f->Load());
+    QCOMPARE(gLanguage->CurrentLanguage(), QStringLiteral("de"));
 }
 
 void TestExtras::helpCommandsOpenSomethingReal() {
