@@ -39,13 +39,11 @@ private slots:
             m_opened << document;
             return m_openerResult;
         });
-        UseLanguage(QStringLiteral("en"));
+        m_f->UseLanguage(QStringLiteral("en"));
     }
 
     void cleanup() {
         SetDocumentOpener(m_previousOpener);
-        gLanguage = nullptr;
-        m_language.reset();
         QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
         m_f.reset();
     }
@@ -74,7 +72,7 @@ private slots:
         WriteTable(m_f->env.dataFolder(),
                    "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
                    "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=www.trevanta.de\n");
-        UseLanguage(QStringLiteral("ts"));
+        m_f->UseLanguage(QStringLiteral("ts"));
         FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
         frmAbout about;
         QCOMPARE(about.windowTitle(), expected[0]);
@@ -99,7 +97,7 @@ private slots:
         QFETCH(QByteArray, address);
         QFETCH(QStringList, opened);
         WriteTable(m_f->env.dataFolder(), "MKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" + address + "\n");
-        UseLanguage(QStringLiteral("ts"));
+        m_f->UseLanguage(QStringLiteral("ts"));
         frmAbout about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
@@ -123,15 +121,14 @@ private slots:
         const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/");
         QDir().mkpath(guides);
         WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
-        QCOMPARE(GetText(QStringLiteral("GEN_WIKI")), QString()); // the shipped tables name no wiki
 
         // German without its own guide falls back to the English one.
-        UseLanguage(QStringLiteral("de"));
+        m_f->UseLanguage(QStringLiteral("de"));
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
         WriteBytes(guides + QStringLiteral("marklog-guide-de.html"), "<html>de</html>");
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-de.html"));
         QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), SamePath(guides + "marklog-guide-de.html"));
-        UseLanguage(QStringLiteral("en"));
+        m_f->UseLanguage(QStringLiteral("en"));
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
 
         // The wiki link control opens the same guide.
@@ -148,7 +145,7 @@ private slots:
     void helpOpensWikiWhenConfigured() {
         // The base address is joined to the article directly, with nothing in between.
         WriteTable(m_f->env.dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
-        UseLanguage(QStringLiteral("ts"));
+        m_f->UseLanguage(QStringLiteral("ts"));
         QCOMPARE(HelpAddress(QStringLiteral("MARKLOG")),
                  QStringLiteral("https://wiki.example.org/index.php?title=MARKLOG#z"));
         ctlWiki wiki;
@@ -158,23 +155,11 @@ private slots:
     }
 
 private:
-    void UseLanguage(const QString& id);
     QStringList m_opened;
     bool m_openerResult = true;
     DocumentOpener m_previousOpener;
     std::unique_ptr<GuiFixture> m_f;
-    std::unique_ptr<clsLanguage> m_language;
 };
-
-// Loads the tables afresh, so a table written by the test is found.
-void TestAbout::UseLanguage(const QString& id) {
-    gLanguage = nullptr;
-    m_language = std::make_unique<clsLanguage>();
-    QVERIFY(m_language->Initialize());
-    QVERIFY(m_language->SetLanguage(id));
-    QCOMPARE(m_language->CurrentLanguage(), id);
-    gLanguage = m_language.get();
-}
 
 QTEST_MAIN(TestAbout)
 #include "tst_gui_about.moc"
