@@ -163,7 +163,8 @@ private slots:
         QVERIFY(ReadSetting(setting).toString().startsWith(QStringLiteral("2;")));
         QTRY_VERIFY(window.isNull()); // a closed display is gone; it cannot be reopened by a bib
 
-        // The next display opens with the stored size, and one destroyed with its owner stores too.
+        // The next display opens with the stored size. (Stored also when its owner ends: the main
+        // window's session test.)
         auto owner = std::make_unique<QWidget>();
         QPointer<frmDisplay> next = new frmDisplay(owner.get());
         next->Form_Load();
@@ -171,12 +172,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(next));
         QTRY_COMPARE(next->size(), QSize(700, 320));
         QCOMPARE(Bib(*next)->font().pointSizeF(), ExpectedFontSize(next, QSize(700, 320)));
-        next->resize(640, 300);
-        QTRY_COMPARE(next->size(), QSize(640, 300));
-        const QString stored = ReadSetting(setting).toString();
-        owner.reset();
-        QVERIFY(next.isNull());
-        QVERIFY(ReadSetting(setting).toString() != stored);
     }
 
 private:
