@@ -33,9 +33,9 @@ QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
     // A name typed without extension still makes a record file the dated copy and the desktop know.
     dialog.DefaultExt(QStringLiteral("stn"));
     if (open)
-        dialog.ShowOpen(owner, true);
+        dialog.ShowOpen(owner);
     else
-        dialog.ShowSave(owner, true);
+        dialog.ShowSave(owner);
     return dialog.FileName();
 }
 
@@ -235,7 +235,7 @@ void frmMain::mnuFile_Print_Click() {
         dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
         dialog.Filter1Suffix(QStringLiteral("*.pdf"));
         dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_PDF")) + QStringLiteral(" (*.pdf)"));
-        dialog.ShowSave(this, true);
+        dialog.ShowSave(this);
         if (dialog.FileName().isEmpty())
             return;
         QPrinter printer;
