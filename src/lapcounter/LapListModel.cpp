@@ -19,3 +19,27 @@ void LapListModel::SetLines(QStringList lines) {
     m_lines = std::move(lines);
     endResetModel();
 }
+
+void LapListModel::MoveLine(int from, int to, const QString& text) {
+    if (from >= 0 && to >= 0) {
+        if (from != to) {
+            // beginMoveRows names the row before which the line goes, counted before the move.
+            beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+            m_lines.move(from, to);
+            endMoveRows();
+        }
+        m_lines[to] = text;
+        emit dataChanged(index(to), index(to));
+        return;
+    }
+    if (from >= 0) {
+        beginRemoveRows(QModelIndex(), from, from);
+        m_lines.removeAt(from);
+        endRemoveRows();
+    }
+    if (to >= 0) {
+        beginInsertRows(QModelIndex(), to, to);
+        m_lines.insert(to, text);
+        endInsertRows();
+    }
+}

@@ -65,8 +65,8 @@ private:
     void frmDisplay_Unload();
     void mnuExtras_LapCounter_Click();
     void frmLapcounter_Unload();
-    // Refreshes an open lap counter whose automatic refresh is on.
-    void RefreshLapCounter();
+    // After every change of the records: the lap counter's automatic refresh and the lap board.
+    void RecordsChanged();
     void chkBeep_Click();
     void cmdEnter_Click();
     void mnuFile_New_Click();

@@ -47,9 +47,9 @@ void frmMain::frmLapcounter_Unload() {
     m_lapCounter = nullptr;
 }
 
-void frmMain::RefreshLapCounter() {
-    if (m_lapCounter && m_lapCounter->AutoRefresh())
-        m_lapCounter->cmdRequery_Click();
+void frmMain::RecordsChanged() {
+    if (m_lapCounter)
+        m_lapCounter->RecordsChanged();
 }
 
 // A new display at every use; a display opened before stays open on its own.

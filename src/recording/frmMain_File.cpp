@@ -115,7 +115,7 @@ bool frmMain::OpenRecordFile(QString path) {
             UpdateCaption();
             result = true;
             recent.SetFirstFile(RecordFile.FileName());
-            RefreshLapCounter();
+            RecordsChanged();
             txtEnter->setFocus();
         } else if (!path.isEmpty()) {
             QApplication::restoreOverrideCursor();
@@ -235,7 +235,7 @@ void frmMain::mnuFile_Print_Click() {
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
     try {
         RecordFile.EditBib(row - 1, bib);
-        RefreshLapCounter();
+        RecordsChanged();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -244,7 +244,7 @@ void frmMain::Grid_Edit(qint32 row, qint32 bib) {
 void frmMain::Grid_Delete(qint32 row) {
     try {
         RecordFile.DeleteBib(row - 1);
-        RefreshLapCounter();
+        RecordsChanged();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

@@ -20,11 +20,13 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
         const tBib record{m_maxId, bib};
         if (before < 0) {
             m_records.append(record);
+            Changed(record);
             WriteNewRecord(bib);
             m_changed = true;
             return true;
         }
         m_records.insert(before, record);
+        Changed(record);
         m_changed = true;
         return SaveFile();
     } catch (const RaisedError& error) {
@@ -37,6 +39,7 @@ bool clsFile::EditBib(qint32 index, qint32 bib) {
     if (index < 0 || index >= Count())
         return false;
     m_records[index].Bib = bib;
+    Changed();
     m_changed = true;
     return SaveFile();
 }
@@ -45,6 +48,7 @@ bool clsFile::DeleteBib(qint32 index) {
     if (index < 0 || index >= Count())
         return false;
     m_records.remove(index);
+    Changed();
     m_changed = true;
     return SaveFile();
 }
@@ -140,11 +144,17 @@ bool clsFile::ReadFile() {
             records.append(tBib{++maxId, bib});
         m_records = std::move(records);
         m_maxId = maxId;
+        Changed();
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
         return false;
     }
+}
+
+void clsFile::Changed(const tBib& added) {
+    ++m_revision;
+    m_lastAdded = added;
 }
 
 tBib clsFile::GetRecord(qint32 index) const {
@@ -190,6 +200,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
         m_records = std::move(previousRecords);
         return false;
     }
+    Changed(); // also an empty file: the list of the file before is gone
     m_changed = false;
     m_inStep = true;
     m_passagesOnDisk = true;
@@ -211,6 +222,7 @@ bool clsFile::CloseFile() {
             QFile::copy(m_fileName, DatedCopyPath(m_fileName, Now())); // never overwrites; best effort
         m_fileName.clear();
         m_records.clear();
+        Changed();
         m_changed = false;
         m_inStep = true;
         m_passagesOnDisk = true;
