@@ -22,14 +22,11 @@ void LapListModel::SetLines(QStringList lines) {
 
 void LapListModel::MoveLine(int from, int to, const QString& text) {
     if (from >= 0 && to >= 0) {
-        if (from != to) {
-            // beginMoveRows names the row before which the line goes, counted before the move.
-            beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
-            m_lines.move(from, to);
-            endMoveRows();
-        }
+        // The lines between shift by one: their texts change, the number of rows does not, so
+        // the view repaints what it shows instead of laying out every row again.
+        m_lines.move(from, to);
         m_lines[to] = text;
-        emit dataChanged(index(to), index(to));
+        emit dataChanged(index(qMin(from, to)), index(qMax(from, to)));
         return;
     }
     if (from >= 0) {

@@ -32,6 +32,8 @@ public:
     qint32 FirstCountedID() const { return m_firstCountedID; }
 
     const LapRanking& Ranking() const { return m_ranking; }
+    // The laps counted for a bib (0 when it has none).
+    qint32 LapsOf(qint32 bib) const { return m_rows.value(bib).Laps; }
     // The rows with at least `minimum` laps (a row with fewer is not listed); they come first.
     qint64 ListedCount(double minimum) const;
     // Changes with every Sync that changed something.

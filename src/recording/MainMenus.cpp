@@ -70,6 +70,8 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
         AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapCounter"), QStringLiteral("&Rundenzähler"));
     m.mnuExtras_Display =
         AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"), QStringLiteral("&Scan-Display..."));
+    m.mnuExtras_LapBoard =
+        AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapBoard"), QStringLiteral("Runden&tafel..."));
     m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"),
                                           QStringLiteral("Seriellen &Barcode-Scanner aktivieren..."));
     m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
