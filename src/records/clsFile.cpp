@@ -20,13 +20,13 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
         const tBib record{m_maxId, bib};
         if (before < 0) {
             m_records.append(record);
-            Changed(record);
+            NoteChange(record);
             WriteNewRecord(bib);
             m_changed = true;
             return true;
         }
         m_records.insert(before, record);
-        Changed(record);
+        NoteChange(record);
         m_changed = true;
         return SaveFile();
     } catch (const RaisedError& error) {
@@ -39,7 +39,7 @@ bool clsFile::EditBib(qint32 index, qint32 bib) {
     if (index < 0 || index >= Count())
         return false;
     m_records[index].Bib = bib;
-    Changed();
+    NoteChange();
     m_changed = true;
     return SaveFile();
 }
@@ -48,7 +48,7 @@ bool clsFile::DeleteBib(qint32 index) {
     if (index < 0 || index >= Count())
         return false;
     m_records.remove(index);
-    Changed();
+    NoteChange();
     m_changed = true;
     return SaveFile();
 }
@@ -144,7 +144,7 @@ bool clsFile::ReadFile() {
             records.append(tBib{++maxId, bib});
         m_records = std::move(records);
         m_maxId = maxId;
-        Changed();
+        NoteChange();
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -152,7 +152,7 @@ bool clsFile::ReadFile() {
     }
 }
 
-void clsFile::Changed(const tBib& added) {
+void clsFile::NoteChange(const tBib& added) {
     ++m_revision;
     m_lastAdded = added;
 }
@@ -200,7 +200,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
         m_records = std::move(previousRecords);
         return false;
     }
-    Changed(); // also an empty file: the list of the file before is gone
+    NoteChange(); // also an empty file: the list of the file before is gone
     m_changed = false;
     m_inStep = true;
     m_passagesOnDisk = true;
@@ -222,7 +222,7 @@ bool clsFile::CloseFile() {
             QFile::copy(m_fileName, DatedCopyPath(m_fileName, Now())); // never overwrites; best effort
         m_fileName.clear();
         m_records.clear();
-        Changed();
+        NoteChange();
         m_changed = false;
         m_inStep = true;
         m_passagesOnDisk = true;

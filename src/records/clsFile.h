@@ -71,7 +71,7 @@ public:
     tBib LastAdded() const { return m_lastAdded; }
 
 private:
-    void Changed(const tBib& added = tBib{});
+    void NoteChange(const tBib& added = tBib{});
     void WriteNewRecord(qint32 bib);
     void AppendPassage(qint32 bib);
     void WriteAll();
