@@ -37,7 +37,10 @@ const QStringList kAllKeys =
             "MKL_ACC_CMDDELETE MKL_ACC_LIST1 MKL_ACC_LIST1_D MKL_ACC_CMDREQUERY_D MKL_ACC_CMDRESET_D "
             "MKL_ACC_TXTLAPCOUNT0_D MKL_ACC_TXTLAPCOUNT1_D MKL_ACC_CHKAUTO_D MKL_ACC_CHKDESCENDING_D "
             "MKL_ACC_LBLBIB_D MKL_ACC_PICICON MKL_ACC_LBLLINK_D MKL_ACC_TXTPORT MKL_ACC_TXTPORT_D "
-            "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D")
+            "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D MKL_MNU_EXTRAS_LAPBOARD MKL_LB_CAPTION "
+            "MKL_LB_SERVE MKL_LB_PORT MKL_LB_OPEN MKL_LB_OFF MKL_LB_PORTFAILED MKL_LB_NAME MKL_LB_LASTPASSAGES "
+            "MKL_LB_LASTBIB MKL_LB_LASTLAP MKL_LB_FINISHED MKL_LB_DATA MKL_LB_MORE MKL_LB_WAITING MKL_LB_OFFLINE "
+            "MKL_ACC_TXTLBPORT_D MKL_ACC_PICQRCODE")
         .split(QLatin1Char(' '));
 
 // Menus whose entries share one access key space.
@@ -45,16 +48,25 @@ const QList<QStringList> kMenus = {
     {"GEN_MNU_FILE", "GEN_MNU_EXTRAS", "GEN_MNU_INFO_HELP"},
     {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
      "GEN_MNU_FILE_END"},
-    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "GEN_MNU_LANGUAGE"},
+    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_LAPBOARD", "MKL_MNU_EXTRAS_BARCODESCANNER",
+     "GEN_MNU_LANGUAGE"},
     {"GEN_MNU_HELP_ABOUT", "GEN_MNU_HELP_WIKI"},
 };
 
 // The placeholder each text must carry; no other text may hold a "[".
-const QHash<QString, QString> kPlaceholders = {
-    {"MKL_MSG_OPENINGFAILED", "[Filename]"}, {"MKL_MSG_DELETEBIB", "[bib]"},    {"GEN_ABOUT_LABEL2", "[year]"},
-    {"MKL_MSG_PORTINVALID", "[port]"},       {"MKL_MSG_PORTMISSING", "[port]"}, {"MKL_MSG_PORTBUSY", "[port]"},
-    {"MKL_MSG_PORTDENIED", "[port]"},        {"MKL_MSG_PORTFAILED", "[port]"},  {"MKL_MSG_SCANNERLOST", "[port]"},
-    {"MKL_SB_SCANNERBACK", "[port]"},        {"MKL_MSG_PORTGROUP", "[group]"}};
+const QHash<QString, QString> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", "[Filename]"},
+                                               {"MKL_MSG_DELETEBIB", "[bib]"},
+                                               {"GEN_ABOUT_LABEL2", "[year]"},
+                                               {"MKL_MSG_PORTINVALID", "[port]"},
+                                               {"MKL_MSG_PORTMISSING", "[port]"},
+                                               {"MKL_MSG_PORTBUSY", "[port]"},
+                                               {"MKL_MSG_PORTDENIED", "[port]"},
+                                               {"MKL_MSG_PORTFAILED", "[port]"},
+                                               {"MKL_MSG_SCANNERLOST", "[port]"},
+                                               {"MKL_SB_SCANNERBACK", "[port]"},
+                                               {"MKL_MSG_PORTGROUP", "[group]"},
+                                               {"MKL_LB_PORTFAILED", "[port]"},
+                                               {"MKL_LB_MORE", "[count]"}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
