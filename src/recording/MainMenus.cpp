@@ -68,6 +68,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuExtras = AddMenu(bar, QStringLiteral("mnuExtras"));
     m.mnuExtras_LapCounter = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapCounter"));
     m.mnuExtras_Display = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"));
+    m.mnuExtras_LapBoard = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapBoard"));
     m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"));
     m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
     m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"));

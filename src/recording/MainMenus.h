@@ -25,6 +25,7 @@ struct MainMenus {
     QMenu* mnuExtras = nullptr;
     QAction* mnuExtras_LapCounter = nullptr;
     QAction* mnuExtras_Display = nullptr;
+    QAction* mnuExtras_LapBoard = nullptr;
     QAction* mnuExtras_BarcodeScanner = nullptr;
     QAction* mnuSep1 = nullptr;
     QMenu* mnuLanguage = nullptr;

@@ -150,6 +150,7 @@ void frmMain::Form_Load() {
             ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
             OpenRecordFile(m_commandLine);
+        ResumeLapBoardFromSettings();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -196,6 +197,7 @@ void frmMain::SetCaptions() {
             {m_menus.mnuExtras, "GEN_MNU_EXTRAS"},
             {m_menus.mnuExtras_LapCounter, "MKL_MNU_EXTRAS_LAPCOUNTER"},
             {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
+            {m_menus.mnuExtras_LapBoard, "MKL_MNU_EXTRAS_LAPBOARD"},
             {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
             {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
             {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},

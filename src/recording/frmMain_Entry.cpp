@@ -63,7 +63,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         StatusBar->update();
         if (m_display)
             m_display->ShowBib(QString::number(bib));
-        RefreshLapCounter();
+        RecordsChanged();
         txtEnter->setFocus();
     } catch (const RaisedError& error) {
         ReportError(error.info());

@@ -21,8 +21,10 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
             Raise(ErrorNumber::FileNotFound,
                   QStringLiteral("No record file is open; the bib %1 was not saved.").arg(bib));
     } catch (const RaisedError& error) {
-        if (before < 0)
+        if (before < 0) {
             m_records.append(tBib{++m_maxId, bib}); // kept, as every record is
+            NoteChange(m_records.last());
+        }
         ReportError(error.info());
         return false;
     }
@@ -30,10 +32,12 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
     const tBib record{m_maxId, bib};
     if (before >= 0) {
         m_records.insert(before, record);
+        NoteChange(record);
         m_changed = true;
         return SaveFile();
     }
     m_records.append(record);
+    NoteChange(record);
     try {
         WriteNewRecord(bib);
     } catch (const RaisedError& error) {
@@ -48,6 +52,7 @@ bool clsFile::EditBib(qint32 index, qint32 bib) {
     if (index < 0 || index >= Count())
         return false;
     m_records[index].Bib = bib;
+    NoteChange();
     m_changed = true;
     return SaveFile();
 }
@@ -56,6 +61,7 @@ bool clsFile::DeleteBib(qint32 index) {
     if (index < 0 || index >= Count())
         return false;
     m_records.remove(index);
+    NoteChange();
     m_changed = true;
     return SaveFile();
 }
@@ -193,6 +199,7 @@ bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
     m_records.clear();
     for (qint32 bib : bibs)
         m_records.append(tBib{++m_maxId, bib});
+    NoteChange();
     m_changed = true;
     m_recoveryOwned = true; // taken over: removed as soon as the file holds its records
     return SaveFile();
@@ -225,11 +232,17 @@ bool clsFile::ReadFile() {
         m_maxId = maxId;
         m_onDisk = std::move(bibs);
         m_zeroPadded = zeroPadded;
+        NoteChange();
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
         return false;
     }
+}
+
+void clsFile::NoteChange(const tBib& added) {
+    ++m_revision;
+    m_lastAdded = added;
 }
 
 tBib clsFile::GetRecord(qint32 index) const {
@@ -281,6 +294,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
         m_zeroPadded = previousZeroPadded;
         return false;
     }
+    NoteChange(); // also an empty file: the list of the file before is gone
     m_changed = false;
     ResetWriteState();
     return true;
@@ -301,6 +315,7 @@ bool clsFile::CloseFile() {
             QFile::copy(m_fileName, DatedCopyPath(m_fileName, Now())); // never overwrites; best effort
         m_fileName.clear();
         m_records.clear();
+        NoteChange();
         m_changed = false;
         m_onDisk.clear();
         m_zeroPadded = false;

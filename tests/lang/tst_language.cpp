@@ -40,34 +40,37 @@ const QList<QStringList> kMenus = {
     {"GEN_MNU_FILE", "GEN_MNU_EXTRAS", "GEN_MNU_INFO_HELP"},
     {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
      "GEN_MNU_FILE_END"},
-    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "GEN_MNU_LANGUAGE"},
+    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_LAPBOARD", "MKL_MNU_EXTRAS_BARCODESCANNER",
+     "GEN_MNU_LANGUAGE"},
     {"GEN_MNU_HELP_ABOUT", "GEN_MNU_HELP_WIKI"},
     {"GEN_MNU_HELP_ABOUT", "MKL_MNU_HELP_GUIDE"},
 };
 
 // The placeholders each text must carry once; no other text may hold a "[".
-const QHash<QString, QStringList> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", {"[Filename]"}},
-                                                   {"MKL_MSG_DELETEBIB", {"[bib]"}},
-                                                   {"GEN_ABOUT_LABEL2", {"[year]"}},
-                                                   {"MKL_MSG_PORTINVALID", {"[port]"}},
-                                                   {"MKL_MSG_PORTMISSING", {"[port]"}},
-                                                   {"MKL_MSG_PORTBUSY", {"[port]"}},
-                                                   {"MKL_MSG_PORTDENIED", {"[port]"}},
-                                                   {"MKL_MSG_PORTFAILED", {"[port]"}},
-                                                   {"MKL_MSG_SCANNERLOST", {"[port]"}},
-                                                   {"MKL_SB_SCANNERBACK", {"[port]"}},
-                                                   {"MKL_MSG_PORTGROUP", {"[group]"}},
-                                                   {"MKL_SB_SCANNEROFF", {"[menu]"}},
-                                                   {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
-                                                   {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
-                                                   {"MKL_ABOUT_NOLINK", {"[guide]"}},
+const QHash<QString, QStringList> kPlaceholders = {
+    {"MKL_MSG_OPENINGFAILED", {"[Filename]"}},
+    {"MKL_MSG_DELETEBIB", {"[bib]"}},
+    {"GEN_ABOUT_LABEL2", {"[year]"}},
+    {"MKL_MSG_PORTINVALID", {"[port]"}},
+    {"MKL_MSG_PORTMISSING", {"[port]"}},
+    {"MKL_MSG_PORTBUSY", {"[port]"}},
+    {"MKL_MSG_PORTDENIED", {"[port]"}},
+    {"MKL_MSG_PORTFAILED", {"[port]"}},
+    {"MKL_MSG_SCANNERLOST", {"[port]"}},
+    {"MKL_SB_SCANNERBACK", {"[port]"}},
+    {"MKL_MSG_PORTGROUP", {"[group]"}},
+    {"MKL_SB_SCANNEROFF", {"[menu]"}},
+    {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
+    {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
+    {"MKL_ABOUT_NOLINK", {"[guide]"}},
     {"MKL_MSG_NOTINFILE", {"[count]", "[reason]"}},
     {"MKL_MSG_FILELAGS", {"[reason]"}},
     {"MKL_MSG_KEPTIN", {"[path]"}},
     {"MKL_MSG_MEMORYONLY", {"[reason]"}},
     {"MKL_MSG_RECOVERY", {"[Filename]", "[path]", "[total]", "[count]", "[filecount]"}},
-    {"MKL_MSG_ZEROBYTES", {"[Filename]"}}};
-
+    {"MKL_MSG_ZEROBYTES", {"[Filename]"}},
+    {"MKL_LB_PORTFAILED", {"[port]"}},
+    {"MKL_LB_MORE", {"[count]"}}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
