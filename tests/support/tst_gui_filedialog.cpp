@@ -6,6 +6,7 @@
 #include "GuiFixture.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <memory>
@@ -114,14 +115,18 @@ private slots:
         poll.setInterval(10);
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !seen.isEmpty())
+            if (!dialog)
                 return;
-            seen << dialog->windowTitle() << dialog->nameFilters() << dialog->directory().absolutePath()
-                 << QString::number(dialog->fileMode()) << QString::number(dialog->acceptMode())
-                 << dialog->defaultSuffix() << QString::number(dialog->isModal())
-                 << QString::number(dialog->parentWidget() == &owner)
-                 << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-            dialog->selectFile(file);
+            if (seen.isEmpty())
+                seen << dialog->windowTitle() << dialog->nameFilters() << dialog->directory().absolutePath()
+                     << QString::number(dialog->fileMode()) << QString::number(dialog->acceptMode())
+                     << dialog->defaultSuffix() << QString::number(dialog->isModal())
+                     << QString::number(dialog->parentWidget() == &owner)
+                     << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            // Typed into the name box as a user would: selectFile() leaves the box alone once it has
+            // the focus, and the dialog then takes the folder instead. Tried again on every tick until
+            // the dialog has closed.
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
             static_cast<QDialog*>(dialog)->accept(); // checks the choice as the OK button does
         });
         poll.start();
