@@ -72,6 +72,9 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
         AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"), QStringLiteral("&Scan-Display..."));
     m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"),
                                           QStringLiteral("Seriellen &Barcode-Scanner aktivieren..."));
+    m.mnuExtras_ShowTimes =
+        AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_ShowTimes"), QStringLiteral("Durchgangs&zeiten anzeigen"));
+    m.mnuExtras_ShowTimes->setCheckable(true);
     m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
     m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"), QStringLiteral("&Sprache"));
     m.mnuExtras->addMenu(m.mnuLanguage);

@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +37,14 @@ void Place(QWidget* widget, const TwipRect& rect) {
 template <typename Widget> Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
+}
+
+// Seconds within which a bib typed again is pointed out; an empty or unreadable value gives the
+// default, 0 turns the warning off.
+int RepeatWarnSecondsSetting() {
+    bool ok = false;
+    const int seconds = ReadSetting(QStringLiteral("RepeatWarnSeconds")).toString().trimmed().toInt(&ok);
+    return ok && seconds >= 0 ? seconds : frmMain::kDefaultRepeatWarnSeconds;
 }
 
 } // namespace
@@ -70,6 +79,15 @@ void frmMain::BuildControls() {
     entryFont.setStyleHint(QFont::Serif);
     txtEnter->setFont(entryFont);
 
+    // Over the lower edge of the entry box, where the operator's eyes are; clicks go through.
+    lblRepeat = Named(new QLabel(m_client), "lblRepeat");
+    lblRepeat->setAlignment(Qt::AlignCenter);
+    lblRepeat->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lblRepeat->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+    lblRepeat->hide();
+    tmrRepeat = Named(new QTimer(this), "tmrRepeat");
+    tmrRepeat->setInterval(1000);
+
     fraFrame = Named(new QFrame(m_client), "fraFrame");
     cmdEnter = Named(new QPushButton(QStringLiteral("Speichern"), fraFrame), "cmdEnter");
     chkBeep = Named(new QCheckBox(QStringLiteral("Piepsen"), fraFrame), "chkBeep");
@@ -103,6 +121,8 @@ void frmMain::ConnectHandlers() {
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
     txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
+    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowRepeatWarning);
+    connect(tmrRepeat, &QTimer::timeout, this, &frmMain::ShowRepeatWarning);
     ConnectFileCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
@@ -128,6 +148,8 @@ void frmMain::Form_Load() {
         recent.ReadRecentFiles();
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
+        m_menus.mnuExtras_ShowTimes->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("ShowTimes"))));
+        m_repeatWarnSeconds = RepeatWarnSecondsSetting();
         m_focusCatcher->chkCatch_Click();
         if (!m_commandLine.isEmpty())
             OpenRecordFile(m_commandLine);
@@ -144,6 +166,8 @@ bool frmMain::Form_Unload() {
         SaveWndPos(this, 0);
         WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
         WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
+        WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked()));
+        WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds));
         if (m_loaded) {
             delete gLanguage;
             gLanguage = nullptr;
@@ -177,6 +201,7 @@ void frmMain::SetCaptions() {
             {m_menus.mnuExtras_LapCounter, "MKL_MNU_EXTRAS_LAPCOUNTER"},
             {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
             {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
+            {m_menus.mnuExtras_ShowTimes, "MKL_MNU_EXTRAS_SHOWTIMES"},
             {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
             {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},
             {m_menus.mnuHelp_About, "GEN_MNU_HELP_ABOUT"},
@@ -194,6 +219,7 @@ void frmMain::SetCaptions() {
                 control->setProperty("text", text);
         }
         Grid->SetCaptions();
+        ShowRepeatWarning();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
         if (m_lapCounter)
@@ -214,6 +240,7 @@ void frmMain::ShowFileControls(bool open) {
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
         command->setEnabled(open);
     Wiki->setVisible(!open);
+    ShowRepeatWarning();
     m_focusCatcher->FollowFileState(open);
 }
 
@@ -241,6 +268,13 @@ void frmMain::ApplyLayout() {
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
     ArrangeMainLayout(m_layout, W, H);
     Place(txtEnter, m_layout.txtEnter);
+    TwipRect warning = m_layout.txtEnter;
+    warning.height = qMin(warning.height, 420.0);
+    warning.top = m_layout.txtEnter.top + m_layout.txtEnter.height - warning.height - 30;
+    warning.left += 60;
+    warning.width -= 120;
+    Place(lblRepeat, warning);
+    lblRepeat->raise();
     Place(fraFrame, m_layout.fraFrame);
     Place(cmdEnter, m_layout.cmdEnter);
     Place(Grid, m_layout.Grid);

@@ -112,6 +112,7 @@ bool frmMain::OpenRecordFile(QString path) {
         if (ok) {
             StatusBar->SetPanelText(1, RecordCountText());
             RecordFile.LoadIntoGrid(*Grid);
+            ShowTimesFileState();
             UpdateCaption();
             result = true;
             recent.SetFirstFile(RecordFile.FileName());
@@ -130,6 +131,15 @@ bool frmMain::OpenRecordFile(QString path) {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
     return result;
+}
+
+void frmMain::ShowTimesFileState() {
+    const TimesFileState state = RecordFile.TimesState();
+    if (state.kind == TimesFileState::Kind::PartlyDropped)
+        StatusBar->SetPanelText(2, GetText(QStringLiteral("MKL_SB_TIMESDROPPED"))
+                                       .replace(QStringLiteral("[count]"), QString::number(state.dropped)));
+    else if (state.kind == TimesFileState::Kind::Unreadable)
+        StatusBar->SetPanelText(2, GetText(QStringLiteral("MKL_SB_TIMESUNREADABLE")));
 }
 
 bool frmMain::CloseRecordFile() {

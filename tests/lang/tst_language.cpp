@@ -37,7 +37,8 @@ const QStringList kAllKeys =
             "MKL_ACC_CMDDELETE MKL_ACC_LIST1 MKL_ACC_LIST1_D MKL_ACC_CMDREQUERY_D MKL_ACC_CMDRESET_D "
             "MKL_ACC_TXTLAPCOUNT0_D MKL_ACC_TXTLAPCOUNT1_D MKL_ACC_CHKAUTO_D MKL_ACC_CHKDESCENDING_D "
             "MKL_ACC_LBLBIB_D MKL_ACC_PICICON MKL_ACC_LBLLINK_D MKL_ACC_TXTPORT MKL_ACC_TXTPORT_D "
-            "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D")
+            "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D MKL_MNU_EXTRAS_SHOWTIMES MKL_SB_TIMESFAILED "
+            "MKL_SB_TIMESDROPPED MKL_SB_TIMESUNREADABLE MKL_LBL_REPEAT MKL_GRID_TIME")
         .split(QLatin1Char(' '));
 
 // Menus whose entries share one access key space.
@@ -45,16 +46,18 @@ const QList<QStringList> kMenus = {
     {"GEN_MNU_FILE", "GEN_MNU_EXTRAS", "GEN_MNU_INFO_HELP"},
     {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
      "GEN_MNU_FILE_END"},
-    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "GEN_MNU_LANGUAGE"},
+    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "MKL_MNU_EXTRAS_SHOWTIMES",
+     "GEN_MNU_LANGUAGE"},
     {"GEN_MNU_HELP_ABOUT", "GEN_MNU_HELP_WIKI"},
 };
 
-// The placeholder each text must carry; no other text may hold a "[".
+// The placeholders (separated by blanks) each text must carry once; no other text may hold a "[".
 const QHash<QString, QString> kPlaceholders = {
     {"MKL_MSG_OPENINGFAILED", "[Filename]"}, {"MKL_MSG_DELETEBIB", "[bib]"},    {"GEN_ABOUT_LABEL2", "[year]"},
     {"MKL_MSG_PORTINVALID", "[port]"},       {"MKL_MSG_PORTMISSING", "[port]"}, {"MKL_MSG_PORTBUSY", "[port]"},
     {"MKL_MSG_PORTDENIED", "[port]"},        {"MKL_MSG_PORTFAILED", "[port]"},  {"MKL_MSG_SCANNERLOST", "[port]"},
-    {"MKL_SB_SCANNERBACK", "[port]"},        {"MKL_MSG_PORTGROUP", "[group]"}};
+    {"MKL_SB_SCANNERBACK", "[port]"},        {"MKL_MSG_PORTGROUP", "[group]"},  {"MKL_LBL_REPEAT", "[bib] [seconds]"},
+    {"MKL_SB_TIMESDROPPED", "[count]"}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
@@ -125,10 +128,10 @@ private slots:
         }
         for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
             const QString& text = it.value();
-            const QString placeholder = kPlaceholders.value(it.key());
-            if (placeholder.isEmpty())
+            const QStringList placeholders = kPlaceholders.value(it.key()).split(' ', Qt::SkipEmptyParts);
+            if (placeholders.isEmpty())
                 QVERIFY2(!text.contains(QLatin1Char('[')), qPrintable(it.key()));
-            else
+            for (const QString& placeholder : placeholders)
                 QVERIFY2(text.count(placeholder) == 1, qPrintable(it.key()));
             QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), qPrintable(it.key()));
         }
