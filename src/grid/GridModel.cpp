@@ -49,7 +49,8 @@ void GridModel::SetHeader(int column, const QString& text) {
     if (column < 0 || column > 2 || m_headers[column] == text)
         return;
     m_headers[column] = text;
-    emit headerDataChanged(Qt::Horizontal, column, column);
+    if (column < columnCount()) // the time column's header is kept for when it is shown
+        emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 QString GridModel::Header(int column) const {
