@@ -35,6 +35,25 @@ std::optional<qint64> StrictNumber(const QByteArray& text) {
     return value;
 }
 
+constexpr qint64 kMsecsPerDay = 86400000;
+constexpr qint64 kJulianDayOfEpoch = 2440588; // 1970-01-01
+
+// Digits at a place of a text; -1 when any is not a digit.
+int DigitsAt(const QByteArray& text, int at, int count) {
+    int value = 0;
+    for (int i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+void PutDigits(char* out, int value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        out[i] = char('0' + value % 10);
+}
+
 void LogFailure(const RaisedError& error) {
     WriteLog(QStringLiteral("ERROR: ") + FormatErrorEntry(VersionText(), error.info(), QString()));
 }
@@ -46,17 +65,63 @@ QString TimesSidecar::PathFor(const QString& recordFile) {
 }
 
 QByteArray TimesSidecar::FormatTime(const QDateTime& time) {
-    if (!time.isValid())
+    return FormatStamp(StampOf(time));
+}
+
+// Written and read by hand: a rewrite formats every time of the race, an open reads them all.
+QByteArray TimesSidecar::FormatStamp(Stamp stamp) {
+    if (stamp.msecs == kNone)
         return {};
-    const int offset = time.offsetFromUtc();
-    const int minutes = qAbs(offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")).toLatin1() + (offset < 0 ? '-' : '+') +
-           QByteArray::number(minutes / 60).rightJustified(2, '0') + ':' +
-           QByteArray::number(minutes % 60).rightJustified(2, '0');
+    const qint64 local = stamp.msecs + qint64(stamp.offsetSeconds) * 1000;
+    const qint64 days = local >= 0 ? local / kMsecsPerDay : -((-local + kMsecsPerDay - 1) / kMsecsPerDay);
+    const qint64 msOfDay = local - days * kMsecsPerDay;
+    const QDate date = QDate::fromJulianDay(kJulianDayOfEpoch + days);
+    if (date.year() < 1 || date.year() > 9999)
+        return {};
+    QByteArray text("0000-00-00T00:00:00.000+00:00");
+    char* out = text.data();
+    PutDigits(out, date.year(), 4);
+    PutDigits(out + 5, date.month(), 2);
+    PutDigits(out + 8, date.day(), 2);
+    PutDigits(out + 11, int(msOfDay / 3600000), 2);
+    PutDigits(out + 14, int(msOfDay / 60000 % 60), 2);
+    PutDigits(out + 17, int(msOfDay / 1000 % 60), 2);
+    PutDigits(out + 20, int(msOfDay % 1000), 3);
+    const int minutes = qAbs(stamp.offsetSeconds) / 60;
+    out[23] = stamp.offsetSeconds < 0 ? '-' : '+';
+    PutDigits(out + 24, minutes / 60, 2);
+    PutDigits(out + 27, minutes % 60, 2);
+    return text;
+}
+
+std::optional<TimesSidecar::Stamp> TimesSidecar::ParseStamp(const QByteArray& text) {
+    static const char kShape[] = "0000-00-00T00:00:00.000+00:00";
+    if (text.size() != int(sizeof kShape) - 1)
+        return std::nullopt;
+    for (int i = 0; i < text.size(); ++i) {
+        if (kShape[i] != '0' && kShape[i] != '+' && text[i] != kShape[i])
+            return std::nullopt;
+    }
+    if (text[23] != '+' && text[23] != '-')
+        return std::nullopt;
+    const QDate date(DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2));
+    const QTime time(DigitsAt(text, 11, 2), DigitsAt(text, 14, 2), DigitsAt(text, 17, 2), DigitsAt(text, 20, 3));
+    const int hours = DigitsAt(text, 24, 2);
+    const int minutes = DigitsAt(text, 27, 2);
+    if (!date.isValid() || !time.isValid() || hours < 0 || hours > 14 || minutes < 0 || minutes > 59)
+        return std::nullopt;
+    const qint32 offset = (text[23] == '-' ? -1 : 1) * (hours * 3600 + minutes * 60);
+    return Stamp{(date.toJulianDay() - kJulianDayOfEpoch) * kMsecsPerDay + time.msecsSinceStartOfDay() -
+                     qint64(offset) * 1000,
+                 offset};
 }
 
 QByteArray TimesSidecar::FormatLine(qint64 position, qint32 bib, const QDateTime& time) {
-    return QByteArray::number(position) + ';' + QByteArray::number(bib) + ';' + FormatTime(time) + "\r\n";
+    return FormatLine(position, bib, StampOf(time));
+}
+
+QByteArray TimesSidecar::FormatLine(qint64 position, qint32 bib, Stamp stamp) {
+    return QByteArray::number(position) + ';' + QByteArray::number(bib) + ';' + FormatStamp(stamp) + "\r\n";
 }
 
 TimesSidecar::Stamp TimesSidecar::StampOf(const QDateTime& time) {
@@ -96,20 +161,18 @@ void TimesSidecar::Open(const QString& recordFile, const QVector<tBib>& records)
         const std::optional<qint64> position = fields.size() == 3 ? StrictNumber(fields[0]) : std::nullopt;
         const std::optional<qint64> bib = fields.size() == 3 ? StrictNumber(fields[1]) : std::nullopt;
         const qsizetype index = position ? *position - 1 : -1;
-        QDateTime time;
-        if (fields.size() == 3 && !fields[2].isEmpty()) {
-            time = QDateTime::fromString(QString::fromLatin1(fields[2]), Qt::ISODateWithMs);
-            if (FormatTime(time) != fields[2]) // only what this class writes, so a rewrite keeps it
-                time = QDateTime();
-        }
-        const bool timeReadable = fields.size() == 3 && (fields[2].isEmpty() || time.isValid());
+        // Only the shape this class writes, so a rewrite keeps every time as it was.
+        const std::optional<Stamp> stamp = fields.size() != 3    ? std::nullopt
+                                           : fields[2].isEmpty() ? std::optional<Stamp>(Stamp())
+                                                                 : ParseStamp(fields[2]);
+        const bool timeReadable = stamp.has_value();
         if (!bib || index < 0 || index >= records.size() || records[index].Bib != *bib || taken[index] ||
             !timeReadable) {
             ++dropped;
             continue;
         }
         taken[index] = true;
-        m_times[index] = StampOf(time);
+        m_times[index] = *stamp;
         if (index == inOrder)
             ++inOrder;
     }
@@ -159,7 +222,7 @@ QByteArray TimesSidecar::FormatAll(const QVector<tBib>& records) const {
     QByteArray bytes;
     bytes.reserve(records.size() * 40);
     for (qsizetype i = 0; i < records.size(); ++i)
-        bytes += FormatLine(i + 1, records[i].Bib, Time(static_cast<qint32>(i)));
+        bytes += FormatLine(i + 1, records[i].Bib, m_times.value(i));
     return bytes;
 }
 
@@ -169,7 +232,7 @@ void TimesSidecar::Follow(const QVector<tBib>& records) {
     const auto count = static_cast<qint32>(records.size());
     try {
         if (count > 0 && m_diskLines == count - 1)
-            AppendDurably(m_path, FormatLine(count, records.last().Bib, Time(count - 1)));
+            AppendDurably(m_path, FormatLine(count, records.last().Bib, m_times.value(count - 1)));
         else
             ReplaceDurably(m_path, FormatAll(records));
         m_diskLines = count;

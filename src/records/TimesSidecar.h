@@ -65,6 +65,9 @@ private:
     };
     static constexpr qint64 kNone = std::numeric_limits<qint64>::min();
     static Stamp StampOf(const QDateTime& time);
+    static QByteArray FormatStamp(Stamp stamp);
+    static std::optional<Stamp> ParseStamp(const QByteArray& text);
+    static QByteArray FormatLine(qint64 position, qint32 bib, Stamp stamp);
     static QDateTime TimeOf(Stamp stamp);
     QByteArray FormatAll(const QVector<tBib>& records) const;
 
