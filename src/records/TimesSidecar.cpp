@@ -108,7 +108,7 @@ std::optional<TimesSidecar::Stamp> TimesSidecar::ParseStamp(const QByteArray& te
     const QTime time(DigitsAt(text, 11, 2), DigitsAt(text, 14, 2), DigitsAt(text, 17, 2), DigitsAt(text, 20, 3));
     const int hours = DigitsAt(text, 24, 2);
     const int minutes = DigitsAt(text, 27, 2);
-    if (!date.isValid() || !time.isValid() || hours < 0 || hours > 14 || minutes < 0 || minutes > 59)
+    if (date.year() < 1 || !date.isValid() || !time.isValid() || hours < 0 || hours > 14 || minutes < 0 || minutes > 59)
         return std::nullopt;
     const qint32 offset = (text[23] == '-' ? -1 : 1) * (hours * 3600 + minutes * 60);
     return Stamp{(date.toJulianDay() - kJulianDayOfEpoch) * kMsecsPerDay + time.msecsSinceStartOfDay() -
