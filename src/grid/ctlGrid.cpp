@@ -25,7 +25,7 @@ constexpr double kGridLeft = 60;
 constexpr double kGridTop = 60;
 constexpr double kButtonSide = 420;
 constexpr double kNumberColumnWidth = 900;
-constexpr double kTimeColumnMargin = 240;
+constexpr double kTextMargin = 150;
 
 QToolButton* MakeButton(QWidget* parent, const char* name, GridPicture picture) {
     auto* button = new QToolButton(parent);
@@ -171,10 +171,14 @@ void ctlGrid::ShowTimes(std::function<QDateTime(int index)> timeOf) {
     QHeaderView* columns = Grid->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Fixed);
     columns->setSectionResizeMode(1, QHeaderView::Stretch);
-    columns->resizeSection(0, TwipsToPixelsX(kNumberColumnWidth, this));
+    // Beside a time the bib keeps what the narrow default grid can spare: the number and time
+    // columns take only what their texts need.
+    const int margin = TwipsToPixelsX(kTextMargin, this);
+    const QFontMetrics metrics = Grid->fontMetrics();
+    columns->resizeSection(0, m_model->ShowsTimes() ? metrics.horizontalAdvance(QStringLiteral("00000")) + margin
+                                                    : TwipsToPixelsX(kNumberColumnWidth, this));
     if (m_model->ShowsTimes())
-        columns->resizeSection(2, Grid->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) +
-                                      TwipsToPixelsX(kTimeColumnMargin, this));
+        columns->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + margin);
     SetCurrent(row, 1);
     ScrollNewRowIntoView();
 }
