@@ -7,7 +7,7 @@ int GridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : (m_timeOf ? 3 : 2);
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
@@ -16,6 +16,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     const Row& row = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() == 2)
+            return m_timeOf(index.row()).toString(QStringLiteral("HH:mm:ss"));
         return QString::number(index.column() == 0 ? row.number : row.bib);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -25,7 +27,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section > 1)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return m_headers[section];
@@ -37,15 +39,22 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
+void GridModel::SetTimeSource(TimeSource source) {
+    beginResetModel();
+    m_timeOf = std::move(source);
+    endResetModel();
+}
+
 void GridModel::SetHeader(int column, const QString& text) {
-    if (column < 0 || column > 1 || m_headers[column] == text)
+    if (column < 0 || column > 2 || m_headers[column] == text)
         return;
     m_headers[column] = text;
-    emit headerDataChanged(Qt::Horizontal, column, column);
+    if (column < columnCount()) // the time column's header is kept for when it is shown
+        emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 QString GridModel::Header(int column) const {
-    return column >= 0 && column <= 1 ? m_headers[column] : QString();
+    return column >= 0 && column <= 2 ? m_headers[column] : QString();
 }
 
 int GridModel::Count() const {

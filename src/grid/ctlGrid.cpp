@@ -25,6 +25,7 @@ constexpr double kGridLeft = 60;
 constexpr double kGridTop = 60;
 constexpr double kButtonSide = 420;
 constexpr double kNumberColumnWidth = 900;
+constexpr double kTextMargin = 150;
 
 QToolButton* MakeButton(QWidget* parent, const char* name, GridPicture picture) {
     auto* button = new QToolButton(parent);
@@ -111,6 +112,7 @@ bool ctlGrid::SetCaptions() {
         cmdDelete->setToolTip(GetText(QStringLiteral("MKL_CMDDELETE_TT")));
         m_model->SetHeader(0, GetText(QStringLiteral("MKL_GRID_NR")));
         m_model->SetHeader(1, GetText(QStringLiteral("MKL_GRID_BIB")));
+        m_model->SetHeader(2, GetText(QStringLiteral("MKL_GRID_TIME")));
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -173,6 +175,28 @@ void ctlGrid::ShowCurrentRow() {
     Grid->setAutoScroll(autoScroll);
 }
 
+void ctlGrid::ShowTimes(std::function<QDateTime(int index)> timeOf) {
+    CommitEdit();
+    const qint32 row = CurrentRow();
+    {
+        const QuietCurrent quiet(m_settingCurrent);
+        m_model->SetTimeSource(std::move(timeOf));
+    }
+    QHeaderView* columns = Grid->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Beside a time the bib keeps what the narrow default grid can spare: the number and time
+    // columns take only what their texts need.
+    const int margin = TwipsToPixelsX(kTextMargin, this);
+    const QFontMetrics metrics = Grid->fontMetrics();
+    columns->resizeSection(0, m_model->ShowsTimes() ? metrics.horizontalAdvance(QStringLiteral("00000")) + margin
+                                                    : TwipsToPixelsX(kNumberColumnWidth, this));
+    if (m_model->ShowsTimes())
+        columns->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + margin);
+    SetCurrent(row, 1);
+    ScrollNewRowIntoView();
+}
+
 void ctlGrid::CloseFile() {
     CommitEdit();
 }
@@ -195,10 +219,12 @@ qint32 ctlGrid::CurrentCol() const {
 }
 
 QString ctlGrid::CellText(qint32 row, qint32 col) const {
-    if (col < 0 || col > 1 || row < 0 || row >= RowCount())
+    if (col < 0 || col >= m_model->columnCount() || row < 0 || row >= RowCount())
         return QString();
     if (row == 0)
         return m_model->Header(col);
+    if (col == 2)
+        return m_model->index(row - 1, col).data().toString();
     const GridModel::Row data = m_model->At(row - 1);
     return QString::number(col == 0 ? data.number : data.bib);
 }

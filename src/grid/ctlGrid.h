@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
+
+#include <functional>
 
 class GridEditor;
 class GridModel;
@@ -49,6 +52,9 @@ public:
     // False suspends painting and collects added rows until it is set back to true.
     bool Redraw() const { return m_redraw; }
     void setRedraw(bool redraw);
+    // A third column with the passage time of each row's record, asked of the host by 0-based
+    // record index; an empty source removes the column.
+    void ShowTimes(std::function<QDateTime(int index)> timeOf);
     // Commits a pending edit; called before the host closes the record file.
     void CloseFile();
     // Keyboard navigation and the Enter signal. keyCode is a virtual key number (13 Enter,

@@ -69,6 +69,8 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuExtras_LapCounter = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapCounter"));
     m.mnuExtras_Display = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"));
     m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"));
+    m.mnuExtras_ShowTimes = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_ShowTimes"));
+    m.mnuExtras_ShowTimes->setCheckable(true);
     m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
     m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"));
     m.mnuExtras->addMenu(m.mnuLanguage);

@@ -26,6 +26,7 @@ struct MainMenus {
     QAction* mnuExtras_LapCounter = nullptr;
     QAction* mnuExtras_Display = nullptr;
     QAction* mnuExtras_BarcodeScanner = nullptr;
+    QAction* mnuExtras_ShowTimes = nullptr; // check item: the grid's time column
     QAction* mnuSep1 = nullptr;
     QMenu* mnuLanguage = nullptr;
     QList<QAction*> mnuLangSelect; // indices 1 to 10 at positions 0 to 9

@@ -34,6 +34,14 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name) {
     return widget;
 }
 
+// Seconds within which a bib typed again is pointed out; an empty or unreadable value gives the
+// default, 0 turns the warning off.
+int RepeatWarnSecondsSetting() {
+    bool ok = false;
+    const int seconds = ReadSetting(QStringLiteral("RepeatWarnSeconds")).toString().trimmed().toInt(&ok);
+    return ok && seconds >= 0 ? seconds : frmMain::kDefaultRepeatWarnSeconds;
+}
+
 } // namespace
 
 frmMain::frmMain(const QString& commandLine, QWidget* parent) : QMainWindow(parent), m_commandLine(commandLine) {
@@ -62,6 +70,15 @@ void frmMain::BuildControls() {
     QFont entryFont(QStringLiteral("Times New Roman"), 48);
     entryFont.setStyleHint(QFont::Serif);
     txtEnter->setFont(entryFont);
+
+    // Over the lower edge of the entry box, where the operator's eyes are; clicks go through.
+    lblRepeat = Named(new QLabel(m_client), "lblRepeat");
+    lblRepeat->setAlignment(Qt::AlignCenter);
+    lblRepeat->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lblRepeat->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+    lblRepeat->hide();
+    tmrRepeat = Named(new QTimer(this), "tmrRepeat");
+    tmrRepeat->setInterval(1000);
 
     fraFrame = Named(new QFrame(m_client), "fraFrame");
     cmdEnter = Named(new QPushButton(fraFrame), "cmdEnter");
@@ -98,6 +115,8 @@ void frmMain::ConnectHandlers() {
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
     txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
+    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowRepeatWarning);
+    connect(tmrRepeat, &QTimer::timeout, this, &frmMain::ShowRepeatWarning);
     ConnectFileCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
@@ -125,6 +144,8 @@ void frmMain::Form_Load() {
         ShowRecentFiles();
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
+        m_menus.mnuExtras_ShowTimes->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("ShowTimes"))));
+        m_repeatWarnSeconds = RepeatWarnSecondsSetting();
         m_focusCatcher->chkCatch_Click();
         // The scanner's port is never opened by itself: the port number is shared with the
         // family's other programs, one of which may use that port now. The operator is told.
@@ -146,6 +167,8 @@ bool frmMain::Form_Unload() {
         WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
         WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
         m_scanner->RememberState();
+        WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked()));
+        WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds));
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -174,6 +197,7 @@ void frmMain::SetCaptions() {
             {m_menus.mnuExtras_LapCounter, "MKL_MNU_EXTRAS_LAPCOUNTER"},
             {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
             {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
+            {m_menus.mnuExtras_ShowTimes, "MKL_MNU_EXTRAS_SHOWTIMES"},
             {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
             {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},
             {m_menus.mnuHelp_About, "GEN_MNU_HELP_ABOUT"},
@@ -193,6 +217,7 @@ void frmMain::SetCaptions() {
         Grid->SetCaptions();
         // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
         const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
+        ShowRepeatWarning();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
         StatusBar->SetPanelText(2, state);
@@ -222,6 +247,7 @@ void frmMain::ShowFileControls(bool open) {
         command->setEnabled(open);
     Wiki->setVisible(!open);
     lblStart->setVisible(!open);
+    ShowRepeatWarning();
     m_focusCatcher->FollowFileState(open);
 }
 
@@ -249,6 +275,13 @@ void frmMain::ApplyLayout() {
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
     ArrangeMainLayout(m_layout, W, H);
     PlaceInTwips(txtEnter, m_layout.txtEnter);
+    TwipRect warning = m_layout.txtEnter;
+    warning.height = qMin(warning.height, 420.0);
+    warning.top = m_layout.txtEnter.top + m_layout.txtEnter.height - warning.height - 30;
+    warning.left += 60;
+    warning.width -= 120;
+    PlaceInTwips(lblRepeat, warning);
+    lblRepeat->raise();
     PlaceInTwips(fraFrame, m_layout.fraFrame);
     PlaceInTwips(cmdEnter, m_layout.cmdEnter);
     PlaceInTwips(Grid, m_layout.Grid);
@@ -272,7 +305,9 @@ QString frmMain::StateText() const {
     const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
     const QString scannerMenu =
         plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") + plain(m_menus.mnuExtras_BarcodeScanner->text());
-    return GetText(m_stateKey).replace(QStringLiteral("[menu]"), scannerMenu);
+    return GetText(m_stateKey)
+        .replace(QStringLiteral("[menu]"), scannerMenu)
+        .replace(QStringLiteral("[count]"), QString::number(RecordFile.TimesState().dropped));
 }
 
 void frmMain::CloseSecondaryWindows() {

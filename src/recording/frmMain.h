@@ -26,6 +26,8 @@ class frmLapcounter;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
+    static constexpr int kDefaultRepeatWarnSeconds = 60;
+
     // commandLine: the record file to open at load ("" for none).
     explicit frmMain(const QString& commandLine = QString(), QWidget* parent = nullptr);
     ~frmMain() override;
@@ -71,6 +73,11 @@ private:
     void RefreshLapCounter();
     void chkBeep_Click();
     void cmdEnter_Click();
+    // Says next to the entry box when the bib being typed passed within the last seconds.
+    void ShowRepeatWarning();
+    void mnuExtras_ShowTimes_Click(bool show);
+    // Tells once, in the status bar, what became of the times file of the file just opened.
+    void ShowTimesFileState();
     void mnuFile_New_Click();
     void mnuFile_Export_Click();
     void mnuFile_Print_Click();
@@ -97,6 +104,9 @@ private:
     QCheckBox* chkBeep = nullptr;
     QCheckBox* chkDouble = nullptr;
     QCheckBox* chkCatch = nullptr;
+    QLabel* lblRepeat = nullptr;
+    QTimer* tmrRepeat = nullptr; // keeps the seconds of a shown repeat warning current
+    int m_repeatWarnSeconds = kDefaultRepeatWarnSeconds;
     ctlGrid* Grid = nullptr;
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;

@@ -1,9 +1,11 @@
-// The Extras and Help menus: lap counter, scan display, language, About and the user guide.
+// The Extras and Help menus: lap counter, scan display, time column, language, About and the user
+// guide.
 #include "recording/frmMain.h"
 
 #include "app/ErrorHandler.h"
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
+#include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
 #include "recording/FocusCatcher.h"
@@ -20,6 +22,7 @@ void frmMain::ConnectExtrasCommands() {
         connect(entry, &QAction::triggered, this, [this, entry] { mnuLangSelect_Click(entry); });
     connect(m_menus.mnuExtras_LapCounter, &QAction::triggered, this, &frmMain::mnuExtras_LapCounter_Click);
     connect(m_menus.mnuExtras_Display, &QAction::triggered, this, &frmMain::mnuExtras_Display_Click);
+    connect(m_menus.mnuExtras_ShowTimes, &QAction::toggled, this, &frmMain::mnuExtras_ShowTimes_Click);
     connect(m_menus.mnuHelp_About, &QAction::triggered, this, &frmMain::mnuHelp_About_Click);
     connect(m_menus.mnuHelp_Wiki, &QAction::triggered, this, &frmMain::mnuHelp_Wiki_Click);
 }
@@ -41,6 +44,13 @@ void frmMain::mnuExtras_LapCounter_Click() {
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
+}
+
+void frmMain::mnuExtras_ShowTimes_Click(bool show) {
+    if (show)
+        Grid->ShowTimes([this](int index) { return RecordFile.PassageTime(index); });
+    else
+        Grid->ShowTimes(nullptr);
 }
 
 void frmMain::frmLapcounter_Unload() {

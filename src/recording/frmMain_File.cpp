@@ -116,6 +116,7 @@ bool frmMain::OpenRecordFile(QString path) {
         ShowFileControls(ok);
         if (ok) {
             StatusBar->SetPanelText(1, RecordCountText());
+            ShowTimesFileState();
             UpdateCaption();
             result = true;
             RememberRecentFile(RecordFile.FileName());
@@ -132,6 +133,14 @@ bool frmMain::OpenRecordFile(QString path) {
         ReportError(error.info());
     }
     return result;
+}
+
+void frmMain::ShowTimesFileState() {
+    const TimesFileState::Kind kind = RecordFile.TimesState().kind;
+    if (kind == TimesFileState::Kind::PartlyDropped)
+        ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"));
+    else if (kind == TimesFileState::Kind::Unreadable)
+        ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
 }
 
 bool frmMain::CloseRecordFile() {

@@ -20,11 +20,13 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
         const tBib record{m_maxId, bib};
         if (before < 0) {
             m_records.append(record);
+            m_times.Append(bib, Now());
             WriteNewRecord(bib);
             m_changed = true;
             return true;
         }
         m_records.insert(before, record);
+        m_times.Insert(before);
         m_changed = true;
         return SaveFile();
     } catch (const RaisedError& error) {
@@ -37,6 +39,7 @@ bool clsFile::EditBib(qint32 index, qint32 bib) {
     if (index < 0 || index >= Count())
         return false;
     m_records[index].Bib = bib;
+    m_times.BibChanged();
     m_changed = true;
     return SaveFile();
 }
@@ -45,6 +48,7 @@ bool clsFile::DeleteBib(qint32 index) {
     if (index < 0 || index >= Count())
         return false;
     m_records.remove(index);
+    m_times.Remove(index);
     m_changed = true;
     return SaveFile();
 }
@@ -105,6 +109,7 @@ void clsFile::WriteNewRecord(qint32 bib) {
     m_inStep = false;
     AppendPassage(bib);
     m_inStep = true;
+    m_times.Follow(m_records);
 }
 
 void clsFile::AppendPassage(qint32 bib) {
@@ -118,6 +123,7 @@ void clsFile::WriteAll() {
     WriteWholeFile(m_fileName, FormatStn(m_records));
     m_inStep = true;
     m_passagesOnDisk = true;
+    m_times.Follow(m_records);
 }
 
 bool clsFile::ReadFile() {
@@ -147,6 +153,14 @@ bool clsFile::ReadFile() {
     }
 }
 
+QDateTime clsFile::PassageTime(qint32 index) const {
+    return m_times.Time(index);
+}
+
+QDateTime clsFile::LastPassage(qint32 bib) const {
+    return m_times.LastPassage(bib, m_records);
+}
+
 tBib clsFile::GetRecord(qint32 index) const {
     if (index < 0 || index >= Count())
         return tBib{};
@@ -160,6 +174,7 @@ bool clsFile::NewFile() {
             return false;
         if (FileExists(path))
             QFile::remove(path);
+        QFile::remove(TimesSidecar::PathFor(path)); // the times of the file it replaces
         WriteWholeFile(path, QByteArray());
         return OpenFile(path);
     } catch (const RaisedError& error) {
@@ -193,6 +208,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
     m_changed = false;
     m_inStep = true;
     m_passagesOnDisk = true;
+    m_times.Open(path, m_records);
     return true;
 }
 
@@ -211,6 +227,7 @@ bool clsFile::CloseFile() {
             QFile::copy(m_fileName, DatedCopyPath(m_fileName, Now())); // never overwrites; best effort
         m_fileName.clear();
         m_records.clear();
+        m_times.Close();
         m_changed = false;
         m_inStep = true;
         m_passagesOnDisk = true;

@@ -22,6 +22,7 @@ constexpr AccessibleText kTexts[] = {
     // Main window
     {"frmMain", "Client", -1, "MKL_ACC_CLIENT", nullptr},
     {"frmMain", "txtEnter", -1, "MKL_ACC_TXTENTER", "MKL_ACC_TXTENTER_D"},
+    {"frmMain", "lblRepeat", -1, nullptr, "MKL_ACC_LBLREPEAT_D"},
     {"frmMain", "fraFrame", -1, "MKL_ACC_FRAFRAME", nullptr},
     {"frmMain", "cmdEnter", -1, "MKL_CMDENTER", "MKL_ACC_CMDENTER_D"},
     {"frmMain", "chkBeep", -1, "MKL_CHKBEEP", "MKL_ACC_CHKBEEP_D"},

@@ -39,7 +39,8 @@ const QStringList kAllKeys =
             "MKL_ACC_LBLBIB_D MKL_ACC_PICICON MKL_ACC_LBLLINK_D MKL_ACC_TXTPORT MKL_ACC_TXTPORT_D "
             "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D MKL_MNU_HELP_GUIDE MKL_GUIDETEXT "
             "MKL_STARTHINT MKL_MSG_EXPORTFAILED MKL_SB_SCANNEROFF GEN_FILETYPE_ALL GEN_MSG_INDEXRANGE "
-            "MKL_ABOUT_NOLINK MKL_ACC_WIKI")
+            "MKL_ABOUT_NOLINK MKL_ACC_WIKI MKL_MNU_EXTRAS_SHOWTIMES MKL_SB_TIMESFAILED MKL_SB_TIMESDROPPED "
+            "MKL_SB_TIMESUNREADABLE MKL_LBL_REPEAT MKL_GRID_TIME MKL_ACC_LBLREPEAT_D")
         .split(QLatin1Char(' '));
 
 // Menus whose entries share one access key space.
@@ -47,7 +48,8 @@ const QList<QStringList> kMenus = {
     {"GEN_MNU_FILE", "GEN_MNU_EXTRAS", "GEN_MNU_INFO_HELP"},
     {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
      "GEN_MNU_FILE_END"},
-    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "GEN_MNU_LANGUAGE"},
+    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "MKL_MNU_EXTRAS_SHOWTIMES",
+     "GEN_MNU_LANGUAGE"},
     {"GEN_MNU_HELP_ABOUT", "GEN_MNU_HELP_WIKI"},
     {"GEN_MNU_HELP_ABOUT", "MKL_MNU_HELP_GUIDE"},
 };
@@ -67,7 +69,9 @@ const QHash<QString, QStringList> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", {"[
                                                    {"MKL_SB_SCANNEROFF", {"[menu]"}},
                                                    {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
                                                    {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
-                                                   {"MKL_ABOUT_NOLINK", {"[guide]"}}};
+                                                   {"MKL_ABOUT_NOLINK", {"[guide]"}},
+                                                   {"MKL_LBL_REPEAT", {"[bib]", "[seconds]"}},
+                                                   {"MKL_SB_TIMESDROPPED", {"[count]"}}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
