@@ -46,15 +46,6 @@ QString AbsoluteRecordPath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-// True when a path names the open record file itself, however it is spelt ("./", a link, a
-// relative name). Deleting such a target before the copy would delete the record file.
-bool IsSameFile(const QString& target, const QString& fileName) {
-    if (target.compare(fileName, Qt::CaseInsensitive) == 0)
-        return true;
-    const QString canonical = QFileInfo(target).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
-}
-
 void SetFirstRecentFile(QObject* owner, const QString& fileName) {
     clsRecentFiles recent;
     recent.OwnerForm = owner;

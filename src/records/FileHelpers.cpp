@@ -41,6 +41,13 @@ QByteArray ReadWholeFile(const QString& path) {
     return bytes;
 }
 
+bool IsSameFile(const QString& target, const QString& fileName) {
+    if (target.compare(fileName, Qt::CaseInsensitive) == 0)
+        return true;
+    const QString canonical = QFileInfo(target).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
+}
+
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
