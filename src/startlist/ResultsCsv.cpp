@@ -5,6 +5,13 @@
 
 #include <QHash>
 
+namespace {
+// ISO 8601 with milliseconds and the UTC offset, also for a time kept as local time.
+QString TimeText(const QDateTime& time) {
+    return time.isValid() ? time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs) : QString();
+}
+} // namespace
+
 QByteArray BuildResultsCsv(const QVector<qint32>& bibs, const PassageTimeOf& timeOf, const StartList& names) {
     QByteArray csv = CsvLine({QStringLiteral("position"), QStringLiteral("bib"), QStringLiteral("time"),
                               QStringLiteral("name"), QStringLiteral("category"), QStringLiteral("lap")});
@@ -13,9 +20,9 @@ QByteArray BuildResultsCsv(const QVector<qint32>& bibs, const PassageTimeOf& tim
         const qint32 bib = bibs[index];
         const QDateTime time = timeOf ? timeOf(index) : QDateTime();
         const StartListEntry* entry = names.Find(bib);
-        csv += CsvLine({QString::number(index + 1), QString::number(bib),
-                        time.isValid() ? time.toString(Qt::ISODateWithMs) : QString(), entry ? entry->name : QString(),
-                        entry ? entry->category : QString(), bib > 0 ? QString::number(++laps[bib]) : QString()});
+        csv +=
+            CsvLine({QString::number(index + 1), QString::number(bib), TimeText(time), entry ? entry->name : QString(),
+                     entry ? entry->category : QString(), bib > 0 ? QString::number(++laps[bib]) : QString()});
     }
     return csv;
 }
