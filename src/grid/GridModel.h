@@ -2,6 +2,9 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QVector>
+
+#include <functional>
 #include <vector>
 
 // The rows of the record grid, two numbers each: the number a row was given when it was added
@@ -18,6 +21,16 @@ public:
         qint32 bib = 0;
     };
 
+    // A column after the bib whose text follows from the row's record index and bib (a name from
+    // the start list, a passage time).
+    struct ExtraColumn {
+        QString header;
+        std::function<QString(int index, qint32 bib)> text;
+    };
+    // A warning for a bib (not on the start list): its bib cell is marked and shows the text as
+    // tooltip. Empty text: no warning.
+    using BibWarning = std::function<QString(qint32 bib)>;
+
     explicit GridModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,6 +41,8 @@ public:
 
     void SetHeader(int column, const QString& text);
     QString Header(int column) const;
+    void SetExtraColumns(QVector<ExtraColumn> columns);
+    void SetBibWarning(BibWarning warning);
 
     // The rows including those held back; indexes are 0-based.
     int Count() const;
@@ -49,4 +64,6 @@ private:
     bool m_holding = false;
     bool m_heldReplaces = false;
     QString m_headers[2];
+    QVector<ExtraColumn> m_extraColumns;
+    BibWarning m_bibWarning;
 };

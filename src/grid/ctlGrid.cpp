@@ -180,11 +180,30 @@ qint32 ctlGrid::CurrentCol() const {
     return current.isValid() ? current.column() : 0;
 }
 
+void ctlGrid::SetExtraColumns(QVector<GridModel::ExtraColumn> columns) {
+    m_model->SetExtraColumns(std::move(columns));
+    QHeaderView* header = Grid->horizontalHeader();
+    const int last = m_model->columnCount() - 1;
+    for (int column = 1; column <= last; ++column) {
+        header->setSectionResizeMode(column, column == last ? QHeaderView::Stretch : QHeaderView::Fixed);
+        if (column < last)
+            header->resizeSection(column, TwipsToPixelsX(kNumberColumnWidth, this));
+    }
+    if (IsEditing())
+        PlaceEditor();
+}
+
+void ctlGrid::SetBibWarning(GridModel::BibWarning warning) {
+    m_model->SetBibWarning(std::move(warning));
+}
+
 QString ctlGrid::CellText(qint32 row, qint32 col) const {
-    if (col < 0 || col > 1 || row < 0 || row >= RowCount())
+    if (col < 0 || col >= m_model->columnCount() || row < 0 || row >= RowCount())
         return QString();
     if (row == 0)
         return m_model->Header(col);
+    if (col > 1)
+        return m_model->data(m_model->index(row - 1, col)).toString();
     const GridModel::Row data = m_model->At(row - 1);
     return QString::number(col == 0 ? data.number : data.bib);
 }

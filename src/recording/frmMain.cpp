@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -69,6 +70,12 @@ void frmMain::BuildControls() {
     QFont entryFont(QStringLiteral("Times New Roman"), 48);
     entryFont.setStyleHint(QFont::Serif);
     txtEnter->setFont(entryFont);
+    lblNotListed = Named(new QLabel(txtEnter), "lblNotListed");
+    lblNotListed->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette hintPalette = lblNotListed->palette();
+    hintPalette.setColor(QPalette::WindowText, QColor(0xB0, 0x40, 0x00)); // dark orange: a warning, not an error
+    lblNotListed->setPalette(hintPalette);
+    lblNotListed->hide();
 
     fraFrame = Named(new QFrame(m_client), "fraFrame");
     cmdEnter = Named(new QPushButton(QStringLiteral("Speichern"), fraFrame), "cmdEnter");
@@ -104,6 +111,7 @@ void frmMain::ConnectHandlers() {
     txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
     ConnectFileCommands();
+    ConnectStartListCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
     connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this,
@@ -130,7 +138,7 @@ void frmMain::Form_Load() {
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
         m_focusCatcher->chkCatch_Click();
         if (!m_commandLine.isEmpty())
-            OpenRecordFile(m_commandLine);
+            OpenCommandLineFile();
         m_scanner->ResumeFromSettings();
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -170,6 +178,9 @@ void frmMain::SetCaptions() {
             {m_menus.mnuFile_New, "GEN_MNU_FILE_NEW"},
             {m_menus.mnuFile_Open, "MKL_MNU_FILE_OPEN"},
             {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
+            {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
+            {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
+            {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
             {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
             {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
             {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
@@ -194,6 +205,7 @@ void frmMain::SetCaptions() {
                 control->setProperty("text", text);
         }
         Grid->SetCaptions();
+        ApplyStartList();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
         if (m_lapCounter)
@@ -211,8 +223,10 @@ void frmMain::SetCaptions() {
 void frmMain::ShowFileControls(bool open) {
     for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
-    for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
+    for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
+                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportResults})
         command->setEnabled(open);
+    m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList.IsEmpty());
     Wiki->setVisible(!open);
     m_focusCatcher->FollowFileState(open);
 }
@@ -241,6 +255,7 @@ void frmMain::ApplyLayout() {
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
     ArrangeMainLayout(m_layout, W, H);
     Place(txtEnter, m_layout.txtEnter);
+    PlaceNotListedHint();
     Place(fraFrame, m_layout.fraFrame);
     Place(cmdEnter, m_layout.cmdEnter);
     Place(Grid, m_layout.Grid);

@@ -3,6 +3,7 @@
 #include "recording/MainLayout.h"
 #include "recording/MainMenus.h"
 #include "records/clsFile.h"
+#include "startlist/StartList.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -10,6 +11,7 @@
 class QAction;
 class QCheckBox;
 class QFrame;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
@@ -76,12 +78,25 @@ private:
     void Grid_Delete(qint32 row);
     void Grid_Add(qint32 row);
     QString RecordCountText() const;
+    // Start list and results (frmMain_StartList.cpp).
+    void ConnectStartListCommands();
+    void LoadStartListOfFile();
+    void ApplyStartList();
+    std::function<QString(qint32)> NameLookup() const;
+    void mnuFile_StartList_Click();
+    void mnuFile_StartListRemove_Click();
+    void mnuFile_ExportResults_Click();
+    void txtEnter_TextChanged();
+    void PlaceNotListedHint();
+    // A file named on the command line that does not exist yet may be created.
+    void OpenCommandLineFile();
 
     QString m_commandLine;
     MainMenus m_menus;
     MainLayout m_layout;
     QWidget* m_client = nullptr;
     QLineEdit* txtEnter = nullptr;
+    QLabel* lblNotListed = nullptr; // inside the entry box: the bib typed is not on the start list
     QFrame* fraFrame = nullptr;
     QPushButton* cmdEnter = nullptr;
     QCheckBox* chkBeep = nullptr;
@@ -96,5 +111,6 @@ private:
     FocusCatcher* m_focusCatcher = nullptr; // chkCatch with tmrCatch
     QPointer<frmDisplay> m_display;         // the scan display that receives every recorded bib
     QPointer<frmLapcounter> m_lapCounter;   // the lap counter refreshed after every change
+    StartList m_startList;                  // of the open record file; empty without one
     bool m_loaded = false;
 };

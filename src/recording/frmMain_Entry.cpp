@@ -51,8 +51,10 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         // Painted as soon as control returns to the window system, together with the grid's new
         // row, instead of making the next bib wait for it.
         StatusBar->update();
-        if (m_display)
+        if (m_display) {
             m_display->ShowBib(QString::number(bib));
+            m_display->ShowName(m_startList.Name(bib));
+        }
         RefreshLapCounter();
         txtEnter->clear();
         txtEnter->setFocus();

@@ -28,6 +28,7 @@ void frmMain::ConnectExtrasCommands() {
 void frmMain::mnuExtras_LapCounter_Click() {
     try {
         auto* lapCounter = new frmLapcounter(RecordFile, this, this);
+        lapCounter->SetNameLookup(NameLookup());
         m_lapCounter = lapCounter;
         connect(lapCounter, &frmLapcounter::Unload, this, [this, lapCounter] {
             if (m_lapCounter == lapCounter)

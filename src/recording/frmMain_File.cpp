@@ -103,6 +103,7 @@ bool frmMain::OpenRecordFile(QString path) {
         if (ok) {
             StatusBar->SetPanelText(1, RecordCountText());
             RecordFile.LoadIntoGrid(*Grid);
+            LoadStartListOfFile();
             UpdateCaption();
             result = true;
             recent.SetFirstFile(RecordFile.FileName());
@@ -138,6 +139,7 @@ bool frmMain::CloseRecordFile() {
             if (m_lapCounter)
                 m_lapCounter->close(); // its Unload drops the reference
             m_lapCounter = nullptr;
+            LoadStartListOfFile(); // none without a file
             UpdateCaption();
         }
         return true;
@@ -166,6 +168,7 @@ void frmMain::mnuFile_New_Click() {
         const bool ok = RecordFile.NewFile();
         ShowFileControls(ok);
         if (ok) {
+            LoadStartListOfFile();
             UpdateCaption();
             SetFirstRecentFile(this, RecordFile.FileName());
             txtEnter->setFocus();
