@@ -25,6 +25,7 @@ constexpr double kGridLeft = 60;
 constexpr double kGridTop = 60;
 constexpr double kButtonSide = 420;
 constexpr double kNumberColumnWidth = 900;
+constexpr double kNarrowColumnWidth = 700; // the bib column when further columns follow it
 
 QToolButton* MakeButton(QWidget* parent, const char* name, GridPicture picture) {
     auto* button = new QToolButton(parent);
@@ -187,7 +188,7 @@ void ctlGrid::SetExtraColumns(QVector<GridModel::ExtraColumn> columns) {
     for (int column = 1; column <= last; ++column) {
         header->setSectionResizeMode(column, column == last ? QHeaderView::Stretch : QHeaderView::Fixed);
         if (column < last)
-            header->resizeSection(column, TwipsToPixelsX(kNumberColumnWidth, this));
+            header->resizeSection(column, TwipsToPixelsX(kNarrowColumnWidth, this));
     }
     if (IsEditing())
         PlaceEditor();

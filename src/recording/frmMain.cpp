@@ -72,9 +72,7 @@ void frmMain::BuildControls() {
     txtEnter->setFont(entryFont);
     lblNotListed = Named(new QLabel(txtEnter), "lblNotListed");
     lblNotListed->setAttribute(Qt::WA_TransparentForMouseEvents);
-    QPalette hintPalette = lblNotListed->palette();
-    hintPalette.setColor(QPalette::WindowText, QColor(0xB0, 0x40, 0x00)); // dark orange: a warning, not an error
-    lblNotListed->setPalette(hintPalette);
+    lblNotListed->setStyleSheet(QStringLiteral("color: #b04000")); // dark orange: a warning, not an error
     lblNotListed->hide();
 
     fraFrame = Named(new QFrame(m_client), "fraFrame");

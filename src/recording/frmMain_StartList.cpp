@@ -184,11 +184,11 @@ void frmMain::txtEnter_TextChanged() {
     lblNotListed->setVisible(show);
 }
 
-// Along the lower edge inside the entry box, below the digits.
+// Along the lower edge inside the entry box, below the digits, in the window's own face.
 void frmMain::PlaceNotListedHint() {
     const int margin = txtEnter->height() / 40 + 2;
-    QFont font = lblNotListed->font();
-    font.setPixelSize(std::max(10, txtEnter->height() / 12));
+    QFont font = QWidget::font();
+    font.setPixelSize(std::max(12, std::min(txtEnter->height() / 16, txtEnter->width() / 24)));
     font.setBold(true);
     lblNotListed->setFont(font);
     const int height = QFontMetrics(font).height() + 2;
