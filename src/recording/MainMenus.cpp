@@ -47,7 +47,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuFile_Export = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Export"), QStringLiteral("&Exportieren..."));
     m.mnuFile_StartList = AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartList"), QStringLiteral("S&tartliste..."));
     m.mnuFile_StartListRemove =
-        AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartListRemove"), QStringLiteral("Startliste en&tfernen"));
+        AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartListRemove"), QStringLiteral("Startliste ent&fernen"));
     m.mnuFile_ExportResults =
         AddEntry(m.mnuFile, QStringLiteral("mnuFile_ExportResults"), QStringLiteral("E&rgebnisse exportieren..."));
     m.mnuFile_Close = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Close"), QStringLiteral("Schließen"));
