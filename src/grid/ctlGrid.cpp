@@ -25,7 +25,8 @@ constexpr double kGridLeft = 60;
 constexpr double kGridTop = 60;
 constexpr double kButtonSide = 420;
 constexpr double kNumberColumnWidth = 900;
-constexpr double kTextMargin = 150;
+constexpr double kTextMargin = 150;        // around a text in a column sized to it
+constexpr double kNarrowColumnWidth = 700; // the bib column when further columns follow it
 
 QToolButton* MakeButton(QWidget* parent, const char* name, GridPicture picture) {
     auto* button = new QToolButton(parent);
@@ -112,7 +113,6 @@ bool ctlGrid::SetCaptions() {
         cmdDelete->setToolTip(GetText(QStringLiteral("MKL_CMDDELETE_TT")));
         m_model->SetHeader(0, GetText(QStringLiteral("MKL_GRID_NR")));
         m_model->SetHeader(1, GetText(QStringLiteral("MKL_GRID_BIB")));
-        m_model->SetHeader(2, GetText(QStringLiteral("MKL_GRID_TIME")));
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -175,28 +175,6 @@ void ctlGrid::ShowCurrentRow() {
     Grid->setAutoScroll(autoScroll);
 }
 
-void ctlGrid::ShowTimes(std::function<QDateTime(int index)> timeOf) {
-    CommitEdit();
-    const qint32 row = CurrentRow();
-    {
-        const QuietCurrent quiet(m_settingCurrent);
-        m_model->SetTimeSource(std::move(timeOf));
-    }
-    QHeaderView* columns = Grid->horizontalHeader();
-    columns->setSectionResizeMode(QHeaderView::Fixed);
-    columns->setSectionResizeMode(1, QHeaderView::Stretch);
-    // Beside a time the bib keeps what the narrow default grid can spare: the number and time
-    // columns take only what their texts need.
-    const int margin = TwipsToPixelsX(kTextMargin, this);
-    const QFontMetrics metrics = Grid->fontMetrics();
-    columns->resizeSection(0, m_model->ShowsTimes() ? metrics.horizontalAdvance(QStringLiteral("00000")) + margin
-                                                    : TwipsToPixelsX(kNumberColumnWidth, this));
-    if (m_model->ShowsTimes())
-        columns->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + margin);
-    SetCurrent(row, 1);
-    ScrollNewRowIntoView();
-}
-
 void ctlGrid::CloseFile() {
     CommitEdit();
 }
@@ -218,13 +196,47 @@ qint32 ctlGrid::CurrentCol() const {
     return current.isValid() ? current.column() : 0;
 }
 
+void ctlGrid::SetExtraColumns(QVector<GridModel::ExtraColumn> columns) {
+    // The first column without a sample (a name) takes the width the others leave; without one
+    // the bib does. Beside further columns the number and the bib take only what they need.
+    int stretched = 1;
+    for (int i = 0; i < columns.size() && stretched == 1; ++i) {
+        if (columns[i].sample.isEmpty())
+            stretched = 2 + i;
+    }
+    QStringList samples;
+    for (const GridModel::ExtraColumn& column : std::as_const(columns))
+        samples << column.sample;
+    m_model->SetExtraColumns(std::move(columns));
+    QHeaderView* header = Grid->horizontalHeader();
+    const int margin = TwipsToPixelsX(kTextMargin, this);
+    const QFontMetrics metrics = Grid->fontMetrics();
+    const bool extra = !samples.isEmpty();
+    header->resizeSection(0, extra ? metrics.horizontalAdvance(QStringLiteral("00000")) + margin
+                                   : TwipsToPixelsX(kNumberColumnWidth, this));
+    for (int column = 1; column < m_model->columnCount(); ++column) {
+        header->setSectionResizeMode(column, column == stretched ? QHeaderView::Stretch : QHeaderView::Fixed);
+        if (column == stretched)
+            continue;
+        const QString sample = column >= 2 ? samples[column - 2] : QString();
+        header->resizeSection(column, sample.isEmpty() ? TwipsToPixelsX(kNarrowColumnWidth, this)
+                                                       : metrics.horizontalAdvance(sample) + margin);
+    }
+    if (IsEditing())
+        PlaceEditor();
+}
+
+void ctlGrid::SetBibWarning(GridModel::BibWarning warning) {
+    m_model->SetBibWarning(std::move(warning));
+}
+
 QString ctlGrid::CellText(qint32 row, qint32 col) const {
     if (col < 0 || col >= m_model->columnCount() || row < 0 || row >= RowCount())
         return QString();
     if (row == 0)
         return m_model->Header(col);
-    if (col == 2)
-        return m_model->index(row - 1, col).data().toString();
+    if (col > 1)
+        return m_model->data(m_model->index(row - 1, col)).toString();
     const GridModel::Row data = m_model->At(row - 1);
     return QString::number(col == 0 ? data.number : data.bib);
 }

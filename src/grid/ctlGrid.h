@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QDateTime>
+#include "grid/GridModel.h"
+
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 class GridEditor;
-class GridModel;
 class QTableView;
 class QToolButton;
 
@@ -32,6 +30,7 @@ class QToolButton;
 // - Appending one record: AddBib(bib); the row is scrolled into view when it does not fit.
 // - Reloading all records: setRedraw(false); Clear(); AddBib(bib) for each record;
 //   setRedraw(true). Rows added while redraw is off are collected and shown at once.
+// - Columns after the bib (names, times): SetExtraColumns; a warning marks a bib cell: SetBibWarning.
 // - Before closing the record file call CloseFile(), which commits a pending edit.
 // - While the delete question is open the host's timer named "tmrBarcode" (if any) is stopped,
 //   so no scanned bib is recorded meanwhile; it is restored afterwards.
@@ -47,14 +46,14 @@ public:
     bool SetCaptions();
     // Commits a pending edit and appends a row numbered with the previous row count.
     bool AddBib(qint32 Bib);
+    // Shows these columns after the bib (none: the two columns alone).
+    void SetExtraColumns(QVector<GridModel::ExtraColumn> columns);
+    void SetBibWarning(GridModel::BibWarning warning);
     // Removes all data rows; the header row stays. A pending edit is not touched.
     void Clear();
     // False suspends painting and collects added rows until it is set back to true.
     bool Redraw() const { return m_redraw; }
     void setRedraw(bool redraw);
-    // A third column with the passage time of each row's record, asked of the host by 0-based
-    // record index; an empty source removes the column.
-    void ShowTimes(std::function<QDateTime(int index)> timeOf);
     // Commits a pending edit; called before the host closes the record file.
     void CloseFile();
     // Keyboard navigation and the Enter signal. keyCode is a virtual key number (13 Enter,

@@ -91,6 +91,8 @@ void BuildLapList(const clsFile& records, const LapListInput& input, QStringList
     lines.clear();
     const double target = NumericValue(input.targetText);
     lines.append(LapHeadingLine(input.bibHeading, input.lapsHeading, input.remainingHeading, target));
+    if (input.nameOf)
+        lines.last() += kColumnGap + input.nameHeading;
     lines.append(LapSeparatorLine());
     if (records.Count() < 1)
         return;
@@ -108,6 +110,8 @@ void BuildLapList(const clsFile& records, const LapListInput& input, QStringList
         if (row.Laps < minimum)
             continue;
         lines.append(LapRowLine(row, target));
+        if (input.nameOf)
+            lines.last() += kColumnGap + input.nameOf(row.Bib);
     }
 }
 

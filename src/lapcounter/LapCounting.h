@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class clsFile;
 
 // One counted passage: its bib and the record's ID.
@@ -41,6 +43,9 @@ struct LapListInput {
     QString bibHeading;
     QString lapsHeading;
     QString remainingHeading;
+    // The runner's name for a bib, shown in a last column when set (a start list is loaded).
+    std::function<QString(qint32 bib)> nameOf;
+    QString nameHeading;
 };
 
 // Replaces `lines` by the lap list: heading, separator, then one line per bib in ranking order.

@@ -171,6 +171,8 @@ void frmLapcounter::cmdRequery_Click() {
         input.bibHeading = GetText(QStringLiteral("MKL_LC_BIB"));
         input.lapsHeading = GetText(QStringLiteral("MKL_LC_LAPS"));
         input.remainingHeading = GetText(QStringLiteral("MKL_LC_REMAINING"));
+        input.nameOf = m_nameOf;
+        input.nameHeading = GetText(QStringLiteral("MKL_LC_NAME"));
         BuildLapList(m_records, input, lines);
     } catch (const RaisedError& error) {
         m_lines->SetLines(std::move(lines)); // the lines made before the failure stay

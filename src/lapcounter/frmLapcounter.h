@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -32,6 +34,9 @@ public:
     void SetCaptions();
     // Recounts the laps from the records and replaces the list; then the main window gets the focus.
     void cmdRequery_Click();
+
+    // Names shown beside the bibs (empty function: no name column); the list follows at the next refresh.
+    void SetNameLookup(std::function<QString(qint32 bib)> nameOf) { m_nameOf = std::move(nameOf); }
 
     // Whether the main window refreshes this window after each change of the records.
     bool AutoRefresh() const;
@@ -73,5 +78,6 @@ private:
     QString m_textAtFocus[2]; // each field's text when it last got the focus
     qint32 m_firstCountedID = 0;
     bool m_loaded = false;
+    std::function<QString(qint32 bib)> m_nameOf;
     bool m_unloaded = false;
 };

@@ -14,6 +14,9 @@ struct MainMenus {
     QAction* mnuFile_New = nullptr;
     QAction* mnuFile_Open = nullptr;
     QAction* mnuFile_Export = nullptr;
+    QAction* mnuFile_StartList = nullptr;
+    QAction* mnuFile_StartListRemove = nullptr;
+    QAction* mnuFile_ExportResults = nullptr;
     QAction* mnuFile_Close = nullptr;
     QAction* mnuFileSep2 = nullptr;
     QAction* mnuFile_Print = nullptr;
@@ -36,6 +39,7 @@ struct MainMenus {
     QAction* mnuHelp_Wiki = nullptr;
 };
 
-// Builds the menus into the bar, without captions (SetCaptions gives them theirs): Close, Print and Export disabled,
+// Builds the menus into the bar, without captions (SetCaptions gives them theirs): Close, Print,
+// Export and the start list and results commands disabled,
 // recent file entries and their separator hidden.
 MainMenus BuildMainMenus(QMenuBar* bar);

@@ -70,13 +70,17 @@ void frmMain::BuildControls() {
     QFont entryFont(QStringLiteral("Times New Roman"), 48);
     entryFont.setStyleHint(QFont::Serif);
     txtEnter->setFont(entryFont);
-
-    // Over the lower edge of the entry box, where the operator's eyes are; clicks go through.
-    lblRepeat = Named(new QLabel(m_client), "lblRepeat");
-    lblRepeat->setAlignment(Qt::AlignCenter);
-    lblRepeat->setAttribute(Qt::WA_TransparentForMouseEvents);
-    lblRepeat->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
-    lblRepeat->hide();
+    // Hints inside the entry box along its lower edge, where the operator's eyes are (see
+    // PlaceEntryHints); clicks go through.
+    lblNotListed = Named(new QLabel(txtEnter), "lblNotListed");
+    lblNotListed->setStyleSheet(QStringLiteral("color: #b04000")); // dark orange: a warning, not an error
+    lblRepeat = Named(new QLabel(txtEnter), "lblRepeat");
+    lblRepeat->setStyleSheet(QStringLiteral("color: #b00000"));
+    for (QLabel* hint : {lblNotListed, lblRepeat}) {
+        hint->setAlignment(Qt::AlignCenter);
+        hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+        hint->hide();
+    }
     tmrRepeat = Named(new QTimer(this), "tmrRepeat");
     tmrRepeat->setInterval(1000);
 
@@ -118,6 +122,7 @@ void frmMain::ConnectHandlers() {
     connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowRepeatWarning);
     connect(tmrRepeat, &QTimer::timeout, this, &frmMain::ShowRepeatWarning);
     ConnectFileCommands();
+    ConnectStartListCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
     connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this, [this] {
@@ -152,7 +157,7 @@ void frmMain::Form_Load() {
         if (BarcodeScanner::WasOnWhenLastEnded())
             ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
-            OpenRecordFile(m_commandLine);
+            OpenCommandLineFile();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -190,6 +195,9 @@ void frmMain::SetCaptions() {
             {m_menus.mnuFile_New, "GEN_MNU_FILE_NEW"},
             {m_menus.mnuFile_Open, "MKL_MNU_FILE_OPEN"},
             {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
+            {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
+            {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
+            {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
             {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
             {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
             {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
@@ -218,6 +226,7 @@ void frmMain::SetCaptions() {
         // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
         const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
         ShowRepeatWarning();
+        ApplyStartList();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
         StatusBar->SetPanelText(2, state);
@@ -243,8 +252,10 @@ void frmMain::SetCaptions() {
 void frmMain::ShowFileControls(bool open) {
     for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
-    for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
+    for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
+                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportResults})
         command->setEnabled(open);
+    m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList.IsEmpty());
     Wiki->setVisible(!open);
     lblStart->setVisible(!open);
     ShowRepeatWarning();
@@ -275,13 +286,7 @@ void frmMain::ApplyLayout() {
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
     ArrangeMainLayout(m_layout, W, H);
     PlaceInTwips(txtEnter, m_layout.txtEnter);
-    TwipRect warning = m_layout.txtEnter;
-    warning.height = qMin(warning.height, 420.0);
-    warning.top = m_layout.txtEnter.top + m_layout.txtEnter.height - warning.height - 30;
-    warning.left += 60;
-    warning.width -= 120;
-    PlaceInTwips(lblRepeat, warning);
-    lblRepeat->raise();
+    PlaceEntryHints();
     PlaceInTwips(fraFrame, m_layout.fraFrame);
     PlaceInTwips(cmdEnter, m_layout.cmdEnter);
     PlaceInTwips(Grid, m_layout.Grid);
@@ -294,8 +299,9 @@ void frmMain::ApplyLayout() {
     }
 }
 
-void frmMain::ShowState(const QString& key) {
+void frmMain::ShowState(const QString& key, const QList<QPair<QString, QString>>& values) {
     m_stateKey = key;
+    m_stateValues = values;
     StatusBar->SetPanelText(2, StateText());
 }
 
@@ -305,9 +311,10 @@ QString frmMain::StateText() const {
     const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
     const QString scannerMenu =
         plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") + plain(m_menus.mnuExtras_BarcodeScanner->text());
-    return GetText(m_stateKey)
-        .replace(QStringLiteral("[menu]"), scannerMenu)
-        .replace(QStringLiteral("[count]"), QString::number(RecordFile.TimesState().dropped));
+    QString text = GetText(m_stateKey).replace(QStringLiteral("[menu]"), scannerMenu);
+    for (const auto& [placeholder, value] : m_stateValues)
+        text.replace(placeholder, value);
+    return text;
 }
 
 void frmMain::CloseSecondaryWindows() {

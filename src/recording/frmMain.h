@@ -3,6 +3,7 @@
 #include "recording/MainLayout.h"
 #include "recording/MainMenus.h"
 #include "records/clsFile.h"
+#include "startlist/StartList.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -75,7 +76,8 @@ private:
     void cmdEnter_Click();
     // Says next to the entry box when the bib being typed passed within the last seconds.
     void ShowRepeatWarning();
-    void mnuExtras_ShowTimes_Click(bool show);
+    // Places the hints inside the entry box so that both can show at once.
+    void PlaceEntryHints();
     // Tells once, in the status bar, what became of the times file of the file just opened.
     void ShowTimesFileState();
     void mnuFile_New_Click();
@@ -85,20 +87,34 @@ private:
     void Grid_Delete(qint32 row);
     void Grid_Add(qint32 row);
     QString RecordCountText() const;
-    // Panel 2 shows the text of a language key ("" empties it); it follows a language change.
-    void ShowState(const QString& key);
+    // Panel 2 shows the text of a language key ("" empties it) with its placeholders filled in;
+    // it follows a language change.
+    void ShowState(const QString& key, const QList<QPair<QString, QString>>& values = {});
     QString StateText() const;
     // The recent-file entries of the File menu, from the stored list.
     void ShowRecentFiles();
     void RememberRecentFile(const QString& path);
     // Closes every lap counter and scan display, so each stores its settings and position.
     void CloseSecondaryWindows();
+    // Start list and results (frmMain_StartList.cpp).
+    void ConnectStartListCommands();
+    void LoadStartListOfFile();
+    void ApplyStartList();
+    void ShowGridColumns();
+    std::function<QString(qint32)> NameLookup() const;
+    void mnuFile_StartList_Click();
+    void mnuFile_StartListRemove_Click();
+    void mnuFile_ExportResults_Click();
+    void txtEnter_TextChanged();
+    // A file named on the command line that does not exist yet may be created.
+    void OpenCommandLineFile();
 
     QString m_commandLine;
     MainMenus m_menus;
     MainLayout m_layout;
     QWidget* m_client = nullptr;
     QLineEdit* txtEnter = nullptr;
+    QLabel* lblNotListed = nullptr; // inside the entry box: the bib typed is not on the start list
     QFrame* fraFrame = nullptr;
     QPushButton* cmdEnter = nullptr;
     QCheckBox* chkBeep = nullptr;
@@ -113,9 +129,11 @@ private:
     QLabel* lblStart = nullptr; // beside the guide link while no file is open: how to start
     QTimer* tmrBarcode = nullptr;
     QTimer* tmrCatch = nullptr;
-    BarcodeScanner* m_scanner = nullptr;    // the serial scanner behind tmrBarcode
-    FocusCatcher* m_focusCatcher = nullptr; // chkCatch with tmrCatch
-    QPointer<frmDisplay> m_display;         // the scan display that receives every recorded bib
-    QPointer<frmLapcounter> m_lapCounter;   // the lap counter refreshed after every change
-    QString m_stateKey;                     // the language key panel 2 shows, if any
+    BarcodeScanner* m_scanner = nullptr;          // the serial scanner behind tmrBarcode
+    FocusCatcher* m_focusCatcher = nullptr;       // chkCatch with tmrCatch
+    QPointer<frmDisplay> m_display;               // the scan display that receives every recorded bib
+    QPointer<frmLapcounter> m_lapCounter;         // the lap counter refreshed after every change
+    QString m_stateKey;                           // the language key panel 2 shows, if any
+    QList<QPair<QString, QString>> m_stateValues; // its placeholders and what they stand for
+    StartList m_startList;                        // of the open record file; empty without one
 };

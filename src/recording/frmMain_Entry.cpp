@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <algorithm>
+
 void frmMain::cmdEnter_Click() {
     try {
         const qint32 bib = WholeNumberValue(txtEnter->text());
@@ -56,8 +58,10 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         // Painted as soon as control returns to the window system, together with the grid's new
         // row, instead of making the next bib wait for it.
         StatusBar->update();
-        if (m_display)
+        if (m_display) {
             m_display->ShowBib(QString::number(bib));
+            m_display->ShowName(m_startList.Name(bib));
+        }
         RefreshLapCounter();
         txtEnter->clear();
         txtEnter->setFocus();
@@ -76,14 +80,32 @@ void frmMain::ShowRepeatWarning() {
     if (!seconds) {
         lblRepeat->hide();
         tmrRepeat->stop();
-        return;
+    } else {
+        lblRepeat->setText(GetText(QStringLiteral("MKL_LBL_REPEAT"))
+                               .replace(QStringLiteral("[bib]"), QString::number(bib))
+                               .replace(QStringLiteral("[seconds]"), QString::number(*seconds)));
+        lblRepeat->show();
+        if (!tmrRepeat->isActive())
+            tmrRepeat->start();
     }
-    lblRepeat->setText(GetText(QStringLiteral("MKL_LBL_REPEAT"))
-                           .replace(QStringLiteral("[bib]"), QString::number(bib))
-                           .replace(QStringLiteral("[seconds]"), QString::number(*seconds)));
-    lblRepeat->show();
-    if (!tmrRepeat->isActive())
-        tmrRepeat->start();
+    PlaceEntryHints();
+}
+
+// Inside the entry box along its lower edge, below the digits, in the window's own face: the
+// start list's hint on the last line, the repeat warning on the line above it when both show.
+void frmMain::PlaceEntryHints() {
+    const int margin = txtEnter->height() / 40 + 2;
+    QFont font = QWidget::font();
+    font.setPixelSize(std::max(12, std::min(txtEnter->height() / 16, txtEnter->width() / 24)));
+    font.setBold(true);
+    const int height = QFontMetrics(font).height() + 2;
+    int bottom = txtEnter->height() - margin;
+    for (QLabel* hint : {lblNotListed, lblRepeat}) {
+        hint->setFont(font);
+        hint->setGeometry(margin * 3, bottom - height, txtEnter->width() - margin * 6, height);
+        if (!hint->isHidden())
+            bottom -= height;
+    }
 }
 
 QString frmMain::RecordCountText() const {

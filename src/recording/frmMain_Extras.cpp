@@ -22,7 +22,7 @@ void frmMain::ConnectExtrasCommands() {
         connect(entry, &QAction::triggered, this, [this, entry] { mnuLangSelect_Click(entry); });
     connect(m_menus.mnuExtras_LapCounter, &QAction::triggered, this, &frmMain::mnuExtras_LapCounter_Click);
     connect(m_menus.mnuExtras_Display, &QAction::triggered, this, &frmMain::mnuExtras_Display_Click);
-    connect(m_menus.mnuExtras_ShowTimes, &QAction::toggled, this, &frmMain::mnuExtras_ShowTimes_Click);
+    connect(m_menus.mnuExtras_ShowTimes, &QAction::toggled, this, &frmMain::ShowGridColumns);
     connect(m_menus.mnuHelp_About, &QAction::triggered, this, &frmMain::mnuHelp_About_Click);
     connect(m_menus.mnuHelp_Wiki, &QAction::triggered, this, &frmMain::mnuHelp_Wiki_Click);
 }
@@ -31,6 +31,7 @@ void frmMain::ConnectExtrasCommands() {
 void frmMain::mnuExtras_LapCounter_Click() {
     try {
         auto* lapCounter = new frmLapcounter(RecordFile, this, this);
+        lapCounter->SetNameLookup(NameLookup());
         m_lapCounter = lapCounter;
         connect(lapCounter, &frmLapcounter::Unload, this, [this, lapCounter] {
             if (m_lapCounter == lapCounter)
@@ -44,13 +45,6 @@ void frmMain::mnuExtras_LapCounter_Click() {
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
-}
-
-void frmMain::mnuExtras_ShowTimes_Click(bool show) {
-    if (show)
-        Grid->ShowTimes([this](int index) { return RecordFile.PassageTime(index); });
-    else
-        Grid->ShowTimes(nullptr);
 }
 
 void frmMain::frmLapcounter_Unload() {

@@ -47,15 +47,6 @@ QString AbsoluteRecordPath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-// True when a path names the open record file itself, however it is spelt ("./", a link, a
-// relative name). Deleting such a target before the copy would delete the record file.
-bool IsSameFile(const QString& target, const QString& fileName) {
-    if (SameFileName(target, fileName))
-        return true;
-    const QString canonical = QFileInfo(target).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
-}
-
 // The hourglass from construction to destruction, restored exactly once whichever way the
 // scope ends; cursors others set stay as they are.
 class WaitCursor {
@@ -116,7 +107,8 @@ bool frmMain::OpenRecordFile(QString path) {
         ShowFileControls(ok);
         if (ok) {
             StatusBar->SetPanelText(1, RecordCountText());
-            ShowTimesFileState();
+            LoadStartListOfFile();
+            ShowTimesFileState(); // after the start list's word: a dropped time matters more
             UpdateCaption();
             result = true;
             RememberRecentFile(RecordFile.FileName());
@@ -136,10 +128,10 @@ bool frmMain::OpenRecordFile(QString path) {
 }
 
 void frmMain::ShowTimesFileState() {
-    const TimesFileState::Kind kind = RecordFile.TimesState().kind;
-    if (kind == TimesFileState::Kind::PartlyDropped)
-        ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"));
-    else if (kind == TimesFileState::Kind::Unreadable)
+    const TimesFileState state = RecordFile.TimesState();
+    if (state.kind == TimesFileState::Kind::PartlyDropped)
+        ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"), {{QStringLiteral("[count]"), QString::number(state.dropped)}});
+    else if (state.kind == TimesFileState::Kind::Unreadable)
         ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
 }
 
@@ -158,6 +150,7 @@ bool frmMain::CloseRecordFile() {
             if (m_lapCounter)
                 m_lapCounter->close(); // its Unload drops the reference
             m_lapCounter = nullptr;
+            LoadStartListOfFile(); // none without a file
             UpdateCaption();
         }
         return true;
@@ -186,6 +179,7 @@ void frmMain::mnuFile_New_Click() {
         const bool ok = RecordFile.NewFile();
         ShowFileControls(ok);
         if (ok) {
+            LoadStartListOfFile();
             UpdateCaption();
             RememberRecentFile(RecordFile.FileName());
             txtEnter->setFocus();

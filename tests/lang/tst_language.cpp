@@ -40,13 +40,19 @@ const QStringList kAllKeys =
             "MKL_ACC_CBODEVICE MKL_ACC_PORTOK_D MKL_ACC_PORTCANCEL_D MKL_MNU_HELP_GUIDE MKL_GUIDETEXT "
             "MKL_STARTHINT MKL_MSG_EXPORTFAILED MKL_SB_SCANNEROFF GEN_FILETYPE_ALL GEN_MSG_INDEXRANGE "
             "MKL_ABOUT_NOLINK MKL_ACC_WIKI MKL_MNU_EXTRAS_SHOWTIMES MKL_SB_TIMESFAILED MKL_SB_TIMESDROPPED "
-            "MKL_SB_TIMESUNREADABLE MKL_LBL_REPEAT MKL_GRID_TIME MKL_ACC_LBLREPEAT_D")
+            "MKL_SB_TIMESUNREADABLE MKL_LBL_REPEAT MKL_GRID_TIME MKL_ACC_LBLREPEAT_D MKL_MNU_FILE_STARTLIST "
+            "MKL_MNU_FILE_STARTLISTREMOVE MKL_MNU_FILE_EXPORTRESULTS MKL_FILETYPE_CSV MKL_FILETYPE_TEXT MKL_GRID_NAME "
+            "MKL_GRID_NOTLISTED MKL_LC_NAME MKL_MSG_NOTLISTED MKL_MSG_STARTLISTBAD MKL_MSG_STARTLISTEMPTY "
+            "MKL_MSG_STARTLISTREMOVE MKL_MSG_CREATEFILE MKL_SB_STARTLIST MKL_SB_STARTLISTFAILED MKL_SL_LINE "
+            "MKL_SL_NOBIB MKL_SL_NONAME MKL_SL_DUPLICATE MKL_SL_UNCLOSEDQUOTE MKL_SL_TEXTAFTERQUOTE "
+            "MKL_ACC_LBLNOTLISTED_D MKL_ACC_LBLNAME_D")
         .split(QLatin1Char(' '));
 
 // Menus whose entries share one access key space.
 const QList<QStringList> kMenus = {
     {"GEN_MNU_FILE", "GEN_MNU_EXTRAS", "GEN_MNU_INFO_HELP"},
-    {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
+    {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "MKL_MNU_FILE_STARTLIST",
+     "MKL_MNU_FILE_STARTLISTREMOVE", "MKL_MNU_FILE_EXPORTRESULTS", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
      "GEN_MNU_FILE_END"},
     {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "MKL_MNU_EXTRAS_SHOWTIMES",
      "GEN_MNU_LANGUAGE"},
@@ -54,7 +60,7 @@ const QList<QStringList> kMenus = {
     {"GEN_MNU_HELP_ABOUT", "MKL_MNU_HELP_GUIDE"},
 };
 
-// The placeholders each text must carry once; no other text may hold a "[".
+// The placeholders each text must carry, once each; no other text may hold a "[".
 const QHash<QString, QStringList> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", {"[Filename]"}},
                                                    {"MKL_MSG_DELETEBIB", {"[bib]"}},
                                                    {"GEN_ABOUT_LABEL2", {"[year]"}},
@@ -71,7 +77,15 @@ const QHash<QString, QStringList> kPlaceholders = {{"MKL_MSG_OPENINGFAILED", {"[
                                                    {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
                                                    {"MKL_ABOUT_NOLINK", {"[guide]"}},
                                                    {"MKL_LBL_REPEAT", {"[bib]", "[seconds]"}},
-                                                   {"MKL_SB_TIMESDROPPED", {"[count]"}}};
+                                                   {"MKL_SB_TIMESDROPPED", {"[count]"}},
+                                                   {"MKL_MSG_NOTLISTED", {"[bib]"}},
+                                                   {"MKL_MSG_STARTLISTBAD", {"[count]", "[Filename]", "[loaded]"}},
+                                                   {"MKL_MSG_STARTLISTEMPTY", {"[Filename]"}},
+                                                   {"MKL_MSG_CREATEFILE", {"[Filename]"}},
+                                                   {"MKL_SB_STARTLIST", {"[count]"}},
+                                                   {"MKL_SB_STARTLISTFAILED", {"[reason]"}},
+                                                   {"MKL_SL_LINE", {"[line]"}},
+                                                   {"MKL_SL_DUPLICATE", {"[bib]", "[line]"}}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
@@ -142,10 +156,12 @@ private slots:
         }
         for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
             const QString& text = it.value();
-            const QStringList placeholders = kPlaceholders.value(it.key());
-            QVERIFY2(text.count(QLatin1Char('[')) == placeholders.size(), qPrintable(it.key()));
-            for (const QString& placeholder : placeholders)
+            QString rest = text;
+            for (const QString& placeholder : kPlaceholders.value(it.key())) {
                 QVERIFY2(text.count(placeholder) == 1, qPrintable(it.key()));
+                rest.remove(placeholder);
+            }
+            QVERIFY2(!rest.contains(QLatin1Char('[')), qPrintable(it.key()));
             QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), qPrintable(it.key()));
         }
         for (const QString& key : kColonAdded)
