@@ -5,6 +5,7 @@
 #include "app/MessageBox.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 #include "startlist/ResultsCsv.h"
 #include "startlist/StartListFile.h"
@@ -52,10 +53,11 @@ QString OpenAsProgramDoes(clsFile& records, const QString& path) {
     return messages.Text().isEmpty() ? QStringLiteral("the file cannot be read") : messages.Text();
 }
 
-// One line about a file kept beside the record file.
-using SidecarState = std::function<QString(const QString& recordFile)>;
+// One line about a file kept beside the open record file.
+using SidecarState = std::function<QString(const clsFile& records)>;
 
-QString StartListState(const QString& recordFile) {
+QString StartListState(const clsFile& records) {
+    const QString recordFile = records.FileName();
     const QString name = QFileInfo(StartListPath(recordFile)).fileName();
     try {
         const StartListRead read = ReadStartListFor(recordFile);
@@ -70,9 +72,25 @@ QString StartListState(const QString& recordFile) {
     }
 }
 
-// The files kept beside a record file, one state line each. Another kind of such file (the
-// passage times) adds its line here.
-const SidecarState kSidecars[] = {StartListState};
+// What opening the record file made of its times file.
+QString TimesState(const clsFile& records) {
+    const QString name = QFileInfo(TimesSidecar::PathFor(records.FileName())).fileName();
+    const TimesFileState state = records.TimesState();
+    switch (state.kind) {
+    case TimesFileState::Kind::Missing:
+        return QStringLiteral("passage times: missing");
+    case TimesFileState::Kind::InStep:
+        return QStringLiteral("passage times: %1, in step").arg(name);
+    case TimesFileState::Kind::PartlyDropped:
+        return QStringLiteral("passage times: %1, lines dropped: %2").arg(name).arg(state.dropped);
+    case TimesFileState::Kind::Unreadable:
+        break;
+    }
+    return QStringLiteral("passage times: %1, unreadable").arg(name);
+}
+
+// The files kept beside a record file, one state line each.
+const SidecarState kSidecars[] = {StartListState, TimesState};
 
 } // namespace
 
@@ -86,7 +104,7 @@ int CheckCommand(const QString& recordFile, QIODevice& out, QIODevice&) {
     }
     Write(out, QStringLiteral("records: %1\n").arg(records.Count()));
     for (const SidecarState& state : kSidecars)
-        Write(out, state(records.FileName()) + QLatin1Char('\n'));
+        Write(out, state(records) + QLatin1Char('\n'));
     Write(out, QStringLiteral("opens: yes\n"));
     return CommandLine::Done;
 }
@@ -99,8 +117,10 @@ int ExportResultsCommand(const QString& recordFile, const QString& target, QIODe
         return CommandLine::Failed;
     }
     if (!target.isEmpty() &&
-        (IsSameFile(target, records.FileName()) || IsSameFile(target, StartListPath(records.FileName())))) {
-        Write(err, QStringLiteral("marklog: %1 is the record file or its start list; the results go elsewhere.\n")
+        (IsSameFile(target, records.FileName()) || IsSameFile(target, StartListPath(records.FileName())) ||
+         IsSameFile(target, TimesSidecar::PathFor(records.FileName())))) {
+        Write(err, QStringLiteral("marklog: %1 is the record file or a file kept beside it; the results go "
+                                  "elsewhere.\n")
                        .arg(QDir::toNativeSeparators(target)));
         return CommandLine::Failed;
     }

@@ -10,6 +10,7 @@
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
+#include "records/TimesSidecar.h"
 #include "support/FileDialog.h"
 #include "support/ShortenPath.h"
 #include "support/clsRecentFiles.h"
@@ -192,16 +193,27 @@ void frmMain::mnuFile_New_Click() {
 void frmMain::mnuFile_Export_Click() {
     try {
         const QString target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()))
+        const QString times = TimesSidecar::PathFor(RecordFile.FileName());
+        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) || IsSameFile(target, times))
             return;
+        const auto raiseFailed = [](const QString& path, const QString& reason) {
+            Raise(ErrorNumber::PathFileAccessError,
+                  GetText(QStringLiteral("MKL_MSG_EXPORTFAILED"))
+                      .replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(path))
+                      .replace(QStringLiteral("[reason]"), reason));
+        };
+        // A times file left beside the target would lend its times to the copy's records.
+        QFile targetTimes(TimesSidecar::PathFor(target));
+        if (targetTimes.exists() && !targetTimes.remove())
+            raiseFailed(targetTimes.fileName(), targetTimes.errorString());
         if (FileExists(target))
             QFile::remove(target);
         QFile source(RecordFile.FileName());
         if (!source.copy(target))
-            Raise(ErrorNumber::PathFileAccessError,
-                  GetText(QStringLiteral("MKL_MSG_EXPORTFAILED"))
-                      .replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(target))
-                      .replace(QStringLiteral("[reason]"), source.errorString()));
+            raiseFailed(target, source.errorString());
+        // The times travel with the copy; without them it is still a whole record file.
+        if (QFileInfo::exists(times))
+            QFile::copy(times, targetTimes.fileName());
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

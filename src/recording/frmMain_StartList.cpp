@@ -12,6 +12,7 @@
 #include "recording/MainStatusBar.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "records/TimesSidecar.h"
 #include "startlist/ResultsCsv.h"
 #include "startlist/StartListFile.h"
 #include "support/FileDialog.h"
@@ -102,9 +103,15 @@ void frmMain::ApplyStartList() {
     txtEnter_TextChanged();
 }
 
-// The names when there is a start list, the passage times when the operator asked for them.
+// The passage times when the operator asked for them, then the names when there is a start list:
+// the order of the results, and the name, elided, takes what the short columns leave.
 void frmMain::ShowGridColumns() {
     QVector<GridModel::ExtraColumn> columns;
+    if (m_menus.mnuExtras_ShowTimes->isChecked())
+        columns.append(
+            {GetText(QStringLiteral("MKL_GRID_TIME")),
+             [this](int index, qint32) { return RecordFile.PassageTime(index).toString(QStringLiteral("HH:mm:ss")); },
+             QStringLiteral("00:00:00")});
     if (!m_startList.IsEmpty()) {
         const QString notListed = GetText(QStringLiteral("MKL_GRID_NOTLISTED"));
         columns.append({GetText(QStringLiteral("MKL_GRID_NAME")),
@@ -114,11 +121,6 @@ void frmMain::ShowGridColumns() {
                         },
                         QString()});
     }
-    if (m_menus.mnuExtras_ShowTimes->isChecked())
-        columns.append(
-            {GetText(QStringLiteral("MKL_GRID_TIME")),
-             [this](int index, qint32) { return RecordFile.PassageTime(index).toString(QStringLiteral("HH:mm:ss")); },
-             QStringLiteral("00:00:00")});
     Grid->SetExtraColumns(columns);
 }
 
@@ -172,7 +174,8 @@ void frmMain::mnuFile_ExportResults_Click() {
     try {
         const QString target = AskPath(this, "GEN_FILEDIALOG_SAVE", false);
         if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
-            IsSameFile(target, StartListPath(RecordFile.FileName())))
+            IsSameFile(target, StartListPath(RecordFile.FileName())) ||
+            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
             return;
         ReplaceDurably(target, ResultsCsvOf(RecordFile, m_startList));
     } catch (const RaisedError& error) {

@@ -140,8 +140,13 @@ void TimesSidecar::Open(const QString& recordFile, const QVector<tBib>& records)
     Close();
     m_path = PathFor(recordFile);
     m_times.resize(records.size());
-    if (!QFileInfo::exists(m_path)) {
+    const QFileInfo info(m_path);
+    if (!info.exists()) {
         m_diskLines = 0;
+        return;
+    }
+    if (!info.isFile()) { // a folder, say: no times to read, and none can be written there
+        m_opened.kind = TimesFileState::Kind::Unreadable;
         return;
     }
     QByteArray bytes;

@@ -223,8 +223,15 @@ QString clsFile::DatedCopyPath(const QString& fileName, const QDateTime& moment)
 
 bool clsFile::CloseFile() {
     try {
-        if (!m_fileName.isEmpty() && m_changed)
-            QFile::copy(m_fileName, DatedCopyPath(m_fileName, Now())); // never overwrites; best effort
+        if (!m_fileName.isEmpty() && m_changed) {
+            // Never overwrites; best effort. The times go beside the copy, where opening the copy
+            // finds them, and only beside a copy made now.
+            const QString copy = DatedCopyPath(m_fileName, Now());
+            if (QFile::copy(m_fileName, copy) && QFileInfo::exists(TimesSidecar::PathFor(m_fileName))) {
+                QFile::remove(TimesSidecar::PathFor(copy)); // a leftover must not pair with this copy
+                QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
+            }
+        }
         m_fileName.clear();
         m_records.clear();
         m_times.Close();

@@ -32,6 +32,6 @@ QByteArray ResultsCsvOf(const clsFile& records, const StartList& names) {
     bibs.reserve(records.Count());
     for (qint32 index = 0; index < records.Count(); ++index)
         bibs.append(records.GetRecord(index).Bib);
-    // The record file keeps no passage times yet: every time is empty.
-    return BuildResultsCsv(bibs, PassageTimeOf(), names);
+    return BuildResultsCsv(
+        bibs, [&records](qint32 index) { return records.PassageTime(index); }, names);
 }

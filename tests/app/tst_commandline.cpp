@@ -16,8 +16,15 @@ private slots:
         WriteBytes(Path("race.stn"), "1;5\r\n2;7\r\n3;5\r\n4;432\r\n");
         WriteBytes(Path("race.stn.startlist.csv"), "bib;name;category\n5;\"Müller, Anna\";W40\n7;Bob\n8;\n");
         WriteBytes(Path("binary.stn"), QByteArray("1;5\r\n\0\0", 7));
+        // The third line's bib differs from the record's: its time is dropped.
+        WriteBytes(Path("race.stn.times"),
+                   "1;5;2026-05-03T10:42:07.315+02:00\r\n2;7;\r\n3;9;2026-05-03T10:44:00.000+02:00\r\n");
         WriteBytes(Path("empty.stn"), "");
         QDir().mkdir(Path("folder.stn"));
+        WriteBytes(Path("timed.stn"), "1;5\r\n");
+        WriteBytes(Path("timed.stn.times"), "1;5;2026-05-03T10:42:07.315+02:00\r\n");
+        WriteBytes(Path("untimed.stn"), "1;5\r\n");
+        QDir().mkdir(Path("untimed.stn.times"));
     }
 
     void run_data() {
@@ -27,7 +34,7 @@ private slots:
         QTest::addColumn<QString>("err");     // text the error output contains
         QTest::addColumn<QString>("written"); // what out.csv holds afterwards
         const QString results = QStringLiteral("position,bib,time,name,category,lap\r\n"
-                                               "1,5,,\"Müller, Anna\",W40,1\r\n"
+                                               "1,5,2026-05-03T10:42:07.315+02:00,\"Müller, Anna\",W40,1\r\n"
                                                "2,7,,Bob,,1\r\n"
                                                "3,5,,\"Müller, Anna\",W40,2\r\n"
                                                "4,432,,,,1\r\n");
@@ -41,12 +48,20 @@ private slots:
                                  << QString();
         QTest::newRow("check good") << QStringList{"--check", Path("race.stn")} << 0
                                     << QStringLiteral("file: %1\nrecords: 4\nstart list: 2 names in "
-                                                      "race.stn.startlist.csv, lines not loaded: 1\nopens: yes\n")
+                                                      "race.stn.startlist.csv, lines not loaded: 1\npassage times: "
+                                                      "race.stn.times, lines dropped: 1\nopens: yes\n")
                                            .arg(Path("race.stn"))
                                     << QString() << QString();
         QTest::newRow("check empty") << QStringList{"--check", Path("empty.stn")} << 0
-                                     << QStringLiteral("~records: 0\nstart list: none\nopens: yes") << QString()
-                                     << QString();
+                                     << QStringLiteral(
+                                            "~records: 0\nstart list: none\npassage times: missing\nopens: yes")
+                                     << QString() << QString();
+        QTest::newRow("check times in step")
+            << QStringList{"--check", Path("timed.stn")} << 0
+            << QStringLiteral("~passage times: timed.stn.times, in step\nopens: yes") << QString() << QString();
+        QTest::newRow("check times unreadable")
+            << QStringList{"--check", Path("untimed.stn")} << 0
+            << QStringLiteral("~passage times: untimed.stn.times, unreadable\nopens: yes") << QString() << QString();
         QTest::newRow("check binary")
             << QStringList{"--check", Path("binary.stn")} << 1
             << QStringLiteral("~refused: \"%1\": The file is not a Marklog record file").arg(Path("binary.stn"))
@@ -62,6 +77,9 @@ private slots:
         QTest::newRow("export onto the record file")
             << QStringList{"--export-results", Path("race.stn"), Path("./race.stn")} << 1 << QString()
             << QStringLiteral("is the record file") << QString();
+        QTest::newRow("export onto the times file")
+            << QStringList{"--export-results", Path("race.stn"), Path("race.stn.times")} << 1 << QString()
+            << QStringLiteral("a file kept beside it") << QString();
         QTest::newRow("export missing") << QStringList{"--export-results", Path("missing.stn")} << 1 << QString()
                                         << QStringLiteral("the file does not exist") << QString();
         QTest::newRow("unknown option") << QStringList{"--bogus", Path("race.stn")} << 2 << QString()
@@ -81,6 +99,7 @@ private slots:
         QFETCH(QString, err);
         QFETCH(QString, written);
         const QByteArray recordFile = FileBytes(Path("race.stn"));
+        const QByteArray times = FileBytes(Path("race.stn.times"));
         QFile::remove(Path("out.csv"));
 
         QProcess program;
@@ -103,6 +122,7 @@ private slots:
             QCOMPARE(output, out);
         QVERIFY2(errors.contains(err), qPrintable(errors));
         QCOMPARE(FileBytes(Path("race.stn")), recordFile);
+        QCOMPARE(FileBytes(Path("race.stn.times")), times); // read, never rewritten
         QCOMPARE(QString::fromUtf8(FileBytes(Path("out.csv"))), written);
     }
 

@@ -41,6 +41,7 @@ private slots:
         InjectWriteFailure(0, 0);
         FileDialogSeam::reset();
         QFile::remove(WritableProgramFolder() + QStringLiteral("grid2022-06-03 100003.stn")); // beside the program
+        QFile::remove(WritableProgramFolder() + QStringLiteral("grid2022-06-03 100003.stn.times"));
         const QString unexpected = m_messages->lastText();
         m_dir.reset();
         m_clock.reset();

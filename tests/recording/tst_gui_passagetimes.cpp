@@ -46,6 +46,7 @@ private slots:
             QTRY_VERIFY(m_window.isNull());
         }
         QFile::remove(WritableProgramFolder() + "race2022-06-07 100003.stn");
+        QFile::remove(WritableProgramFolder() + "race2022-06-07 100003.stn.times");
         SetSoundSink(m_speaker);
         FileDialogSeam::reset();
         const QString unexpected = m_messages->lastText();

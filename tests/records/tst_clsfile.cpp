@@ -63,8 +63,10 @@ private slots:
     }
     void cleanup() {
         InjectWriteFailure(0, 0);
-        for (const QString& copy : std::as_const(m_copies))
+        for (const QString& copy : std::as_const(m_copies)) {
             QFile::remove(copy);
+            QFile::remove(copy + QStringLiteral(".times"));
+        }
         m_copies.clear();
         m_dir.reset();
         m_messages.reset();

@@ -215,6 +215,24 @@ private slots:
         QCOMPARE(file.TimesState().kind, TimesFileState::Kind::Missing);
     }
 
+    // The dated copy made on closing keeps its times beside it, never a leftover's.
+    void datedCopyKeepsTimes() {
+        WriteBytes(m_path, QByteArray());
+        clsFile file;
+        QVERIFY(file.OpenFile(m_path));
+        QVERIFY(file.AddBib(417));
+        const QDateTime closing(QDate(2026, 5, 3), QTime(11, 0, 0));
+        SetClockSource([closing] { return closing; });
+        const QString copy = clsFile::DatedCopyPath(m_path, closing);
+        QVERIFY(!QFile::exists(copy));
+        WriteBytes(TimesSidecar::PathFor(copy), Times("9:5"));
+        QVERIFY(file.CloseFile());
+        const QByteArray copied = FileBytes(TimesSidecar::PathFor(copy));
+        QFile::remove(copy);
+        QFile::remove(TimesSidecar::PathFor(copy));
+        QCOMPARE(copied, Times("417:0"));
+    }
+
     void repeatWithinWindow_data() {
         QTest::addColumn<QByteArray>("steps"); // passages at ticks 0, 1, 2 ...
         QTest::addColumn<int>("bib");

@@ -3,6 +3,8 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
+#include "records/TimesSidecar.h"
+#include "records/clsFile.h"
 #include "startlist/CsvText.h"
 #include "startlist/StartListFile.h"
 #include "support/FileDialogSeam.h"
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <memory>
 
@@ -138,6 +141,8 @@ private slots:
     }
 
     void exportResults() {
+        const QDateTime passage(QDate(2026, 5, 3), QTime(10, 42, 7, 315), QTimeZone(7200));
+        const FixedClock clock(passage);
         WriteBytes(StartListPath(m_race), "bib,name,category\r\n5,\"Anna, A.\",W40\r\n");
         QVERIFY(Load(m_race));
         Enter(QStringLiteral("5"));
@@ -148,12 +153,34 @@ private slots:
         for (const CsvRecord& row : rows)
             lines << row.fields.join(QLatin1Char('|'));
         QCOMPARE(lines, (QStringList{"position|bib|time|name|category|lap", "1|5||Anna, A.|W40|1", "2|432||||1",
-                                     "3|5||Anna, A.|W40|2"}));
+                                     "3|5|2026-05-03T10:42:07.315+02:00|Anna, A.|W40|2"}));
         // Never onto the record file itself.
         const QByteArray before = FileBytes(m_race);
         FileDialogSeam::setNextAnswer({m_race});
         Trigger("mnuFile_ExportResults");
         QCOMPARE(FileBytes(m_race), before);
+        QVERIFY(m_window->close()); // the dated copy under this clock, removed here
+        QTRY_VERIFY(m_window.isNull());
+        const QString copy = clsFile::DatedCopyPath(m_race, passage);
+        QFile::remove(copy);
+        QFile::remove(TimesSidecar::PathFor(copy));
+    }
+
+    // Times and names side by side; both hints of the entry box readable at once.
+    void timesBesideNamesAndBothHints() {
+        WriteSetting(QStringLiteral("ShowTimes"), QStringLiteral("1"));
+        WriteBytes(StartListPath(m_race), "bib,name\r\n5,Anna\r\n");
+        QVERIFY(Load(m_race));
+        Enter(QStringLiteral("99"));
+        QCOMPARE((QStringList{Grid()->CellText(0, 2), Grid()->CellText(0, 3)}), (QStringList{"Time", "Name"}));
+        QTest::keyClicks(Find<QLineEdit>(m_window, "txtEnter"), QStringLiteral("99"));
+        auto* repeat = Find<QLabel>(m_window, "lblRepeat");
+        auto* notListed = Find<QLabel>(m_window, "lblNotListed");
+        QVERIFY(repeat->isVisible());
+        QVERIFY(notListed->isVisible());
+        QVERIFY(!repeat->geometry().intersects(notListed->geometry()));
+        for (QLabel* hint : {repeat, notListed})
+            QVERIFY(hint->parentWidget()->rect().contains(hint->geometry()));
     }
 
     void missingCommandLineFile_data() {
