@@ -36,14 +36,20 @@ QString FormatErrorEntry(const QString& version, const ErrorInfo& error, const Q
     return entry;
 }
 
-void ReportError(const ErrorInfo& error, const QString& procedureName) {
+void LogError(const ErrorInfo& error, const QString& procedureName) {
     if (error.number == 0)
         return;
     try {
         WriteLog(QStringLiteral("ERROR: ") + FormatErrorEntry(VersionText(), error, procedureName));
     } catch (...) {
-        // The operator still gets the message below; a lost log line is not worth more.
+        // The operator is told by the caller; a lost log line is not worth more.
     }
+}
+
+void ReportError(const ErrorInfo& error, const QString& procedureName) {
+    if (error.number == 0)
+        return;
+    LogError(error, procedureName);
     MessageRequest request;
     request.text = error.description;
     request.title = ProgramTitle();

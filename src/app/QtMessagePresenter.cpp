@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -36,11 +37,29 @@ MsgAnswer AnswerOf(QMessageBox::StandardButton button) {
     }
 }
 
+// Buttons with the request's own texts; the first is the default, the last answers Escape.
+MsgAnswer AskChoices(QMessageBox& box, const QStringList& choices) {
+    const MsgAnswer answers[] = {MsgAnswer::Choice1, MsgAnswer::Choice2, MsgAnswer::Choice3};
+    QList<QAbstractButton*> buttons;
+    for (qsizetype i = 0; i < choices.size() && i < 3; ++i)
+        buttons << box.addButton(choices[i],
+                                 i + 1 == choices.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (buttons.isEmpty())
+        return MsgAnswer::Choice1;
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
+    box.setEscapeButton(buttons.last());
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    return answers[chosen < 0 ? buttons.size() - 1 : chosen];
+}
+
 MsgAnswer ShowQtMessageBox(const MessageRequest& request) {
     QMessageBox box(IconOf(request.icon), request.title, request.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     // Descriptions and file names are shown as written, never interpreted as markup.
     box.setTextFormat(Qt::PlainText);
+    if (request.buttons == MsgButtons::Choices)
+        return AskChoices(box, request.choices);
     QMessageBox::StandardButton escape = QMessageBox::Ok;
     switch (request.buttons) {
     case MsgButtons::Ok:
@@ -56,6 +75,8 @@ MsgAnswer ShowQtMessageBox(const MessageRequest& request) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         escape = QMessageBox::No;
+        break;
+    case MsgButtons::Choices:
         break;
     }
     box.setEscapeButton(escape);

@@ -32,8 +32,6 @@ class QToolButton;
 //   setRedraw(true). Rows added while redraw is off are collected and shown at once.
 // - Columns after the bib (names, times): SetExtraColumns; a warning marks a bib cell: SetBibWarning.
 // - Before closing the record file call CloseFile(), which commits a pending edit.
-// - While the delete question is open the host's timer named "tmrBarcode" (if any) is stopped,
-//   so no scanned bib is recorded meanwhile; it is restored afterwards.
 class ctlGrid : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Redraw READ Redraw WRITE setRedraw)

@@ -13,33 +13,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QPointer>
 #include <QTableView>
-#include <QTimer>
 
 #include <algorithm>
 
 namespace {
-
-// Stops the host's barcode timer while a question is open and gives it back its state afterwards,
-// also when the question ends in an error.
-class TimerPause {
-public:
-    explicit TimerPause(QTimer* timer) : m_timer(timer), m_wasActive(timer && timer->isActive()) {
-        if (m_timer)
-            m_timer->stop();
-    }
-    ~TimerPause() {
-        if (m_timer && m_wasActive)
-            m_timer->start();
-    }
-    TimerPause(const TimerPause&) = delete;
-    TimerPause& operator=(const TimerPause&) = delete;
-
-private:
-    QPointer<QTimer> m_timer;
-    bool m_wasActive;
-};
 
 // The bib an edited text stands for: its numeric value as a whole number (0 without digits).
 // A value outside the 32-bit range is refused with a message that says so.
@@ -234,7 +212,6 @@ void ctlGrid::cmdDelete_Click() {
         const qint32 row = CurrentRow();
         if (row < 1 || RowCount() < 2)
             return;
-        const TimerPause pause(window()->findChild<QTimer*>(QStringLiteral("tmrBarcode")));
         MessageRequest question;
         question.text = GetText(QStringLiteral("MKL_MSG_DELETEBIB")).replace(QStringLiteral("[bib]"), CellText(row, 1));
         question.title = GetText(QStringLiteral("MKL_MAIN_CAPTION"));

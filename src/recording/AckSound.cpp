@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSoundEffect>
 #include <QUrl>
@@ -60,13 +61,17 @@ SoundSink& Sink() {
 
 } // namespace
 
-QString AckSoundSource(const QString& soundFile) {
-    // The tone is a resource of a static library; without this reference the linker drops it.
+// The sounds are resources of a static library; without this reference the linker drops them.
+static void RegisterSoundResources() {
     static const bool registered = [] {
         Q_INIT_RESOURCE(sounds);
         return true;
     }();
     Q_UNUSED(registered);
+}
+
+QString AckSoundSource(const QString& soundFile) {
+    RegisterSoundResources();
     QFile file(soundFile);
     if (!file.open(QIODevice::ReadOnly))
         return kBuiltInTone;
@@ -75,8 +80,15 @@ QString AckSoundSource(const QString& soundFile) {
     return wave ? soundFile : kBuiltInTone;
 }
 
+const QString kAlarmSoundPath = QStringLiteral(":/sounds/alarm.wav");
+
 void PlayAckSound() {
     Sink()(AckSoundSource(DataFilePath(QStringLiteral("sound.wav"))));
+}
+
+void PlayAlarmSound() {
+    RegisterSoundResources();
+    Sink()(kAlarmSoundPath);
 }
 
 SoundSink SetSoundSink(SoundSink sink) {

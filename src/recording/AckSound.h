@@ -15,6 +15,12 @@ extern const QString kBuiltInTone;
 // What a request plays: the sound file when it holds a WAV sound, else the built-in tone.
 QString AckSoundSource(const QString& soundFile);
 
+// The alarm of a fault the window shows without a box (a failed write, a lost scanner): three
+// falling double tones built into the program, unlike the acknowledgement. Played whether or not
+// the acknowledgement is switched on.
+void PlayAlarmSound();
+extern const QString kAlarmSoundPath;
+
 // Test seam: receives every request (with the source chosen to play) instead of the speaker.
 using SoundSink = std::function<void(const QString& source)>;
 SoundSink SetSoundSink(SoundSink sink);

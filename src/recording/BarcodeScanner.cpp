@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -116,7 +117,8 @@ void BarcodeScanner::Open(const QString& portName) {
     m_port->setPortName(portName);
     if (!m_port->open(QIODevice::ReadWrite))
         RaiseOpenError(portName);
-    m_timer->start();
+    if (!m_held)
+        m_timer->start();
 }
 
 // Tells the operator why the port did not open and what to do about it.
@@ -171,6 +173,23 @@ void BarcodeScanner::tmrBarcode_Timer() {
     }
 }
 
+void BarcodeScanner::HoldWhileModal(bool hold) {
+    m_held = hold;
+    if (hold) {
+        m_timer->stop();
+        return;
+    }
+    // Taken at once, not at the next poll: the command that showed the box may go on to close
+    // the record file, and what was scanned meanwhile belongs into it.
+    TakeCharacters(std::exchange(m_heldBytes, QByteArray()));
+    if (!m_port->isOpen())
+        return;
+    m_port->waitForReadyRead(0);
+    TakeCharacters(m_port->readAll());
+    if (!m_held) // a box the record button showed holds it again
+        m_timer->start();
+}
+
 void BarcodeScanner::TakeCharacters(const QByteArray& characters) {
     for (const char character : characters) {
         if (character >= '0' && character <= '9') {
@@ -204,15 +223,22 @@ void BarcodeScanner::HandleLoss() {
     m_lossPending = false;
     if (!m_port->isOpen())
         return;
-    // What arrived before the loss is still recorded.
-    TakeCharacters(m_port->readAll());
+    // What arrived before the loss is still recorded, after any box that holds the scanner.
+    const QByteArray rest = m_port->readAll();
+    if (m_held)
+        m_heldBytes += rest;
+    else
+        TakeCharacters(rest);
     m_port->close();
     m_port->clearError();
     m_timer->stop();
     m_lostPortName = m_portName;
     m_reopen->start();
+    // Shown in the window, never in a box: the operator may be typing the next bib.
+    const QString description = PortText("MKL_MSG_SCANNERLOST", m_lostPortName);
+    LogError(ErrorInfo{ErrorNumber::DeviceIoError, ProgramTitle(), description});
     emit ScannerLost(GetText(QStringLiteral("MKL_SB_SCANNERLOST")));
-    ReportError(ErrorInfo{ErrorNumber::DeviceIoError, ProgramTitle(), PortText("MKL_MSG_SCANNERLOST", m_lostPortName)});
+    emit ScannerAlarm(description);
 }
 
 // Reopens the lost port once its device is back; until then it keeps looking, quietly.
@@ -226,6 +252,7 @@ void BarcodeScanner::TryReopen() {
     }
     m_reopen->stop();
     m_portName = m_lostPortName;
-    m_timer->start();
+    if (!m_held)
+        m_timer->start();
     emit ScannerBack(PortText("MKL_SB_SCANNERBACK", m_portName));
 }

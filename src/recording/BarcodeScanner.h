@@ -47,6 +47,9 @@ public:
 
     // The timer's handler: takes every character waiting at the port.
     void tmrBarcode_Timer();
+    // While a modal box is open the polling stops; the scanned bytes wait in the port and are
+    // taken in order once the last box has closed.
+    void HoldWhileModal(bool hold);
 
 signals:
     // The port vanished while open (a USB scanner unplugged): polling has stopped, and the port
@@ -54,6 +57,8 @@ signals:
     void ScannerLost(const QString& statusText);
     // The lost port is open again and polled.
     void ScannerBack(const QString& statusText);
+    // What the operator must know about the lost scanner, for the window's alarm band.
+    void ScannerAlarm(const QString& text);
 
 private:
     void TakeCharacters(const QByteArray& characters);
@@ -70,4 +75,6 @@ private:
     QString m_portName;
     QString m_lostPortName;
     bool m_lossPending = false;
+    bool m_held = false;
+    QByteArray m_heldBytes; // read from a vanishing port while held
 };

@@ -1,6 +1,7 @@
 #include "recording/frmMain.h"
 
 #include "app/ErrorHandler.h"
+#include "app/MessageBox.h"
 #include "app/SaveWndPos.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
@@ -8,6 +9,7 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
+#include "recording/AlarmBand.h"
 #include "recording/BarcodeScanner.h"
 #include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
@@ -26,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -52,9 +55,13 @@ frmMain::frmMain(const QString& commandLine, QWidget* parent) : QMainWindow(pare
     resize(TwipsToPixelsX(kMainDesignWidth, this),
            TwipsToPixelsY(kMainDesignHeight, this) + menuBar()->sizeHint().height());
     ShowFileControls(false);
+    // Scanned bytes wait in the port while a modal box is open, instead of running into the
+    // entry box behind it.
+    m_modalObserver = ModalScope::AddObserver([this](bool open) { m_scanner->HoldWhileModal(open); });
 }
 
 frmMain::~frmMain() {
+    ModalScope::RemoveObserver(m_modalObserver);
     // Destroyed without being closed: the secondary windows still store their settings while this
     // window can still take their Unload.
     CloseSecondaryWindows();
@@ -62,8 +69,17 @@ frmMain::~frmMain() {
 
 void frmMain::BuildControls() {
     m_menus = BuildMainMenus(menuBar());
-    m_client = Named(new QWidget(this), "Client");
-    setCentralWidget(m_client);
+    // The alarm band above the controls; while it shows, the controls' area is that much lower.
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_alarm = new AlarmBand(central);
+    m_client = Named(new QWidget(central), "Client");
+    m_client->installEventFilter(this);
+    column->addWidget(m_alarm);
+    column->addWidget(m_client, 1);
+    setCentralWidget(central);
 
     txtEnter = Named(new QLineEdit(m_client), "txtEnter");
     txtEnter->setMaxLength(8);
@@ -135,6 +151,8 @@ void frmMain::ConnectHandlers() {
     };
     connect(m_scanner, &BarcodeScanner::ScannerLost, this, showState);
     connect(m_scanner, &BarcodeScanner::ScannerBack, this, showState);
+    connect(m_scanner, &BarcodeScanner::ScannerAlarm, this, &frmMain::ScannerAlarm);
+    connect(m_scanner, &BarcodeScanner::ScannerBack, m_alarm, [this] { m_alarm->Clear(AlarmBand::Source::Scanner); });
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, this, showState);
 }
 
@@ -181,6 +199,11 @@ bool frmMain::Form_Unload() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // Exit while the question about the unsaved list is open waits for its answer.
+    if (m_askingToLeave) {
+        event->ignore();
+        return;
+    }
     if (Form_Unload())
         event->accept();
     else
@@ -275,9 +298,11 @@ void frmMain::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void frmMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    ApplyLayout();
+// The controls follow their area, which the window's size and the alarm band decide.
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_client && event->type() == QEvent::Resize)
+        ApplyLayout();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // The layout works on the inner area below the menu bar, status bar included.

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class AlarmBand;
 class BarcodeScanner;
 class FocusCatcher;
 class MainStatusBar;
@@ -54,7 +55,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -108,6 +109,20 @@ private:
     void txtEnter_TextChanged();
     // A file named on the command line that does not exist yet may be created.
     void OpenCommandLineFile();
+    // Faults of the record file (frmMain_Faults.cpp). After a change: a write that failed is
+    // logged, sounds the alarm and shows in the band and the status bar; a write that worked
+    // clears them.
+    void AfterWrite(bool saved);
+    void ShowWriteState();
+    // While the file lags behind the list, asks before the list is given up: Retry, Save as, or
+    // Cancel. True when the list is safe in a file and the file may be closed.
+    bool MayLeaveFile();
+    // A recovery copy an earlier run left for the file just opened, holding other records: the
+    // operator chooses to use it, save it elsewhere, or keep the file as it is.
+    void OfferRecoveryCopy();
+    void ScannerAlarm(const QString& text);
+    // The save dialog for a record file; "" when cancelled.
+    QString AskSavePath();
 
     QString m_commandLine;
     MainMenus m_menus;
@@ -136,4 +151,7 @@ private:
     QString m_stateKey;                           // the language key panel 2 shows, if any
     QList<QPair<QString, QString>> m_stateValues; // its placeholders and what they stand for
     StartList m_startList;                        // of the open record file; empty without one
+    AlarmBand* m_alarm = nullptr;                 // faults shown without a box
+    int m_modalObserver = -1;                     // holds the scanner while a modal box is open
+    bool m_askingToLeave = false;                 // the question of MayLeaveFile is open
 };

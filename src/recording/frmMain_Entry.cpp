@@ -19,7 +19,14 @@
 
 void frmMain::cmdEnter_Click() {
     try {
-        const qint32 bib = WholeNumberValue(txtEnter->text());
+        qint32 bib = 0;
+        try {
+            bib = WholeNumberValue(txtEnter->text());
+        } catch (const RaisedError&) {
+            // Emptied before the message, so nothing scanned later runs into the refused text.
+            txtEnter->clear();
+            throw;
+        }
         if (bib <= 0)
             return;
         // Only the directly preceding record is compared: a runner scanned twice in a row.
@@ -32,7 +39,8 @@ void frmMain::cmdEnter_Click() {
             return;
         }
         AddBib(bib, -1);
-        if (chkBeep->isChecked())
+        // A passage that did not reach the file has sounded the alarm instead.
+        if (chkBeep->isChecked() && RecordFile.InStep())
             PlayAckSound();
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -41,6 +49,8 @@ void frmMain::cmdEnter_Click() {
 
 void frmMain::AddBib(qint32 bib, qint32 before) {
     try {
+        // The bib is taken: the box is empty for the next one before anything else can happen.
+        txtEnter->clear();
         // Painted at once, so "saving" shows while the file is written.
         ShowState(QStringLiteral("MKL_SB_SAVING"));
         StatusBar->RepaintPanelNow(2);
@@ -54,6 +64,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
                   : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
                                             : QStringLiteral("MKL_SB_TIMESFAILED"));
+        AfterWrite(saved);
         StatusBar->SetPanelText(1, RecordCountText());
         // Painted as soon as control returns to the window system, together with the grid's new
         // row, instead of making the next bib wait for it.
@@ -63,7 +74,6 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
             m_display->ShowName(m_startList.Name(bib));
         }
         RefreshLapCounter();
-        txtEnter->clear();
         txtEnter->setFocus();
     } catch (const RaisedError& error) {
         ReportError(error.info());

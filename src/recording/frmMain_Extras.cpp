@@ -3,6 +3,7 @@
 #include "recording/frmMain.h"
 
 #include "app/ErrorHandler.h"
+#include "app/MessageBox.h"
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
@@ -81,6 +82,7 @@ void frmMain::mnuHelp_About_Click() {
     try {
         m_focusCatcher->WithoutCatching([this] {
             frmAbout about(this);
+            const ModalScope modal;
             about.exec();
         });
     } catch (const RaisedError& error) {

@@ -6,6 +6,7 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
+#include "recording/AlarmBand.h"
 #include "recording/MainStatusBar.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
@@ -18,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
@@ -34,9 +34,9 @@ QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
     // A name typed without extension still makes a record file the dated copy and the desktop know.
     dialog.DefaultExt(QStringLiteral("stn"));
     if (open)
-        dialog.ShowOpen(owner, true);
+        dialog.ShowOpen(owner);
     else
-        dialog.ShowSave(owner, true);
+        dialog.ShowSave(owner);
     return dialog.FileName();
 }
 
@@ -60,6 +60,10 @@ public:
 
 } // namespace
 
+QString frmMain::AskSavePath() {
+    return AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
+}
+
 void frmMain::ConnectFileCommands() {
     RecordFile.SetPathDialog([this](clsFile::PathQuestion question) {
         return question == clsFile::PathQuestion::NewFile ? AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false)
@@ -76,7 +80,7 @@ void frmMain::ConnectFileCommands() {
     connect(Grid, &ctlGrid::Delete, this, &frmMain::Grid_Delete);
     connect(Grid, &ctlGrid::Add, this, &frmMain::Grid_Add);
     connect(Grid, &ctlGrid::BeginMove, this, [this] { RecordFile.BeginChange(); });
-    connect(Grid, &ctlGrid::EndMove, this, [this] { RecordFile.EndChange(); });
+    connect(Grid, &ctlGrid::EndMove, this, [this] { AfterWrite(RecordFile.EndChange()); });
     connect(Grid, &ctlGrid::Enter, this, [this] { txtEnter->setFocus(); });
     // A digit typed while the grid has the focus belongs to the next bib, not to a record.
     connect(Grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {
@@ -107,6 +111,11 @@ bool frmMain::OpenRecordFile(QString path) {
         }
         ShowFileControls(ok);
         if (ok) {
+            OfferRecoveryCopy();
+            ShowWriteState();
+            if (RecordFile.ZeroPadded())
+                m_alarm->Set(AlarmBand::Source::Notice,
+                             GetText(QStringLiteral("MKL_MSG_ZEROBYTES")).replace(QStringLiteral("[Filename]"), path));
             StatusBar->SetPanelText(1, RecordCountText());
             LoadStartListOfFile();
             ShowTimesFileState(); // after the start list's word: a dropped time matters more
@@ -119,8 +128,12 @@ bool frmMain::OpenRecordFile(QString path) {
             QString text = GetText(QStringLiteral("MKL_MSG_OPENINGFAILED"));
             text.replace(QStringLiteral("[Filename]"), path, Qt::CaseInsensitive);
             ShowMessage({text, GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Information, MsgButtons::Ok});
-            clsRecentFiles().Delete(path);
-            ShowRecentFiles();
+            // A file that is there but was refused for its content stays offered: it may be
+            // mended, and it is the race's file.
+            if (!FileExists(path)) {
+                clsRecentFiles().Delete(path);
+                ShowRecentFiles();
+            }
         }
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -140,11 +153,11 @@ bool frmMain::CloseRecordFile() {
     try {
         if (!RecordFile.FileName().isEmpty()) {
             Grid->CloseFile();
-            // After a failed write the list holds records the file lacks: one more try to write
-            // them all, so a disk that works again by now loses nothing.
-            if (!RecordFile.InStep())
-                RecordFile.SaveFile();
+            if (!MayLeaveFile())
+                return false;
             RecordFile.CloseFile();
+            m_alarm->Clear(AlarmBand::Source::Write);
+            m_alarm->Clear(AlarmBand::Source::Notice);
             ShowFileControls(false);
             StatusBar->SetPanelText(1, QString());
             Grid->Clear();
@@ -191,31 +204,20 @@ void frmMain::mnuFile_New_Click() {
 }
 
 void frmMain::mnuFile_Export_Click() {
+    QString target;
     try {
-        const QString target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
-        const QString times = TimesSidecar::PathFor(RecordFile.FileName());
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) || IsSameFile(target, times))
+        target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
+        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
+            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
             return;
-        const auto raiseFailed = [](const QString& path, const QString& reason) {
-            Raise(ErrorNumber::PathFileAccessError,
-                  GetText(QStringLiteral("MKL_MSG_EXPORTFAILED"))
-                      .replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(path))
-                      .replace(QStringLiteral("[reason]"), reason));
-        };
-        // A times file left beside the target would lend its times to the copy's records.
-        QFile targetTimes(TimesSidecar::PathFor(target));
-        if (targetTimes.exists() && !targetTimes.remove())
-            raiseFailed(targetTimes.fileName(), targetTimes.errorString());
-        if (FileExists(target))
-            QFile::remove(target);
-        QFile source(RecordFile.FileName());
-        if (!source.copy(target))
-            raiseFailed(target, source.errorString());
-        // The times travel with the copy; without them it is still a whole record file.
-        if (QFileInfo::exists(times))
-            QFile::copy(times, targetTimes.fileName());
+        RecordFile.ExportTo(target);
     } catch (const RaisedError& error) {
-        ReportError(error.info());
+        // The operator reads which export failed and why, in the window's language.
+        ErrorInfo info = error.info();
+        info.description = GetText(QStringLiteral("MKL_MSG_EXPORTFAILED"))
+                               .replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(target))
+                               .replace(QStringLiteral("[reason]"), info.description);
+        ReportError(info);
     }
 }
 
@@ -238,7 +240,7 @@ void frmMain::mnuFile_Print_Click() {
         dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
         dialog.Filter1Suffix(QStringLiteral("*.pdf"));
         dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_PDF")) + QStringLiteral(" (*.pdf)"));
-        dialog.ShowSave(this, true);
+        dialog.ShowSave(this);
         if (dialog.FileName().isEmpty())
             return;
         QPrinter printer;
@@ -252,7 +254,7 @@ void frmMain::mnuFile_Print_Click() {
 
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
     try {
-        RecordFile.EditBib(row - 1, bib);
+        AfterWrite(RecordFile.EditBib(row - 1, bib));
         RefreshLapCounter();
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -261,7 +263,7 @@ void frmMain::Grid_Edit(qint32 row, qint32 bib) {
 
 void frmMain::Grid_Delete(qint32 row) {
     try {
-        RecordFile.DeleteBib(row - 1);
+        AfterWrite(RecordFile.DeleteBib(row - 1));
         RefreshLapCounter();
     } catch (const RaisedError& error) {
         ReportError(error.info());

@@ -30,10 +30,9 @@ QString AskPath(QWidget* owner, const char* titleKey, bool open) {
     dialog.DialogTitle(GetText(QLatin1String(titleKey)));
     dialog.Filter1Suffix(QStringLiteral("*.csv"));
     dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_CSV")) + QStringLiteral(" (*.csv)"));
-    dialog.SetFilterText(2, GetText(QStringLiteral("MKL_FILETYPE_TEXT")) + QStringLiteral(" (*.txt)"));
-    dialog.SetFilterSuffix(2, QStringLiteral("*.txt"));
+    dialog.Filter2(GetText(QStringLiteral("MKL_FILETYPE_TEXT")) + QStringLiteral(" (*.txt)"), QStringLiteral("*.txt"));
     dialog.DefaultExt(QStringLiteral("csv"));
-    return open ? dialog.ShowOpen(owner, true) : dialog.ShowSave(owner, true);
+    return open ? dialog.ShowOpen(owner) : dialog.ShowSave(owner);
 }
 
 // The bad lines, one a line.

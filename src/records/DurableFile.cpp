@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -96,11 +97,18 @@ void SyncFolderOf(const QString& path) {
 #endif
 }
 
+// Injected failures stand for the record file's disk; the program's own files in the user's data
+// folder (recovery copies) lie on another.
+bool IsInjectable(const QString& path) {
+    const QString ownData = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return ownData.isEmpty() || !QFileInfo(path).absoluteFilePath().startsWith(ownData + QLatin1Char('/'));
+}
+
 // Writes everything, or reports why not (including an injected failure).
 bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
     qint64 allowed = bytes.size();
     InjectedFailure& injected = Injected();
-    const bool failing = injected.writes > 0;
+    const bool failing = injected.writes > 0 && IsInjectable(file.fileName());
     if (failing) {
         --injected.writes;
         allowed = qMin(allowed, injected.bytesBeforeFailure);

@@ -17,5 +17,6 @@ void AppendDurably(const QString& path, const QByteArray& bytes);
 void ReplaceDurably(const QString& path, const QByteArray& content);
 
 // Test seam: the next `writes` write operations fail after `bytesBeforeFailure` bytes as a full
-// disk would. Clear with writes = 0.
+// disk would. Clear with writes = 0. Files in the user's data folder (recovery copies) are spared:
+// they stand for another disk than the record file's.
 void InjectWriteFailure(qint64 bytesBeforeFailure, int writes = 1);

@@ -3,6 +3,7 @@
 #include "app/ErrorInfo.h"
 #include "app/NumericValue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -28,16 +29,19 @@ void AppendLine(QByteArray& bytes, qint64 position, qint32 bib) {
 
 } // namespace
 
-QVector<qint32> ParseStn(const QByteArray& bytes) {
-    // A record file is plain text: NUL bytes mean binary data or a UTF-16 text, whose "lines"
-    // would read as bib 0 and whose content a later rewrite would destroy.
-    if (memchr(bytes.constData(), 0, bytes.size()))
-        Raise(ErrorNumber::InvalidFileFormat,
-              QStringLiteral("The file is not a Marklog record file: it holds binary data "
-                             "or text that is not plain ANSI. It was not opened, and it "
-                             "was not changed."));
+QVector<qint32> ParseStn(const QByteArray& bytes, bool* zeroPadding) {
+    if (zeroPadding)
+        *zeroPadding = false;
+    // A power cut can leave a file's last blocks filled with zero bytes: a run of them at the end,
+    // or lines holding nothing else, is padding and skipped. A NUL beside other bytes of a line
+    // means binary data or a UTF-16 text, whose "lines" would read as bib 0 and whose content a
+    // later rewrite would destroy.
+    qsizetype size = bytes.size();
+    while (size > 0 && bytes[size - 1] == '\0')
+        --size;
+    bool padded = size < bytes.size();
     QVector<qint32> bibs;
-    const char* const end = bytes.constData() + bytes.size();
+    const char* const end = bytes.constData() + size;
     const char* line = bytes.constData();
     qint64 lineNumber = 0;
     while (line < end) {
@@ -45,14 +49,23 @@ QVector<qint32> ParseStn(const QByteArray& bytes) {
         while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
             ++lineEnd;
         ++lineNumber;
+        if (memchr(line, 0, lineEnd - line)) {
+            if (std::any_of(line, lineEnd, [](char byte) { return byte != '\0'; }))
+                Raise(ErrorNumber::InvalidFileFormat,
+                      QStringLiteral("The file is not a Marklog record file: it holds binary data "
+                                     "or text that is not plain ANSI. It was not opened, and it "
+                                     "was not changed."));
+            padded = true;
+            line = lineEnd + 1;
+            continue;
+        }
         if (lineEnd - line > kMaxLineBytes)
             Raise(ErrorNumber::InvalidFileFormat,
                   QStringLiteral("The file is not a Marklog record file: its line %1 is %2 KB long, far longer "
                                  "than any record. It was not opened, and it was not changed.")
                       .arg(lineNumber)
                       .arg((lineEnd - line) / 1024));
-        const char* separator = static_cast<const char*>(memchr(line, ';', lineEnd - line));
-        if (separator) {
+        if (const char* separator = static_cast<const char*>(memchr(line, ';', lineEnd - line))) {
             try {
                 bibs.append(ToInt32(NumericValue(separator + 1, lineEnd)));
             } catch (const RaisedError& error) {
@@ -68,6 +81,8 @@ QVector<qint32> ParseStn(const QByteArray& bytes) {
             ++lineEnd;
         line = lineEnd + 1;
     }
+    if (zeroPadding)
+        *zeroPadding = padded;
     return bibs;
 }
 

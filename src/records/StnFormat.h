@@ -11,8 +11,10 @@
 // CR, so files written by scripts or other editors read correctly. A line without ";" is
 // skipped; the bib is the numeric value of the text behind the first ";". A bib outside the
 // 32-bit range raises an overflow error naming the line; bytes that cannot be plain text (NUL
-// bytes: binary data, UTF-16) and a line far longer than any record (over 64 KiB) raise an error too.
-QVector<qint32> ParseStn(const QByteArray& bytes);
+// bytes beside other bytes: binary data, UTF-16) and a line far longer than any record (over
+// 64 KiB) raise an error too. Zero bytes standing alone (a run at the end of the file, lines of
+// nothing else), as a power cut leaves them, are skipped; `zeroPadding` tells whether there were any.
+QVector<qint32> ParseStn(const QByteArray& bytes, bool* zeroPadding = nullptr);
 
 // "position;bib" and CR LF.
 QByteArray FormatStnLine(qint64 position, qint32 bib);

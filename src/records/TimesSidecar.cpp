@@ -249,6 +249,24 @@ void TimesSidecar::Follow(const QVector<tBib>& records) {
     }
 }
 
+void TimesSidecar::MoveTo(const QString& recordFile, const QVector<tBib>& records) {
+    if (m_path.isEmpty())
+        return;
+    m_path = PathFor(recordFile);
+    m_diskLines = -1;
+    Follow(records);
+}
+
+void TimesSidecar::WriteCopy(const QString& copyFile, const QVector<tBib>& records) const {
+    if (m_path.isEmpty() || !QFileInfo::exists(m_path))
+        return; // a record file without times gets a copy without times
+    try {
+        ReplaceDurably(PathFor(copyFile), FormatAll(records));
+    } catch (const RaisedError& error) {
+        LogFailure(error);
+    }
+}
+
 QDateTime TimesSidecar::Time(qint32 index) const {
     if (index < 0 || index >= m_times.size())
         return QDateTime();

@@ -50,6 +50,11 @@ public:
     // Called whenever the record file on disk holds exactly these records: appends the last
     // record's line when the times file holds all the others, otherwise replaces the whole file.
     void Follow(const QVector<tBib>& records);
+    // The record file was written whole under another name: the times go beside it, whole.
+    void MoveTo(const QString& recordFile, const QVector<tBib>& records);
+    // Writes the times beside a copy of the record file that holds these records, when the record
+    // file has a times file. Never fails: a copy without times is still a whole record file.
+    void WriteCopy(const QString& copyFile, const QVector<tBib>& records) const;
 
     QDateTime Time(qint32 index) const; // invalid when the record has none
     // The latest time of a bib among the records; invalid when it has none.

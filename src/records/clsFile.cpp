@@ -4,6 +4,7 @@
 #include "app/ErrorHandler.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "records/RecoveryCopy.h"
 #include "records/StnFormat.h"
 
 #include <QDateTime>
@@ -16,23 +17,35 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
         if (before > Count())
             Raise(ErrorNumber::SubscriptOutOfRange,
                   QStringLiteral("A record cannot be inserted before position %1 of %2.").arg(before + 1).arg(Count()));
-        ++m_maxId;
-        const tBib record{m_maxId, bib};
+        if (before < 0 && m_fileName.isEmpty())
+            Raise(ErrorNumber::FileNotFound,
+                  QStringLiteral("No record file is open; the bib %1 was not saved.").arg(bib));
+    } catch (const RaisedError& error) {
         if (before < 0) {
-            m_records.append(record);
+            m_records.append(tBib{++m_maxId, bib}); // kept, as every record is
             m_times.Append(bib, Now());
-            WriteNewRecord(bib);
-            m_changed = true;
-            return true;
         }
+        ReportError(error.info());
+        return false;
+    }
+    ++m_maxId;
+    const tBib record{m_maxId, bib};
+    if (before >= 0) {
         m_records.insert(before, record);
         m_times.Insert(before);
         m_changed = true;
         return SaveFile();
+    }
+    m_records.append(record);
+    m_times.Append(bib, Now());
+    try {
+        WriteNewRecord(bib);
     } catch (const RaisedError& error) {
-        ReportError(error.info());
+        KeepAfterFailure(error.info());
         return false;
     }
+    m_changed = true;
+    return true;
 }
 
 bool clsFile::EditBib(qint32 index, qint32 bib) {
@@ -77,7 +90,7 @@ bool clsFile::SaveFile() {
         WriteAll();
         return true;
     } catch (const RaisedError& error) {
-        ReportError(error.info());
+        KeepAfterFailure(error.info());
         return false;
     }
 }
@@ -85,10 +98,9 @@ bool clsFile::SaveFile() {
 // Appends one line while the file is known to match the list. After a failed write, or when the
 // file has vanished (a removed stick, a deleted file), the whole list is written instead, so the
 // file catches up with every record kept in memory meanwhile.
+// A file whose zero padding was skipped at reading is rewritten whole, without it.
 void clsFile::WriteNewRecord(qint32 bib) {
-    if (m_fileName.isEmpty())
-        Raise(ErrorNumber::FileNotFound, QStringLiteral("No record file is open; the bib %1 was not saved.").arg(bib));
-    if (!m_inStep || !QFileInfo::exists(m_fileName)) {
+    if (!m_inStep || m_zeroPadded || !QFileInfo::exists(m_fileName)) {
         try {
             WriteAll();
         } catch (const RaisedError&) {
@@ -116,14 +128,96 @@ void clsFile::AppendPassage(qint32 bib) {
     m_passagesOnDisk = false;
     AppendDurably(m_fileName, FormatStnLine(Count(), bib));
     m_passagesOnDisk = true;
+    m_onDisk.append(bib);
 }
 
 void clsFile::WriteAll() {
     m_inStep = false;
     WriteWholeFile(m_fileName, FormatStn(m_records));
+    // In step again: the recovery copy this session kept is no longer needed.
+    if (m_recoveryOwned)
+        RemoveRecoveryCopy(m_fileName);
+    ListWritten();
+    m_times.Follow(m_records);
+}
+
+// The file holds the whole list now, and nothing else.
+void clsFile::ListWritten() {
+    m_onDisk.clear();
+    for (const tBib& record : std::as_const(m_records))
+        m_onDisk.append(record.Bib);
+    m_zeroPadded = false;
+    ResetWriteState();
+}
+
+// The file lags behind the list: the whole list goes to the recovery copy. A copy an earlier run
+// left (the operator chose to keep it) is set aside first, not replaced.
+void clsFile::KeepAfterFailure(const ErrorInfo& error) {
+    m_writeError = error;
+    m_keptIn.clear();
+    m_keepError.clear();
+    try {
+        if (!m_recoveryOwned)
+            SetRecoveryCopyAside(m_fileName, Now());
+        WriteRecoveryCopy(m_fileName, m_records);
+        m_recoveryOwned = true;
+        m_keptIn = RecoveryCopyPath(m_fileName);
+    } catch (const RaisedError& failure) {
+        m_keepError = failure.info().description;
+    }
+}
+
+void clsFile::ResetWriteState() {
     m_inStep = true;
     m_passagesOnDisk = true;
-    m_times.Follow(m_records);
+    m_writeError = ErrorInfo();
+    m_keptIn.clear();
+    m_keepError.clear();
+    m_recoveryOwned = false;
+}
+
+qint32 clsFile::RecordsNotInFile() const {
+    QVector<qint32> bibs;
+    bibs.reserve(m_records.size());
+    for (const tBib& record : m_records)
+        bibs.append(record.Bib);
+    return RecordsNotIn(bibs, m_onDisk);
+}
+
+void clsFile::SaveAs(const QString& path) {
+    WriteWholeFile(path, FormatStn(m_records));
+    if (m_recoveryOwned)
+        RemoveRecoveryCopy(m_fileName); // the list is whole in the new file
+    m_fileName = path;
+    ListWritten();
+    m_times.MoveTo(path, m_records);
+}
+
+bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
+    const QString kept = DatedCopyPath(m_fileName, Now());
+    if (!QFile::copy(m_fileName, kept))
+        Raise(ErrorNumber::PathFileAccessError,
+              QStringLiteral("The record file \"%1\" could not be kept as \"%2\", so the recovery copy was not used.")
+                  .arg(QDir::toNativeSeparators(m_fileName), QDir::toNativeSeparators(kept)));
+    m_records.clear();
+    for (qint32 bib : bibs)
+        m_records.append(tBib{++m_maxId, bib});
+    m_times.Open(m_fileName, m_records); // keeps the times whose records are still in their place
+    m_changed = true;
+    m_recoveryOwned = true; // taken over: removed as soon as the file holds its records
+    return SaveFile();
+}
+
+void clsFile::ExportTo(const QString& path) const {
+    // A times file left beside the target would lend its times to the copy's records.
+    QFile staleTimes(TimesSidecar::PathFor(path));
+    if (staleTimes.exists() && !staleTimes.remove())
+        Raise(ErrorNumber::PathFileAccessError,
+              QStringLiteral("The old times file \"%1\" could not be removed: %2")
+                  .arg(QDir::toNativeSeparators(staleTimes.fileName()), staleTimes.errorString()));
+    ReplaceDurably(path, FormatStn(m_records));
+    // The times travel with the copy; without them it is still a whole record file.
+    m_times.WriteCopy(path, m_records);
 }
 
 bool clsFile::ReadFile() {
@@ -132,8 +226,9 @@ bool clsFile::ReadFile() {
         if (bytes.isEmpty())
             return true;
         QVector<qint32> bibs;
+        bool zeroPadded = false;
         try {
-            bibs = ParseStn(bytes);
+            bibs = ParseStn(bytes, &zeroPadded);
         } catch (const RaisedError& error) {
             // The reader knows the line, the file name is known here.
             Raise(error.info().number,
@@ -146,6 +241,8 @@ bool clsFile::ReadFile() {
             records.append(tBib{++maxId, bib});
         m_records = std::move(records);
         m_maxId = maxId;
+        m_onDisk = std::move(bibs);
+        m_zeroPadded = zeroPadded;
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -196,6 +293,10 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
     QVector<tBib> previousRecords = std::move(m_records);
     // An empty file must not inherit records still in the list.
     m_records.clear();
+    QVector<qint32> previousOnDisk = std::move(m_onDisk);
+    const bool previousZeroPadded = m_zeroPadded;
+    m_onDisk.clear();
+    m_zeroPadded = false;
     m_maxId = 0;
     m_fileName = path;
     if (!ReadFile()) {
@@ -203,11 +304,12 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
         m_fileName = previousName;
         m_maxId = previousMaxId;
         m_records = std::move(previousRecords);
+        m_onDisk = std::move(previousOnDisk);
+        m_zeroPadded = previousZeroPadded;
         return false;
     }
     m_changed = false;
-    m_inStep = true;
-    m_passagesOnDisk = true;
+    ResetWriteState();
     m_times.Open(path, m_records);
     return true;
 }
@@ -236,8 +338,9 @@ bool clsFile::CloseFile() {
         m_records.clear();
         m_times.Close();
         m_changed = false;
-        m_inStep = true;
-        m_passagesOnDisk = true;
+        m_onDisk.clear();
+        m_zeroPadded = false;
+        ResetWriteState();
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());

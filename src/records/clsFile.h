@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ErrorInfo.h"
 #include "records/TimesSidecar.h"
 #include "records/tBib.h"
 
@@ -10,8 +11,10 @@
 #include <functional>
 
 // The bib records of the open record file, kept in step with the ".stn" file on disk: every
-// change is on the disk before the operation returns. Failures are reported through the error
-// handler; the operation then returns false and the list keeps the change.
+// change is on the disk before the operation returns. A write that fails returns false: the list
+// keeps the change, WriteError() says why, and until a full write succeeds the whole list is also
+// kept in a recovery copy (RecoveryCopy.h). Write failures are not shown here: the window that
+// started the change shows them without taking the keyboard from the operator.
 class clsFile {
 public:
     // Appends (before < 0) or inserts before a 0-based index, and writes the record to disk.
@@ -76,11 +79,34 @@ public:
     bool Changed() const { return m_changed; }
     // False after a write failed, until a later write brought the whole file in step again.
     bool InStep() const { return m_inStep; }
+    // While out of step: the failed write's error; where the list is kept meanwhile (the recovery
+    // copy, "" when that could not be written either) and why not; how many records the file lacks.
+    ErrorInfo WriteError() const { return m_writeError; }
+    QString KeptIn() const { return m_keptIn; }
+    QString KeepError() const { return m_keepError; }
+    qint32 RecordsNotInFile() const;
+    // The file held zero bytes (a power cut's padding) that the reader skipped; the next change
+    // rewrites it whole, without them.
+    bool ZeroPadded() const { return m_zeroPadded; }
+
+    // Writes the whole list to another file, which then is the open record file and in step.
+    // Raises an error when it cannot be written; the open file stays as it is then.
+    void SaveAs(const QString& path);
+    // Replaces the records by those of a recovery copy an earlier run left: the file is kept as a
+    // dated copy first (raises an error when it cannot be), then the list is written whole; the
+    // recovery copy goes once the file holds its records. False when that write failed.
+    bool AdoptRecoveryCopy(const QVector<qint32>& bibs);
+    // Writes the list (not the disk file, which may lag behind it) to another file, which is
+    // replaced only once the new content is complete. Raises an error when it cannot.
+    void ExportTo(const QString& path) const;
 
 private:
     void WriteNewRecord(qint32 bib);
     void AppendPassage(qint32 bib);
     void WriteAll();
+    void ListWritten();
+    void KeepAfterFailure(const ErrorInfo& error);
+    void ResetWriteState();
 
     PathDialog m_pathDialog;
     QVector<tBib> m_records;
@@ -93,4 +119,10 @@ private:
     bool m_savePending = false;
     // False while a passage of the list may be missing on the disk (an append failed).
     bool m_passagesOnDisk = true;
+    bool m_zeroPadded = false;
+    QVector<qint32> m_onDisk; // the bibs the file holds, as far as this object wrote or read them
+    ErrorInfo m_writeError;
+    QString m_keptIn;
+    QString m_keepError;
+    bool m_recoveryOwned = false; // the recovery copy on the disk is this session's
 };

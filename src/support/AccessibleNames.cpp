@@ -39,6 +39,7 @@ constexpr AccessibleText kTexts[] = {
     {"frmMain", "StatusBar_Panel3", -1, nullptr, "MKL_ACC_PANEL3_D"},
     {"frmMain", "StatusBar_Panel4", -1, nullptr, "MKL_ACC_PANEL4_D"},
     {"frmMain", "Wiki", -1, "MKL_ACC_WIKI", "MKL_ACC_WIKI_D"},
+    {"frmMain", "lblAlarm", -1, nullptr, "MKL_ACC_LBLALARM_D"},
     {"frmMain", "pic", -1, "MKL_ACC_WIKI", "MKL_ACC_WIKI_D"},
     {"frmMain", "lblText", -1, nullptr, "MKL_ACC_WIKI_D"},
     // Record grid (inside the main window; its table is named like the control itself)

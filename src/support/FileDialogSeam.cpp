@@ -1,8 +1,10 @@
 #include "support/FileDialogSeam.h"
 
 #include "app/ErrorInfo.h"
+#include "app/MessageBox.h"
 
 #include <QDir>
+#include <QFileDialog>
 
 namespace {
 
@@ -41,21 +43,13 @@ QStringList Scripted(const FileDialogRequest& request) {
 }
 
 QStringList ShowPlatformDialog(const FileDialogRequest& request) {
-    if (request.kind == FileDialogRequest::Kind::Folder) {
-        const QString folder =
-            QFileDialog::getExistingDirectory(request.owner, request.title, request.startFolder, request.options);
-        return folder.isEmpty() ? QStringList() : QStringList{QDir::toNativeSeparators(folder)};
-    }
+    const bool save = request.kind == FileDialogRequest::Kind::Save;
     QFileDialog dialog(request.owner, request.title, request.startFolder);
     dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setAcceptMode(request.kind == FileDialogRequest::Kind::Save ? QFileDialog::AcceptSave
-                                                                       : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.fileMode);
-    dialog.setOptions(request.options);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(request.nameFilters);
     dialog.setDefaultSuffix(request.defaultSuffix);
-    if (!request.defaultFileName.isEmpty())
-        dialog.selectFile(request.defaultFileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return Native(dialog.selectedFiles());
@@ -64,6 +58,7 @@ QStringList ShowPlatformDialog(const FileDialogRequest& request) {
 } // namespace
 
 QStringList RunFileDialog(const FileDialogRequest& request) {
+    const ModalScope modal;
     return TheSeam().active ? Scripted(request) : ShowPlatformDialog(request);
 }
 

@@ -1,27 +1,24 @@
 #pragma once
 
-#include <QFileDialog>
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
-// One request for an open, save or folder dialog, as FileDialog hands it to the window system.
+// One request for an open or save dialog, as FileDialog hands it to the window system. An open
+// dialog accepts only an existing file; a save dialog asks before it overwrites one.
 struct FileDialogRequest {
-    enum class Kind { Open, Save, Folder };
+    enum class Kind { Open, Save };
     Kind kind = Kind::Open;
     QPointer<QWidget> owner;
     QString title;
     QStringList nameFilters;
     QString startFolder;
-    QString defaultFileName;
     QString defaultSuffix;
-    quint32 flags = 0; // the dialog flags the options below were made from
-    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
-    QFileDialog::Options options;
 };
 
-// Shows the dialog and returns the chosen paths (one folder for a folder dialog); empty on cancel.
+// Shows the dialog and returns the chosen paths; empty on cancel.
 // While answers are scripted it answers from the script instead of opening a window.
 QStringList RunFileDialog(const FileDialogRequest& request);
 

@@ -1,7 +1,7 @@
 #include "app/SaveWndPos.h"
 #include "app/Settings.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -46,15 +46,10 @@ private slots:
     // The stored numbers in these tests are 15 twips a pixel.
     void initTestCase() { QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0); }
 
-    void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-    }
-
+    void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
+        m_f.reset();
     }
 
     void firstStartKeepsDesignAndStoresNormal() {
@@ -77,80 +72,58 @@ private slots:
                                                             Twips(frame.width(), dpiX), Twips(frame.height(), dpiY)));
     }
 
-    void normalPlacementSurvivesSessions() {
-        const QString stored = QStringLiteral("2;1200,900,7995,6000"); // whole pixels, so nothing is rounded
-        WriteSetting(kSetting, stored);
-        for (int session = 0; session < 2; ++session) {
-            frmTestWindow window;
-            QVERIFY(RestoreAndShow(window));
-            QVERIFY(window.geometry().width() < 533); // the frame takes its share of the outer size
-            QTRY_COMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
-            SaveWndPos(&window, WndPos::Save);
-            QCOMPARE(ReadSetting(kSetting).toString(), stored);
-        }
+    // Two sessions: the first restores what is stored and closes in a state, the second reopens.
+    // A window closed minimized reopens normal; one closed maximized reopens maximized and keeps its
+    // normal placement; one never normal stores no placement and keeps its design one.
+    void stateAcrossSessions_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("closedAs");
+        QTest::addColumn<QRect>("restored"); // before the first show: no frame yet
+        QTest::addColumn<QString>("storedAfter");
+        const QRect placed(80, 60, 533, 400);
+        QTest::newRow("normal, whole pixels")
+            << "2;1200,900,7995,6000" << int(Qt::WindowNoState) << placed << "2;1200,900,7995,6000";
+        QTest::newRow("maximized") << "2;1200,900,8000,6000" << int(Qt::WindowMaximized) << placed
+                                   << "0;1200,900,8000,6000";
+        QTest::newRow("minimized") << "2;1200,900,8000,6000" << int(Qt::WindowMinimized) << placed
+                                   << "1;1200,900,8000,6000";
+        QTest::newRow("maximized before any normal placement") << "" << int(Qt::WindowMaximized) << kDesign << "0;";
     }
-
-    void closedMaximizedReopensMaximizedWithNormalPlacement() {
-        WriteSetting(kSetting, QStringLiteral("2;1200,900,8000,6000"));
+    void stateAcrossSessions() {
+        QFETCH(QString, stored);
+        QFETCH(int, closedAs);
+        QFETCH(QRect, restored);
+        if (!stored.isEmpty())
+            WriteSetting(kSetting, stored);
         {
             frmTestWindow window;
             SaveWndPos(&window, WndPos::Restore);
-            // The frame is not known before the window is shown: outer and inner size agree then.
-            QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
+            QCOMPARE(QRect(window.pos(), window.size()), restored);
             QVERIFY(!window.isMaximized());
-
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            window.showMaximized();
-            QTRY_VERIFY(window.isMaximized());
+            if (closedAs == Qt::WindowNoState) {
+                QVERIFY(window.geometry().width() < 533); // the frame takes its share of the outer size
+                QTRY_COMPARE(window.frameGeometry(), restored);
+            }
+            window.setWindowState(Qt::WindowState(closedAs));
+            QTRY_COMPARE(int(window.windowState()), closedAs);
             SaveWndPos(&window, WndPos::Save);
-            QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;1200,900,8000,6000"));
+            QTEST(ReadSetting(kSetting).toString(), "storedAfter");
         }
-
         frmTestWindow window;
+        if (closedAs == Qt::WindowMinimized)
+            window.setWindowState(Qt::WindowMinimized);
         QVERIFY(RestoreAndShow(window));
-        QVERIFY(window.isMaximized());
-        window.showNormal();
-        QTRY_VERIFY(!window.isMaximized());
-        QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(80, 60));
-        QCOMPARE(window.size(), QSize(533, 400));
-    }
-
-    void maximizedBeforeAnyNormalPlacement() {
-        {
-            frmTestWindow window;
-            SaveWndPos(&window, WndPos::Restore);
-            window.showMaximized();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QTRY_VERIFY(window.isMaximized());
-            SaveWndPos(&window, WndPos::Save);
-            QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("0;"));
+        QVERIFY(!window.isMinimized());
+        QCOMPARE(window.isMaximized(), closedAs == Qt::WindowMaximized);
+        if (closedAs != Qt::WindowMaximized) {
+            QTRY_COMPARE(window.frameGeometry(), restored);
+        } else if (!stored.isEmpty()) {
+            window.showNormal();
+            QTRY_COMPARE(window.frameGeometry().topLeft(), restored.topLeft());
+            QCOMPARE(window.size(), restored.size());
         }
-
-        frmTestWindow window;
-        SaveWndPos(&window, WndPos::Restore);
-        QCOMPARE(QRect(window.pos(), window.size()), kDesign);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(window.isMaximized());
-    }
-
-    void closedMinimizedReopensNormal() {
-        WriteSetting(kSetting, QStringLiteral("2;1200,900,8000,6000"));
-        {
-            frmTestWindow window;
-            QVERIFY(RestoreAndShow(window));
-            window.showMinimized();
-            QTRY_VERIFY(window.isMinimized());
-            SaveWndPos(&window, WndPos::Save);
-            QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("1;1200,900,8000,6000"));
-        }
-
-        frmTestWindow window;
-        window.setWindowState(Qt::WindowMinimized);
-        SaveWndPos(&window, WndPos::Restore);
-        QCOMPARE(window.windowState(), Qt::WindowNoState);
-        QCOMPARE(window.frameGeometry(), QRect(80, 60, 533, 400));
     }
 
     void fixedSizeWindowGetsOnlyItsPosition() {
@@ -166,18 +139,6 @@ private slots:
         SaveWndPos(&hinted, WndPos::Restore);
         QCOMPARE(hinted.frameGeometry(), QRect(80, 60, 300, 200));
         QVERIFY(!hinted.isMaximized());
-    }
-
-    void malformedFieldsKeepDesignValues() {
-        WriteSetting(kSetting, QStringLiteral("2;x,900,,6000"));
-        frmTestWindow window;
-        SaveWndPos(&window, WndPos::Restore);
-        QCOMPARE(window.frameGeometry(), QRect(30, 60, 300, 400));
-
-        WriteSetting(kSetting, QStringLiteral("2;-300,-150,1e30,6000"));
-        frmTestWindow offLeft; // left of and above the primary screen, still partly on it
-        SaveWndPos(&offLeft, WndPos::Restore);
-        QCOMPARE(offLeft.frameGeometry(), QRect(-20, -10, 300, 400));
     }
 
     void offScreenPlacementComesBackOnScreen() {
@@ -197,8 +158,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<GuiFixture> m_f;
 };
 
 QTEST_MAIN(TestSaveWndPos)

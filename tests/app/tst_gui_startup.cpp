@@ -1,52 +1,27 @@
 #include "app/FileTypeRegistration.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
-#include "recording/frmMain.h"
 
-#include "GuiTestHelpers.h"
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QStatusBar>
-#include <QTest>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <memory>
-
-namespace {
-// What the operator reads on a menu, a menu entry or a captioned control.
-QString Caption(QObject* window, const char* name) {
-    QObject* control = Find<QObject>(window, name);
-    if (auto* menu = qobject_cast<QMenu*>(control))
-        return menu->title();
-    return control->property("text").toString();
-}
-} // namespace
 
 // The main window from load to unload, with an isolated settings store.
 class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_language = std::make_unique<ProcessLanguage>();
-        m_messages = std::make_unique<ScriptedMessages>();
-    }
-
+    void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
-        if (m_window)
-            Unload();
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
-        m_messages.reset();
-        m_language.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
     void firstStartShowsNoFileState() {
@@ -81,55 +56,6 @@ private slots:
         // F11 has nothing to focus while no file is open.
         QTest::keyClick(window, Qt::Key_F11);
         QVERIFY(!Find<QLineEdit>(window, "txtEnter")->hasFocus());
-    }
-
-    void captionsFollowTheStoredLanguage_data() {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("fileMenu");
-        QTest::addColumn<QString>("openEntry");
-        QTest::newRow("German") << "de"
-                                << "&Datei"
-                                << "&Öffnen...";
-        QTest::newRow("English") << "en"
-                                 << "&File"
-                                 << "&Open...";
-    }
-    void captionsFollowTheStoredLanguage() {
-        QFETCH(QString, language);
-        WriteSetting(QStringLiteral("Language"), language);
-        frmMain* window = Load();
-        QCOMPARE(gLanguage->CurrentLanguage(), language);
-        QTEST(Caption(window, "mnuFile"), "fileMenu");
-        QTEST(Caption(window, "mnuFile_Open"), "openEntry");
-        QCOMPARE(window->windowTitle(), GetText(QStringLiteral("MKL_MAIN_CAPTION")));
-        QCOMPARE(Caption(window, "StatusBar_Panel3"), QStringLiteral("Version: 1.0.0"));
-        QCOMPARE(Caption(window, "StatusBar_Panel1"),
-                 GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": 0"));
-        // Every captioned control shows its language text, never a bare key.
-        const std::pair<const char*, const char*> keyed[] = {
-            {"mnuFile_New", "GEN_MNU_FILE_NEW"},
-            {"mnuFile_Export", "MKL_MNU_FILE_EXPORT"},
-            {"mnuFile_Close", "GEN_MNU_FILE_CLOSE"},
-            {"mnuFile_Print", "GEN_MNU_FILE_PRINT"},
-            {"mnuFile_Exit", "GEN_MNU_FILE_END"},
-            {"mnuExtras_LapCounter", "MKL_MNU_EXTRAS_LAPCOUNTER"},
-            {"mnuExtras_Display", "MKL_MNU_EXTRAS_DISPLAY"},
-            {"mnuExtras_BarcodeScanner", "MKL_MNU_EXTRAS_BARCODESCANNER"},
-            {"mnuHelp_About", "GEN_MNU_HELP_ABOUT"},
-            {"mnuHelp_Wiki", "MKL_MNU_HELP_GUIDE"}, // no wiki configured
-            {"cmdEnter", "MKL_CMDENTER"},
-            {"chkBeep", "MKL_CHKBEEP"},
-            {"chkCatch", "MKL_CHKCATCH"},
-            {"chkDouble", "MKL_CHKDOUBLE"},
-            {"mnuExtras", "GEN_MNU_EXTRAS"},
-            {"mnuLanguage", "GEN_MNU_LANGUAGE"},
-            {"mnuHelp", "GEN_MNU_INFO_HELP"},
-            {"lblText", "MKL_GUIDETEXT"}};
-        for (const auto& [name, key] : keyed) {
-            const QString text = Caption(window, name);
-            QCOMPARE(text, GetText(QLatin1String(key)));
-            QVERIFY2(!text.startsWith(QLatin1String("GEN_")) && !text.startsWith(QLatin1String("MKL_")), name);
-        }
     }
 
     void checkBoxesComeFromSettings_data() {
@@ -168,8 +94,8 @@ private slots:
     }
 
     void fileTypeRegistrationWritesOnlyChanges() {
-        const QString mime = m_env->dataFolder() + QStringLiteral("/mime/packages/marklog.xml");
-        const QString desktop = m_env->dataFolder() + QStringLiteral("/applications/marklog.desktop");
+        const QString mime = m_f->env.dataFolder() + QStringLiteral("/mime/packages/marklog.xml");
+        const QString desktop = m_f->env.dataFolder() + QStringLiteral("/applications/marklog.desktop");
         RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
         QVERIFY(FileBytes(mime).contains("<glob pattern=\"*.stn\"/>"));
         QVERIFY(FileBytes(mime).contains("Marklog record file"));
@@ -191,42 +117,79 @@ private slots:
                     .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
     }
 
-    void choosingALanguageSwitchesAndIsStored() {
-        WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
-        frmMain* window = Load();
-        QCOMPARE(Caption(window, "mnuFile"), QStringLiteral("&File"));
-        QAction* german = nullptr;
-        for (QAction* entry : window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
-            if (entry->property("tag").toString() == QLatin1String("de"))
-                german = entry;
+    // The platform's standard shortcuts on the File commands, pressed as an operator does while the
+    // entry box has the focus, and the keys the window and the grid handle themselves left free.
+    void standardKeyRunsCommand_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("fileOpenAfter");
+        // New and Open close the file first and then meet a cancelled dialog.
+        QTest::newRow("new") << int(QKeySequence::New) << "mnuFile_New" << false;
+        QTest::newRow("open") << int(QKeySequence::Open) << "mnuFile_Open" << false;
+        QTest::newRow("print") << int(QKeySequence::Print) << "mnuFile_Print" << true;
+        QTest::newRow("close") << int(QKeySequence::Close) << "mnuFile_Close" << false;
+    }
+
+    void standardKeyRunsCommand() {
+        QFETCH(int, key);
+        QFETCH(QString, command);
+        const QString path = m_f->path();
+        QVERIFY(m_f->LoadRecords("1;12\r\n"));
+        QVERIFY(m_f->Entry()->hasFocus());
+        m_f->messages.setNextAnswer(MsgAnswer::No); // the print question
+        QSignalSpy triggered(Find<QAction>(m_f->window, qPrintable(command)), &QAction::triggered);
+
+        Press(m_f->Entry(), QKeySequence::StandardKey(key));
+        QCOMPARE(triggered.count(), 1);
+        QTEST(!m_f->window->RecordFile.FileName().isEmpty(), "fileOpenAfter");
+        QCOMPARE(m_f->Entry()->text(), QString()); // the key typed nothing into the box
+        QCOMPARE(FileBytes(path), QByteArray("1;12\r\n"));
+        m_f->messages.clear();
+    }
+
+    void quitWithoutFile() {
+        QVERIFY(m_f->Load());
+        // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
+        if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
+            QVERIFY(Find<QAction>(m_f->window, "mnuFile_Exit")->shortcuts().isEmpty());
+            return;
         }
-        QVERIFY(german);
-        german->trigger();
-        QCOMPARE(Caption(window, "mnuFile"), QStringLiteral("&Datei"));
-        QCOMPARE(Caption(window, "StatusBar_Panel1"), QStringLiteral("Datensätze: 0"));
-        QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QStringLiteral("de"));
-        Unload();
-        // The next start uses the chosen language.
-        QCOMPARE(Caption(Load(), "mnuFile"), QStringLiteral("&Datei"));
+        Press(m_f->window, QKeySequence::Quit);
+        QTRY_VERIFY(m_f->window.isNull());
+    }
+
+    void ownKeysStayFree() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
+        // F11 (entry focus), the grid's navigation keys and F12, Enter and the digits of the entry box.
+        QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),
+                                QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+                                QKeySequence(Qt::Key_End),    QKeySequence(Qt::Key_Home),
+                                QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown),
+                                QKeySequence(Qt::Key_Up),     QKeySequence(Qt::Key_Down)};
+        for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
+            own << QKeySequence(digit);
+        const QList<QAction*> actions = m_f->window->findChildren<QAction*>();
+        for (QAction* action : actions) {
+            for (const QKeySequence& shortcut : action->shortcuts())
+                QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
+        }
     }
 
 private:
     frmMain* Load() {
-        m_window = new frmMain();
-        m_window->Form_Load();
-        m_window->show();
-        return m_window;
+        m_f->Load();
+        return m_f->window;
     }
-    void Unload() {
-        QVERIFY(m_window->close());
-        QTRY_VERIFY(m_window.isNull()); // deleted on close
+    void Unload() { QVERIFY(m_f->CloseWindow()); }
+    // Presses the first key combination the platform binds to a standard key.
+    static void Press(QWidget* target, QKeySequence::StandardKey key) {
+        const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);
+        QVERIFY2(!bindings.isEmpty(), "the platform binds no key to this command");
+        const QKeyCombination combination = bindings.first()[0];
+        QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
     }
 
-    std::unique_ptr<IsolatedEnvironment> m_env;
-
-    std::unique_ptr<ProcessLanguage> m_language;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    QPointer<frmMain> m_window;
+    std::unique_ptr<GuiFixture> m_f;
 };
 
 QTEST_MAIN(TestStartup)

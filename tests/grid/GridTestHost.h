@@ -1,8 +1,8 @@
 #pragma once
 
 // A stand-in for the main window around a record grid: it keeps the bib list that the grid's
-// signals change, reloads the grid the way the record file does, and owns an entry box and a
-// timer named "tmrBarcode". The real host's file writing is tested with the main window.
+// signals change, reloads the grid the way the record file does, and owns an entry box. The real
+// host's file writing is tested with the main window.
 
 #include "grid/ctlGrid.h"
 
@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QVector>
 
@@ -26,9 +25,6 @@ public:
         grid = new ctlGrid(this);
         grid->setObjectName(QStringLiteral("Grid"));
         grid->setGeometry(120, 0, 240, 300);
-        tmrBarcode = new QTimer(this);
-        tmrBarcode->setObjectName(QStringLiteral("tmrBarcode"));
-        tmrBarcode->setInterval(20);
         resize(380, 320);
         QObject::connect(grid, &ctlGrid::Edit, this, [this](qint32 row, qint32 bib) { bibs[row - 1] = bib; });
         QObject::connect(grid, &ctlGrid::Delete, this, [this](qint32 row) { bibs.remove(row - 1); });
@@ -85,7 +81,6 @@ public:
 
     ctlGrid* grid = nullptr;
     QLineEdit* entry = nullptr;
-    QTimer* tmrBarcode = nullptr;
     QVector<qint32> bibs;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };

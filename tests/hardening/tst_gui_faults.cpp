@@ -1,8 +1,10 @@
 // Faults around the program's real writers, driven through the main window: a full disk, a record
 // file made read-only, deleted or pulled away with its stick, an unwritable log, program folder or
-// settings store, and a storm of errors. Each checks what the operator is told and what the file
-// holds afterwards: once the fault clears, the next write brings the file in step and nothing
-// recorded meanwhile is lost.
+// settings store, a scanner pulled out or held by a box, a power cut's zero bytes, a kill while the
+// file lags behind, and a storm of errors. Each checks what the operator is told (a write that
+// fails while recording shows in the alarm band, never in a box) and what the files hold
+// afterwards: once the fault clears, the next write brings the file in step and nothing recorded
+// meanwhile is lost.
 
 #include "app/Clock.h"
 #include "app/ErrorHandler.h"
@@ -14,17 +16,26 @@
 #include "records/DurableFile.h"
 #include "records/clsFile.h"
 
+#include "ScannerPty.h"
 #include "StnCheck.h"
 #include "TestEnvironment.h"
 #include "WindowDriver.h"
 #include "WriteProtection.h"
+
+#include "recording/AckSound.h"
+#include "recording/BarcodeScanner.h"
+#include "recording/frmMain.h"
+#include "records/RecoveryCopy.h"
+#include "support/FileDialogSeam.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -96,6 +107,13 @@ private slots:
     void programFolderNotWritable();
     void settingsStoreNotWritable();
     void errorStormKeepsLogSmall();
+    void recordingGoesOnThroughWriteFailures_data();
+    void recordingGoesOnThroughWriteFailures();
+    void leavingWhileOutOfStepAsks_data();
+    void leavingWhileOutOfStepAsks();
+    void killedWhileOutOfStepOffersRecovery();
+    void scannerWaitsForBoxesAndItsLossShowsInBand();
+    void zeroPaddedFileOpensWithNotice();
 
 private:
     bool MountSmallDisk(const QString& folder);
@@ -105,8 +123,17 @@ private:
     QString Panel(int panel) const {
         return m_window->findChild<QLabel*>(QStringLiteral("StatusBar_Panel%1").arg(panel))->text();
     }
-    // The messages shown that name a file, which is how every write failure names its file.
-    QStringList ReportsNaming(const QString& path) const;
+    // The alarm band's text; "" while it is hidden.
+    QString Band() const {
+        auto* band = m_window->findChild<QLabel*>(QStringLiteral("lblAlarm"));
+        return band->isVisible() ? band->text() : QString();
+    }
+    // Records and grid rows as the window shows them.
+    QVector<qint32> ListBibs() const;
+    QVector<qint32> GridBibs() const;
+    // A program of its own on a record file, whose scanner the operator switched on for a pty,
+    // in its own home.
+    void StartProgram(QProcess& marklog, const QString& path, const QString& device, const QString& home);
 
     std::unique_ptr<IsolatedEnvironment> m_env;
 
@@ -127,9 +154,10 @@ void TestFaults::init() {
 }
 
 void TestFaults::cleanup() {
+    InjectWriteFailure(0, 0); // a file still out of step catches up as the window closes
     if (m_window)
         Close();
-    InjectWriteFailure(0, 0);
+    FileDialogSeam::reset();
     QFile::remove(clsFile::DatedCopyPath(QStringLiteral("race.stn"), Now())); // kept beside the program
     if (!m_mountPoint.isEmpty())
         QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_mountPoint});
@@ -166,13 +194,18 @@ void TestFaults::EditRow(int row, int bib) {
     QVERIFY(WindowDriver::TypeIntoEditor(m_window, QString::number(bib)));
 }
 
-QStringList TestFaults::ReportsNaming(const QString& path) const {
-    QStringList reports;
-    for (const MessageRequest& shown : m_messages->shown()) {
-        if (shown.text.contains(QDir::toNativeSeparators(path)))
-            reports << shown.text;
-    }
-    return reports;
+QVector<qint32> TestFaults::ListBibs() const {
+    QVector<qint32> bibs;
+    for (qint32 i = 0; i < m_window->RecordFile.Count(); ++i)
+        bibs << m_window->RecordFile.GetRecord(i).Bib;
+    return bibs;
+}
+
+QVector<qint32> TestFaults::GridBibs() const {
+    QVector<qint32> bibs;
+    for (int row = 1; row < WindowDriver::GridOf(m_window)->RowCount(); ++row)
+        bibs << WindowDriver::GridOf(m_window)->CellText(row, 1).toInt();
+    return bibs;
 }
 
 // A real small tmpfs fills up when the test may mount one; otherwise the writer's seam fails every
@@ -204,14 +237,10 @@ void TestFaults::diskFullThenFreed() {
     QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
     WindowDriver::Record(m_window, QStringLiteral("100002"));
     EditRow(1, 4242);
-    const QStringList reports = ReportsNaming(path);
-    QCOMPARE(reports.size(), 3); // the append, the rewrite that follows it, the edit's rewrite
-    for (const QString& report : reports)
-        QVERIFY2(report.contains(QStringLiteral("No space left on device")), qPrintable(report));
-    QCOMPARE(m_messages->shown().size(), 3);
+    QVERIFY2(Band().contains(QStringLiteral("No space left on device")), qPrintable(Band()));
+    QVERIFY(m_messages->shown().isEmpty());
     QCOMPARE(FileBytes(path), old); // whole, not a byte of a torn line
     QCOMPARE(m_window->RecordFile.Count(), bibs.size() + 2);
-    m_messages->clear();
 
     // Room again: the next bib writes the whole list, with everything recorded meanwhile.
     if (tmpfs)
@@ -224,6 +253,7 @@ void TestFaults::diskFullThenFreed() {
     expected << 100001 << 100002 << 100003;
     QCOMPARE(FileBytes(path), FormatStn(RecordsOf(expected)));
     QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
+    QCOMPARE(Band(), QString());
     WindowDriver::Record(m_window, QStringLiteral("100004"));
     expected << 100004;
     QCOMPARE(FileBytes(path), FormatStn(RecordsOf(expected)));
@@ -249,17 +279,16 @@ void TestFaults::diskNearlyFullKeepsPassages() {
     QVERIFY(QFile::resize(filler, QFileInfo(filler).size() - 2 * 4096));
 
     EditRow(1, 4242);
-    QCOMPARE(ReportsNaming(path).size(), 1);
+    QVERIFY(Band().contains(QDir::toNativeSeparators(path)));
     QCOMPARE(FileBytes(path), old);
     WindowDriver::Record(m_window, QStringLiteral("100001"));
     WindowDriver::Record(m_window, QStringLiteral("100002"));
     // The passages are on the disk behind the old records; the correction is still missing.
     const qsizetype n = bibs.size();
     QCOMPARE(FileBytes(path), old + FormatStnLine(n + 1, 100001) + FormatStnLine(n + 2, 100002));
-    // Each is reported all the same: the file is not yet in step with the list.
-    QCOMPARE(ReportsNaming(path).size(), 3);
-    QCOMPARE(m_messages->shown().size(), 3);
-    m_messages->clear();
+    // The band stays all the same: the file is not yet in step with the list.
+    QVERIFY(Band().contains(QDir::toNativeSeparators(path)));
+    QVERIFY(m_messages->shown().isEmpty());
 
     QVERIFY(QFile::remove(filler));
     WindowDriver::Record(m_window, QStringLiteral("100003"));
@@ -311,17 +340,14 @@ void TestFaults::recordFileFaults() {
     WindowDriver::Record(m_window, QStringLiteral("100002"));
     EditRow(2, 4242);
     WindowDriver::Record(m_window, QStringLiteral("100003"));
-    const QStringList reports = ReportsNaming(path);
-    QCOMPARE(m_messages->shown().size(), reports.size()); // every message names the file
+    QVERIFY(m_messages->shown().isEmpty());
     if (reported) {
-        QCOMPARE(reports.size(), 3);
-        for (const QString& report : reports)
-            QVERIFY2(report.contains(QRegularExpression(because)), qPrintable(report));
+        QVERIFY2(Band().contains(QRegularExpression(because)), qPrintable(Band()));
+        QVERIFY(Band().contains(QDir::toNativeSeparators(path)));
         QCOMPARE(FileBytes(protection ? path : pulled + QStringLiteral("/event/race.stn")), before);
     } else {
-        QCOMPARE(reports, QStringList());
+        QCOMPARE(Band(), QString());
     }
-    m_messages->clear();
 
     // The fault clears; the next bib brings the file in step.
     if (protection)
@@ -331,6 +357,7 @@ void TestFaults::recordFileFaults() {
     WindowDriver::Record(m_window, QStringLiteral("100004"));
     QCOMPARE(FileBytes(path), QByteArray("1;11\r\n2;4242\r\n3;33\r\n4;100001\r\n5;100002\r\n6;100003\r\n7;100004\r\n"));
     QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
+    QCOMPARE(Band(), QString());
     QVERIFY(m_messages->shown().isEmpty());
 }
 
@@ -359,7 +386,7 @@ void TestFaults::logNotWritable() {
     QVERIFY(Open(path));
     InjectWriteFailure(0, 1);
     WindowDriver::Record(m_window, QStringLiteral("100001"));
-    QCOMPARE(ReportsNaming(path).size(), 1);
+    QVERIFY(Band().contains(QDir::toNativeSeparators(path)));
     QCOMPARE(FileBytes(log), folder ? QByteArray() : QByteArray("earlier line\r\n"));
     QCOMPARE(QDir(logFolder).entryList(QDir::Files | QDir::Hidden),
              folder ? QStringList() : QStringList{"marklog.log"});
@@ -482,5 +509,270 @@ void TestFaults::errorStormKeepsLogSmall() {
     QVERIFY(m_messages->shown().isEmpty());
 }
 
-QTEST_MAIN(TestFaults)
+void TestFaults::recordingGoesOnThroughWriteFailures_data() {
+    QTest::addColumn<bool>("readOnly"); // a real read-only file, else failures injected
+    QTest::newRow("injected failures") << false;
+    QTest::newRow("read-only file") << true;
+}
+
+// Typed and scanned bibs, interleaved, and a correction, while every write fails: no box, the
+// keyboard stays in the entry box, the alarm sounds once per failure, and list, grid and recovery
+// copy agree; once the fault clears the next bib writes them all and the band goes.
+void TestFaults::recordingGoesOnThroughWriteFailures() {
+    QFETCH(bool, readOnly);
+    ScannerPty scanner;
+    QVERIFY(scanner.IsValid());
+    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+    WriteBytes(path, "1;11\r\n");
+    QVERIFY(Open(path));
+    m_window->findChild<BarcodeScanner*>()->Open(scanner.Device()); // switched on by the operator
+    std::unique_ptr<WriteProtection> protection;
+    if (readOnly) {
+        protection = std::make_unique<WriteProtection>(path);
+        if (!protection->IsEffective())
+            QSKIP("This file system cannot make a file read-only for this user.");
+    } else {
+        InjectWriteFailure(0, 1000);
+    }
+    int alarms = 0;
+    const SoundSink speaker = SetSoundSink([&](const QString& sound) { alarms += sound == kAlarmSoundPath; });
+    QVector<qint32> expected{11};
+    for (qint32 i = 1; i <= 5; ++i) {
+        WindowDriver::Record(m_window, QString::number(100 + i));
+        QVERIFY(scanner.Send(QByteArray::number(200 + i) + '\r'));
+        expected << 100 + i << 200 + i;
+        QTRY_COMPARE(ListBibs(), expected);
+    }
+    EditRow(1, 4242);
+    expected[0] = 4242;
+    SetSoundSink(speaker);
+    QVERIFY(m_messages->shown().isEmpty());
+    QVERIFY(WindowDriver::EntryOf(m_window)->hasFocus());
+    QCOMPARE(alarms, 11);
+    QVERIFY(Band().contains(QDir::toNativeSeparators(RecoveryCopyPath(path))));
+    QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
+    QCOMPARE(GridBibs(), expected);
+    QCOMPARE(ParseStn(FileBytes(RecoveryCopyPath(path))), expected);
+    QCOMPARE(FileBytes(path), QByteArray("1;11\r\n"));
+    if (protection) { // an export meanwhile holds the list, not the lagging file
+        FileDialogSeam::setNextAnswer({m_dir->filePath(QStringLiteral("export.stn"))});
+        m_window->findChild<QAction*>(QStringLiteral("mnuFile_Export"))->trigger();
+        QCOMPARE(FileBytes(m_dir->filePath(QStringLiteral("export.stn"))), FormatStn(RecordsOf(expected)));
+        protection->Lift();
+    }
+    InjectWriteFailure(0, 0);
+    WindowDriver::Record(m_window, QStringLiteral("300"));
+    QCOMPARE(FileBytes(path), FormatStn(RecordsOf(expected << 300)));
+    QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
+    QCOMPARE(Band(), QString());
+}
+
+void TestFaults::leavingWhileOutOfStepAsks_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<MsgAnswer>("answer"); // Choice1 Retry, Choice2 Save as, Choice3 Cancel
+    for (const char* command : {"close", "exit", "new", "open", "recent"}) {
+        QTest::addRow("%s, cancel", command) << command << MsgAnswer::Choice3;
+        QTest::addRow("%s, save as", command) << command << MsgAnswer::Choice2;
+        QTest::addRow("%s, retry", command) << command << MsgAnswer::Choice1;
+    }
+}
+
+// Every command that gives up the list asks while the file lags behind it. Cancel keeps it all;
+// Save as writes every passage elsewhere; Retry, once the disk works again, writes them all to the
+// file and removes the recovery copy. Then the command goes on.
+void TestFaults::leavingWhileOutOfStepAsks() {
+    QFETCH(QString, command);
+    QFETCH(MsgAnswer, answer);
+    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+    const QString other = m_dir->filePath(QStringLiteral("other.stn"));
+    const QString saved = m_dir->filePath(QStringLiteral("saved.stn"));
+    WriteBytes(path, "1;11\r\n");
+    WriteBytes(other, "1;77\r\n");
+    QVERIFY(Open(other));
+    QVERIFY(m_window->OpenRecordFile(path)); // "other" is the second recent file now
+    WriteProtection protection(path);
+    if (!protection.IsEffective())
+        QSKIP("This file system cannot make a file read-only for this user.");
+    WindowDriver::Record(m_window, QStringLiteral("101"));
+    WindowDriver::Record(m_window, QStringLiteral("102"));
+    const QByteArray all = FormatStn(RecordsOf({11, 101, 102}));
+
+    QList<MessageRequest> asked;
+    bool openAfterExit = false;
+    const MessagePresenter script = SetMessagePresenter([&](const MessageRequest& request) {
+        asked << request;
+        m_window->close(); // Exit while the question is open does nothing else
+        openAfterExit = m_window && m_window->isVisible();
+        if (answer == MsgAnswer::Choice1)
+            protection.Lift(); // the operator mends the file, then retries
+        return answer;
+    });
+    if (answer == MsgAnswer::Choice2)
+        FileDialogSeam::setNextAnswer({saved});
+    if (command == QLatin1String("new") || command == QLatin1String("open"))
+        FileDialogSeam::setNextAnswer({command == QLatin1String("new") ? m_dir->filePath("new.stn") : other});
+    bool closed = false;
+    const char* action = command == QLatin1String("close")  ? "mnuFile_Close"
+                         : command == QLatin1String("new")  ? "mnuFile_New"
+                         : command == QLatin1String("open") ? "mnuFile_Open"
+                                                            : nullptr;
+    if (action) {
+        m_window->findChild<QAction*>(QLatin1String(action))->trigger();
+    } else if (command == QLatin1String("exit")) {
+        closed = m_window->close();
+    } else {
+        for (QAction* entry : m_window->findChildren<QAction*>(QStringLiteral("mnuFile_LFM"))) {
+            if (entry->property("index").toInt() == 2)
+                entry->trigger();
+        }
+    }
+    SetMessagePresenter(script);
+
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(openAfterExit);
+    QCOMPARE(asked.first().choices.size(), 3);
+    QVERIFY2(asked.first().text.contains(QDir::toNativeSeparators(RecoveryCopyPath(path))),
+             qPrintable(asked.first().text));
+    if (answer == MsgAnswer::Choice3) {
+        QVERIFY(!closed);
+        QCOMPARE(m_window->RecordFile.FileName(), path);
+        QCOMPARE(ListBibs(), (QVector<qint32>{11, 101, 102}));
+        QCOMPARE(FileBytes(RecoveryCopyPath(path)), all);
+        return;
+    }
+    QCOMPARE(FileBytes(answer == MsgAnswer::Choice2 ? saved : path), all);
+    QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
+    if (closed)
+        QTRY_VERIFY(m_window.isNull());
+    else
+        QCOMPARE(m_window->RecordFile.FileName(), command == QLatin1String("close") ? QString()
+                                                  : command == QLatin1String("new") ? m_dir->filePath("new.stn")
+                                                                                    : other);
+}
+
+// The real program, killed while its file is read-only and lags behind: opening that file again
+// offers the recovery copy, and using it yields every passage the program took.
+void TestFaults::killedWhileOutOfStepOffersRecovery() {
+    ScannerPty scanner;
+    QVERIFY(scanner.IsValid());
+    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+    WriteBytes(path, "1;11\r\n");
+    WriteProtection protection(path);
+    if (!protection.IsEffective())
+        QSKIP("This file system cannot make a file read-only for this user.");
+    // This process looks into the program's data folder as the program itself.
+    const QString home = m_dir->filePath(QStringLiteral("home"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home + QStringLiteral("/data")));
+    const QString application = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName(QStringLiteral("Trevanta"));
+    QCoreApplication::setApplicationName(QStringLiteral("marklog"));
+    const auto restoreNames = qScopeGuard([&] {
+        QCoreApplication::setOrganizationName(QString());
+        QCoreApplication::setApplicationName(application);
+    });
+
+    QProcess marklog;
+    StartProgram(marklog, path, scanner.Device(), home);
+    QTRY_VERIFY_WITH_TIMEOUT(scanner.IsOpenedBy(marklog.processId()), 60000);
+    QVERIFY(scanner.Send("101\r102\r103\r"));
+    const QByteArray all = FormatStn(RecordsOf({11, 101, 102, 103}));
+    QTRY_COMPARE_WITH_TIMEOUT(FileBytes(RecoveryCopyPath(path)), all, 60000);
+    QCOMPARE(marklog.state(), QProcess::Running); // no box holds it: it runs on
+    marklog.kill();
+    QVERIFY(marklog.waitForFinished());
+    protection.Lift();
+
+    m_messages->setNextAnswer(MsgAnswer::Choice1);
+    QVERIFY(Open(path));
+    QCOMPARE(m_messages->shown().size(), 1);
+    QVERIFY(m_messages->lastText().contains(QDir::toNativeSeparators(RecoveryCopyPath(path))));
+    QCOMPARE(FileBytes(path), all);
+    QCOMPARE(ListBibs(), (QVector<qint32>{11, 101, 102, 103}));
+    QCOMPARE(FileBytes(clsFile::DatedCopyPath(path, Now())), QByteArray("1;11\r\n"));
+    QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
+}
+
+void TestFaults::StartProgram(QProcess& marklog, const QString& path, const QString& device, const QString& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    marklog.setProcessEnvironment(environment);
+    marklog.setProcessChannelMode(QProcess::MergedChannels);
+    marklog.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scan-helper"), path, device});
+    QVERIFY2(marklog.waitForStarted(), qPrintable(marklog.errorString()));
+}
+
+// Bibs scanned while a box is open wait in the port and are recorded in order after it, apart from
+// the bib typed before; a scanner pulled out shows in the band, and typing goes on.
+void TestFaults::scannerWaitsForBoxesAndItsLossShowsInBand() {
+    ScannerPty scanner;
+    QVERIFY(scanner.IsValid());
+    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+    WriteBytes(path, QByteArray());
+    QVERIFY(Open(path));
+    m_window->findChild<BarcodeScanner*>()->Open(scanner.Device());
+    auto* port = m_window->findChild<QSerialPort*>(QStringLiteral("MSComm"));
+    QTRY_VERIFY(port->isOpen());
+    WindowDriver::Record(m_window, QStringLiteral("5"));
+    bool heldWhileOpen = false;
+    const MessagePresenter script = SetMessagePresenter([&](const MessageRequest&) {
+        heldWhileOpen = scanner.Send("11\r22\r33\r") && QTest::qWaitFor([&] { return port->bytesAvailable() == 9; }) &&
+                        !m_window->findChild<QTimer*>(QStringLiteral("tmrBarcode"))->isActive() &&
+                        m_window->RecordFile.Count() == 1;
+        return MsgAnswer::Cancel;
+    });
+    QVERIFY(WindowDriver::OpenEditorOn(m_window, 1));
+    WindowDriver::ClickButton(m_window, "cmdDelete"); // its question is answered with Cancel
+    SetMessagePresenter(script);
+    QVERIFY(heldWhileOpen);
+    QCOMPARE(ListBibs(), (QVector<qint32>{5, 11, 22, 33})); // at once, before the command goes on
+    QCOMPARE(FileBytes(path), FormatStn(RecordsOf({5, 11, 22, 33})));
+
+    scanner.Close();
+    QTRY_VERIFY(Band().contains(scanner.Device()));
+    QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SCANNERLOST")));
+    WindowDriver::Record(m_window, QStringLiteral("44"));
+    QCOMPARE(ListBibs(), (QVector<qint32>{5, 11, 22, 33, 44}));
+    QVERIFY(m_messages->shown().isEmpty());
+}
+
+// A power cut's zero bytes: the file opens with its records, the operator is told in the band
+// (no box), and the next bib writes the file clean.
+void TestFaults::zeroPaddedFileOpensWithNotice() {
+    const QString path = m_dir->filePath(QStringLiteral("race.stn"));
+    WriteBytes(path, QByteArray("1;11\r\n2;12\r\n") + QByteArray(4096, '\0'));
+    QVERIFY(Open(path));
+    QCOMPARE(ListBibs(), (QVector<qint32>{11, 12}));
+    QVERIFY(Band().contains(QDir::toNativeSeparators(path)));
+    QVERIFY(m_messages->shown().isEmpty());
+    WindowDriver::Record(m_window, QStringLiteral("13"));
+    QCOMPARE(FileBytes(path), QByteArray("1;11\r\n2;12\r\n3;13\r\n"));
+    QCOMPARE(Band(), QString());
+}
+
+// The program a kill test stops: a main window on the record file, named as the program so it keeps
+// its recovery copy where the program would, with its scanner switched on by the operator.
+static int RunScanHelper(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Trevanta"));
+    QCoreApplication::setApplicationName(QStringLiteral("marklog"));
+    const ProcessLanguage language;
+    auto* window = new frmMain(QString::fromLocal8Bit(argv[2]));
+    window->Form_Load();
+    window->show();
+    window->findChild<BarcodeScanner*>()->Open(QString::fromLocal8Bit(argv[3]));
+    return QApplication::exec(); // until killed
+}
+
+int main(int argc, char* argv[]) {
+    if (argc == 4 && qstrcmp(argv[1], "--scan-helper") == 0)
+        return RunScanHelper(argc, argv);
+    QApplication application(argc, argv);
+    TestFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_gui_faults.moc"

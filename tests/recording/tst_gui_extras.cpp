@@ -1,20 +1,14 @@
 #include "app/Registry.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
-#include "recording/frmMain.h"
 #include "support/StartDoc.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QAbstractItemModel>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
-#include <QPointer>
-#include <QTest>
+#include <QMenu>
 #include <QTimer>
 
 #include <memory>
@@ -27,63 +21,37 @@ class TestExtras : public QObject {
 private slots:
     void init();
     void cleanup();
-    void lapCounterRefreshesAfterEachBib();
-    void onlyTheNewestLapCounterIsRefreshed();
-    void scanDisplayShowsBibsUntilClosed();
-    void languageSwitchReachesOpenWindows();
+    void sessionWithLapCountersAndDisplay();
     void helpCommandsOpenSomethingReal();
     void secondaryWindowsStoreTheirSettings_data();
     void secondaryWindowsStoreTheirSettings();
 
 private:
-    void Type(const QString& bib);
     QWidget* OpenWindow(const char* command, const char* className);
     QStringList ListLines(QWidget* lapCounter) const;
 
-    std::unique_ptr<IsolatedEnvironment> m_env;
-
-    std::unique_ptr<ProcessLanguage> m_language;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    QPointer<frmMain> m_window;
+    std::unique_ptr<GuiFixture> m_f;
 };
 
 void TestExtras::init() {
-    m_env = std::make_unique<IsolatedEnvironment>();
-    m_language = std::make_unique<ProcessLanguage>();
-    m_messages = std::make_unique<ScriptedMessages>();
+    m_f = std::make_unique<GuiFixture>();
     WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
     WriteSetting(QStringLiteral("LC_Auto"), QStringLiteral("1"));
-    const QString path = m_env->path() + QStringLiteral("/race.stn");
-    WriteBytes(path, "1;7\r\n");
-    m_window = new frmMain(path);
-    m_window->Form_Load();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QVERIFY(m_f->LoadRecords("1;7\r\n"));
 }
 
 void TestExtras::cleanup() {
-    if (m_window)
-        m_window->close();
-    QTRY_VERIFY(m_window.isNull());
-    QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
-    m_messages.reset();
-    m_language.reset();
-    m_env.reset();
-}
-
-void TestExtras::Type(const QString& bib) {
-    auto* entry = m_window->findChild<QLineEdit*>(QStringLiteral("txtEnter"));
-    QTest::keyClicks(entry, bib);
-    QTest::keyClick(entry, Qt::Key_Return);
+    QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+    m_f.reset();
 }
 
 QWidget* TestExtras::OpenWindow(const char* command, const char* className) {
-    const QList<QWidget*> before = m_window->findChildren<QWidget*>(QLatin1String(className));
-    auto* action = m_window->findChild<QAction*>(QLatin1String(command));
+    const QList<QWidget*> before = m_f->window->findChildren<QWidget*>(QLatin1String(className));
+    auto* action = m_f->window->findChild<QAction*>(QLatin1String(command));
     if (!action || !action->isEnabled())
         return nullptr;
     action->trigger();
-    for (QWidget* window : m_window->findChildren<QWidget*>(QLatin1String(className))) {
+    for (QWidget* window : m_f->window->findChildren<QWidget*>(QLatin1String(className))) {
         if (!before.contains(window))
             return window;
     }
@@ -98,57 +66,52 @@ QStringList TestExtras::ListLines(QWidget* lapCounter) const {
     return lines;
 }
 
-// The lap counter follows the records while the focus stays in the entry box.
-void TestExtras::lapCounterRefreshesAfterEachBib() {
-    QWidget* lapCounter = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
-    QVERIFY(lapCounter);
-    QVERIFY(lapCounter->findChild<QCheckBox*>(QStringLiteral("chkAuto"))->isChecked());
-    QVERIFY(ListLines(lapCounter).join(QLatin1Char('\n')).contains(QLatin1String("7")));
-    Type(QStringLiteral("42"));
-    Type(QStringLiteral("7"));
-    const QString lines = ListLines(lapCounter).join(QLatin1Char('\n'));
-    QVERIFY2(lines.contains(QLatin1String("42")), qPrintable(lines));
-    QVERIFY(m_window->findChild<QLineEdit*>(QStringLiteral("txtEnter"))->hasFocus());
-    // Closing the record file closes the lap counter with it.
-    QPointer<QWidget> guard(lapCounter);
-    m_window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
-    QTRY_VERIFY(guard.isNull());
-}
-
-void TestExtras::onlyTheNewestLapCounterIsRefreshed() {
+// An operator opens two lap counters and the scan display, records, switches the language and
+// closes the display and then the file: only the newest lap counter follows the records, the
+// display shows each bib until it is closed, and the focus never leaves the entry box.
+void TestExtras::sessionWithLapCountersAndDisplay() {
     QWidget* older = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
     QWidget* newer = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
-    QVERIFY(older && newer && older != newer);
+    QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
+    QVERIFY(older && newer && display && older != newer);
+    QVERIFY(newer->findChild<QCheckBox*>(QStringLiteral("chkAuto"))->isChecked());
     const QStringList olderBefore = ListLines(older);
-    Type(QStringLiteral("555"));
+    QVERIFY(olderBefore.join(QLatin1Char('\n')).contains(QLatin1String("7")));
+    m_f->Record(QStringLiteral("42"));
+    m_f->Record(QStringLiteral("1234"));
+    QVERIFY(m_f->Entry()->hasFocus());
+    QCOMPARE(FileBytes(m_f->path()), QByteArray("1;7\r\n2;42\r\n3;1234\r\n"));
     QCOMPARE(ListLines(older), olderBefore);
-    QVERIFY(ListLines(newer).join(QLatin1Char('\n')).contains(QLatin1String("555")));
-}
-
-void TestExtras::scanDisplayShowsBibsUntilClosed() {
-    QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
-    QVERIFY(display);
-    Type(QStringLiteral("1234"));
+    QVERIFY2(ListLines(newer).join(QLatin1Char('\n')).contains(QLatin1String("1234")),
+             qPrintable(ListLines(newer).join(QLatin1Char('\n'))));
     QCOMPARE(display->findChild<QLabel*>(QStringLiteral("lblBib"))->text(), QStringLiteral("1234"));
-    QPointer<QWidget> guard(display);
-    display->close();
-    QTRY_VERIFY(guard.isNull());
-    Type(QStringLiteral("99"));
-    QVERIFY(m_window->findChildren<QWidget*>(QStringLiteral("frmDisplay")).isEmpty()); // not reopened
-}
 
-void TestExtras::languageSwitchReachesOpenWindows() {
-    QWidget* lapCounter = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
-    QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
-    QVERIFY(lapCounter && display);
-    for (QAction* entry : m_window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
+    // A language chosen in the menu reaches the open windows, is stored and used at the next start.
+    for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
         if (entry->property("tag").toString() == QLatin1String("de"))
             entry->trigger();
     }
     QCOMPARE(gLanguage->CurrentLanguage(), QStringLiteral("de"));
-    QCOMPARE(lapCounter->windowTitle(), GetText(QStringLiteral("MKL_LC_CAPTION")));
+    QCOMPARE(newer->windowTitle(), GetText(QStringLiteral("MKL_LC_CAPTION")));
     QCOMPARE(display->windowTitle(), GetText(QStringLiteral("MKL_DISP_CAPTION")));
+    QCOMPARE(m_f->window->windowTitle(), GetText(QStringLiteral("MKL_MAIN_CAPTION")) + " - " + m_f->path());
+    QCOMPARE(Find<QMenu>(m_f->window, "mnuFile")->title(), GetText(QStringLiteral("GEN_MNU_FILE")));
+    QCOMPARE(m_f->Panel(1), GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": 3"));
     QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QStringLiteral("de"));
+
+    QPointer<QWidget> displayGuard(display);
+    display->close();
+    QTRY_VERIFY(displayGuard.isNull());
+    m_f->Record(QStringLiteral("99"));
+    QVERIFY(m_f->window->findChildren<QWidget*>(QStringLiteral("frmDisplay")).isEmpty()); // not reopened
+
+    // Closing the record file closes the lap counter it refreshes.
+    QPointer<QWidget> guard(newer);
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY(m_f->CloseWindow());
+    QVERIFY(m_f->Load());
+    QCOMPARE(gLanguage->CurrentLanguage(), QStringLiteral("de"));
 }
 
 void TestExtras::helpCommandsOpenSomethingReal() {
@@ -158,14 +121,15 @@ void TestExtras::helpCommandsOpenSomethingReal() {
         return true;
     });
     // No wiki is configured: the menu entry and the link name the user guide they open.
-    QAction* help = m_window->findChild<QAction*>(QStringLiteral("mnuHelp_Wiki"));
+    QAction* help = m_f->window->findChild<QAction*>(QStringLiteral("mnuHelp_Wiki"));
     QCOMPARE(help->text(), GetText(QStringLiteral("MKL_MNU_HELP_GUIDE")));
     help->trigger();
     SetDocumentOpener(previous);
     QCOMPARE(opened.size(), 1);
     QVERIFY2(opened.first().endsWith(QLatin1String("marklog-guide-en.html")), qPrintable(opened.first()));
-    m_window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
-    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblText"))->text(), GetText(QStringLiteral("MKL_GUIDETEXT")));
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+    QCOMPARE(m_f->window->findChild<QLabel*>(QStringLiteral("lblText"))->text(),
+             GetText(QStringLiteral("MKL_GUIDETEXT")));
 
     // About is modal: answer it as a user would, with its OK button.
     bool sawAbout = false;
@@ -175,7 +139,7 @@ void TestExtras::helpCommandsOpenSomethingReal() {
         if (about)
             about->close();
     });
-    m_window->findChild<QAction*>(QStringLiteral("mnuHelp_About"))->trigger();
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuHelp_About"))->trigger();
     QVERIFY(sawAbout);
 }
 
@@ -193,7 +157,7 @@ void TestExtras::secondaryWindowsStoreTheirSettings() {
     QFETCH(bool, fileOpen);
     QFETCH(bool, destroyed);
     if (!fileOpen)
-        m_window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+        m_f->window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
     QWidget* older = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
     QWidget* newer = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
     QVERIFY(OpenWindow("mnuExtras_Display", "frmDisplay"));
@@ -205,16 +169,16 @@ void TestExtras::secondaryWindowsStoreTheirSettings() {
 
     // The main window ends while the port dialog asks, with 7 typed.
     QTimer::singleShot(0, this, [&] {
-        auto* port = m_window->findChild<QLineEdit*>(QStringLiteral("txtPort"));
+        auto* port = m_f->window->findChild<QLineEdit*>(QStringLiteral("txtPort"));
         QVERIFY(port);
         port->setText(QStringLiteral("7"));
         if (destroyed)
-            delete m_window;
+            delete m_f->window;
         else
-            m_window->close();
+            m_f->window->close();
     });
-    m_window->findChild<QAction*>(QStringLiteral("mnuExtras_BarcodeScanner"))->trigger();
-    QTRY_VERIFY(m_window.isNull());
+    m_f->window->findChild<QAction*>(QStringLiteral("mnuExtras_BarcodeScanner"))->trigger();
+    QTRY_VERIFY(m_f->window.isNull());
     QCOMPARE(ReadSetting(QStringLiteral("LC_Laps")).toString(), QStringLiteral("12"));
     QCOMPARE(ReadSetting(QStringLiteral("LC_Descending")).toString(), QStringLiteral("1"));
     QVERIFY(ReadSetting(QStringLiteral("WndPos_frmLapcounter")).toString().startsWith(QLatin1Char('2')));

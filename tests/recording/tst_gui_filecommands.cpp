@@ -236,10 +236,15 @@ private slots:
     void missingRecentFileIsReportedAndRemoved() {
         const QString missing = FilePath(QStringLiteral("gone.stn"));
         const QString present = Fixture(QStringLiteral("race.stn"), "1;5\r\n");
+        const QString refused = Fixture(QStringLiteral("utf16.stn"), QByteArray("1\0;\0"
+                                                                                "5\0",
+                                                                                6));
         WriteSetting(QStringLiteral("LastFile1"), missing);
         WriteSetting(QStringLiteral("LastFile2"), present);
+        WriteSetting(QStringLiteral("LastFile3"), refused);
         QVERIFY(Load());
-        QCOMPARE(Recent(), (QStringList{QStringLiteral("&1  ") + missing, QStringLiteral("&2  ") + present}));
+        QCOMPARE(Recent(), (QStringList{QStringLiteral("&1  ") + missing, QStringLiteral("&2  ") + present,
+                                        QStringLiteral("&3  ") + refused}));
 
         TriggerRecent(1);
         QCOMPARE(m_messages->shown().size(), 1);
@@ -253,9 +258,16 @@ private slots:
         QCOMPARE(shown.buttons, MsgButtons::Ok);
         m_messages->clear();
         QVERIFY(!FileOpenState());
-        QCOMPARE(Recent(), QStringList{QStringLiteral("&1  ") + present});
+        const QStringList left{QStringLiteral("&1  ") + present, QStringLiteral("&2  ") + refused};
+        QCOMPARE(Recent(), left);
         QCOMPARE(ReadSetting(QStringLiteral("LastFile1")).toString(), present);
-        QCOMPARE(ReadSetting(QStringLiteral("LastFile2")).toString(), QString());
+        QCOMPARE(ReadSetting(QStringLiteral("LastFile3")).toString(), QString());
+
+        // A file refused for its content is there and may be mended: it stays offered.
+        TriggerRecent(2);
+        QVERIFY(!m_messages->shown().isEmpty());
+        m_messages->clear();
+        QCOMPARE(Recent(), left);
 
         // The remaining entry opens its file.
         TriggerRecent(1);

@@ -1,6 +1,4 @@
-#include "GuiTestHelpers.h"
-#include "TestEnvironment.h"
-#include "lang/clsLanguage.h"
+#include "GuiFixture.h"
 #include "recording/FocusCatcher.h"
 #include "recording/ForceFore.h"
 
@@ -52,25 +50,48 @@ class TestFocusCatch : public QObject {
 
 private slots:
     void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
+        m_f = std::make_unique<GuiFixture>();
         m_host = std::make_unique<CatchHost>();
     }
-
     void cleanup() {
         m_host.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
-    void timerFollowsCheckBox() {
+    // Catching runs only while the box is checked (grey counts as unchecked) and a file is open,
+    // and pauses while a modal window such as About is shown.
+    void timerFollowsBoxAndFile_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("fileOpen");
+        QTest::newRow("checked, file open") << int(Qt::Checked) << true;
+        QTest::newRow("checked, no file") << int(Qt::Checked) << false;
+        QTest::newRow("unchecked") << int(Qt::Unchecked) << true;
+        QTest::newRow("grey") << int(Qt::PartiallyChecked) << true;
+    }
+    void timerFollowsBoxAndFile() {
+        QFETCH(int, state);
+        QFETCH(bool, fileOpen);
         QVERIFY(!m_host->tmrCatch->isActive());
-        QCOMPARE(m_host->tmrCatch->interval(), 50);
         m_host->chkCatch->setChecked(true); // set by the program, as at load
-        QVERIFY(m_host->tmrCatch->isActive());
-        m_host->chkCatch->setChecked(false);
-        QVERIFY(!m_host->tmrCatch->isActive());
-        m_host->chkCatch->setChecked(true);
-        m_host->chkCatch->setCheckState(Qt::PartiallyChecked); // grey counts as unchecked
-        QVERIFY(!m_host->tmrCatch->isActive());
+        m_host->chkCatch->setCheckState(Qt::CheckState(state));
+        m_host->catcher->FollowFileState(!fileOpen);
+        m_host->catcher->FollowFileState(fileOpen);
+        const bool catching = state == Qt::Checked && fileOpen;
+        QCOMPARE(m_host->tmrCatch->isActive(), catching);
+        QCOMPARE(m_host->tmrCatch->interval(), 50);
+        if (!fileOpen)
+            return;
+
+        bool catchingWhileShown = true;
+        bool checkedWhileShown = true;
+        m_host->catcher->WithoutCatching([&] {
+            catchingWhileShown = m_host->tmrCatch->isActive();
+            checkedWhileShown = m_host->chkCatch->isChecked();
+        });
+        QVERIFY(!catchingWhileShown && !checkedWhileShown);
+        QCOMPARE(m_host->chkCatch->checkState(), Qt::CheckState(state));
+        QCOMPARE(m_host->tmrCatch->isActive(), catching);
     }
 
     void focusOnCheckBoxPausesCatching() {
@@ -88,35 +109,6 @@ private slots:
         QVERIFY(!m_host->tmrCatch->isActive());
         m_host->cmdEnter->setFocus(Qt::TabFocusReason);
         QVERIFY(!m_host->tmrCatch->isActive());
-    }
-
-    void timerFollowsFileState() {
-        // Catching runs only while the box is checked and a file is open.
-        for (const bool checked : {true, false}) {
-            for (const bool fileOpen : {true, false}) {
-                m_host->chkCatch->setChecked(checked);
-                m_host->catcher->FollowFileState(!fileOpen);
-                m_host->catcher->FollowFileState(fileOpen);
-                QCOMPARE(m_host->tmrCatch->isActive(), checked && fileOpen);
-                QCOMPARE(m_host->chkCatch->isChecked(), checked);
-            }
-        }
-    }
-
-    void aboutWindowPausesCatching() {
-        for (const bool checked : {true, false}) {
-            m_host->chkCatch->setChecked(checked);
-            bool catchingWhileShown = true;
-            bool checkedWhileShown = true;
-            m_host->catcher->WithoutCatching([&] {
-                catchingWhileShown = m_host->tmrCatch->isActive();
-                checkedWhileShown = m_host->chkCatch->isChecked();
-            });
-            QVERIFY(!catchingWhileShown);
-            QVERIFY(!checkedWhileShown);
-            QCOMPARE(m_host->chkCatch->isChecked(), checked);
-            QCOMPARE(m_host->tmrCatch->isActive(), checked);
-        }
     }
 
     void tickTakesForegroundAndFocus() {
@@ -151,7 +143,7 @@ private slots:
     }
 
     void waylandIsReportedOnce() {
-        ScopedLanguage language;
+        m_f->UseLanguage();
         m_host->catcher->AssumePlatform(QStringLiteral("wayland"));
         QSignalSpy limited(m_host->catcher, &FocusCatcher::CatchLimited);
         QSignalSpy ticks(m_host->tmrCatch, &QTimer::timeout);
@@ -178,7 +170,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<IsolatedEnvironment> m_env;
+    std::unique_ptr<GuiFixture> m_f;
     std::unique_ptr<CatchHost> m_host;
 };
 

@@ -102,7 +102,7 @@ private slots:
         QTest::addColumn<bool>("paste");
         QTest::addColumn<QString>("box");      // before Enter
         QTest::addColumn<QByteArray>("bytes"); // after Enter; empty: nothing recorded, the box kept
-        QTest::addColumn<bool>("reported");
+        QTest::addColumn<bool>("reported");    // the box is emptied then, so no scan runs into it
         const QByteArray none;
         QTest::newRow("digits") << QStringLiteral("12") << false << "12" << QByteArray("1;12\r\n") << false;
         QTest::newRow("other characters never appear")
@@ -141,7 +141,7 @@ private slots:
         QCOMPARE(Entry()->text(), box);
         QTest::keyClick(Entry(), Qt::Key_Return);
         const bool recorded = !bytes.isEmpty();
-        QCOMPARE(Entry()->text(), recorded ? QString() : box);
+        QCOMPARE(Entry()->text(), recorded || reported ? QString() : box);
         QCOMPARE(FileBytes(path), bytes);
         QCOMPARE(Grid()->RowCount(), recorded ? 2 : 1);
         QCOMPARE(Panel(1), CountText(recorded ? 1 : 0));
@@ -201,22 +201,11 @@ private slots:
         Record(QStringLiteral("12"));
         QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
 
-        // The disk fills while the next bib is written: the report comes while "saving" is shown.
-        QString panelWhileReported;
-        QStringList reports;
-        const MessagePresenter scripted = SetMessagePresenter([&](const MessageRequest& request) {
-            panelWhileReported = Panel(2);
-            reports << request.text;
-            return MsgAnswer::Ok;
-        });
+        // The disk fills while the next bib is written: no box, the panel says so.
         InjectWriteFailure(3, 1);
         Record(QStringLiteral("13"));
-        SetMessagePresenter(scripted);
-        QCOMPARE(reports.size(), 1);
-        QVERIFY2(reports.first().contains(path), qPrintable(reports.first()));
-        QCOMPARE(panelWhileReported, GetText(QStringLiteral("MKL_SB_SAVING")));
+        QVERIFY(m_messages->shown().isEmpty());
         QCOMPARE(Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
-        QVERIFY(Panel(2) != GetText(QStringLiteral("MKL_SB_SAVED")));
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n")); // no torn line
         // The bib is kept in the list and the grid, and the next write brings the file in step.
         QCOMPARE(Grid()->RowCount(), 3);
@@ -230,8 +219,6 @@ private slots:
         // A language switch keeps the warning, in the new language, and the file's name in the title.
         InjectWriteFailure(3, 1);
         Record(QStringLiteral("16"));
-        QCOMPARE(m_messages->shown().size(), 1);
-        m_messages->clear();
         for (QAction* entry : m_window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
             if (entry->property("tag").toString() == QLatin1String("de"))
                 entry->trigger();

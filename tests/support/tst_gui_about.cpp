@@ -5,7 +5,7 @@
 #include "support/ctlWiki.h"
 #include "support/frmAbout.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,24 +32,20 @@ class TestAbout : public QObject {
 
 private slots:
     void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
+        m_f = std::make_unique<GuiFixture>();
         m_opened.clear();
         m_openerResult = true;
         m_previousOpener = SetDocumentOpener([this](const QString& document) {
             m_opened << document;
             return m_openerResult;
         });
-        UseLanguage(QStringLiteral("en"));
+        m_f->UseLanguage(QStringLiteral("en"));
     }
 
     void cleanup() {
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText())); // nothing here reports
         SetDocumentOpener(m_previousOpener);
-        gLanguage = nullptr;
-        m_language.reset();
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
+        m_f.reset();
     }
 
     void replaceYear_data() {
@@ -68,66 +64,40 @@ private slots:
         QTEST(ReplaceYear(text, year), "expected");
     }
 
-    void windowTexts_data() {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QStringList>("expected"); // caption, version word, labels 1 to 3, OK
-        const QString copyright = QStringLiteral("Copyright © 2026 Trevanta");
-        QTest::newRow("en") << "en"
-                            << QStringList{"About",
-                                           "Version",
-                                           "Marklog records bib numbers at running events.",
-                                           copyright,
-                                           "Proprietary licence. User guide: [guide]",
-                                           "OK"};
-        QTest::newRow("de") << "de" << QStringList{"Info",
-                                                   "Version",
-                                                   "Marklog erfasst die Startnummern beim Lauf.",
-                                                   copyright,
-                                                   "Proprietäre Lizenz. Anleitung: [guide]",
-                                                   "OK"};
-        // Label 1 shows the program's own line even though the family's first line is set.
-        QTest::newRow("table with capital [YEAR]")
-            << "ts" << QStringList{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
-                                   "(c) 2026, since [yeah]", "www.trevanta.de",   "GEN_BTN_OK"};
-    }
-
+    // Each text from its key (a table without a key shows the key), label 1 the program's own line
+    // even though the family's first line is set, and a capital [YEAR] replaced.
     void windowTexts() {
-        QFETCH(QString, language);
-        QFETCH(QStringList, expected);
-        WriteTable(m_env->dataFolder(),
+        const QStringList expected{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
+                                   "(c) 2026, since [yeah]", "www.trevanta.de",   "GEN_BTN_OK"};
+        WriteTable(m_f->env.dataFolder(),
                    "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
                    "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=www.trevanta.de\n");
-        UseLanguage(language);
+        m_f->UseLanguage(QStringLiteral("ts"));
         FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
         frmAbout about;
         QCOMPARE(about.windowTitle(), expected[0]);
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), expected[1] + " " + VersionText());
         const QList<QLabel*> labels = about.findChildren<QLabel*>(QStringLiteral("lblLabel"));
         QCOMPARE(labels.size(), 3);
-        // Without a maker's address line 3 tells where the user guide is.
-        expected[4].replace(QStringLiteral("[guide]"), QDir::toNativeSeparators(GuidePath(language)));
         for (QLabel* label : labels)
             QCOMPARE(label->text(), expected[label->property("index").toInt() + 1]);
         QCOMPARE(about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), expected[5]);
         QVERIFY(!about.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
     }
 
-    // Only a real maker's address on line 3 is a link; a placeholder or none is plain text.
+    // Only a real maker's address on line 3 is a link; without one line 3 tells where the user guide is.
     void onlyARealAddressOpens_data() {
-        QTest::addColumn<QByteArray>("table"); // "": the shipped English table
+        QTest::addColumn<QByteArray>("address");
         QTest::addColumn<QStringList>("opened");
         QTest::newRow("no address") << QByteArray() << QStringList();
-        QTest::newRow("placeholder") << QByteArray("GEN_ABOUT_LABEL3=marklog.example.org\n") << QStringList();
-        QTest::newRow("real address") << QByteArray("GEN_ABOUT_LABEL3=www.trevanta.de\n")
-                                      << QStringList{"http://www.trevanta.de"};
+        QTest::newRow("placeholder") << QByteArray("marklog.example.org") << QStringList();
+        QTest::newRow("real address") << QByteArray("www.trevanta.de") << QStringList{"http://www.trevanta.de"};
     }
     void onlyARealAddressOpens() {
-        QFETCH(QByteArray, table);
+        QFETCH(QByteArray, address);
         QFETCH(QStringList, opened);
-        if (!table.isEmpty()) {
-            WriteTable(m_env->dataFolder(), table);
-            UseLanguage(QStringLiteral("ts"));
-        }
+        WriteTable(m_f->env.dataFolder(), "MKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" + address + "\n");
+        m_f->UseLanguage(QStringLiteral("ts"));
         frmAbout about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
@@ -135,6 +105,8 @@ private slots:
             QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
         QCOMPARE(m_opened, opened);
         QCOMPARE(about.lblLabel(3)->cursor().shape(), opened.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+        QCOMPARE(about.lblLabel(3)->text(),
+                 opened.isEmpty() ? "Guide: " + QDir::toNativeSeparators(GuidePath(QStringLiteral("ts"))) : address);
 
         m_openerResult = false; // no browser: nothing is shown
         QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
@@ -146,18 +118,17 @@ private slots:
     }
 
     void helpOpensGuideWithoutWiki() {
-        const QString guides = m_env->dataFolder() + QStringLiteral("/marklog/guide/");
+        const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/");
         QDir().mkpath(guides);
         WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
-        QCOMPARE(GetText(QStringLiteral("GEN_WIKI")), QString()); // the shipped tables name no wiki
 
         // German without its own guide falls back to the English one.
-        UseLanguage(QStringLiteral("de"));
+        m_f->UseLanguage(QStringLiteral("de"));
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
         WriteBytes(guides + QStringLiteral("marklog-guide-de.html"), "<html>de</html>");
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-de.html"));
         QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), SamePath(guides + "marklog-guide-de.html"));
-        UseLanguage(QStringLiteral("en"));
+        m_f->UseLanguage(QStringLiteral("en"));
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
 
         // The wiki link control opens the same guide.
@@ -173,8 +144,8 @@ private slots:
 
     void helpOpensWikiWhenConfigured() {
         // The base address is joined to the article directly, with nothing in between.
-        WriteTable(m_env->dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
-        UseLanguage(QStringLiteral("ts"));
+        WriteTable(m_f->env.dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
+        m_f->UseLanguage(QStringLiteral("ts"));
         QCOMPARE(HelpAddress(QStringLiteral("MARKLOG")),
                  QStringLiteral("https://wiki.example.org/index.php?title=MARKLOG#z"));
         ctlWiki wiki;
@@ -184,24 +155,11 @@ private slots:
     }
 
 private:
-    void UseLanguage(const QString& id);
     QStringList m_opened;
     bool m_openerResult = true;
     DocumentOpener m_previousOpener;
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<GuiFixture> m_f;
 };
-
-// Loads the tables afresh, so a table written by the test is found.
-void TestAbout::UseLanguage(const QString& id) {
-    gLanguage = nullptr;
-    m_language = std::make_unique<clsLanguage>();
-    QVERIFY(m_language->Initialize());
-    QVERIFY(m_language->SetLanguage(id));
-    QCOMPARE(m_language->CurrentLanguage(), id);
-    gLanguage = m_language.get();
-}
 
 QTEST_MAIN(TestAbout)
 #include "tst_gui_about.moc"

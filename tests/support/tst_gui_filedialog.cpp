@@ -1,21 +1,13 @@
 #include "support/FileDialog.h"
 
-#include "app/ErrorInfo.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
-#include "lang/clsLanguage.h"
 
-#include "TestEnvironment.h"
+#include "GuiFixture.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QFileDialog>
 #include <QTimer>
-#include <QWidget>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -24,283 +16,138 @@ QString RememberedFolder() {
     return GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir")).toString();
 }
 
-void Remember(const QString& folder) {
-    SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir"), folder,
-                     RegistryType::String);
-}
-
 QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-const FileDialogRequest& LastRequest() {
-    return FileDialogSeam::requests().last();
-}
-
 } // namespace
 
+// The record file dialogs: what they ask the window system for, what they hand back, and which
+// folder the next one starts in.
 class TestFileDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-        m_folder = std::make_unique<QTemporaryDir>();
-        FileDialogSeam::reset();
-        FileDialogSeam::activate();
-    }
-
+    void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
-        FileDialogSeam::reset();
-        m_folder.reset();
-        m_messages.reset();
-        m_env.reset();
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
-    void cancelGivesEmptyText() {
+    void choiceAndRememberedFolder_data() {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("rememberedBefore"); // "" for none
+        QTest::addColumn<QStringList>("answer");       // empty: cancel
+        QTest::addColumn<QString>("startFolder");      // "" for the working folder
+        QTest::addColumn<QString>("rememberedAfter");
+        QTest::newRow("open, nothing remembered") << false << "" << QStringList{"/data/race.stn"} << ""
+                                                  << "/data/";
+        QTest::newRow("save starts in the remembered folder")
+            << true << "/data/" << QStringList{"/other/copy.stn"} << "/data/"
+            << "/other/";
+        QTest::newRow("cancel keeps the folder") << false << "/data/" << QStringList() << "/data/"
+                                                 << "/data/";
+        // A network folder may be gone by now: it is neither remembered nor a start folder.
+        QTest::newRow("network choice") << false << "/data/" << QStringList{"//server/share/race.stn"} << "/data/"
+                                        << "/data/";
+        QTest::newRow("remembered network folder") << true << "\\\\server\\share\\" << QStringList{"/data/a.stn"} << ""
+                                                   << "/data/";
+    }
+    void choiceAndRememberedFolder() {
+        QFETCH(bool, save);
+        QFETCH(QString, rememberedBefore);
+        QFETCH(QStringList, answer);
+        QFETCH(QString, startFolder);
+        QWidget owner;
+        if (!rememberedBefore.isEmpty())
+            SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir"), rememberedBefore,
+                             RegistryType::String);
         FileDialog dialog;
-        FileDialogSeam::setNextAnswer({});
-        QCOMPARE(dialog.ShowOpen(nullptr, true), QString());
-        QCOMPARE(dialog.FileName(), QString());
-        QCOMPARE(dialog.FileCount(), qint16(0));
+        dialog.DialogTitle(QStringLiteral("Choose"));
+        dialog.Filter1Text(QStringLiteral("Marklog"));
+        dialog.Filter1Suffix(QStringLiteral("*.stn"));
+        dialog.DefaultExt(QStringLiteral("stn"));
+        FileDialogSeam::setNextAnswer(answer);
+        const QString chosen = save ? dialog.ShowSave(&owner) : dialog.ShowOpen(&owner);
+        QCOMPARE(chosen, answer.isEmpty() ? QString() : Native(answer.first()));
+        QCOMPARE(dialog.FileName(), chosen);
+        QTEST(Native(RememberedFolder()), "rememberedAfter");
 
         QCOMPARE(FileDialogSeam::requests().size(), 1);
-        const FileDialogRequest& request = LastRequest();
-        QCOMPARE(request.kind, FileDialogRequest::Kind::Open);
-        QCOMPARE(request.title, GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")));
-        QCOMPARE(request.nameFilters,
-                 QStringList{GetText(QStringLiteral("GEN_FILETYPE_ALL")) + QStringLiteral(" (*.*)")});
-        QCOMPARE(request.startFolder, Native(QDir::currentPath())); // nothing remembered yet
-        QCOMPARE(request.fileMode, QFileDialog::ExistingFile);
-        QVERIFY(!request.owner);
-
-        // Without a scripted answer the seam cancels too; no window opens.
-        QCOMPARE(dialog.ShowSave(), QString());
-        QCOMPARE(dialog.ShowFolder(), QString());
-        QCOMPARE(FileDialogSeam::requests().size(), 3);
-        QCOMPARE(RememberedFolder(), QString());
-        QVERIFY(m_messages->shown().isEmpty());
-    }
-
-    void chosenFileIsRememberedWithSavePath() {
-        QWidget owner;
-        const QString folder = Native(m_folder->path() + QLatin1Char('/'));
-        {
-            FileDialog dialog;
-            dialog.Filter1Text(QStringLiteral("Marklog-Datei (*.stn)"));
-            dialog.Filter1Suffix(QStringLiteral("*.stn"));
-            FileDialogSeam::setNextAnswer({m_folder->path() + QStringLiteral("/race.stn")});
-            QCOMPARE(dialog.ShowOpen(&owner, true), folder + QStringLiteral("race.stn"));
-            QCOMPARE(dialog.FileCount(), qint16(1));
-            QCOMPARE(LastRequest().nameFilters, QStringList{QStringLiteral("Marklog-Datei (*.stn)")});
-            QCOMPARE(LastRequest().owner.data(), &owner);
-            QCOMPARE(RememberedFolder(), folder);
-        }
-        {
-            // The next dialog starts there; without SavePath its choice is not remembered.
-            FileDialog dialog;
-            FileDialogSeam::setNextAnswer({QStringLiteral("/elsewhere/other.stn")});
-            QCOMPARE(dialog.ShowOpen(), Native(QStringLiteral("/elsewhere/other.stn")));
-            QCOMPARE(LastRequest().startFolder, folder);
-            QCOMPARE(RememberedFolder(), folder);
-        }
-        {
-            // A folder given by the caller wins over the remembered one.
-            FileDialog dialog;
-            dialog.InitDir(QStringLiteral("/given"));
-            dialog.ShowOpen();
-            QCOMPARE(LastRequest().startFolder, QStringLiteral("/given"));
-        }
-    }
-
-    void networkPathsAreNotRemembered() {
-        Remember(QStringLiteral("/data/"));
-        {
-            FileDialog dialog;
-            FileDialogSeam::setNextAnswer({QStringLiteral("//server/share/race.stn")});
-            QCOMPARE(dialog.ShowOpen(nullptr, true), Native(QStringLiteral("//server/share/race.stn")));
-            FileDialogSeam::setNextAnswer({QStringLiteral("//server/share/copy.stn")});
-            QCOMPARE(dialog.ShowSave(nullptr, true), Native(QStringLiteral("//server/share/copy.stn")));
-            FileDialogSeam::setNextAnswer({QStringLiteral("//server/share")});
-            QCOMPARE(dialog.ShowFolder(), Native(QStringLiteral("//server/share")));
-            QCOMPARE(RememberedFolder(), QStringLiteral("/data/"));
-        }
-        // A remembered network folder is not used as a start folder.
-        for (const QString& network : {QStringLiteral("\\\\server\\share\\"), QStringLiteral("//server/share/")}) {
-            Remember(network);
-            FileDialog dialog;
-            dialog.ShowOpen();
-            QCOMPARE(LastRequest().startFolder, Native(QDir::currentPath()));
-        }
-    }
-
-    void multiSelection() {
-        FileDialog dialog;
-        dialog.MultiSelect(true);
-        FileDialogSeam::setNextAnswer({QStringLiteral("/data/a.stn"), QStringLiteral("/data/b.stn")});
-        QCOMPARE(dialog.ShowOpen(nullptr, true), Native(QStringLiteral("/data/a.stn")));
-        QCOMPARE(dialog.FileName(), Native(QStringLiteral("/data/a.stn")));
-        QCOMPARE(dialog.FileCount(), qint16(2));
-        QCOMPARE(dialog.GetNextFile(), Native(QStringLiteral("/data/b.stn")));
-        QCOMPARE(dialog.GetNextFile(), QString());
-        QCOMPARE(LastRequest().flags, 0x81A04u);
-        QCOMPARE(LastRequest().fileMode, QFileDialog::ExistingFiles);
-        QCOMPARE(RememberedFolder(), Native(QStringLiteral("/data/")));
-
-        // A single choice in a multi-selection dialog is one file.
-        FileDialogSeam::setNextAnswer({QStringLiteral("/data/c.stn")});
-        QCOMPARE(dialog.ShowOpen(), Native(QStringLiteral("/data/c.stn")));
-        QCOMPARE(dialog.FileCount(), qint16(1));
-        QCOMPARE(dialog.GetNextFile(), QString());
-    }
-
-    void compatibleMultiSelectionHandsBackTheRawList() {
-        FileDialog dialog;
-        dialog.MultiSelectOCXCompatible(true);
-        FileDialogSeam::setNextAnswer({QStringLiteral("/data/a.stn"), QStringLiteral("/data/b.stn")});
-        const QChar nul(0);
-        const QString raw =
-            Native(QStringLiteral("/data")) + nul + QStringLiteral("a.stn") + nul + QStringLiteral("b.stn") + nul;
-        QCOMPARE(dialog.ShowOpen(), raw);
-        QCOMPARE(dialog.FileName(), raw);
-        QCOMPARE(dialog.FileCount(), qint16(0)); // left to the caller, who splits the list itself
-        QCOMPARE(LastRequest().fileMode, QFileDialog::ExistingFiles);
-    }
-
-    void flagsStayWithTheObject() {
-        // The flags chosen by the first dialog stay with the object, and so does the default title.
-        FileDialog reused;
-        reused.ShowOpen();
-        QCOMPARE(LastRequest().flags, 0x1804u);
-        reused.ShowSave();
-        QCOMPARE(LastRequest().flags, 0x1804u);
-        QCOMPARE(LastRequest().title, GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")));
-    }
-
-    void saveDialog() {
-        FileDialog dialog;
-        dialog.DefaultExt(QStringLiteral("stn"));
-        dialog.DefaultFileName(QStringLiteral("race.stn"));
-        dialog.Filter1Text(QStringLiteral("Marklog-Datei"));
-        dialog.Filter1Suffix(QStringLiteral("*.stn"));
-        FileDialogSeam::setNextAnswer({QStringLiteral("/data/copy.stn")});
-        QCOMPARE(dialog.ShowSave(nullptr, true), Native(QStringLiteral("/data/copy.stn")));
-        QCOMPARE(dialog.FileCount(), qint16(0)); // a save leaves the count alone
-        const FileDialogRequest& request = LastRequest();
-        QCOMPARE(request.kind, FileDialogRequest::Kind::Save);
-        QCOMPARE(request.title, GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
-        QCOMPARE(request.flags, 0x806u);
-        QVERIFY(!request.options.testFlag(QFileDialog::DontConfirmOverwrite));
-        QCOMPARE(request.fileMode, QFileDialog::AnyFile);
+        const FileDialogRequest& request = FileDialogSeam::requests().last();
+        QCOMPARE(request.kind, save ? FileDialogRequest::Kind::Save : FileDialogRequest::Kind::Open);
+        QCOMPARE(request.owner.data(), &owner);
+        QCOMPARE(request.title, QStringLiteral("Choose"));
+        QCOMPARE(request.nameFilters, QStringList{QStringLiteral("Marklog (*.stn)")});
         QCOMPARE(request.defaultSuffix, QStringLiteral("stn"));
-        QCOMPARE(request.defaultFileName, QStringLiteral("race.stn"));
-        QCOMPARE(request.nameFilters, QStringList{QStringLiteral("Marklog-Datei (*.stn)")});
-        QCOMPARE(RememberedFolder(), Native(QStringLiteral("/data/")));
-
-        FileDialog noPrompt;
-        noPrompt.flags(0x800);
-        noPrompt.ShowSave();
-        QVERIFY(LastRequest().options.testFlag(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(request.startFolder, startFolder.isEmpty() ? Native(QDir::currentPath()) : startFolder);
     }
 
-    void folderDialog() {
-        QWidget window;
-        QWidget other;
+    void failureIsShownUnlogged() {
         FileDialog dialog;
-        dialog.hWnd(&window);
-        dialog.DialogTitle(QStringLiteral("Ordner wählen"));
-        FileDialogSeam::setNextAnswer({m_folder->path()});
-        QCOMPARE(dialog.ShowFolder(), Native(m_folder->path()));
-        QCOMPARE(dialog.FileName(), Native(m_folder->path()));
-        QCOMPARE(RememberedFolder(), Native(m_folder->path())); // no trailing separator
-        const FileDialogRequest& request = LastRequest();
-        QCOMPARE(request.kind, FileDialogRequest::Kind::Folder);
-        QCOMPARE(request.title, QStringLiteral("Ordner wählen"));
-        QCOMPARE(request.fileMode, QFileDialog::Directory);
-        QVERIFY(request.options.testFlag(QFileDialog::ShowDirsOnly));
-        QCOMPARE(request.owner.data(), &window);
-
-        dialog.ShowFolder(&other);
-        QCOMPARE(LastRequest().owner.data(), &other);
-        QCOMPARE(dialog.FileName(), QString());
-    }
-
-    void failuresShowTheirDescriptionUnlogged() {
-        FileDialog dialog;
-        const QString description = QStringLiteral("Das Gerät ist nicht bereit.");
-        for (const auto& show : {std::function<QString()>([&] { return dialog.ShowOpen(nullptr, true); }),
-                                 std::function<QString()>([&] { return dialog.ShowSave(nullptr, true); }),
-                                 std::function<QString()>([&] { return dialog.ShowFolder(); })}) {
-            FileDialogSeam::setNextFailure(description);
-            QCOMPARE(show(), QString());
-        }
-
-        QCOMPARE(m_messages->shown().size(), 3);
-        for (const MessageRequest& shown : m_messages->shown()) {
-            QCOMPARE(shown.text, description);
-            QCOMPARE(shown.buttons, MsgButtons::Ok);
-        }
-        QVERIFY(!QFile::exists(m_env->logFile()));
+        FileDialogSeam::setNextFailure(QStringLiteral("The device is not ready."));
+        QCOMPARE(dialog.ShowSave(nullptr), QString());
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        QCOMPARE(m_f->messages.lastText(), QStringLiteral("The device is not ready."));
+        QCOMPARE(m_f->messages.shown().first().buttons, MsgButtons::Ok);
+        QVERIFY(!QFile::exists(m_f->env.logFile()));
         QCOMPARE(RememberedFolder(), QString());
+        m_f->messages.clear();
     }
 
-    void filterIndexOutOfRangeRaises() {
-        FileDialog dialog;
-        dialog.SetFilterText(12, QStringLiteral("Zwölf"));
-        dialog.SetFilterSuffix(12, QStringLiteral("*.12"));
-        QVERIFY_THROWS_EXCEPTION(RaisedError, dialog.SetFilterText(13, QStringLiteral("x")));
-        QVERIFY_THROWS_EXCEPTION(RaisedError, dialog.SetFilterSuffix(0, QStringLiteral("*.x")));
-        dialog.ShowOpen();
-        QCOMPARE(LastRequest().nameFilters, QStringList{QStringLiteral("Zwölf (*.12)")});
+    // The window system's dialog itself, answered as an operator would.
+    void realDialogIsConfiguredFromTheRequest_data() {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("open") << false;
+        QTest::newRow("save") << true;
     }
-
     void realDialogIsConfiguredFromTheRequest() {
-        FileDialogSeam::reset(); // the real window this time
-        const QString file = m_folder->path() + QStringLiteral("/race.stn");
-        WriteBytes(file, "1;12\r\n");
+        QFETCH(bool, save);
+        FileDialogSeam::reset();
+        WriteBytes(m_f->path(), "1;12\r\n");
+        const QString file = save ? m_f->path(QStringLiteral("copy.stn")) : m_f->path(); // no overwrite question
+        SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir"), m_f->dir.path(),
+                         RegistryType::String);
         QWidget owner;
-
-        QFileDialog* seen = nullptr;
-        QStringList seenTexts; // title, filters, folder
-        QFileDialog::FileMode seenMode = QFileDialog::AnyFile;
-        bool seenModal = false;
-        QWidget* seenParent = nullptr;
+        QStringList seen; // title, filter, folder, mode, accept mode, suffix, modal, parent
         QTimer poll;
         poll.setInterval(10);
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog || seen)
+            if (!dialog || !seen.isEmpty())
                 return;
-            seen = dialog;
-            seenTexts << dialog->windowTitle() << dialog->nameFilters() << dialog->directory().absolutePath();
-            seenMode = dialog->fileMode();
-            seenModal = dialog->isModal();
-            seenParent = dialog->parentWidget();
+            seen << dialog->windowTitle() << dialog->nameFilters() << dialog->directory().absolutePath()
+                 << QString::number(dialog->fileMode()) << QString::number(dialog->acceptMode())
+                 << dialog->defaultSuffix() << QString::number(dialog->isModal())
+                 << QString::number(dialog->parentWidget() == &owner)
+                 << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
             dialog->selectFile(file);
             static_cast<QDialog*>(dialog)->accept(); // checks the choice as the OK button does
         });
         poll.start();
 
         FileDialog dialog;
-        dialog.InitDir(m_folder->path());
-        dialog.Filter1Text(QStringLiteral("Marklog-Datei"));
+        dialog.DialogTitle(QStringLiteral("Choose"));
+        dialog.Filter1Text(QStringLiteral("Marklog (*.stn)"));
         dialog.Filter1Suffix(QStringLiteral("*.stn"));
-        QCOMPARE(dialog.ShowOpen(&owner, true), Native(file));
+        dialog.DefaultExt(QStringLiteral("stn"));
+        QCOMPARE(save ? dialog.ShowSave(&owner) : dialog.ShowOpen(&owner), Native(file));
         poll.stop();
-        QVERIFY(seen);
-        QCOMPARE(seenTexts, QStringList({GetText(QStringLiteral("GEN_FILEDIALOG_OPEN")), "Marklog-Datei (*.stn)",
-                                         QDir(m_folder->path()).absolutePath()}));
-        QCOMPARE(seenMode, QFileDialog::ExistingFile);
-        QVERIFY(seenModal);
-        QCOMPARE(seenParent, &owner);
-        QCOMPARE(RememberedFolder(), Native(m_folder->path() + QLatin1Char('/')));
+        const QStringList expected{"Choose",
+                                   "Marklog (*.stn)",
+                                   QDir(m_f->dir.path()).absolutePath(),
+                                   QString::number(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile),
+                                   QString::number(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen),
+                                   "stn",
+                                   "1",
+                                   "1",
+                                   "0"};
+        QCOMPARE(seen, expected);
+        QCOMPARE(RememberedFolder(), Native(m_f->dir.path() + QLatin1Char('/')));
     }
 
 private:
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<GuiFixture> m_f;
 };
 
 QTEST_MAIN(TestFileDialog)

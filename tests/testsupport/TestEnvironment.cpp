@@ -43,7 +43,14 @@ ScriptedMessages::ScriptedMessages() {
         m_shown.append(request);
         if (!m_answers.isEmpty())
             return m_answers.takeFirst();
-        return request.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+        switch (request.buttons) {
+        case MsgButtons::YesNo:
+            return MsgAnswer::Yes;
+        case MsgButtons::Choices:
+            return request.choices.size() == 3 ? MsgAnswer::Choice3 : MsgAnswer::Choice2;
+        default:
+            return MsgAnswer::Ok;
+        }
     });
 }
 

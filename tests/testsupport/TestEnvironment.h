@@ -28,7 +28,8 @@ private:
 };
 
 // Answers message boxes from a script and records what the operator would have read.
-// Without a scripted answer a box is answered with its first button (OK / Yes).
+// Without a scripted answer a box is answered with its first button (OK / Yes); a question with
+// choices with its last one (Cancel, keep as it is), so an unscripted question never loops.
 class ScriptedMessages {
 public:
     ScriptedMessages();

@@ -1,0 +1,91 @@
+#include "records/RecoveryCopy.h"
+
+#include "app/ErrorInfo.h"
+#include "records/DurableFile.h"
+#include "records/FileHelpers.h"
+#include "records/StnFormat.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStandardPaths>
+
+namespace {
+
+QString RecoveryFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/recovery");
+}
+
+} // namespace
+
+QString RecoveryCopyPath(const QString& recordFile) {
+    const QFileInfo info(recordFile);
+    QString base = info.fileName();
+    if (base.endsWith(QLatin1String(".stn"), Qt::CaseInsensitive))
+        base.chop(4);
+    const QByteArray hash =
+        QCryptographicHash::hash(QDir::cleanPath(info.absoluteFilePath()).toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(8);
+    return RecoveryFolder() + QLatin1Char('/') + base + QLatin1Char('-') + QString::fromLatin1(hash) +
+           QStringLiteral(".stn");
+}
+
+void WriteRecoveryCopy(const QString& recordFile, const QVector<tBib>& records) {
+    if (!QDir().mkpath(RecoveryFolder()))
+        Raise(
+            ErrorNumber::PathNotFound,
+            QStringLiteral("The folder \"%1\" could not be created.").arg(QDir::toNativeSeparators(RecoveryFolder())));
+    ReplaceDurably(RecoveryCopyPath(recordFile), FormatStn(records));
+}
+
+void RemoveRecoveryCopy(const QString& recordFile) {
+    QFile::remove(RecoveryCopyPath(recordFile));
+}
+
+std::optional<QVector<qint32>> ReadRecoveryCopy(const QString& recordFile) {
+    QFile file(RecoveryCopyPath(recordFile));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxRecordFileBytes)
+        return std::nullopt;
+    try {
+        return ParseStn(file.readAll());
+    } catch (const RaisedError&) {
+        return std::nullopt; // not ours to offer; it stays for the operator to look at
+    }
+}
+
+void SaveRecoveryCopyAs(const QString& recordFile, const QString& target) {
+    const std::optional<QVector<qint32>> bibs = ReadRecoveryCopy(recordFile);
+    if (!bibs)
+        Raise(ErrorNumber::FileNotFound, QStringLiteral("The recovery copy \"%1\" cannot be read.")
+                                             .arg(QDir::toNativeSeparators(RecoveryCopyPath(recordFile))));
+    QVector<tBib> records;
+    for (qint32 bib : *bibs)
+        records.append(tBib{qint32(records.size() + 1), bib});
+    WriteWholeFile(target, FormatStn(records));
+    RemoveRecoveryCopy(recordFile);
+}
+
+void SetRecoveryCopyAside(const QString& recordFile, const QDateTime& moment) {
+    const QString copy = RecoveryCopyPath(recordFile);
+    if (QFileInfo::exists(copy))
+        QFile::rename(copy,
+                      copy.chopped(4) + moment.toString(QStringLiteral(" yyyy-MM-dd HHmmss")) + QStringLiteral(".stn"));
+}
+
+qint32 RecordsNotIn(const QVector<qint32>& list, const QVector<qint32>& file) {
+    QHash<qint32, qint32> available;
+    for (qint32 bib : file)
+        ++available[bib];
+    qint32 missing = 0;
+    for (qint32 bib : list) {
+        auto found = available.find(bib);
+        if (found == available.end() || found.value() == 0)
+            ++missing;
+        else
+            --found.value();
+    }
+    return missing;
+}

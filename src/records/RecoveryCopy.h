@@ -1,0 +1,35 @@
+#pragma once
+
+#include "records/tBib.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+// The recovery copy of a record file: while the file cannot take a change, the whole list is
+// kept here as a ".stn" file in the user's data folder, so no passage lives only in memory. The
+// name ties it to its record file: the file's name without ".stn", "-", and a short hash of its
+// absolute path (two files of the same name in different folders get different copies).
+
+QString RecoveryCopyPath(const QString& recordFile);
+
+// Writes the records atomically and durably; raises an error when it cannot.
+void WriteRecoveryCopy(const QString& recordFile, const QVector<tBib>& records);
+
+void RemoveRecoveryCopy(const QString& recordFile);
+
+// The bibs a recovery copy holds; nothing when there is none or it cannot be read.
+std::optional<QVector<qint32>> ReadRecoveryCopy(const QString& recordFile);
+
+// Writes a recovery copy's records to another file and removes the copy. Raises an error when the
+// file cannot be written; the copy stays then.
+void SaveRecoveryCopyAs(const QString& recordFile, const QString& target);
+
+// Renames a copy an earlier run left to a dated name beside it, so a new copy cannot replace it.
+void SetRecoveryCopyAside(const QString& recordFile, const QDateTime& moment);
+
+// How many records of a list a file lacks: each bib of the list not matched by one of the file's
+// (a new passage or a corrected bib counts one).
+qint32 RecordsNotIn(const QVector<qint32>& list, const QVector<qint32>& file);

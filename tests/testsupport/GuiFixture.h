@@ -1,0 +1,102 @@
+#pragma once
+
+// The one fixture of window tests: an isolated settings store, message boxes and file dialogs
+// answered from a script, a silent acknowledgement sound, a temporary folder, and the main window
+// started the way the program starts it. A test class makes one in init() and checks Finish() in
+// cleanup(); controls tested without the main window load the language with UseLanguage().
+
+#include "GuiTestHelpers.h"
+#include "TestEnvironment.h"
+
+#include "lang/clsLanguage.h"
+#include "recording/AckSound.h"
+#include "recording/frmMain.h"
+#include "support/FileDialogSeam.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+class GuiFixture {
+public:
+    GuiFixture() : m_speaker(SetSoundSink([](const QString&) {})) {
+        FileDialogSeam::reset();
+        FileDialogSeam::activate(); // no real dialog ever opens; an unscripted one is cancelled
+    }
+    ~GuiFixture() {
+        CloseWindow();
+        m_processLanguage.reset();
+        language.reset();
+        SetSoundSink(m_speaker);
+        FileDialogSeam::reset();
+    }
+    GuiFixture(const GuiFixture&) = delete;
+    GuiFixture& operator=(const GuiFixture&) = delete;
+
+    // The record file of a test: "race.stn" in the temporary folder.
+    QString path(const QString& name = QStringLiteral("race.stn")) const {
+        return QDir::toNativeSeparators(dir.filePath(name));
+    }
+
+    // Starts the main window with this command line and waits until it holds the focus. Like the
+    // program's entry, it makes the process's language component first unless a test loaded one.
+    bool Load(const QString& commandLine = QString()) {
+        if (!gLanguage)
+            m_processLanguage.emplace();
+        window = new frmMain(commandLine);
+        window->Form_Load();
+        window->show();
+        QApplication::setActiveWindow(window);
+        return QTest::qWaitForWindowActive(window);
+    }
+    // Writes the record file and starts the main window with it.
+    bool LoadRecords(const QByteArray& bytes) {
+        WriteBytes(path(), bytes);
+        return Load(path()) && window->RecordFile.FileName() == path();
+    }
+    // Closes the main window as the operator does; true when it is gone.
+    bool CloseWindow() {
+        if (!window)
+            return true;
+        window->close();
+        return QTest::qWaitFor([this] { return window.isNull(); }); // deleted on close
+    }
+    // Closes the window; true when no message box was shown that the test did not take back.
+    bool Finish() {
+        const bool closed = CloseWindow();
+        return closed && messages.shown().isEmpty();
+    }
+    // Loads the shipped language tables for controls shown without the main window.
+    void UseLanguage(const QString& id = QStringLiteral("en")) {
+        language.reset();
+        language.emplace(id);
+    }
+
+    // Types a bib into the entry box and presses Enter.
+    void Record(const QString& typed) const {
+        QTest::keyClicks(Entry(), typed);
+        QTest::keyClick(Entry(), Qt::Key_Return);
+    }
+    void Trigger(const char* action) const { Find<QAction>(window, action)->trigger(); }
+    QLineEdit* Entry() const { return Find<QLineEdit>(window, "txtEnter"); }
+    QString Panel(int panel) const {
+        return Find<QLabel>(window, qPrintable(QStringLiteral("StatusBar_Panel%1").arg(panel)))->text();
+    }
+
+    IsolatedEnvironment env;
+    ScriptedMessages messages;
+    QTemporaryDir dir;
+    std::optional<ScopedLanguage> language;
+    QPointer<frmMain> window;
+
+private:
+    SoundSink m_speaker;
+    std::optional<ProcessLanguage> m_processLanguage;
+};
