@@ -2,6 +2,7 @@
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecoveryCopy.h"
+#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 
 #include <QDir>
@@ -333,6 +334,11 @@ private slots:
         QVERIFY(file.InStep());
         QVERIFY(!QFileInfo::exists(copy));
         QCOMPARE(FileBytes(path()), QByteArray("1;12\r\n"));
+        // The times go with the list to the new file.
+        const QList<QByteArray> times = FileBytes(TimesSidecar::PathFor(file.FileName())).split('\n');
+        QCOMPARE(times.size(), 4);
+        QCOMPARE(times[0], QByteArray("1;13;\r"));
+        QVERIFY2(times[2].startsWith("3;6;2") && file.PassageTime(2).isValid(), times[2].constData());
         QVERIFY(m_messages->shown().isEmpty());
     }
     void zeroPaddingSkippedAndRewritten_data() {
