@@ -1,18 +1,23 @@
 // Lap counter benchmark: a refresh over 100,000 and 1,000,000 passages, counting alone and in the
 // window (offscreen, list update and repaint included), each beside `sort | uniq -c | sort -rn`
-// over the same bibs, the shell's way of counting passages per bib.
+// over the same bibs, the shell's way of counting passages per bib; and one more passage into the
+// standings with the window's automatic refresh and repaint, beside its floors: a repaint with
+// nothing changed, and one hash increment (the least any count per bib does).
 //   bench_laps
 
 #include "BenchCommon.h"
 #include "app/MessageBox.h"
 #include "lapcounter/LapCounting.h"
+#include "lapcounter/LapStandings.h"
 #include "lapcounter/frmLapcounter.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
@@ -62,6 +67,39 @@ double Pipeline(const QString& bibsFile, bool cLocale) {
     return MillisecondsSince(timer);
 }
 
+// One passage more: the file's append is not timed, the standings' step and the window's
+// automatic refresh with its repaint are.
+void PassageIntoStandings(clsFile& records, frmLapcounter& window, int bibCount, const QString& name) {
+    window.findChild<QCheckBox*>(QStringLiteral("chkAuto"))->setChecked(true);
+    window.cmdRequery_Click();
+    const auto paint = [&window] {
+        window.repaint();
+        QApplication::processEvents();
+    };
+    paint();
+    std::mt19937 random(7);
+    std::uniform_int_distribution<qint32> bib(1, bibCount);
+    std::vector<double> passage, repaint, count;
+    QHash<qint32, qint32> laps;
+    for (int run = 0; run < 200; ++run) {
+        records.AddBib(bib(random));
+        QElapsedTimer timer;
+        timer.start();
+        window.RecordsChanged();
+        paint();
+        passage.push_back(MillisecondsSince(timer));
+        timer.restart();
+        paint();
+        repaint.push_back(MillisecondsSince(timer));
+        timer.restart();
+        ++laps[bib(random)];
+        count.push_back(MillisecondsSince(timer));
+    }
+    Print(QStringLiteral("lap_passage_window_") + name, Median(passage), "ms");
+    Print(QStringLiteral("lap_passage_floor_repaint_") + name, Median(repaint), "ms");
+    Print(QStringLiteral("lap_passage_floor_hash_increment_") + name, Median(count), "ms");
+}
+
 void BenchCase(const QString& folder, const QString& name, int passages, int bibCount, int runs) {
     const QVector<tBib> list = MakePassages(passages, bibCount);
     const QString stnPath = folder + QStringLiteral("/laps-") + name + QStringLiteral(".stn");
@@ -94,7 +132,9 @@ void BenchCase(const QString& folder, const QString& name, int passages, int bib
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        BuildLapList(records, Input(), lines);
+        LapStandings standings(records);
+        standings.Sync();
+        BuildLapList(standings, Input(), lines);
         counting.push_back(MillisecondsSince(timer));
     }
     if (lines.size() != expectedLines)
@@ -118,6 +158,8 @@ void BenchCase(const QString& folder, const QString& name, int passages, int bib
     const auto* list1 = window.findChild<QListView*>(QStringLiteral("List1"));
     if (list1->model()->rowCount() != expectedLines)
         std::printf("the window shows %d lines\n", list1->model()->rowCount());
+
+    PassageIntoStandings(records, window, bibCount, name);
 
     std::vector<double> pipeline, pipelineC;
     for (int run = 0; run < 3; ++run) {

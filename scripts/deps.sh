@@ -5,6 +5,8 @@ MARKLOG_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins
     libgl-dev
+    # the lap board: QR codes; the browser test drives chromium through Qt WebSockets
+    libqrencode-dev qt6-websockets-dev chromium
     # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb
     desktop-file-utils libxml2-utils appstream shared-mime-info man-db dpkg-dev file lintian
 )

@@ -19,3 +19,24 @@ void LapListModel::SetLines(QStringList lines) {
     m_lines = std::move(lines);
     endResetModel();
 }
+
+void LapListModel::MoveLine(int from, int to, const QString& text) {
+    if (from >= 0 && to >= 0) {
+        // The lines between shift by one: their texts change, the number of rows does not, so
+        // the view repaints what it shows instead of laying out every row again.
+        m_lines.move(from, to);
+        m_lines[to] = text;
+        emit dataChanged(index(qMin(from, to)), index(qMax(from, to)));
+        return;
+    }
+    if (from >= 0) {
+        beginRemoveRows(QModelIndex(), from, from);
+        m_lines.removeAt(from);
+        endRemoveRows();
+    }
+    if (to >= 0) {
+        beginInsertRows(QModelIndex(), to, to);
+        m_lines.insert(to, text);
+        endInsertRows();
+    }
+}

@@ -3,7 +3,8 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
-// The lines of the lap list, replaced as a whole by each refresh.
+// The lines of the lap list: replaced as a whole by a refresh, or one line moved when a single
+// passage changed one bib.
 class LapListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -13,6 +14,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     void SetLines(QStringList lines);
+    // Takes the line at `from` away (-1: none) and puts `text` at `to` in the result (-1: none).
+    void MoveLine(int from, int to, const QString& text);
     const QStringList& Lines() const { return m_lines; }
 
 private:

@@ -50,7 +50,7 @@ QString NumberFieldText(const QString& text) {
 } // namespace
 
 frmLapcounter::frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_records(records), m_mainWindow(mainWindow) {
+    : QWidget(parent, Qt::Tool), m_records(records), m_mainWindow(mainWindow), m_standings(records) {
     setObjectName(QStringLiteral("frmLapcounter"));
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
@@ -134,6 +134,7 @@ void frmLapcounter::Form_Unload() {
     IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Laps"), NumberFieldText(txtLapCount[0]->text())); });
     IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_LapsMin"), NumberFieldText(txtLapCount[1]->text())); });
     m_firstCountedID = 0;
+    m_standings.SetFirstCountedID(0);
     emit Unload();
 }
 
@@ -160,27 +161,78 @@ void frmLapcounter::SetCaptions() {
     }
 }
 
+LapListInput frmLapcounter::ListInput() const {
+    LapListInput input;
+    input.targetText = txtLapCount[0]->text();
+    input.minimumText = txtLapCount[1]->text();
+    input.descending = chkDescending->isChecked();
+    input.bibHeading = GetText(QStringLiteral("MKL_LC_BIB"));
+    input.lapsHeading = GetText(QStringLiteral("MKL_LC_LAPS"));
+    input.remainingHeading = GetText(QStringLiteral("MKL_LC_REMAINING"));
+    input.nameOf = m_nameOf;
+    input.nameHeading = GetText(QStringLiteral("MKL_LC_NAME"));
+    return input;
+}
+
 void frmLapcounter::cmdRequery_Click() {
     QStringList lines;
+    m_shown.valid = false;
+    LapListInput input;
     try {
-        LapListInput input;
-        input.firstCountedID = m_firstCountedID;
-        input.targetText = txtLapCount[0]->text();
-        input.minimumText = txtLapCount[1]->text();
-        input.descending = chkDescending->isChecked();
-        input.bibHeading = GetText(QStringLiteral("MKL_LC_BIB"));
-        input.lapsHeading = GetText(QStringLiteral("MKL_LC_LAPS"));
-        input.remainingHeading = GetText(QStringLiteral("MKL_LC_REMAINING"));
-        input.nameOf = m_nameOf;
-        input.nameHeading = GetText(QStringLiteral("MKL_LC_NAME"));
-        BuildLapList(m_records, input, lines);
+        m_standings.Sync();
+        input = ListInput();
+        BuildLapList(m_standings, input, lines);
     } catch (const RaisedError& error) {
         m_lines->SetLines(std::move(lines)); // the lines made before the failure stay
         ReportError(error.info());
         return;
     }
     m_lines->SetLines(std::move(lines));
+    try {
+        m_shown.target = NumericValue(input.targetText);
+        // The list reads the minimum only when it has rows; while it is faulty, every passage
+        // refreshes the whole list, which reports it.
+        m_shown.minimum = NumericValue(input.minimumText);
+        m_shown.input = input;
+        m_shown.revision = m_standings.Revision();
+        m_shown.valid = true;
+    } catch (const RaisedError&) {
+    }
     GiveFocusBack();
+}
+
+void frmLapcounter::RecordsChanged() {
+    try {
+        if (!AutoRefresh())
+            return;
+        const quint64 before = m_standings.Revision();
+        LapMove move;
+        const LapStandings::Step step = m_standings.Sync(&move);
+        const LapListInput input = ListInput();
+        const bool shownCurrent = m_shown.valid && m_shown.revision == before && m_shown.input == input;
+        if (shownCurrent && step != LapStandings::Step::Recounted) {
+            if (step == LapStandings::Step::Moved)
+                ApplyMove(move);
+            m_shown.revision = m_standings.Revision();
+            GiveFocusBack();
+            return;
+        }
+    } catch (const RaisedError& error) {
+        ReportError(error.info());
+        return;
+    }
+    cmdRequery_Click();
+}
+
+void frmLapcounter::ApplyMove(const LapMove& move) {
+    const bool descending = m_shown.input.descending;
+    const qint64 listed = m_standings.ListedCount(m_shown.minimum);
+    const bool listedNow = !(move.row.Laps < m_shown.minimum);
+    const bool listedBefore = move.oldLaps > 0 && !(move.oldLaps < m_shown.minimum);
+    const qint64 listedCountBefore = listed - (listedNow ? 1 : 0) + (listedBefore ? 1 : 0);
+    const qint64 from = listedBefore ? LapLineOf(move.oldRank, listedCountBefore, descending) : -1;
+    const qint64 to = listedNow ? LapLineOf(move.newRank, listed, descending) : -1;
+    m_lines->MoveLine(int(from), int(to), LapListLine(move.row, m_shown.target, m_shown.input));
 }
 
 bool frmLapcounter::AutoRefresh() const {
@@ -193,6 +245,7 @@ void frmLapcounter::cmdReset_Click() {
         if (maxId == std::numeric_limits<qint32>::max())
             Raise(ErrorNumber::Overflow, QStringLiteral("The record numbers have reached their limit."));
         m_firstCountedID = maxId + 1;
+        m_standings.SetFirstCountedID(m_firstCountedID);
         cmdRequery_Click();
     } catch (const RaisedError& error) {
         ReportError(error.info());

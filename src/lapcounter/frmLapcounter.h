@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lapcounter/LapCounting.h"
+#include "lapcounter/LapStandings.h"
 #include "lapcounter/LapcounterLayout.h"
 
 #include <QPointer>
@@ -32,11 +34,22 @@ public:
     // Restores the position, reads the four settings, sets the captions and refreshes.
     void Form_Load();
     void SetCaptions();
-    // Recounts the laps from the records and replaces the list; then the main window gets the focus.
+    // Brings the laps in step with the records and replaces the list; then the main window gets
+    // the focus.
     void cmdRequery_Click();
+    // The main window's automatic refresh after a change of the records: a single passage moves
+    // one line of the list, anything else refreshes it. Nothing shows while automatic refresh is off.
+    void RecordsChanged();
+    // The standings this window counts with and what its fields ask of the list, for other views
+    // of the same standings.
+    LapStandings& Standings() { return m_standings; }
+    LapListInput ListInput() const;
 
     // Names shown beside the bibs (empty function: no name column); the list follows at the next refresh.
-    void SetNameLookup(std::function<QString(qint32 bib)> nameOf) { m_nameOf = std::move(nameOf); }
+    void SetNameLookup(std::function<QString(qint32 bib)> nameOf) {
+        m_nameOf = std::move(nameOf);
+        m_shown.valid = false; // every line's name may differ
+    }
 
     // Whether the main window refreshes this window after each change of the records.
     bool AutoRefresh() const;
@@ -63,6 +76,7 @@ private:
     void txtLapCount_GotFocus(int index);
     void txtLapCount_Validate(int index);
     void GiveFocusBack();
+    void ApplyMove(const LapMove& move);
 
     const clsFile& m_records;
     QPointer<QWidget> m_mainWindow;
@@ -79,5 +93,15 @@ private:
     qint32 m_firstCountedID = 0;
     bool m_loaded = false;
     std::function<QString(qint32 bib)> m_nameOf;
+    LapStandings m_standings;
+    // What the list shows: which standings revision, made from which input. A passage can only
+    // move one line when both are still current.
+    struct Shown {
+        bool valid = false;
+        quint64 revision = 0;
+        LapListInput input;
+        double target = 0;
+        double minimum = 0;
+    } m_shown;
     bool m_unloaded = false;
 };

@@ -72,6 +72,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuExtras = AddMenu(bar, QStringLiteral("mnuExtras"));
     m.mnuExtras_LapCounter = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapCounter"));
     m.mnuExtras_Display = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"));
+    m.mnuExtras_LapBoard = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapBoard"));
     m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"));
     m.mnuExtras_ShowTimes = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_ShowTimes"));
     m.mnuExtras_ShowTimes->setCheckable(true);

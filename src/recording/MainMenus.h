@@ -28,6 +28,7 @@ struct MainMenus {
     QMenu* mnuExtras = nullptr;
     QAction* mnuExtras_LapCounter = nullptr;
     QAction* mnuExtras_Display = nullptr;
+    QAction* mnuExtras_LapBoard = nullptr;
     QAction* mnuExtras_BarcodeScanner = nullptr;
     QAction* mnuExtras_ShowTimes = nullptr; // check item: the grid's time column
     QAction* mnuSep1 = nullptr;

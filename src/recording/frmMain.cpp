@@ -176,6 +176,7 @@ void frmMain::Form_Load() {
             ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
             OpenCommandLineFile();
+        ResumeLapBoardFromSettings();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -227,6 +228,7 @@ void frmMain::SetCaptions() {
             {m_menus.mnuExtras, "GEN_MNU_EXTRAS"},
             {m_menus.mnuExtras_LapCounter, "MKL_MNU_EXTRAS_LAPCOUNTER"},
             {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
+            {m_menus.mnuExtras_LapBoard, "MKL_MNU_EXTRAS_LAPBOARD"},
             {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
             {m_menus.mnuExtras_ShowTimes, "MKL_MNU_EXTRAS_SHOWTIMES"},
             {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},

@@ -73,7 +73,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
             m_display->ShowBib(QString::number(bib));
             m_display->ShowName(m_startList.Name(bib));
         }
-        RefreshLapCounter();
+        RecordsChanged();
         txtEnter->setFocus();
     } catch (const RaisedError& error) {
         ReportError(error.info());

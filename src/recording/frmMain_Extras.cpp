@@ -5,6 +5,7 @@
 #include "app/ErrorHandler.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
+#include "board/LapBoardServer.h"
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
@@ -24,6 +25,7 @@ void frmMain::ConnectExtrasCommands() {
     connect(m_menus.mnuExtras_LapCounter, &QAction::triggered, this, &frmMain::mnuExtras_LapCounter_Click);
     connect(m_menus.mnuExtras_Display, &QAction::triggered, this, &frmMain::mnuExtras_Display_Click);
     connect(m_menus.mnuExtras_ShowTimes, &QAction::toggled, this, &frmMain::ShowGridColumns);
+    connect(m_menus.mnuExtras_LapBoard, &QAction::triggered, this, &frmMain::mnuExtras_LapBoard_Click);
     connect(m_menus.mnuHelp_About, &QAction::triggered, this, &frmMain::mnuHelp_About_Click);
     connect(m_menus.mnuHelp_Wiki, &QAction::triggered, this, &frmMain::mnuHelp_Wiki_Click);
 }
@@ -50,11 +52,15 @@ void frmMain::mnuExtras_LapCounter_Click() {
 
 void frmMain::frmLapcounter_Unload() {
     m_lapCounter = nullptr;
+    // The window stored its fields; the board shows all passages with them from now on.
+    if (m_board && m_board->IsRunning())
+        ReadBoardView();
 }
 
-void frmMain::RefreshLapCounter() {
-    if (m_lapCounter && m_lapCounter->AutoRefresh())
-        m_lapCounter->cmdRequery_Click();
+void frmMain::RecordsChanged() {
+    if (m_lapCounter)
+        m_lapCounter->RecordsChanged();
+    KeepBoardInStep();
 }
 
 // A new display at every use; a display opened before stays open on its own.

@@ -122,7 +122,7 @@ bool frmMain::OpenRecordFile(QString path) {
             UpdateCaption();
             result = true;
             RememberRecentFile(RecordFile.FileName());
-            RefreshLapCounter();
+            RecordsChanged();
             txtEnter->setFocus();
         } else if (!path.isEmpty()) {
             QString text = GetText(QStringLiteral("MKL_MSG_OPENINGFAILED"));
@@ -255,7 +255,7 @@ void frmMain::mnuFile_Print_Click() {
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
     try {
         AfterWrite(RecordFile.EditBib(row - 1, bib));
-        RefreshLapCounter();
+        RecordsChanged();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -264,7 +264,7 @@ void frmMain::Grid_Edit(qint32 row, qint32 bib) {
 void frmMain::Grid_Delete(qint32 row) {
     try {
         AfterWrite(RecordFile.DeleteBib(row - 1));
-        RefreshLapCounter();
+        RecordsChanged();
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }

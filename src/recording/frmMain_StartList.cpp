@@ -95,10 +95,10 @@ void frmMain::ApplyStartList() {
         Grid->SetBibWarning({});
     }
     m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList.IsEmpty());
-    if (m_lapCounter) {
+    if (m_lapCounter)
         m_lapCounter->SetNameLookup(NameLookup());
-        RefreshLapCounter();
-    }
+    SetBibNameLookup(m_startList.IsEmpty() ? BibNameLookup() : BibNameLookup(NameLookup()));
+    RecordsChanged();
     txtEnter_TextChanged();
 }
 

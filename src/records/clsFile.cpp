@@ -24,6 +24,7 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
         if (before < 0) {
             m_records.append(tBib{++m_maxId, bib}); // kept, as every record is
             m_times.Append(bib, Now());
+            NoteChange(m_records.last());
         }
         ReportError(error.info());
         return false;
@@ -33,11 +34,13 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
     if (before >= 0) {
         m_records.insert(before, record);
         m_times.Insert(before);
+        NoteChange(record);
         m_changed = true;
         return SaveFile();
     }
     m_records.append(record);
     m_times.Append(bib, Now());
+    NoteChange(record);
     try {
         WriteNewRecord(bib);
     } catch (const RaisedError& error) {
@@ -53,6 +56,7 @@ bool clsFile::EditBib(qint32 index, qint32 bib) {
         return false;
     m_records[index].Bib = bib;
     m_times.BibChanged();
+    NoteChange();
     m_changed = true;
     return SaveFile();
 }
@@ -62,6 +66,7 @@ bool clsFile::DeleteBib(qint32 index) {
         return false;
     m_records.remove(index);
     m_times.Remove(index);
+    NoteChange();
     m_changed = true;
     return SaveFile();
 }
@@ -203,6 +208,7 @@ bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
     for (qint32 bib : bibs)
         m_records.append(tBib{++m_maxId, bib});
     m_times.Open(m_fileName, m_records); // keeps the times whose records are still in their place
+    NoteChange();
     m_changed = true;
     m_recoveryOwned = true; // taken over: removed as soon as the file holds its records
     return SaveFile();
@@ -243,6 +249,7 @@ bool clsFile::ReadFile() {
         m_maxId = maxId;
         m_onDisk = std::move(bibs);
         m_zeroPadded = zeroPadded;
+        NoteChange();
         return true;
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -256,6 +263,11 @@ QDateTime clsFile::PassageTime(qint32 index) const {
 
 QDateTime clsFile::LastPassage(qint32 bib) const {
     return m_times.LastPassage(bib, m_records);
+}
+
+void clsFile::NoteChange(const tBib& added) {
+    ++m_revision;
+    m_lastAdded = added;
 }
 
 tBib clsFile::GetRecord(qint32 index) const {
@@ -308,6 +320,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
         m_zeroPadded = previousZeroPadded;
         return false;
     }
+    NoteChange(); // also an empty file: the list of the file before is gone
     m_changed = false;
     ResetWriteState();
     m_times.Open(path, m_records);
@@ -337,6 +350,7 @@ bool clsFile::CloseFile() {
         m_fileName.clear();
         m_records.clear();
         m_times.Close();
+        NoteChange();
         m_changed = false;
         m_onDisk.clear();
         m_zeroPadded = false;

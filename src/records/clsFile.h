@@ -99,8 +99,14 @@ public:
     // Writes the list (not the disk file, which may lag behind it) to another file, which is
     // replaced only once the new content is complete. Raises an error when it cannot.
     void ExportTo(const QString& path) const;
+    // Counts the changes of the list, so figures derived from the records can tell whether they
+    // are current and whether the one change since was a record added.
+    quint64 Revision() const { return m_revision; }
+    // The record added by the latest change when that change was AddBib; ID 0 otherwise.
+    tBib LastAdded() const { return m_lastAdded; }
 
 private:
+    void NoteChange(const tBib& added = tBib{});
     void WriteNewRecord(qint32 bib);
     void AppendPassage(qint32 bib);
     void WriteAll();
@@ -116,6 +122,8 @@ private:
     bool m_changed = false;
     bool m_inStep = true;
     int m_changeDepth = 0;
+    quint64 m_revision = 0;
+    tBib m_lastAdded;
     bool m_savePending = false;
     // False while a passage of the list may be missing on the disk (an append failed).
     bool m_passagesOnDisk = true;

@@ -41,6 +41,11 @@ constexpr AccessibleText kTexts[] = {
     {"frmMain", "Wiki", -1, "MKL_ACC_WIKI", "MKL_ACC_WIKI_D"},
     {"frmMain", "lblAlarm", -1, nullptr, "MKL_ACC_LBLALARM_D"},
     {"frmMain", "pic", -1, "MKL_ACC_WIKI", "MKL_ACC_WIKI_D"},
+    // Lap board dialog
+    {"frmLapBoard", "chkLapBoard", -1, "MKL_LB_SERVE", nullptr},
+    {"frmLapBoard", "txtPort", -1, "MKL_LB_PORT", "MKL_ACC_TXTLBPORT_D"},
+    {"frmLapBoard", "picQrCode", -1, "MKL_ACC_PICQRCODE", nullptr},
+    {"frmLapBoard", "cmdClose", -1, "GEN_BTN_OK", nullptr},
     {"frmMain", "lblText", -1, nullptr, "MKL_ACC_WIKI_D"},
     // Record grid (inside the main window; its table is named like the control itself)
     {nullptr, "Grid.Grid", -1, "MKL_ACC_GRIDTABLE", "MKL_ACC_GRIDTABLE_D"},

@@ -41,8 +41,8 @@ const QList<QStringList> kMenus = {
     {"GEN_MNU_FILE_NEW", "MKL_MNU_FILE_OPEN", "MKL_MNU_FILE_EXPORT", "MKL_MNU_FILE_STARTLIST",
      "MKL_MNU_FILE_STARTLISTREMOVE", "MKL_MNU_FILE_EXPORTRESULTS", "GEN_MNU_FILE_CLOSE", "GEN_MNU_FILE_PRINT",
      "GEN_MNU_FILE_END"},
-    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_BARCODESCANNER", "MKL_MNU_EXTRAS_SHOWTIMES",
-     "GEN_MNU_LANGUAGE"},
+    {"MKL_MNU_EXTRAS_LAPCOUNTER", "MKL_MNU_EXTRAS_DISPLAY", "MKL_MNU_EXTRAS_LAPBOARD", "MKL_MNU_EXTRAS_BARCODESCANNER",
+     "MKL_MNU_EXTRAS_SHOWTIMES", "GEN_MNU_LANGUAGE"},
     {"GEN_MNU_HELP_ABOUT", "GEN_MNU_HELP_WIKI"},
     {"GEN_MNU_HELP_ABOUT", "MKL_MNU_HELP_GUIDE"},
 };
@@ -79,7 +79,9 @@ const QHash<QString, QStringList> kPlaceholders = {
     {"MKL_MSG_KEPTIN", {"[path]"}},
     {"MKL_MSG_MEMORYONLY", {"[reason]"}},
     {"MKL_MSG_RECOVERY", {"[Filename]", "[path]", "[total]", "[count]", "[filecount]"}},
-    {"MKL_MSG_ZEROBYTES", {"[Filename]"}}};
+    {"MKL_MSG_ZEROBYTES", {"[Filename]"}},
+    {"MKL_LB_PORTFAILED", {"[port]"}},
+    {"MKL_LB_MORE", {"[count]"}}};
 
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};

@@ -18,6 +18,7 @@
 #include <QListView>
 #include <QPointer>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStringListModel>
 #include <QTest>
@@ -271,6 +272,38 @@ private slots:
             QCOMPARE(Lines(*window).last(), Line(8, m_records->Count()));
             QTRY_VERIFY(m_main->entry->hasFocus());
         }
+    }
+
+    // With automatic refresh on, each passage moves, adds or drops one line of the list, never
+    // resetting it, and the list ends as a refresh would make it.
+    void passagesMoveSingleLines_data() {
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QString>("minimum");
+        QTest::newRow("descending") << true << "0";
+        QTest::newRow("ascending") << false << "0";
+        QTest::newRow("descending, minimum 3") << true << "3";
+        QTest::newRow("ascending, minimum 2,5") << false << "2,5";
+    }
+
+    void passagesMoveSingleLines() {
+        QFETCH(bool, descending);
+        QFETCH(QString, minimum);
+        auto window = MakeWindow({4, 4, 9});
+        Field(*window, 0)->setText(QStringLiteral("5"));
+        Field(*window, 1)->setText(minimum);
+        Control<QCheckBox>(*window, "chkDescending")->setChecked(descending);
+        Control<QCheckBox>(*window, "chkAuto")->setChecked(true);
+        window->cmdRequery_Click();
+        QSignalSpy resets(List(*window)->model(), &QAbstractItemModel::modelReset);
+        QRandomGenerator random(7);
+        for (int passage = 0; passage < 120; ++passage) {
+            QVERIFY(m_records->AddBib(qint32(random.bounded(-1, 12))));
+            window->RecordsChanged();
+        }
+        QCOMPARE(resets.count(), 0);
+        const QStringList moved = Lines(*window);
+        window->cmdRequery_Click();
+        QCOMPARE(moved, Lines(*window));
     }
 
     void faultyTargetIsReported() {

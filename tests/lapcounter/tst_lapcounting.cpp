@@ -1,6 +1,8 @@
 #include "TestEnvironment.h"
 #include "app/ErrorInfo.h"
 #include "lapcounter/LapCounting.h"
+#include "lapcounter/LapStandings.h"
+#include "lapcounter/MergeSort.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
 
@@ -25,9 +27,8 @@ void Load(clsFile& records, const QString& folder, const QVector<qint32>& bibs) 
     QCOMPARE(records.Count(), bibs.size());
 }
 
-LapListInput Input(const QString& target, const QString& minimum, bool descending, qint32 firstCountedID = 0) {
+LapListInput Input(const QString& target, const QString& minimum, bool descending) {
     LapListInput input;
-    input.firstCountedID = firstCountedID;
     input.targetText = target;
     input.minimumText = minimum;
     input.descending = descending;
@@ -55,7 +56,38 @@ QString Line(qint32 bib, qint32 laps, const QString& remaining) {
     return Line(bib, laps) + kTab2 + remaining;
 }
 
+// The lap list counted afresh from the records.
+void Build(const clsFile& records, const LapListInput& input, QStringList& lines, qint32 firstCountedID = 0) {
+    LapStandings standings(records);
+    standings.SetFirstCountedID(firstCountedID);
+    standings.Sync();
+    BuildLapList(standings, input, lines);
+}
+
+// The ranking by its definition: the passages sorted by bib and grouped, then the rows merge
+// sorted with "behind" (fewer laps, or the same laps completed later) taking the right element.
+QVector<LapRow> ReferenceRanking(const clsFile& records, qint32 firstCountedID) {
+    QVector<LapEntry> entries = CollectLapEntries(records, firstCountedID);
+    SortLapEntries(entries);
+    QVector<LapRow> rows = GroupLapEntries(entries);
+    const auto behind = [](const LapRow& left, const LapRow& right) {
+        return left.Laps < right.Laps || (left.Laps == right.Laps && left.LastID > right.LastID);
+    };
+    MergeSort(rows, behind, true);
+    return rows;
+}
+
+QVector<LapRow> Ranked(const LapStandings& standings) {
+    QVector<LapRow> rows;
+    standings.Ranking().ForEach([&](const LapRow& row) { rows.append(row); });
+    return rows;
+}
+
 } // namespace
+
+bool operator==(const LapRow& a, const LapRow& b) {
+    return a.Bib == b.Bib && a.Laps == b.Laps && a.LastID == b.LastID;
+}
 
 class TestLapCounting : public QObject {
     Q_OBJECT
@@ -130,7 +162,7 @@ private slots:
         clsFile records;
         Load(records, m_env->path(), bibs);
         QStringList lines{QStringLiteral("left from an earlier refresh")};
-        BuildLapList(records, Input(target, minimum, descending), lines);
+        Build(records, Input(target, minimum, descending), lines);
         QCOMPARE(BodyLines(lines, remainingColumn), expected);
     }
 
@@ -157,7 +189,7 @@ private slots:
         clsFile records;
         Load(records, m_env->path(), {6, 6, 6});
         QStringList lines;
-        BuildLapList(records, Input(target, QString(), true), lines);
+        Build(records, Input(target, QString(), true), lines);
         QCOMPARE(BodyLines(lines, true), QStringList{Line(6, 3, expected)});
     }
 
@@ -166,7 +198,7 @@ private slots:
         Load(records, m_env->path(), {5, 7, 9, 7});
         const qint32 firstCounted = records.MaxID() + 1;
         QStringList lines;
-        BuildLapList(records, Input("0", "0", true, firstCounted), lines);
+        Build(records, Input("0", "0", true), lines, firstCounted);
         QCOMPARE(BodyLines(lines, false), QStringList{});
 
         // Inserted in the middle of the list, yet recorded after the reset.
@@ -175,10 +207,10 @@ private slots:
         QVERIFY(records.EditBib(0, 7));
         QVERIFY(records.AddBib(12));
         QVERIFY(records.AddBib(7));
-        BuildLapList(records, Input("0", "0", true, firstCounted), lines);
+        Build(records, Input("0", "0", true), lines, firstCounted);
         QCOMPARE(BodyLines(lines, false), (QStringList{Line(7, 2), Line(12, 1)}));
 
-        BuildLapList(records, Input("0", "0", true, 0), lines);
+        Build(records, Input("0", "0", true), lines);
         QCOMPARE(BodyLines(lines, false), (QStringList{Line(7, 5), Line(9, 1), Line(12, 1)}));
     }
 
@@ -186,13 +218,13 @@ private slots:
         clsFile records;
         Load(records, m_env->path(), {3, 4});
         QStringList lines{QStringLiteral("old")};
-        QVERIFY_THROWS_EXCEPTION(RaisedError, BuildLapList(records, Input("1e999", "0", true), lines));
+        QVERIFY_THROWS_EXCEPTION(RaisedError, Build(records, Input("1e999", "0", true), lines));
         QCOMPARE(lines, QStringList{});
 
         // The minimum is read after heading and separator, and only when there is a row.
         lines = QStringList{QStringLiteral("old")};
         try {
-            BuildLapList(records, Input("5", "1e999", true), lines);
+            Build(records, Input("5", "1e999", true), lines);
             QFAIL("no error raised");
         } catch (const RaisedError& error) {
             QCOMPARE(error.info().number, ErrorNumber::Overflow);
@@ -200,7 +232,7 @@ private slots:
         QCOMPARE(lines.size(), 2);
         QCOMPARE(BodyLines(lines, true), QStringList{});
 
-        BuildLapList(records, Input("5", "1e999", true, records.MaxID() + 1), lines);
+        Build(records, Input("5", "1e999", true), lines, records.MaxID() + 1);
         QCOMPARE(BodyLines(lines, true), QStringList{});
     }
 
@@ -223,6 +255,48 @@ private slots:
                 passages += row.Laps;
             QCOMPARE(passages, size);
         }
+    }
+
+    // Long sessions of passages mixed with edits, deletes, inserts, resets and reopening: after
+    // every change the standings kept in step agree with the ranking counted from nothing, and a
+    // passage moves its bib from and to the ranks it really had.
+    void standingsFollowMixedSessions() {
+        // Thousands of durable writes: on a memory file system where there is one.
+        QTemporaryDir memory(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/laps-XXXXXX")
+                                                                       : m_env->path() + QStringLiteral("/XXXXXX"));
+        clsFile records;
+        Load(records, memory.path(), {});
+        LapStandings standings(records);
+        QRandomGenerator random(20240601);
+        qint32 firstCounted = 0;
+        int moves = 0;
+        for (int step = 0; step < 5000; ++step) {
+            const int action = random.bounded(100);
+            const qint32 count = records.Count();
+            const qint32 bib = qint32(random.bounded(-2, 40)); // bibs 0 and below never count
+            if (action < 85 || count == 0)
+                QVERIFY(records.AddBib(bib, action < 80 || count == 0 ? -1 : qint32(random.bounded(count))));
+            else if (action < 92)
+                QVERIFY(records.EditBib(qint32(random.bounded(count)), bib));
+            else if (action < 97)
+                QVERIFY(records.DeleteBib(qint32(random.bounded(count))));
+            else if (action < 99)
+                standings.SetFirstCountedID(firstCounted = records.MaxID() + 1 - qint32(random.bounded(5)));
+            else
+                QVERIFY(records.OpenFile(records.FileName()));
+            const QVector<LapRow> before = Ranked(standings);
+            LapMove move;
+            if (standings.Sync(&move) == LapStandings::Step::Moved) {
+                ++moves;
+                const QVector<LapRow> after = Ranked(standings);
+                QVERIFY(after.at(move.newRank) == move.row);
+                if (move.oldRank >= 0)
+                    QCOMPARE(before.at(move.oldRank).Bib, move.row.Bib);
+                QCOMPARE(after.size(), before.size() + (move.oldRank < 0 ? 1 : 0));
+            }
+            QVERIFY2(Ranked(standings) == ReferenceRanking(records, firstCounted), qPrintable(QString::number(step)));
+        }
+        QVERIFY(moves > 3000); // most passages took the quick way
     }
 
 private:
