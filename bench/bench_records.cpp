@@ -1,9 +1,11 @@
-// Record file benchmark: reading a large file, durable appends and a rewrite after one edit,
-// each printed beside the floor it is compared with (the same work done bare on the same disk).
+// Record file benchmark: reading a large file, durable appends (with their passage times) and a
+// rewrite after one edit, each printed beside the floor it is compared with (the same work done
+// bare on the same disk).
 //   bench_records [folder]   (default: a temporary folder under the current directory)
 
 #include "BenchCommon.h"
 #include "app/MessageBox.h"
+#include "records/DurableFile.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
 
@@ -54,27 +56,39 @@ void BenchRead(const QString& folder) {
     Print("read_1m_raw_bytes_floor", Median(raw), "ms");
 }
 
+// A passage as the program records it (the record file's line and then the times file's line,
+// each made durable), beside the record file's durable append alone, as it was before times were
+// kept, and beside the floor: one bare write and fdatasync.
 void BenchAppend(const QString& folder) {
     const QString path = folder + QStringLiteral("/append.stn");
+    const QString timesOffPath = folder + QStringLiteral("/append-times-off.stn");
     const QByteArray barePath = QFile::encodeName(folder + QStringLiteral("/append-bare.stn"));
     QFile::remove(path);
     WriteFixture(path, 0);
     clsFile records;
     records.OpenFile(path);
-    std::vector<double> appends, bare;
+    std::vector<double> appends, timesOff, bare;
     for (int i = 0; i < 10000; ++i) {
-        // Interleaved, so both see the same disk conditions.
+        // Interleaved, so all three see the same disk conditions.
+        const qint32 bib = 100 + i % 900;
         QElapsedTimer timer;
         timer.start();
-        records.AddBib(100 + i % 900);
+        records.AddBib(bib);
         appends.push_back(timer.nsecsElapsed() / 1e3);
-        bare.push_back(BareAppend(barePath, FormatStnLine(i + 1, 100 + i % 900)));
+        timer.restart();
+        AppendDurably(timesOffPath, FormatStnLine(i + 1, bib));
+        timesOff.push_back(timer.nsecsElapsed() / 1e3);
+        bare.push_back(BareAppend(barePath, FormatStnLine(i + 1, bib)));
     }
+    if (!records.TimesSaved() || records.PassageTime(records.Count() - 1).isNull())
+        std::printf("the passage times were not kept\n");
     const double median = Median(appends);
     const double floor = Median(bare);
     Print("append_median", median, "us");
+    Print("append_times_off_median", Median(timesOff), "us");
     Print("append_bare_floor_median", floor, "us");
     Print("append_ratio_to_floor", median / floor, "x");
+    Print("append_ratio_to_times_off", median / Median(timesOff), "x");
 }
 
 void BenchRewrite(const QString& folder) {

@@ -1,11 +1,14 @@
 #include "app/mdlMain.h"
 
+#include "app/CommandLine.h"
 #include "app/FileTypeRegistration.h"
 #include "app/QtMessagePresenter.h"
+#include "app/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QStringList>
 
@@ -18,24 +21,48 @@ QIcon ProgramIcon() {
     return QIcon::fromTheme(QStringLiteral("marklog"), builtIn);
 }
 
-// The whole command line is one record file path, even when it holds blanks and the desktop
-// passed it in pieces.
-QString CommandLinePath(const QStringList& arguments) {
-    return arguments.mid(1).join(QLatin1Char(' '));
+QStringList ArgumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+void NameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("marklog"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Trevanta"));
+}
+
+// A command that needs no window runs without the window system, so it works on a server or in a
+// script without a display.
+int RunWithoutWindow(const CommandLine& commandLine, int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    NameApplication();
+    const ProcessLanguage language; // messages in the operator's chosen language
+    gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
+    QFile out;
+    QFile err;
+    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return commandLine.Run(out, err);
 }
 } // namespace
 
 int Main(int argc, char* argv[]) {
+    CommandLine commandLine;
+    commandLine.Parse(ArgumentsOf(argc, argv));
+    if (!commandLine.OpensWindow())
+        return RunWithoutWindow(commandLine, argc, argv);
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("marklog"));
-    QApplication::setOrganizationName(QStringLiteral("Trevanta"));
+    NameApplication();
     QApplication::setDesktopFileName(QStringLiteral("marklog"));
     Q_INIT_RESOURCE(icons); // the icons live in a static library
     QApplication::setWindowIcon(ProgramIcon());
     InstallQtMessagePresenter();
 
     const ProcessLanguage language; // before the first window, released after the last one
-    auto* main = new frmMain(CommandLinePath(QApplication::arguments()));
+    auto* main = new frmMain(commandLine.RecordFile());
     main->Form_Load();
     main->show();
     RegisterFileType(GetText(QStringLiteral("GEN_FILETYPE_STN")), GetText(QStringLiteral("GEN_SYSOPEN")));

@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
@@ -55,7 +56,7 @@ QColor DigitColour(const QPalette& palette) {
 } // namespace
 
 frmDisplay::frmDisplay(QWidget* parent)
-    : QWidget(parent, Qt::Tool), Shape1(new QFrame(this)), lblBib(new QLabel(this)) {
+    : QWidget(parent, Qt::Tool), Shape1(new QFrame(this)), lblBib(new QLabel(this)), lblName(new QLabel(this)) {
     setObjectName(QStringLiteral("frmDisplay"));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -74,6 +75,14 @@ frmDisplay::frmDisplay(QWidget* parent)
     lblBib->setPalette(labelPalette);
     lblBib->setAutoFillBackground(true);
     lblBib->setFont(DigitFont());
+
+    // The name stands in the frame's lowest part, over the digits' label, which leaves that part
+    // empty (digits have no descenders), so the digits keep their size with or without a name.
+    lblName->setObjectName(QStringLiteral("lblName"));
+    lblName->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    lblName->setPalette(labelPalette);
+    lblName->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lblName->hide();
 
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -123,6 +132,30 @@ void frmDisplay::SetCaptions() {
 
 void frmDisplay::ShowBib(const QString& b) {
     lblBib->setText(b);
+}
+
+void frmDisplay::ShowName(const QString& name) {
+    lblName->setText(name);
+    lblName->setVisible(!name.isEmpty());
+    PlaceName();
+}
+
+// A sixth of the frame's height, smaller when the name would not fit the width.
+void frmDisplay::PlaceName() {
+    const int inset = Shape1->lineWidth() + 2;
+    const QRect frame = Shape1->geometry().adjusted(inset, inset, -inset, -inset);
+    if (frame.width() <= 0 || frame.height() <= 0)
+        return;
+    const int height = frame.height() / 6;
+    QFont font = lblName->font();
+    font.setPixelSize(std::max(1, height * 4 / 5));
+    const int textWidth = QFontMetrics(font).horizontalAdvance(lblName->text());
+    if (textWidth > frame.width())
+        font.setPixelSize(std::max(1, font.pixelSize() * frame.width() / textWidth));
+    lblName->setFont(font);
+    lblName->setGeometry(frame.left(), frame.bottom() - height, frame.width(), height);
+    lblName->raise();
+    Shape1->raise();
 }
 
 void frmDisplay::closeEvent(QCloseEvent* event) {
@@ -187,4 +220,5 @@ void frmDisplay::Form_Resize() {
     const double sampleHeight = QFontMetricsF(font()).size(Qt::TextSingleLine, kSample).height() * TwipsPerPixelY(this);
     lblBib->resize(lblBib->width(), TwipsToPixelsY(sampleHeight * 1.1, this));
     lblBib->move(lblBib->x(), TwipsToPixelsY((innerHeight - PixelsToTwipsY(lblBib->height(), this)) / 2, this));
+    PlaceName();
 }

@@ -21,6 +21,8 @@ public:
     void Form_Load();
     // Shows b exactly as given; the size of the digits does not depend on it.
     void ShowBib(const QString& b);
+    // The runner's name under the bib; empty shows none.
+    void ShowName(const QString& name);
     void SetCaptions();
 
 signals:
@@ -35,9 +37,11 @@ protected:
 private:
     void Form_Unload();
     void Form_Resize();
+    void PlaceName();
 
     QFrame* Shape1;
     QLabel* lblBib;
+    QLabel* lblName;
     bool m_loaded = false;
     bool m_unloaded = false;
 };

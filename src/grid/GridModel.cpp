@@ -1,5 +1,7 @@
 #include "grid/GridModel.h"
 
+#include <QColor>
+
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -7,28 +9,41 @@ int GridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : 2 + static_cast<int>(m_extraColumns.size());
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const Row& row = m_rows[static_cast<size_t>(index.row())];
+    if (index.column() >= 2) {
+        if (role != Qt::DisplayRole)
+            return QVariant();
+        const ExtraColumn& column = m_extraColumns[index.column() - 2];
+        return column.text ? column.text(index.row(), row.bib) : QString();
+    }
     switch (role) {
     case Qt::DisplayRole:
         return QString::number(index.column() == 0 ? row.number : row.bib);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+    case Qt::ToolTipRole: {
+        const QString warning = index.column() == 1 && m_bibWarning ? m_bibWarning(row.bib) : QString();
+        if (warning.isEmpty())
+            return QVariant();
+        return role == Qt::ToolTipRole ? QVariant(warning) : QVariant(QColor(255, 214, 153)); // light amber
+    }
     default:
         return QVariant();
     }
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section > 1)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return m_headers[section];
+        return section < 2 ? m_headers[section] : m_extraColumns[section - 2].header;
     return QVariant();
 }
 
@@ -45,7 +60,27 @@ void GridModel::SetHeader(int column, const QString& text) {
 }
 
 QString GridModel::Header(int column) const {
-    return column >= 0 && column <= 1 ? m_headers[column] : QString();
+    return headerData(column, Qt::Horizontal).toString();
+}
+
+// Columns are removed and inserted rather than the model reset, so the current cell stays.
+void GridModel::SetExtraColumns(QVector<ExtraColumn> columns) {
+    if (!m_extraColumns.isEmpty()) {
+        beginRemoveColumns(QModelIndex(), 2, 1 + static_cast<int>(m_extraColumns.size()));
+        m_extraColumns.clear();
+        endRemoveColumns();
+    }
+    if (!columns.isEmpty()) {
+        beginInsertColumns(QModelIndex(), 2, 1 + static_cast<int>(columns.size()));
+        m_extraColumns = std::move(columns);
+        endInsertColumns();
+    }
+}
+
+void GridModel::SetBibWarning(BibWarning warning) {
+    m_bibWarning = std::move(warning);
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 1), index(static_cast<int>(m_rows.size()) - 1, 1));
 }
 
 int GridModel::Count() const {

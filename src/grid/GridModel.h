@@ -2,11 +2,14 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QVector>
+
+#include <functional>
 #include <vector>
 
 // The rows of the record grid, two numbers each: the number a row was given when it was added
 // (column 0) and its bib (column 1). Texts are made only when a cell is painted, so a million
-// rows cost eight bytes each.
+// rows cost eight bytes each. Further columns (names, times) follow from the host's lists.
 //
 // While held back, changes are collected without telling the views and announced at release as
 // one insertion (rows were only appended) or one reset (anything else).
@@ -18,6 +21,18 @@ public:
         qint32 bib = 0;
     };
 
+    // A column after the bib whose text follows from the row's record index and bib (a name from
+    // the start list, a passage time). A column with a sample text as wide as its widest text (a
+    // time) takes just that width.
+    struct ExtraColumn {
+        QString header;
+        std::function<QString(int index, qint32 bib)> text;
+        QString sample;
+    };
+    // A warning for a bib (not on the start list): its bib cell is marked and shows the text as
+    // tooltip. Empty text: no warning.
+    using BibWarning = std::function<QString(qint32 bib)>;
+
     explicit GridModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,6 +43,8 @@ public:
 
     void SetHeader(int column, const QString& text);
     QString Header(int column) const;
+    void SetExtraColumns(QVector<ExtraColumn> columns);
+    void SetBibWarning(BibWarning warning);
 
     // The rows including those held back; indexes are 0-based.
     int Count() const;
@@ -49,4 +66,6 @@ private:
     bool m_holding = false;
     bool m_heldReplaces = false;
     QString m_headers[2];
+    QVector<ExtraColumn> m_extraColumns;
+    BibWarning m_bibWarning;
 };

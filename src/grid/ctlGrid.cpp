@@ -25,6 +25,8 @@ constexpr double kGridLeft = 60;
 constexpr double kGridTop = 60;
 constexpr double kButtonSide = 420;
 constexpr double kNumberColumnWidth = 900;
+constexpr double kTextMargin = 150;        // around a text in a column sized to it
+constexpr double kNarrowColumnWidth = 700; // the bib column when further columns follow it
 
 QToolButton* MakeButton(QWidget* parent, const char* name, GridPicture picture) {
     auto* button = new QToolButton(parent);
@@ -194,11 +196,47 @@ qint32 ctlGrid::CurrentCol() const {
     return current.isValid() ? current.column() : 0;
 }
 
+void ctlGrid::SetExtraColumns(QVector<GridModel::ExtraColumn> columns) {
+    // The first column without a sample (a name) takes the width the others leave; without one
+    // the bib does. Beside further columns the number and the bib take only what they need.
+    int stretched = 1;
+    for (int i = 0; i < columns.size() && stretched == 1; ++i) {
+        if (columns[i].sample.isEmpty())
+            stretched = 2 + i;
+    }
+    QStringList samples;
+    for (const GridModel::ExtraColumn& column : std::as_const(columns))
+        samples << column.sample;
+    m_model->SetExtraColumns(std::move(columns));
+    QHeaderView* header = Grid->horizontalHeader();
+    const int margin = TwipsToPixelsX(kTextMargin, this);
+    const QFontMetrics metrics = Grid->fontMetrics();
+    const bool extra = !samples.isEmpty();
+    header->resizeSection(0, extra ? metrics.horizontalAdvance(QStringLiteral("00000")) + margin
+                                   : TwipsToPixelsX(kNumberColumnWidth, this));
+    for (int column = 1; column < m_model->columnCount(); ++column) {
+        header->setSectionResizeMode(column, column == stretched ? QHeaderView::Stretch : QHeaderView::Fixed);
+        if (column == stretched)
+            continue;
+        const QString sample = column >= 2 ? samples[column - 2] : QString();
+        header->resizeSection(column, sample.isEmpty() ? TwipsToPixelsX(kNarrowColumnWidth, this)
+                                                       : metrics.horizontalAdvance(sample) + margin);
+    }
+    if (IsEditing())
+        PlaceEditor();
+}
+
+void ctlGrid::SetBibWarning(GridModel::BibWarning warning) {
+    m_model->SetBibWarning(std::move(warning));
+}
+
 QString ctlGrid::CellText(qint32 row, qint32 col) const {
-    if (col < 0 || col > 1 || row < 0 || row >= RowCount())
+    if (col < 0 || col >= m_model->columnCount() || row < 0 || row >= RowCount())
         return QString();
     if (row == 0)
         return m_model->Header(col);
+    if (col > 1)
+        return m_model->data(m_model->index(row - 1, col)).toString();
     const GridModel::Row data = m_model->At(row - 1);
     return QString::number(col == 0 ? data.number : data.bib);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "grid/GridModel.h"
+
 #include <QString>
 #include <QWidget>
 
 class GridEditor;
-class GridModel;
 class QTableView;
 class QToolButton;
 
@@ -29,6 +30,7 @@ class QToolButton;
 // - Appending one record: AddBib(bib); the row is scrolled into view when it does not fit.
 // - Reloading all records: setRedraw(false); Clear(); AddBib(bib) for each record;
 //   setRedraw(true). Rows added while redraw is off are collected and shown at once.
+// - Columns after the bib (names, times): SetExtraColumns; a warning marks a bib cell: SetBibWarning.
 // - Before closing the record file call CloseFile(), which commits a pending edit.
 class ctlGrid : public QWidget {
     Q_OBJECT
@@ -42,6 +44,9 @@ public:
     bool SetCaptions();
     // Commits a pending edit and appends a row numbered with the previous row count.
     bool AddBib(qint32 Bib);
+    // Shows these columns after the bib (none: the two columns alone).
+    void SetExtraColumns(QVector<GridModel::ExtraColumn> columns);
+    void SetBibWarning(GridModel::BibWarning warning);
     // Removes all data rows; the header row stays. A pending edit is not touched.
     void Clear();
     // False suspends painting and collects added rows until it is set back to true.

@@ -53,6 +53,8 @@ void BuildLapList(const LapStandings& standings, const LapListInput& input, QStr
     lines.clear();
     const double target = NumericValue(input.targetText);
     lines.append(LapHeadingLine(input.bibHeading, input.lapsHeading, input.remainingHeading, target));
+    if (input.nameOf)
+        lines.last() += kColumnGap + input.nameHeading;
     lines.append(LapSeparatorLine());
     const LapRanking& ranking = standings.Ranking();
     if (ranking.Size() == 0)
@@ -64,7 +66,7 @@ void BuildLapList(const LapStandings& standings, const LapListInput& input, QStr
     qint64 rank = 0;
     ranking.ForEach([&](const LapRow& row) {
         if (rank++ < listed)
-            lines.append(LapRowLine(row, target));
+            lines.append(LapListLine(row, target, input));
     });
     if (!input.descending)
         std::reverse(lines.begin() + 2, lines.end());
@@ -85,6 +87,13 @@ QString LapHeadingLine(const QString& bib, const QString& laps, const QString& r
 
 QString LapSeparatorLine() {
     return QString(kSeparatorLength, QLatin1Char('-'));
+}
+
+QString LapListLine(const LapRow& row, double target, const LapListInput& input) {
+    QString line = LapRowLine(row, target);
+    if (input.nameOf)
+        line += kColumnGap + input.nameOf(row.Bib);
+    return line;
 }
 
 QString LapRowLine(const LapRow& row, double target) {

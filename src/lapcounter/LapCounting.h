@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class clsFile;
 class LapStandings;
 
@@ -37,11 +39,15 @@ struct LapListInput {
     QString bibHeading;
     QString lapsHeading;
     QString remainingHeading;
+    // The runner's name for a bib, shown in a last column when set (a start list is loaded).
+    std::function<QString(qint32 bib)> nameOf;
+    QString nameHeading;
 
     bool operator==(const LapListInput& other) const {
         return targetText == other.targetText && minimumText == other.minimumText && descending == other.descending &&
                bibHeading == other.bibHeading && lapsHeading == other.lapsHeading &&
-               remainingHeading == other.remainingHeading;
+               remainingHeading == other.remainingHeading && nameHeading == other.nameHeading &&
+               bool(nameOf) == bool(other.nameOf);
     }
 };
 
@@ -57,6 +63,8 @@ qint64 LapLineOf(qint64 rank, qint64 listed, bool descending);
 QString LapHeadingLine(const QString& bib, const QString& laps, const QString& remaining, double target);
 QString LapSeparatorLine();
 QString LapRowLine(const LapRow& row, double target);
+// A row's line of the list: LapRowLine, then the runner's name when the input has a name lookup.
+QString LapListLine(const LapRow& row, double target, const LapListInput& input);
 
 // A double as the platform writes it by default in the current locale: up to 15 significant
 // digits, whole values without a decimal point, no digit grouping.

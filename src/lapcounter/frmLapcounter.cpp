@@ -169,6 +169,8 @@ LapListInput frmLapcounter::ListInput() const {
     input.bibHeading = GetText(QStringLiteral("MKL_LC_BIB"));
     input.lapsHeading = GetText(QStringLiteral("MKL_LC_LAPS"));
     input.remainingHeading = GetText(QStringLiteral("MKL_LC_REMAINING"));
+    input.nameOf = m_nameOf;
+    input.nameHeading = GetText(QStringLiteral("MKL_LC_NAME"));
     return input;
 }
 
@@ -230,7 +232,7 @@ void frmLapcounter::ApplyMove(const LapMove& move) {
     const qint64 listedCountBefore = listed - (listedNow ? 1 : 0) + (listedBefore ? 1 : 0);
     const qint64 from = listedBefore ? LapLineOf(move.oldRank, listedCountBefore, descending) : -1;
     const qint64 to = listedNow ? LapLineOf(move.newRank, listed, descending) : -1;
-    m_lines->MoveLine(int(from), int(to), LapRowLine(move.row, m_shown.target));
+    m_lines->MoveLine(int(from), int(to), LapListLine(move.row, m_shown.target, m_shown.input));
 }
 
 bool frmLapcounter::AutoRefresh() const {

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -42,6 +44,12 @@ public:
     // of the same standings.
     LapStandings& Standings() { return m_standings; }
     LapListInput ListInput() const;
+
+    // Names shown beside the bibs (empty function: no name column); the list follows at the next refresh.
+    void SetNameLookup(std::function<QString(qint32 bib)> nameOf) {
+        m_nameOf = std::move(nameOf);
+        m_shown.valid = false; // every line's name may differ
+    }
 
     // Whether the main window refreshes this window after each change of the records.
     bool AutoRefresh() const;
@@ -84,6 +92,7 @@ private:
     QString m_textAtFocus[2]; // each field's text when it last got the focus
     qint32 m_firstCountedID = 0;
     bool m_loaded = false;
+    std::function<QString(qint32 bib)> m_nameOf;
     LapStandings m_standings;
     // What the list shows: which standings revision, made from which input. A passage can only
     // move one line when both are still current.

@@ -1,6 +1,7 @@
 #include "recording/EntryKeyFilter.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <utility>
 
 EntryKey ClassifyEntryKey(QChar typed) {
@@ -10,6 +11,33 @@ EntryKey ClassifyEntryKey(QChar typed) {
     if ((code >= u'0' && code <= u'9') || code == 8 || code == 127) // 127: the Delete key
         return EntryKey::Pass;
     return EntryKey::Drop;
+}
+
+QChar KeypadDigit(int key) {
+    switch (key) {
+    case Qt::Key_Insert:
+        return u'0';
+    case Qt::Key_End:
+        return u'1';
+    case Qt::Key_Down:
+        return u'2';
+    case Qt::Key_PageDown:
+        return u'3';
+    case Qt::Key_Left:
+        return u'4';
+    case Qt::Key_Clear:
+        return u'5';
+    case Qt::Key_Right:
+        return u'6';
+    case Qt::Key_Home:
+        return u'7';
+    case Qt::Key_Up:
+        return u'8';
+    case Qt::Key_PageUp:
+        return u'9';
+    default:
+        return QChar();
+    }
 }
 
 EntryKeyFilter::EntryKeyFilter(std::function<void()> onEnter, QObject* parent)
@@ -22,6 +50,14 @@ bool EntryKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         m_onEnter();
         return true;
+    }
+    if (key->modifiers() & Qt::KeypadModifier) {
+        const QChar digit = KeypadDigit(key->key());
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        if (!digit.isNull() && box) {
+            box->insert(QString(digit)); // replaces a selection and stops at the box's length
+            return true;
+        }
     }
     const QString text = key->text();
     if (text.isEmpty())

@@ -45,6 +45,9 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuFile_New = AddEntry(m.mnuFile, QStringLiteral("mnuFile_New"));
     m.mnuFile_Open = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Open"));
     m.mnuFile_Export = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Export"));
+    m.mnuFile_StartList = AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartList"));
+    m.mnuFile_StartListRemove = AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartListRemove"));
+    m.mnuFile_ExportResults = AddEntry(m.mnuFile, QStringLiteral("mnuFile_ExportResults"));
     m.mnuFile_Close = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Close"));
     m.mnuFileSep2 = AddSeparator(m.mnuFile, QStringLiteral("mnuFileSep2"));
     m.mnuFile_Print = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Print"));
@@ -53,7 +56,8 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuFile_LFM = AddEntryArray(m.mnuFile, QStringLiteral("mnuFile_LFM"), 4);
     m.mnuSep = AddSeparator(m.mnuFile, QStringLiteral("mnuSep"));
     m.mnuFile_Exit = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Exit"));
-    for (QAction* fileCommand : {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export})
+    for (QAction* fileCommand : {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export, m.mnuFile_StartList,
+                                 m.mnuFile_StartListRemove, m.mnuFile_ExportResults})
         fileCommand->setEnabled(false);
     // The platform's standard shortcuts beside the access keys. They use the Ctrl key, so the
     // entry box's digits and Enter, F11 and the grid's keys stay as they are.
@@ -70,6 +74,8 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuExtras_Display = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Display"));
     m.mnuExtras_LapBoard = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_LapBoard"));
     m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"));
+    m.mnuExtras_ShowTimes = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_ShowTimes"));
+    m.mnuExtras_ShowTimes->setCheckable(true);
     m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
     m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"));
     m.mnuExtras->addMenu(m.mnuLanguage);

@@ -14,6 +14,9 @@ struct MainMenus {
     QAction* mnuFile_New = nullptr;
     QAction* mnuFile_Open = nullptr;
     QAction* mnuFile_Export = nullptr;
+    QAction* mnuFile_StartList = nullptr;
+    QAction* mnuFile_StartListRemove = nullptr;
+    QAction* mnuFile_ExportResults = nullptr;
     QAction* mnuFile_Close = nullptr;
     QAction* mnuFileSep2 = nullptr;
     QAction* mnuFile_Print = nullptr;
@@ -27,6 +30,7 @@ struct MainMenus {
     QAction* mnuExtras_Display = nullptr;
     QAction* mnuExtras_LapBoard = nullptr;
     QAction* mnuExtras_BarcodeScanner = nullptr;
+    QAction* mnuExtras_ShowTimes = nullptr; // check item: the grid's time column
     QAction* mnuSep1 = nullptr;
     QMenu* mnuLanguage = nullptr;
     QList<QAction*> mnuLangSelect; // indices 1 to 10 at positions 0 to 9
@@ -36,6 +40,7 @@ struct MainMenus {
     QAction* mnuHelp_Wiki = nullptr;
 };
 
-// Builds the menus into the bar, without captions (SetCaptions gives them theirs): Close, Print and Export disabled,
+// Builds the menus into the bar, without captions (SetCaptions gives them theirs): Close, Print,
+// Export and the start list and results commands disabled,
 // recent file entries and their separator hidden.
 MainMenus BuildMainMenus(QMenuBar* bar);

@@ -37,6 +37,14 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name) {
     return widget;
 }
 
+// Seconds within which a bib typed again is pointed out; an empty or unreadable value gives the
+// default, 0 turns the warning off.
+int RepeatWarnSecondsSetting() {
+    bool ok = false;
+    const int seconds = ReadSetting(QStringLiteral("RepeatWarnSeconds")).toString().trimmed().toInt(&ok);
+    return ok && seconds >= 0 ? seconds : frmMain::kDefaultRepeatWarnSeconds;
+}
+
 } // namespace
 
 frmMain::frmMain(const QString& commandLine, QWidget* parent) : QMainWindow(parent), m_commandLine(commandLine) {
@@ -78,6 +86,19 @@ void frmMain::BuildControls() {
     QFont entryFont(QStringLiteral("Times New Roman"), 48);
     entryFont.setStyleHint(QFont::Serif);
     txtEnter->setFont(entryFont);
+    // Hints inside the entry box along its lower edge, where the operator's eyes are (see
+    // PlaceEntryHints); clicks go through.
+    lblNotListed = Named(new QLabel(txtEnter), "lblNotListed");
+    lblNotListed->setStyleSheet(QStringLiteral("color: #b04000")); // dark orange: a warning, not an error
+    lblRepeat = Named(new QLabel(txtEnter), "lblRepeat");
+    lblRepeat->setStyleSheet(QStringLiteral("color: #b00000"));
+    for (QLabel* hint : {lblNotListed, lblRepeat}) {
+        hint->setAlignment(Qt::AlignCenter);
+        hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+        hint->hide();
+    }
+    tmrRepeat = Named(new QTimer(this), "tmrRepeat");
+    tmrRepeat->setInterval(1000);
 
     fraFrame = Named(new QFrame(m_client), "fraFrame");
     cmdEnter = Named(new QPushButton(fraFrame), "cmdEnter");
@@ -114,7 +135,10 @@ void frmMain::ConnectHandlers() {
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
     txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
+    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowRepeatWarning);
+    connect(tmrRepeat, &QTimer::timeout, this, &frmMain::ShowRepeatWarning);
     ConnectFileCommands();
+    ConnectStartListCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
     connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this, [this] {
@@ -143,13 +167,15 @@ void frmMain::Form_Load() {
         ShowRecentFiles();
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
+        m_menus.mnuExtras_ShowTimes->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("ShowTimes"))));
+        m_repeatWarnSeconds = RepeatWarnSecondsSetting();
         m_focusCatcher->chkCatch_Click();
         // The scanner's port is never opened by itself: the port number is shared with the
         // family's other programs, one of which may use that port now. The operator is told.
         if (BarcodeScanner::WasOnWhenLastEnded())
             ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
-            OpenRecordFile(m_commandLine);
+            OpenCommandLineFile();
         ResumeLapBoardFromSettings();
     } catch (const RaisedError& error) {
         ReportError(error.info());
@@ -165,6 +191,8 @@ bool frmMain::Form_Unload() {
         WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
         WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
         m_scanner->RememberState();
+        WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked()));
+        WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds));
     } catch (const RaisedError& error) {
         ReportError(error.info());
     }
@@ -191,6 +219,9 @@ void frmMain::SetCaptions() {
             {m_menus.mnuFile_New, "GEN_MNU_FILE_NEW"},
             {m_menus.mnuFile_Open, "MKL_MNU_FILE_OPEN"},
             {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
+            {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
+            {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
+            {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
             {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
             {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
             {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
@@ -199,6 +230,7 @@ void frmMain::SetCaptions() {
             {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
             {m_menus.mnuExtras_LapBoard, "MKL_MNU_EXTRAS_LAPBOARD"},
             {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
+            {m_menus.mnuExtras_ShowTimes, "MKL_MNU_EXTRAS_SHOWTIMES"},
             {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
             {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},
             {m_menus.mnuHelp_About, "GEN_MNU_HELP_ABOUT"},
@@ -218,6 +250,8 @@ void frmMain::SetCaptions() {
         Grid->SetCaptions();
         // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
         const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
+        ShowRepeatWarning();
+        ApplyStartList();
         StatusBar->Rebuild(RecordCountText(),
                            GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
         StatusBar->SetPanelText(2, state);
@@ -243,10 +277,13 @@ void frmMain::SetCaptions() {
 void frmMain::ShowFileControls(bool open) {
     for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
-    for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export})
+    for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
+                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportResults})
         command->setEnabled(open);
+    m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList.IsEmpty());
     Wiki->setVisible(!open);
     lblStart->setVisible(!open);
+    ShowRepeatWarning();
     m_focusCatcher->FollowFileState(open);
 }
 
@@ -276,6 +313,7 @@ void frmMain::ApplyLayout() {
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
     ArrangeMainLayout(m_layout, W, H);
     PlaceInTwips(txtEnter, m_layout.txtEnter);
+    PlaceEntryHints();
     PlaceInTwips(fraFrame, m_layout.fraFrame);
     PlaceInTwips(cmdEnter, m_layout.cmdEnter);
     PlaceInTwips(Grid, m_layout.Grid);
@@ -288,8 +326,9 @@ void frmMain::ApplyLayout() {
     }
 }
 
-void frmMain::ShowState(const QString& key) {
+void frmMain::ShowState(const QString& key, const QList<QPair<QString, QString>>& values) {
     m_stateKey = key;
+    m_stateValues = values;
     StatusBar->SetPanelText(2, StateText());
 }
 
@@ -299,7 +338,10 @@ QString frmMain::StateText() const {
     const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
     const QString scannerMenu =
         plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") + plain(m_menus.mnuExtras_BarcodeScanner->text());
-    return GetText(m_stateKey).replace(QStringLiteral("[menu]"), scannerMenu);
+    QString text = GetText(m_stateKey).replace(QStringLiteral("[menu]"), scannerMenu);
+    for (const auto& [placeholder, value] : m_stateValues)
+        text.replace(placeholder, value);
+    return text;
 }
 
 void frmMain::CloseSecondaryWindows() {

@@ -5,6 +5,7 @@
 #include "recording/MainLayout.h"
 #include "recording/MainMenus.h"
 #include "records/clsFile.h"
+#include "startlist/StartList.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,6 +31,8 @@ class LapBoardServer;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
+    static constexpr int kDefaultRepeatWarnSeconds = 60;
+
     // commandLine: the record file to open at load ("" for none).
     explicit frmMain(const QString& commandLine = QString(), QWidget* parent = nullptr);
     ~frmMain() override;
@@ -90,6 +93,12 @@ private:
     void KeepBoardInStep();
     void chkBeep_Click();
     void cmdEnter_Click();
+    // Says next to the entry box when the bib being typed passed within the last seconds.
+    void ShowRepeatWarning();
+    // Places the hints inside the entry box so that both can show at once.
+    void PlaceEntryHints();
+    // Tells once, in the status bar, what became of the times file of the file just opened.
+    void ShowTimesFileState();
     void mnuFile_New_Click();
     void mnuFile_Export_Click();
     void mnuFile_Print_Click();
@@ -97,14 +106,27 @@ private:
     void Grid_Delete(qint32 row);
     void Grid_Add(qint32 row);
     QString RecordCountText() const;
-    // Panel 2 shows the text of a language key ("" empties it); it follows a language change.
-    void ShowState(const QString& key);
+    // Panel 2 shows the text of a language key ("" empties it) with its placeholders filled in;
+    // it follows a language change.
+    void ShowState(const QString& key, const QList<QPair<QString, QString>>& values = {});
     QString StateText() const;
     // The recent-file entries of the File menu, from the stored list.
     void ShowRecentFiles();
     void RememberRecentFile(const QString& path);
     // Closes every lap counter and scan display, so each stores its settings and position.
     void CloseSecondaryWindows();
+    // Start list and results (frmMain_StartList.cpp).
+    void ConnectStartListCommands();
+    void LoadStartListOfFile();
+    void ApplyStartList();
+    void ShowGridColumns();
+    std::function<QString(qint32)> NameLookup() const;
+    void mnuFile_StartList_Click();
+    void mnuFile_StartListRemove_Click();
+    void mnuFile_ExportResults_Click();
+    void txtEnter_TextChanged();
+    // A file named on the command line that does not exist yet may be created.
+    void OpenCommandLineFile();
     // Faults of the record file (frmMain_Faults.cpp). After a change: a write that failed is
     // logged, sounds the alarm and shows in the band and the status bar; a write that worked
     // clears them.
@@ -125,25 +147,31 @@ private:
     MainLayout m_layout;
     QWidget* m_client = nullptr;
     QLineEdit* txtEnter = nullptr;
+    QLabel* lblNotListed = nullptr; // inside the entry box: the bib typed is not on the start list
     QFrame* fraFrame = nullptr;
     QPushButton* cmdEnter = nullptr;
     QCheckBox* chkBeep = nullptr;
     QCheckBox* chkDouble = nullptr;
     QCheckBox* chkCatch = nullptr;
+    QLabel* lblRepeat = nullptr;
+    QTimer* tmrRepeat = nullptr; // keeps the seconds of a shown repeat warning current
+    int m_repeatWarnSeconds = kDefaultRepeatWarnSeconds;
     ctlGrid* Grid = nullptr;
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;
     QLabel* lblStart = nullptr; // beside the guide link while no file is open: how to start
     QTimer* tmrBarcode = nullptr;
     QTimer* tmrCatch = nullptr;
-    BarcodeScanner* m_scanner = nullptr;    // the serial scanner behind tmrBarcode
-    FocusCatcher* m_focusCatcher = nullptr; // chkCatch with tmrCatch
-    QPointer<frmDisplay> m_display;         // the scan display that receives every recorded bib
-    QPointer<frmLapcounter> m_lapCounter;   // the lap counter refreshed after every change
-    QString m_stateKey;                     // the language key panel 2 shows, if any
-    AlarmBand* m_alarm = nullptr;           // faults shown without a box
-    int m_modalObserver = -1;               // holds the scanner while a modal box is open
-    bool m_askingToLeave = false;           // the question of MayLeaveFile is open
+    BarcodeScanner* m_scanner = nullptr;          // the serial scanner behind tmrBarcode
+    FocusCatcher* m_focusCatcher = nullptr;       // chkCatch with tmrCatch
+    QPointer<frmDisplay> m_display;               // the scan display that receives every recorded bib
+    QPointer<frmLapcounter> m_lapCounter;         // the lap counter refreshed after every change
+    QString m_stateKey;                           // the language key panel 2 shows, if any
+    QList<QPair<QString, QString>> m_stateValues; // its placeholders and what they stand for
+    StartList m_startList;                        // of the open record file; empty without one
+    AlarmBand* m_alarm = nullptr;                 // faults shown without a box
+    int m_modalObserver = -1;                     // holds the scanner while a modal box is open
+    bool m_askingToLeave = false;                 // the question of MayLeaveFile is open
     LapBoardServer* m_board = nullptr;
     LapStandings m_boardStandings{RecordFile}; // the board's while no lap counter is open
     LapBoardView m_boardView;                  // likewise

@@ -1,6 +1,7 @@
-// Bib entry: the record command, the duplicate guard and recording a bib.
+// Bib entry: the record command, the duplicate guard, the repeat warning and recording a bib.
 #include "recording/frmMain.h"
 
+#include "app/Clock.h"
 #include "app/ErrorHandler.h"
 #include "app/NumericValue.h"
 #include "display/frmDisplay.h"
@@ -10,7 +11,11 @@
 #include "recording/MainStatusBar.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
 
 void frmMain::cmdEnter_Click() {
     try {
@@ -54,19 +59,62 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
             Grid->AddBib(bib);
         else
             RecordFile.LoadIntoGrid(*Grid);
-        // "Saved" only when the record is on the disk; otherwise the operator must see it.
-        ShowState(saved ? QStringLiteral("MKL_SB_SAVED") : QStringLiteral("MKL_SB_SAVEFAILED"));
+        // "Saved" only when the record is on the disk; otherwise the operator must see it. A
+        // missing passage time is worth a word too, though the record itself is safe.
+        ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
+                  : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
+                                            : QStringLiteral("MKL_SB_TIMESFAILED"));
         AfterWrite(saved);
         StatusBar->SetPanelText(1, RecordCountText());
         // Painted as soon as control returns to the window system, together with the grid's new
         // row, instead of making the next bib wait for it.
         StatusBar->update();
-        if (m_display)
+        if (m_display) {
             m_display->ShowBib(QString::number(bib));
+            m_display->ShowName(m_startList.Name(bib));
+        }
         RecordsChanged();
         txtEnter->setFocus();
     } catch (const RaisedError& error) {
         ReportError(error.info());
+    }
+}
+
+void frmMain::ShowRepeatWarning() {
+    bool typed = false;
+    const qint32 bib = txtEnter->text().toInt(&typed);
+    const std::optional<qint64> seconds =
+        typed && bib > 0 && !RecordFile.FileName().isEmpty()
+            ? SecondsSinceRepeat(RecordFile.LastPassage(bib), Now(), m_repeatWarnSeconds)
+            : std::nullopt;
+    if (!seconds) {
+        lblRepeat->hide();
+        tmrRepeat->stop();
+    } else {
+        lblRepeat->setText(GetText(QStringLiteral("MKL_LBL_REPEAT"))
+                               .replace(QStringLiteral("[bib]"), QString::number(bib))
+                               .replace(QStringLiteral("[seconds]"), QString::number(*seconds)));
+        lblRepeat->show();
+        if (!tmrRepeat->isActive())
+            tmrRepeat->start();
+    }
+    PlaceEntryHints();
+}
+
+// Inside the entry box along its lower edge, below the digits, in the window's own face: the
+// start list's hint on the last line, the repeat warning on the line above it when both show.
+void frmMain::PlaceEntryHints() {
+    const int margin = txtEnter->height() / 40 + 2;
+    QFont font = QWidget::font();
+    font.setPixelSize(std::max(12, std::min(txtEnter->height() / 16, txtEnter->width() / 24)));
+    font.setBold(true);
+    const int height = QFontMetrics(font).height() + 2;
+    int bottom = txtEnter->height() - margin;
+    for (QLabel* hint : {lblNotListed, lblRepeat}) {
+        hint->setFont(font);
+        hint->setGeometry(margin * 3, bottom - height, txtEnter->width() - margin * 6, height);
+        if (!hint->isHidden())
+            bottom -= height;
     }
 }
 

@@ -1,4 +1,5 @@
-// The Extras and Help menus: lap counter, scan display, language, About and the user guide.
+// The Extras and Help menus: lap counter, scan display, time column, language, About and the user
+// guide.
 #include "recording/frmMain.h"
 
 #include "app/ErrorHandler.h"
@@ -6,6 +7,7 @@
 #include "app/Settings.h"
 #include "board/LapBoardServer.h"
 #include "display/frmDisplay.h"
+#include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
 #include "recording/FocusCatcher.h"
@@ -22,6 +24,7 @@ void frmMain::ConnectExtrasCommands() {
         connect(entry, &QAction::triggered, this, [this, entry] { mnuLangSelect_Click(entry); });
     connect(m_menus.mnuExtras_LapCounter, &QAction::triggered, this, &frmMain::mnuExtras_LapCounter_Click);
     connect(m_menus.mnuExtras_Display, &QAction::triggered, this, &frmMain::mnuExtras_Display_Click);
+    connect(m_menus.mnuExtras_ShowTimes, &QAction::toggled, this, &frmMain::ShowGridColumns);
     connect(m_menus.mnuExtras_LapBoard, &QAction::triggered, this, &frmMain::mnuExtras_LapBoard_Click);
     connect(m_menus.mnuHelp_About, &QAction::triggered, this, &frmMain::mnuHelp_About_Click);
     connect(m_menus.mnuHelp_Wiki, &QAction::triggered, this, &frmMain::mnuHelp_Wiki_Click);
@@ -31,6 +34,7 @@ void frmMain::ConnectExtrasCommands() {
 void frmMain::mnuExtras_LapCounter_Click() {
     try {
         auto* lapCounter = new frmLapcounter(RecordFile, this, this);
+        lapCounter->SetNameLookup(NameLookup());
         m_lapCounter = lapCounter;
         connect(lapCounter, &frmLapcounter::Unload, this, [this, lapCounter] {
             if (m_lapCounter == lapCounter)

@@ -11,6 +11,7 @@
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
+#include "records/TimesSidecar.h"
 #include "support/FileDialog.h"
 #include "support/ShortenPath.h"
 #include "support/clsRecentFiles.h"
@@ -45,15 +46,6 @@ QString AbsoluteRecordPath(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isRelative())
         return path;
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
-
-// True when a path names the open record file itself, however it is spelt ("./", a link, a
-// relative name). Deleting such a target before the copy would delete the record file.
-bool IsSameFile(const QString& target, const QString& fileName) {
-    if (SameFileName(target, fileName))
-        return true;
-    const QString canonical = QFileInfo(target).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
 }
 
 // The hourglass from construction to destruction, restored exactly once whichever way the
@@ -125,6 +117,8 @@ bool frmMain::OpenRecordFile(QString path) {
                 m_alarm->Set(AlarmBand::Source::Notice,
                              GetText(QStringLiteral("MKL_MSG_ZEROBYTES")).replace(QStringLiteral("[Filename]"), path));
             StatusBar->SetPanelText(1, RecordCountText());
+            LoadStartListOfFile();
+            ShowTimesFileState(); // after the start list's word: a dropped time matters more
             UpdateCaption();
             result = true;
             RememberRecentFile(RecordFile.FileName());
@@ -147,6 +141,14 @@ bool frmMain::OpenRecordFile(QString path) {
     return result;
 }
 
+void frmMain::ShowTimesFileState() {
+    const TimesFileState state = RecordFile.TimesState();
+    if (state.kind == TimesFileState::Kind::PartlyDropped)
+        ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"), {{QStringLiteral("[count]"), QString::number(state.dropped)}});
+    else if (state.kind == TimesFileState::Kind::Unreadable)
+        ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
+}
+
 bool frmMain::CloseRecordFile() {
     try {
         if (!RecordFile.FileName().isEmpty()) {
@@ -162,6 +164,7 @@ bool frmMain::CloseRecordFile() {
             if (m_lapCounter)
                 m_lapCounter->close(); // its Unload drops the reference
             m_lapCounter = nullptr;
+            LoadStartListOfFile(); // none without a file
             UpdateCaption();
         }
         return true;
@@ -190,6 +193,7 @@ void frmMain::mnuFile_New_Click() {
         const bool ok = RecordFile.NewFile();
         ShowFileControls(ok);
         if (ok) {
+            LoadStartListOfFile();
             UpdateCaption();
             RememberRecentFile(RecordFile.FileName());
             txtEnter->setFocus();
@@ -203,7 +207,8 @@ void frmMain::mnuFile_Export_Click() {
     QString target;
     try {
         target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()))
+        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
+            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
             return;
         RecordFile.ExportTo(target);
     } catch (const RaisedError& error) {

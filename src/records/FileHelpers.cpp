@@ -4,6 +4,7 @@
 #include "app/ErrorInfo.h"
 #include "app/Settings.h"
 #include "records/DurableFile.h"
+#include "records/FileNameCase.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,6 +40,13 @@ QByteArray ReadWholeFile(const QString& path) {
         Raise(ErrorNumber::DeviceIoError, QStringLiteral("The file \"%1\" could not be read: %2.")
                                               .arg(QDir::toNativeSeparators(path), file.errorString()));
     return bytes;
+}
+
+bool IsSameFile(const QString& target, const QString& fileName) {
+    if (SameFileName(target, fileName))
+        return true;
+    const QString canonical = QFileInfo(target).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {

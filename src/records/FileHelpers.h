@@ -11,6 +11,10 @@ bool FileExists(const QString& path);
 // read, or that is far too large to be a record file, raises an error.
 QByteArray ReadWholeFile(const QString& path);
 
+// True when a path names the given file itself, however it is spelt ("./", a link, a relative
+// name): a target that must not be deleted or overwritten because it is the record file.
+bool IsSameFile(const QString& target, const QString& fileName);
+
 // Replaces the file with the bytes (see ReplaceDurably), creating its folder (one level) when
 // missing. Raises an error when the file could not be written.
 void WriteWholeFile(const QString& path, const QByteArray& bytes);

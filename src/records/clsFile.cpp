@@ -23,6 +23,7 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
     } catch (const RaisedError& error) {
         if (before < 0) {
             m_records.append(tBib{++m_maxId, bib}); // kept, as every record is
+            m_times.Append(bib, Now());
             NoteChange(m_records.last());
         }
         ReportError(error.info());
@@ -32,11 +33,13 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
     const tBib record{m_maxId, bib};
     if (before >= 0) {
         m_records.insert(before, record);
+        m_times.Insert(before);
         NoteChange(record);
         m_changed = true;
         return SaveFile();
     }
     m_records.append(record);
+    m_times.Append(bib, Now());
     NoteChange(record);
     try {
         WriteNewRecord(bib);
@@ -52,6 +55,7 @@ bool clsFile::EditBib(qint32 index, qint32 bib) {
     if (index < 0 || index >= Count())
         return false;
     m_records[index].Bib = bib;
+    m_times.BibChanged();
     NoteChange();
     m_changed = true;
     return SaveFile();
@@ -61,6 +65,7 @@ bool clsFile::DeleteBib(qint32 index) {
     if (index < 0 || index >= Count())
         return false;
     m_records.remove(index);
+    m_times.Remove(index);
     NoteChange();
     m_changed = true;
     return SaveFile();
@@ -121,6 +126,7 @@ void clsFile::WriteNewRecord(qint32 bib) {
     m_inStep = false;
     AppendPassage(bib);
     m_inStep = true;
+    m_times.Follow(m_records);
 }
 
 void clsFile::AppendPassage(qint32 bib) {
@@ -137,6 +143,7 @@ void clsFile::WriteAll() {
     if (m_recoveryOwned)
         RemoveRecoveryCopy(m_fileName);
     ListWritten();
+    m_times.Follow(m_records);
 }
 
 // The file holds the whole list now, and nothing else.
@@ -188,6 +195,7 @@ void clsFile::SaveAs(const QString& path) {
         RemoveRecoveryCopy(m_fileName); // the list is whole in the new file
     m_fileName = path;
     ListWritten();
+    m_times.MoveTo(path, m_records);
 }
 
 bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
@@ -199,6 +207,7 @@ bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
     m_records.clear();
     for (qint32 bib : bibs)
         m_records.append(tBib{++m_maxId, bib});
+    m_times.Open(m_fileName, m_records); // keeps the times whose records are still in their place
     NoteChange();
     m_changed = true;
     m_recoveryOwned = true; // taken over: removed as soon as the file holds its records
@@ -206,7 +215,15 @@ bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
 }
 
 void clsFile::ExportTo(const QString& path) const {
+    // A times file left beside the target would lend its times to the copy's records.
+    QFile staleTimes(TimesSidecar::PathFor(path));
+    if (staleTimes.exists() && !staleTimes.remove())
+        Raise(ErrorNumber::PathFileAccessError,
+              QStringLiteral("The old times file \"%1\" could not be removed: %2")
+                  .arg(QDir::toNativeSeparators(staleTimes.fileName()), staleTimes.errorString()));
     ReplaceDurably(path, FormatStn(m_records));
+    // The times travel with the copy; without them it is still a whole record file.
+    m_times.WriteCopy(path, m_records);
 }
 
 bool clsFile::ReadFile() {
@@ -240,6 +257,14 @@ bool clsFile::ReadFile() {
     }
 }
 
+QDateTime clsFile::PassageTime(qint32 index) const {
+    return m_times.Time(index);
+}
+
+QDateTime clsFile::LastPassage(qint32 bib) const {
+    return m_times.LastPassage(bib, m_records);
+}
+
 void clsFile::NoteChange(const tBib& added) {
     ++m_revision;
     m_lastAdded = added;
@@ -258,6 +283,7 @@ bool clsFile::NewFile() {
             return false;
         if (FileExists(path))
             QFile::remove(path);
+        QFile::remove(TimesSidecar::PathFor(path)); // the times of the file it replaces
         WriteWholeFile(path, QByteArray());
         return OpenFile(path);
     } catch (const RaisedError& error) {
@@ -297,6 +323,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
     NoteChange(); // also an empty file: the list of the file before is gone
     m_changed = false;
     ResetWriteState();
+    m_times.Open(path, m_records);
     return true;
 }
 
@@ -311,10 +338,18 @@ QString clsFile::DatedCopyPath(const QString& fileName, const QDateTime& moment)
 
 bool clsFile::CloseFile() {
     try {
-        if (!m_fileName.isEmpty() && m_changed)
-            QFile::copy(m_fileName, DatedCopyPath(m_fileName, Now())); // never overwrites; best effort
+        if (!m_fileName.isEmpty() && m_changed) {
+            // Never overwrites; best effort. The times go beside the copy, where opening the copy
+            // finds them, and only beside a copy made now.
+            const QString copy = DatedCopyPath(m_fileName, Now());
+            if (QFile::copy(m_fileName, copy) && QFileInfo::exists(TimesSidecar::PathFor(m_fileName))) {
+                QFile::remove(TimesSidecar::PathFor(copy)); // a leftover must not pair with this copy
+                QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
+            }
+        }
         m_fileName.clear();
         m_records.clear();
+        m_times.Close();
         NoteChange();
         m_changed = false;
         m_onDisk.clear();

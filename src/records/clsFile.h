@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ErrorInfo.h"
+#include "records/TimesSidecar.h"
 #include "records/tBib.h"
 
 #include <QDateTime>
@@ -33,6 +34,17 @@ public:
     bool ReadFile();
     // A copy of the record at a 0-based index; ID 0 and bib 0 outside 0 .. Count - 1.
     tBib GetRecord(qint32 index) const;
+
+    // When the passage at a 0-based index was recorded (local time with its UTC offset); invalid
+    // for a record without time (inserted, or read without a matching times file) and outside
+    // 0 .. Count - 1. Kept beside the record file (TimesSidecar); moves keep times at positions.
+    QDateTime PassageTime(qint32 index) const;
+    // The latest passage time of a bib; invalid when none of its records has a time.
+    QDateTime LastPassage(qint32 bib) const;
+    // What the times file held when the record file was opened.
+    TimesFileState TimesState() const { return m_times.OpenedState(); }
+    // False after the times file could not be written, until a later write worked.
+    bool TimesSaved() const { return m_times.Saved(); }
 
     // Asks for a path with the save dialog, replaces that file by an empty one and opens it.
     // False when the dialog was cancelled or the file could not be created (reported).
@@ -104,6 +116,7 @@ private:
 
     PathDialog m_pathDialog;
     QVector<tBib> m_records;
+    TimesSidecar m_times;
     QString m_fileName;
     qint32 m_maxId = 0;
     bool m_changed = false;

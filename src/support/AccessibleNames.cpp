@@ -22,6 +22,8 @@ constexpr AccessibleText kTexts[] = {
     // Main window
     {"frmMain", "Client", -1, "MKL_ACC_CLIENT", nullptr},
     {"frmMain", "txtEnter", -1, "MKL_ACC_TXTENTER", "MKL_ACC_TXTENTER_D"},
+    {"frmMain", "lblRepeat", -1, nullptr, "MKL_ACC_LBLREPEAT_D"},
+    {"frmMain", "lblNotListed", -1, nullptr, "MKL_ACC_LBLNOTLISTED_D"},
     {"frmMain", "fraFrame", -1, "MKL_ACC_FRAFRAME", nullptr},
     {"frmMain", "cmdEnter", -1, "MKL_CMDENTER", "MKL_ACC_CMDENTER_D"},
     {"frmMain", "chkBeep", -1, "MKL_CHKBEEP", "MKL_ACC_CHKBEEP_D"},
@@ -64,6 +66,7 @@ constexpr AccessibleText kTexts[] = {
     {"frmLapcounter", "chkDescending", -1, "MKL_LC_DESCENDING", "MKL_ACC_CHKDESCENDING_D"},
     // Scan display
     {"frmDisplay", "lblBib", -1, nullptr, "MKL_ACC_LBLBIB_D"},
+    {"frmDisplay", "lblName", -1, nullptr, "MKL_ACC_LBLNAME_D"},
     // About window
     {"frmAbout", "picIcon", -1, "MKL_ACC_PICICON", nullptr},
     {"frmAbout", "Shape1", -1, "GEN_ABOUT_CAPTION", nullptr},

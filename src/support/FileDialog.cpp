@@ -51,6 +51,8 @@ QString FileDialog::Show(FileDialogRequest::Kind kind, QWidget* owner) {
         request.owner = owner;
         request.title = m_title;
         request.nameFilters = QStringList{NameFilter(m_filterText, m_filterPatterns)};
+        if (!m_filter2Patterns.isEmpty())
+            request.nameFilters << NameFilter(m_filter2Text, m_filter2Patterns);
         request.startFolder = m_startFolder;
         request.defaultSuffix = m_defaultExt;
         const QStringList chosen = RunFileDialog(request);

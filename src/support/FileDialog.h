@@ -16,6 +16,11 @@ public:
     void DialogTitle(const QString& title) { m_title = title; }
     void Filter1Text(const QString& text) { m_filterText = text; }
     void Filter1Suffix(const QString& patterns) { m_filterPatterns = patterns; }
+    // A second choice of files, offered after the first; none unless set.
+    void Filter2(const QString& text, const QString& patterns) {
+        m_filter2Text = text;
+        m_filter2Patterns = patterns;
+    }
     void DefaultExt(const QString& extension) { m_defaultExt = extension; }
 
     QString FileName() const { return m_fileName; }
@@ -31,6 +36,8 @@ private:
     QString m_title;
     QString m_filterText;
     QString m_filterPatterns;
+    QString m_filter2Text;
+    QString m_filter2Patterns;
     QString m_defaultExt;
     QString m_startFolder;
     QString m_fileName;

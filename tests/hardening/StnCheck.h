@@ -51,6 +51,35 @@ inline QString CheckStnBytes(const QByteArray& bytes, QVector<qint32>* bibs) {
     return {};
 }
 
+// "" when the bytes are a times file in step with the records' bibs: line i is "i;bib;" and the
+// time of the passage or nothing, for the bib at position i, CR LF ended, no line beyond the
+// records. `timed` receives, per line, whether it holds a time.
+inline QString CheckTimesBytes(const QByteArray& bytes, const QVector<qint32>& bibs, QVector<bool>* timed) {
+    timed->clear();
+    if (!bytes.isEmpty() && !bytes.endsWith("\r\n"))
+        return QStringLiteral("the times file ends in a torn line: \"%1\"").arg(Excerpt(bytes.right(60)));
+    static const QRegularExpression timeLine(
+        QStringLiteral("^([1-9][0-9]{0,9});(-?[0-9]{1,10});((\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]"
+                       "\\d\\d:\\d\\d)?)$"));
+    for (const QByteArray& raw : bytes.split('\n')) {
+        if (raw.isEmpty())
+            continue; // behind the last line end
+        const QString line = Excerpt(raw.chopped(1));
+        const qsizetype position = timed->size() + 1;
+        const QRegularExpressionMatch match = timeLine.match(line);
+        if (!raw.endsWith('\r') || !match.hasMatch())
+            return QStringLiteral("times line %1 is torn or merged: \"%2\"").arg(position).arg(line.left(60));
+        if (match.captured(1).toLongLong() != position || position > bibs.size() ||
+            match.captured(2).toLongLong() != bibs[position - 1])
+            return QStringLiteral("times line %1 \"%2\" does not match the record there (%3)")
+                .arg(position)
+                .arg(line)
+                .arg(position > bibs.size() ? QStringLiteral("none") : QString::number(bibs[position - 1]));
+        timed->append(!match.captured(3).isEmpty());
+    }
+    return {};
+}
+
 // Records for the writer, numbered in order.
 inline QVector<tBib> RecordsOf(const QVector<qint32>& bibs) {
     QVector<tBib> records;

@@ -13,6 +13,7 @@
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/BarcodeScanner.h"
+#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 
 #include "EditSession.h"
@@ -33,6 +34,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #ifndef MARKLOG_DEFAULT_KILLS
 #define MARKLOG_DEFAULT_KILLS 100
@@ -132,6 +134,8 @@ private:
     QString KilledWhileEditing();
     QString EditedInThisProcess();
     QString CheckAppended(const QVector<qint32>& sentBibs, int* appended);
+    QString CheckTimes(int appended);
+    QString NoteTimes(QVector<bool>* timed);
     QString NewLogLines();
     void Resync();
     QProcessEnvironment ProgramEnvironment(const QString& home) const;
@@ -145,8 +149,12 @@ private:
     QString m_path;
     QString m_programHome;
     QVector<qint32> m_bibs; // what the file holds since the last check
+    // Lines of the times file in step with m_bibs; -1 when a kill may have cut a rewrite between
+    // the record file and the times file, which the program's reader then partly distrusts.
+    qsizetype m_timesLines = 0;
     qint32 m_nextBib = kFirstScannedBib;
     QRandomGenerator m_random;
+    std::vector<std::unique_ptr<ScannerPty>> m_scanners;
     QString m_log; // where the scanning helper writes its log
     qint64 m_logSize = 0;
 };
@@ -219,7 +227,11 @@ QProcessEnvironment TestCrashSafety::ProgramEnvironment(const QString& home) con
 
 // One run of the window: started on the file, fed bibs on its scanner, killed.
 QString TestCrashSafety::KilledWhileScanning(int& sent, int& recorded) {
-    ScannerPty scanner;
+    // Every pseudo-terminal of the run stays allocated until the test ends, so no device name is
+    // used twice: a kill while the port opens can leave its lock file half written, and such a
+    // lock holds that name for half a minute.
+    m_scanners.push_back(std::make_unique<ScannerPty>());
+    ScannerPty& scanner = *m_scanners.back();
     if (!scanner.IsValid())
         return QStringLiteral("no pseudo-terminal: %1").arg(qt_error_string(errno));
     QProcess program;
@@ -270,7 +282,6 @@ QString TestCrashSafety::KilledWhileScanning(int& sent, int& recorded) {
     const bool stillRunning = program.state() == QProcess::Running;
     program.kill();
     program.waitForFinished(kStartTimeoutMs);
-    scanner.Close();
     const QString output = QString::fromLocal8Bit(program.readAll()).right(2000);
     if (!stillRunning)
         return QStringLiteral("marklog ended before it was killed (exit code %1): %2")
@@ -279,6 +290,8 @@ QString TestCrashSafety::KilledWhileScanning(int& sent, int& recorded) {
     sent += int(sentBibs.size());
     int appended = 0;
     QString problem = CheckAppended(sentBibs, &appended);
+    if (problem.isEmpty())
+        problem = CheckTimes(appended);
     recorded += appended;
     const QString errors = NewLogLines();
     if (!errors.isEmpty())
@@ -303,6 +316,33 @@ QString TestCrashSafety::CheckAppended(const QVector<qint32>& sentBibs, int* app
     *appended = int(added.size());
     m_bibs = bibs;
     return {};
+}
+
+// The times file after a killed run that started with it in step: still in step, no line lost,
+// and every passage of the run has its time but the last one, whose kill may have come between
+// the two writes.
+QString TestCrashSafety::CheckTimes(int appended) {
+    QVector<bool> timed;
+    const qsizetype before = m_timesLines;
+    const QString problem = NoteTimes(&timed);
+    if (before < 0)
+        return {};
+    if (!problem.isEmpty())
+        return problem;
+    if (timed.size() < before)
+        return QStringLiteral("the times file lost lines: %1 before, %2 now").arg(before).arg(timed.size());
+    for (qsizetype i = m_bibs.size() - appended; i + 1 < m_bibs.size(); ++i) {
+        if (i >= timed.size() || !timed[i])
+            return QStringLiteral("passage %1 of %2 was recorded without its time").arg(i + 1).arg(m_bibs.size());
+    }
+    return {};
+}
+
+// What is wrong with the times file beside m_bibs; notes how many of its lines are in step.
+QString TestCrashSafety::NoteTimes(QVector<bool>* timed) {
+    const QString problem = CheckTimesBytes(FileBytes(TimesSidecar::PathFor(m_path)), m_bibs, timed);
+    m_timesLines = problem.isEmpty() ? timed->size() : -1;
+    return problem;
 }
 
 // A helper process corrects records in the grid and is killed at a random moment: the file must
@@ -365,6 +405,8 @@ QString TestCrashSafety::KilledWhileEditing() {
             .arg(least)
             .arg(DescribeBibs(bibs));
     m_bibs = bibs;
+    QVector<bool> timed;
+    NoteTimes(&timed); // a cut rewrite may leave the times file behind; the next runs tell
     return {};
 }
 
@@ -394,8 +436,14 @@ QString TestCrashSafety::EditedInThisProcess() {
             problem += QStringLiteral(" message: ") + shown.text;
     }
     m_messages->clear();
-    if (problem.isEmpty())
+    if (problem.isEmpty()) {
         m_bibs = states.last();
+        QVector<bool> timed;
+        const bool wasInStep = m_timesLines >= 0;
+        const QString times = NoteTimes(&timed);
+        if (wasInStep) // corrections that were not cut keep it in step
+            problem = times;
+    }
     return problem;
 }
 
@@ -407,6 +455,8 @@ void TestCrashSafety::Resync() {
         m_bibs.clear();
     }
     WriteBytes(m_path, FormatStn(RecordsOf(m_bibs)));
+    QFile::remove(TimesSidecar::PathFor(m_path));
+    m_timesLines = 0;
 }
 
 // Lines the program added to its log since the last look; a correct run reports nothing.

@@ -56,7 +56,7 @@ private slots:
         FileDialogSeam::activate();
         m_workingDir = QDir::currentPath();
         for (const char* base : {"race", "a", "b"})
-            QFile::remove(DatedCopy(QLatin1String(base)));
+            RemoveDatedCopy(QLatin1String(base));
     }
 
     void cleanup() {
@@ -65,7 +65,7 @@ private slots:
         QDir::setCurrent(m_workingDir);
         FileDialogSeam::reset();
         for (const char* base : {"race", "a", "b"}) // the copies land beside the test program
-            QFile::remove(DatedCopy(QLatin1String(base)));
+            RemoveDatedCopy(QLatin1String(base));
         const QString unexpected = m_messages->lastText();
         m_dir.reset();
         m_clock.reset();
@@ -353,6 +353,32 @@ private slots:
         QCOMPARE(FileBytes(path), QByteArray("1;5\r\n2;6\r\n3;7\r\n"));
     }
 
+    // The copy takes the passage times along; a times file left at the target never pairs with it.
+    void exportCarriesTimes_data() {
+        QTest::addColumn<QByteArray>("times");             // beside the open file; empty: none
+        QTest::addColumn<QByteArray>("targetTimesBefore"); // empty: none
+        const QByteArray times("1;5;2026-05-03T10:42:07.315+02:00\r\n2;6;\r\n"), leftover("1;9;\r\n");
+        QTest::newRow("times beside the copy") << times << QByteArray();
+        QTest::newRow("a leftover replaced") << times << leftover;
+        QTest::newRow("a leftover removed") << QByteArray() << leftover;
+    }
+
+    void exportCarriesTimes() {
+        QFETCH(QByteArray, times);
+        QFETCH(QByteArray, targetTimesBefore);
+        const QString path = Fixture(QStringLiteral("race.stn"), "1;5\r\n2;6\r\n");
+        if (!times.isEmpty())
+            Fixture(QStringLiteral("race.stn.times"), times);
+        if (!targetTimesBefore.isEmpty())
+            Fixture(QStringLiteral("copy.stn.times"), targetTimesBefore);
+        QVERIFY(Load(path));
+        FileDialogSeam::setNextAnswer({FilePath(QStringLiteral("copy.stn"))});
+        Trigger("mnuFile_Export");
+        QCOMPARE(FileBytes(FilePath(QStringLiteral("copy.stn"))), QByteArray("1;5\r\n2;6\r\n"));
+        QCOMPARE(QFile::exists(FilePath(QStringLiteral("copy.stn.times"))), !times.isEmpty());
+        QCOMPARE(FileBytes(FilePath(QStringLiteral("copy.stn.times"))), times);
+    }
+
     // Closing through the menu leaves a dated copy only of a changed file.
     void datedCopyOnClose_data() {
         QTest::addColumn<QString>("bib");     // "" records nothing
@@ -514,6 +540,10 @@ private:
     }
     static QString DatedCopy(const QString& base) {
         return WritableProgramFolder() + base + QStringLiteral("2022-06-03 100002.stn");
+    }
+    static void RemoveDatedCopy(const QString& base) {
+        QFile::remove(DatedCopy(base));
+        QFile::remove(DatedCopy(base) + QStringLiteral(".times"));
     }
 
     // A moment of its own: the dated copies land in the program folder that all test programs share.

@@ -27,6 +27,7 @@ private slots:
         const bool quiet = m_f->Finish();
         InjectWriteFailure(0, 0);
         QFile::remove(WritableProgramFolder() + QStringLiteral("race2022-06-03 100003.stn")); // beside the program
+        QFile::remove(WritableProgramFolder() + QStringLiteral("race2022-06-03 100003.stn.times"));
         QVERIFY2(quiet, qPrintable(m_f->messages.lastText()));
         m_clock.reset();
         m_f.reset();

@@ -42,7 +42,7 @@ private slots:
         FileDialogSeam::activate(); // no real dialog ever opens
         m_sounds.clear();
         m_speaker = SetSoundSink([this](const QString& path) { m_sounds << path; });
-        QFile::remove(DatedCopy(QStringLiteral("race")));
+        RemoveDatedCopy(QStringLiteral("race"));
     }
 
     void cleanup() {
@@ -51,7 +51,7 @@ private slots:
         InjectWriteFailure(0, 0);
         SetSoundSink(m_speaker);
         FileDialogSeam::reset();
-        QFile::remove(DatedCopy(QStringLiteral("race"))); // the copies land beside the test program
+        RemoveDatedCopy(QStringLiteral("race")); // the copies land beside the test program
         const QString unexpected = m_messages->lastText();
         m_dir.reset();
         m_clock.reset();
@@ -352,6 +352,10 @@ private:
         return GetText(QStringLiteral("MKL_SB_RECORDS")) + ": " + QString::number(count);
     }
     static QString DatedCopy(const QString& name) { return WritableProgramFolder() + name + "2022-06-03 100001.stn"; }
+    static void RemoveDatedCopy(const QString& name) {
+        QFile::remove(DatedCopy(name));
+        QFile::remove(DatedCopy(name) + QStringLiteral(".times"));
+    }
 
     // A moment of its own: the dated copies land in the program folder that all test programs share.
     const QDateTime m_moment{QDate(2022, 6, 3), QTime(10, 0, 1)};

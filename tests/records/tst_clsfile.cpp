@@ -2,6 +2,7 @@
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecoveryCopy.h"
+#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 
 #include <QDir>
@@ -64,8 +65,10 @@ private slots:
     }
     void cleanup() {
         InjectWriteFailure(0, 0);
-        for (const QString& copy : std::as_const(m_copies))
+        for (const QString& copy : std::as_const(m_copies)) {
             QFile::remove(copy);
+            QFile::remove(copy + QStringLiteral(".times"));
+        }
         m_copies.clear();
         m_dir.reset();
         m_messages.reset();
@@ -331,6 +334,11 @@ private slots:
         QVERIFY(file.InStep());
         QVERIFY(!QFileInfo::exists(copy));
         QCOMPARE(FileBytes(path()), QByteArray("1;12\r\n"));
+        // The times go with the list to the new file.
+        const QList<QByteArray> times = FileBytes(TimesSidecar::PathFor(file.FileName())).split('\n');
+        QCOMPARE(times.size(), 4);
+        QCOMPARE(times[0], QByteArray("1;13;\r"));
+        QVERIFY2(times[2].startsWith("3;6;2") && file.PassageTime(2).isValid(), times[2].constData());
         QVERIFY(m_messages->shown().isEmpty());
     }
     void zeroPaddingSkippedAndRewritten_data() {

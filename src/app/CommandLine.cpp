@@ -1,0 +1,131 @@
+#include "app/CommandLine.h"
+
+#include "app/CommandLineCommands.h"
+#include "app/Version.h"
+
+namespace {
+
+void Write(QIODevice& device, const QString& text) {
+    device.write(text.toUtf8());
+}
+
+// Options the window system reads itself when the window opens (for example -platform or
+// -style): accepted here and left to it.
+const char* const kWindowSystemOptions[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "reverse",       "session", "style",
+    "stylesheet",  "widgetcount",        "display",       "geometry"};
+const char* const kWindowSystemFlags[] = {"reverse", "widgetcount"};
+
+bool IsFlag(const QString& name) {
+    for (const char* flag : kWindowSystemFlags) {
+        if (name == QLatin1String(flag))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CommandLine::CommandLine() {
+    m_parser.setApplicationDescription(QStringLiteral("Records the bib numbers of runners at a running event."));
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    m_parser.addPositionalArgument(QStringLiteral("record-file.stn"),
+                                   QStringLiteral("The record file to open. When it does not exist yet, Marklog "
+                                                  "offers to create it as an empty record file."),
+                                   QStringLiteral("[record-file.stn]"));
+
+    m_commands.push_back({QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                                             QStringLiteral("Shows these options and ends.")),
+                          [this](const QString&, const QStringList&, QIODevice& out, QIODevice&) {
+                              // Named as it is called, not by the folder it was started from.
+                              QString help = m_parser.helpText();
+                              const int usageEnd = help.indexOf(QLatin1String(" [options]"));
+                              if (help.startsWith(QLatin1String("Usage: ")) && usageEnd > 0)
+                                  help.replace(7, usageEnd - 7, QStringLiteral("marklog"));
+                              Write(out, help);
+                              return int(Done);
+                          }});
+    m_commands.push_back({QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                                             QStringLiteral("Shows the program's version and ends.")),
+                          [](const QString&, const QStringList&, QIODevice& out, QIODevice&) {
+                              Write(out, QStringLiteral("marklog %1\n").arg(QLatin1String(MARKLOG_VERSION_TEXT)));
+                              return int(Done);
+                          }});
+    m_commands.push_back(
+        {QCommandLineOption(QStringLiteral("export-results"),
+                            QStringLiteral("Writes the results of FILE.stn as CSV (position, bib, time, name, "
+                                           "category, lap) to the file named after it (marklog --export-results "
+                                           "race.stn results.csv), or to standard output; no window opens. Exit "
+                                           "status 0 when written, 1 otherwise."),
+                            QStringLiteral("FILE.stn")),
+         [](const QString& file, const QStringList& arguments, QIODevice& out, QIODevice& err) {
+             return ExportResultsCommand(file, arguments.value(0), out, err);
+         },
+         1});
+    m_commands.push_back(
+        {QCommandLineOption(QStringLiteral("check"),
+                            QStringLiteral("Reads a record file as Marklog opens it and prints the record count, the "
+                                           "state of the files kept beside it and why it would be refused; no window "
+                                           "opens. Exit status 0 when it would open, 1 otherwise."),
+                            QStringLiteral("FILE.stn")),
+         [](const QString& file, const QStringList&, QIODevice& out, QIODevice& err) {
+             return CheckCommand(file, out, err);
+         }});
+    for (const Command& command : m_commands)
+        m_parser.addOption(command.option);
+
+    for (const char* name : kWindowSystemOptions) {
+        QCommandLineOption option{QString::fromLatin1(name)};
+        if (!IsFlag(option.names().constFirst()))
+            option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        m_parser.addOption(option);
+    }
+}
+
+void CommandLine::Parse(const QStringList& arguments) {
+    m_parsed = m_parser.parse(arguments);
+    m_error = m_parsed ? QString() : m_parser.errorText();
+    if (!m_parsed)
+        return;
+    int chosen = 0;
+    for (const Command& command : m_commands)
+        chosen += m_parser.isSet(command.option) ? 1 : 0;
+    const Command* command = ChosenCommand();
+    if (chosen > 1)
+        m_error = QStringLiteral("Choose one of the options at a time.");
+    else if (command && m_parser.positionalArguments().size() > command->maxArguments)
+        m_error = QStringLiteral("Too many arguments for --%1: %2.")
+                      .arg(command->option.names().constLast(), m_parser.positionalArguments().join(QLatin1Char(' ')));
+}
+
+const CommandLine::Command* CommandLine::ChosenCommand() const {
+    if (!m_parsed)
+        return nullptr;
+    for (const Command& command : m_commands) {
+        if (m_parser.isSet(command.option))
+            return &command;
+    }
+    return nullptr;
+}
+
+bool CommandLine::OpensWindow() const {
+    return m_error.isEmpty() && !ChosenCommand();
+}
+
+int CommandLine::Run(QIODevice& out, QIODevice& err) const {
+    if (!m_error.isEmpty()) {
+        Write(err, QStringLiteral("marklog: %1\nTry \"marklog --help\" for the options.\n").arg(m_error));
+        return NotUnderstood;
+    }
+    const Command* command = ChosenCommand();
+    if (!command)
+        return Done;
+    const QString value = command->option.valueName().isEmpty() ? QString() : m_parser.value(command->option);
+    return command->run(value, m_parser.positionalArguments(), out, err);
+}
+
+QString CommandLine::RecordFile() const {
+    return m_parser.positionalArguments().join(QLatin1Char(' '));
+}

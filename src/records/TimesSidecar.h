@@ -1,0 +1,92 @@
+#pragma once
+
+#include "records/tBib.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+#include <limits>
+#include <optional>
+
+// What the times file held when its record file was opened.
+struct TimesFileState {
+    enum class Kind {
+        Missing,       // no times file: every record is without time
+        InStep,        // every line matched its record (the last records may lack a line)
+        PartlyDropped, // `dropped` lines did not match the record file or could not be read
+        Unreadable,    // the file exists but could not be read: no times
+    };
+    Kind kind = Kind::Missing;
+    qint32 dropped = 0;
+};
+
+// The passage times of the open record file, in a file beside it ("race.stn" gives
+// "race.stn.times"): one line per record, "position;bib;time" and CR LF, the time in ISO 8601
+// local time with milliseconds and UTC offset, empty for a record without time.
+//
+// The record file stays the truth and never depends on this file. A line is trusted only when
+// the record at its position has its bib; every other line is dropped, and the next write
+// replaces the whole file. A write failure here leaves the record file alone: it is logged,
+// shown through Saved(), and the next write replaces the whole file.
+class TimesSidecar {
+public:
+    static QString PathFor(const QString& recordFile);
+    static QByteArray FormatTime(const QDateTime& time);
+    static QByteArray FormatLine(qint64 position, qint32 bib, const QDateTime& time);
+
+    // Reads the times of a record file whose records were just read. Never fails.
+    void Open(const QString& recordFile, const QVector<tBib>& records);
+    void Close();
+
+    // The list in memory changed; the times follow it.
+    void Append(qint32 bib, const QDateTime& time);
+    void Insert(qint32 index); // a record without time
+    void Remove(qint32 index);
+    void BibChanged();
+
+    // Called whenever the record file on disk holds exactly these records: appends the last
+    // record's line when the times file holds all the others, otherwise replaces the whole file.
+    void Follow(const QVector<tBib>& records);
+    // The record file was written whole under another name: the times go beside it, whole.
+    void MoveTo(const QString& recordFile, const QVector<tBib>& records);
+    // Writes the times beside a copy of the record file that holds these records, when the record
+    // file has a times file. Never fails: a copy without times is still a whole record file.
+    void WriteCopy(const QString& copyFile, const QVector<tBib>& records) const;
+
+    QDateTime Time(qint32 index) const; // invalid when the record has none
+    // The latest time of a bib among the records; invalid when it has none.
+    QDateTime LastPassage(qint32 bib, const QVector<tBib>& records) const;
+    TimesFileState OpenedState() const { return m_opened; }
+    // False after a write of the times file failed, until a later one worked.
+    bool Saved() const { return m_saved; }
+
+private:
+    struct Stamp {
+        qint64 msecs = kNone;
+        qint32 offsetSeconds = 0;
+    };
+    static constexpr qint64 kNone = std::numeric_limits<qint64>::min();
+    static Stamp StampOf(const QDateTime& time);
+    static QByteArray FormatStamp(Stamp stamp);
+    static std::optional<Stamp> ParseStamp(const QByteArray& text);
+    static QByteArray FormatLine(qint64 position, qint32 bib, Stamp stamp);
+    static QDateTime TimeOf(Stamp stamp);
+    QByteArray FormatAll(const QVector<tBib>& records) const;
+
+    QString m_path;
+    QVector<Stamp> m_times;
+    // Lines the file on disk holds in step with the list; -1 when it must be replaced whole.
+    qint32 m_diskLines = -1;
+    TimesFileState m_opened;
+    bool m_saved = true;
+    // The index of each bib's latest timed record, built on demand after changes other than
+    // appends, so a typed digit costs one look-up.
+    mutable QHash<qint32, qint32> m_lastSeen;
+    mutable bool m_lastSeenStale = true;
+};
+
+// Seconds since a bib's last passage when that was no longer ago than the window (0 = off).
+std::optional<qint64> SecondsSinceRepeat(const QDateTime& lastPassage, const QDateTime& now, int windowSeconds);

@@ -1,0 +1,37 @@
+#include "startlist/ResultsCsv.h"
+
+#include "records/clsFile.h"
+#include "startlist/CsvText.h"
+
+#include <QHash>
+
+namespace {
+// ISO 8601 with milliseconds and the UTC offset, also for a time kept as local time.
+QString TimeText(const QDateTime& time) {
+    return time.isValid() ? time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs) : QString();
+}
+} // namespace
+
+QByteArray BuildResultsCsv(const QVector<qint32>& bibs, const PassageTimeOf& timeOf, const StartList& names) {
+    QByteArray csv = CsvLine({QStringLiteral("position"), QStringLiteral("bib"), QStringLiteral("time"),
+                              QStringLiteral("name"), QStringLiteral("category"), QStringLiteral("lap")});
+    QHash<qint32, qint32> laps;
+    for (qint32 index = 0; index < bibs.size(); ++index) {
+        const qint32 bib = bibs[index];
+        const QDateTime time = timeOf ? timeOf(index) : QDateTime();
+        const StartListEntry* entry = names.Find(bib);
+        csv +=
+            CsvLine({QString::number(index + 1), QString::number(bib), TimeText(time), entry ? entry->name : QString(),
+                     entry ? entry->category : QString(), bib > 0 ? QString::number(++laps[bib]) : QString()});
+    }
+    return csv;
+}
+
+QByteArray ResultsCsvOf(const clsFile& records, const StartList& names) {
+    QVector<qint32> bibs;
+    bibs.reserve(records.Count());
+    for (qint32 index = 0; index < records.Count(); ++index)
+        bibs.append(records.GetRecord(index).Bib);
+    return BuildResultsCsv(
+        bibs, [&records](qint32 index) { return records.PassageTime(index); }, names);
+}

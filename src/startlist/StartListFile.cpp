@@ -1,0 +1,32 @@
+#include "startlist/StartListFile.h"
+
+#include "app/ErrorInfo.h"
+#include "records/DurableFile.h"
+#include "records/FileHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+QString StartListPath(const QString& recordFile) {
+    return recordFile + QStringLiteral(".startlist.csv");
+}
+
+StartListRead ReadStartListFor(const QString& recordFile) {
+    const QString path = StartListPath(recordFile);
+    if (!QFileInfo::exists(path))
+        return {};
+    return ParseStartList(ReadWholeFile(path));
+}
+
+void SaveStartListFor(const QString& recordFile, const StartList& list) {
+    ReplaceDurably(StartListPath(recordFile), FormatStartList(list));
+}
+
+void RemoveStartListFor(const QString& recordFile) {
+    QFile file(StartListPath(recordFile));
+    if (file.exists() && !file.remove())
+        Raise(ErrorNumber::PathFileAccessError,
+              QStringLiteral("The start list \"%1\" could not be removed: %2.")
+                  .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+}
