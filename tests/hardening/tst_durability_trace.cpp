@@ -3,12 +3,14 @@
 // rewrite of a record file replaces it only with content already on the disk.
 
 #include "ScannerPty.h"
+#include "TestEnvironment.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -16,13 +18,14 @@
 
 #include <memory>
 #include <signal.h>
+#include <utility>
 
 namespace {
 
 // What the trace shows for one file.
 struct FileReport {
     int appends = 0;  // writes to the file under its own name, each followed by a sync
-    int rewrites = 0; // synced content renamed over the file, then its folder synced
+    int rewrites = 0; // synced content given the file's name (rename, linkat), then its folder synced
     QStringList faults;
 };
 
@@ -49,7 +52,7 @@ public:
             Call(line);
         }
         for (auto it = m_pendingFolderSync.cbegin(); it != m_pendingFolderSync.cend(); ++it)
-            m_reports[it.key()].faults << QStringLiteral("renamed over, but its folder was never synced");
+            m_reports[it.key()].faults << QStringLiteral("got its name, but its folder was never synced");
     }
 
     // Every file written under a name in the folder.
@@ -81,7 +84,7 @@ private:
         else if (name == QLatin1String("fdatasync") || name == QLatin1String("fsync"))
             Synced(fd);
         else if (name == QLatin1String("close"))
-            m_open.remove(fd);
+            Closed(fd);
         else if (name == QLatin1String("linkat"))
             Linked(args, paths);
         else if (name.startsWith(QLatin1String("rename")) && paths.size() == 2)
@@ -123,7 +126,7 @@ private:
         if (content->unsynced && !content->path.isEmpty())
             Fault(content->path, QStringLiteral("written again before its last write was synced"));
         if (!content->path.isEmpty() && m_pendingFolderSync.contains(content->path))
-            Fault(content->path, QStringLiteral("written before the folder of its rename was synced"));
+            Fault(content->path, QStringLiteral("written before its folder was synced after it got its name"));
         if (!content->path.isEmpty() && !content->unsynced)
             ++m_reports[content->path].appends;
         content->written = true;
@@ -141,32 +144,42 @@ private:
         content->unsynced = false;
     }
 
+    void Closed(int fd) {
+        const ContentPtr content = m_open.take(fd);
+        if (content && content->unsynced && !content->path.isEmpty())
+            Fault(content->path, QStringLiteral("closed with a write not synced"));
+    }
+
     // An unnamed file gets its name: linkat(fd, "", ...) or linkat(..., "/proc/self/fd/N", ...).
     void Linked(const QString& args, const QStringList& paths) {
         static const QRegularExpression procFd(QStringLiteral("^/proc/self/fd/(\\d+)$"));
         const QRegularExpressionMatch match = procFd.match(paths.value(0));
         const int fd = match.hasMatch() ? match.captured(1).toInt() : args.section(QLatin1Char(','), 0, 0).toInt();
-        const ContentPtr content = m_open.value(fd);
-        if (content && Watched(paths.value(1))) {
-            content->path = paths.value(1);
-            m_named[content->path] = content;
-        }
+        if (const ContentPtr content = m_open.value(fd))
+            Published(content, paths.value(1));
     }
 
     void Renamed(const QString& from, const QString& to) {
         const ContentPtr content = m_named.take(from);
-        if (!Watched(to) || !content)
+        m_pendingFolderSync.remove(from);
+        if (content && m_reports.contains(from) && m_reports[from].faults.isEmpty())
+            m_reports.remove(from); // a temporary name, checked as the file it becomes
+        if (content)
+            Published(content, to);
+    }
+
+    // Content that takes a name must be on the disk already, and its folder is synced next.
+    void Published(const ContentPtr& content, const QString& path) {
+        if (!Watched(path))
             return;
-        if (m_reports.contains(from) && m_reports[from].faults.isEmpty())
-            m_reports.remove(from); // a temporary name, checked here as the file it becomes
         if (!content->written)
-            Fault(to, QStringLiteral("replaced by a file nothing was written to"));
+            Fault(path, QStringLiteral("replaced by a file nothing was written to"));
         else if (content->unsynced)
-            Fault(to, QStringLiteral("replaced by content not yet synced"));
-        ++m_reports[to].rewrites;
-        content->path = to;
-        m_named[to] = content;
-        m_pendingFolderSync.insert(to, true);
+            Fault(path, QStringLiteral("replaced by content not yet synced"));
+        ++m_reports[path].rewrites;
+        content->path = path;
+        m_named[path] = content;
+        m_pendingFolderSync.insert(path, true);
     }
 
     void Fault(const QString& path, const QString& fault) { m_reports[path].faults << fault; }
@@ -179,8 +192,7 @@ private:
 };
 
 int LinesIn(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : -1;
+    return int(FileBytes(path).count('\n'));
 }
 
 // The process strace started: the program.
@@ -208,13 +220,9 @@ private slots:
         for (const QString& path : {folder, home + QStringLiteral("/config/Trevanta"), home + QStringLiteral("/run")})
             QVERIFY(QDir().mkpath(path));
         QFile::setPermissions(home + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile settings(home + QStringLiteral("/config/Trevanta/marklog.conf"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[General]\nBarcodeActive=1\nBarcodeDevice=" + scanner.Device().toLocal8Bit() + '\n');
-        settings.close();
-        QFile file(record);
-        QVERIFY(file.open(QIODevice::WriteOnly)); // an empty record file
-        file.close();
+        WriteBytes(home + QStringLiteral("/config/Trevanta/marklog.conf"),
+                   "[General]\nBarcodeActive=1\nBarcodeDevice=" + scanner.Device().toLocal8Bit() + '\n');
+        WriteBytes(record, QByteArray()); // an empty record file
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), home);
@@ -231,11 +239,16 @@ private slots:
                                QStringLiteral(MARKLOG_BINARY), record});
         QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
         qint64 marklog = 0;
+        auto stop = qScopeGuard([&] {
+            if (marklog > 0)
+                ::kill(pid_t(marklog), SIGKILL);
+            program.waitForFinished(60000);
+        });
         QTRY_VERIFY_WITH_TIMEOUT((marklog = TracedChild(program.processId())) > 0 && scanner.IsOpenedBy(marklog),
                                  120000);
 
         // Passages one by one and several in one piece; then the file vanishes (a pulled stick),
-        // so the next passage rewrites the whole list; then appending goes on.
+        // so the next passage rewrites the whole list into a new file; then appending goes on.
         QVERIFY(scanner.Send("101\r"));
         QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 1, 60000);
         QVERIFY(scanner.Send("102\r103\r104\r"));
@@ -245,7 +258,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 5, 60000);
         QVERIFY(scanner.Send("106\r"));
         QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 6, 60000);
-        ::kill(pid_t(marklog), SIGKILL);
+        ::kill(pid_t(std::exchange(marklog, 0)), SIGKILL); // the trace is complete once strace ends
         QVERIFY(program.waitForFinished(60000));
 
         QFile traced(trace);
@@ -256,8 +269,9 @@ private slots:
         for (auto it = checker.Reports().cbegin(); it != checker.Reports().cend(); ++it)
             QVERIFY2(it->faults.isEmpty(), qPrintable(it.key() + QStringLiteral(": ") + it->faults.join(", ")));
         const FileReport report = checker.Reports().value(record);
-        QCOMPARE(report.appends, 5); // 101, 102, 103, 104 and 106
-        QCOMPARE(report.rewrites, 1);
+        QCOMPARE(report.appends, 5);  // 101, 102, 103, 104 and 106
+        QCOMPARE(report.rewrites, 1); // the whole list after 105
+        QCOMPARE(FileBytes(record), QByteArray("1;101\r\n2;102\r\n3;103\r\n4;104\r\n5;105\r\n6;106\r\n"));
     }
 };
 
