@@ -2,11 +2,13 @@
 # Sourced by scripts/start and scripts/test; safe to run again and again.
 
 MARKLOG_PACKAGES=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins
     libgl-dev
     # the lap board: QR codes; the browser test drives chromium through Qt WebSockets
     libqrencode-dev qt6-websockets-dev chromium
+    # tests: the system-call trace of the durability test
+    strace
     # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb
     desktop-file-utils libxml2-utils appstream shared-mime-info man-db dpkg-dev file lintian
 )

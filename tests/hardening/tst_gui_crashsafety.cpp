@@ -4,8 +4,8 @@
 // on, editing) can be driven. After every kill the file must be whole and hold exactly what was
 // recorded up to that moment.
 //
-// MARKLOG_STRESS_KILLS sets the number of kills (bench/soak runs 1,000), MARKLOG_STRESS_SEED the
-// random plan. The test prints "HELD <n> of <kills> kills".
+// MARKLOG_STRESS_KILLS sets the number of kills (20 by default, bench/soak runs 1,000),
+// MARKLOG_STRESS_SEED the random plan. The test prints "HELD <n> of <kills> kills".
 
 #include "app/Clock.h"
 #include "app/LogWriter.h"
@@ -36,19 +36,16 @@
 #include <memory>
 #include <vector>
 
-#ifndef MARKLOG_DEFAULT_KILLS
-#define MARKLOG_DEFAULT_KILLS 100
-#endif
-
 namespace {
 
 constexpr qint32 kFirstScannedBib = 100000; // above anything the grid's editor can type
 constexpr int kStartTimeoutMs = 60000;
+constexpr int kDefaultKills = 20;
 
 int KillCount() {
     bool ok = false;
     const int kills = qEnvironmentVariableIntValue("MARKLOG_STRESS_KILLS", &ok);
-    return ok && kills > 0 ? kills : MARKLOG_DEFAULT_KILLS;
+    return ok && kills > 0 ? kills : kDefaultKills;
 }
 
 quint32 Seed() {

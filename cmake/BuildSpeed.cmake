@@ -1,0 +1,32 @@
+# Faster builds: ccache when it is installed, and the Qt headers most files use precompiled once
+# per library. The lists are short on purpose: a whole module (<QtWidgets>) precompiled is so large
+# that loading it costs about what parsing the few headers a file needs would.
+
+option(MARKLOG_CCACHE "Compile through ccache when it is installed" ON)
+find_program(MARKLOG_CCACHE_PROGRAM ccache)
+if(MARKLOG_CCACHE AND MARKLOG_CCACHE_PROGRAM
+   AND (NOT CMAKE_CXX_COMPILER_LAUNCHER OR CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$"))
+    # Without this sloppiness ccache compiles every file that uses a precompiled header anew; the
+    # inode cache hashes each large precompiled header once, not once per file that uses it.
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
+        CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime CCACHE_INODECACHE=1
+        ${MARKLOG_CCACHE_PROGRAM})
+endif()
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    # A time stamp in clang's precompiled header would make every later compile a ccache miss.
+    add_compile_options("SHELL:-Xclang -fno-pch-timestamp")
+endif()
+
+set(MARKLOG_PCH_CORE <QByteArray> <QDateTime> <QDir> <QFile> <QFileInfo> <QList> <QObject> <QString>
+    <QStringList> <QVariant>)
+set(MARKLOG_PCH_GUI ${MARKLOG_PCH_CORE} <QAction> <QApplication> <QCheckBox> <QKeyEvent> <QLabel> <QLineEdit>
+    <QPainter> <QPointer> <QPushButton> <QTimer> <QWidget>)
+# The tests' list (tests/CMakeLists.txt) adds QtTest, which includes all of QtCore anyway.
+set(MARKLOG_PCH_TEST ${MARKLOG_PCH_GUI} <QtTest/QtTest> <QProcess> <QSignalSpy> <QTemporaryDir>)
+
+# Called once the libraries exist (see the top-level CMakeLists.txt).
+function(marklog_precompile_headers)
+    target_precompile_headers(marklog_core PRIVATE ${MARKLOG_PCH_CORE})
+    target_precompile_headers(marklog_gui PRIVATE ${MARKLOG_PCH_GUI})
+    target_precompile_headers(marklog REUSE_FROM marklog_gui)
+endfunction()
