@@ -24,8 +24,15 @@ set(MARKLOG_PCH_GUI ${MARKLOG_PCH_CORE} <QAction> <QApplication> <QCheckBox> <QK
 # The tests' list (tests/CMakeLists.txt) adds QtTest, which includes all of QtCore anyway.
 set(MARKLOG_PCH_TEST ${MARKLOG_PCH_GUI} <QtTest/QtTest> <QProcess> <QSignalSpy> <QTemporaryDir>)
 
+# A full build from nothing (a CI run without a warm ccache) compiles the libraries' sources in
+# batches of one translation unit each; edits are faster without, so it is off by default.
+option(MARKLOG_UNITY_BUILD "Compile the libraries' sources in batches" OFF)
+
 # Called once the libraries exist (see the top-level CMakeLists.txt).
 function(marklog_precompile_headers)
+    if(MARKLOG_UNITY_BUILD)
+        set_target_properties(marklog_core marklog_gui PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 12)
+    endif()
     target_precompile_headers(marklog_core PRIVATE ${MARKLOG_PCH_CORE})
     target_precompile_headers(marklog_gui PRIVATE ${MARKLOG_PCH_GUI})
     target_precompile_headers(marklog REUSE_FROM marklog_gui)

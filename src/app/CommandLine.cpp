@@ -5,6 +5,8 @@
 
 namespace {
 
+const char kLapBoardOption[] = "lap-board";
+
 void Write(QIODevice& device, const QString& text) {
     device.write(text.toUtf8());
 }
@@ -74,6 +76,12 @@ CommandLine::CommandLine() {
          }});
     for (const Command& command : m_commands)
         m_parser.addOption(command.option);
+    m_parser.addOption(QCommandLineOption(
+        QString::fromLatin1(kLapBoardOption),
+        QStringLiteral("Opens the window with the lap board switched on at PORT (1-65535), for a laptop that "
+                       "shows the board from a script (marklog --lap-board 8080 race.stn). The board's own "
+                       "setting is left as it is."),
+        QStringLiteral("PORT")));
 
     for (const char* name : kWindowSystemOptions) {
         QCommandLineOption option{QString::fromLatin1(name)};
@@ -93,7 +101,10 @@ void CommandLine::Parse(const QStringList& arguments) {
     for (const Command& command : m_commands)
         chosen += m_parser.isSet(command.option) ? 1 : 0;
     const Command* command = ChosenCommand();
-    if (chosen > 1)
+    if (m_parser.isSet(QString::fromLatin1(kLapBoardOption)) && LapBoardPort() == 0)
+        m_error = QStringLiteral("--%1 needs a port number from 1 to 65535, not \"%2\".")
+                      .arg(QLatin1String(kLapBoardOption), m_parser.value(QString::fromLatin1(kLapBoardOption)));
+    else if (chosen > 1)
         m_error = QStringLiteral("Choose one of the options at a time.");
     else if (command && m_parser.positionalArguments().size() > command->maxArguments)
         m_error = QStringLiteral("Too many arguments for --%1: %2.")
@@ -124,6 +135,12 @@ int CommandLine::Run(QIODevice& out, QIODevice& err) const {
         return Done;
     const QString value = command->option.valueName().isEmpty() ? QString() : m_parser.value(command->option);
     return command->run(value, m_parser.positionalArguments(), out, err);
+}
+
+quint16 CommandLine::LapBoardPort() const {
+    bool ok = false;
+    const uint port = m_parser.value(QString::fromLatin1(kLapBoardOption)).toUInt(&ok);
+    return ok && port <= 65535 ? quint16(port) : 0;
 }
 
 QString CommandLine::RecordFile() const {

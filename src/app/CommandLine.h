@@ -13,8 +13,8 @@
 // opens on the record file named by the plain arguments.
 //
 // Adding an option: a windowless command is one more entry in Commands() (CommandLine.cpp) with
-// the function that runs it; an option for the window is one more addOption in the constructor,
-// read by the caller with Value() or IsSet().
+// the function that runs it; an option for the window is one more addOption in the constructor
+// with a reader of its value (as LapBoardPort()).
 class CommandLine {
 public:
     enum ExitStatus { Done = 0, Failed = 1, NotUnderstood = 2 };
@@ -33,8 +33,8 @@ public:
     // The record file to open in the window: the plain arguments joined by blanks, so a path with
     // blanks arrives whole even when the desktop passed it in pieces; "" for none.
     QString RecordFile() const;
-    bool IsSet(const QString& option) const { return m_parser.isSet(option); }
-    QString Value(const QString& option) const { return m_parser.value(option); }
+    // The port of --lap-board PORT; 0 when the option is not given.
+    quint16 LapBoardPort() const;
 
     struct Command {
         QCommandLineOption option;

@@ -64,6 +64,8 @@ int Main(int argc, char* argv[]) {
     const ProcessLanguage language; // before the first window, released after the last one
     auto* main = new frmMain(commandLine.RecordFile());
     main->Form_Load();
+    if (const quint16 port = commandLine.LapBoardPort())
+        main->StartLapBoard(port); // a port in use is told in the status bar; recording goes on
     main->show();
     RegisterFileType(GetText(QStringLiteral("GEN_FILETYPE_STN")), GetText(QStringLiteral("GEN_SYSOPEN")));
     return QApplication::exec();
