@@ -4,7 +4,6 @@
 #include "TestEnvironment.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QTest>
 
