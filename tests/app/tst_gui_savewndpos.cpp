@@ -23,78 +23,35 @@ public:
 
 namespace {
 const QString kSetting = QStringLiteral("WndPos_frmTestWindow");
-
-const QRect kDesign(30, 40, 300, 200);
-
-// Restores the stored placement, then shows the window.
-bool RestoreAndShow(QWidget& window) {
-    SaveWndPos(&window, WndPos::Restore);
-    window.show();
-    return QTest::qWaitForWindowExposed(&window);
-}
-
-// Stored numbers for a pixel value on the test screen.
-QString Twips(int pixels, double dotsPerInch) {
-    return QString::number(pixels * 1440.0 / dotsPerInch, 'g', 7);
-}
 } // namespace
 
+// A real window restored and saved through its setting; the figures themselves are the
+// placement table's. The stored numbers here are 15 twips a pixel.
 class TestSaveWndPos : public QObject {
     Q_OBJECT
 
 private slots:
-    // The stored numbers in these tests are 15 twips a pixel.
     void initTestCase() { QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0); }
-
     void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
-        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
         m_f.reset();
-    }
-
-    void firstStartKeepsDesignAndStoresNormal() {
-        frmTestWindow window;
-        SaveWndPos(&window, WndPos::Restore);
-        QCOMPARE(QRect(window.pos(), window.size()), kDesign);
-        QVERIFY(!ReadSetting(kSetting).isValid()); // restoring writes nothing
-
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.move(45, 60);
-        QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(45, 60));
-
-        SaveWndPos(&window, WndPos::Save);
-        const QRect frame = window.frameGeometry();
-        const double dpiX = window.screen()->logicalDotsPerInchX();
-        const double dpiY = window.screen()->logicalDotsPerInchY();
-        QCOMPARE(ReadSetting(kSetting).toString(), QStringLiteral("2;%1,%2,%3,%4")
-                                                       .arg(Twips(frame.left(), dpiX), Twips(frame.top(), dpiY),
-                                                            Twips(frame.width(), dpiX), Twips(frame.height(), dpiY)));
     }
 
     // Two sessions: the first restores what is stored and closes in a state, the second reopens.
     // A window closed minimized reopens normal; one closed maximized reopens maximized and keeps its
-    // normal placement; one never normal stores no placement and keeps its design one.
+    // normal placement.
     void stateAcrossSessions_data() {
-        QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("closedAs");
-        QTest::addColumn<QRect>("restored"); // before the first show: no frame yet
         QTest::addColumn<QString>("storedAfter");
-        const QRect placed(80, 60, 533, 400);
-        QTest::newRow("normal, whole pixels")
-            << "2;1200,900,7995,6000" << int(Qt::WindowNoState) << placed << "2;1200,900,7995,6000";
-        QTest::newRow("maximized") << "2;1200,900,8000,6000" << int(Qt::WindowMaximized) << placed
-                                   << "0;1200,900,8000,6000";
-        QTest::newRow("minimized") << "2;1200,900,8000,6000" << int(Qt::WindowMinimized) << placed
-                                   << "1;1200,900,8000,6000";
-        QTest::newRow("maximized before any normal placement") << "" << int(Qt::WindowMaximized) << kDesign << "0;";
+        QTest::newRow("normal") << int(Qt::WindowNoState) << "2;1200,900,7995,6000";
+        QTest::newRow("maximized") << int(Qt::WindowMaximized) << "0;1200,900,7995,6000";
+        QTest::newRow("minimized") << int(Qt::WindowMinimized) << "1;1200,900,7995,6000";
     }
     void stateAcrossSessions() {
-        QFETCH(QString, stored);
         QFETCH(int, closedAs);
-        QFETCH(QRect, restored);
-        if (!stored.isEmpty())
-            WriteSetting(kSetting, stored);
+        const QRect restored(80, 60, 533, 400); // before the first show: no frame yet
+        WriteSetting(kSetting, QStringLiteral("2;1200,900,7995,6000"));
         {
             frmTestWindow window;
             SaveWndPos(&window, WndPos::Restore);
@@ -114,47 +71,18 @@ private slots:
         frmTestWindow window;
         if (closedAs == Qt::WindowMinimized)
             window.setWindowState(Qt::WindowMinimized);
-        QVERIFY(RestoreAndShow(window));
+        SaveWndPos(&window, WndPos::Restore);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!window.isMinimized());
         QCOMPARE(window.isMaximized(), closedAs == Qt::WindowMaximized);
         if (closedAs != Qt::WindowMaximized) {
             QTRY_COMPARE(window.frameGeometry(), restored);
-        } else if (!stored.isEmpty()) {
+        } else {
             window.showNormal();
             QTRY_COMPARE(window.frameGeometry().topLeft(), restored.topLeft());
             QCOMPARE(window.size(), restored.size());
         }
-    }
-
-    void fixedSizeWindowGetsOnlyItsPosition() {
-        WriteSetting(kSetting, QStringLiteral("0;1200,900,8000,6000"));
-        frmTestWindow window;
-        window.setFixedSize(300, 200);
-        SaveWndPos(&window, WndPos::Restore);
-        QCOMPARE(window.frameGeometry(), QRect(80, 60, 300, 200));
-        QCOMPARE(window.windowState(), Qt::WindowNoState); // a fixed window is never maximized
-
-        frmTestWindow hinted; // resizable by its limits, but marked as a fixed dialog
-        hinted.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-        SaveWndPos(&hinted, WndPos::Restore);
-        QCOMPARE(hinted.frameGeometry(), QRect(80, 60, 300, 200));
-        QVERIFY(!hinted.isMaximized());
-    }
-
-    void offScreenPlacementComesBackOnScreen() {
-        // As if the window was last open on a second monitor right of the primary one.
-        const QString stored = QStringLiteral("2;90000,1500,3000,2250");
-        WriteSetting(kSetting, stored);
-        frmTestWindow window;
-        SaveWndPos(&window, WndPos::Restore);
-
-        const QRect area = qApp->primaryScreen()->availableGeometry();
-        QCOMPARE(window.size(), QSize(200, 150));
-        QVERIFY2(area.contains(window.frameGeometry()),
-                 qPrintable(QStringLiteral("%1,%2").arg(window.x()).arg(window.y())));
-        QCOMPARE(window.frameGeometry().right(), area.right());
-        QCOMPARE(window.y(), 100);
-        QCOMPARE(ReadSetting(kSetting).toString(), stored);
     }
 
 private:

@@ -4,9 +4,19 @@
 #include "TestEnvironment.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QTest>
+
+namespace {
+const QString kProbe = QStringLiteral("Probe");
+
+int SetFamily(const QString& name, const QVariant& value, qint32 type = RegistryType::String) {
+    return SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), name, value, type);
+}
+QVariant GetFamily(const QString& name) {
+    return GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), name);
+}
+} // namespace
 
 // The settings store: value types, empty values, and the program key kept apart from the family key.
 class TestSettings : public QObject {
@@ -15,6 +25,7 @@ class TestSettings : public QObject {
 private slots:
     void init() { m_env = std::make_unique<IsolatedEnvironment>(); }
     void cleanup() { m_env.reset(); }
+
     void valuesReadBackByType_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<int>("type");
@@ -26,50 +37,22 @@ private slots:
         QTest::newRow("negative dword") << QVariant(-2) << 4 << QVariant(qint32(-2));
         QTest::newRow("dword from text") << QVariant("77") << 4 << QVariant(qint32(77));
         QTest::newRow("binary keeps the low byte") << QVariant(0x1234) << 3 << QVariant(qint32(0x34));
+        QTest::newRow("unsupported type writes nothing") << QVariant(1) << 2 << QVariant();
     }
-
     void valuesReadBackByType() {
         QFETCH(QVariant, value);
         QFETCH(int, type);
         QFETCH(QVariant, expected);
-        QCOMPARE(SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("Probe"), value, type), 0);
-        const QVariant read = GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("Probe"));
-        QCOMPARE(read.typeId(), expected.typeId());
-        QCOMPARE(read, expected);
+        QCOMPARE(SetFamily(kProbe, value, type), expected.isValid() ? 0 : -1);
+        QCOMPARE(GetFamily(kProbe).typeId(), expected.typeId());
+        QCOMPARE(GetFamily(kProbe), expected);
     }
 
     void missingAndEmptyDiffer() {
         QVERIFY(!ReadSetting(QStringLiteral("Language")).isValid());
-        QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QString());
         WriteSetting(QStringLiteral("Language"), QString());
-        const QVariant empty = ReadSetting(QStringLiteral("Language"));
-        QVERIFY(empty.isValid());
-        QCOMPARE(empty.toString(), QString());
-        // An unsupported type writes nothing and says so.
-        QCOMPARE(SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("X"), 1, 2), -1);
-        QVERIFY(!GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("X")).isValid());
-    }
-
-    void checkBoxValuesWritten() {
-        QCOMPARE(CheckBoxValue(true), QStringLiteral("1"));
-        QCOMPARE(CheckBoxValue(false), QStringLiteral("0"));
-    }
-
-    void programKeyAndFamilyKeyStayApart() {
-        QCOMPARE(ProgramKeyPath(), QStringLiteral("Software\\Trevanta\\") +
-                                       QFileInfo(QCoreApplication::applicationFilePath()).fileName());
-        SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir"),
-                         QStringLiteral("/family/"), 1);
-        WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
-        // A family value is not seen through the program key, nor the other way round.
-        QVERIFY(!ReadSetting(QStringLiteral("CurrDir")).isValid());
-        QVERIFY(!GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("Beeper")).isValid());
-        QCOMPARE(GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir")).toString(),
-                 QStringLiteral("/family/"));
-        // Each key is a file of its own in the user's configuration folder.
-        QVERIFY(QFile::exists(m_env->configFolder() + QStringLiteral("/Trevanta/Trevanta.conf")));
-        QVERIFY(QFile::exists(m_env->configFolder() + QStringLiteral("/Trevanta/") + ExecutableBaseName() +
-                              QStringLiteral(".conf")));
+        QVERIFY(ReadSetting(QStringLiteral("Language")).isValid());
+        QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QString());
     }
 
     void checkBoxValues_data() {
@@ -81,21 +64,31 @@ private slots:
         QTest::newRow("empty") << QVariant("") << false;
         QTest::newRow("missing") << QVariant() << false;
     }
-
     void checkBoxValues() {
         QFETCH(QVariant, stored);
-        QTEST(IsCheckedValue(stored), "checked");
+        QFETCH(bool, checked);
+        QCOMPARE(IsCheckedValue(stored), checked);
+        QCOMPARE(CheckBoxValue(checked), checked ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+
+    void programKeyAndFamilyKeyStayApart() {
+        QCOMPARE(ProgramKeyPath(), QStringLiteral("Software\\Trevanta\\") +
+                                       QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/family/"));
+        WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
+        QVERIFY(!ReadSetting(QStringLiteral("CurrDir")).isValid());
+        QVERIFY(!GetFamily(QStringLiteral("Beeper")).isValid());
+        QCOMPARE(GetFamily(QStringLiteral("CurrDir")).toString(), QStringLiteral("/family/"));
+        // Each key is a file of its own in the user's configuration folder.
+        QVERIFY(QFile::exists(m_env->configFolder() + QStringLiteral("/Trevanta/Trevanta.conf")));
+        QVERIFY(QFile::exists(m_env->configFolder() + QStringLiteral("/Trevanta/") + ExecutableBaseName() +
+                              QStringLiteral(".conf")));
     }
 
     // A store that cannot be written gives a non-zero result instead of pretending success.
     void unwritableStoreReportsFailure() {
-        const QString folder = m_env->configFolder() + QStringLiteral("/Trevanta");
-        QDir().mkpath(m_env->configFolder());
-        QFile blocker(folder); // a plain file where the folder must go blocks even root
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        QVERIFY(SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir"),
-                                 QStringLiteral("/x/"), 1) != 0);
+        WriteBytes(m_env->configFolder() + QStringLiteral("/Trevanta"), "x"); // a file where the folder must go
+        QVERIFY(SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/x/")) != 0);
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1")); // ignored, never throws
         QVERIFY(!ReadSetting(QStringLiteral("Beeper")).isValid());
     }

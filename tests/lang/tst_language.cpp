@@ -5,32 +5,26 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSet>
-#include <QStandardPaths>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
-// Every key literal in the program's sources: each must be in every table.
-QSet<QString> KeysUsedInSources() {
+// The program's sources, all in one text: every key literal in them must be in every table, and
+// every placeholder of a text must be one the program fills in.
+QString SourceText() {
     // __FILE__ is relative to the build folder when the compiler cache rewrote it.
     QDir src(QFileInfo(QStringLiteral(__FILE__)).isAbsolute()
                  ? QFileInfo(QStringLiteral(__FILE__)).absolutePath()
                  : QCoreApplication::applicationDirPath() + QStringLiteral("/../") +
                        QFileInfo(QStringLiteral(__FILE__)).path());
     src.cd(QStringLiteral("../../src"));
-    const QRegularExpression literal(QStringLiteral("\"((?:GEN|MKL|BCPORT|BCPROT)_[A-Z0-9_]+)\""));
-    QSet<QString> keys;
+    QString text;
     QDirIterator it(src.path(), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
-        for (const QRegularExpressionMatch& match : literal.globalMatch(QString::fromUtf8(FileBytes(it.next()))))
-            keys.insert(match.captured(1));
-    return keys;
+        text += QString::fromUtf8(FileBytes(it.next()));
+    return text;
 }
 
 // Menus (and boxes) whose entries share one access key space.
@@ -47,42 +41,6 @@ const QList<QStringList> kMenus = {
     {"GEN_MNU_HELP_ABOUT", "MKL_MNU_HELP_GUIDE"},
 };
 
-// The placeholders each text must carry, once each; no other text may hold a "[".
-const QHash<QString, QStringList> kPlaceholders = {
-    {"MKL_MSG_OPENINGFAILED", {"[Filename]"}},
-    {"MKL_MSG_DELETEBIB", {"[bib]"}},
-    {"GEN_ABOUT_LABEL2", {"[year]"}},
-    {"MKL_MSG_PORTINVALID", {"[port]"}},
-    {"MKL_MSG_PORTMISSING", {"[port]"}},
-    {"MKL_MSG_PORTBUSY", {"[port]"}},
-    {"MKL_MSG_PORTDENIED", {"[port]"}},
-    {"MKL_MSG_PORTFAILED", {"[port]"}},
-    {"MKL_MSG_SCANNERLOST", {"[port]"}},
-    {"MKL_SB_SCANNERBACK", {"[port]"}},
-    {"MKL_MSG_PORTGROUP", {"[group]"}},
-    {"MKL_SB_SCANNEROFF", {"[menu]"}},
-    {"MKL_STARTHINT", {"[newkey]", "[openkey]"}},
-    {"MKL_MSG_EXPORTFAILED", {"[Filename]", "[reason]"}},
-    {"MKL_ABOUT_NOLINK", {"[guide]"}},
-    {"MKL_LBL_REPEAT", {"[bib]", "[seconds]"}},
-    {"MKL_SB_TIMESDROPPED", {"[count]"}},
-    {"MKL_MSG_NOTLISTED", {"[bib]"}},
-    {"MKL_MSG_STARTLISTBAD", {"[count]", "[Filename]", "[loaded]"}},
-    {"MKL_MSG_STARTLISTEMPTY", {"[Filename]"}},
-    {"MKL_MSG_CREATEFILE", {"[Filename]"}},
-    {"MKL_SB_STARTLIST", {"[count]"}},
-    {"MKL_SB_STARTLISTFAILED", {"[reason]"}},
-    {"MKL_SL_LINE", {"[line]"}},
-    {"MKL_SL_DUPLICATE", {"[bib]", "[line]"}},
-    {"MKL_MSG_NOTINFILE", {"[count]", "[reason]"}},
-    {"MKL_MSG_FILELAGS", {"[reason]"}},
-    {"MKL_MSG_KEPTIN", {"[path]"}},
-    {"MKL_MSG_MEMORYONLY", {"[reason]"}},
-    {"MKL_MSG_RECOVERY", {"[Filename]", "[path]", "[total]", "[count]", "[filecount]"}},
-    {"MKL_MSG_ZEROBYTES", {"[Filename]"}},
-    {"MKL_LB_PORTFAILED", {"[port]"}},
-    {"MKL_LB_MORE", {"[count]"}}};
-
 // Texts the program follows with ": " or ":" itself.
 const QStringList kColonAdded = {"MKL_SB_RECORDS", "MKL_SB_VERSION", "MKL_LC_LAPCOUNT0", "MKL_LC_LAPCOUNT1"};
 
@@ -95,6 +53,15 @@ QChar AccessKey(const QString& caption) {
     return amp >= 0 && amp + 1 < caption.size() ? caption[amp + 1].toLower() : QChar();
 }
 
+QStringList Placeholders(const QString& text) {
+    static const QRegularExpression placeholder(QStringLiteral("\\[[^]]*\\]"));
+    QStringList found;
+    for (const QRegularExpressionMatch& match : placeholder.globalMatch(text))
+        found << match.captured();
+    found.sort();
+    return found;
+}
+
 } // namespace
 
 class tst_Language : public QObject {
@@ -104,54 +71,52 @@ private slots:
     void builtInTables_data() {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("name");
-        QTest::newRow("de") << "de"
-                            << "Deutsch";
-        QTest::newRow("en") << "en"
-                            << "English";
+        QTest::newRow("de") << QStringLiteral("de") << QStringLiteral("Deutsch");
+        QTest::newRow("en") << QStringLiteral("en") << QStringLiteral("English");
     }
 
+    // Both tables hold the same keys, every key the program asks for, a text for each, distinct
+    // access keys within a menu, and the placeholders of the English text, each once and each one
+    // the program fills in.
     void builtInTables() {
         QFETCH(QString, id);
-        QFETCH(QString, name);
-        const clsLanguage::Language table = BuiltIn(id);
+        const clsLanguage::Language table = BuiltIn(id), english = BuiltIn(QStringLiteral("en"));
         QCOMPARE(table.id, id);
-        QCOMPARE(table.name, name);
-        // Both tables hold the same keys, and every key the program asks for.
+        QTEST(table.name, "name");
         QCOMPARE(QSet<QString>(table.texts.keyBegin(), table.texts.keyEnd()),
-                 QSet<QString>(BuiltIn("en").texts.keyBegin(), BuiltIn("en").texts.keyEnd()));
-        const QSet<QString> used = KeysUsedInSources();
-        QVERIFY(used.size() > 100);
-        for (const QString& key : used)
-            QVERIFY2(table.texts.contains(key), qPrintable(key));
-        for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
-            if (it.key() == QLatin1String("GEN_WIKI") || it.key() == QLatin1String("GEN_ABOUT_LABEL3"))
-                QCOMPARE(it.value(), QString()); // no online wiki or maker's address yet
-            else
-                QVERIFY2(!it.value().trimmed().isEmpty(), qPrintable(it.key()));
+                 QSet<QString>(english.texts.keyBegin(), english.texts.keyEnd()));
+        const QString sources = SourceText();
+        const QRegularExpression literal(QStringLiteral("\"((?:GEN|MKL|BCPORT|BCPROT)_[A-Z0-9_]+)\""));
+        int used = 0;
+        for (const QRegularExpressionMatch& match : literal.globalMatch(sources)) {
+            QVERIFY2(table.texts.contains(match.captured(1)), qPrintable(match.captured(1)));
+            ++used;
         }
-
-        for (const QStringList& menu : kMenus) {
-            QSet<QChar> used;
-            for (const QString& key : menu) {
-                const QChar accessKey = AccessKey(table.texts.value(key));
-                QVERIFY2(!accessKey.isNull(), qPrintable(key + QStringLiteral(" has no access key")));
-                QVERIFY2(!used.contains(accessKey), qPrintable(key + QStringLiteral(" repeats an access key")));
-                used.insert(accessKey);
-            }
-        }
+        QVERIFY(used > 100);
         for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
             const QString& text = it.value();
-            QString rest = text;
-            for (const QString& placeholder : kPlaceholders.value(it.key())) {
-                QVERIFY2(text.count(placeholder) == 1, qPrintable(it.key()));
-                rest.remove(placeholder);
+            const QByteArray key = it.key().toLatin1();
+            if (it.key() == QLatin1String("GEN_WIKI") || it.key() == QLatin1String("GEN_ABOUT_LABEL3"))
+                QCOMPARE(text, QString()); // no online wiki or maker's address yet
+            else
+                QVERIFY2(!text.trimmed().isEmpty(), key);
+            QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), key);
+            QStringList placeholders = Placeholders(text);
+            QVERIFY2(placeholders == Placeholders(english.texts.value(it.key())), key);
+            QVERIFY2(placeholders.removeDuplicates() == 0, key);
+            for (const QString& placeholder : placeholders)
+                QVERIFY2(sources.contains('"' + placeholder + '"'), key + " " + placeholder.toLatin1());
+        }
+        for (const QStringList& menu : kMenus) {
+            QSet<QChar> keys;
+            for (const QString& key : menu) {
+                const QChar accessKey = AccessKey(table.texts.value(key));
+                QVERIFY2(!accessKey.isNull() && !keys.contains(accessKey), qPrintable(key + " access key"));
+                keys.insert(accessKey);
             }
-            QVERIFY2(!rest.contains(QLatin1Char('[')), qPrintable(it.key()));
-            QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), qPrintable(it.key()));
         }
         for (const QString& key : kColonAdded)
             QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
-        QVERIFY(!table.texts.value("GEN_ABOUT_LABEL3").contains(QLatin1String("://")));
     }
 
     void setLanguageFallsBack_data() {
@@ -194,24 +159,7 @@ private slots:
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
     }
 
-    void getTextOfUnknownKey() {
-        IsolatedEnvironment env;
-        QCOMPARE(GetText(QStringLiteral("MKL_MAIN_CAPTION")), QStringLiteral("MKL_MAIN_CAPTION")); // no component yet
-
-        auto language = std::make_unique<clsLanguage>();
-        QCOMPARE(language->GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("MKL_CMDENTER")); // not initialised
-        QVERIFY(language->Initialize());
-        QVERIFY(language->SetLanguage(QStringLiteral("en")));
-        QCOMPARE(language->GetText(QStringLiteral("MKL_NO_SUCH_KEY")), QStringLiteral("MKL_NO_SUCH_KEY"));
-        QCOMPARE(language->GetText(QStringLiteral("mkl_cmdenter")), QStringLiteral("mkl_cmdenter")); // keys are exact
-
-        gLanguage = language.get();
-        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Record"));
-        QVERIFY(language->SetLanguage(QStringLiteral("de")));
-        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Erfassen"));
-        gLanguage = nullptr;
-    }
-
+    // "@" lines name the table; each other line defines one key at most and never spills over.
     void parseTable() {
         struct Case {
             QByteArray line;
@@ -231,29 +179,27 @@ private slots:
                               {"KEY Text", "KEY Text", "-"},
                               {"=Text", "", "-"}};
         for (const Case& c : cases) {
-            const clsLanguage::Language table = clsLanguage::ParseTable("@id=t\n" + c.line + "\nNEXT=1\n");
-            QCOMPARE(table.texts.value(QStringLiteral("NEXT")), QStringLiteral("1")); // one line never spills over
+            const clsLanguage::Language table = clsLanguage::ParseTable("# header\n\n@id= fr \r\n@name=Fran\xc3\xa7"
+                                                                        "ais\n" +
+                                                                        c.line + "\nNEXT=1\n");
+            QCOMPARE(table.id, QStringLiteral("fr"));
+            QCOMPARE(table.name, QString::fromUtf8("Français"));
+            QCOMPARE(table.texts.value(QStringLiteral("NEXT")), QStringLiteral("1"));
             QCOMPARE(table.texts.size(), c.text == QLatin1String("-") ? 1 : 2);
             if (c.text != QLatin1String("-"))
                 QCOMPARE(table.texts.value(c.key, QStringLiteral("<none>")), c.text);
         }
     }
 
-    void parseTableNamesTheLanguage() {
-        const clsLanguage::Language table = clsLanguage::ParseTable("# header\n\n@id= fr \r\n@name=Fran\xc3\xa7"
-                                                                    "ais\nGEN_BTN_OK=OK\n");
-        QCOMPARE(table.id, QStringLiteral("fr"));
-        QCOMPARE(table.name, QString::fromUtf8("Français"));
-        QCOMPARE(table.texts.keys(), QStringList{QStringLiteral("GEN_BTN_OK")}); // @ lines are no texts
-    }
-
-    void attachWindowFillsLanguageMenu() {
+    // The language menu's entries, wherever they sit and in whatever order they were made, list
+    // the languages by name; a chosen entry's tag is what SetLanguage takes. Unknown keys show as
+    // themselves, also before any table is loaded.
+    void languageMenuAndTexts() {
         IsolatedEnvironment env;
+        QCOMPARE(GetText(QStringLiteral("MKL_MAIN_CAPTION")), QStringLiteral("MKL_MAIN_CAPTION"));
         clsLanguage language;
+        QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("MKL_CMDENTER"));
         QVERIFY(language.Initialize());
-        QCOMPARE(language.Languages().size(), 2);
-
-        // The entries sit in a submenu and are created in reverse order: the index property decides.
         QObject window;
         auto* submenu = new QObject(&window);
         submenu->setObjectName(QStringLiteral("mnuLanguage"));
@@ -267,46 +213,39 @@ private slots:
         }
         QVERIFY(!language.AttachWindow(nullptr));
         QVERIFY(language.AttachWindow(&window));
-
-        // Languages are listed by name: Deutsch before English.
-        QCOMPARE(entries[1]->property("text").toString(), QStringLiteral("Deutsch"));
-        QCOMPARE(entries[1]->property("tag").toString(), QStringLiteral("de"));
-        QCOMPARE(entries[2]->property("text").toString(), QStringLiteral("English"));
-        QCOMPARE(entries[2]->property("tag").toString(), QStringLiteral("en"));
-        for (int index = 1; index <= 10; ++index)
+        const QStringList names{"", "Deutsch", "English"};
+        for (int index = 1; index <= 10; ++index) {
+            QCOMPARE(entries[index]->property("text").toString(), names.value(index));
             QCOMPARE(entries[index]->property("visible").toBool(), index <= 2);
-        for (int index = 3; index <= 10; ++index)
-            QCOMPARE(entries[index]->property("text").toString(), QString());
-
-        // A chosen entry's tag is what SetLanguage takes.
+        }
+        QCOMPARE(entries[1]->property("tag").toString(), QStringLiteral("de"));
         QVERIFY(language.SetLanguage(entries[2]->property("tag").toString()));
         QCOMPARE(language.GetText(QStringLiteral("GEN_MNU_FILE")), QStringLiteral("&File"));
+        QCOMPARE(language.GetText(QStringLiteral("MKL_NO_SUCH_KEY")), QStringLiteral("MKL_NO_SUCH_KEY"));
+        QCOMPARE(language.GetText(QStringLiteral("mkl_cmdenter")), QStringLiteral("mkl_cmdenter")); // keys are exact
+        gLanguage = &language;
+        QVERIFY(language.SetLanguage(QStringLiteral("de")));
+        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Erfassen"));
+        gLanguage = nullptr;
     }
 
+    // A table in the user's data folder replaces the shipped one of its language, without mixing.
     void tableInDataFolderReplacesBuiltIn() {
         IsolatedEnvironment env;
-        const QByteArray home = qgetenv("HOME");
-        qputenv("HOME", env.path().toLocal8Bit()); // the data folder follows the home folder in test mode
-        const QString folder =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/marklog/lang");
-        QVERIFY2(folder.startsWith(env.path()), qPrintable(folder));
+        const QString folder = env.dataFolder() + QStringLiteral("/marklog/lang/");
         QVERIFY(QDir().mkpath(folder));
-        WriteBytes(folder + "/de.lng", "@id=de\n@name=Deutsch (Verein)\nMKL_CMDENTER=Eintragen\n");
-        WriteBytes(folder + "/fr.lng", "@id=fr\nMKL_CMDENTER=Enregistrer\n");
-        WriteBytes(folder + "/broken.lng", "MKL_CMDENTER=no identifier\n");
-
+        WriteBytes(folder + "de.lng", "@id=de\n@name=Deutsch (Verein)\nMKL_CMDENTER=Eintragen\n");
+        WriteBytes(folder + "fr.lng", "@id=fr\nMKL_CMDENTER=Enregistrer\n");
+        WriteBytes(folder + "broken.lng", "MKL_CMDENTER=no identifier\n");
         clsLanguage language;
-        const bool initialized = language.Initialize();
-        qputenv("HOME", home);
-        QVERIFY(initialized);
-
+        QVERIFY(language.Initialize());
         QStringList names;
         for (const clsLanguage::Language& entry : language.Languages())
             names << entry.name;
         QCOMPARE(names, (QStringList{"Deutsch (Verein)", "English", "fr"})); // a table without a name shows its id
         QVERIFY(language.SetLanguage(QStringLiteral("de")));
         QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Eintragen"));
-        QCOMPARE(language.GetText(QStringLiteral("MKL_CHKBEEP")), QStringLiteral("MKL_CHKBEEP")); // no mixing of tables
+        QCOMPARE(language.GetText(QStringLiteral("MKL_CHKBEEP")), QStringLiteral("MKL_CHKBEEP"));
         QVERIFY(language.SetLanguage(QStringLiteral("fr")));
         QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Enregistrer"));
     }

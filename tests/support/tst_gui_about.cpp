@@ -48,90 +48,60 @@ private slots:
         m_f.reset();
     }
 
-    void replaceYear_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("year");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("small") << "Copyright © [year] Trevanta" << 2026 << "Copyright © 2026 Trevanta";
-        QTest::newRow("capital and mixed, twice") << "[YEAR]-[Year]" << 2026 << "2026-2026";
-        QTest::newRow("four digits") << "[year]" << 987 << "0987";
-        QTest::newRow("no placeholder") << "year [yea] [ year]" << 2026 << "year [yea] [ year]";
-    }
-
-    void replaceYear() {
-        QFETCH(QString, text);
-        QFETCH(int, year);
-        QTEST(ReplaceYear(text, year), "expected");
-    }
-
     // Each text from its key (a table without a key shows the key), label 1 the program's own line
-    // even though the family's first line is set, and a capital [YEAR] replaced.
-    void windowTexts() {
-        const QStringList expected{"GEN_ABOUT_CAPTION",      "GEN_ABOUT_VERSION", "Own line",
-                                   "(c) 2026, since [yeah]", "www.trevanta.de",   "GEN_BTN_OK"};
-        WriteTable(m_f->env.dataFolder(),
-                   "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
-                   "GEN_ABOUT_LABEL2=(c) [YEAR], since [yeah]\nGEN_ABOUT_LABEL3=www.trevanta.de\n");
-        m_f->UseLanguage(QStringLiteral("ts"));
-        FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
-        frmAbout about;
-        QCOMPARE(about.windowTitle(), expected[0]);
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), expected[1] + " " + VersionText());
-        const QList<QLabel*> labels = about.findChildren<QLabel*>(QStringLiteral("lblLabel"));
-        QCOMPARE(labels.size(), 3);
-        for (QLabel* label : labels)
-            QCOMPARE(label->text(), expected[label->property("index").toInt() + 1]);
-        QCOMPARE(about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), expected[5]);
-        QVERIFY(!about.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
-    }
-
-    // Only a real maker's address on line 3 is a link; without one line 3 tells where the user guide is.
-    void onlyARealAddressOpens_data() {
+    // even though the family's first line is set, [year] replaced in any letter case. Only a real
+    // maker's address on line 3 is a link; without one line 3 tells where the user guide is.
+    void aboutWindow_data() {
         QTest::addColumn<QByteArray>("address");
         QTest::addColumn<QStringList>("opened");
         QTest::newRow("no address") << QByteArray() << QStringList();
         QTest::newRow("placeholder") << QByteArray("marklog.example.org") << QStringList();
         QTest::newRow("real address") << QByteArray("www.trevanta.de") << QStringList{"http://www.trevanta.de"};
     }
-    void onlyARealAddressOpens() {
+    void aboutWindow() {
         QFETCH(QByteArray, address);
         QFETCH(QStringList, opened);
-        WriteTable(m_f->env.dataFolder(), "MKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" + address + "\n");
+        WriteTable(m_f->env.dataFolder(), "GEN_ABOUT_LABEL1=Family line\nMKL_ABOUT_LABEL1=Own line\n"
+                                          "GEN_ABOUT_LABEL2=(c) [YEAR]-[Year], since [yeah]\n"
+                                          "MKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" +
+                                              address + "\n");
         m_f->UseLanguage(QStringLiteral("ts"));
+        FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
         frmAbout about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("GEN_ABOUT_CAPTION"));
+        QCOMPARE(Find<QLabel>(&about, "lblVersion")->text(), "GEN_ABOUT_VERSION " + VersionText());
+        QCOMPARE(about.lblLabel(1)->text(), QStringLiteral("Own line"));
+        QCOMPARE(about.lblLabel(2)->text(), QStringLiteral("(c) 2026-2026, since [yeah]"));
+        QCOMPARE(about.lblLabel(3)->text(),
+                 opened.isEmpty() ? "Guide: " + QDir::toNativeSeparators(GuidePath(QStringLiteral("ts"))) : address);
+        QCOMPARE(Find<QPushButton>(&about, "cmdOK")->text(), QStringLiteral("GEN_BTN_OK"));
+        QVERIFY(!Find<QLabel>(&about, "picIcon")->pixmap().isNull());
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         for (int label = 1; label <= 3; ++label)
             QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
         QCOMPARE(m_opened, opened);
         QCOMPARE(about.lblLabel(3)->cursor().shape(), opened.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
-        QCOMPARE(about.lblLabel(3)->text(),
-                 opened.isEmpty() ? "Guide: " + QDir::toNativeSeparators(GuidePath(QStringLiteral("ts"))) : address);
-
         m_openerResult = false; // no browser: nothing is shown
         QTest::mouseClick(about.lblLabel(3), Qt::LeftButton);
         QVERIFY(about.isVisible());
-
-        QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(&about, "cmdOK"), Qt::LeftButton);
         QVERIFY(!about.isVisible());
         QCOMPARE(about.result(), int(QDialog::Accepted));
     }
 
-    void helpOpensGuideWithoutWiki() {
+    // Without a wiki, help opens the guide of the language (German falls back to the English one
+    // until it has its own), also from the wiki link control; with one, the article's address.
+    void helpOpensGuideOrWiki() {
         const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/");
         QDir().mkpath(guides);
         WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
-
-        // German without its own guide falls back to the English one.
         m_f->UseLanguage(QStringLiteral("de"));
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
         WriteBytes(guides + QStringLiteral("marklog-guide-de.html"), "<html>de</html>");
         QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-de.html"));
         QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), SamePath(guides + "marklog-guide-de.html"));
         m_f->UseLanguage(QStringLiteral("en"));
-        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
-
-        // The wiki link control opens the same guide.
         ctlWiki wiki;
         wiki.Init(QStringLiteral("Guide"), QStringLiteral("MARKLOG"));
         wiki.resize(400, 40);
@@ -139,16 +109,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&wiki));
         QTest::mouseClick(&wiki, Qt::LeftButton, {}, QPoint(390, 5));
         QCOMPARE(m_opened.size(), 1);
-        QCOMPARE(SamePath(m_opened.first()), SamePath(guides + "marklog-guide-en.html"));
-    }
+        QCOMPARE(SamePath(m_opened.takeFirst()), SamePath(guides + "marklog-guide-en.html"));
 
-    void helpOpensWikiWhenConfigured() {
         // The base address is joined to the article directly, with nothing in between.
         WriteTable(m_f->env.dataFolder(), "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
         m_f->UseLanguage(QStringLiteral("ts"));
-        QCOMPARE(HelpAddress(QStringLiteral("MARKLOG")),
-                 QStringLiteral("https://wiki.example.org/index.php?title=MARKLOG#z"));
-        ctlWiki wiki;
         wiki.Init(QStringLiteral("Wiki"), QStringLiteral("OTHER"));
         wiki.OpenArticle();
         QCOMPARE(m_opened, QStringList{"https://wiki.example.org/index.php?title=OTHER#z"});

@@ -10,23 +10,8 @@
 
 Q_DECLARE_METATYPE(FileNamePlatform)
 
-namespace {
-
-void StoreList(const QStringList& list) {
-    for (int i = 0; i < list.size(); ++i)
-        WriteSetting(QStringLiteral("LastFile%1").arg(i + 1), list[i]);
-}
-
-QStringList StoredList() {
-    clsRecentFiles reader;
-    QStringList list;
-    for (qint16 position = 1; position <= reader.ListSize(); ++position)
-        list << reader.GetLastFile(position);
-    return list;
-}
-
-} // namespace
-
+// The four most recent record files in the settings: a known file moves up, a new one drops the
+// last, with the letter-case rule of file names on each platform.
 class TestRecentFiles : public QObject {
     Q_OBJECT
 
@@ -42,78 +27,53 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const QString e;
         const QStringList abcd{"A", "B", "C", "D"};
-        const auto unix = FileNamePlatform::Unix;
-        const auto windows = FileNamePlatform::Windows;
-
-        QTest::newRow("fresh settings") << unix << QStringList() << "read" << e << QStringList{e, e, e, e};
-        QTest::newRow("Windows: known file, case ignored") << windows << QStringList{"C", "A", "B", "D"} << "set"
-                                                           << "b" << QStringList{"b", "C", "A", "D"};
-        QTest::newRow("macOS: known file, case ignored")
-            << FileNamePlatform::MacOS << QStringList{"C", "A", "B", "D"} << "set"
-            << "b" << QStringList{"b", "C", "A", "D"};
-        QTest::newRow("Unix: another case is another file")
-            << unix << QStringList{"/r/Race.stn", "A", e, e} << "set"
-            << "/r/race.stn" << QStringList{"/r/race.stn", "/r/Race.stn", "A", e};
-        QTest::newRow("known file moves up") << unix << abcd << "set"
-                                             << "C" << QStringList{"C", "A", "B", "D"};
-        QTest::newRow("new file drops the last") << unix << abcd << "set"
-                                                 << "E" << QStringList{"E", "A", "B", "C"};
-        QTest::newRow("empty positions stay empty") << unix << QStringList{"A", e, e, e} << "set"
-                                                    << "B" << QStringList{"B", "A", e, e};
-        QTest::newRow("Windows: delete, case ignored") << windows << abcd << "delete"
-                                                       << "b" << QStringList{"A", "C", "D", e};
-        QTest::newRow("Unix: delete in another case keeps the file") << unix << abcd << "delete"
-                                                                     << "b" << abcd;
-        QTest::newRow("delete moves the later ones up") << unix << abcd << "delete"
-                                                        << "B" << QStringList{"A", "C", "D", e};
-        QTest::newRow("delete the only file") << unix << QStringList{"A", e, e, e} << "delete"
-                                              << "A" << QStringList{e, e, e, e};
+        const auto row = [](const char* name, FileNamePlatform platform, const QStringList& initial,
+                            const char* operation, const char* argument, const QStringList& expected) {
+            QTest::newRow(name) << platform << initial << QString(operation) << QString(argument) << expected;
+        };
+        const auto unix = FileNamePlatform::Unix, windows = FileNamePlatform::Windows, mac = FileNamePlatform::MacOS;
+        row("fresh settings", unix, {}, "read", "", {e, e, e, e});
+        row("Windows: known file, case ignored", windows, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
+        row("macOS: known file, case ignored", mac, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
+        row("Unix: another case is another file", unix, {"/r/Race.stn", "A", e, e}, "set", "/r/race.stn",
+            {"/r/race.stn", "/r/Race.stn", "A", e});
+        row("known file moves up", unix, abcd, "set", "C", {"C", "A", "B", "D"});
+        row("new file drops the last", unix, abcd, "set", "E", {"E", "A", "B", "C"});
+        row("empty positions stay empty", unix, {"A", e, e, e}, "set", "B", {"B", "A", e, e});
+        row("Windows: delete, case ignored", windows, abcd, "delete", "b", {"A", "C", "D", e});
+        row("Unix: delete in another case keeps the file", unix, abcd, "delete", "b", abcd);
+        row("delete moves the later ones up", unix, abcd, "delete", "B", {"A", "C", "D", e});
+        row("delete the only file", unix, {"A", e, e, e}, "delete", "A", {e, e, e, e});
     }
-
     void operations() {
         QFETCH(FileNamePlatform, platform);
         QFETCH(QStringList, initial);
         QFETCH(QString, operation);
         QFETCH(QString, argument);
         QFETCH(QStringList, expected);
-        StoreList(initial);
-
+        for (int i = 0; i < initial.size(); ++i)
+            WriteSetting(QStringLiteral("LastFile%1").arg(i + 1), initial[i]);
         clsRecentFiles recent(platform);
         QCOMPARE(recent.ListSize(), qint16(4));
         if (operation == QLatin1String("set"))
             recent.SetFirstFile(argument);
         else if (operation == QLatin1String("delete"))
             recent.Delete(argument);
-        QCOMPARE(StoredList(), expected);
+        clsRecentFiles reader;
+        QStringList stored;
+        for (qint16 position = 1; position <= reader.ListSize(); ++position)
+            stored << reader.GetLastFile(position);
+        QCOMPARE(stored, expected);
+        expected.removeAll(QString()); // the menu's entries skip empty positions
+        QCOMPARE(reader.Entries(), expected);
     }
 
-    void entriesSkipEmptyPositions() {
-        StoreList({"/races/one.stn", QString(), "/races/three.stn", QString()});
-        QCOMPARE(clsRecentFiles().Entries(), (QStringList{"/races/one.stn", "/races/three.stn"}));
-    }
-
-    // The letter-case rule of file names on each platform.
-    void sameFileName_data() {
-        QTest::addColumn<FileNamePlatform>("platform");
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<bool>("same");
-        QTest::newRow("Windows, other case") << FileNamePlatform::Windows << "C:\\R\\Race.stn"
-                                             << "c:\\r\\RACE.STN" << true;
-        QTest::newRow("macOS, other case") << FileNamePlatform::MacOS << "/r/Race.stn"
-                                           << "/r/race.stn" << true;
-        QTest::newRow("Unix, other case") << FileNamePlatform::Unix << "/r/Race.stn"
-                                          << "/r/race.stn" << false;
-        QTest::newRow("Unix, same spelling") << FileNamePlatform::Unix << "/r/Race.stn"
-                                             << "/r/Race.stn" << true;
-        QTest::newRow("Windows, other name") << FileNamePlatform::Windows << "C:\\r\\a.stn"
-                                             << "C:\\r\\b.stn" << false;
-    }
     void sameFileName() {
-        QFETCH(FileNamePlatform, platform);
-        QFETCH(QString, a);
-        QFETCH(QString, b);
-        QTEST(SameFileName(a, b, platform), "same");
+        QVERIFY(SameFileName("C:\\R\\Race.stn", "c:\\r\\RACE.STN", FileNamePlatform::Windows));
+        QVERIFY(!SameFileName("C:\\r\\a.stn", "C:\\r\\b.stn", FileNamePlatform::Windows));
+        QVERIFY(SameFileName("/r/Race.stn", "/r/race.stn", FileNamePlatform::MacOS));
+        QVERIFY(!SameFileName("/r/Race.stn", "/r/race.stn", FileNamePlatform::Unix));
+        QVERIFY(SameFileName("/r/Race.stn", "/r/Race.stn", FileNamePlatform::Unix));
     }
 
 private:
