@@ -32,6 +32,13 @@ option(MARKLOG_UNITY_BUILD "Compile the libraries' sources in batches" OFF)
 function(marklog_precompile_headers)
     if(MARKLOG_UNITY_BUILD)
         set_target_properties(marklog_core marklog_gui PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 12)
+        # Files whose file-local helpers share a name with another file's compile on their own.
+        set(alone app/CommandLineCommands.cpp app/NumericValue.cpp app/SaveWndPos.cpp board/frmLapBoard.cpp
+            grid/ctlGrid_Editing.cpp lapcounter/frmLapcounter.cpp recording/BarcodeScanner.cpp
+            recording/frmMain_Board.cpp records/DurableFile.cpp records/PrintBibs.cpp support/clsRecentFiles.cpp
+            support/ctlWiki.cpp support/FileDialogSeam.cpp)
+        list(TRANSFORM alone PREPEND ${PROJECT_SOURCE_DIR}/src/)
+        set_source_files_properties(${alone} DIRECTORY ${PROJECT_SOURCE_DIR}/src PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
     endif()
     target_precompile_headers(marklog_core PRIVATE ${MARKLOG_PCH_CORE})
     target_precompile_headers(marklog_gui PRIVATE ${MARKLOG_PCH_GUI})

@@ -1,7 +1,13 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,6 +74,9 @@ private slots:
         row("value missing", {"--check"}, 2, {}, "Missing value after '--check'");
         row("extra argument", {"--check", race, Path("x")}, 2, {}, "Too many arguments for --check");
         row("two commands", {"--check", race, "--version"}, 2, {}, "one of the options");
+        row("lap board port not a number", {"--lap-board", "http", race}, 2, {}, "port number from 1 to 65535");
+        row("lap board port out of range", {"--lap-board", "65536", race}, 2, {}, "port number from 1 to 65535");
+        row("lap board port zero", {"--lap-board", "0", race}, 2, {}, "port number from 1 to 65535");
     }
 
     void run() {
@@ -102,7 +111,53 @@ private slots:
         QTEST(QString::fromUtf8(FileBytes(Path("out.csv"))), "written");
     }
 
+    // A kiosk script starts the window with the board on: the board answers with the file's standings,
+    // and the stored board setting stays off.
+    void lapBoardFromTheCommandLine() {
+        quint16 port = 0;
+        {
+            QTcpServer probe; // a port free now
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            port = probe.serverPort();
+        }
+        const QString home = m_dir.filePath(QStringLiteral("board-home"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(MARKLOG_BINARY),
+                      {QStringLiteral("--lap-board"), QString::number(port), Path("race.stn")});
+        QVERIFY(program.waitForStarted());
+        auto stop = qScopeGuard([&] {
+            program.kill();
+            program.waitForFinished();
+        });
+        QByteArray answer;
+        QTRY_VERIFY_WITH_TIMEOUT((answer = HttpGet(port, "/api/standings.json")).startsWith("HTTP/1.1 200"), 60000);
+        const QJsonObject board = QJsonDocument::fromJson(answer.mid(answer.indexOf("\r\n\r\n") + 4)).object();
+        QMap<int, int> laps;
+        for (const QJsonValue& line : board.value(QStringLiteral("standings")).toArray())
+            laps[line.toObject().value("bib").toInt()] = line.toObject().value("laps").toInt();
+        QCOMPARE(laps, (QMap<int, int>{{5, 2}, {7, 1}, {432, 1}}));
+        QVERIFY(!FileBytes(home + QStringLiteral("/config/Trevanta/marklog.conf")).contains("LapBoard=1"));
+    }
+
 private:
+    // One GET on the loopback; the whole answer, or nothing while no server answers.
+    static QByteArray HttpGet(quint16 port, const char* path) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket.waitForConnected(1000))
+            return {};
+        socket.write(QByteArray("GET ") + path + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
+        QByteArray answer;
+        while (socket.waitForReadyRead(5000))
+            answer += socket.readAll();
+        return answer;
+    }
     QString Path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
     QTemporaryDir m_dir;
 };
