@@ -15,13 +15,15 @@ bool Register(const char* sourceFile, Entry entry);
 } // namespace sharedtest
 
 // The same body as QtTest's own main(): the application the macro asks for, then the test class.
+// The names carry the class's, so a folder's files can also be compiled as one unit.
 #undef QTEST_MAIN_WRAPPER
 #define QTEST_MAIN_WRAPPER(TestObject, ...)                                                                            \
-    static int SharedTestEntry(int argc, char* argv[]) {                                                               \
+    static int SharedTestEntry_##TestObject(int argc, char* argv[]) {                                                  \
         QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                                             \
         __VA_ARGS__                                                                                                    \
         TestObject tc;                                                                                                 \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&tc, argc, argv);                                                                          \
     }                                                                                                                  \
-    [[maybe_unused]] static const bool sharedTestRegistered = sharedtest::Register(__FILE__, SharedTestEntry);
+    [[maybe_unused]] static const bool sharedTestRegistered_##TestObject =                                             \
+        sharedtest::Register(__FILE__, SharedTestEntry_##TestObject);
