@@ -20,14 +20,12 @@ QByteArray Lines(const QVector<qint32>& bibs) {
         bytes += QByteArray::number(i + 1) + ';' + QByteArray::number(bibs[i]) + "\r\n";
     return bytes;
 }
-
 QVector<qint32> Bibs(const clsFile& file) {
     QVector<qint32> bibs;
     for (qint32 i = 0; i < file.Count(); ++i)
         bibs.append(file.GetRecord(i).Bib);
     return bibs;
 }
-
 QVector<qint32> Ids(const clsFile& file) {
     QVector<qint32> ids;
     for (qint32 i = 0; i < file.Count(); ++i)
@@ -37,15 +35,14 @@ QVector<qint32> Ids(const clsFile& file) {
 
 // Operations that rewrite the whole file, for data tables.
 enum Rewrite { Edit, Delete, Insert, Save };
-
-bool RunRewrite(clsFile& file, int operation) {
+bool RunRewrite(clsFile& file, int operation, qint32 index = 1) {
     switch (operation) {
     case Edit:
-        return file.EditBib(1, 70);
+        return file.EditBib(index, 70);
     case Delete:
-        return file.DeleteBib(0);
+        return file.DeleteBib(index - 1);
     case Insert:
-        return file.AddBib(99, 1);
+        return file.AddBib(99, index);
     default:
         return file.SaveFile();
     }
@@ -75,67 +72,61 @@ private slots:
         m_env.reset();
     }
 
-    void readAndRewrite_data() {
+    void openAndAppend_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QVector<qint32>>("bibs");
-
-        QTest::newRow("positions ignored") << QByteArray("5;12\r\n9;7\r\n") << QVector<qint32>{12, 7};
-        QTest::newRow("lone lf") << QByteArray("1;12\n2;13") << QVector<qint32>{12, 13};
-        QTest::newRow("lone cr") << QByteArray("1;12\r2;13") << QVector<qint32>{12, 13};
-        QTest::newRow("empty") << QByteArray() << QVector<qint32>{};
+        QTest::addColumn<QByteArray>("appended"); // the file once bib 5 was recorded
+        const QByteArray lines("1;12\r\n2;7\r\n");
+        QTest::newRow("empty") << QByteArray() << QVector<qint32>{} << QByteArray("1;5\r\n");
+        QTest::newRow("positions ignored")
+            << QByteArray("5;12\r\n9;7\r\n") << QVector<qint32>{12, 7} << QByteArray("5;12\r\n9;7\r\n3;5\r\n");
+        // An unfinished last line is completed before the new one.
+        QTest::newRow("no line end") << QByteArray("1;12\r\n2;7") << QVector<qint32>{12, 7} << lines + "3;5\r\n";
+        QTest::newRow("lf end") << QByteArray("1;12\n") << QVector<qint32>{12} << QByteArray("1;12\n2;5\r\n");
+        QTest::newRow("cr end") << QByteArray("1;12\r") << QVector<qint32>{12} << QByteArray("1;12\r2;5\r\n");
+        // Zero bytes a power cut left are skipped and gone with the next write.
+        QTest::newRow("1 zero byte at the end")
+            << lines + QByteArray(1, '\0') << QVector<qint32>{12, 7} << Lines({12, 7, 5});
+        QTest::newRow("64 KiB of zeros at the end")
+            << lines + QByteArray(65536, '\0') << QVector<qint32>{12, 7} << Lines({12, 7, 5});
+        QTest::newRow("a zero-filled block between lines")
+            << QByteArray("1;12\r\n") + QByteArray(4096, '\0') + QByteArray("\r\n2;7\r\n") << QVector<qint32>{12, 7}
+            << Lines({12, 7, 5});
     }
-    // The line parser has its own tests. Records are numbered by the reader; the first rewrite writes CR LF
-    // lines numbered 1 to n and reads back byte for byte.
-    void readAndRewrite() {
+    // Records are numbered 1 to n by the reader; an append adds one line; the first rewrite writes
+    // CR LF lines numbered 1 to n, and reads back byte for byte.
+    void openAndAppend() {
         QFETCH(QByteArray, bytes);
         QFETCH(QVector<qint32>, bibs);
-        clsFile file;
-        QVERIFY(openWith(file, bytes));
-        QCOMPARE(Bibs(file), bibs);
-        QVector<qint32> ids;
-        for (qint32 id = 1; id <= bibs.size(); ++id)
-            ids.append(id);
-        QCOMPARE(Ids(file), ids);
-        QCOMPARE(file.MaxID(), bibs.size());
-
-        QVERIFY(file.SaveFile());
-        const QByteArray written = FileBytes(path());
-        QCOMPARE(written, Lines(bibs));
-        QVERIFY(file.CloseFile());
-        QVERIFY(file.OpenFile(path()));
-        QVERIFY(file.SaveFile());
-        QCOMPARE(FileBytes(path()), written);
-    }
-    void appendCompletesUnfinishedLastLine_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArray>("appended");
-
-        QTest::newRow("empty") << QByteArray() << QByteArray("1;5\r\n");
-        QTest::newRow("no line end") << QByteArray("1;12\r\n2;7") << QByteArray("1;12\r\n2;7\r\n3;5\r\n");
-        QTest::newRow("lf end") << QByteArray("1;12\n") << QByteArray("1;12\n2;5\r\n");
-        QTest::newRow("cr end") << QByteArray("1;12\r") << QByteArray("1;12\r2;5\r\n");
-    }
-    void appendCompletesUnfinishedLastLine() {
-        QFETCH(QByteArray, bytes);
         QFETCH(QByteArray, appended);
         clsFile file;
         QVERIFY(openWith(file, bytes));
+        QCOMPARE(Bibs(file), bibs);
+        QCOMPARE(file.MaxID(), bibs.size());
+        QCOMPARE(file.ZeroPadded(), bytes.contains('\0'));
         QVERIFY(file.AddBib(5));
         QCOMPARE(FileBytes(path()), appended);
+        QVERIFY(!file.ZeroPadded());
+        QCOMPARE(Ids(file).last(), bibs.size() + 1);
 
-        clsFile again;
-        QVERIFY(again.OpenFile(path()));
-        QCOMPARE(Bibs(again), Bibs(file));
+        QVERIFY(file.SaveFile());
+        QCOMPARE(FileBytes(path()), Lines(bibs << 5));
+        QVERIFY(file.OpenFile(path()));
+        QCOMPARE(Bibs(file), bibs);
+        QVERIFY(file.SaveFile());
+        QCOMPARE(FileBytes(path()), Lines(bibs));
+        QVERIFY(m_messages->shown().isEmpty());
     }
+
     void insert_data() {
         QTest::addColumn<int>("before");
         QTest::addColumn<QVector<qint32>>("bibs");
         QTest::addColumn<QVector<qint32>>("ids");
-
         QTest::newRow("first") << 0 << QVector<qint32>{99, 12, 7} << QVector<qint32>{3, 1, 2};
         QTest::newRow("middle") << 1 << QVector<qint32>{12, 99, 7} << QVector<qint32>{1, 3, 2};
         QTest::newRow("at the end") << 2 << QVector<qint32>{12, 7, 99} << QVector<qint32>{1, 2, 3};
     }
+    // An inserted record gets the newest ID wherever it stands.
     void insert() {
         QFETCH(int, before);
         QFETCH(QVector<qint32>, bibs);
@@ -145,49 +136,42 @@ private slots:
         QVERIFY(file.AddBib(99, before));
         QCOMPARE(Bibs(file), bibs);
         QCOMPARE(Ids(file), ids);
-        QCOMPARE(file.MaxID(), 3);
         QVERIFY(file.Changed());
         QCOMPARE(FileBytes(path()), Lines(bibs));
     }
+
+    // Deleting never lowers MaxID, so a new record never reuses an ID; an emptied list leaves an
+    // empty file.
     void editAndDelete() {
         clsFile file;
         QVERIFY(openWith(file, "1;12\r\n2;7\r\n3;40\r\n"));
-
         QVERIFY(file.DeleteBib(1));
-        QCOMPARE(Bibs(file), (QVector<qint32>{12, 40}));
         QCOMPARE(Ids(file), (QVector<qint32>{1, 3}));
         QCOMPARE(FileBytes(path()), Lines({12, 40}));
         QCOMPARE(file.GetRecord(2).ID, 0); // the place the deleted record left is no record
-
-        // Deleting never lowers MaxID, so a new record never reuses an ID.
-        QCOMPARE(file.MaxID(), 3);
         QVERIFY(file.AddBib(5));
-        QCOMPARE(file.GetRecord(2).ID, 4);
-        QCOMPARE(FileBytes(path()), Lines({12, 40, 5}));
-
         QVERIFY(file.EditBib(0, -8));
-        QCOMPARE(file.GetRecord(0).ID, 1);
+        QCOMPARE(Ids(file), (QVector<qint32>{1, 3, 4}));
         QCOMPARE(FileBytes(path()), Lines({-8, 40, 5}));
-
         for (int i = 0; i < 3; ++i)
             QVERIFY(file.DeleteBib(0));
-        QVERIFY(QFileInfo::exists(path()));
-        QCOMPARE(QFileInfo(path()).size(), 0);
+        QVERIFY(QFileInfo::exists(path()) && QFileInfo(path()).size() == 0);
         QCOMPARE(file.MaxID(), 4);
         QCOMPARE(file.GetRecord(-1).ID, 0);
         QVERIFY(m_messages->shown().isEmpty());
     }
+
     void indexOutOfRange_data() {
         QTest::addColumn<int>("operation");
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("messages");
-
         QTest::newRow("edit -1") << int(Edit) << -1 << 0;
         QTest::newRow("edit count") << int(Edit) << 2 << 0;
-        QTest::newRow("delete -1") << int(Delete) << -1 << 0;
-        QTest::newRow("delete count") << int(Delete) << 2 << 0;
+        QTest::newRow("delete -1") << int(Delete) << 0 << 0;
+        QTest::newRow("delete count") << int(Delete) << 3 << 0;
         QTest::newRow("insert beyond end") << int(Insert) << 3 << 1;
     }
+    // A change at a place that holds no record changes nothing, not even the file's bytes.
     void indexOutOfRange() {
         QFETCH(int, operation);
         QFETCH(int, index);
@@ -195,40 +179,31 @@ private slots:
         const QByteArray bytes("5;12\r\n9;7"); // a rewrite would show in the bytes
         clsFile file;
         QVERIFY(openWith(file, bytes));
-        QVERIFY(!(operation == Edit     ? file.EditBib(index, 1)
-                  : operation == Delete ? file.DeleteBib(index)
-                                        : file.AddBib(99, index)));
+        QVERIFY(!RunRewrite(file, operation, index));
         QCOMPARE(Bibs(file), (QVector<qint32>{12, 7}));
         QCOMPARE(file.MaxID(), 2);
         QVERIFY(!file.Changed());
         QCOMPARE(FileBytes(path()), bytes);
         QCOMPARE(m_messages->shown().size(), messages);
     }
+
     // Positions are not limited to 16 bits, neither in a rewrite nor in an append.
-    void hundredThousandRecords() {
-        constexpr qint32 kCount = 100000;
-        QByteArray bytes;
+    void positionsBeyond16Bits() {
+        constexpr qint32 kCount = 70000;
         QVector<qint32> bibs;
+        QByteArray bytes;
         for (qint32 i = 0; i < kCount; ++i) {
             bibs.append(i % 997);
             bytes += "0;" + QByteArray::number(i % 997) + "\r\n";
         }
         clsFile file;
         QVERIFY(openWith(file, bytes));
-        QCOMPARE(file.Count(), kCount);
         QCOMPARE(file.GetRecord(kCount - 1).ID, kCount);
-
         QVERIFY(file.EditBib(kCount - 1, 123456));
         bibs.last() = 123456;
         QCOMPARE(FileBytes(path()), Lines(bibs));
-
-        QVERIFY(file.AddBib(5, 0));
-        bibs.prepend(5);
-        QCOMPARE(file.GetRecord(0).ID, kCount + 1);
-        QCOMPARE(FileBytes(path()), Lines(bibs));
-
         QVERIFY(file.AddBib(9));
-        QVERIFY(FileBytes(path()).endsWith("\r\n100001;123456\r\n100002;9\r\n"));
+        QCOMPARE(FileBytes(path()), Lines(bibs << 9));
     }
 
     void interruptedRewriteKeepsOldFile_data() {
@@ -251,7 +226,8 @@ private slots:
         }
     }
     // A rewrite cut short by a full disk leaves the old file complete and unchanged, says which file
-    // failed and why, and the next write brings the file in step with the list.
+    // failed and why, keeps the change in the list and the recovery copy, and the next write brings
+    // the file in step with the list.
     void interruptedRewriteKeepsOldFile() {
         QFETCH(int, operation);
         QFETCH(qint64, bytes);
@@ -259,13 +235,12 @@ private slots:
         const QByteArray old("1;12\r\n2;7\r\n3;40\r\n");
         clsFile file;
         QVERIFY(openWith(file, old));
-
         InjectWriteFailure(bytes);
         QVERIFY(!RunRewrite(file, operation));
         QCOMPARE(FileBytes(path()), old);
-        QVERIFY(failed(file, QStringLiteral("No space left on device")));
+        QVERIFY(failed(file));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"race.stn"});
-        QCOMPARE(Bibs(file), after); // the list keeps the change, and so does the recovery copy
+        QCOMPARE(Bibs(file), after);
         QCOMPARE(FileBytes(file.KeptIn()), Lines(after));
         QCOMPARE(file.Changed(), operation != Save);
 
@@ -275,10 +250,10 @@ private slots:
         QVERIFY(file.InStep());
         QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path())));
     }
+
     void failedAppendLeavesNoTornLine_data() {
         QTest::addColumn<QByteArray>("old");
         QTest::addColumn<qint64>("bytes");
-
         for (qint64 bytes : {0, 1, 3, 1000}) {
             QTest::addRow("after %lld bytes", bytes) << QByteArray("1;12\r\n2;7\r\n") << bytes;
             QTest::addRow("unfinished line, after %lld bytes", bytes) << QByteArray("1;12\r\n2;7") << bytes;
@@ -291,25 +266,25 @@ private slots:
         QFETCH(qint64, bytes);
         clsFile file;
         QVERIFY(openWith(file, old));
-
         InjectWriteFailure(bytes);
         QVERIFY(!file.AddBib(99));
         QCOMPARE(FileBytes(path()), old);
-        QVERIFY(failed(file, QStringLiteral("No space left on device")));
+        QVERIFY(failed(file));
         QCOMPARE(Bibs(file), (QVector<qint32>{12, 7, 99}));
         QCOMPARE(FileBytes(file.KeptIn()), Lines({12, 7, 99}));
         QCOMPARE(file.RecordsNotInFile(), 1);
         QCOMPARE(file.MaxID(), 3);
         QVERIFY(!file.Changed());
-
         QVERIFY(file.AddBib(5));
         QCOMPARE(FileBytes(path()), Lines({12, 7, 99, 5}));
         QVERIFY(file.Changed());
         QVERIFY(file.AddBib(6));
         QCOMPARE(FileBytes(path()), Lines({12, 7, 99, 5, 6}));
     }
+
     // While the file lags behind, every change reaches the recovery copy; a copy an earlier run
-    // left is set aside, not replaced. Save as makes another file the record file, in step.
+    // left is set aside, not replaced. Save as makes another file the record file, in step, with
+    // the times.
     void recoveryCopyFollowsTheList() {
         clsFile file;
         QVERIFY(openWith(file, "1;12\r\n"));
@@ -331,150 +306,129 @@ private slots:
         file.SaveAs(path(QStringLiteral("saved.stn")));
         QCOMPARE(file.FileName(), path(QStringLiteral("saved.stn")));
         QCOMPARE(FileBytes(file.FileName()), Lines({13, 5, 6}));
-        QVERIFY(file.InStep());
-        QVERIFY(!QFileInfo::exists(copy));
+        QVERIFY(file.InStep() && !QFileInfo::exists(copy));
         QCOMPARE(FileBytes(path()), QByteArray("1;12\r\n"));
-        // The times go with the list to the new file.
         const QList<QByteArray> times = FileBytes(TimesSidecar::PathFor(file.FileName())).split('\n');
         QCOMPARE(times.size(), 4);
         QCOMPARE(times[0], QByteArray("1;13;\r"));
         QVERIFY2(times[2].startsWith("3;6;2") && file.PassageTime(2).isValid(), times[2].constData());
         QVERIFY(m_messages->shown().isEmpty());
     }
-    void zeroPaddingSkippedAndRewritten_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("opens");
-        const QByteArray lines("1;12\r\n2;7\r\n");
-        QTest::newRow("1 zero byte at the end") << lines + QByteArray(1, '\0') << true;
-        QTest::newRow("4 KiB of zeros at the end") << lines + QByteArray(4096, '\0') << true;
-        QTest::newRow("64 KiB of zeros at the end") << lines + QByteArray(65536, '\0') << true;
-        QTest::newRow("a zero-filled block between lines")
-            << QByteArray("1;12\r\n") + QByteArray(4096, '\0') + QByteArray("\r\n2;7\r\n") << true;
-        QTest::newRow("UTF-16") << QByteArray("\xff\xfe"
+
+    // A changed grid move changes two records; the file holds both changes or neither.
+    void editsOfOneChangeReachTheDiskTogether() {
+        const QByteArray old("1;11\r\n2;22\r\n3;33\r\n");
+        clsFile file;
+        QVERIFY(openWith(file, old));
+        file.BeginChange();
+        QVERIFY(file.EditBib(0, 22));
+        QCOMPARE(FileBytes(path()), old); // nothing written halfway
+        QVERIFY(file.EditBib(1, 11));
+        InjectWriteFailure(6); // the one write of the change fails
+        QVERIFY(!file.EndChange());
+        QVERIFY(!file.InStep());
+        QCOMPARE(FileBytes(path()), old);
+        file.BeginChange();
+        QVERIFY(file.EditBib(0, 11));
+        QVERIFY(file.EditBib(1, 22));
+        QVERIFY(file.EndChange());
+        QVERIFY(file.AddBib(44));
+        QCOMPARE(FileBytes(path()), old + "4;44\r\n");
+    }
+
+    void refusedOpenKeepsOpenFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // written to the file; none for a missing file
+        QTest::addColumn<QString>("message");  // in the one box shown; none: no box
+        QTest::newRow("missing") << "missing.stn" << QByteArray() << QString();
+        QTest::newRow("no name") << "" << QByteArray() << QString();
+        QTest::newRow("blank name") << "   " << QByteArray() << QString();
+        QTest::newRow("a folder") << "folder.stn" << QByteArray() << QString();
+        QTest::newRow("bib beyond 32 bits") << "bad.stn" << QByteArray("1;5\r\n2;2147483648\r\n3;6\r\n") << "Line 2";
+        QTest::newRow("UTF-16") << "bad.stn"
+                                << QByteArray("\xff\xfe"
                                               "1\0;\0"
                                               "1\0"
                                               "2\0\r\0\n\0",
                                               14)
-                                << false;
-        QTest::newRow("a zero within a record") << QByteArray("1;12\r\n2;\0"
+                                << "bad.stn";
+        QTest::newRow("a zero within a record") << "bad.stn"
+                                                << QByteArray("1;12\r\n2;\0"
                                                               "7\r\n",
                                                               11)
-                                                << false;
+                                                << "bad.stn";
     }
-    // Zero bytes a power cut left are skipped and gone with the next change; text of another
-    // encoding and binary content are refused, the file untouched.
-    void zeroPaddingSkippedAndRewritten() {
+    // A file the reader cannot take completely is not opened, so no later rewrite can replace it
+    // with a partial list; the file that was open stays open, with its unsaved changes.
+    void refusedOpenKeepsOpenFile() {
+        QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, opens);
+        QFETCH(QString, message);
+        const QString other = name.trimmed().isEmpty() ? name : path(name);
+        if (!bytes.isEmpty())
+            WriteBytes(other, bytes);
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.stn")));
+
+        clsFile fresh;
+        QVERIFY(!fresh.OpenFile(other));
+        QVERIFY(fresh.FileName().isEmpty() && fresh.Count() == 0);
         clsFile file;
-        QCOMPARE(openWith(file, bytes), opens);
-        if (!opens) {
-            QCOMPARE(m_messages->shown().size(), 1);
-            QCOMPARE(FileBytes(path()), bytes);
-            return;
-        }
-        QCOMPARE(Bibs(file), (QVector<qint32>{12, 7}));
-        QVERIFY(file.ZeroPadded());
-        QVERIFY(file.AddBib(5));
-        QCOMPARE(FileBytes(path()), Lines({12, 7, 5}));
-        QVERIFY(!file.ZeroPadded());
+        QVERIFY(openWith(file, "1;12\r\n2;7\r\n"));
+        QVERIFY(file.AddBib(3));
+        QVERIFY(!file.OpenFile(other));
+        QCOMPARE(file.FileName(), path());
+        QCOMPARE(Ids(file), (QVector<qint32>{1, 2, 3}));
+        QVERIFY(file.Changed());
+        QVERIFY(file.EditBib(0, 11));
+        QCOMPARE(FileBytes(path()), Lines({11, 7, 3}));
+
+        QCOMPARE(m_messages->shown().size(), message.isEmpty() ? 0 : 2);
+        for (const MessageRequest& shown : m_messages->shown())
+            QVERIFY2(shown.text.contains(message), qPrintable(shown.text));
+        QCOMPARE(QFileInfo(other).isFile(), !bytes.isEmpty());
+        if (!bytes.isEmpty())
+            QCOMPARE(FileBytes(other), bytes);
     }
+
+    // With no file open, a record stays in the list and the failure is told once.
     void appendWithoutOpenFile() {
         clsFile file;
         QVERIFY(!file.AddBib(5));
-        QCOMPARE(m_messages->shown().size(), 1);
         QCOMPARE(Bibs(file), QVector<qint32>{5});
         QVERIFY(!file.SaveFile());
         QCOMPARE(m_messages->shown().size(), 1);
     }
 
-    void openMissingFileKeepsState() {
-        clsFile file;
-        QVERIFY(openWith(file, "1;12\r\n2;7\r\n"));
-        QVERIFY(file.AddBib(3));
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.stn")));
-
-        for (const QString& other : {path(QStringLiteral("missing.stn")), QString(), QStringLiteral("   "),
-                                     path(QStringLiteral("folder.stn"))}) {
-            QVERIFY2(!file.OpenFile(other), qPrintable(other));
-            QCOMPARE(file.FileName(), path());
-            QCOMPARE(Bibs(file), (QVector<qint32>{12, 7, 3}));
-            QCOMPARE(file.MaxID(), 3);
-            QVERIFY(file.Changed());
-        }
-        QVERIFY(!QFileInfo::exists(path(QStringLiteral("missing.stn"))));
-        QVERIFY(m_messages->shown().isEmpty());
-    }
-    // A file the reader cannot take completely is not opened, so no later rewrite can replace it
-    // with a partial list; the file that was open stays open.
-    void openOutOfRangeBibFails() {
-        const QByteArray bad("1;5\r\n2;2147483648\r\n3;6\r\n");
-        WriteBytes(path(QStringLiteral("bad.stn")), bad);
-
-        clsFile fresh;
-        QVERIFY(!fresh.OpenFile(path(QStringLiteral("bad.stn"))));
-        QVERIFY(fresh.FileName().isEmpty() && fresh.Count() == 0);
-        QCOMPARE(m_messages->shown().size(), 1);
-        QVERIFY2(m_messages->lastText().contains(QStringLiteral("Line 2")), qPrintable(m_messages->lastText()));
-        m_messages->clear();
-
-        clsFile file;
-        QVERIFY(openWith(file, "1;12\r\n2;7\r\n"));
-        QVERIFY(file.AddBib(3));
-        QVERIFY(!file.OpenFile(path(QStringLiteral("bad.stn"))));
-        QCOMPARE(m_messages->shown().size(), 1);
-        QCOMPARE(file.FileName(), path());
-        QCOMPARE(Ids(file), (QVector<qint32>{1, 2, 3}));
-        QVERIFY(file.Changed());
-
-        QVERIFY(file.AddBib(4));
-        QVERIFY(file.EditBib(0, 11));
-        QCOMPARE(FileBytes(path()), Lines({11, 7, 3, 4}));
-        QCOMPARE(FileBytes(path(QStringLiteral("bad.stn"))), bad);
-    }
-    void datedCopyPath_data() {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QDateTime>("moment");
-        QTest::addColumn<QString>("copy");
-
-        QTest::newRow("example") << QStringLiteral("/data/race.stn") << QDateTime({2021, 5, 2}, {15, 30, 12})
-                                 << QStringLiteral("race2021-05-02 153012.stn");
-        QTest::newRow("24 hours") << QStringLiteral("Lauf 1.stn") << QDateTime({2021, 12, 31}, {23, 5, 9})
-                                  << QStringLiteral("Lauf 12021-12-31 230509.stn");
-        QTest::newRow("midnight") << QStringLiteral("/x/a.stn") << QDateTime({2022, 1, 2}, {0, 0, 0})
-                                  << QStringLiteral("a2022-01-02 000000.stn");
-        QTest::newRow("no extension") << QStringLiteral("results") << QDateTime({2021, 5, 2}, {1, 2, 3})
-                                      << QStringLiteral("results2021-05-02 010203.stn");
-        QTest::newRow("four characters") << QStringLiteral("r.st") << QDateTime({2021, 5, 2}, {1, 2, 3})
-                                         << QStringLiteral("r2021-05-02 010203.stn");
-    }
-    void datedCopyPath() {
-        QFETCH(QString, fileName);
-        QFETCH(QDateTime, moment);
-        QFETCH(QString, copy);
-        QCOMPARE(clsFile::DatedCopyPath(fileName, moment), WritableProgramFolder() + copy);
-    }
-    // Closing a changed file leaves exactly one dated copy beside the program, named after the file
-    // without its extension (so no name keeps the program from closing); an unchanged file leaves none.
     void closeMakesCopy_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("change");
         QTest::addColumn<QString>("copyBase");
-        QTest::newRow("unchanged") << "unchanged.stn" << false << "unchanged";
-        QTest::newRow("changed") << "changed.stn" << true << "changed";
-        QTest::newRow("one letter") << "a" << true << "a";
-        QTest::newRow("upper-case extension") << "RACE.STN" << true << "RACE";
-        QTest::newRow("other extension") << "lap.txt" << true << "lap";
-        QTest::newRow("two dots") << "spring.run.stn" << true << "spring.run";
+        QTest::addColumn<bool>("earlierCopy");
+        QTest::newRow("unchanged") << "unchanged.stn" << false << "unchanged" << false;
+        QTest::newRow("changed") << "changed.stn" << true << "changed" << false;
+        QTest::newRow("a copy of the same second stays") << "kept.stn" << true << "kept" << true;
+        QTest::newRow("one letter") << "a" << true << "a" << false;
+        QTest::newRow("four characters") << "r.st" << true << "r" << false;
+        QTest::newRow("upper-case extension") << "RACE.STN" << true << "RACE" << false;
+        QTest::newRow("two dots") << "spring.run.stn" << true << "spring.run" << false;
     }
+    // Closing a changed file leaves exactly one dated copy beside the program, named after the file
+    // without its extension and the moment (so no name keeps the program from closing), never over
+    // an earlier one, with its own times beside it; an unchanged file leaves none.
     void closeMakesCopy() {
         QFETCH(QString, name);
         QFETCH(bool, change);
         QFETCH(QString, copyBase);
+        QFETCH(bool, earlierCopy);
         const QDateTime moment({2021, 5, 2}, {15, 30, 12});
         FixedClock clock(moment);
-        const QString copy = expectCopy(path(name), moment);
+        const QString copy = clsFile::DatedCopyPath(path(name), moment);
+        m_copies.append(copy);
+        QFile::remove(copy);
         QCOMPARE(copy, WritableProgramFolder() + copyBase + QStringLiteral("2021-05-02 153012.stn"));
+        WriteBytes(TimesSidecar::PathFor(copy), "left over");
+        if (earlierCopy)
+            WriteBytes(copy, "earlier");
         // Other tests running at the same time keep their copies in the same folder (many of them of
         // a "race.stn"): look only at copies of this file, its name matched with its case.
         const QDir folder(WritableProgramFolder(), copyBase + QStringLiteral("2*.stn"));
@@ -485,51 +439,16 @@ private slots:
         if (change)
             QVERIFY(file.AddBib(8));
         QVERIFY(file.CloseFile());
-        QVERIFY(file.FileName().isEmpty());
-        QCOMPARE(file.Count(), 0);
-        QVERIFY(!file.Changed());
-
+        QVERIFY(file.FileName().isEmpty() && file.Count() == 0 && !file.Changed());
         QStringList added = folder.entryList(QDir::Files | QDir::CaseSensitive);
         for (const QString& old : before)
             added.removeAll(old);
-        QCOMPARE(added, change ? QStringList{QFileInfo(copy).fileName()} : QStringList{});
+        QCOMPARE(added, change && !earlierCopy ? QStringList{QFileInfo(copy).fileName()} : QStringList{});
         if (change)
-            QCOMPARE(FileBytes(copy), QByteArray("1;12\r\n2;8\r\n"));
+            QCOMPARE(FileBytes(copy), earlierCopy ? QByteArray("earlier") : QByteArray("1;12\r\n2;8\r\n"));
+        if (change && !earlierCopy)
+            QVERIFY(FileBytes(TimesSidecar::PathFor(copy)).startsWith("1;12;\r\n2;8;2021-05-02T15:30:12"));
         QVERIFY(m_messages->shown().isEmpty());
-    }
-    void closeDoesNotOverwriteCopy() {
-        const QDateTime moment({2021, 5, 2}, {15, 30, 12});
-        FixedClock clock(moment);
-        const QString copy = expectCopy(path(), moment);
-        WriteBytes(copy, "earlier");
-        clsFile file;
-        QVERIFY(openWith(file, QByteArray()));
-        QVERIFY(file.AddBib(8));
-        QVERIFY(file.CloseFile());
-        QVERIFY(file.FileName().isEmpty());
-        QCOMPARE(FileBytes(copy), QByteArray("earlier"));
-        QVERIFY(m_messages->shown().isEmpty());
-    }
-    // A bib moved in the grid changes two records; the file holds both changes or neither.
-    void editsOfOneChangeReachTheDiskTogether() {
-        clsFile file;
-        QVERIFY(openWith(file, "1;11\r\n2;22\r\n3;33\r\n"));
-        file.BeginChange();
-        QVERIFY(file.EditBib(0, 22));
-        QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n")); // nothing written halfway
-        QVERIFY(file.EditBib(1, 11));
-        InjectWriteFailure(6); // the one write of the change fails
-        QVERIFY(!file.EndChange());
-        QVERIFY(!file.InStep());
-        QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n"));
-
-        file.BeginChange();
-        QVERIFY(file.EditBib(0, 11));
-        QVERIFY(file.EditBib(1, 22));
-        QVERIFY(file.EndChange());
-        QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n"));
-        QVERIFY(file.AddBib(44));
-        QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n4;44\r\n"));
     }
 
 private:
@@ -539,23 +458,16 @@ private:
         WriteBytes(path(name), bytes);
         return file.OpenFile(path(name));
     }
-    // The file is out of step; its error names the file and holds the reason; no box was shown
-    // (the window shows write failures without one).
-    bool failed(const clsFile& file, const QString& reason) const {
+    // The file is out of step; its error names the file and the full disk; no box was shown (the
+    // window shows write failures without one).
+    bool failed(const clsFile& file) const {
         const QString text = file.WriteError().description;
         if (file.InStep() || !m_messages->shown().isEmpty() || !text.contains(QDir::toNativeSeparators(path())) ||
-            !text.contains(reason)) {
+            !text.contains(QStringLiteral("No space left on device"))) {
             qWarning() << m_messages->shown().size() << "messages; error:" << text;
             return false;
         }
         return true;
-    }
-    // A copy CloseFile may write beside the test program; removed in cleanup().
-    QString expectCopy(const QString& recordFile, const QDateTime& moment) {
-        const QString copy = clsFile::DatedCopyPath(recordFile, moment);
-        m_copies.append(copy);
-        QFile::remove(copy);
-        return copy;
     }
 
     std::unique_ptr<IsolatedEnvironment> m_env;

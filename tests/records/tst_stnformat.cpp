@@ -26,24 +26,18 @@ private slots:
         QTest::addColumn<QVector<qint32>>("bibs");
 
         QTest::newRow("empty") << QByteArray() << QVector<qint32>{};
-        QTest::newRow("crlf lines") << QByteArray("1;17\r\n2;4\r\n3;17\r\n") << QVector<qint32>{17, 4, 17};
-        QTest::newRow("positions ignored") << QByteArray("5;12\r\n9;7\r\n") << QVector<qint32>{12, 7};
+        QTest::newRow("crlf lines, positions ignored")
+            << QByteArray("1;17\r\n9;4\r\n3;17\r\n") << QVector<qint32>{17, 4, 17};
         QTest::newRow("last line without crlf") << QByteArray("1;12\r\n2;7") << QVector<qint32>{12, 7};
-        QTest::newRow("lone lf") << QByteArray("1;12\n2;13") << QVector<qint32>{12, 13};
-        QTest::newRow("lone cr") << QByteArray("1;12\r2;13") << QVector<qint32>{12, 13};
         QTest::newRow("mixed ends") << QByteArray("1;1\r\n2;2\n3;3\r4;4\r\n") << QVector<qint32>{1, 2, 3, 4};
         QTest::newRow("cr cr lf") << QByteArray("1;1\r\r\n2;2\r\n") << QVector<qint32>{1, 2};
         QTest::newRow("blank lines skipped") << QByteArray("\r\n1;5\r\n\r\n\n2;6\r\n") << QVector<qint32>{5, 6};
         QTest::newRow("line without separator skipped") << QByteArray("abc\r\n1;3\r\n") << QVector<qint32>{3};
         QTest::newRow("only separator") << QByteArray(";\r\n") << QVector<qint32>{0};
-        QTest::newRow("text around number") << QByteArray("x;42x\r\n") << QVector<qint32>{42};
-        QTest::newRow("negative") << QByteArray("1;-5\r\n") << QVector<qint32>{-5};
         QTest::newRow("second separator ends number") << QByteArray("1;2;3\r\n") << QVector<qint32>{2};
-        QTest::newRow("blanks and tabs ignored") << QByteArray("1; 1\t2 \r\n") << QVector<qint32>{12};
-        QTest::newRow("comma ends number") << QByteArray("1;12,5\r\n") << QVector<qint32>{12};
-        QTest::newRow("half rounds to even down") << QByteArray("1;2.5\r\n") << QVector<qint32>{2};
-        QTest::newRow("half rounds to even up") << QByteArray("1;3.5\r\n") << QVector<qint32>{4};
-        QTest::newRow("hexadecimal") << QByteArray("1;&H1F\r\n") << QVector<qint32>{31};
+        // The bib is the numeric value of the text after the separator, rounded half to even.
+        QTest::newRow("numeric value") << QByteArray("x; -1\t2x\r\n1;&H1F\r\n1;2.5\r\n1;3.5\r\n")
+                                       << QVector<qint32>{-12, 31, 2, 4};
         QTest::newRow("8-bit bytes before separator") << QByteArray("\xe4\xf6;9\r\n") << QVector<qint32>{9};
         QTest::newRow("32-bit limits") << QByteArray("1;2147483647\r\n2;-2147483648\r\n")
                                        << QVector<qint32>{std::numeric_limits<qint32>::max(),
@@ -78,47 +72,20 @@ private slots:
         }
     }
 
-    void format_data() {
-        QTest::addColumn<QVector<qint32>>("bibs");
-        QTest::addColumn<QByteArray>("bytes");
-
-        QTest::newRow("empty list is no bytes") << QVector<qint32>{} << QByteArray();
-        QTest::newRow("one") << QVector<qint32>{8} << QByteArray("1;8\r\n");
-        QTest::newRow("doubles") << QVector<qint32>{17, 4, 17} << QByteArray("1;17\r\n2;4\r\n3;17\r\n");
-        QTest::newRow("zero and negative") << QVector<qint32>{0, -5} << QByteArray("1;0\r\n2;-5\r\n");
-        QTest::newRow("limits") << QVector<qint32>{std::numeric_limits<qint32>::max(),
-                                                   std::numeric_limits<qint32>::min()}
-                                << QByteArray("1;2147483647\r\n2;-2147483648\r\n");
-    }
-
-    void format() {
-        QFETCH(QVector<qint32>, bibs);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(FormatStn(RecordsOf(bibs)), bytes);
-    }
-
-    void formatLine() {
-        QCOMPARE(FormatStnLine(1, 8), QByteArray("1;8\r\n"));
-        QCOMPARE(FormatStnLine(32768, -1), QByteArray("32768;-1\r\n"));
+    // CR LF after every line, positions 1 to n; an empty list is no bytes. What the writer produced
+    // reads back to the same bibs and is written again byte for byte.
+    void formatRoundTrip() {
+        QCOMPARE(FormatStn({}), QByteArray());
+        QCOMPARE(FormatStn(RecordsOf({17, 0, -5, 17})), QByteArray("1;17\r\n2;0\r\n3;-5\r\n4;17\r\n"));
         QCOMPARE(FormatStnLine(std::numeric_limits<qint64>::max(), std::numeric_limits<qint32>::min()),
                  QByteArray("9223372036854775807;-2147483648\r\n"));
-    }
-
-    // Beyond the 16-bit range of positions and with every width of bib, what the writer produced
-    // reads back to the same bibs and is written again byte for byte.
-    void roundTripIsByteExact() {
         QRandomGenerator random(20210502);
-        QVector<qint32> bibs;
-        for (int i = 0; i < 40000; ++i)
+        QVector<qint32> bibs{std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
+        for (int i = 0; i < 2000; ++i)
             bibs.append(i % 7 == 0 ? static_cast<qint32>(random.generate()) : random.bounded(-10, 100000));
-        bibs.append(std::numeric_limits<qint32>::min());
-        bibs.append(std::numeric_limits<qint32>::max());
-
         const QByteArray written = FormatStn(RecordsOf(bibs));
-        const QVector<qint32> read = ParseStn(written);
-        QCOMPARE(read, bibs);
-        QCOMPARE(FormatStn(RecordsOf(read)), written);
-        QVERIFY(written.endsWith(QByteArray("40002;2147483647\r\n")));
+        QCOMPARE(ParseStn(written), bibs);
+        QCOMPARE(FormatStn(RecordsOf(ParseStn(written))), written);
     }
 };
 

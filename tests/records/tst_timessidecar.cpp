@@ -102,26 +102,32 @@ private slots:
         QTest::addColumn<QByteArray>("steps");
         QTest::addColumn<QByteArray>("stn");
         QTest::addColumn<QByteArray>("times");
-
-        QTest::newRow("passages") << QByteArray("a417 a12 a9") << Stn("417 12 9") << Times("417:0 12:1 9:2");
-        QTest::newRow("edit keeps the time") << QByteArray("a417 a12 e1=13") << Stn("417 13") << Times("417:0 13:1");
-        QTest::newRow("insert has no time") << QByteArray("a417 a12 i1") << Stn("417 0 12") << Times("417:0 0: 12:1");
-        QTest::newRow("delete takes its time") << QByteArray("a417 a12 a9 d1") << Stn("417 9") << Times("417:0 9:2");
-        QTest::newRow("move leaves times at positions")
-            << QByteArray("a417 a12 a9 m0") << Stn("12 417 9") << Times("12:0 417:1 9:2");
-        QTest::newRow("passage after corrections")
-            << QByteArray("a417 i0 e0=5 a8") << Stn("5 417 8") << Times("5: 417:0 8:1");
-        QTest::newRow("deleting all") << QByteArray("a417 d0") << QByteArray() << QByteArray();
-        QTest::newRow("times survive reopening")
-            << QByteArray("a417 a12 r a9 m1") << Stn("417 9 12") << Times("417:0 9:1 12:2");
+        QTest::addColumn<QList<int>>("repeat"); // bib, window, seconds since its last passage (-1: no warning)
+        const auto row = [](const char* name, const char* steps, const char* stn, const char* times,
+                            const QList<int>& repeat) {
+            QTest::newRow(name) << QByteArray(steps) << Stn(stn) << Times(times) << repeat;
+        };
+        row("latest passage counts", "a417 a12 a417 a9", "417 12 417 9", "417:0 12:1 417:2 9:3", {417, 2, 2});
+        row("beyond the window", "a417 a1 a2", "417 1 2", "417:0 1:1 2:2", {417, 2, -1});
+        row("window 0 is off", "a417", "417", "417:0", {417, 0, -1});
+        row("edit keeps the time", "a417 a12 e1=13", "417 13", "417:0 13:1", {13, 60, 1});
+        row("corrected away", "a417 a12 e0=13", "13 12", "13:0 12:1", {417, 60, -1});
+        row("insert has no time", "a417 a12 i1", "417 0 12", "417:0 0: 12:1", {0, 60, -1});
+        row("passage after corrections", "a417 i0 e0=5 a8", "5 417 8", "5: 417:0 8:1", {5, 60, -1});
+        row("delete takes its time", "a417 a12 a9 d1", "417 9", "417:0 9:2", {12, 60, -1});
+        row("deleted passage leaves the one before", "a417 a12 a417 d2", "417 12", "417:0 12:1", {417, 60, 3});
+        row("move leaves times at positions", "a417 a12 a9 m0", "12 417 9", "12:0 417:1 9:2", {12, 60, 3});
+        row("deleting all", "a417 d0", "", "", {417, 60, -1});
+        row("times survive reopening", "a417 a12 r a9 m1", "417 9 12", "417:0 9:1 12:2", {417, 60, 3});
     }
-
-    // Through any session the record file is what it would be without times, and the times file
-    // has one line per record with the time of the passage recorded there.
+    // Through any session the record file is what it would be without times, the times file has
+    // one line per record with the time of the passage recorded there, reads back the same, and
+    // a bib's last passage is the latest time among its records.
     void followsSession() {
         QFETCH(QByteArray, steps);
         QFETCH(QByteArray, stn);
         QFETCH(QByteArray, times);
+        QFETCH(QList<int>, repeat);
         WriteBytes(m_path, QByteArray());
         clsFile file;
         QVERIFY(file.OpenFile(m_path));
@@ -132,6 +138,8 @@ private slots:
         }
         QCOMPARE(FileBytes(m_path), stn);
         QCOMPARE(FileBytes(TimesSidecar::PathFor(m_path)), times);
+        const std::optional<qint64> since = SecondsSinceRepeat(file.LastPassage(repeat[0]), Now(), repeat[1]);
+        QCOMPARE(since.value_or(-1), qint64(repeat[2]));
 
         clsFile reread;
         QVERIFY(reread.OpenFile(m_path));
@@ -213,54 +221,6 @@ private slots:
         QVERIFY(file.NewFile());
         QVERIFY(!QFile::exists(TimesSidecar::PathFor(m_path)));
         QCOMPARE(file.TimesState().kind, TimesFileState::Kind::Missing);
-    }
-
-    // The dated copy made on closing keeps its times beside it, never a leftover's.
-    void datedCopyKeepsTimes() {
-        WriteBytes(m_path, QByteArray());
-        clsFile file;
-        QVERIFY(file.OpenFile(m_path));
-        QVERIFY(file.AddBib(417));
-        const QDateTime closing(QDate(2026, 5, 3), QTime(11, 0, 0));
-        SetClockSource([closing] { return closing; });
-        const QString copy = clsFile::DatedCopyPath(m_path, closing);
-        QVERIFY(!QFile::exists(copy));
-        WriteBytes(TimesSidecar::PathFor(copy), Times("9:5"));
-        QVERIFY(file.CloseFile());
-        const QByteArray copied = FileBytes(TimesSidecar::PathFor(copy));
-        QFile::remove(copy);
-        QFile::remove(TimesSidecar::PathFor(copy));
-        QCOMPARE(copied, Times("417:0"));
-    }
-
-    void repeatWithinWindow_data() {
-        QTest::addColumn<QByteArray>("steps"); // passages at ticks 0, 1, 2 ...
-        QTest::addColumn<int>("bib");
-        QTest::addColumn<int>("window");
-        QTest::addColumn<int>("seconds"); // -1: no warning
-        QTest::newRow("latest passage counts") << QByteArray("a417 a12 a417 a9") << 417 << 60 << 2;
-        QTest::newRow("never seen") << QByteArray("a417") << 12 << 60 << -1;
-        QTest::newRow("window 0 is off") << QByteArray("a417") << 417 << 0 << -1;
-        QTest::newRow("at the window's end") << QByteArray("a417 a1 a2") << 417 << 3 << 3;
-        QTest::newRow("beyond the window") << QByteArray("a417 a1 a2") << 417 << 2 << -1;
-        QTest::newRow("corrected bib keeps the time") << QByteArray("a417 a12 e1=13") << 13 << 60 << 1;
-        QTest::newRow("corrected away") << QByteArray("a417 a12 e0=13") << 417 << 60 << -1;
-        QTest::newRow("inserted record has no time") << QByteArray("a417 i0 e0=12") << 12 << 60 << -1;
-        QTest::newRow("deleted passage") << QByteArray("a417 a12 a417 d2") << 417 << 60 << 3;
-    }
-
-    void repeatWithinWindow() {
-        QFETCH(QByteArray, steps);
-        QFETCH(int, bib);
-        QFETCH(int, window);
-        QFETCH(int, seconds);
-        WriteBytes(m_path, QByteArray());
-        clsFile file;
-        QVERIFY(file.OpenFile(m_path));
-        for (const QByteArray& step : steps.split(' '))
-            Run(file, step);
-        const std::optional<qint64> since = SecondsSinceRepeat(file.LastPassage(bib), Now(), window);
-        QCOMPARE(since.value_or(-1), qint64(seconds));
     }
 
 private:
