@@ -55,29 +55,10 @@ public:
 
 protected:
     int metric(PaintDeviceMetric metric) const override {
-        switch (metric) {
-        case PdmWidth:
-            return 1900;
-        case PdmHeight:
-            return 2700;
-        case PdmWidthMM:
-            return 190;
-        case PdmHeightMM:
-            return 270;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 254;
-        case PdmDepth:
-            return 32;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
+        if (metric == PdmDevicePixelRatioScaled)
             return static_cast<int>(devicePixelRatioFScale());
-        default:
-            return 0;
-        }
+        // width, height, their millimetres, colours, depth, dpi x and y, physical dpi, pixel ratio
+        return QList<int>{0, 1900, 2700, 190, 270, 0, 32, 254, 254, 254, 254, 1}.value(metric);
     }
 };
 

@@ -1,14 +1,20 @@
 #include "TestEnvironment.h"
+#include "app/Clock.h"
+#include "app/ErrorInfo.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecoveryCopy.h"
+#include "records/StnFormat.h"
 #include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QTimeZone>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -48,9 +54,79 @@ bool RunRewrite(clsFile& file, int operation, qint32 index = 1) {
     }
 }
 
+// The n-th time the clock hands out: one second apart, in a zone two hours ahead of UTC.
+QByteArray T(int n) {
+    return "2026-05-03T10:42:" + QByteArray::number(7 + n).rightJustified(2, '0') + ".315+02:00";
+}
+
+// "417 12" gives the record file, "417:0 12:" the times file (":n" the n-th time, ":" none).
+QByteArray Stn(const QByteArray& bibs) {
+    QVector<qint32> list;
+    for (const QByteArray& bib : bibs.split(' '))
+        if (!bib.isEmpty())
+            list.append(bib.toInt());
+    return Lines(list);
+}
+QByteArray Times(const QByteArray& entries) {
+    QByteArray bytes;
+    int position = 0;
+    for (const QByteArray& entry : entries.split(' ')) {
+        if (entry.isEmpty())
+            continue;
+        const QList<QByteArray> parts = entry.split(':');
+        bytes += QByteArray::number(++position) + ';' + parts[0] + ';' +
+                 (parts[1].isEmpty() ? "" : T(parts[1].toInt())) + "\r\n";
+    }
+    return bytes;
+}
+
+// One step of a session as the main window drives the list: "a417" appends, "i1" inserts an
+// empty record before index 1, "e1=13" edits, "d1" deletes, "m0" moves index 0 down (two edits
+// stored together), "r" opens the file again.
+void Run(clsFile& file, const QByteArray& step) {
+    const QByteArray arg = step.mid(1);
+    switch (step[0]) {
+    case 'a':
+        QVERIFY(file.AddBib(arg.toInt()));
+        break;
+    case 'i':
+        QVERIFY(file.AddBib(0, arg.toInt()));
+        break;
+    case 'e':
+        QVERIFY(file.EditBib(arg.split('=')[0].toInt(), arg.split('=')[1].toInt()));
+        break;
+    case 'd':
+        QVERIFY(file.DeleteBib(arg.toInt()));
+        break;
+    case 'm': {
+        const qint32 i = arg.toInt();
+        const qint32 upper = file.GetRecord(i).Bib;
+        file.BeginChange();
+        QVERIFY(file.EditBib(i, file.GetRecord(i + 1).Bib));
+        QVERIFY(file.EditBib(i + 1, upper));
+        QVERIFY(file.EndChange());
+        break;
+    }
+    default: {
+        const QString path = file.FileName();
+        file = clsFile(); // closed without a dated copy
+        QVERIFY(file.OpenFile(path));
+    }
+    }
+}
+
+QVector<tBib> RecordsOf(const QVector<qint32>& bibs) {
+    QVector<tBib> records;
+    for (qint32 bib : bibs)
+        records.append(tBib{static_cast<qint32>(records.size() + 1), bib});
+    return records;
+}
+
 } // namespace
 
-class TestClsFile : public QObject {
+// The record file: its line format, the list behind it with durable writes, failed and
+// interrupted writes, refused files, dated copies, and the passage times beside it.
+class TestRecordFile : public QObject {
     Q_OBJECT
 
 private slots:
@@ -59,12 +135,16 @@ private slots:
         m_messages = std::make_unique<ScriptedMessages>();
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
+        m_ticks = 0;
+        SetClockSource(
+            [this] { return QDateTime(QDate(2026, 5, 3), QTime(10, 42, 7, 315), QTimeZone(7200)).addSecs(m_ticks++); });
     }
     void cleanup() {
+        SetClockSource(nullptr);
         InjectWriteFailure(0, 0);
         for (const QString& copy : std::as_const(m_copies)) {
             QFile::remove(copy);
-            QFile::remove(copy + QStringLiteral(".times"));
+            QFile::remove(TimesSidecar::PathFor(copy));
         }
         m_copies.clear();
         m_dir.reset();
@@ -72,6 +152,72 @@ private slots:
         m_env.reset();
     }
 
+    void parse_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QVector<qint32>>("bibs");
+
+        QTest::newRow("empty") << QByteArray() << QVector<qint32>{};
+        QTest::newRow("crlf lines, positions ignored")
+            << QByteArray("1;17\r\n9;4\r\n3;17\r\n") << QVector<qint32>{17, 4, 17};
+        QTest::newRow("last line without crlf") << QByteArray("1;12\r\n2;7") << QVector<qint32>{12, 7};
+        QTest::newRow("mixed ends") << QByteArray("1;1\r\n2;2\n3;3\r4;4\r\n") << QVector<qint32>{1, 2, 3, 4};
+        QTest::newRow("cr cr lf") << QByteArray("1;1\r\r\n2;2\r\n") << QVector<qint32>{1, 2};
+        QTest::newRow("blank lines skipped") << QByteArray("\r\n1;5\r\n\r\n\n2;6\r\n") << QVector<qint32>{5, 6};
+        QTest::newRow("line without separator skipped") << QByteArray("abc\r\n1;3\r\n") << QVector<qint32>{3};
+        QTest::newRow("only separator") << QByteArray(";\r\n") << QVector<qint32>{0};
+        QTest::newRow("second separator ends number") << QByteArray("1;2;3\r\n") << QVector<qint32>{2};
+        // The bib is the numeric value of the text after the separator, rounded half to even.
+        QTest::newRow("numeric value") << QByteArray("x; -1\t2x\r\n1;&H1F\r\n1;2.5\r\n1;3.5\r\n")
+                                       << QVector<qint32>{-12, 31, 2, 4};
+        QTest::newRow("8-bit bytes before separator") << QByteArray("\xe4\xf6;9\r\n") << QVector<qint32>{9};
+        QTest::newRow("32-bit limits") << QByteArray("1;2147483647\r\n2;-2147483648\r\n")
+                                       << QVector<qint32>{std::numeric_limits<qint32>::max(),
+                                                          std::numeric_limits<qint32>::min()};
+    }
+
+    void parse() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QVector<qint32>, bibs);
+        QCOMPARE(ParseStn(bytes), bibs);
+    }
+
+    void outOfRangeBibRaises_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("line");
+
+        QTest::newRow("above") << QByteArray("1;5\r\n2;2147483648\r\n") << QStringLiteral("Line 2");
+        QTest::newRow("below") << QByteArray("1;-2147483649\r\n") << QStringLiteral("Line 1");
+        QTest::newRow("beyond double") << QByteArray("1;1\n2;2\r3;1E999\r\n") << QStringLiteral("Line 3");
+        QTest::newRow("skipped lines count") << QByteArray("abc\r\n1;99999999999") << QStringLiteral("Line 2");
+    }
+
+    void outOfRangeBibRaises() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, line);
+        try {
+            ParseStn(bytes);
+            QFAIL("no error raised");
+        } catch (const RaisedError& error) {
+            QCOMPARE(error.info().number, ErrorNumber::Overflow);
+            QVERIFY2(error.info().description.startsWith(line), qPrintable(error.info().description));
+        }
+    }
+
+    // CR LF after every line, positions 1 to n; an empty list is no bytes. What the writer produced
+    // reads back to the same bibs and is written again byte for byte.
+    void formatRoundTrip() {
+        QCOMPARE(FormatStn({}), QByteArray());
+        QCOMPARE(FormatStn(RecordsOf({17, 0, -5, 17})), QByteArray("1;17\r\n2;0\r\n3;-5\r\n4;17\r\n"));
+        QCOMPARE(FormatStnLine(std::numeric_limits<qint64>::max(), std::numeric_limits<qint32>::min()),
+                 QByteArray("9223372036854775807;-2147483648\r\n"));
+        QRandomGenerator random(20210502);
+        QVector<qint32> bibs{std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
+        for (int i = 0; i < 2000; ++i)
+            bibs.append(i % 7 == 0 ? static_cast<qint32>(random.generate()) : random.bounded(-10, 100000));
+        const QByteArray written = FormatStn(RecordsOf(bibs));
+        QCOMPARE(ParseStn(written), bibs);
+        QCOMPARE(FormatStn(RecordsOf(ParseStn(written))), written);
+    }
     void openAndAppend_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QVector<qint32>>("bibs");
@@ -118,45 +264,24 @@ private slots:
         QVERIFY(m_messages->shown().isEmpty());
     }
 
-    void insert_data() {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<QVector<qint32>>("bibs");
-        QTest::addColumn<QVector<qint32>>("ids");
-        QTest::newRow("first") << 0 << QVector<qint32>{99, 12, 7} << QVector<qint32>{3, 1, 2};
-        QTest::newRow("middle") << 1 << QVector<qint32>{12, 99, 7} << QVector<qint32>{1, 3, 2};
-        QTest::newRow("at the end") << 2 << QVector<qint32>{12, 7, 99} << QVector<qint32>{1, 2, 3};
-    }
-    // An inserted record gets the newest ID wherever it stands.
-    void insert() {
-        QFETCH(int, before);
-        QFETCH(QVector<qint32>, bibs);
-        QFETCH(QVector<qint32>, ids);
-        clsFile file;
-        QVERIFY(openWith(file, "1;12\r\n2;7\r\n"));
-        QVERIFY(file.AddBib(99, before));
-        QCOMPARE(Bibs(file), bibs);
-        QCOMPARE(Ids(file), ids);
-        QVERIFY(file.Changed());
-        QCOMPARE(FileBytes(path()), Lines(bibs));
-    }
-
-    // Deleting never lowers MaxID, so a new record never reuses an ID; an emptied list leaves an
-    // empty file.
-    void editAndDelete() {
+    // An inserted record gets the newest ID wherever it stands; deleting never lowers MaxID, so no
+    // ID is used twice; an emptied list leaves an empty file.
+    void changesKeepIds() {
         clsFile file;
         QVERIFY(openWith(file, "1;12\r\n2;7\r\n3;40\r\n"));
-        QVERIFY(file.DeleteBib(1));
-        QCOMPARE(Ids(file), (QVector<qint32>{1, 3}));
-        QCOMPARE(FileBytes(path()), Lines({12, 40}));
-        QCOMPARE(file.GetRecord(2).ID, 0); // the place the deleted record left is no record
-        QVERIFY(file.AddBib(5));
+        QVERIFY(file.AddBib(99, 0));
+        QVERIFY(file.DeleteBib(2));
+        QCOMPARE(file.GetRecord(3).ID, 0); // the place the deleted record left is no record
+        QVERIFY(file.AddBib(98, 1));
+        QVERIFY(file.AddBib(97, 4)); // before the end: at the end
         QVERIFY(file.EditBib(0, -8));
-        QCOMPARE(Ids(file), (QVector<qint32>{1, 3, 4}));
-        QCOMPARE(FileBytes(path()), Lines({-8, 40, 5}));
-        for (int i = 0; i < 3; ++i)
+        QCOMPARE(Ids(file), (QVector<qint32>{4, 5, 1, 3, 6}));
+        QCOMPARE(FileBytes(path()), Lines({-8, 98, 12, 40, 97}));
+        QVERIFY(file.Changed());
+        while (file.Count() > 0)
             QVERIFY(file.DeleteBib(0));
         QVERIFY(QFileInfo::exists(path()) && QFileInfo(path()).size() == 0);
-        QCOMPARE(file.MaxID(), 4);
+        QCOMPARE(file.MaxID(), 6);
         QCOMPARE(file.GetRecord(-1).ID, 0);
         QVERIFY(m_messages->shown().isEmpty());
     }
@@ -451,6 +576,131 @@ private slots:
         QVERIFY(m_messages->shown().isEmpty());
     }
 
+    void followsSession_data() {
+        QTest::addColumn<QByteArray>("steps");
+        QTest::addColumn<QByteArray>("stn");
+        QTest::addColumn<QByteArray>("times");
+        QTest::addColumn<QList<int>>("repeat"); // bib, window, seconds since its last passage (-1: no warning)
+        const auto row = [](const char* name, const char* steps, const char* stn, const char* times,
+                            const QList<int>& repeat) {
+            QTest::newRow(name) << QByteArray(steps) << Stn(stn) << Times(times) << repeat;
+        };
+        row("latest passage counts", "a417 a12 a417 a9", "417 12 417 9", "417:0 12:1 417:2 9:3", {417, 2, 2});
+        row("beyond the window", "a417 a1 a2", "417 1 2", "417:0 1:1 2:2", {417, 2, -1});
+        row("window 0 is off", "a417", "417", "417:0", {417, 0, -1});
+        row("edit keeps the time", "a417 a12 e1=13", "417 13", "417:0 13:1", {13, 60, 1});
+        row("corrected away", "a417 a12 e0=13", "13 12", "13:0 12:1", {417, 60, -1});
+        row("insert has no time", "a417 a12 i1", "417 0 12", "417:0 0: 12:1", {0, 60, -1});
+        row("passage after corrections", "a417 i0 e0=5 a8", "5 417 8", "5: 417:0 8:1", {5, 60, -1});
+        row("delete takes its time", "a417 a12 a9 d1", "417 9", "417:0 9:2", {12, 60, -1});
+        row("deleted passage leaves the one before", "a417 a12 a417 d2", "417 12", "417:0 12:1", {417, 60, 3});
+        row("move leaves times at positions", "a417 a12 a9 m0", "12 417 9", "12:0 417:1 9:2", {12, 60, 3});
+        row("deleting all", "a417 d0", "", "", {417, 60, -1});
+        row("times survive reopening", "a417 a12 r a9 m1", "417 9 12", "417:0 9:1 12:2", {417, 60, 3});
+    }
+    // Through any session the record file is what it would be without times, the times file has
+    // one line per record with the time of the passage recorded there, reads back the same, and
+    // a bib's last passage is the latest time among its records.
+    void followsSession() {
+        QFETCH(QByteArray, steps);
+        QFETCH(QByteArray, stn);
+        QFETCH(QByteArray, times);
+        QFETCH(QList<int>, repeat);
+        WriteBytes(path(), QByteArray());
+        clsFile file;
+        QVERIFY(file.OpenFile(path()));
+        for (const QByteArray& step : steps.split(' ')) {
+            Run(file, step);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QCOMPARE(FileBytes(path()), stn);
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), times);
+        const std::optional<qint64> since = SecondsSinceRepeat(file.LastPassage(repeat[0]), Now(), repeat[1]);
+        QCOMPARE(since.value_or(-1), qint64(repeat[2]));
+
+        clsFile reread;
+        QVERIFY(reread.OpenFile(path()));
+        QCOMPARE(reread.TimesState().kind, TimesFileState::Kind::InStep);
+        QByteArray readBack;
+        for (qint32 i = 0; i < reread.Count(); ++i)
+            readBack += TimesSidecar::FormatLine(i + 1, reread.GetRecord(i).Bib, reread.PassageTime(i));
+        QCOMPARE(readBack, times);
+    }
+
+    void distrustedLines_data() {
+        QTest::addColumn<QByteArray>("sidecar"); // beside the records 417, 12, 9; "-" for none
+        QTest::addColumn<QByteArray>("kept");    // the times file once bib 5 was recorded
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("dropped");
+        using K = TimesFileState::Kind;
+
+        const QByteArray all = Times("417:7 12:8 9:9");
+        QTest::newRow("in step") << all << Times("417:7 12:8 9:9 5:0") << int(K::InStep) << 0;
+        QTest::newRow("missing") << QByteArray("-") << Times("417: 12: 9: 5:0") << int(K::Missing) << 0;
+        QTest::newRow("empty") << QByteArray() << Times("417: 12: 9: 5:0") << int(K::InStep) << 0;
+        QTest::newRow("last passage without time (killed between the two writes)")
+            << Times("417:7 12:8") << Times("417:7 12:8 9: 5:0") << int(K::InStep) << 0;
+        QTest::newRow("truncated") << all.left(all.size() - 9) << Times("417:7 12:8 9: 5:0") << int(K::PartlyDropped)
+                                   << 1;
+        QTest::newRow("garbled line") << Times("417:7") + "x;;\r\n3;9;" + T(9) + "\r\n"
+                                      << Times("417:7 12: 9:9 5:0") << int(K::PartlyDropped) << 1;
+        QTest::newRow("garbled time") << QByteArray("1;417;yesterday\r\n2;12;" + T(8) + "\r\n")
+                                      << Times("417: 12:8 9: 5:0") << int(K::PartlyDropped) << 1;
+        QTest::newRow("bib edited by another program")
+            << Times("417:7 13:8 9:9") << Times("417:7 12: 9:9 5:0") << int(K::PartlyDropped) << 1;
+        QTest::newRow("record deleted by another program")
+            << Times("417:7 6:8 12:9 9:10") << Times("417:7 12: 9: 5:0") << int(K::PartlyDropped) << 3;
+        QTest::newRow("binary") << QByteArray("\0\xff\xfe;;;\n", 7) << Times("417: 12: 9: 5:0") << int(K::PartlyDropped)
+                                << 1;
+    }
+
+    // The record file decides: lines that do not match the record at their position are dropped
+    // and counted, the file still opens, and the next write brings the times file in step.
+    void distrustedLines() {
+        QFETCH(QByteArray, sidecar);
+        QFETCH(QByteArray, kept);
+        QFETCH(int, kind);
+        QFETCH(int, dropped);
+        WriteBytes(path(), Stn("417 12 9"));
+        if (sidecar != "-")
+            WriteBytes(TimesSidecar::PathFor(path()), sidecar);
+        clsFile file;
+        QVERIFY(file.OpenFile(path()));
+        QCOMPARE(file.Count(), 3);
+        QCOMPARE(int(file.TimesState().kind), kind);
+        QCOMPARE(file.TimesState().dropped, dropped);
+        QVERIFY(file.AddBib(5));
+        QCOMPARE(FileBytes(path()), Stn("417 12 9 5"));
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), kept);
+    }
+
+    // The record is safe when its time cannot be written; the times file catches up later.
+    void timesFileFailureLeavesRecordSaved() {
+        WriteBytes(path(), QByteArray());
+        clsFile file;
+        QVERIFY(file.OpenFile(path()));
+        QVERIFY(QDir().mkdir(TimesSidecar::PathFor(path()))); // a folder where the file should be
+        QVERIFY(file.AddBib(417));
+        QVERIFY(!file.TimesSaved());
+        QCOMPARE(FileBytes(path()), Stn("417"));
+        QVERIFY(QDir().rmdir(TimesSidecar::PathFor(path())));
+        QVERIFY(file.AddBib(12));
+        QVERIFY(file.TimesSaved());
+        // (the logged failure took a time stamp of its own)
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), "1;417;" + T(0) + "\r\n2;12;" + T(2) + "\r\n");
+    }
+
+    void newFileDropsOldTimes() {
+        WriteBytes(path(), Stn("417"));
+        WriteBytes(TimesSidecar::PathFor(path()), Times("417:0"));
+        clsFile file;
+        file.SetPathDialog([this](clsFile::PathQuestion) { return path(); });
+        QVERIFY(file.NewFile());
+        QVERIFY(!QFile::exists(TimesSidecar::PathFor(path())));
+        QCOMPARE(file.TimesState().kind, TimesFileState::Kind::Missing);
+    }
+
 private:
     QString path(const QString& name = QStringLiteral("race.stn")) const { return m_dir->filePath(name); }
     // Writes a fixture and opens it.
@@ -474,7 +724,8 @@ private:
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<QTemporaryDir> m_dir;
     QStringList m_copies;
+    int m_ticks = 0;
 };
 
-QTEST_GUILESS_MAIN(TestClsFile)
-#include "tst_clsfile.moc"
+QTEST_GUILESS_MAIN(TestRecordFile)
+#include "tst_recordfile.moc"
