@@ -5,62 +5,42 @@
 
 #include "GuiFixture.h"
 
-#include <QPaintEngine>
-#include <QPainter>
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <memory>
 
 namespace {
 
-// A page whose text and lines are kept with their positions, in a device where 10 pixels are 1 mm
-// (254 dpi). Its area is 190 x 270 mm, so a column is 42.5 mm wide and a row 9.2 mm high.
-class RecordingDevice : public QPaintDevice, public QPaintEngine {
-public:
-    struct Text {
-        int page;
-        QString text;
-        QPointF topLeftMm;
-        double rightMm;
-        double points;
-    };
-    QList<Text> texts;
-    QList<QPair<int, QLineF>> lines; // in mm
-    int page = 1;
-
-    RecordingDevice() : QPaintEngine(AllFeatures) {}
-    QPaintEngine* paintEngine() const override { return const_cast<RecordingDevice*>(this); }
-    bool begin(QPaintDevice*) override { return true; }
-    bool end() override { return true; }
-    void updateState(const QPaintEngineState&) override {}
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-    Type type() const override { return User; }
-    void drawLines(const QLineF* drawn, int count) override {
-        for (int i = 0; i < count; ++i)
-            lines.append({page, QLineF(drawn[i].p1() / 10, drawn[i].p2() / 10)});
-    }
-    void drawTextItem(const QPointF& baseline, const QTextItem& item) override {
-        const QFontMetricsF metrics(item.font(), this);
-        texts.append({page, item.text(), QPointF(baseline.x(), baseline.y() - metrics.ascent()) / 10,
-                      (baseline.x() + metrics.horizontalAdvance(item.text())) / 10, item.font().pointSizeF()});
-    }
-    const Text* Find(int onPage, const QString& text) const {
-        for (const Text& item : texts)
-            if (item.page == onPage && item.text == text)
-                return &item;
-        return nullptr;
-    }
-
-protected:
-    int metric(PaintDeviceMetric metric) const override {
-        if (metric == PdmDevicePixelRatioScaled)
-            return static_cast<int>(devicePixelRatioFScale());
-        // width, height, their millimetres, colours, depth, dpi x and y, physical dpi, pixel ratio
-        return QList<int>{0, 1900, 2700, 190, 270, 0, 32, 254, 254, 254, 254, 1}.value(metric);
-    }
+struct Word {
+    int page;
+    QString text;
+    QRectF mm;
 };
+
+// The words of a PDF with their boxes in millimetres, as pdftotext reads them.
+QList<Word> PdfWords(const QString& pdf) {
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    reader.waitForFinished(60000);
+    const QRegularExpression pattern(
+        QStringLiteral(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re"));
+    QList<Word> words;
+    int page = 0;
+    for (auto it = pattern.globalMatch(QString::fromUtf8(reader.readAllStandardOutput())); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        if (match.captured(5).isEmpty()) {
+            ++page;
+            continue;
+        }
+        const auto mm = [&](int n) { return match.captured(n).toDouble() * 25.4 / 72; };
+        words.append({page, match.captured(5), QRectF(QPointF(mm(1), mm(2)), QPointF(mm(3), mm(4)))});
+    }
+    return words;
+}
 
 } // namespace
 
@@ -78,79 +58,78 @@ private slots:
         m_f.reset();
     }
 
-    // A real PDF of 101 records: two sheets, each with the date first and its page number last;
-    // no records print no job and no file.
-    void pdfPagesAndText() {
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            QSKIP("pdftotext is missing: install the Debian package poppler-utils to read printed PDFs back.");
+    // One real PDF of 101 records on whole A4 sheets (210 x 297 mm): 100 records a sheet in 4
+    // columns of 25 rows, framed from 10 mm beside and 20 mm above and below; each sheet reads the
+    // date first, in 14 points 10 mm from the top and ending 10 mm from the right, and its page
+    // number last. No records print no job and no file.
+    void pdfSheets() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftotext and pdftoppm are missing: install the Debian package poppler-utils.");
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageSize(QPageSize(QPageSize::A4));
-        const QString pdf = m_f->dir.path() + QStringLiteral("/table.pdf");
+        printer.setFullPage(true);
+        const QString pdf = m_f->dir.filePath(QStringLiteral("table.pdf"));
         printer.setOutputFileName(pdf);
         QVERIFY(PrintBibs(*Records(0), printer));
         QVERIFY(!QFile::exists(pdf));
         QVERIFY(PrintBibs(*Records(101), printer));
 
-        QProcess reader;
-        reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(reader.waitForFinished(60000));
-        QStringList sheets = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\f'));
-        sheets.removeLast(); // behind the last sheet's form feed
-        QCOMPARE(sheets.size(), 2);
-        for (int page = 1; page <= 2; ++page) {
-            const QStringList lines = sheets[page - 1].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            QCOMPARE(lines.first().trimmed(), GeneralDateTimeText(m_moment));
-            QCOMPARE(lines.last().trimmed(), QString::number(page));
+        const QList<Word> words = PdfWords(pdf);
+        const auto find = [&](int page, const QString& text) {
+            return std::find_if(words.begin(), words.end(),
+                                [&](const Word& w) { return w.page == page && w.text == text; });
+        };
+        constexpr double kColumn = 47.5, kRow = 10.28, kHeightPerPoint = 1.166; // a text box's height
+        const struct {
+            int page;
+            const char* text;
+            double left, top, points;
+        } expected[] = {{1, "1", 10, 20, 10},
+                        {1, "-5", 20, 20 + 2 * kRow + 2, 14}, // the bib of record 3
+                        {1, "26", 10 + kColumn, 20, 10},
+                        {1, "77", 10 + 3 * kColumn, 20 + kRow, 10},
+                        {1, "100", 10 + 3 * kColumn, 20 + 24 * kRow, 10},
+                        {2, "101", 10, 20, 10},
+                        {1, "2021", -1, 10, 14},
+                        {2, "15:30:12", -1, 10, 14}};
+        for (const auto& text : expected) {
+            const auto found = find(text.page, QLatin1String(text.text));
+            QVERIFY2(found != words.end(), text.text);
+            QVERIFY2(
+                qAbs(found->mm.top() - text.top) < 0.1 && (text.left < 0 || qAbs(found->mm.left() - text.left) < 0.1) &&
+                    qAbs(found->mm.height() - text.points * kHeightPerPoint * 25.4 / 72) < 0.1,
+                qPrintable(QStringLiteral("%1 at %2, %3").arg(text.text).arg(found->mm.left()).arg(found->mm.top())));
         }
-        QVERIFY(sheets[0].split(QLatin1Char('\n')).at(1).trimmed().startsWith(QLatin1String("1 ")));
-    }
-
-    void positionsInMillimetres_data() {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QPointF>("topLeft");
-        QTest::addColumn<double>("points");
-        QTest::newRow("record 1") << 1 << "1" << QPointF(10, 20) << 10.0;
-        QTest::newRow("bib 1") << 1 << " 7001" << QPointF(20, 22) << 14.0;
-        QTest::newRow("negative bib 3") << 1 << "-5" << QPointF(20, 40.4) << 14.0;
-        QTest::newRow("record 26 tops column 2") << 1 << "26" << QPointF(52.5, 20) << 10.0;
-        QTest::newRow("bib 77") << 1 << " 7077" << QPointF(147.5, 31.2) << 14.0;
-        QTest::newRow("record 100 ends page 1") << 1 << "100" << QPointF(137.5, 240.8) << 10.0;
-        QTest::newRow("record 101 tops page 2") << 2 << "101" << QPointF(10, 20) << 10.0;
-        QTest::newRow("page number 2 in the last size") << 2 << " 2" << QPointF(175, 255) << 14.0;
-        // The first page number keeps the painter's default size.
-        QTest::newRow("page number 1") << 1 << " 1" << QPointF(175, 255) << QApplication::font().pointSizeF();
-    }
-    // Where each text goes on the sheet, and in which size.
-    void positionsInMillimetres() {
-        QFETCH(int, page);
-        QFETCH(QString, text);
-        QFETCH(QPointF, topLeft);
-        QFETCH(double, points);
-        const RecordingDevice::Text* found = PaintedTable()->Find(page, text);
-        QVERIFY2(found, qPrintable(text));
-        QVERIFY2((found->topLeftMm - topLeft).manhattanLength() < 1e-6,
-                 qPrintable(QStringLiteral("at %1, %2").arg(found->topLeftMm.x()).arg(found->topLeftMm.y())));
-        QCOMPARE(found->points, points);
-    }
-
-    // Every sheet: 26 row lines and 5 column lines framing 10..180 x 20..250 mm, the date in 14 points
-    // ending at 180 mm, 10 mm from the top.
-    void sheetFrame() {
-        const auto device = PaintedTable();
-        QCOMPARE(device->page, 2);
-        for (int sheet = 1; sheet <= 2; ++sheet) {
-            QList<QLineF> lines;
-            for (const auto& [linePage, line] : device->lines)
-                if (linePage == sheet)
-                    lines.append(line);
-            QCOMPARE(lines.size(), 31);
-            QCOMPARE((QList<QLineF>{lines.first(), lines.at(25), lines.at(26), lines.last()}),
-                     (QList<QLineF>{{10, 20, 180, 20}, {10, 250, 180, 250}, {10, 20, 10, 250}, {180, 20, 180, 250}}));
-            const RecordingDevice::Text* date = device->Find(sheet, GeneralDateTimeText(m_moment));
-            QVERIFY(date && date->topLeftMm.y() == 10.0 && date->points == 14.0 && qAbs(date->rightMm - 180) < 1e-6);
+        QVERIFY(qAbs(find(2, QStringLiteral("15:30:12"))->mm.right() - 200) < 0.2);
+        for (int page : {1, 2}) {
+            const auto onPage = [page](const Word& w) { return w.page == page; };
+            QCOMPARE(std::find_if(words.begin(), words.end(), onPage)->text,
+                     GeneralDateTimeText(m_moment).section(QLatin1Char(' '), 0, 0));
+            const auto last = std::find_if(words.rbegin(), words.rend(), onPage);
+            QVERIFY(last->text == QString::number(page) && qAbs(last->mm.top() - 282) < 0.05);
         }
+        QVERIFY(qAbs(words.last().mm.height() - 14 * kHeightPerPoint * 25.4 / 72) <
+                0.1); // the last page number in 14 points
+
+        // The frame, seen on the first page at 10 pixels a millimetre: 26 row lines and 5 column lines.
+        QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "254", "-gray", "-l", "1", "-singlefile", pdf,
+                                                       m_f->dir.filePath(QStringLiteral("sheet"))});
+        const QImage sheet(m_f->dir.filePath(QStringLiteral("sheet.pgm")));
+        const auto line = [&](double x, double y, bool across) {
+            int darkest = 255;
+            for (int d = -2; d <= 2; ++d)
+                darkest = qMin(
+                    darkest, qGray(sheet.pixel(qRound(x * 10) + (across ? 0 : d), qRound(y * 10) + (across ? d : 0))));
+            return darkest < 240;
+        };
+        for (int j = 0; j <= 25; ++j)
+            QVERIFY2(line(11, 20 + j * kRow, true) && line(199, 20 + j * kRow, true) && !line(8, 20 + j * kRow, true),
+                     qPrintable(QString::number(j)));
+        for (int k = 0; k <= 4; ++k)
+            QVERIFY2(line(10 + k * kColumn, 21, false) && line(10 + k * kColumn, 276, false) &&
+                         !line(10 + k * kColumn, 18, false),
+                     qPrintable(QString::number(k)));
     }
 
     void failuresRaise_data() {
@@ -188,12 +167,6 @@ private:
         auto records = std::make_unique<clsFile>();
         records->OpenFile(m_f->path());
         return records;
-    }
-    std::unique_ptr<RecordingDevice> PaintedTable() { // 101 records: two sheets
-        auto device = std::make_unique<RecordingDevice>();
-        QPainter painter(device.get());
-        PaintBibTable(*Records(101), painter, [&device] { ++device->page; });
-        return device;
     }
 
     const QDateTime m_moment{QDate(2021, 5, 2), QTime(15, 30, 12)};
