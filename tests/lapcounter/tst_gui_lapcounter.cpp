@@ -111,10 +111,10 @@ private slots:
         QSignalSpy unloaded(window.get(), &frmLapcounter::Unload);
         window->close();
         QCOMPARE(unloaded.count(), 1);
-        QCOMPARE(ReadSetting(QStringLiteral("LC_Laps")).toString(), QStringLiteral("12"));
-        QCOMPARE(ReadSetting(QStringLiteral("LC_LapsMin")).toString(), QStringLiteral("0"));
-        QCOMPARE(ReadSetting(QStringLiteral("LC_Auto")).toString(), CheckBoxValue(!autoRefresh));
-        QCOMPARE(ReadSetting(QStringLiteral("LC_Descending")).toString(), CheckBoxValue(descending));
+        QStringList saved;
+        for (const QString& key : keys)
+            saved << ReadSetting(key).toString();
+        QCOMPARE(saved, (QStringList{"12", "0", CheckBoxValue(!autoRefresh), CheckBoxValue(descending)}));
         QVERIFY(ReadSetting(QStringLiteral("WndPos_frmLapcounter")).toString().startsWith(QLatin1String("2;")));
     }
 
