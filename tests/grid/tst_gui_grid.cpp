@@ -83,8 +83,8 @@ using EditList = QVector<QPair<int, int>>;
 
 } // namespace
 
-// The record grid driven with real key and mouse events: rows, scrolling, batched reloads,
-// captions, layout, the in-place editor, navigation, delete and moves. The host stand-in applies
+// The record grid driven with real key and mouse events: new rows in view, the in-place editor,
+// navigation, delete and moves. The host stand-in applies
 // the signals to its bib list as the main window does (whose file writing is tested there).
 class TestGuiGrid : public QObject {
     Q_OBJECT
@@ -106,15 +106,32 @@ private slots:
         m_f.reset();
     }
 
-    // Rows are numbered from 1; rows added while redraw is off reach the view as one reset (or one
-    // insertion when only appended), with the newest row in view.
-    void rowsAndBatchedReload() {
+    // A new row scrolls into view only when it does not fit, also after the operator scrolled away.
+    // Rows added while redraw is off reach the view as one reset (or one insertion when only
+    // appended), with the newest row in view.
+    void newRowsComeIntoView() {
         QVERIFY(m_host->ShowActive());
-        QCOMPARE(grid->CurrentRow(), 0);
-        m_host->Load({17, -5});
-        QCOMPARE(grid->CellText(2, 0) + ' ' + grid->CellText(2, 1), QStringLiteral("2 -5"));
-        QCOMPARE(grid->CurrentRow(), 1); // rows exist, none chosen yet
-        const QAbstractItemModel* model = m_host->table()->model();
+        QTableView* table = m_host->table();
+        const auto lastRowFits = [&] {
+            const QRect last = table->visualRect(table->model()->index(grid->RowCount() - 2, 0));
+            return last.top() >= 0 && last.bottom() < table->viewport()->height();
+        };
+        int added = 0;
+        while (table->verticalHeader()->defaultSectionSize() * (added + 1) <= table->viewport()->height()) {
+            grid->AddBib(100 + added++);
+            QVERIFY(lastRowFits() && grid->TopRow() == 1);
+        }
+        for (int i = 0; i < 20; ++i) {
+            grid->AddBib(200 + i);
+            QVERIFY2(lastRowFits() && grid->TopRow() > 1, qPrintable(QString::number(i)));
+        }
+        table->verticalScrollBar()->setValue(0);
+        grid->AddBib(-5);
+        QVERIFY(lastRowFits());
+        QCOMPARE(grid->CellText(grid->RowCount() - 1, 0) + ' ' + grid->CellText(grid->RowCount() - 1, 1),
+                 QString::number(added + 21) + " -5");
+
+        const QAbstractItemModel* model = table->model();
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
         constexpr int kRows = 100000;
@@ -122,8 +139,7 @@ private slots:
         grid->Clear();
         for (int i = 0; i < kRows; ++i)
             grid->AddBib(1000 + i);
-        QCOMPARE(model->rowCount(), 2); // the control counts the rows; the view was told nothing
-        QCOMPARE(resets.count() + inserts.count(), 0);
+        QCOMPARE(resets.count() + inserts.count(), 0); // the control counts the rows; the view was told nothing
         grid->setRedraw(true);
         QCOMPARE(resets.count(), 1);
         QCOMPARE(model->rowCount(), kRows);
@@ -136,30 +152,6 @@ private slots:
         QCOMPARE(resets.count(), 1);
         QCOMPARE(inserts.count(), 1);
         QCOMPARE(inserts.at(0).mid(1), (QList<QVariant>{kRows, kRows + 1}));
-    }
-
-    // A new row scrolls into view only when it does not fit, also after the operator scrolled away.
-    void addBibScrollsOnlyWhenRowDoesNotFit() {
-        QVERIFY(m_host->ShowActive());
-        QTableView* table = m_host->table();
-        const auto lastRowFits = [&] {
-            const QRect last = table->visualRect(table->model()->index(grid->RowCount() - 2, 0));
-            return last.top() >= 0 && last.bottom() < table->viewport()->height();
-        };
-        int added = 0;
-        while (table->verticalHeader()->defaultSectionSize() * (added + 1) <= table->viewport()->height()) {
-            grid->AddBib(100 + added++);
-            QVERIFY(lastRowFits() && grid->TopRow() == 1);
-        }
-        QVERIFY(added >= 3);
-        for (int i = 0; i < 20; ++i) {
-            grid->AddBib(200 + i);
-            QVERIFY2(lastRowFits() && grid->TopRow() > 1, qPrintable(QString::number(i)));
-        }
-        table->verticalScrollBar()->setValue(0);
-        QVERIFY(!grid->IsRowVisible(grid->RowCount() - 1));
-        grid->AddBib(999);
-        QVERIFY(lastRowFits());
     }
 
     void commitOfEditedText_data() {
@@ -360,9 +352,7 @@ private slots:
         QCOMPARE(m_f->messages.shown().size(), 1);
         const MessageRequest question = m_f->messages.shown().first();
         QCOMPARE(question.text, QStringLiteral("Do you want to delete the record with bib 22?"));
-        QCOMPARE(question.title, GetText(QStringLiteral("MKL_MAIN_CAPTION")));
-        QCOMPARE(question.buttons, MsgButtons::OkCancel);
-        QCOMPARE(question.icon, MsgIcon::Question);
+        QVERIFY(question.buttons == MsgButtons::OkCancel && question.icon == MsgIcon::Question);
         m_f->messages.clear();
         QCOMPARE(deletes.count(), confirm ? 1 : 0);
         const QVector<qint32> after = confirm ? QVector<qint32>{11, 33} : bibs;

@@ -83,10 +83,9 @@ private slots:
         QTest::addColumn<bool>("autoRefresh");
         QTest::addColumn<bool>("descending");
         QTest::newRow("missing") << QStringList{"-", "-", "-", "-"} << QStringList{"0", "0"} << false << false;
-        QTest::newRow("numbers from texts")
-            << QStringList{"10 laps", " 1 5", "1", "1"} << QStringList{"10", "15"} << true << true;
-        QTest::newRow("only 1 checks") << QStringList{"2.5", "", "true", "01"} << QStringList{"2.5", "0"} << false
-                                       << false;
+        QTest::newRow("numbers from texts, only 1 checks")
+            << QStringList{"10 laps", " 1 5", "true", "1"} << QStringList{"10", "15"} << false << true;
+        QTest::newRow("fraction") << QStringList{"2.5", "", "1", "01"} << QStringList{"2.5", "0"} << true << false;
     }
     // Fields show the numeric value of their setting; on closing they are stored by their numeric
     // value, the check boxes as "1" or "0", and the window's place.
