@@ -109,8 +109,7 @@ private slots:
             const auto last = std::find_if(words.rbegin(), words.rend(), onPage);
             QVERIFY(last->text == QString::number(page) && qAbs(last->mm.top() - 282) < 0.05);
         }
-        QVERIFY(qAbs(words.last().mm.height() - 14 * kHeightPerPoint * 25.4 / 72) <
-                0.1); // the last page number in 14 points
+        QVERIFY(qAbs(words.last().mm.height() - 14 * kHeightPerPoint * 25.4 / 72) < 0.1); // in the date's size
 
         // The frame, seen on the first page at 10 pixels a millimetre: 26 row lines and 5 column lines.
         QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "254", "-gray", "-l", "1", "-singlefile", pdf,
@@ -124,36 +123,28 @@ private slots:
             return darkest < 240;
         };
         for (int j = 0; j <= 25; ++j)
-            QVERIFY2(line(11, 20 + j * kRow, true) && line(199, 20 + j * kRow, true) && !line(8, 20 + j * kRow, true),
+            QVERIFY2(line(11, 20 + j * kRow, true) && line(199, 20 + j * kRow, true) && !line(8, 20 + j * kRow, true) &&
+                         (j > 4 || (line(10 + j * kColumn, 21, false) && !line(10 + j * kColumn, 18, false))),
                      qPrintable(QString::number(j)));
-        for (int k = 0; k <= 4; ++k)
-            QVERIFY2(line(10 + k * kColumn, 21, false) && line(10 + k * kColumn, 276, false) &&
-                         !line(10 + k * kColumn, 18, false),
-                     qPrintable(QString::number(k)));
     }
 
-    void failuresRaise_data() {
-        QTest::addColumn<QString>("pdfName");
-        QTest::addColumn<QString>("described");
-        QTest::newRow("file cannot be created") << "missing folder/table.pdf"
-                                                << "missing folder/table.pdf";
-        QTest::newRow("no printer") << QString() << "No printer is installed"; // what Qt hands out then
-    }
-    // Printing raises its failure with the reason; the caller reports it.
+    // Printing raises its failure with the reason (what Qt hands out without a printer); the
+    // caller reports it.
     void failuresRaise() {
-        QFETCH(QString, pdfName);
-        QFETCH(QString, described);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        if (!pdfName.isEmpty()) {
-            printer.setOutputFileName(m_f->dir.path() + QLatin1Char('/') + pdfName);
-            QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-        }
-        try {
-            PrintBibs(*Records(5), printer);
-            QFAIL("Printing must raise an error.");
-        } catch (const RaisedError& error) {
-            QVERIFY2(error.info().description.contains(described), qPrintable(error.info().description));
+        for (const QString& pdfName : {QStringLiteral("missing folder/table.pdf"), QString()}) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            if (!pdfName.isEmpty()) {
+                printer.setOutputFileName(m_f->dir.filePath(pdfName));
+                QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+            }
+            try {
+                PrintBibs(*Records(5), printer);
+                QFAIL("Printing must raise an error.");
+            } catch (const RaisedError& error) {
+                QVERIFY2(error.info().description.contains(pdfName.isEmpty() ? "No printer is installed" : pdfName),
+                         qPrintable(error.info().description));
+            }
         }
     }
 
