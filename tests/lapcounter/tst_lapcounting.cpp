@@ -146,23 +146,10 @@ private slots:
         QCOMPARE(Body(records, target, minimum, descending), expected);
     }
 
-    // After a reset only records with a newer ID count, wherever they stand in the list.
-    void onlyRecordsAfterResetCount() {
-        clsFile records;
-        Load(records, m_env->path(), {5, 7, 9, 7});
-        const qint32 firstCounted = records.MaxID() + 1;
-        QCOMPARE(Body(records, "0", "0", true, firstCounted), QStringList{});
-        QVERIFY(records.AddBib(7, 1));  // inserted in the middle, yet recorded after the reset
-        QVERIFY(records.EditBib(0, 7)); // a record from before the reset stays uncounted
-        QVERIFY(records.AddBib(12));
-        QVERIFY(records.AddBib(7));
-        QCOMPARE(Body(records, "0", "0", true, firstCounted), (QStringList{Line(7, 2), Line(12, 1)}));
-        QCOMPARE(Body(records, "0", "0", true), (QStringList{Line(7, 5), Line(9, 1), Line(12, 1)}));
-    }
-
-    // Sessions of passages mixed with edits, deletes, inserts, resets and reopening: after every
-    // change the standings kept in step agree with the ranking counted from nothing, and a passage
-    // moves its bib from and to the ranks it really had.
+    // Sessions of passages mixed with edits, deletes, inserts, resets (after which only newer IDs
+    // count, wherever they stand) and reopening: after every change the standings kept in step agree
+    // with the ranking counted from nothing, and a passage moves its bib from and to the ranks it
+    // really had.
     void standingsFollowMixedSessions() {
         // Thousands of durable writes: on a memory file system where there is one.
         QTemporaryDir memory(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/laps-XXXXXX")
