@@ -4,95 +4,60 @@
 
 using namespace GridMath;
 
-namespace {
-LayoutInput Input(double width, double height) {
-    LayoutInput in;
-    in.innerWidth = width;
-    in.innerHeight = height;
-    in.gridLeft = 60;
-    in.gridTop = 60;
-    in.gridHeight = 2000;
-    in.upWidth = in.downWidth = in.insertWidth = in.deleteWidth = 420;
-    in.upHeight = 420;
-    return in;
-}
-} // namespace
-
 class TestGridMath : public QObject {
     Q_OBJECT
 
 private slots:
-    void pageUp_data() {
+    void pageTargets_data() {
+        QTest::addColumn<bool>("down");
         QTest::addColumn<double>("rowsPerPage");
         QTest::addColumn<int>("editRow");
         QTest::addColumn<int>("current");
         QTest::addColumn<int>("top");
-        // current = max(EditRow - n + 2, 1), top = max(current - n + 3, 1), halves to even.
-        QTest::newRow("whole page") << 10.0 << 30 << 22 << 15;
-        QTest::newRow("half rounds down to even") << 10.5 << 20 << 12 << 4;  // 11.5 -> 12, 4.5 -> 4
-        QTest::newRow("half rounds up to even") << 9.5 << 20 << 12 << 6;     // 12.5 -> 12, 5.5 -> 6
-        QTest::newRow("odd half") << 10.5 << 21 << 12 << 4;                  // 12.5 -> 12
-        QTest::newRow("near the top stops at row 1") << 10.0 << 3 << 1 << 1; // -5 -> 1
+        // Up: current = max(EditRow - n + 2, 1), top = max(current - n + 3, 1), halves to even.
+        QTest::newRow("up, whole page") << false << 10.0 << 30 << 22 << 15;
+        QTest::newRow("up, half rounds down to even") << false << 10.5 << 20 << 12 << 4; // 11.5 -> 12, 4.5 -> 4
+        QTest::newRow("up, half rounds up to even") << false << 9.5 << 20 << 12 << 6;    // 12.5 -> 12, 5.5 -> 6
+        QTest::newRow("up, near the top stops at row 1") << false << 10.0 << 3 << 1 << 1;
+        // Down (100 rows): current = min(n + EditRow - 2, row count - 1), halves to even; top = current.
+        QTest::newRow("down, whole page") << true << 10.0 << 5 << 13 << 13;
+        QTest::newRow("down, half rounds down to even") << true << 10.5 << 4 << 12 << 12;
+        QTest::newRow("down, half rounds up to even") << true << 11.5 << 4 << 14 << 14;
+        QTest::newRow("down, stops at the last row") << true << 10.0 << 95 << 99 << 99;
+        QTest::newRow("down, before the first edit") << true << 10.0 << 0 << 8 << 8;
     }
-
-    void pageUp() {
+    // Where Page Up and Page Down take the editor and the table's top row.
+    void pageTargets() {
+        QFETCH(bool, down);
         QFETCH(double, rowsPerPage);
         QFETCH(int, editRow);
         QFETCH(int, current);
         QFETCH(int, top);
-        const PageTarget target = PageUpTarget(rowsPerPage, editRow);
+        const PageTarget target = down ? PageDownTarget(rowsPerPage, editRow, 100) : PageUpTarget(rowsPerPage, editRow);
         QCOMPARE(target.currentRow, current);
         QCOMPARE(target.topRow, top);
     }
 
-    void pageDown_data() {
-        QTest::addColumn<double>("rowsPerPage");
-        QTest::addColumn<int>("editRow");
-        QTest::addColumn<int>("rowCount");
-        QTest::addColumn<int>("current");
-        // current = min(n + EditRow - 2, row count - 1), halves to even; the top row is the current row.
-        QTest::newRow("whole page") << 10.0 << 5 << 100 << 13;
-        QTest::newRow("half rounds down to even") << 10.5 << 4 << 100 << 12; // 12.5
-        QTest::newRow("half rounds up to even") << 11.5 << 4 << 100 << 14;   // 13.5
-        QTest::newRow("stops at the last row") << 10.0 << 95 << 100 << 99;
-        QTest::newRow("before the first edit") << 10.0 << 0 << 100 << 8;
-    }
-
-    void pageDown() {
-        QFETCH(double, rowsPerPage);
-        QFETCH(int, editRow);
-        QFETCH(int, rowCount);
-        QFETCH(int, current);
-        const PageTarget target = PageDownTarget(rowsPerPage, editRow, rowCount);
-        QCOMPARE(target.currentRow, current);
-        QCOMPARE(target.topRow, current);
-    }
-
-    void layoutButtonsOfOwnWidth() {
-        // Each button is right-aligned by its own width; all take the up button's height.
-        LayoutInput in = Input(3015, 3495);
-        in.upWidth = 300;
-        in.upHeight = 300;
-        const LayoutResult out = Layout(in);
+    // Each button is right-aligned by its own width, all take the up button's height, centred as a
+    // block beside the grid; a size that would be negative is left out, a position applies.
+    void layout() {
+        LayoutInput in{3015, 3495, 60, 60, 2000, 300, 420, 420, 420, 300};
+        LayoutResult out = Layout(in);
         QCOMPARE(out.upLeft, 2615.0);                         // 3015 - 300 - 100
         QCOMPARE(out.deleteLeft, 2495.0);                     // 3015 - 420 - 100
         QCOMPARE(out.gridWidth, std::optional<double>(2315)); // from the delete button: 2495 - 60 - 120
         QCOMPARE(out.upTop, 60 + (3375 - 1200 - 300) / 2.0);
         QCOMPARE(out.downTop, out.upTop + 3 * 400);
-    }
 
-    void layoutSkipsNegativeSizes() {
-        const LayoutResult out = Layout(Input(600, 100));
-        QVERIFY(!out.gridHeight); // 100 - 120
-        QVERIFY(!out.gridWidth);  // 80 - 60 - 120
+        in = LayoutInput{600, 100, 60, 60, 2000, 420, 420, 420, 420, 420};
+        out = Layout(in);
+        QVERIFY(!out.gridHeight && !out.gridWidth); // 100 - 120 and 80 - 60 - 120
         QCOMPARE(out.deleteLeft, 80.0);
-        // The buttons still move, centred on the grid's current height.
-        QCOMPARE(out.upTop, 60 + (2000 - 1680 - 300) / 2.0);
-
-        // A height of exactly zero is a size, not a failure.
-        QCOMPARE(Layout(Input(600, 120)).gridHeight, std::optional<double>(0));
-        // A negative top is a position and applies.
-        QCOMPARE(Layout(Input(3015, 1000)).upTop, 60 + (880 - 1680 - 300) / 2.0);
+        QCOMPARE(out.upTop, 60 + (2000 - 1680 - 300) / 2.0); // centred on the grid's current height
+        in.innerHeight = 120;
+        QCOMPARE(Layout(in).gridHeight, std::optional<double>(0)); // zero is a size
+        in.innerHeight = 1000;
+        QCOMPARE(Layout(in).upTop, 60 + (880 - 1680 - 300) / 2.0); // a negative top applies
     }
 };
 

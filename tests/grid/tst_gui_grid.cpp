@@ -1,19 +1,92 @@
-#include "GridTestHost.h"
-
-#include "app/Twips.h"
-#include "grid/GridPictures.h"
+#include "grid/GridMath.h"
+#include "grid/ctlGrid.h"
 
 #include "GuiFixture.h"
 
+#include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QHeaderView>
-#include <QImage>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableView>
+#include <QToolButton>
 
-// Display side of the record grid: rows, numbering, scrolling, batched reloads, captions,
-// layout and the button pictures.
-class TestGridDisplay : public QObject {
+#include <memory>
+
+namespace {
+
+// A stand-in for the main window around a record grid: it keeps the bib list the grid's signals
+// change, reloads the grid the way the record file does, and owns the entry box.
+class GridTestHost : public QWidget {
+public:
+    GridTestHost() {
+        entry = new QLineEdit(this);
+        entry->setGeometry(0, 0, 100, 30);
+        grid = new ctlGrid(this);
+        grid->setGeometry(120, 0, 240, 300);
+        resize(380, 320);
+        connect(grid, &ctlGrid::Edit, this, [this](qint32 row, qint32 bib) { bibs[row - 1] = bib; });
+        connect(grid, &ctlGrid::Delete, this, [this](qint32 row) { bibs.remove(row - 1); });
+        connect(grid, &ctlGrid::Enter, this, [this] { entry->setFocus(); });
+        connect(grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {
+            entry->setFocus();
+            entry->insert(text);
+        });
+        tester = std::make_unique<QAbstractItemModelTester>(table()->model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
+    }
+    void Load(const QVector<qint32>& list) {
+        bibs = list;
+        Reload();
+    }
+    void Reload() {
+        grid->setRedraw(false);
+        grid->Clear();
+        for (qint32 bib : bibs)
+            grid->AddBib(bib);
+        grid->setRedraw(true);
+    }
+    bool ShowActive() {
+        show();
+        QApplication::setActiveWindow(this);
+        return QTest::qWaitForWindowActive(this);
+    }
+    QTableView* table() const { return Find<QTableView>(grid, "Grid"); }
+    QLineEdit* editor() const { return Find<QLineEdit>(grid, "txtWorkOn"); }
+    QToolButton* button(const char* name) const { return Find<QToolButton>(grid, name); }
+    void ClickCell(int row, int col) const {
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          table()->visualRect(table()->model()->index(row - 1, col)).center());
+    }
+    // The bibs as the grid shows them.
+    QVector<qint32> GridBibs() const {
+        QVector<qint32> shown;
+        for (int row = 1; row < grid->RowCount(); ++row)
+            shown.append(grid->CellText(row, 1).toInt());
+        return shown;
+    }
+
+    ctlGrid* grid = nullptr;
+    QLineEdit* entry = nullptr;
+    QVector<qint32> bibs;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+QVector<qint32> Range(int from, int to) {
+    QVector<qint32> bibs;
+    for (int bib = from; bib <= to; ++bib)
+        bibs.append(bib);
+    return bibs;
+}
+
+using EditList = QVector<QPair<int, int>>;
+
+} // namespace
+
+// The record grid driven with real key and mouse events: new rows in view, the in-place editor,
+// navigation, delete and moves. The host stand-in applies
+// the signals to its bib list as the main window does (whose file writing is tested there).
+class TestGuiGrid : public QObject {
     Q_OBJECT
 
 private slots:
@@ -21,207 +94,311 @@ private slots:
         m_f = std::make_unique<GuiFixture>();
         m_f->UseLanguage();
         m_host = std::make_unique<GridTestHost>();
+        grid = m_host->grid;
+        editor = m_host->editor();
+        grid->SetCaptions();
+        m_edits = std::make_unique<QSignalSpy>(grid, &ctlGrid::Edit);
     }
     void cleanup() {
+        m_edits.reset();
         m_host.reset();
-        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // nothing here reports
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
         m_f.reset();
     }
 
-    void addBibNumbersRowsAndClearKeepsHeader() {
-        ctlGrid& grid = *m_host->grid;
-        QCOMPARE(grid.RowCount(), 1);
-        QCOMPARE(grid.CurrentRow(), 0);
-        QCOMPARE(grid.EditRow(), 0);
-
-        QVERIFY(grid.AddBib(17));
-        QCOMPARE(grid.RowCount(), 2);
-        QCOMPARE(grid.CellText(1, 0), QStringLiteral("1"));
-        QCOMPARE(grid.CellText(1, 1), QStringLiteral("17"));
-        grid.AddBib(0);
-        grid.AddBib(-5);
-        grid.AddBib(2147483647);
-        QCOMPARE(grid.RowCount(), 5);
-        QCOMPARE(grid.CellText(4, 0), QStringLiteral("4"));
-        QCOMPARE(m_host->GridBibs(), (QVector<qint32>{17, 0, -5, 2147483647}));
-        QCOMPARE(grid.CellText(5, 1), QString()); // beyond the last row
-        QCOMPARE(m_host->table()->model()->rowCount(), 4);
-        QCOMPARE(grid.CurrentRow(), 1); // rows exist, none chosen yet
-
-        grid.Clear();
-        QCOMPARE(grid.RowCount(), 1);
-        QCOMPARE(m_host->table()->model()->rowCount(), 0);
-        QVERIFY(grid.AddBib(17)); // numbering starts again at 1
-        QCOMPARE(grid.CellText(1, 0), QStringLiteral("1"));
-        QCOMPARE(grid.CellText(1, 1), QStringLiteral("17"));
-    }
-
-    // Pictures, no captions, on the buttons; tooltips and headers in the current language.
-    void setCaptionsFollowsLanguage() {
-        ctlGrid& grid = *m_host->grid;
-        for (const char* language : {"en", "de"}) {
-            QVERIFY(m_f->language->language().SetLanguage(QLatin1String(language)));
-            QVERIFY(grid.SetCaptions());
-            for (const char* name : {"cmdUp", "cmdDown", "cmdInsert", "cmdDelete"}) {
-                QCOMPARE(m_host->button(name)->toolTip(),
-                         GetText(QStringLiteral("MKL_%1_TT").arg(QString::fromLatin1(name).toUpper())));
-                QVERIFY2(m_host->button(name)->text().isEmpty() && !m_host->button(name)->icon().isNull(), name);
-            }
-            QCOMPARE(grid.CellText(0, 0), GetText(QStringLiteral("MKL_GRID_NR")));
-            QCOMPARE(m_host->table()->model()->headerData(1, Qt::Horizontal).toString(),
-                     GetText(QStringLiteral("MKL_GRID_BIB")));
-        }
-    }
-
-    void addBibScrollsOnlyWhenRowDoesNotFit() {
+    // A new row scrolls into view only when it does not fit, also after the operator scrolled away.
+    // Rows added while redraw is off reach the view as one reset (or one insertion when only
+    // appended), with the newest row in view.
+    void newRowsComeIntoView() {
         QVERIFY(m_host->ShowActive());
-        ctlGrid& grid = *m_host->grid;
         QTableView* table = m_host->table();
-        QScrollBar* scroll = table->verticalScrollBar();
         const auto lastRowFits = [&] {
-            const QRect last = table->visualRect(table->model()->index(grid.RowCount() - 2, 0));
+            const QRect last = table->visualRect(table->model()->index(grid->RowCount() - 2, 0));
             return last.top() >= 0 && last.bottom() < table->viewport()->height();
         };
-
-        // While rows fit, nothing scrolls.
         int added = 0;
-        const int rowHeight = table->verticalHeader()->defaultSectionSize();
-        while (rowHeight * (added + 1) <= table->viewport()->height()) {
-            grid.AddBib(100 + added++);
-            QVERIFY(lastRowFits());
-            QCOMPARE(scroll->value(), 0);
-            QCOMPARE(grid.TopRow(), 1);
+        while (table->verticalHeader()->defaultSectionSize() * (added + 1) <= table->viewport()->height()) {
+            grid->AddBib(100 + added++);
+            QVERIFY(lastRowFits() && grid->TopRow() == 1);
         }
-        QVERIFY(added >= 3);
-
-        // The first row that does not fit scrolls into view, and so does each further one.
         for (int i = 0; i < 20; ++i) {
-            grid.AddBib(200 + i);
-            QVERIFY2(lastRowFits(), qPrintable(QStringLiteral("row %1").arg(grid.RowCount() - 1)));
-            QVERIFY(grid.TopRow() > 1);
-            QVERIFY(grid.IsRowVisible(grid.RowCount() - 1));
+            grid->AddBib(200 + i);
+            QVERIFY2(lastRowFits() && grid->TopRow() > 1, qPrintable(QString::number(i)));
         }
-
-        // Scrolled back to the top by the operator, a new row brings the view back to the end.
-        scroll->setValue(0);
-        QCOMPARE(grid.TopRow(), 1);
-        QVERIFY(!grid.IsRowVisible(grid.RowCount() - 1));
-        grid.AddBib(999);
+        table->verticalScrollBar()->setValue(0);
+        grid->AddBib(-5);
         QVERIFY(lastRowFits());
+        QCOMPARE(grid->CellText(grid->RowCount() - 1, 0) + ' ' + grid->CellText(grid->RowCount() - 1, 1),
+                 QString::number(added + 21) + " -5");
 
-        // A grid with free space below keeps its first row at the top.
-        m_host->Load({1, 2});
-        QCOMPARE(grid.TopRow(), 1);
-        grid.AddBib(3);
-        QCOMPARE(grid.TopRow(), 1);
-        QCOMPARE(scroll->value(), 0);
-    }
-
-    void redrawOffCollectsRowsIntoOneAnnouncement() {
-        QVERIFY(m_host->ShowActive());
-        ctlGrid& grid = *m_host->grid;
-        QTableView* table = m_host->table();
         const QAbstractItemModel* model = table->model();
-        grid.AddBib(5);
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
-        QSignalSpy removals(model, &QAbstractItemModel::rowsRemoved);
-
-        // Reload as the record file does: redraw off, clear, many rows, redraw on.
         constexpr int kRows = 100000;
-        QVERIFY(grid.Redraw());
-        grid.setRedraw(false);
-        QVERIFY(!grid.Redraw());
-        QVERIFY(!table->updatesEnabled());
-        grid.Clear();
+        grid->setRedraw(false);
+        grid->Clear();
         for (int i = 0; i < kRows; ++i)
-            grid.AddBib(1000 + i);
-        // The control already counts the rows; the view has not been told anything yet.
-        QCOMPARE(grid.RowCount(), kRows + 1);
-        QCOMPARE(grid.CellText(kRows, 0), QString::number(kRows));
-        QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(resets.count() + inserts.count() + removals.count(), 0);
-
-        grid.setRedraw(true);
-        QVERIFY(table->updatesEnabled());
+            grid->AddBib(1000 + i);
+        QCOMPARE(resets.count() + inserts.count(), 0); // the control counts the rows; the view was told nothing
+        grid->setRedraw(true);
         QCOMPARE(resets.count(), 1);
-        QCOMPARE(inserts.count() + removals.count(), 0);
         QCOMPARE(model->rowCount(), kRows);
-        QCOMPARE(grid.RowCount(), kRows + 1);
-        for (int row : {1, 2, 5000, kRows}) {
-            QCOMPARE(grid.CellText(row, 0), QString::number(row));
-            QCOMPARE(grid.CellText(row, 1), QString::number(999 + row));
-            QCOMPARE(model->index(row - 1, 1).data().toString(), QString::number(999 + row));
-        }
-        // The newest row is in view, as after adding it alone.
-        QVERIFY(grid.IsRowVisible(kRows));
-        QVERIFY(grid.TopRow() > 1);
-
-        // Rows only appended while redraw is off arrive as one insertion after the existing rows.
-        resets.clear();
-        grid.setRedraw(false);
-        grid.AddBib(7);
-        grid.AddBib(8);
-        grid.setRedraw(true);
-        QCOMPARE(resets.count(), 0);
-        QCOMPARE(inserts.count(), 1);
-        QCOMPARE(inserts.at(0).at(1).toInt(), kRows);
-        QCOMPARE(inserts.at(0).at(2).toInt(), kRows + 1);
-        QCOMPARE(grid.CellText(kRows + 2, 0), QString::number(kRows + 2));
-        QCOMPARE(grid.CellText(kRows + 2, 1), QStringLiteral("8"));
-
-        // Emptying with redraw off is one reset too, and setting redraw twice changes nothing.
-        resets.clear();
-        grid.setRedraw(false);
-        grid.setRedraw(false);
-        grid.Clear();
-        grid.setRedraw(true);
-        grid.setRedraw(true);
+        QCOMPARE(grid->CellText(kRows, 0) + ' ' + grid->CellText(kRows, 1), QStringLiteral("100000 100999"));
+        QVERIFY(grid->IsRowVisible(kRows) && grid->TopRow() > 1);
+        grid->setRedraw(false);
+        grid->AddBib(7);
+        grid->AddBib(8);
+        grid->setRedraw(true);
         QCOMPARE(resets.count(), 1);
-        QCOMPARE(model->rowCount(), 0);
-        QCOMPARE(grid.RowCount(), 1);
+        QCOMPARE(inserts.count(), 1);
+        QCOMPARE(inserts.at(0).mid(1), (QList<QVariant>{kRows, kRows + 1}));
     }
 
-    // Where the parts go is the layout table's business; here only that a resize applies it.
-    void resizeAppliesLayout() {
-        ctlGrid& control = *m_host->grid;
-        QVERIFY(m_host->ShowActive()); // a hidden widget gets its resize events only when shown
-        if (!qFuzzyCompare(control.screen()->logicalDotsPerInchY(), 96.0))
-            QSKIP("the figures are for 96 dpi (15 twips a pixel)");
-        control.resize(400, 604); // 6000 x 9060 twips: grid 5300 x 8940, buttons 420 wide from 5480
-        QCOMPARE(m_host->table()->geometry(), QRect(4, 4, 353, 596));
-        QCOMPARE(m_host->button("cmdUp")->geometry(), QRect(365, 236, 28, 28));
-        QCOMPARE(m_host->button("cmdDown")->geometry(), QRect(365, 340, 28, 28));
+    void commitOfEditedText_data() {
+        QTest::addColumn<QString>("input"); // typed over the selected text ("\b" is Backspace), or pasted
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<int>("editedBib"); // -1: no Edit
+        QTest::newRow("left unchanged") << QString() << false << "22" << -1;
+        QTest::newRow("same text typed again") << QStringLiteral("22") << false << "22" << -1;
+        QTest::newRow("leading zero counts as a change") << QStringLiteral("017") << false << "17" << 17;
+        QTest::newRow("emptied") << QStringLiteral("\b") << false << "0" << 0;
+        QTest::newRow("letters and signs never appear") << QStringLiteral("4a-2.x") << false << "42" << 42;
+        QTest::newRow("eight digits, not nine") << QStringLiteral("123456789") << false << "12345678" << 12345678;
+        QTest::newRow("pasted text gives its number") << QStringLiteral("12abc") << true << "12" << 12;
+        QTest::newRow("pasted fraction, half to even") << QStringLiteral("13.5") << true << "14" << 14;
+        QTest::newRow("pasted value beyond 32 bits") << QStringLiteral("9E9") << true << "22" << -1;
+    }
+    // What the editor holds when Enter leaves it becomes the bib, once; the keyboard goes back to
+    // the entry box.
+    void commitOfEditedText() {
+        QFETCH(QString, input);
+        QFETCH(bool, paste);
+        QFETCH(QString, cell);
+        QFETCH(int, editedBib);
+        Start({11, 22, 33});
+        OpenOn(2);
+        QCOMPARE(editor->selectedText(), QStringLiteral("22"));
+        if (paste) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(editor->text(), input);
+        } else if (input == QLatin1String("\b")) {
+            QTest::keyClick(editor, Qt::Key_Backspace);
+        } else {
+            QTest::keyClicks(editor, input);
+        }
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(m_host->entry->hasFocus());
+        QVERIFY(!editor->isVisible() && !grid->IsEditing());
+        QCOMPARE(grid->CellText(2, 1), cell);
+        QCOMPARE(Edits(), (editedBib < 0 ? EditList() : EditList{{2, editedBib}}));
+        QCOMPARE(m_host->bibs, m_host->GridBibs());
+        if (input == QLatin1String("9E9")) { // refused with a message that says so
+            QCOMPARE(m_f->messages.shown().size(), 1);
+            QVERIFY2(m_f->messages.lastText().contains(QLatin1String("too large")) &&
+                         m_f->messages.lastText().contains(QLatin1String("not changed")),
+                     qPrintable(m_f->messages.lastText()));
+            m_f->messages.clear();
+        }
     }
 
-    void buttonPicturesAreSharpAtDoubleScale() {
-        // At 200 % the icon is drawn at twice the pixels, not scaled up from a small picture.
-        const auto image = [](GridPicture picture) {
-            const QPixmap pixmap = GridPictureIcon(picture).pixmap(QSize(16, 16), 2.0);
-            return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    // The keyboard alone: arrows, Home, End, F12 and the Page keys (targets from the page table),
+    // the ends of the list, Enter from keypad and table, and digits typed on the table.
+    void keyboardSession() {
+        Start(Range(1001, 1200));
+        QSignalSpy enters(grid, &ctlGrid::Enter);
+        const auto editorOn = [this](int row) {
+            return EditorOn(row, QString::number(1000 + row)) && grid->IsRowVisible(row);
         };
-        const auto alpha = [](const QImage& image, int x, int y) { return qAlpha(image.pixel(x, y)); };
-        const QImage up = image(GridPicture::Up);
-        QCOMPARE(up.size(), QSize(32, 32));
-        QCOMPARE(up.devicePixelRatio(), 2.0);
-        // The arrow's shaft runs from x = 12 to 20 in device pixels: full pixels on its edges.
-        QCOMPARE(alpha(up, 12, 24), 255);
-        QCOMPARE(alpha(up, 19, 24), 255);
-        QCOMPARE(alpha(up, 11, 24), 0);
-        QCOMPARE(alpha(up, 20, 24), 0);
-        QCOMPARE(image(GridPicture::Down), up.mirrored(false, true));
-        // The plus and the cross: bars through the centre, and told apart by colour.
-        const QImage insert = image(GridPicture::Insert);
-        const QImage cross = image(GridPicture::Delete);
-        QVERIFY(alpha(insert, 16, 6) == 255 && alpha(insert, 6, 16) == 255 && alpha(insert, 6, 6) == 0);
-        QVERIFY(alpha(cross, 9, 9) == 255 && alpha(cross, 16, 6) == 0);
-        QVERIFY(insert.pixelColor(16, 16) != cross.pixelColor(16, 16));
+        m_host->table()->verticalScrollBar()->setValue(0);
+        OpenOn(1);
+        QTest::keyClicks(editor, QStringLiteral("9"));
+        Key(Qt::Key_Up); // nothing above the first row: the editor keeps what was typed
+        QVERIFY(EditorOn(1, QStringLiteral("9")));
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QStringLiteral("1001"));
+        for (int row = 2; row <= 40; ++row) { // down past the bottom edge keeps the row in view
+            Key(Qt::Key_Down);
+            QVERIFY2(editorOn(row), qPrintable(QString::number(row)));
+        }
+        Key(Qt::Key_End);
+        QVERIFY(editorOn(200));
+        Key(Qt::Key_Down); // nothing below the last row
+        QVERIFY(editorOn(200));
+        Key(Qt::Key_Home);
+        QVERIFY(editorOn(1) && grid->TopRow() == 1);
+        Key(Qt::Key_F12);
+        QVERIFY(editorOn(200));
+        Key(Qt::Key_Home);
+        QCOMPARE(m_edits->count(), 0);
+
+        // Page keys: grid height over header height rows a page.
+        QTableView* table = m_host->table();
+        const double rowsPerPage = double(table->height()) / table->horizontalHeader()->height();
+        const GridMath::PageTarget down = GridMath::PageDownTarget(rowsPerPage, 1, grid->RowCount());
+        Key(Qt::Key_PageDown);
+        QVERIFY(editorOn(down.currentRow) && grid->TopRow() == down.topRow);
+        const GridMath::PageTarget down2 = GridMath::PageDownTarget(rowsPerPage, down.currentRow, grid->RowCount());
+        Key(Qt::Key_PageDown);
+        QVERIFY(editorOn(down2.currentRow));
+        const GridMath::PageTarget up = GridMath::PageUpTarget(rowsPerPage, down2.currentRow);
+        Key(Qt::Key_PageUp);
+        QVERIFY(editorOn(up.currentRow) && grid->TopRow() == up.topRow);
+
+        // A changed value is committed before the editor moves on, once; keypad Enter leaves.
+        QTest::keyClicks(editor, QStringLiteral("77"));
+        Key(Qt::Key_Down);
+        QTest::keyClicks(editor, QStringLiteral("5"));
+        QTest::keyClick(editor, Qt::Key_Enter);
+        QCOMPARE(enters.count(), 1);
+        QTRY_VERIFY(m_host->entry->hasFocus());
+        QCOMPARE(Edits(), (EditList{{up.currentRow, 77}, {up.currentRow + 1, 5}}));
+
+        // On the table itself: arrows move, Enter leaves, a letter is dropped, a digit goes to the
+        // entry box and the next keystrokes follow it.
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Down);
+        QVERIFY(editorOn(up.currentRow + 2));
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Return);
+        QCOMPARE(enters.count(), 2);
+        table->setFocus();
+        QTRY_VERIFY(table->hasFocus());
+        const int current = grid->CurrentRow();
+        QTest::keyClick(table, Qt::Key_X);
+        QTest::keyClick(table, Qt::Key_Space);
+        QVERIFY(table->hasFocus() && grid->CurrentRow() == current);
+        QTest::keyClick(table, Qt::Key_7);
+        Key(Qt::Key_8);
+        QCOMPARE(m_host->entry->text(), QStringLiteral("78"));
+        QCOMPARE(m_edits->count(), 2);
+    }
+
+    // The mouse: a click on a row opens the editor over its bib cell; a pending change is committed
+    // once, before whatever comes next (another click, a new record, closing, scrolling, a move).
+    void mouseSession() {
+        Start({11, 22, 33, 44, 55});
+        m_host->ClickCell(3, 0); // the number column opens the bib
+        QTRY_VERIFY(EditorOn(3, QStringLiteral("33")));
+        QCOMPARE(grid->CurrentCol(), 1);
+        QTableView* table = m_host->table();
+        const QRect cell = table->visualRect(table->model()->index(2, 1));
+        const QRect cellInGrid(table->viewport()->mapTo(grid, cell.topLeft()), cell.size());
+        QVERIFY2(cellInGrid.contains(editor->geometry().center()), "editor away from its cell");
+        QVERIFY(editor->height() >= cell.height() - 4 && editor->width() >= cell.width() - 6);
+
+        QTest::keyClicks(editor, QStringLiteral("99"));
+        m_host->ClickCell(4, 1);
+        QTRY_VERIFY(EditorOn(4, QStringLiteral("44")));
+        QTest::keyClicks(editor, QStringLiteral("7"));
+        QVERIFY(grid->AddBib(66));
+        QVERIFY(!editor->isVisible());
+        grid->AddBib(77);
+        OpenOn(2);
+        QTest::keyClicks(editor, QStringLiteral("8"));
+        grid->CloseFile();
+        grid->CloseFile();
+        QCOMPARE(Edits(), (EditList{{3, 99}, {4, 7}, {2, 8}}));
+        QCOMPARE(grid->CellText(7, 1), QStringLiteral("77"));
+
+        // Moves: the changed value first, then one Edit per row; the moving bib stays in view.
+        m_host->Load({11, 22, 33});
+        m_edits->clear();
+        OpenOn(1);
+        QTest::keyClicks(editor, QStringLiteral("99"));
+        QTest::mouseClick(m_host->button("cmdDown"), Qt::LeftButton);
+        QCOMPARE(Edits(), (EditList{{1, 99}, {2, 99}, {1, 22}}));
+        QCOMPARE(m_host->bibs, (QVector<qint32>{22, 99, 33}));
+        m_host->Load(Range(1, 100));
+        table->verticalScrollBar()->setValue(0);
+        OpenOn(2);
+        QTest::keyClicks(editor, QStringLiteral("5"));
+        table->verticalScrollBar()->setValue(10);
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(m_host->bibs.at(1), 5);
+        int end = GridMath::Key::End;
+        grid->AnalyseKey(end); // as the main window hands the grid its navigation keys
+        QCOMPARE(end, 0);
+        QTRY_VERIFY(editor->hasFocus());
+        for (int row = 99; row >= 60; --row) {
+            QTest::mouseClick(m_host->button("cmdUp"), Qt::LeftButton);
+            QVERIFY2(EditorOn(row, QStringLiteral("100")) && grid->IsRowVisible(row), qPrintable(QString::number(row)));
+        }
+        QCOMPARE(m_host->bibs.at(59), 100);
+        QCOMPARE(m_host->GridBibs(), m_host->bibs);
+    }
+
+    void deleteAsks_data() {
+        QTest::addColumn<QVector<qint32>>("bibs");
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("confirmed") << QVector<qint32>{11, 22, 33} << true;
+        QTest::newRow("cancelled") << QVector<qint32>{11, 22, 33} << false;
+        QTest::newRow("empty grid asks nothing") << QVector<qint32>{} << true;
+    }
+    void deleteAsks() {
+        QFETCH(QVector<qint32>, bibs);
+        QFETCH(bool, confirm);
+        Start(bibs);
+        if (!bibs.isEmpty())
+            OpenOn(2);
+        QSignalSpy deletes(grid, &ctlGrid::Delete);
+        m_f->messages.setNextAnswer(confirm ? MsgAnswer::Ok : MsgAnswer::Cancel);
+        QTest::mouseClick(m_host->button("cmdDelete"), Qt::LeftButton);
+        if (bibs.isEmpty()) {
+            QVERIFY(m_f->messages.shown().isEmpty() && deletes.isEmpty());
+            return;
+        }
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        const MessageRequest question = m_f->messages.shown().first();
+        QCOMPARE(question.text, QStringLiteral("Do you want to delete the record with bib 22?"));
+        QVERIFY(question.buttons == MsgButtons::OkCancel && question.icon == MsgIcon::Question);
+        m_f->messages.clear();
+        QCOMPARE(deletes.count(), confirm ? 1 : 0);
+        const QVector<qint32> after = confirm ? QVector<qint32>{11, 33} : bibs;
+        QCOMPARE(m_host->bibs, after);
+        QCOMPARE(m_host->GridBibs(), after);
+        QCOMPARE(grid->CellText(2, 0),
+                 QString::fromLatin1(confirm ? "3" : "2")); // numbers are corrected by the next reload
+        QCOMPARE(m_edits->count(), 0);
     }
 
 private:
-    std::unique_ptr<GuiFixture> m_f;
+    void Start(const QVector<qint32>& bibs) {
+        m_host->Load(bibs);
+        QVERIFY(m_host->ShowActive());
+    }
+    // The editor is open with the focus on this row and shows this text.
+    bool EditorOn(int row, const QString& text) const {
+        return editor->isVisible() && editor->hasFocus() && grid->EditRow() == row && grid->CurrentRow() == row &&
+               editor->text() == text;
+    }
+    // Clicks the bib cell of a row and waits until the editor holds the focus there.
+    void OpenOn(int row) {
+        m_host->ClickCell(row, 1);
+        QTRY_VERIFY(editor->hasFocus());
+        QVERIFY(editor->isVisible());
+        QCOMPARE(grid->EditRow(), row);
+    }
+    // A key press where the focus is, as the operator's keyboard would deliver it.
+    void Key(Qt::Key key) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        QTest::keyClick(target, key);
+    }
+    EditList Edits() const {
+        EditList edits;
+        for (const QList<QVariant>& edit : *m_edits)
+            edits.append({edit.at(0).toInt(), edit.at(1).toInt()});
+        return edits;
+    }
+
+    std::unique_ptr<GuiFixture> m_f; // English captions
     std::unique_ptr<GridTestHost> m_host;
+    std::unique_ptr<QSignalSpy> m_edits;
+    ctlGrid* grid = nullptr;
+    QLineEdit* editor = nullptr;
 };
 
-QTEST_MAIN(TestGridDisplay)
+QTEST_MAIN(TestGuiGrid)
 #include "tst_gui_grid.moc"

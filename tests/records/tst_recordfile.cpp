@@ -1,0 +1,612 @@
+#include "TestEnvironment.h"
+#include "app/Clock.h"
+#include "records/DurableFile.h"
+#include "records/FileHelpers.h"
+#include "records/RecoveryCopy.h"
+#include "records/TimesSidecar.h"
+#include "records/clsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimeZone>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The file the writer must produce for a list: positions 1 to n, CR LF after every line.
+QByteArray Lines(const QVector<qint32>& bibs) {
+    QByteArray bytes;
+    for (qsizetype i = 0; i < bibs.size(); ++i)
+        bytes += QByteArray::number(i + 1) + ';' + QByteArray::number(bibs[i]) + "\r\n";
+    return bytes;
+}
+// The bibs of the list, or the records' IDs.
+QVector<qint32> Bibs(const clsFile& file, bool ids = false) {
+    QVector<qint32> column;
+    for (qint32 i = 0; i < file.Count(); ++i)
+        column.append(ids ? file.GetRecord(i).ID : file.GetRecord(i).Bib);
+    return column;
+}
+
+// Operations that write the file, for data tables.
+enum Operation { Edit, Delete, Insert, Save, Append };
+bool RunOperation(clsFile& file, int operation) {
+    switch (operation) {
+    case Edit:
+        return file.EditBib(1, 70);
+    case Delete:
+        return file.DeleteBib(0);
+    case Insert:
+        return file.AddBib(99, 1);
+    case Save:
+        return file.SaveFile();
+    default:
+        return file.AddBib(99);
+    }
+}
+
+// The n-th time the clock hands out: one second apart, in a zone two hours ahead of UTC.
+QByteArray T(int n) {
+    return "2026-05-03T10:42:" + QByteArray::number(7 + n).rightJustified(2, '0') + ".315+02:00";
+}
+
+// "417 12" gives the record file, "417:0 12:" the times file (":n" the n-th time, ":" none).
+QByteArray Stn(const QByteArray& bibs) {
+    QVector<qint32> list;
+    for (const QByteArray& bib : bibs.split(' '))
+        if (!bib.isEmpty())
+            list.append(bib.toInt());
+    return Lines(list);
+}
+QByteArray Times(const QByteArray& entries) {
+    QByteArray bytes;
+    int position = 0;
+    for (const QByteArray& entry : entries.split(' ')) {
+        if (entry.isEmpty())
+            continue;
+        const QList<QByteArray> parts = entry.split(':');
+        bytes += QByteArray::number(++position) + ';' + parts[0] + ';' +
+                 (parts[1].isEmpty() ? "" : T(parts[1].toInt())) + "\r\n";
+    }
+    return bytes;
+}
+
+// One step of a session as the main window drives the list: "a417" appends, "i1" inserts an
+// empty record before index 1, "e1=13" edits, "d1" deletes, "m0" moves index 0 down (two edits
+// stored together), "r" opens the file again.
+void Run(clsFile& file, const QByteArray& step) {
+    const qint32 index = step.mid(1).split('=')[0].toInt();
+    const qint32 bib = step.split('=').value(1).toInt();
+    if (step[0] == 'a')
+        QVERIFY(file.AddBib(index));
+    else if (step[0] == 'i')
+        QVERIFY(file.AddBib(0, index));
+    else if (step[0] == 'e')
+        QVERIFY(file.EditBib(index, bib));
+    else if (step[0] == 'd')
+        QVERIFY(file.DeleteBib(index));
+    if (step[0] == 'm') {
+        const qint32 upper = file.GetRecord(index).Bib;
+        file.BeginChange();
+        QVERIFY(file.EditBib(index, file.GetRecord(index + 1).Bib) && file.EditBib(index + 1, upper));
+        QVERIFY(file.EndChange());
+    } else if (step[0] == 'r') {
+        const QString path = file.FileName();
+        file = clsFile(); // closed without a dated copy
+        QVERIFY(file.OpenFile(path));
+    }
+}
+
+} // namespace
+
+// The record file: its line format, the list behind it with durable writes, failed and
+// interrupted writes, refused files, dated copies, and the passage times beside it.
+class TestRecordFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_env = std::make_unique<IsolatedEnvironment>();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_ticks = 0;
+        SetClockSource(
+            [this] { return QDateTime(QDate(2026, 5, 3), QTime(10, 42, 7, 315), QTimeZone(7200)).addSecs(m_ticks++); });
+    }
+    void cleanup() {
+        SetClockSource(nullptr);
+        InjectWriteFailure(0, 0);
+        for (const QString& copy : std::as_const(m_copies)) {
+            QFile::remove(copy);
+            QFile::remove(TimesSidecar::PathFor(copy));
+        }
+        m_copies.clear();
+        m_dir.reset();
+        m_messages.reset();
+        m_env.reset();
+    }
+
+    void read_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QVector<qint32>>("bibs");
+        QTest::addColumn<QByteArray>("appended"); // the file once bib 5 was recorded; empty: not checked
+        const QByteArray lines("1;12\r\n2;7\r\n");
+        const auto row = [](const char* name, const QByteArray& bytes, const QVector<qint32>& bibs,
+                            const QByteArray& appended = {}) { QTest::newRow(name) << bytes << bibs << appended; };
+        row("empty", "", {}, "1;5\r\n");
+        row("positions ignored", "5;12\r\n9;7\r\n", {12, 7}, "5;12\r\n9;7\r\n3;5\r\n");
+        // An unfinished last line is completed before the new one.
+        row("no line end", "1;12\r\n2;7", {12, 7}, lines + "3;5\r\n");
+        row("lf end", "1;12\n", {12}, "1;12\n2;5\r\n");
+        row("cr end", "1;12\r", {12}, "1;12\r2;5\r\n");
+        row("mixed ends", "1;1\r\n2;2\n3;3\r4;4\r\n", {1, 2, 3, 4});
+        row("cr cr lf", "1;1\r\r\n2;2\r\n", {1, 2});
+        row("blank lines skipped", "\r\n1;5\r\n\r\n\n2;6\r\n", {5, 6});
+        row("line without separator skipped", "abc\r\n1;3\r\n", {3});
+        row("only separator", ";\r\n", {0});
+        row("second separator ends number", "1;2;3\r\n", {2});
+        // The bib is the numeric value of the text after the separator, rounded half to even.
+        row("numeric value", "x; -1\t2x\r\n1;&H1F\r\n1;2.5\r\n1;3.5\r\n", {-12, 31, 2, 4});
+        row("8-bit bytes before separator", "\xe4\xf6;9\r\n", {9});
+        row("32-bit limits", "1;2147483647\r\n2;-2147483648\r\n", {2147483647, -2147483647 - 1});
+        // Positions are not limited to 16 bits, neither in an append nor in a rewrite.
+        QVector<qint32> many;
+        for (qint32 i = 0; i < 70000; ++i)
+            many.append(i % 997);
+        row("70000 records", Lines(many), many, Lines(many) + "70001;5\r\n");
+        // Zero bytes a power cut left are skipped and gone with the next write.
+        row("1 zero byte at the end", lines + QByteArray(1, '\0'), {12, 7}, Lines({12, 7, 5}));
+        row("64 KiB of zeros at the end", lines + QByteArray(65536, '\0'), {12, 7}, Lines({12, 7, 5}));
+        row("a zero-filled block between lines", "1;12\r\n" + QByteArray(4096, '\0') + "\r\n2;7\r\n", {12, 7},
+            Lines({12, 7, 5}));
+    }
+    // Records are numbered 1 to n by the reader; an append adds one line; the first rewrite writes
+    // CR LF lines numbered 1 to n, and reads back byte for byte.
+    void read() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QVector<qint32>, bibs);
+        QFETCH(QByteArray, appended);
+        clsFile file;
+        QVERIFY(openWith(file, bytes));
+        QCOMPARE(Bibs(file), bibs);
+        QCOMPARE(file.MaxID(), bibs.size());
+        QCOMPARE(file.ZeroPadded(), bytes.contains('\0'));
+        QVERIFY(file.AddBib(5));
+        if (!appended.isEmpty())
+            QCOMPARE(FileBytes(path()), appended);
+        QVERIFY(!file.ZeroPadded());
+        QCOMPARE(Bibs(file, true).last(), bibs.size() + 1);
+
+        QVERIFY(file.SaveFile());
+        QCOMPARE(FileBytes(path()), Lines(bibs << 5));
+        QVERIFY(file.OpenFile(path()));
+        QCOMPARE(Bibs(file), bibs);
+        QVERIFY(file.SaveFile());
+        QCOMPARE(FileBytes(path()), Lines(bibs));
+        QVERIFY(m_messages->shown().isEmpty());
+    }
+
+    // An inserted record gets the newest ID wherever it stands; deleting never lowers MaxID, so no
+    // ID is used twice; an emptied list leaves an empty file.
+    void changesKeepIds() {
+        clsFile file;
+        QVERIFY(openWith(file, "1;12\r\n2;7\r\n3;40\r\n"));
+        QVERIFY(file.AddBib(99, 0));
+        QVERIFY(file.DeleteBib(2));
+        QCOMPARE(file.GetRecord(3).ID, 0); // the place the deleted record left is no record
+        QVERIFY(file.AddBib(98, 1));
+        QVERIFY(file.AddBib(97, 4)); // before the end: at the end
+        QVERIFY(file.EditBib(0, -8));
+        QCOMPARE(Bibs(file, true), (QVector<qint32>{4, 5, 1, 3, 6}));
+        QCOMPARE(FileBytes(path()), Lines({-8, 98, 12, 40, 97}));
+        QVERIFY(file.Changed());
+        while (file.Count() > 0)
+            QVERIFY(file.DeleteBib(0));
+        QVERIFY(QFileInfo::exists(path()) && QFileInfo(path()).size() == 0);
+        QCOMPARE(file.MaxID(), 6);
+        QCOMPARE(file.GetRecord(-1).ID, 0);
+        QVERIFY(m_messages->shown().isEmpty());
+    }
+
+    // A change at a place that holds no record changes nothing, not even the file's bytes.
+    void indexOutOfRange() {
+        const QByteArray bytes("5;12\r\n9;7"); // a rewrite would show in the bytes
+        clsFile file;
+        QVERIFY(openWith(file, bytes));
+        QVERIFY(!file.EditBib(-1, 1) && !file.EditBib(2, 1) && !file.DeleteBib(-1) && !file.DeleteBib(2));
+        QVERIFY(m_messages->shown().isEmpty());
+        QVERIFY(!file.AddBib(99, 3)); // an insertion beyond the end is told
+        QCOMPARE(m_messages->shown().size(), 1);
+        QCOMPARE(Bibs(file), (QVector<qint32>{12, 7}));
+        QCOMPARE(file.MaxID(), 2);
+        QVERIFY(!file.Changed());
+        QCOMPARE(FileBytes(path()), bytes);
+    }
+
+    void failedWriteKeepsOldFile_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QVector<qint32>>("after"); // the list the operation makes of 12, 7, 40
+        const QByteArray old("1;12\r\n2;7\r\n3;40\r\n");
+        const struct {
+            const char* name;
+            Operation operation;
+            QByteArray old;
+            QVector<qint32> after;
+        } operations[] = {{"edit", Edit, old, {12, 70, 40}},
+                          {"delete", Delete, old, {7, 40}},
+                          {"insert", Insert, old, {12, 99, 7, 40}},
+                          {"save", Save, old, {12, 7, 40}},
+                          {"append", Append, old, {12, 7, 40, 99}},
+                          {"append to an unfinished line", Append, old.chopped(2), {12, 7, 40, 99}}};
+        for (const auto& operation : operations) {
+            // Before the first byte, within the first line, mid-file, and after the whole content.
+            for (qint64 bytes : {0, 2, 9, 1000})
+                QTest::addRow("%s after %lld bytes", operation.name, bytes)
+                    << int(operation.operation) << operation.old << bytes << operation.after;
+        }
+    }
+    // A write cut short by a full disk leaves the old file complete and unchanged (no torn line, no
+    // temporary file), says which file failed and why, keeps the change in the list and the
+    // recovery copy; the next record writes the whole list, the copy goes, and appends work again.
+    void failedWriteKeepsOldFile() {
+        QFETCH(int, operation);
+        QFETCH(QByteArray, old);
+        QFETCH(qint64, bytes);
+        QFETCH(QVector<qint32>, after);
+        clsFile file;
+        QVERIFY(openWith(file, old));
+        InjectWriteFailure(bytes);
+        QVERIFY(!RunOperation(file, operation));
+        QCOMPARE(FileBytes(path()), old);
+        QVERIFY(failed(file));
+        QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+        files.removeAll(QStringLiteral("race.stn.times"));
+        QCOMPARE(files, QStringList{"race.stn"});
+        QCOMPARE(Bibs(file), after);
+        QCOMPARE(FileBytes(file.KeptIn()), Lines(after));
+        QCOMPARE(file.Changed(), operation != Save && operation != Append);
+        QCOMPARE(file.RecordsNotInFile(), operation == Save || operation == Delete ? 0 : 1);
+
+        QVERIFY(file.AddBib(77));
+        QCOMPARE(FileBytes(path()), Lines(after << 77));
+        QVERIFY(file.InStep() && file.Changed());
+        QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path())));
+        QVERIFY(file.AddBib(78));
+        QCOMPARE(FileBytes(path()), Lines(after << 78));
+    }
+
+    // While the file lags behind, every change reaches the recovery copy; a copy an earlier run
+    // left is set aside, not replaced. Save as makes another file the record file, in step, with
+    // the times.
+    void recoveryCopyFollowsTheList() {
+        clsFile file;
+        QVERIFY(openWith(file, "1;12\r\n"));
+        const QString copy = RecoveryCopyPath(path());
+        QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
+        WriteBytes(copy, "1;99\r\n");
+        InjectWriteFailure(0, 3);
+        QVERIFY(!file.AddBib(5));
+        QVERIFY(!file.EditBib(0, 13));
+        QVERIFY(!file.AddBib(6));
+        QCOMPARE(file.KeptIn(), copy);
+        QCOMPARE(FileBytes(copy), Lines({13, 5, 6}));
+        QCOMPARE(file.RecordsNotInFile(), 3);
+        const QDir folder(QFileInfo(copy).path(), QStringLiteral("race-*.stn"));
+        QStringList setAside = folder.entryList();
+        QVERIFY(setAside.removeAll(QFileInfo(copy).fileName()) == 1 && setAside.size() == 1);
+        QCOMPARE(FileBytes(folder.filePath(setAside.first())), QByteArray("1;99\r\n"));
+
+        file.SaveAs(path(QStringLiteral("saved.stn")));
+        QCOMPARE(file.FileName(), path(QStringLiteral("saved.stn")));
+        QCOMPARE(FileBytes(file.FileName()), Lines({13, 5, 6}));
+        QVERIFY(file.InStep() && !QFileInfo::exists(copy));
+        QCOMPARE(FileBytes(path()), QByteArray("1;12\r\n"));
+        const QList<QByteArray> times = FileBytes(TimesSidecar::PathFor(file.FileName())).split('\n');
+        QCOMPARE(times.size(), 4);
+        QCOMPARE(times[0], QByteArray("1;13;\r"));
+        QVERIFY2(times[2].startsWith("3;6;2") && file.PassageTime(2).isValid(), times[2].constData());
+        QVERIFY(m_messages->shown().isEmpty());
+    }
+
+    // A changed grid move changes two records; the file holds both changes or neither.
+    void editsOfOneChangeReachTheDiskTogether() {
+        const QByteArray old("1;11\r\n2;22\r\n3;33\r\n");
+        clsFile file;
+        QVERIFY(openWith(file, old));
+        file.BeginChange();
+        QVERIFY(file.EditBib(0, 22));
+        QCOMPARE(FileBytes(path()), old); // nothing written halfway
+        QVERIFY(file.EditBib(1, 11));
+        InjectWriteFailure(6); // the one write of the change fails
+        QVERIFY(!file.EndChange());
+        QVERIFY(!file.InStep());
+        QCOMPARE(FileBytes(path()), old);
+        file.BeginChange();
+        QVERIFY(file.EditBib(0, 11));
+        QVERIFY(file.EditBib(1, 22));
+        QVERIFY(file.EndChange());
+        QVERIFY(file.AddBib(44));
+        QCOMPARE(FileBytes(path()), old + "4;44\r\n");
+    }
+
+    void refusedOpenKeepsOpenFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // written to the file; none for a missing file
+        QTest::addColumn<QString>("message");  // in the box shown; none: no box
+        const auto row = [](const char* name, const char* file, const QByteArray& bytes, const char* message) {
+            QTest::newRow(name) << QString::fromLatin1(file) << bytes << QString::fromLatin1(message);
+        };
+        row("missing", "missing.stn", {}, "");
+        row("no name", "", {}, "");
+        row("blank name", "   ", {}, "");
+        row("a folder", "folder.stn", {}, "");
+        // A bib beyond 32 bits names its line, skipped lines counted.
+        row("above", "bad.stn", "1;5\r\n2;2147483648\r\n3;6\r\n", "Line 2");
+        row("below", "bad.stn", "1;-2147483649\r\n", "Line 1");
+        row("beyond double", "bad.stn", "1;1\n2;2\r3;1E999\r\n", "Line 3");
+        row("skipped lines count", "bad.stn", "abc\r\n1;99999999999", "Line 2");
+        row("UTF-16", "bad.stn",
+            QByteArray("\xff\xfe"
+                       "1\0;\0"
+                       "1\0"
+                       "2\0\r\0\n\0",
+                       14),
+            "bad.stn");
+        row("a zero within a record", "bad.stn",
+            QByteArray("1;12\r\n2;\0"
+                       "7\r\n",
+                       11),
+            "bad.stn");
+    }
+    // A file the reader cannot take completely is not opened, so no later rewrite can replace it
+    // with a partial list; the file that was open stays open, with its unsaved changes.
+    void refusedOpenKeepsOpenFile() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const QString other = name.trimmed().isEmpty() ? name : path(name);
+        if (!bytes.isEmpty())
+            WriteBytes(other, bytes);
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.stn")));
+
+        clsFile fresh;
+        QVERIFY(!fresh.OpenFile(other));
+        QVERIFY(fresh.FileName().isEmpty() && fresh.Count() == 0);
+        clsFile file;
+        QVERIFY(openWith(file, "1;12\r\n2;7\r\n"));
+        QVERIFY(file.AddBib(3));
+        QVERIFY(!file.OpenFile(other));
+        QCOMPARE(file.FileName(), path());
+        QCOMPARE(Bibs(file, true), (QVector<qint32>{1, 2, 3}));
+        QVERIFY(file.Changed());
+        QVERIFY(file.EditBib(0, 11));
+        QCOMPARE(FileBytes(path()), Lines({11, 7, 3}));
+
+        QCOMPARE(m_messages->shown().size(), message.isEmpty() ? 0 : 2);
+        for (const MessageRequest& shown : m_messages->shown())
+            QVERIFY2(shown.text.contains(message), qPrintable(shown.text));
+        QCOMPARE(QFileInfo(other).isFile(), !bytes.isEmpty());
+        if (!bytes.isEmpty())
+            QCOMPARE(FileBytes(other), bytes);
+    }
+
+    // With no file open, a record stays in the list and the failure is told once.
+    void appendWithoutOpenFile() {
+        clsFile file;
+        QVERIFY(!file.AddBib(5));
+        QCOMPARE(Bibs(file), QVector<qint32>{5});
+        QVERIFY(!file.SaveFile());
+        QCOMPARE(m_messages->shown().size(), 1);
+    }
+
+    void closeMakesCopy_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("copyBase"); // empty: unchanged, no copy
+        QTest::addColumn<bool>("earlierCopy");
+        QTest::newRow("unchanged") << "unchanged.stn"
+                                   << "" << false;
+        QTest::newRow("changed") << "changed.stn"
+                                 << "changed" << false;
+        QTest::newRow("a copy of the same second stays") << "kept.stn"
+                                                         << "kept" << true;
+        QTest::newRow("one letter") << "a"
+                                    << "a" << false;
+        QTest::newRow("four characters") << "r.st"
+                                         << "r" << false;
+        QTest::newRow("upper-case extension") << "RACE.STN"
+                                              << "RACE" << false;
+        QTest::newRow("two dots") << "spring.run.stn"
+                                  << "spring.run" << false;
+    }
+    // Closing a changed file leaves exactly one dated copy beside the program, named after the file
+    // without its extension and the moment (so no name keeps the program from closing), never over
+    // an earlier one, with its own times beside it; an unchanged file leaves none.
+    void closeMakesCopy() {
+        QFETCH(QString, name);
+        QFETCH(QString, copyBase);
+        QFETCH(bool, earlierCopy);
+        const bool change = !copyBase.isEmpty();
+        const QDateTime moment({2021, 5, 2}, {15, 30, 12});
+        FixedClock clock(moment);
+        const QString copy = clsFile::DatedCopyPath(path(name), moment);
+        m_copies.append(copy);
+        QFile::remove(copy);
+        QVERIFY(!change || copy == WritableProgramFolder() + copyBase + QStringLiteral("2021-05-02 153012.stn"));
+        WriteBytes(TimesSidecar::PathFor(copy), "left over");
+        if (earlierCopy)
+            WriteBytes(copy, "earlier");
+        // Other tests running at the same time keep their copies in the same folder (many of them of
+        // a "race.stn"): look only at copies of this file, its name matched with its case.
+        const QDir folder(WritableProgramFolder(), QFileInfo(copy).fileName().chopped(21) + QStringLiteral("2*.stn"));
+        const QStringList before = folder.entryList(QDir::Files | QDir::CaseSensitive);
+
+        clsFile file;
+        QVERIFY(openWith(file, "1;12\r\n", name));
+        if (change)
+            QVERIFY(file.AddBib(8));
+        QVERIFY(file.CloseFile());
+        QVERIFY(file.FileName().isEmpty() && file.Count() == 0 && !file.Changed());
+        QStringList added = folder.entryList(QDir::Files | QDir::CaseSensitive);
+        for (const QString& old : before)
+            added.removeAll(old);
+        QCOMPARE(added, change && !earlierCopy ? QStringList{QFileInfo(copy).fileName()} : QStringList{});
+        if (change && !earlierCopy)
+            QVERIFY(FileBytes(TimesSidecar::PathFor(copy)).startsWith("1;12;\r\n2;8;2021-05-02T15:30:12"));
+        QCOMPARE(FileBytes(copy), QByteArray(!change ? "" : earlierCopy ? "earlier" : "1;12\r\n2;8\r\n"));
+        QVERIFY(m_messages->shown().isEmpty());
+    }
+
+    void followsSession_data() {
+        QTest::addColumn<QByteArray>("steps");
+        QTest::addColumn<QByteArray>("stn");
+        QTest::addColumn<QByteArray>("times");
+        QTest::addColumn<QList<int>>("repeat"); // bib, window, seconds since its last passage (-1: no warning)
+        const auto row = [](const char* name, const char* steps, const char* stn, const char* times,
+                            const QList<int>& repeat) {
+            QTest::newRow(name) << QByteArray(steps) << Stn(stn) << Times(times) << repeat;
+        };
+        row("latest passage counts", "a417 a12 a417 a9", "417 12 417 9", "417:0 12:1 417:2 9:3", {417, 2, 2});
+        row("beyond the window", "a417 a1 a2", "417 1 2", "417:0 1:1 2:2", {417, 2, -1});
+        row("window 0 is off", "a417", "417", "417:0", {417, 0, -1});
+        row("edit keeps the time", "a417 a12 e1=13", "417 13", "417:0 13:1", {13, 60, 1});
+        row("corrected away", "a417 a12 e0=13", "13 12", "13:0 12:1", {417, 60, -1});
+        row("insert has no time", "a417 a12 i1", "417 0 12", "417:0 0: 12:1", {0, 60, -1});
+        row("passage after corrections", "a417 i0 e0=5 a8", "5 417 8", "5: 417:0 8:1", {5, 60, -1});
+        row("delete takes its time", "a417 a12 a9 d1", "417 9", "417:0 9:2", {12, 60, -1});
+        row("deleted passage leaves the one before", "a417 a12 a417 d2", "417 12", "417:0 12:1", {417, 60, 3});
+        row("move leaves times at positions", "a417 a12 a9 m0", "12 417 9", "12:0 417:1 9:2", {12, 60, 3});
+        row("deleting all", "a417 d0", "", "", {417, 60, -1});
+        row("times survive reopening", "a417 a12 r a9 m1", "417 9 12", "417:0 9:1 12:2", {417, 60, 3});
+    }
+    // Through any session the record file is what it would be without times, the times file has
+    // one line per record with the time of the passage recorded there, reads back the same, and
+    // a bib's last passage is the latest time among its records.
+    void followsSession() {
+        QFETCH(QByteArray, steps);
+        QFETCH(QByteArray, stn);
+        QFETCH(QByteArray, times);
+        QFETCH(QList<int>, repeat);
+        WriteBytes(path(), QByteArray());
+        clsFile file;
+        QVERIFY(file.OpenFile(path()));
+        for (const QByteArray& step : steps.split(' ')) {
+            Run(file, step);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QCOMPARE(FileBytes(path()), stn);
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), times);
+        const std::optional<qint64> since = SecondsSinceRepeat(file.LastPassage(repeat[0]), Now(), repeat[1]);
+        QCOMPARE(since.value_or(-1), qint64(repeat[2]));
+
+        clsFile reread;
+        QVERIFY(reread.OpenFile(path()));
+        QCOMPARE(reread.TimesState().kind, TimesFileState::Kind::InStep);
+        QByteArray readBack;
+        for (qint32 i = 0; i < reread.Count(); ++i)
+            readBack += TimesSidecar::FormatLine(i + 1, reread.GetRecord(i).Bib, reread.PassageTime(i));
+        QCOMPARE(readBack, times);
+    }
+
+    void distrustedLines_data() {
+        QTest::addColumn<QByteArray>("sidecar"); // beside the records 417, 12, 9; "-" for none
+        QTest::addColumn<QByteArray>("kept");    // the times file once bib 5 was recorded
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("dropped");
+        const auto row = [](const char* name, const QByteArray& sidecar, const char* kept, int dropped,
+                            TimesFileState::Kind kind = TimesFileState::Kind::PartlyDropped) {
+            QTest::newRow(name) << sidecar << Times(kept) << int(kind) << dropped;
+        };
+        const QByteArray all = Times("417:7 12:8 9:9");
+        row("in step", all, "417:7 12:8 9:9 5:0", 0, TimesFileState::Kind::InStep);
+        row("missing", "-", "417: 12: 9: 5:0", 0, TimesFileState::Kind::Missing);
+        row("empty", "", "417: 12: 9: 5:0", 0, TimesFileState::Kind::InStep);
+        row("last passage without time (killed between the two writes)", Times("417:7 12:8"), "417:7 12:8 9: 5:0", 0,
+            TimesFileState::Kind::InStep);
+        row("truncated", all.left(all.size() - 9), "417:7 12:8 9: 5:0", 1);
+        row("garbled line", Times("417:7") + "x;;\r\n3;9;" + T(9) + "\r\n", "417:7 12: 9:9 5:0", 1);
+        row("garbled time", "1;417;yesterday\r\n2;12;" + T(8) + "\r\n", "417: 12:8 9: 5:0", 1);
+        row("bib edited by another program", Times("417:7 13:8 9:9"), "417:7 12: 9:9 5:0", 1);
+        row("record deleted by another program", Times("417:7 6:8 12:9 9:10"), "417:7 12: 9: 5:0", 3);
+        row("binary", QByteArray("\0\xff\xfe;;;\n", 7), "417: 12: 9: 5:0", 1);
+    }
+
+    // The record file decides: lines that do not match the record at their position are dropped
+    // and counted, the file still opens, and the next write brings the times file in step.
+    void distrustedLines() {
+        QFETCH(QByteArray, sidecar);
+        QFETCH(QByteArray, kept);
+        QFETCH(int, kind);
+        QFETCH(int, dropped);
+        WriteBytes(path(), Stn("417 12 9"));
+        if (sidecar != "-")
+            WriteBytes(TimesSidecar::PathFor(path()), sidecar);
+        clsFile file;
+        QVERIFY(file.OpenFile(path()));
+        QCOMPARE(file.Count(), 3);
+        QCOMPARE(int(file.TimesState().kind), kind);
+        QCOMPARE(file.TimesState().dropped, dropped);
+        QVERIFY(file.AddBib(5));
+        QCOMPARE(FileBytes(path()), Stn("417 12 9 5"));
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), kept);
+    }
+
+    // The record is safe when its time cannot be written; the times file catches up later.
+    void timesFileFailureLeavesRecordSaved() {
+        WriteBytes(path(), QByteArray());
+        clsFile file;
+        QVERIFY(file.OpenFile(path()));
+        QVERIFY(QDir().mkdir(TimesSidecar::PathFor(path()))); // a folder where the file should be
+        QVERIFY(file.AddBib(417));
+        QVERIFY(!file.TimesSaved());
+        QCOMPARE(FileBytes(path()), Stn("417"));
+        QVERIFY(QDir().rmdir(TimesSidecar::PathFor(path())));
+        QVERIFY(file.AddBib(12));
+        QVERIFY(file.TimesSaved());
+        // (the logged failure took a time stamp of its own)
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), "1;417;" + T(0) + "\r\n2;12;" + T(2) + "\r\n");
+    }
+
+    void newFileDropsOldTimes() {
+        WriteBytes(path(), Stn("417"));
+        WriteBytes(TimesSidecar::PathFor(path()), Times("417:0"));
+        clsFile file;
+        file.SetPathDialog([this](clsFile::PathQuestion) { return path(); });
+        QVERIFY(file.NewFile());
+        QVERIFY(!QFile::exists(TimesSidecar::PathFor(path())));
+        QCOMPARE(file.TimesState().kind, TimesFileState::Kind::Missing);
+    }
+
+private:
+    QString path(const QString& name = QStringLiteral("race.stn")) const { return m_dir->filePath(name); }
+    // Writes a fixture and opens it.
+    bool openWith(clsFile& file, const QByteArray& bytes, const QString& name = QStringLiteral("race.stn")) {
+        WriteBytes(path(name), bytes);
+        return file.OpenFile(path(name));
+    }
+    // The file is out of step; its error names the file and the full disk; no box was shown (the
+    // window shows write failures without one).
+    bool failed(const clsFile& file) const {
+        const QString text = file.WriteError().description;
+        if (file.InStep() || !m_messages->shown().isEmpty() || !text.contains(QDir::toNativeSeparators(path())) ||
+            !text.contains(QStringLiteral("No space left on device"))) {
+            qWarning() << m_messages->shown().size() << "messages; error:" << text;
+            return false;
+        }
+        return true;
+    }
+
+    std::unique_ptr<IsolatedEnvironment> m_env;
+    std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QStringList m_copies;
+    int m_ticks = 0;
+};
+
+QTEST_GUILESS_MAIN(TestRecordFile)
+#include "tst_recordfile.moc"
