@@ -7,8 +7,8 @@ MARKLOG_PACKAGES=(
     libgl-dev
     # the lap board: QR codes; the browser test drives chromium through Qt WebSockets
     libqrencode-dev qt6-websockets-dev chromium
-    # tests: the system-call trace of the durability test
-    strace
+    # tests: the system-call trace of the durability test; the printed PDF read back
+    strace poppler-utils
     # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb
     desktop-file-utils libxml2-utils appstream shared-mime-info man-db dpkg-dev file lintian
 )
