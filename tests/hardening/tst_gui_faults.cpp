@@ -43,9 +43,11 @@ public:
 
     // False on a file system without the immutable flag.
     bool IsEffective() const {
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND);
-        if (fd >= 0)
-            ::close(fd);
+        const bool folder = QFileInfo(m_path).isDir();
+        const QByteArray probe = QFile::encodeName(folder ? m_path + QStringLiteral("/.probe") : m_path);
+        const int fd = ::open(probe.constData(), folder ? (O_WRONLY | O_CREAT | O_EXCL) : (O_WRONLY | O_APPEND), 0600);
+        if (fd >= 0 && ::close(fd) == 0 && folder)
+            ::unlink(probe.constData());
         return fd < 0;
     }
     void Lift() {
@@ -116,6 +118,7 @@ private slots:
     void killedWhileOutOfStepOffersRecovery();
     void scannerWaitsForBoxesAndItsLossKeepsTypedBib();
     void zeroPaddedFileOpensWithNotice();
+    void logLeavesUnwritableProgramFolder();
 
 private:
     frmMain* Window() const { return m_f->window; }
@@ -457,6 +460,32 @@ void TestFaults::zeroPaddedFileOpensWithNotice() {
     m_f->Record(QStringLiteral("13"));
     QCOMPARE(FileBytes(m_f->path()), QByteArray("1;11\r\n2;12\r\n3;13\r\n"));
     QCOMPARE(Band(), QString());
+}
+
+// An installed program may not write to its own folder: the real program, run from one on a file
+// it refuses, logs the error in the user's data folder.
+void TestFaults::logLeavesUnwritableProgramFolder() {
+    const QString folder = m_f->path(QStringLiteral("program")), program = folder + QStringLiteral("/marklog");
+    QVERIFY(QDir().mkpath(folder));
+    if (::link(MARKLOG_BINARY, QFile::encodeName(program).constData()) != 0)
+        QVERIFY(QFile::copy(QStringLiteral(MARKLOG_BINARY), program));
+    WriteProtection protection(folder);
+    if (!protection.IsEffective())
+        QSKIP("This file system cannot make a folder unwritable for this user.");
+    const QString path = m_f->path(QStringLiteral("binary.stn"));
+    const QByteArray binary("1;12\r\n\0\x01\x02", 9);
+    WriteBytes(path, binary);
+    QProcess marklog; // shares this test's data folder
+    marklog.start(program, {path});
+    QVERIFY2(marklog.waitForStarted(), qPrintable(marklog.errorString()));
+    // Its error box waits for an answer that never comes; the log line is written before it.
+    const QString log = m_f->env.dataFolder() + QStringLiteral("/Trevanta/marklog/marklog.log");
+    QTRY_VERIFY_WITH_TIMEOUT(FileBytes(log).contains("is not a Marklog record file"), 60000);
+    QVERIFY(FileBytes(log).contains(QFile::encodeName(path)));
+    marklog.kill();
+    marklog.waitForFinished();
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"marklog"});
+    QCOMPARE(FileBytes(path), binary);
 }
 
 int main(int argc, char* argv[]) {
