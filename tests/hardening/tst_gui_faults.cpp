@@ -5,6 +5,7 @@
 // copy; once the fault clears the next write brings the file in step and nothing is lost.
 
 #include "app/Clock.h"
+#include "grid/ctlGrid.h"
 #include "records/DurableFile.h"
 #include "records/RecoveryCopy.h"
 #include "records/clsFile.h"
@@ -12,8 +13,6 @@
 #include "GuiFixture.h"
 #include "ScanHelper.h"
 #include "ScannerPty.h"
-
-#include "grid/ctlGrid.h"
 
 #include <QSerialPort>
 #include <QTableView>
@@ -27,7 +26,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <memory>
 #include <optional>
 
 namespace {
@@ -388,7 +386,9 @@ void TestFaults::leavingWhileOutOfStepAsks() {
 void TestFaults::killedWhileOutOfStepOffersRecovery() {
     ScannerPty scanner;
     QVERIFY(scanner.IsValid());
-    const QString path = m_f->path();
+    // Its dated copy goes to the program's folder, under a name no other test's copy has.
+    const QString path = m_f->path(QStringLiteral("killed.stn"));
+    QFile::remove(clsFile::DatedCopyPath(path, Now()));
     WriteBytes(path, "1;11\r\n");
     WriteProtection protection(path);
     if (!protection.IsEffective())
@@ -413,6 +413,7 @@ void TestFaults::killedWhileOutOfStepOffersRecovery() {
     QCOMPARE(FileBytes(path), all);
     QCOMPARE(ListBibs(), (QVector<qint32>{11, 101, 102, 103}));
     QCOMPARE(FileBytes(clsFile::DatedCopyPath(path, Now())), QByteArray("1;11\r\n"));
+    QFile::remove(clsFile::DatedCopyPath(path, Now()));
     QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
 }
 
