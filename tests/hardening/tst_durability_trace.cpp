@@ -3,6 +3,7 @@
 // calls shows that every passage is on the disk before the next one is written, and that every
 // rewrite of a record file replaces it only with content already on the disk.
 
+#include "ScanHelper.h"
 #include "ScannerPty.h"
 #include "TestEnvironment.h"
 
@@ -12,7 +13,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -211,32 +211,20 @@ private slots:
     void passagesAndRewritesReachTheDiskInOrder() {
         const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
         QVERIFY2(!strace.isEmpty(), "strace is not installed (scripts/deps.sh installs it)");
+        IsolatedEnvironment environment; // inherited by the program
         QTemporaryDir dir;
         ScannerPty scanner;
         QVERIFY(dir.isValid() && scanner.IsValid());
         const QString folder = dir.filePath(QStringLiteral("records"));
-        const QString home = dir.filePath(QStringLiteral("home"));
-        const QString record = folder + QStringLiteral("/race.stn");
-        const QString trace = dir.filePath(QStringLiteral("trace.txt"));
-        for (const QString& path : {folder, home + QStringLiteral("/run")})
-            QVERIFY(QDir().mkpath(path));
-        QFile::setPermissions(home + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        WriteBytes(record, QByteArray()); // an empty record file
-
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/run"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const QString record = folder + QStringLiteral("/race.stn"), trace = dir.filePath(QStringLiteral("trace"));
+        QVERIFY(QDir().mkpath(folder));
+        WriteBytes(record, QByteArray());
         QProcess program;
-        program.setProcessEnvironment(environment);
-        program.setProcessChannelMode(QProcess::MergedChannels);
-        program.start(strace, {QStringLiteral("-f"), QStringLiteral("-o"), trace, QStringLiteral("-e"),
-                               QStringLiteral("trace=openat,write,pwrite64,writev,fdatasync,fsync,rename,renameat,"
-                                              "renameat2,linkat,close"),
-                               QStringLiteral(MARKLOG_SCAN_HELPER), QStringLiteral("--scan-helper"), record,
-                               scanner.Device()});
+        StartScanHelper(program, record, scanner.Device(), strace,
+                        {QStringLiteral("-f"), QStringLiteral("-o"), trace, QStringLiteral("-e"),
+                         QStringLiteral("trace=openat,write,pwrite64,writev,fdatasync,fsync,rename,renameat,"
+                                        "renameat2,linkat,close"),
+                         QStringLiteral(MARKLOG_SCAN_HELPER)});
         QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
         qint64 marklog = 0;
         auto stop = qScopeGuard([&] {

@@ -1,22 +1,17 @@
-// Random bytes on the serial line of a scanner that the main window reopened at start: only digit
-// runs ended by a carriage return are recorded, exactly as the rules for a scanned bib give them,
-// and nothing else reaches the record file.
+// Random bytes on the serial line of the main window's scanner: only digit runs ended by a carriage
+// return are recorded, exactly as the rules for a scanned bib give them, and nothing else reaches
+// the record file.
 
 #include "app/Clock.h"
 #include "app/NumericValue.h"
-#include "lang/clsLanguage.h"
-#include "recording/BarcodeScanner.h"
 #include "records/clsFile.h"
 
+#include "GuiFixture.h"
+#include "ScanHelper.h"
 #include "ScannerPty.h"
-#include "StnCheck.h"
-#include "TestEnvironment.h"
-#include "WindowDriver.h"
 
-#include <QPointer>
 #include <QRandomGenerator>
 #include <QSerialPort>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -70,19 +65,15 @@ void TestScannerNoise::onlyDigitRunsAreRecorded() {
     QFETCH(quint32, seed);
     QFETCH(int, digits);
     QFETCH(int, returns);
-    IsolatedEnvironment environment;
-    const ProcessLanguage language;
-    ScriptedMessages messages;
-    FixedClock clock(QDateTime(QDate(2021, 5, 2), QTime(15, 30, 12)));
-    QTemporaryDir dir;
+    GuiFixture f;
+    const FixedClock clock(QDateTime(QDate(2021, 5, 2), QTime(15, 30, 12)));
     ScannerPty scanner;
     QVERIFY(scanner.IsValid());
-    const QString path = dir.filePath(QStringLiteral("noise.stn"));
+    const QString path = f.path(QStringLiteral("noise.stn"));
     WriteBytes(path, QByteArray());
-    QPointer<frmMain> window = new frmMain(path);
-    QVERIFY(WindowDriver::Show(window));
-    window->findChild<BarcodeScanner*>()->Open(scanner.Device()); // switched on by the operator
-    QVERIFY(window->findChild<QSerialPort*>(QStringLiteral("MSComm"))->isOpen());
+    QVERIFY(f.Load(path));
+    f.window->findChild<BarcodeScanner*>()->Open(scanner.Device()); // switched on by the operator
+    QVERIFY(Find<QSerialPort>(f.window, "MSComm")->isOpen());
 
     QRandomGenerator random(seed);
     QByteArray noise(12000, Qt::Uninitialized);
@@ -102,17 +93,11 @@ void TestScannerNoise::onlyDigitRunsAreRecorded() {
         QVERIFY(scanner.Send(noise.mid(at, piece)));
         at += piece;
     }
-    QTRY_COMPARE_WITH_TIMEOUT(window->RecordFile.Count(), qint32(expected.recorded.size()), 120000);
-    QTRY_COMPARE(WindowDriver::EntryOf(window)->text(), expected.entry);
-    QVector<qint32> bibs;
-    const QString problem = CheckStnBytes(FileBytes(path), &bibs);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(bibs, expected.recorded);
-    QVERIFY(messages.shown().isEmpty());
-
-    window->close();
-    QTRY_VERIFY(window.isNull());
-    QFile::remove(clsFile::DatedCopyPath(path, Now()));
+    QTRY_COMPARE_WITH_TIMEOUT(f.window->RecordFile.Count(), qint32(expected.recorded.size()), 120000);
+    QTRY_COMPARE(f.Entry()->text(), expected.entry);
+    QCOMPARE(FileBytes(path), StnOf(expected.recorded));
+    QVERIFY(f.Finish());
+    QFile::remove(clsFile::DatedCopyPath(path, Now())); // kept in the program's folder
 }
 
 QTEST_MAIN(TestScannerNoise)

@@ -1,0 +1,70 @@
+#pragma once
+
+// The program a hardening test kills or traces, run as a helper process of the test's own
+// executable: a main window on a record file with its barcode scanner switched on by the operator
+// and its acknowledgement beep on. It prints "ack" for every beep (a passage on the disk) and the
+// text of every message it would show, and records until it is killed. It inherits the test's
+// isolated settings and data folders.
+
+#include "app/LogWriter.h"
+#include "app/MessageBox.h"
+#include "lang/clsLanguage.h"
+#include "recording/AckSound.h"
+#include "recording/BarcodeScanner.h"
+#include "recording/frmMain.h"
+#include "records/StnFormat.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QProcess>
+
+#include <cstdio>
+
+inline bool IsScanHelper(int argc, char* argv[]) {
+    return argc == 4 && qstrcmp(argv[1], "--scan-helper") == 0;
+}
+
+inline int RunScanHelper(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const ProcessLanguage language;
+    SetLogFilePath(qEnvironmentVariable("HOME") + QStringLiteral("/marklog.log"));
+    const auto say = [](const QString& line) {
+        std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+    };
+    SetMessagePresenter([&](const MessageRequest& request) {
+        say(QStringLiteral("message: ") + request.text);
+        return MsgAnswer::Ok;
+    });
+    SetSoundSink([&](const QString& sound) {
+        if (sound != kAlarmSoundPath)
+            say(QStringLiteral("ack"));
+    });
+    auto* window = new frmMain(QString::fromLocal8Bit(argv[2]));
+    window->Form_Load();
+    window->show();
+    window->findChild<QCheckBox*>(QStringLiteral("chkBeep"))->setChecked(true);
+    try {
+        window->findChild<BarcodeScanner*>()->Open(QString::fromLocal8Bit(argv[3]));
+    } catch (const RaisedError& error) {
+        say(QStringLiteral("scanner: ") + error.info().description);
+        return 3;
+    }
+    return QApplication::exec(); // until killed
+}
+
+// Starts `program` (a test executable, or a tracer given it as its command) as the scan helper.
+inline void StartScanHelper(QProcess& helper, const QString& path, const QString& device,
+                            const QString& program = QCoreApplication::applicationFilePath(),
+                            QStringList arguments = {}) {
+    helper.setProcessChannelMode(QProcess::MergedChannels);
+    helper.start(program, arguments << QStringLiteral("--scan-helper") << path << device);
+}
+
+// Records for the writer, numbered in order.
+inline QByteArray StnOf(const QVector<qint32>& bibs) {
+    QVector<tBib> records;
+    for (qint32 bib : bibs)
+        records.append(tBib{qint32(records.size() + 1), bib});
+    return FormatStn(records);
+}
