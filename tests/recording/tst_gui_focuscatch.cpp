@@ -94,55 +94,44 @@ private slots:
         QCOMPARE(m_host->tmrCatch->isActive(), catching);
     }
 
-    void focusOnCheckBoxPausesCatching() {
-        QVERIFY(ShowActive(m_host.get()));
-        m_host->chkCatch->setChecked(true);
-        m_host->chkCatch->setFocus(Qt::TabFocusReason);
-        QVERIFY(!m_host->tmrCatch->isActive());
-        m_host->cmdEnter->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
-        QVERIFY(m_host->tmrCatch->isActive());
-
-        // Unchecking by mouse works while catching is on: the press focuses the box and stops the timer.
-        QTest::mouseClick(m_host->chkCatch, Qt::LeftButton);
-        QVERIFY(m_host->chkCatch->hasFocus());
-        QVERIFY(!m_host->chkCatch->isChecked());
-        QVERIFY(!m_host->tmrCatch->isActive());
-        m_host->cmdEnter->setFocus(Qt::TabFocusReason);
-        QVERIFY(!m_host->tmrCatch->isActive());
-    }
-
-    void tickTakesForegroundAndFocus() {
+    // Each tick brings the window to the front, restored if minimised, with the entry box focused;
+    // the focus on the check box pauses catching, so a mouse click can uncheck it.
+    void catchingSession() {
         QVERIFY(ShowActive(m_host.get()));
         m_host->cmdEnter->setFocus();
         m_host->chkCatch->setChecked(true);
         QTRY_VERIFY(m_host->txtEnter->hasFocus()); // also while the window already is in front
-
         QWidget otherProgram;
         otherProgram.resize(100, 100);
         otherProgram.show();
         otherProgram.activateWindow();
         QTRY_VERIFY(m_host->isActiveWindow()); // taken back
         QTRY_VERIFY(m_host->txtEnter->hasFocus());
-        QVERIFY(!otherProgram.isActiveWindow());
-    }
 
-    void tickRestoresMinimisedWindow() {
-        m_host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+        m_host->chkCatch->setFocus(Qt::TabFocusReason);
+        QVERIFY(!m_host->tmrCatch->isActive());
+        m_host->cmdEnter->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
+        QVERIFY(m_host->tmrCatch->isActive());
+        QTest::mouseClick(m_host->chkCatch, Qt::LeftButton);
+        QVERIFY(m_host->chkCatch->hasFocus());
+        QVERIFY(!m_host->chkCatch->isChecked());
+        QVERIFY(!m_host->tmrCatch->isActive());
+        m_host->cmdEnter->setFocus(Qt::TabFocusReason);
+        QVERIFY(!m_host->tmrCatch->isActive());
+
+        // Bringing a minimised window forward restores it; any control finds its window.
         m_host->showMinimized();
         QTRY_VERIFY(m_host->isMinimized());
-        ForceForeground(m_host->txtEnter); // any control finds its window
+        ForceForeground(m_host->txtEnter);
         QTRY_VERIFY(!m_host->isMinimized());
-        QVERIFY(m_host->isVisible());
-
-        m_host->showMinimized();
-        QTRY_VERIFY(m_host->isMinimized());
-        m_host->chkCatch->setChecked(true);
-        QTRY_VERIFY(!m_host->isMinimized());
-        QTRY_VERIFY(m_host->txtEnter->hasFocus());
     }
 
+    // Where the platform forbids taking the foreground, that is reported once and nothing is taken.
     void waylandIsReportedOnce() {
+        for (const char* platform : {"wayland", "wayland-egl"})
+            QVERIFY2(!PlatformAllowsForeground(QLatin1String(platform)), platform);
+        for (const char* platform : {"xcb", "windows", "offscreen"})
+            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)), platform);
         m_f->UseLanguage();
         m_host->catcher->AssumePlatform(QStringLiteral("wayland"));
         QSignalSpy limited(m_host->catcher, &FocusCatcher::CatchLimited);
@@ -160,13 +149,6 @@ private slots:
         QCOMPARE(limited.first().first().toString(), GetText(QStringLiteral("MKL_SB_CATCHLIMITED")));
         QVERIFY(otherProgram.isActiveWindow());            // not taken
         QCOMPARE(m_host->focusWidget(), m_host->txtEnter); // the entry box is still the window's focus
-    }
-
-    void platformsThatForbidForeground() {
-        for (const char* platform : {"wayland", "wayland-egl"})
-            QVERIFY2(!PlatformAllowsForeground(QLatin1String(platform)), platform);
-        for (const char* platform : {"xcb", "windows", "offscreen"})
-            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)), platform);
     }
 
 private:

@@ -5,7 +5,6 @@
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/TimesSidecar.h"
-#include "support/ShortenPath.h"
 
 #include "GuiFixture.h"
 
@@ -86,7 +85,8 @@ private slots:
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;21\r\n6;21\r\n"));
         QCOMPARE(m_sounds.size(), 7);
 
-        // The disk fails once: no box, no torn line, the panel says so, also after a language switch.
+        // The disk fails once: no box, no torn line, the panel says so, also after a language
+        // switch; the next bib brings the file in step.
         InjectWriteFailure(3, 1);
         m_f->Record(QStringLiteral("22"));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
@@ -98,7 +98,6 @@ private slots:
         }
         QCOMPARE(m_f->Panel(2), QStringLiteral("NICHT gespeichert!"));
         QCOMPARE(m_f->Panel(1), CountText(7));
-        QCOMPARE(m_f->window->windowTitle(), QStringLiteral("Marklog - ") + ShortenPath(path));
         m_f->Record(QStringLiteral("23"));
         const QByteArray all("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;21\r\n6;21\r\n7;22\r\n8;23\r\n");
         QCOMPARE(FileBytes(path), all);
