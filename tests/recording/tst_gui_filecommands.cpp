@@ -199,34 +199,43 @@ private slots:
         QCOMPARE(m_f->window->RecordFile.FileName(), present);
     }
 
-    // Export copies the open file, which is never harmed, and recording goes on after it.
+    // Export copies the open file, which is never harmed, with its passage times: a times file
+    // left at the target never pairs with the copy. Recording goes on after it.
     void exportCopiesOpenFile_data() {
         QTest::addColumn<bool>("relative");  // the open file named relatively on the command line
         QTest::addColumn<QString>("target"); // inside the folder; "" cancels
         QTest::addColumn<QByteArray>("targetBefore");
         QTest::addColumn<QByteArray>("targetAfter"); // empty: the target must not exist
+        QTest::addColumn<QByteArray>("times");       // beside the open file; a leftover at the target
         QTest::addColumn<bool>("reported");
-        const QByteArray content("1;5\r\n2;6\r\n"), none;
-        QTest::newRow("cancelled") << false << "" << none << none << false;
-        QTest::newRow("onto itself") << false << "race.stn" << content << content << false;
+        const QByteArray content("1;5\r\n2;6\r\n"), times("1;5;2026-05-03T10:42:07.315+02:00\r\n2;6;\r\n"), none;
+        QTest::newRow("cancelled") << false << "" << none << none << times << false;
+        QTest::newRow("onto itself") << false << "race.stn" << content << content << times << false;
         // Where file names keep their letter case, that is another file.
         QTest::newRow("onto itself in other letters")
-            << false << "RACE.STN" << none << (FileNameCase() == Qt::CaseSensitive ? content : none) << false;
-        QTest::newRow("onto itself, spelt otherwise") << false << "./race.stn" << content << content << false;
-        QTest::newRow("onto itself, opened relatively") << true << "race.stn" << content << content << false;
-        QTest::newRow("onto an existing file") << false << "copy.stn" << QByteArray("1;99\r\n") << content << false;
-        QTest::newRow("into a missing folder") << false << "missing/copy.stn" << none << none << true;
+            << false << "RACE.STN" << none << (FileNameCase() == Qt::CaseSensitive ? content : none) << none << false;
+        QTest::newRow("onto itself, spelt otherwise") << false << "./race.stn" << content << content << times << false;
+        QTest::newRow("onto itself, opened relatively") << true << "race.stn" << content << content << times << false;
+        QTest::newRow("onto an existing file, its times replaced")
+            << false << "copy.stn" << QByteArray("1;99\r\n") << content << times << false;
+        QTest::newRow("to a new file, old times removed") << false << "copy.stn" << none << content << none << false;
+        QTest::newRow("into a missing folder") << false << "missing/copy.stn" << none << none << times << true;
     }
     void exportCopiesOpenFile() {
         QFETCH(bool, relative);
         QFETCH(QString, target);
         QFETCH(QByteArray, targetBefore);
         QFETCH(QByteArray, targetAfter);
+        QFETCH(QByteArray, times);
         QFETCH(bool, reported);
         const QString path = Fixture(QStringLiteral("race.stn"), "1;5\r\n2;6\r\n");
+        if (!times.isEmpty())
+            Fixture(QStringLiteral("race.stn.times"), times);
         const QString targetPath = target.isEmpty() ? QString() : m_f->path(target);
         if (!targetBefore.isEmpty() && targetPath != path)
             Fixture(target, targetBefore);
+        if (target == QLatin1String("copy.stn"))
+            Fixture(QStringLiteral("copy.stn.times"), "1;9;\r\n");
         if (relative)
             QDir::setCurrent(m_f->dir.path());
         QVERIFY(m_f->Load(relative ? QStringLiteral("race.stn") : path));
@@ -238,9 +247,14 @@ private slots:
         QCOMPARE(request.title, GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
         QVERIFY(request.nameFilters.join(';').contains(GetText(QStringLiteral("GEN_FILETYPE_STN")) + " (*.stn)"));
         QCOMPARE(FileBytes(path), QByteArray("1;5\r\n2;6\r\n"));
+        QCOMPARE(FileBytes(path + QStringLiteral(".times")), times);
         if (!targetPath.isEmpty()) {
             QCOMPARE(QFile::exists(targetPath), !targetAfter.isEmpty());
             QCOMPARE(FileBytes(targetPath), targetAfter);
+        }
+        if (target == QLatin1String("copy.stn")) {
+            QCOMPARE(QFile::exists(targetPath + QStringLiteral(".times")), !times.isEmpty());
+            QCOMPARE(FileBytes(targetPath + QStringLiteral(".times")), times);
         }
         QCOMPARE(m_f->messages.shown().size(), reported ? 1 : 0);
         if (reported)
@@ -248,31 +262,6 @@ private slots:
         m_f->messages.clear();
         m_f->Record(QStringLiteral("7"));
         QCOMPARE(FileBytes(path), QByteArray("1;5\r\n2;6\r\n3;7\r\n"));
-    }
-
-    // The copy takes the passage times along; a times file left at the target never pairs with it.
-    void exportCarriesTimes_data() {
-        QTest::addColumn<QByteArray>("times");             // beside the open file; empty: none
-        QTest::addColumn<QByteArray>("targetTimesBefore"); // empty: none
-        const QByteArray times("1;5;2026-05-03T10:42:07.315+02:00\r\n2;6;\r\n"), leftover("1;9;\r\n");
-        QTest::newRow("times beside the copy") << times << QByteArray();
-        QTest::newRow("a leftover replaced") << times << leftover;
-        QTest::newRow("a leftover removed") << QByteArray() << leftover;
-    }
-    void exportCarriesTimes() {
-        QFETCH(QByteArray, times);
-        QFETCH(QByteArray, targetTimesBefore);
-        const QString path = Fixture(QStringLiteral("race.stn"), "1;5\r\n2;6\r\n");
-        if (!times.isEmpty())
-            Fixture(QStringLiteral("race.stn.times"), times);
-        if (!targetTimesBefore.isEmpty())
-            Fixture(QStringLiteral("copy.stn.times"), targetTimesBefore);
-        QVERIFY(m_f->Load(path));
-        FileDialogSeam::setNextAnswer({m_f->path(QStringLiteral("copy.stn"))});
-        m_f->Trigger("mnuFile_Export");
-        QCOMPARE(FileBytes(m_f->path(QStringLiteral("copy.stn"))), QByteArray("1;5\r\n2;6\r\n"));
-        QCOMPARE(QFile::exists(m_f->path(QStringLiteral("copy.stn.times"))), !times.isEmpty());
-        QCOMPARE(FileBytes(m_f->path(QStringLiteral("copy.stn.times"))), times);
     }
 
     void largeFileOpensWhole() {
