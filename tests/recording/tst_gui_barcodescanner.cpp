@@ -1,5 +1,4 @@
 #include "app/ErrorInfo.h"
-#include "app/NumericValue.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
 #include "recording/BarcodeScanner.h"
@@ -84,38 +83,11 @@ private:
     QString m_device;
 };
 
-class ScannerTestHost : public QWidget {
-public:
-    ScannerTestHost() {
-        txtEnter = new QLineEdit(this);
-        txtEnter->setObjectName(QStringLiteral("txtEnter"));
-        txtEnter->setMaxLength(8);
-        tmrBarcode = new QTimer(this);
-        tmrBarcode->setObjectName(QStringLiteral("tmrBarcode"));
-        scanner = new BarcodeScanner(
-            tmrBarcode, txtEnter, [this] { Record(); }, this);
-    }
-
-    // The record button as far as the scanner sees it: values of 0 or less are ignored, every
-    // recorded bib empties the box.
-    void Record() {
-        const qint32 bib = WholeNumberValue(txtEnter->text());
-        if (bib <= 0)
-            return;
-        bibs.append(bib);
-        txtEnter->clear();
-    }
-
-    QLineEdit* txtEnter;
-    QTimer* tmrBarcode;
-    BarcodeScanner* scanner;
-    QList<qint32> bibs;
-};
-
 } // namespace
 
-// The barcode scanner reading a real serial device (the slave side of a pseudo-terminal), and the
-// port dialog: what it offers, how it validates, what it stores.
+// The main window's barcode scanner reading a real serial device (the slave side of a
+// pseudo-terminal) into the record file, and the port dialog: what it offers, how it validates,
+// what it stores.
 class TestBarcodeScanner : public QObject {
     Q_OBJECT
 
@@ -123,11 +95,9 @@ private slots:
     void init() {
         m_f = std::make_unique<GuiFixture>();
         m_f->UseLanguage();
-        m_host = std::make_unique<ScannerTestHost>();
         m_leftOpen = false;
     }
     void cleanup() {
-        m_host.reset();
         QVERIFY(!m_leftOpen);
         QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
         m_f.reset();
@@ -135,18 +105,20 @@ private slots:
 
     // Choosing the open port again closes and reopens it (no "in use"); a bib may arrive in two reads.
     void reopenedPortReadsBibSplitAcrossReads() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         FakeScanner scanner;
-        m_host->scanner->Open(scanner.Device());
-        m_host->scanner->Open(scanner.Device());
-        QVERIFY(m_host->scanner->IsOpen());
+        Scanner()->Open(scanner.Device());
+        Scanner()->Open(scanner.Device());
+        QVERIFY(Scanner()->IsOpen());
         QVERIFY(scanner.Send("12"));
-        QTRY_COMPARE(m_host->txtEnter->text(), QStringLiteral("12"));
-        QVERIFY(m_host->bibs.isEmpty());
+        QTRY_COMPARE(m_f->Entry()->text(), QStringLiteral("12"));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray());
         QVERIFY(scanner.Send("3\r"));
-        QTRY_COMPARE(m_host->bibs, QList<qint32>{123});
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;123\r\n"));
     }
 
     void openFailuresAreReported() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         QTemporaryDir dir;
         FakeScanner scanner;
         QSerialPort otherProgram;
@@ -161,16 +133,16 @@ private slots:
             QString message;
         };
         const Case cases[] = {
-            {[&] { m_host->scanner->Open(missing); }, Text("MKL_MSG_PORTMISSING", missing)},
-            {[&] { m_host->scanner->Open(scanner.Device()); }, Text("MKL_MSG_PORTBUSY", scanner.Device())},
-            {[&] { m_host->scanner->Open(notATerminal); }, Text("MKL_MSG_PORTFAILED", notATerminal)},
-            {[&] { m_host->scanner->OpenPort(0, QString()); }, Text("MKL_MSG_PORTINVALID", QStringLiteral("0"))},
-            {[&] { m_host->scanner->OpenPort(40000, QStringLiteral(" ")); },
+            {[&] { Scanner()->Open(missing); }, Text("MKL_MSG_PORTMISSING", missing)},
+            {[&] { Scanner()->Open(scanner.Device()); }, Text("MKL_MSG_PORTBUSY", scanner.Device())},
+            {[&] { Scanner()->Open(notATerminal); }, Text("MKL_MSG_PORTFAILED", notATerminal)},
+            {[&] { Scanner()->OpenPort(0, QString()); }, Text("MKL_MSG_PORTINVALID", QStringLiteral("0"))},
+            {[&] { Scanner()->OpenPort(40000, QStringLiteral(" ")); },
              Text("MKL_MSG_PORTINVALID", QStringLiteral("40000"))},
         };
         for (const Case& failure : cases) {
             FakeScanner working;
-            m_host->scanner->Open(working.Device());
+            Scanner()->Open(working.Device());
             try {
                 failure.open();
                 QFAIL(qPrintable(QStringLiteral("no error for ") + failure.message));
@@ -178,12 +150,13 @@ private slots:
                 QVERIFY2(error.info().description.startsWith(failure.message), qPrintable(error.info().description));
             }
             // The port open before is closed, and the scanner stays off.
-            QVERIFY(!m_host->scanner->IsOpen());
-            QVERIFY(!m_host->tmrBarcode->isActive());
+            QVERIFY(!Scanner()->IsOpen());
+            QVERIFY(!Timer()->isActive());
         }
     }
 
     void deniedPortNamesTheOwningGroup() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         if (::geteuid() != 0)
             QSKIP("needs root to act as a user without rights");
         FakeScanner scanner;
@@ -197,52 +170,53 @@ private slots:
         QString description;
         QCOMPARE(::seteuid(65534), 0); // nobody
         try {
-            m_host->scanner->Open(scanner.Device());
+            Scanner()->Open(scanner.Device());
         } catch (const RaisedError& error) {
             description = error.info().description;
         }
         QCOMPARE(::seteuid(0), 0);
         QVERIFY2(description.startsWith(Text("MKL_MSG_PORTDENIED", scanner.Device())), qPrintable(description));
         QVERIFY2(description.contains(QLatin1Char('"') + group + QLatin1Char('"')), qPrintable(description));
-        QVERIFY(!m_host->tmrBarcode->isActive());
+        QVERIFY(!Timer()->isActive());
     }
 
     void vanishedPortIsReportedAndReopened() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         // The scanner's device is a link, as /dev/serial/by-id gives them: after the cable is pulled
         // the same name comes back with another terminal behind it.
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("scanner"));
         auto first = std::make_unique<FakeScanner>();
         QVERIFY(QFile::link(first->Device(), link));
-        QSignalSpy lost(m_host->scanner, &BarcodeScanner::ScannerLost);
-        QSignalSpy back(m_host->scanner, &BarcodeScanner::ScannerBack);
-        QSignalSpy alarm(m_host->scanner, &BarcodeScanner::ScannerAlarm);
-        m_host->scanner->Open(link);
+        QSignalSpy lost(Scanner(), &BarcodeScanner::ScannerLost);
+        QSignalSpy back(Scanner(), &BarcodeScanner::ScannerBack);
+        QSignalSpy alarm(Scanner(), &BarcodeScanner::ScannerAlarm);
+        Scanner()->Open(link);
 
         QVERIFY(first->Send("12\r56"));
-        QTRY_COMPARE(m_host->txtEnter->text(), QStringLiteral("56"));
+        QTRY_COMPARE(m_f->Entry()->text(), QStringLiteral("56"));
         first->Unplug();
         QTRY_COMPARE(lost.size(), 1);
         QCOMPARE(lost.first().first().toString(), GetText(QStringLiteral("MKL_SB_SCANNERLOST")));
-        QVERIFY(!m_host->scanner->IsOpen());
-        QVERIFY(!m_host->tmrBarcode->isActive());
+        QVERIFY(!Scanner()->IsOpen());
+        QVERIFY(!Timer()->isActive());
         // For the window's alarm band and the log, never a box: the operator may be typing.
         QVERIFY(m_f->messages.shown().isEmpty());
         QCOMPARE(alarm.size(), 1);
         QCOMPARE(alarm.first().first().toString(), Text("MKL_MSG_SCANNERLOST", link));
         QVERIFY(FileBytes(m_f->env.logFile()).contains(Text("MKL_MSG_SCANNERLOST", link).toLocal8Bit()));
-        QCOMPARE(m_host->bibs, QList<qint32>{12});
-        QCOMPARE(m_host->txtEnter->text(), QStringLiteral("56")); // kept for the operator
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n"));
+        QCOMPARE(m_f->Entry()->text(), QStringLiteral("56")); // kept for the operator
 
         FakeScanner second;
         QVERIFY(QFile::remove(link));
         QVERIFY(QFile::link(second.Device(), link));
         QTRY_COMPARE(back.size(), 1);
         QCOMPARE(lost.size(), 1); // reported once, though the dead port kept failing
-        QVERIFY(m_host->tmrBarcode->isActive());
-        m_host->txtEnter->clear();
+        QVERIFY(Timer()->isActive());
+        m_f->Entry()->clear();
         QVERIFY(second.Send("77\r"));
-        QTRY_COMPARE(m_host->bibs, (QList<qint32>{12, 77}));
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n2;77\r\n"));
     }
 
     // The port is never opened by itself at start, whatever is stored; a scanner that was on when
@@ -320,8 +294,9 @@ private slots:
     // the number typed; a number too large for a port keeps the dialog open and is logged with its
     // procedure; Enter without leaving the box reaches the port unvalidated and closes the old one.
     void portDialogSession() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         FakeScanner scanner;
-        m_host->scanner->Open(scanner.Device());
+        Scanner()->Open(scanner.Device());
         StorePort("3");
         QString offered;
         OnPortDialog([&](frmPort& dialog) {
@@ -331,18 +306,18 @@ private slots:
             QTest::keyClicks(Port(dialog), QStringLiteral("7"));
             Button(dialog, 1)->click();
         });
-        m_host->scanner->mnuExtras_BarcodeScanner_Click(m_host.get());
+        m_f->Trigger("mnuExtras_BarcodeScanner");
         QCOMPARE(offered, QStringLiteral("3"));
         QCOMPARE(StoredPort(), QStringLiteral("7"));
-        QCOMPARE(m_host->scanner->PortName(), scanner.Device());
+        QCOMPARE(Scanner()->PortName(), scanner.Device());
         OnPortDialog([&](frmPort& dialog) {
             offered = Port(dialog)->text();
             QTest::keyClick(&dialog, Qt::Key_Escape);
         });
-        m_host->scanner->mnuExtras_BarcodeScanner_Click(m_host.get());
+        m_f->Trigger("mnuExtras_BarcodeScanner");
         QCOMPARE(offered, QStringLiteral("7"));
         QVERIFY(scanner.Send("8\r"));
-        QTRY_COMPARE(m_host->bibs, QList<qint32>{8});
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;8\r\n"));
 
         bool stayedOpen = false;
         OnPortDialog([&](frmPort& dialog) {
@@ -351,7 +326,7 @@ private slots:
             stayedOpen = dialog.isVisible();
             Button(dialog, 1)->click();
         });
-        m_host->scanner->mnuExtras_BarcodeScanner_Click(m_host.get());
+        m_f->Trigger("mnuExtras_BarcodeScanner");
         QVERIFY(stayedOpen);
         QCOMPARE(m_f->messages.shown().size(), 1);
         const QList<QByteArray> lines = FileBytes(m_f->env.logFile()).trimmed().split('\n');
@@ -359,17 +334,17 @@ private slots:
         QVERIFY2(lines.first().trimmed().endsWith(" (frmPort_cmdCommand_Click)"), lines.first().constData());
         m_f->messages.clear();
 
-        m_host->scanner->Open(scanner.Device());
+        Scanner()->Open(scanner.Device());
         OnPortDialog([&](frmPort& dialog) {
             Port(dialog)->setFocus();
             Port(dialog)->selectAll();
             QTest::keyClicks(Port(dialog), QStringLiteral("0"));
             QTest::keyClick(Port(dialog), Qt::Key_Return); // OK by the default button, no validation
         });
-        m_host->scanner->mnuExtras_BarcodeScanner_Click(m_host.get());
+        m_f->Trigger("mnuExtras_BarcodeScanner");
         QCOMPARE(m_f->messages.lastText(), Text("MKL_MSG_PORTINVALID", QStringLiteral("0")));
-        QVERIFY(!m_host->scanner->IsOpen()); // the port open before was closed first
-        QVERIFY(!m_host->tmrBarcode->isActive());
+        QVERIFY(!Scanner()->IsOpen()); // the port open before was closed first
+        QVERIFY(!Timer()->isActive());
         QCOMPARE(StoredPort(), QStringLiteral("0"));
         m_f->messages.clear();
     }
@@ -377,6 +352,7 @@ private slots:
     void chosenDeviceIsOpenedAndRemembered() {
         if (!frmPort::AsksForDevice())
             QSKIP("this system names serial ports by number only");
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         FakeScanner scanner;
         QString firstEntry = QStringLiteral("-");
         OnPortDialog([&](frmPort& dialog) {
@@ -384,10 +360,10 @@ private slots:
             Device(dialog)->setEditText(scanner.Device());
             Button(dialog, 0)->click();
         });
-        m_host->scanner->mnuExtras_BarcodeScanner_Click(m_host.get());
+        m_f->Trigger("mnuExtras_BarcodeScanner");
         QCOMPARE(firstEntry, QString()); // empty: the number names the port
         QVERIFY(scanner.Send("31\r"));
-        QTRY_COMPARE(m_host->bibs, QList<qint32>{31});
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n"));
         QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
         QCOMPARE(StoredPort(), QStringLiteral("1")); // the family's setting keeps a number
         QString offered;
@@ -395,11 +371,13 @@ private slots:
             offered = Device(dialog)->currentText();
             Button(dialog, 1)->click();
         });
-        m_host->scanner->mnuExtras_BarcodeScanner_Click(m_host.get());
+        m_f->Trigger("mnuExtras_BarcodeScanner");
         QCOMPARE(offered, scanner.Device());
     }
 
 private:
+    BarcodeScanner* Scanner() const { return m_f->window->findChild<BarcodeScanner*>(); }
+    QTimer* Timer() const { return Find<QTimer>(m_f->window, "tmrBarcode"); }
     QString Text(const char* key, const QString& port) const {
         return GetText(QLatin1String(key)).replace(QStringLiteral("[port]"), port);
     }
@@ -417,7 +395,6 @@ private:
     }
 
     std::unique_ptr<GuiFixture> m_f;
-    std::unique_ptr<ScannerTestHost> m_host;
     bool m_leftOpen = false;
 };
 
