@@ -149,6 +149,7 @@ private slots:
         window->show();
         window->resize(700, 320);
         QTRY_COMPARE(window->size(), QSize(700, 320));
+        QVERIFY(!ReadSetting(QStringLiteral("WndPos_frmDisplay")).isValid());
         QSignalSpy unloaded(window.data(), &frmDisplay::Unload);
         QVERIFY(window->close());
         QCOMPARE(unloaded.count(), 1);

@@ -94,6 +94,8 @@ private slots:
         SetDocumentOpener(previous);
         QCOMPARE(opened.size(), 1);
         QVERIFY2(opened.first().endsWith(QLatin1String("marklog-guide-en.html")), qPrintable(opened.first()));
+        m_f->Trigger("mnuFile_Close");
+        QCOMPARE(Find<QLabel>(m_f->window, "lblText")->text(), GetText(QStringLiteral("MKL_GUIDETEXT")));
 
         QString about;
         QTimer::singleShot(0, this, [&] {

@@ -79,6 +79,7 @@ private slots:
             QTest::mouseClick(clicked, Qt::LeftButton);
             QTRY_VERIFY(m_f->Entry()->hasFocus());
         }
+        m_f->Record(QStringLiteral("21")); // rejected without a sound
         QTest::mouseClick(chkDouble, Qt::LeftButton);
         QVERIFY(chkDouble->isChecked());
         m_f->Record(QStringLiteral("21")); // doubles allowed now, and no sound
