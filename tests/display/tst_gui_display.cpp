@@ -26,11 +26,11 @@ double ExpectedFontSize(const QWidget* window, QSize inner) {
     return std::min(labelWidth / 60, shapeHeight / 20);
 }
 
-QLabel* Bib(const frmDisplay& window) {
-    return window.findChild<QLabel*>(QStringLiteral("lblBib"));
+QLabel* Bib(frmDisplay& window) {
+    return Find<QLabel>(&window, "lblBib");
 }
-QFrame* Shape(const frmDisplay& window) {
-    return window.findChild<QFrame*>(QStringLiteral("Shape1"));
+QFrame* Shape(frmDisplay& window) {
+    return Find<QFrame>(&window, "Shape1");
 }
 
 // Loads and shows a display kept alive by the test.
@@ -42,7 +42,7 @@ bool Open(frmDisplay& window) {
 }
 
 // The label's height comes from "1234" in the window's own font; it is centred in the window.
-void VerifyLabelFromSample(const frmDisplay& window) {
+void VerifyLabelFromSample(frmDisplay& window) {
     const QLabel* label = Bib(window);
     QCOMPARE(window.font().pointSizeF(), QFontInfo(label->font()).pointSizeF());
     const double sample = QFontMetricsF(window.font()).size(Qt::TextSingleLine, QStringLiteral("1234")).height();
@@ -142,31 +142,24 @@ private slots:
         QCOMPARE(Bib(window)->font().pointSizeF(), ExpectedFontSize(&window, design));
     }
 
+    // Closing tells the owner and stores the placement; the next display opens with that size.
     void unloadStoresPlacementAndTellsOwner() {
-        const QString setting = QStringLiteral("WndPos_frmDisplay");
         QPointer<frmDisplay> window = new frmDisplay;
         window->Form_Load();
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
         window->resize(700, 320);
         QTRY_COMPARE(window->size(), QSize(700, 320));
-        QVERIFY(!ReadSetting(setting).isValid());
-
+        QVERIFY(!ReadSetting(QStringLiteral("WndPos_frmDisplay")).isValid());
         QSignalSpy unloaded(window.data(), &frmDisplay::Unload);
         QVERIFY(window->close());
         QCOMPARE(unloaded.count(), 1);
-        QVERIFY(ReadSetting(setting).toString().startsWith(QStringLiteral("2;")));
+        QVERIFY(ReadSetting(QStringLiteral("WndPos_frmDisplay")).toString().startsWith(QStringLiteral("2;")));
         QTRY_VERIFY(window.isNull()); // a closed display is gone; it cannot be reopened by a bib
 
-        // The next display opens with the stored size. (Stored also when its owner ends: the main
-        // window's session test.)
-        auto owner = std::make_unique<QWidget>();
-        QPointer<frmDisplay> next = new frmDisplay(owner.get());
-        next->Form_Load();
-        next->show();
-        QVERIFY(QTest::qWaitForWindowExposed(next));
-        QTRY_COMPARE(next->size(), QSize(700, 320));
-        QCOMPARE(Bib(*next)->font().pointSizeF(), ExpectedFontSize(next, QSize(700, 320)));
+        frmDisplay next;
+        QVERIFY(Open(next));
+        QTRY_COMPARE(next.size(), QSize(700, 320));
+        QCOMPARE(Bib(next)->font().pointSizeF(), ExpectedFontSize(&next, QSize(700, 320)));
     }
 
 private:

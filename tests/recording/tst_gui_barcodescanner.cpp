@@ -1,105 +1,124 @@
-#include "ScannerTestHost.h"
-
-#include "GuiTestHelpers.h"
-#include "TestEnvironment.h"
+#include "app/ErrorInfo.h"
+#include "app/Registry.h"
 #include "app/Settings.h"
-#include "lang/clsLanguage.h"
+#include "recording/BarcodeScanner.h"
 #include "recording/SerialDeviceAccess.h"
 #include "recording/frmMain.h"
+#include "recording/frmPort.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QPointer>
+#include "GuiFixture.h"
+
+#include <QComboBox>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTimer>
 
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <functional>
 #include <grp.h>
 #include <memory>
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 
-// The barcode scanner reading a real serial device: the slave side of a pseudo-terminal.
+namespace {
+
+// What the test writes to the master side arrives at the serial port opened on the slave device,
+// as from a scanner on a cable; closing the master is pulling the cable.
+class FakeScanner {
+public:
+    FakeScanner() {
+        termios raw{};
+        cfmakeraw(&raw);
+        cfsetspeed(&raw, B9600);
+        char name[PATH_MAX] = {};
+        int slave = -1;
+        if (openpty(&m_master, &slave, name, &raw, nullptr) != 0)
+            qFatal("openpty failed: %s", strerror(errno));
+        ::close(slave);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_device = QString::fromLocal8Bit(name);
+    }
+    ~FakeScanner() { Unplug(); }
+    FakeScanner(const FakeScanner&) = delete;
+    FakeScanner& operator=(const FakeScanner&) = delete;
+
+    QString Device() const { return m_device; }
+
+    // Writes everything, waiting while the terminal's buffer is full. False when it could not.
+    bool Send(const QByteArray& bytes) {
+        qsizetype sent = 0;
+        return QTest::qWaitFor(
+            [&] {
+                while (sent < bytes.size()) {
+                    const ssize_t n = ::write(m_master, bytes.constData() + sent, size_t(bytes.size() - sent));
+                    if (n <= 0)
+                        return false;
+                    sent += n;
+                }
+                return true;
+            },
+            30000);
+    }
+
+    // Whether the serial port at the other end is open: an unopened terminal hangs up its master.
+    bool IsOpenAtOtherEnd() const {
+        pollfd master{m_master, POLLIN, 0};
+        return ::poll(&master, 1, 0) >= 0 && !(master.revents & POLLHUP);
+    }
+
+    void Unplug() {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    int m_master = -1;
+    QString m_device;
+};
+
+} // namespace
+
+// The main window's barcode scanner reading a real serial device (the slave side of a
+// pseudo-terminal) into the record file, and the port dialog: what it offers, how it validates,
+// what it stores.
 class TestBarcodeScanner : public QObject {
     Q_OBJECT
 
 private slots:
     void init() {
-        m_env = std::make_unique<IsolatedEnvironment>();
-        m_messages = std::make_unique<ScriptedMessages>();
-        m_language = std::make_unique<ScopedLanguage>();
-        m_host = std::make_unique<ScannerTestHost>();
+        m_f = std::make_unique<GuiFixture>();
+        m_f->UseLanguage();
+        m_leftOpen = false;
     }
-
     void cleanup() {
-        m_host.reset();
-        m_language.reset();
-        QVERIFY2(m_messages->shown().isEmpty(), qPrintable(m_messages->lastText()));
-        m_messages.reset();
-        m_env.reset();
-    }
-
-    void scannedCharacters_data() {
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addColumn<QList<qint32>>("recorded");
-        QTest::addColumn<QString>("left"); // what stays in the entry box
-
-        QTest::newRow("bib and CR") << QByteArray("123\r") << QList<qint32>{123} << "";
-        QTest::newRow("CR LF records once") << QByteArray("123\r\n") << QList<qint32>{123} << "";
-        QTest::newRow("two bibs in one read") << QByteArray("12\r45\r") << QList<qint32>{12, 45} << "";
-        QTest::newRow("ten digits keep eight") << QByteArray("1234567890\r") << QList<qint32>{12345678} << "";
-        QTest::newRow("prefix letter dropped") << QByteArray("B123\r") << QList<qint32>{123} << "";
-        QTest::newRow("blanks and suffix dropped") << QByteArray(" 4 2x\r") << QList<qint32>{42} << "";
-        QTest::newRow("no CR records nothing") << QByteArray("123") << QList<qint32>{} << "123";
-        QTest::newRow("empty lines record nothing") << QByteArray("\r\r\n\r") << QList<qint32>{} << "";
-        QTest::newRow("zero stays in the box") << QByteArray("0\r7") << QList<qint32>{} << "07";
-    }
-
-    void scannedCharacters() {
-        QFETCH(QByteArray, sent);
-        QFETCH(QList<qint32>, recorded);
-        QFETCH(QString, left);
-        FakeScanner scanner;
-        m_host->scanner->Open(scanner.Device());
-        QVERIFY(m_host->tmrBarcode->isActive());
-        QCOMPARE(m_host->tmrBarcode->interval(), 20);
-        m_host->txtEnter->setText(QStringLiteral("")); // typed and scanned digits share the box
-        QVERIFY(scanner.Send(sent + "9\r"));           // a last bib marks the end of the test's data
-        recorded.append((left + QStringLiteral("9")).toInt());
-        QTRY_COMPARE(m_host->bibs, recorded);
-        QCOMPARE(m_host->txtEnter->text(), QString());
+        QVERIFY(!m_leftOpen);
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
+        m_f.reset();
     }
 
     // Choosing the open port again closes and reopens it (no "in use"); a bib may arrive in two reads.
     void reopenedPortReadsBibSplitAcrossReads() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         FakeScanner scanner;
-        m_host->scanner->Open(scanner.Device());
-        m_host->scanner->Open(scanner.Device());
-        QVERIFY(m_host->scanner->IsOpen());
+        Scanner()->Open(scanner.Device());
+        Scanner()->Open(scanner.Device());
+        QVERIFY(Scanner()->IsOpen());
         QVERIFY(scanner.Send("12"));
-        QTRY_COMPARE(m_host->txtEnter->text(), QStringLiteral("12"));
-        QVERIFY(m_host->bibs.isEmpty());
+        QTRY_COMPARE(m_f->Entry()->text(), QStringLiteral("12"));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray());
         QVERIFY(scanner.Send("3\r"));
-        QTRY_COMPARE(m_host->bibs, QList<qint32>{123});
-    }
-
-    void thousandBibsInOrder() {
-        FakeScanner scanner;
-        m_host->scanner->Open(scanner.Device());
-        QList<qint32> expected;
-        QByteArray sent;
-        for (qint32 i = 1; i <= 1000; ++i) {
-            expected.append(i * 7919 % 99991 + 1); // one to five digits, no two alike in a row
-            sent += QByteArray::number(expected.last()) + "\r\n";
-        }
-        QVERIFY(scanner.Send(sent));
-        QTRY_COMPARE_WITH_TIMEOUT(m_host->bibs.size(), 1000, 60000);
-        QCOMPARE(m_host->bibs, expected);
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;123\r\n"));
     }
 
     void openFailuresAreReported() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         QTemporaryDir dir;
         FakeScanner scanner;
         QSerialPort otherProgram;
@@ -114,16 +133,16 @@ private slots:
             QString message;
         };
         const Case cases[] = {
-            {[&] { m_host->scanner->Open(missing); }, Text("MKL_MSG_PORTMISSING", missing)},
-            {[&] { m_host->scanner->Open(scanner.Device()); }, Text("MKL_MSG_PORTBUSY", scanner.Device())},
-            {[&] { m_host->scanner->Open(notATerminal); }, Text("MKL_MSG_PORTFAILED", notATerminal)},
-            {[&] { m_host->scanner->OpenPort(0, QString()); }, Text("MKL_MSG_PORTINVALID", QStringLiteral("0"))},
-            {[&] { m_host->scanner->OpenPort(40000, QStringLiteral(" ")); },
+            {[&] { Scanner()->Open(missing); }, Text("MKL_MSG_PORTMISSING", missing)},
+            {[&] { Scanner()->Open(scanner.Device()); }, Text("MKL_MSG_PORTBUSY", scanner.Device())},
+            {[&] { Scanner()->Open(notATerminal); }, Text("MKL_MSG_PORTFAILED", notATerminal)},
+            {[&] { Scanner()->OpenPort(0, QString()); }, Text("MKL_MSG_PORTINVALID", QStringLiteral("0"))},
+            {[&] { Scanner()->OpenPort(40000, QStringLiteral(" ")); },
              Text("MKL_MSG_PORTINVALID", QStringLiteral("40000"))},
         };
         for (const Case& failure : cases) {
             FakeScanner working;
-            m_host->scanner->Open(working.Device());
+            Scanner()->Open(working.Device());
             try {
                 failure.open();
                 QFAIL(qPrintable(QStringLiteral("no error for ") + failure.message));
@@ -131,12 +150,13 @@ private slots:
                 QVERIFY2(error.info().description.startsWith(failure.message), qPrintable(error.info().description));
             }
             // The port open before is closed, and the scanner stays off.
-            QVERIFY(!m_host->scanner->IsOpen());
-            QVERIFY(!m_host->tmrBarcode->isActive());
+            QVERIFY(!Scanner()->IsOpen());
+            QVERIFY(!Timer()->isActive());
         }
     }
 
     void deniedPortNamesTheOwningGroup() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         if (::geteuid() != 0)
             QSKIP("needs root to act as a user without rights");
         FakeScanner scanner;
@@ -150,52 +170,53 @@ private slots:
         QString description;
         QCOMPARE(::seteuid(65534), 0); // nobody
         try {
-            m_host->scanner->Open(scanner.Device());
+            Scanner()->Open(scanner.Device());
         } catch (const RaisedError& error) {
             description = error.info().description;
         }
         QCOMPARE(::seteuid(0), 0);
         QVERIFY2(description.startsWith(Text("MKL_MSG_PORTDENIED", scanner.Device())), qPrintable(description));
         QVERIFY2(description.contains(QLatin1Char('"') + group + QLatin1Char('"')), qPrintable(description));
-        QVERIFY(!m_host->tmrBarcode->isActive());
+        QVERIFY(!Timer()->isActive());
     }
 
     void vanishedPortIsReportedAndReopened() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
         // The scanner's device is a link, as /dev/serial/by-id gives them: after the cable is pulled
         // the same name comes back with another terminal behind it.
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("scanner"));
         auto first = std::make_unique<FakeScanner>();
         QVERIFY(QFile::link(first->Device(), link));
-        QSignalSpy lost(m_host->scanner, &BarcodeScanner::ScannerLost);
-        QSignalSpy back(m_host->scanner, &BarcodeScanner::ScannerBack);
-        QSignalSpy alarm(m_host->scanner, &BarcodeScanner::ScannerAlarm);
-        m_host->scanner->Open(link);
+        QSignalSpy lost(Scanner(), &BarcodeScanner::ScannerLost);
+        QSignalSpy back(Scanner(), &BarcodeScanner::ScannerBack);
+        QSignalSpy alarm(Scanner(), &BarcodeScanner::ScannerAlarm);
+        Scanner()->Open(link);
 
         QVERIFY(first->Send("12\r56"));
-        QTRY_COMPARE(m_host->txtEnter->text(), QStringLiteral("56"));
+        QTRY_COMPARE(m_f->Entry()->text(), QStringLiteral("56"));
         first->Unplug();
         QTRY_COMPARE(lost.size(), 1);
         QCOMPARE(lost.first().first().toString(), GetText(QStringLiteral("MKL_SB_SCANNERLOST")));
-        QVERIFY(!m_host->scanner->IsOpen());
-        QVERIFY(!m_host->tmrBarcode->isActive());
+        QVERIFY(!Scanner()->IsOpen());
+        QVERIFY(!Timer()->isActive());
         // For the window's alarm band and the log, never a box: the operator may be typing.
-        QVERIFY(m_messages->shown().isEmpty());
+        QVERIFY(m_f->messages.shown().isEmpty());
         QCOMPARE(alarm.size(), 1);
         QCOMPARE(alarm.first().first().toString(), Text("MKL_MSG_SCANNERLOST", link));
-        QVERIFY(FileBytes(m_env->logFile()).contains(Text("MKL_MSG_SCANNERLOST", link).toLocal8Bit()));
-        QCOMPARE(m_host->bibs, QList<qint32>{12});
-        QCOMPARE(m_host->txtEnter->text(), QStringLiteral("56")); // kept for the operator
+        QVERIFY(FileBytes(m_f->env.logFile()).contains(Text("MKL_MSG_SCANNERLOST", link).toLocal8Bit()));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n"));
+        QCOMPARE(m_f->Entry()->text(), QStringLiteral("56")); // kept for the operator
 
         FakeScanner second;
         QVERIFY(QFile::remove(link));
         QVERIFY(QFile::link(second.Device(), link));
         QTRY_COMPARE(back.size(), 1);
         QCOMPARE(lost.size(), 1); // reported once, though the dead port kept failing
-        QVERIFY(m_host->tmrBarcode->isActive());
-        m_host->txtEnter->clear();
+        QVERIFY(Timer()->isActive());
+        m_f->Entry()->clear();
         QVERIFY(second.Send("77\r"));
-        QTRY_COMPARE(m_host->bibs, (QList<qint32>{12, 77}));
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n2;77\r\n"));
     }
 
     // The port is never opened by itself at start, whatever is stored; a scanner that was on when
@@ -210,35 +231,202 @@ private slots:
         FakeScanner scanner;
         WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(wasOn));
         WriteSetting(QStringLiteral("BarcodeDevice"), scanner.Device());
-        QPointer<frmMain> window = new frmMain();
-        window->Form_Load();
+        QVERIFY(m_f->Load());
         QVERIFY(!scanner.IsOpenAtOtherEnd());
-        QVERIFY(!window->findChild<QTimer*>(QStringLiteral("tmrBarcode"))->isActive());
-        const QString panel = window->findChild<QLabel*>(QStringLiteral("StatusBar_Panel2"))->text();
-        QCOMPARE(panel.contains(window->findChild<QAction*>(QStringLiteral("mnuExtras_BarcodeScanner"))
-                                    ->text()
-                                    .remove(QLatin1Char('&'))),
-                 wasOn);
+        QVERIFY(!Find<QTimer>(m_f->window, "tmrBarcode")->isActive());
+        const QString command = Find<QAction>(m_f->window, "mnuExtras_BarcodeScanner")->text().remove('&');
+        QCOMPARE(m_f->Panel(2).contains(command), wasOn);
 
-        // Switched on by the operator, it is remembered as on at the end; off otherwise.
-        window->findChild<BarcodeScanner*>()->Open(scanner.Device());
+        // Switched on by the operator, it is remembered as on at the end.
+        m_f->window->findChild<BarcodeScanner*>()->Open(scanner.Device());
         QVERIFY(scanner.IsOpenAtOtherEnd());
-        QVERIFY(window->close());
-        QTRY_VERIFY(window.isNull());
+        QVERIFY(m_f->CloseWindow());
         QVERIFY(!scanner.IsOpenAtOtherEnd());
         QCOMPARE(ReadSetting(QStringLiteral("BarcodeActive")).toString(), QStringLiteral("1"));
     }
 
+    void loadShowsStoredPort_data() {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<qint32>("type");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("missing") << QVariant() << RegistryType::String << "1";
+        QTest::newRow("number") << QVariant("5") << RegistryType::String << "5";
+        QTest::newRow("text") << QVariant("COM3") << RegistryType::String << "1";
+        QTest::newRow("leading number") << QVariant("4 (USB)") << RegistryType::String << "4";
+        QTest::newRow("dword") << QVariant(9) << RegistryType::DWord << "9";
+    }
+
+    void loadShowsStoredPort() {
+        QFETCH(QVariant, stored);
+        QFETCH(qint32, type);
+        QFETCH(QString, shown);
+        if (stored.isValid())
+            StorePort(stored, type);
+        frmPort dialog;
+        dialog.Form_Load();
+        QCOMPARE(Port(dialog)->text(), shown);
+        QCOMPARE(dialog.windowTitle(), GetText(QStringLiteral("BCPORT_CAPTION")));
+        QCOMPARE(Button(dialog, 1)->text(), GetText(QStringLiteral("GEN_BTN_CANCEL")));
+        QVERIFY(Button(dialog, 0)->isDefault());
+    }
+
+    void leavingThePortBoxValidates() {
+        const std::pair<const char*, const char*> cases[] = {{"", "1"},      {"0", "1"},    {"-3", "1"},
+                                                             {"abc", "1"},   {"12", "12"},  {"1 2", "12"},
+                                                             {"2.5", "2.5"}, {"&H10", "16"}};
+        frmPort dialog;
+        dialog.Form_Load();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        for (const auto& [typed, validated] : cases) {
+            Port(dialog)->setFocus();
+            QTRY_VERIFY(Port(dialog)->hasFocus());
+            Port(dialog)->setText(QLatin1String(typed));
+            QCOMPARE(Port(dialog)->text(), QLatin1String(typed)); // not while typing
+            QTest::keyClick(Port(dialog), Qt::Key_Tab);
+            QVERIFY(!Port(dialog)->hasFocus());
+            QCOMPARE(Port(dialog)->text(), QLatin1String(validated));
+        }
+        dialog.reject();
+    }
+
+    // The scanner command asks for the port: Cancel and Escape keep the scanner reading and store
+    // the number typed; a number too large for a port keeps the dialog open and is logged with its
+    // procedure; Enter without leaving the box reaches the port unvalidated and closes the old one.
+    void portDialogSession() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
+        FakeScanner scanner;
+        Scanner()->Open(scanner.Device());
+        StorePort("3");
+        QString offered;
+        OnPortDialog([&](frmPort& dialog) {
+            offered = Port(dialog)->text();
+            Port(dialog)->setFocus();
+            Port(dialog)->selectAll();
+            QTest::keyClicks(Port(dialog), QStringLiteral("7"));
+            Button(dialog, 1)->click();
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QCOMPARE(offered, QStringLiteral("3"));
+        QCOMPARE(StoredPort(), QStringLiteral("7"));
+        QCOMPARE(Scanner()->PortName(), scanner.Device());
+        OnPortDialog([&](frmPort& dialog) {
+            offered = Port(dialog)->text();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QCOMPARE(offered, QStringLiteral("7"));
+        QVERIFY(scanner.Send("8\r"));
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;8\r\n"));
+
+        bool stayedOpen = false;
+        OnPortDialog([&](frmPort& dialog) {
+            Port(dialog)->setText(QStringLiteral("1E300")); // no 32-bit port number
+            Button(dialog, 0)->click();
+            stayedOpen = dialog.isVisible();
+            Button(dialog, 1)->click();
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QVERIFY(stayedOpen);
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        const QList<QByteArray> lines = FileBytes(m_f->env.logFile()).trimmed().split('\n');
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().trimmed().endsWith(" (frmPort_cmdCommand_Click)"), lines.first().constData());
+        m_f->messages.clear();
+
+        Scanner()->Open(scanner.Device());
+        OnPortDialog([&](frmPort& dialog) {
+            Port(dialog)->setFocus();
+            Port(dialog)->selectAll();
+            QTest::keyClicks(Port(dialog), QStringLiteral("0"));
+            QTest::keyClick(Port(dialog), Qt::Key_Return); // OK by the default button, no validation
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QCOMPARE(m_f->messages.lastText(), Text("MKL_MSG_PORTINVALID", QStringLiteral("0")));
+        QVERIFY(!Scanner()->IsOpen()); // the port open before was closed first
+        QVERIFY(!Timer()->isActive());
+        QCOMPARE(StoredPort(), QStringLiteral("0"));
+        m_f->messages.clear();
+    }
+
+    void chosenDeviceIsOpenedAndRemembered() {
+        if (!frmPort::AsksForDevice())
+            QSKIP("this system names serial ports by number only");
+        QVERIFY(m_f->LoadRecords(QByteArray()));
+        FakeScanner scanner;
+        QString firstEntry = QStringLiteral("-");
+        OnPortDialog([&](frmPort& dialog) {
+            firstEntry = Device(dialog)->itemText(0);
+            Device(dialog)->setEditText(scanner.Device());
+            Button(dialog, 0)->click();
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QCOMPARE(firstEntry, QString()); // empty: the number names the port
+        QVERIFY(scanner.Send("31\r"));
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n"));
+        QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
+        QCOMPARE(StoredPort(), QStringLiteral("1")); // the family's setting keeps a number
+        QString offered;
+        OnPortDialog([&](frmPort& dialog) {
+            offered = Device(dialog)->currentText();
+            Button(dialog, 1)->click();
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QCOMPARE(offered, scanner.Device());
+    }
+
 private:
+    BarcodeScanner* Scanner() const { return m_f->window->findChild<BarcodeScanner*>(); }
+    QTimer* Timer() const { return Find<QTimer>(m_f->window, "tmrBarcode"); }
     QString Text(const char* key, const QString& port) const {
         return GetText(QLatin1String(key)).replace(QStringLiteral("[port]"), port);
     }
+    // Runs action on the port dialog once it is shown modal. The action closes it; a dialog still
+    // open afterwards is cancelled and noted, so a failing test cannot hang.
+    void OnPortDialog(std::function<void(frmPort&)> action);
+    static QLineEdit* Port(frmPort& dialog) { return Find<QLineEdit>(&dialog, "txtPort"); }
+    static QComboBox* Device(frmPort& dialog) { return Find<QComboBox>(&dialog, "cboDevice"); }
+    static QPushButton* Button(frmPort& dialog, int index);
+    static QString StoredPort() {
+        return GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("BarcodePort")).toString();
+    }
+    static void StorePort(const QVariant& value, qint32 type = RegistryType::String) {
+        SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("BarcodePort"), value, type);
+    }
 
-    std::unique_ptr<IsolatedEnvironment> m_env;
-    std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<ScopedLanguage> m_language; // English captions
-    std::unique_ptr<ScannerTestHost> m_host;
+    std::unique_ptr<GuiFixture> m_f;
+    bool m_leftOpen = false;
 };
+
+void TestBarcodeScanner::OnPortDialog(std::function<void(frmPort&)> action) {
+    QTimer::singleShot(0, this, [this, action] {
+        frmPort* dialog = nullptr;
+        const bool shown = QTest::qWaitFor([&] {
+            dialog = qobject_cast<frmPort*>(QApplication::activeModalWidget());
+            return dialog != nullptr;
+        });
+        if (!shown || !QTest::qWaitForWindowActive(dialog)) {
+            m_leftOpen = true;
+            if (dialog)
+                dialog->reject();
+            return;
+        }
+        action(*dialog);
+        if (dialog->isVisible()) {
+            m_leftOpen = true;
+            dialog->reject();
+        }
+    });
+}
+
+QPushButton* TestBarcodeScanner::Button(frmPort& dialog, int index) {
+    const QList<QPushButton*> buttons = dialog.findChildren<QPushButton*>(QStringLiteral("cmdCommand"));
+    for (QPushButton* button : buttons) {
+        if (button->property("index").toInt() == index)
+            return button;
+    }
+    qFatal("cmdCommand(%d) not found", index);
+}
 
 QTEST_MAIN(TestBarcodeScanner)
 #include "tst_gui_barcodescanner.moc"

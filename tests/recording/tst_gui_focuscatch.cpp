@@ -12,49 +12,17 @@
 
 #include <memory>
 
-namespace {
-
-// The main window as far as focus catching sees it.
-class CatchHost : public QWidget {
-public:
-    CatchHost() {
-        txtEnter = new QLineEdit(this);
-        txtEnter->setGeometry(10, 10, 100, 30);
-        chkCatch = new QCheckBox(QStringLiteral("Catch focus"), this);
-        chkCatch->setGeometry(10, 50, 120, 30);
-        cmdEnter = new QPushButton(QStringLiteral("Record"), this);
-        cmdEnter->setGeometry(10, 90, 100, 30);
-        tmrCatch = new QTimer(this);
-        catcher = new FocusCatcher(this, chkCatch, tmrCatch, txtEnter, this);
-        resize(200, 150);
-    }
-    QLineEdit* txtEnter;
-    QCheckBox* chkCatch;
-    QPushButton* cmdEnter;
-    QTimer* tmrCatch;
-    FocusCatcher* catcher;
-};
-
-// Shows a window and activates it, also where no window manager does that on showing.
-bool ShowActive(QWidget* window) {
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
-} // namespace
-
-// Focus catching: when its timer runs, and what each tick does to the window and the entry box.
+// Focus catching in the main window: when its timer runs, and what each tick does to the window
+// and the entry box.
 class TestFocusCatch : public QObject {
     Q_OBJECT
 
 private slots:
     void init() {
         m_f = std::make_unique<GuiFixture>();
-        m_host = std::make_unique<CatchHost>();
+        QVERIFY(m_f->LoadRecords(QByteArray()));
     }
     void cleanup() {
-        m_host.reset();
         QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
         m_f.reset();
     }
@@ -72,106 +40,93 @@ private slots:
     void timerFollowsBoxAndFile() {
         QFETCH(int, state);
         QFETCH(bool, fileOpen);
-        QVERIFY(!m_host->tmrCatch->isActive());
-        m_host->chkCatch->setChecked(true); // set by the program, as at load
-        m_host->chkCatch->setCheckState(Qt::CheckState(state));
-        m_host->catcher->FollowFileState(!fileOpen);
-        m_host->catcher->FollowFileState(fileOpen);
+        QVERIFY(!Timer()->isActive());
+        CheckBox()->setChecked(true); // set by the program, as at load
+        CheckBox()->setCheckState(Qt::CheckState(state));
+        Catcher()->FollowFileState(!fileOpen);
+        Catcher()->FollowFileState(fileOpen);
         const bool catching = state == Qt::Checked && fileOpen;
-        QCOMPARE(m_host->tmrCatch->isActive(), catching);
-        QCOMPARE(m_host->tmrCatch->interval(), 50);
+        QCOMPARE(Timer()->isActive(), catching);
+        QCOMPARE(Timer()->interval(), 50);
         if (!fileOpen)
             return;
 
         bool catchingWhileShown = true;
         bool checkedWhileShown = true;
-        m_host->catcher->WithoutCatching([&] {
-            catchingWhileShown = m_host->tmrCatch->isActive();
-            checkedWhileShown = m_host->chkCatch->isChecked();
+        Catcher()->WithoutCatching([&] {
+            catchingWhileShown = Timer()->isActive();
+            checkedWhileShown = CheckBox()->isChecked();
         });
         QVERIFY(!catchingWhileShown && !checkedWhileShown);
-        QCOMPARE(m_host->chkCatch->checkState(), Qt::CheckState(state));
-        QCOMPARE(m_host->tmrCatch->isActive(), catching);
+        QCOMPARE(CheckBox()->checkState(), Qt::CheckState(state));
+        QCOMPARE(Timer()->isActive(), catching);
     }
 
-    void focusOnCheckBoxPausesCatching() {
-        QVERIFY(ShowActive(m_host.get()));
-        m_host->chkCatch->setChecked(true);
-        m_host->chkCatch->setFocus(Qt::TabFocusReason);
-        QVERIFY(!m_host->tmrCatch->isActive());
-        m_host->cmdEnter->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
-        QVERIFY(m_host->tmrCatch->isActive());
-
-        // Unchecking by mouse works while catching is on: the press focuses the box and stops the timer.
-        QTest::mouseClick(m_host->chkCatch, Qt::LeftButton);
-        QVERIFY(m_host->chkCatch->hasFocus());
-        QVERIFY(!m_host->chkCatch->isChecked());
-        QVERIFY(!m_host->tmrCatch->isActive());
-        m_host->cmdEnter->setFocus(Qt::TabFocusReason);
-        QVERIFY(!m_host->tmrCatch->isActive());
-    }
-
-    void tickTakesForegroundAndFocus() {
-        QVERIFY(ShowActive(m_host.get()));
-        m_host->cmdEnter->setFocus();
-        m_host->chkCatch->setChecked(true);
-        QTRY_VERIFY(m_host->txtEnter->hasFocus()); // also while the window already is in front
-
+    // Each tick brings the window to the front, restored if minimised, with the entry box focused;
+    // the focus on the check box pauses catching, so a mouse click can uncheck it.
+    void catchingSession() {
+        QVERIFY(QTest::qWaitForWindowActive(m_f->window));
+        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus();
+        CheckBox()->setChecked(true);
+        QTRY_VERIFY(m_f->Entry()->hasFocus()); // also while the window already is in front
         QWidget otherProgram;
         otherProgram.resize(100, 100);
         otherProgram.show();
         otherProgram.activateWindow();
-        QTRY_VERIFY(m_host->isActiveWindow()); // taken back
-        QTRY_VERIFY(m_host->txtEnter->hasFocus());
-        QVERIFY(!otherProgram.isActiveWindow());
+        QTRY_VERIFY(m_f->window->isActiveWindow()); // taken back
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
+
+        CheckBox()->setFocus(Qt::TabFocusReason);
+        QVERIFY(!Timer()->isActive());
+        Find<QPushButton>(m_f->window, "cmdEnter")
+            ->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
+        QVERIFY(Timer()->isActive());
+        QTest::mouseClick(CheckBox(), Qt::LeftButton);
+        QVERIFY(CheckBox()->hasFocus());
+        QVERIFY(!CheckBox()->isChecked());
+        QVERIFY(!Timer()->isActive());
+        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus(Qt::TabFocusReason);
+        QVERIFY(!Timer()->isActive());
+
+        // With catching on again, a tick restores a minimised window.
+        m_f->window->showMinimized();
+        QTRY_VERIFY(m_f->window->isMinimized());
+        CheckBox()->setChecked(true);
+        QTRY_VERIFY(!m_f->window->isMinimized());
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
     }
 
-    void tickRestoresMinimisedWindow() {
-        m_host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
-        m_host->showMinimized();
-        QTRY_VERIFY(m_host->isMinimized());
-        ForceForeground(m_host->txtEnter); // any control finds its window
-        QTRY_VERIFY(!m_host->isMinimized());
-        QVERIFY(m_host->isVisible());
-
-        m_host->showMinimized();
-        QTRY_VERIFY(m_host->isMinimized());
-        m_host->chkCatch->setChecked(true);
-        QTRY_VERIFY(!m_host->isMinimized());
-        QTRY_VERIFY(m_host->txtEnter->hasFocus());
-    }
-
+    // Where the platform forbids taking the foreground, that is reported once and nothing is taken.
     void waylandIsReportedOnce() {
+        for (const char* platform : {"wayland", "wayland-egl"})
+            QVERIFY2(!PlatformAllowsForeground(QLatin1String(platform)), platform);
+        for (const char* platform : {"xcb", "windows", "offscreen"})
+            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)), platform);
         m_f->UseLanguage();
-        m_host->catcher->AssumePlatform(QStringLiteral("wayland"));
-        QSignalSpy limited(m_host->catcher, &FocusCatcher::CatchLimited);
-        QSignalSpy ticks(m_host->tmrCatch, &QTimer::timeout);
-        QVERIFY(ShowActive(m_host.get()));
+        Catcher()->AssumePlatform(QStringLiteral("wayland"));
+        QSignalSpy limited(Catcher(), &FocusCatcher::CatchLimited);
+        QSignalSpy ticks(Timer(), &QTimer::timeout);
+        QVERIFY(QTest::qWaitForWindowActive(m_f->window));
         QWidget otherProgram;
         otherProgram.show();
         otherProgram.activateWindow();
         QTRY_VERIFY(otherProgram.isActiveWindow());
 
-        m_host->cmdEnter->setFocus();
-        m_host->chkCatch->setChecked(true);
+        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus();
+        CheckBox()->setChecked(true);
         QTRY_VERIFY(ticks.size() >= 4);
         QCOMPARE(limited.size(), 1);
         QCOMPARE(limited.first().first().toString(), GetText(QStringLiteral("MKL_SB_CATCHLIMITED")));
-        QVERIFY(otherProgram.isActiveWindow());            // not taken
-        QCOMPARE(m_host->focusWidget(), m_host->txtEnter); // the entry box is still the window's focus
-    }
-
-    void platformsThatForbidForeground() {
-        for (const char* platform : {"wayland", "wayland-egl"})
-            QVERIFY2(!PlatformAllowsForeground(QLatin1String(platform)), platform);
-        for (const char* platform : {"xcb", "windows", "offscreen"})
-            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)), platform);
+        QVERIFY(otherProgram.isActiveWindow());             // not taken
+        QCOMPARE(m_f->window->focusWidget(), m_f->Entry()); // the entry box is still the window's focus
     }
 
 private:
+    QCheckBox* CheckBox() const { return Find<QCheckBox>(m_f->window, "chkCatch"); }
+    QTimer* Timer() const { return Find<QTimer>(m_f->window, "tmrCatch"); }
+    FocusCatcher* Catcher() const { return m_f->window->findChild<FocusCatcher*>(); }
+
     std::unique_ptr<GuiFixture> m_f;
-    std::unique_ptr<CatchHost> m_host;
 };
 
 QTEST_MAIN(TestFocusCatch)

@@ -79,20 +79,19 @@ private slots:
         m_f->Record(QStringLiteral("4"));
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;45\r\n2;33\r\n3;5\r\n4;74\r\n"));
         QCOMPARE(m_f->Panel(1), CountText(4));
-    }
 
-    // On an empty file Insert adds the first record; deleting the only one empties the file.
-    void emptyFileInsertAndDeleteTheOnlyRecord() {
-        QVERIFY(m_f->LoadRecords(QByteArray()));
+        // Deleting every record empties the file; Insert on the empty file adds the first record.
+        for (const char* left : {"1;33\r\n2;5\r\n3;74\r\n", "1;5\r\n2;74\r\n", "1;74\r\n", ""}) {
+            Step(1, "", "cmdDelete", left);
+            m_f->messages.clear();
+        }
+        QCOMPARE(Grid()->RowCount(), 1);
         Click("cmdInsert");
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;0\r\n"));
         QTRY_VERIFY(Editor()->hasFocus());
-        Step(1, "5", "Return", "1;5\r\n");
-        Step(1, "", "cmdDelete", QByteArray());
-        m_f->messages.clear();
-        QCOMPARE(Grid()->RowCount(), 1);
-        m_f->Record(QStringLiteral("40"));
-        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;40\r\n"));
+        QTest::keyClicks(Editor(), QStringLiteral("5"));
+        QTest::keyClick(Editor(), Qt::Key_Return);
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n"));
     }
 
     // A failed write of an append or an edit is covered by the fault tests; these are the grid's
@@ -159,12 +158,10 @@ private:
         }
         QCOMPARE(FileBytes(m_f->path()), bytes);
     }
-    void Click(const char* button) {
-        QTest::mouseClick(Grid()->findChild<QToolButton*>(QLatin1String(button)), Qt::LeftButton);
-    }
+    void Click(const char* button) { QTest::mouseClick(Find<QToolButton>(Grid(), button), Qt::LeftButton); }
     ctlGrid* Grid() const { return Find<ctlGrid>(m_f->window, "Grid"); }
-    QTableView* Table() const { return Grid()->findChild<QTableView*>(QStringLiteral("Grid")); }
-    QLineEdit* Editor() const { return Grid()->findChild<QLineEdit*>(QStringLiteral("txtWorkOn")); }
+    QTableView* Table() const { return Find<QTableView>(Grid(), "Grid"); }
+    QLineEdit* Editor() const { return Find<QLineEdit>(Grid(), "txtWorkOn"); }
     static QString CountText(int count) {
         return GetText(QStringLiteral("MKL_SB_RECORDS")) + ": " + QString::number(count);
     }
