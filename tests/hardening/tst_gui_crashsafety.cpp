@@ -1,7 +1,8 @@
 // The program killed at random moments, again and again, on one record file while a scanner
 // streams bibs into it, now and then while it starts. A kill may lose the bibs still in flight,
 // never more: after every kill the file reads as a record file numbered 1..N that holds the records
-// from before the run, then the first bibs the run was sent, at least every one it acknowledged.
+// from before the run, then the first bibs the run was sent, at least every one it acknowledged;
+// the passage times beside it never disagree with it.
 //
 // MARKLOG_STRESS_KILLS sets the number of kills (20 by default, bench/soak runs 1,000),
 // MARKLOG_STRESS_SEED the random plan. The test prints "HELD <n> of <kills> kills".
@@ -170,6 +171,19 @@ QString TestCrashSafety::KilledRun(int& sent, int& recorded, int& acknowledged) 
             .arg(acks)
             .arg(bibs.size())
             .arg(Excerpt(bytes));
+    // The passage times beside the file stay in step with it: each line names its record's
+    // position and bib, and no line runs ahead of the records.
+    const QList<QByteArray> times = FileBytes(m_path + QStringLiteral(".times")).split('\n');
+    for (qsizetype line = 0; line < times.size(); ++line) {
+        const QList<QByteArray> fields = times[line].trimmed().split(';');
+        if (times[line].isEmpty() && line == times.size() - 1)
+            break;
+        if (line >= bibs.size() || fields.size() != 3 || fields[0].toLongLong() != line + 1 ||
+            fields[1].toInt() != bibs[line])
+            return QStringLiteral("passage times out of step at their line %1: \"%2\"")
+                .arg(line + 1)
+                .arg(QString::fromLatin1(times[line]));
+    }
     recorded += int(added);
     acknowledged += acks;
     m_bibs = bibs;
