@@ -14,12 +14,7 @@ namespace {
 // The program's sources, all in one text: every key literal in them must be in every table, and
 // every placeholder of a text must be one the program fills in.
 QString SourceText() {
-    // __FILE__ is relative to the build folder when the compiler cache rewrote it.
-    QDir src(QFileInfo(QStringLiteral(__FILE__)).isAbsolute()
-                 ? QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-                 : QCoreApplication::applicationDirPath() + QStringLiteral("/../") +
-                       QFileInfo(QStringLiteral(__FILE__)).path());
-    src.cd(QStringLiteral("../../src"));
+    const QDir src(qEnvironmentVariable("MARKLOG_SOURCE_DIR") + QStringLiteral("/src")); // set by CTest
     QString text;
     QDirIterator it(src.path(), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
