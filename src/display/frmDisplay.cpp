@@ -112,22 +112,16 @@ frmDisplay::~frmDisplay() {
 }
 
 void frmDisplay::Form_Load() {
-    try {
+    ReportingErrors([this] {
         m_loaded = true;
         SaveWndPos(this, WndPos::Restore);
         SetCaptions();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmDisplay::SetCaptions() {
-    try {
-        setWindowTitle(GetText(QStringLiteral("MKL_DISP_CAPTION")));
-        ApplyAccessibleNames(this);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    setWindowTitle(GetText(QStringLiteral("MKL_DISP_CAPTION")));
+    ApplyAccessibleNames(this);
 }
 
 void frmDisplay::ShowBib(const QString& b) {

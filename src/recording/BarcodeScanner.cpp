@@ -74,26 +74,25 @@ BarcodeScanner::~BarcodeScanner() {
 }
 
 bool BarcodeScanner::mnuExtras_BarcodeScanner_Click(QWidget* owner) {
-    try {
+    bool opened = false;
+    ReportingErrors([this, owner, &opened] {
         // The dialog goes with its owner when that closes meanwhile; then nothing more happens here.
         const QPointer<frmPort> dialog = new frmPort(owner);
         const QPointer<BarcodeScanner> self = this;
         qint32 port = 0;
         const bool chosen = dialog->GetPort(owner, port);
         if (!dialog || !self)
-            return false;
+            return;
         const QString device = dialog->ChosenDevice();
         delete dialog;
         if (!chosen)
-            return false;
+            return;
         WriteSetting(kWasOnSetting, CheckBoxValue(false));
         OpenPort(port, device);
         WriteSetting(kWasOnSetting, CheckBoxValue(true));
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
-    return false;
+        opened = true;
+    });
+    return opened;
 }
 
 bool BarcodeScanner::WasOnWhenLastEnded() {

@@ -124,7 +124,7 @@ void frmMain::ShowGridColumns() {
 }
 
 void frmMain::mnuFile_StartList_Click() {
-    try {
+    ReportingErrors([this] {
         const QString path = AskPath(this, "GEN_FILEDIALOG_OPEN", true);
         if (path.isEmpty() || RecordFile.FileName().isEmpty())
             return;
@@ -148,14 +148,12 @@ void frmMain::mnuFile_StartList_Click() {
             ShowMessage({text + QStringLiteral("\n\n") + ProblemLines(read.problems), caption, MsgIcon::Exclamation,
                          MsgButtons::Ok});
         }
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     txtEnter->setFocus();
 }
 
 void frmMain::mnuFile_StartListRemove_Click() {
-    try {
+    ReportingErrors([this] {
         if (m_startList.IsEmpty() || ShowMessage({GetText(QStringLiteral("MKL_MSG_STARTLISTREMOVE")),
                                                   GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question,
                                                   MsgButtons::YesNo}) != MsgAnswer::Yes)
@@ -163,23 +161,19 @@ void frmMain::mnuFile_StartListRemove_Click() {
         RemoveStartListFor(RecordFile.FileName());
         m_startList = StartList();
         ApplyStartList();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     txtEnter->setFocus();
 }
 
 void frmMain::mnuFile_ExportResults_Click() {
-    try {
+    ReportingErrors([this] {
         const QString target = AskPath(this, "GEN_FILEDIALOG_SAVE", false);
         if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
             IsSameFile(target, StartListPath(RecordFile.FileName())) ||
             IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
             return;
         ReplaceDurably(target, ResultsCsvOf(RecordFile, m_startList));
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     txtEnter->setFocus();
 }
 

@@ -34,7 +34,7 @@ private slots:
         QCOMPARE(grid.CurrentRow(), 0);
         QCOMPARE(grid.EditRow(), 0);
 
-        QVERIFY(grid.AddBib(17));
+        grid.AddBib(17);
         QCOMPARE(grid.RowCount(), 2);
         QCOMPARE(grid.CellText(1, 0), QStringLiteral("1"));
         QCOMPARE(grid.CellText(1, 1), QStringLiteral("17"));
@@ -51,7 +51,7 @@ private slots:
         grid.Clear();
         QCOMPARE(grid.RowCount(), 1);
         QCOMPARE(m_host->table()->model()->rowCount(), 0);
-        QVERIFY(grid.AddBib(17)); // numbering starts again at 1
+        grid.AddBib(17); // numbering starts again at 1
         QCOMPARE(grid.CellText(1, 0), QStringLiteral("1"));
         QCOMPARE(grid.CellText(1, 1), QStringLiteral("17"));
     }
@@ -61,7 +61,7 @@ private slots:
         ctlGrid& grid = *m_host->grid;
         for (const char* language : {"en", "de"}) {
             QVERIFY(m_f->language->language().SetLanguage(QLatin1String(language)));
-            QVERIFY(grid.SetCaptions());
+            grid.SetCaptions();
             for (const char* name : {"cmdUp", "cmdDown", "cmdInsert", "cmdDelete"}) {
                 QCOMPARE(m_host->button(name)->toolTip(),
                          GetText(QStringLiteral("MKL_%1_TT").arg(QString::fromLatin1(name).toUpper())));

@@ -130,7 +130,7 @@ private slots:
         // AddBib commits the pending edit first; a later AddBib reports nothing again.
         OpenOn(2);
         QTest::keyClicks(editor, QStringLiteral("7"));
-        QVERIFY(grid->AddBib(66));
+        grid->AddBib(66);
         QCOMPARE(Edits(), (QVector<QPair<int, int>>{{2, 7}}));
         QVERIFY(!editor->isVisible());
         grid->AddBib(77);
