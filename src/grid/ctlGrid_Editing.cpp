@@ -25,9 +25,8 @@ qint32 EditedBib(const QString& text) {
     try {
         return ToInt32(NumericValue(text));
     } catch (const RaisedError&) {
-        Raise(ErrorNumber::Overflow, QStringLiteral("The bib \"%1\" is too large (the largest is 2147483647). "
-                                                    "The record was not changed.")
-                                         .arg(text));
+        Raise(ErrorNumber::Overflow,
+              GetText(QStringLiteral("MKL_MSG_BIBTOOLARGE")).replace(QStringLiteral("[bib]"), text));
     }
 }
 

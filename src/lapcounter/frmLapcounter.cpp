@@ -238,7 +238,7 @@ void frmLapcounter::cmdReset_Click() {
     ReportingErrors([this] {
         const qint32 maxId = m_records.MaxID();
         if (maxId == std::numeric_limits<qint32>::max())
-            Raise(ErrorNumber::Overflow, QStringLiteral("The record numbers have reached their limit."));
+            Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_MSG_IDLIMIT")));
         m_firstCountedID = maxId + 1;
         m_standings.SetFirstCountedID(m_firstCountedID);
         cmdRequery_Click();

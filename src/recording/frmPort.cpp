@@ -53,7 +53,7 @@ bool frmPort::AsksForDevice() {
 
 frmPort::frmPort(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPort"));
-    setWindowTitle(QStringLiteral("Seriellen Barcode-Scanner aktivieren"));
+    setWindowTitle(GetText(QStringLiteral("BCPORT_CAPTION")));
     BuildControls();
 }
 

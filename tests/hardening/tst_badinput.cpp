@@ -5,6 +5,7 @@
 #include "records/FileHelpers.h"
 #include "records/clsFile.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -72,6 +73,7 @@ private:
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<QTemporaryDir> m_dir;
+    ScopedLanguage m_language; // the refusals are read in English
 };
 
 void TestBadInput::init() {

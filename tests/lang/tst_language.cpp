@@ -1,3 +1,4 @@
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "lang/clsLanguage.h"
 
@@ -79,6 +80,27 @@ const QHash<QString, QStringList> kPlaceholders = {
     {"MKL_MSG_KEPTIN", {"[path]"}},
     {"MKL_MSG_MEMORYONLY", {"[reason]"}},
     {"MKL_MSG_RECOVERY", {"[Filename]", "[path]", "[total]", "[count]", "[filecount]"}},
+    {"MKL_MSG_BIBTOOLARGE", {"[bib]"}},
+    {"MKL_ERR_LONGLINE", {"[line]", "[size]"}},
+    {"MKL_ERR_BADBIB", {"[line]", "[reason]"}},
+    {"MKL_ERR_READ", {"[Filename]", "[reason]"}},
+    {"MKL_ERR_FILETOOLARGE", {"[Filename]", "[size]"}},
+    {"MKL_ERR_OPENWRITE", {"[Filename]", "[reason]"}},
+    {"MKL_ERR_WRITE", {"[Filename]", "[reason]"}},
+    {"MKL_ERR_READBACK", {"[Filename]", "[reason]"}},
+    {"MKL_ERR_INSERTPOS", {"[position]", "[count]"}},
+    {"MKL_ERR_NOFILE", {"[bib]"}},
+    {"MKL_ERR_KEEPFAILED", {"[Filename]", "[path]"}},
+    {"MKL_ERR_OLDTIMES", {"[Filename]", "[reason]"}},
+    {"MKL_ERR_FOLDER", {"[path]"}},
+    {"MKL_ERR_RECOVERYREAD", {"[path]"}},
+    {"MKL_ERR_STARTLISTREMOVE", {"[Filename]", "[reason]"}},
+    {"MKL_PRN_PDFFILE", {"[Filename]"}},
+    {"MKL_PRN_PRINTER", {"[printer]"}},
+    {"MKL_PRN_FAILED", {"[printer]"}},
+    {"MKL_PRN_NOSTART", {"[printer]"}},
+    {"MKL_PRN_NEWPAGE", {"[printer]"}},
+    {"MKL_PRN_NOFINISH", {"[printer]"}},
     {"MKL_MSG_ZEROBYTES", {"[Filename]"}},
     {"MKL_LB_PORTFAILED", {"[port]"}},
     {"MKL_LB_MORE", {"[count]"}}};
@@ -152,6 +174,30 @@ private slots:
         for (const QString& key : kColonAdded)
             QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
         QVERIFY(!table.texts.value("GEN_ABOUT_LABEL3").contains(QLatin1String("://")));
+    }
+
+    // Placeholders are filled in one pass: a value that holds a placeholder stays as it is.
+    void textWithValues_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "/a/race.stn"
+                               << "gone"
+                               << "The file \"/a/race.stn\" could not be read: gone.";
+        QTest::newRow("placeholder in the value") << "/a/[reason].stn"
+                                                  << "[Filename]"
+                                                  << "The file \"/a/[reason].stn\" could not be read: [Filename].";
+    }
+
+    void textWithValues() {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QFETCH(QString, text);
+        IsolatedEnvironment env;
+        ScopedLanguage language;
+        QCOMPARE(GetText(QStringLiteral("MKL_ERR_READ"),
+                         {{QStringLiteral("[Filename]"), path}, {QStringLiteral("[reason]"), reason}}),
+                 text);
     }
 
     void setLanguageFallsBack_data() {

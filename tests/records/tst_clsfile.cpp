@@ -1,3 +1,4 @@
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
@@ -562,6 +563,7 @@ private:
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<QTemporaryDir> m_dir;
     QStringList m_copies;
+    ScopedLanguage m_language; // failures are read in English
 };
 
 QTEST_GUILESS_MAIN(TestClsFile)

@@ -1,3 +1,4 @@
+#include "GuiTestHelpers.h"
 #include "app/ErrorInfo.h"
 #include "records/StnFormat.h"
 
@@ -120,6 +121,9 @@ private slots:
         QCOMPARE(FormatStn(RecordsOf(read)), written);
         QVERIFY(written.endsWith(QByteArray("40002;2147483647\r\n")));
     }
+
+private:
+    ScopedLanguage m_language; // refusals are read in English
 };
 
 QTEST_GUILESS_MAIN(TestStnFormat)
