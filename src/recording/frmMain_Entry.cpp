@@ -29,8 +29,8 @@ void frmMain::cmdEnter_Click() {
         }
         if (bib <= 0)
             return;
-        // Only the directly preceding record is compared: a runner scanned twice in a row.
-        if (!chkDouble->isChecked() && RecordFile.GetRecord(RecordFile.Count() - 1).Bib == bib) {
+        // Only the directly preceding record is compared.
+        if (!chkDouble->isChecked() && RecordFile.RepeatsLast(bib)) {
             txtEnter->clear();
             if (chkBeep->isChecked()) {
                 PlayAckSound();

@@ -11,6 +11,7 @@
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
+#include "records/RecordPath.h"
 #include "records/TimesSidecar.h"
 #include "support/FileDialog.h"
 #include "support/ShortenPath.h"
@@ -19,7 +20,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
 
@@ -38,14 +38,6 @@ QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
     else
         dialog.ShowSave(owner);
     return dialog.FileName();
-}
-
-// A path named relative to the working folder (a command line typed in a terminal) made absolute,
-// so the recent files list and every later write mean the same file wherever the program starts.
-QString AbsoluteRecordPath(const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isRelative())
-        return path;
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
 // The hourglass from construction to destruction, restored exactly once whichever way the
@@ -95,10 +87,7 @@ bool frmMain::OpenRecordFile(QString path) {
     ReportingErrors([this, &path, &result] {
         if (!CloseRecordFile())
             return;
-        if (path.startsWith(QLatin1Char('"')))
-            path.remove(0, 1);
-        if (path.endsWith(QLatin1Char('"')))
-            path.chop(1);
+        path = WithoutQuotes(path);
         // The dialog's choice, or still nothing when it was cancelled.
         if (path.isEmpty())
             path = AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);

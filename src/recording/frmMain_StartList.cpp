@@ -12,6 +12,7 @@
 #include "recording/MainStatusBar.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "records/RecordPath.h"
 #include "records/TimesSidecar.h"
 #include "startlist/ResultsCsv.h"
 #include "startlist/StartListFile.h"
@@ -195,11 +196,7 @@ void frmMain::txtEnter_TextChanged() {
 }
 
 void frmMain::OpenCommandLineFile() {
-    QString path = m_commandLine;
-    if (path.startsWith(QLatin1Char('"')))
-        path.remove(0, 1);
-    if (path.endsWith(QLatin1Char('"')))
-        path.chop(1);
+    const QString path = WithoutQuotes(m_commandLine);
     if (!path.isEmpty() && !QFileInfo::exists(path)) {
         if (ShowMessage(
                 {WithFileName(GetText(QStringLiteral("MKL_MSG_CREATEFILE")), QFileInfo(path).absoluteFilePath()),

@@ -533,6 +533,23 @@ private slots:
         QCOMPARE(FileBytes(path()), QByteArray("1;11\r\n2;22\r\n3;33\r\n4;44\r\n"));
     }
 
+    // The duplicate guard compares the directly preceding record only.
+    void repeatsLast_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("repeats");
+        QTest::newRow("no records") << QByteArray() << false;
+        QTest::newRow("last record") << QByteArray("1;4\r\n2;5\r\n") << true;
+        QTest::newRow("earlier record only") << QByteArray("1;5\r\n2;4\r\n") << false;
+    }
+
+    void repeatsLast() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, repeats);
+        clsFile file;
+        QVERIFY(openWith(file, bytes));
+        QCOMPARE(file.RepeatsLast(5), repeats);
+    }
+
 private:
     QString path(const QString& name = QStringLiteral("race.stn")) const { return m_dir->filePath(name); }
     // Writes a fixture and opens it.
