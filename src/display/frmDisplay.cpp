@@ -103,12 +103,8 @@ frmDisplay::frmDisplay(QWidget* parent)
 
 frmDisplay::~frmDisplay() {
     // Destroyed with its owner without being closed: the placement is kept all the same.
-    if (m_loaded && !m_unloaded) {
-        try {
-            SaveWndPos(this, WndPos::Save);
-        } catch (...) {
-        }
-    }
+    if (m_loaded && !m_unloaded)
+        SaveWndPos(this, WndPos::Save); // reports its own failure and raises none
 }
 
 void frmDisplay::Form_Load() {
@@ -160,14 +156,8 @@ void frmDisplay::closeEvent(QCloseEvent* event) {
 
 void frmDisplay::Form_Unload() {
     m_unloaded = true;
-    try {
-        SaveWndPos(this, WndPos::Save);
-    } catch (...) {
-    }
-    try {
-        emit Unload();
-    } catch (...) {
-    }
+    SaveWndPos(this, WndPos::Save);
+    emit Unload();
 }
 
 void frmDisplay::resizeEvent(QResizeEvent*) {

@@ -161,15 +161,11 @@ bool BarcodeScanner::IsOn() const {
 }
 
 void BarcodeScanner::tmrBarcode_Timer() {
-    try {
-        if (!m_port->isOpen()) {
-            m_timer->stop();
-            return;
-        }
-        TakeCharacters(m_port->readAll());
-    } catch (...) {
-        // A failing poll must not stop the next one.
+    if (!m_port->isOpen()) {
+        m_timer->stop();
+        return;
     }
+    TakeCharacters(m_port->readAll());
 }
 
 void BarcodeScanner::HoldWhileModal(bool hold) {
@@ -196,11 +192,7 @@ void BarcodeScanner::TakeCharacters(const QByteArray& characters) {
             if (text.size() < kMaxBibDigits)
                 m_entry->setText(text + QLatin1Char(character));
         } else if (character == '\r') {
-            try {
-                m_record();
-            } catch (...) {
-                // The record button reports its own failures; the next bib still counts.
-            }
+            m_record(); // the record button reports its own failures; the next bib still counts
         }
     }
 }
