@@ -3,6 +3,7 @@
 #include "app/ErrorHandler.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
+#include "recording/ScanDecoding.h"
 #include "recording/SerialDeviceAccess.h"
 #include "recording/SerialPortName.h"
 #include "recording/frmPort.h"
@@ -23,7 +24,6 @@ namespace {
 constexpr qint32 kInvalidPortNumber = 8002;
 constexpr qint32 kPortAlreadyOpen = 8005;
 
-constexpr int kMaxBibDigits = 8;
 constexpr int kPollInterval = 20;     // ms
 constexpr int kReopenInterval = 1000; // ms between looks for a lost scanner
 constexpr qint64 kReadBufferSize = 1024;
@@ -187,12 +187,16 @@ void BarcodeScanner::HoldWhileModal(bool hold) {
 
 void BarcodeScanner::TakeCharacters(const QByteArray& characters) {
     for (const char character : characters) {
-        if (character >= '0' && character <= '9') {
-            const QString text = m_entry->text();
-            if (text.size() < kMaxBibDigits)
-                m_entry->setText(text + QLatin1Char(character));
-        } else if (character == '\r') {
+        QString text = m_entry->text();
+        switch (DecodeScanByte(character, text)) {
+        case ScanEffect::Typed:
+            m_entry->setText(text);
+            break;
+        case ScanEffect::Enter:
             m_record(); // the record button reports its own failures; the next bib still counts
+            break;
+        case ScanEffect::Ignored:
+            break;
         }
     }
 }
