@@ -25,8 +25,9 @@ constexpr qint32 PathNotFound = 76;
 constexpr qint32 InvalidFileFormat = 321;
 } // namespace ErrorNumber
 
-// A raised error travels as this exception up to the nearest procedure with an error trap,
-// which catches it and hands its ErrorInfo to ReportError.
+// A raised error travels as this exception up to where the user's action started, where
+// ReportingErrors (app/ErrorHandler.h) reports it; code that recovers or falls back catches it
+// on the way.
 class RaisedError : public std::exception {
 public:
     explicit RaisedError(ErrorInfo info);

@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "app/DataFiles.h"
 #include "app/DateText.h"
+#include "app/ErrorInfo.h"
 #include "app/NumericValue.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
@@ -49,8 +50,8 @@ qint32 ReadSizeLimit() {
     try {
         // Text and DWORD values alike are read through their text; missing reads as "" and so as 0.
         limit = WholeNumberValue(stored.toString());
-    } catch (...) {
-        limit = 0;
+    } catch (const RaisedError&) {
+        limit = 0; // too large for a size: the default limit
     }
     return limit < kSmallestSizeLimit ? kDefaultSizeLimit : limit;
 }

@@ -1,6 +1,7 @@
 #include "app/NumericValue.h"
 
 #include "app/ErrorInfo.h"
+#include "lang/clsLanguage.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,7 +19,7 @@ constexpr int kMaxDigits = 780;
 constexpr long long kExponentClamp = 100000;
 
 [[noreturn]] void RaiseTooLarge() {
-    Raise(ErrorNumber::Overflow, QStringLiteral("The number is too large."));
+    Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_ERR_NUMBERTOOLARGE")));
 }
 
 inline unsigned CodeOf(char c) {
@@ -251,7 +252,6 @@ qint32 ToInt32(double value) {
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0))
         rounded += 1.0;
     if (rounded < -2147483648.0 || rounded > 2147483647.0)
-        Raise(ErrorNumber::Overflow, QStringLiteral("The number does not fit into a whole number from "
-                                                    "-2147483648 to 2147483647."));
+        Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_ERR_NOTWHOLE32")));
     return static_cast<qint32>(rounded);
 }

@@ -175,7 +175,7 @@ void SaveWndPos(QWidget* window, WndPos action) {
         // A window that cannot be placed opens where its design puts it; nothing to report.
         try {
             Restore(window);
-        } catch (...) {
+        } catch (const RaisedError&) {
         }
         return;
     }

@@ -103,31 +103,21 @@ frmDisplay::frmDisplay(QWidget* parent)
 
 frmDisplay::~frmDisplay() {
     // Destroyed with its owner without being closed: the placement is kept all the same.
-    if (m_loaded && !m_unloaded) {
-        try {
-            SaveWndPos(this, WndPos::Save);
-        } catch (...) {
-        }
-    }
+    if (m_loaded && !m_unloaded)
+        SaveWndPos(this, WndPos::Save); // reports its own failure and raises none
 }
 
 void frmDisplay::Form_Load() {
-    try {
+    ReportingErrors([this] {
         m_loaded = true;
         SaveWndPos(this, WndPos::Restore);
         SetCaptions();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmDisplay::SetCaptions() {
-    try {
-        setWindowTitle(GetText(QStringLiteral("MKL_DISP_CAPTION")));
-        ApplyAccessibleNames(this);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    setWindowTitle(GetText(QStringLiteral("MKL_DISP_CAPTION")));
+    ApplyAccessibleNames(this);
 }
 
 void frmDisplay::ShowBib(const QString& b) {
@@ -166,14 +156,8 @@ void frmDisplay::closeEvent(QCloseEvent* event) {
 
 void frmDisplay::Form_Unload() {
     m_unloaded = true;
-    try {
-        SaveWndPos(this, WndPos::Save);
-    } catch (...) {
-    }
-    try {
-        emit Unload();
-    } catch (...) {
-    }
+    SaveWndPos(this, WndPos::Save);
+    emit Unload();
 }
 
 void frmDisplay::resizeEvent(QResizeEvent*) {

@@ -105,37 +105,25 @@ void ctlGrid::BuildControls() {
     connect(cmdDelete, &QToolButton::clicked, this, &ctlGrid::cmdDelete_Click);
 }
 
-bool ctlGrid::SetCaptions() {
-    try {
-        cmdUp->setToolTip(GetText(QStringLiteral("MKL_CMDUP_TT")));
-        cmdDown->setToolTip(GetText(QStringLiteral("MKL_CMDDOWN_TT")));
-        cmdInsert->setToolTip(GetText(QStringLiteral("MKL_CMDINSERT_TT")));
-        cmdDelete->setToolTip(GetText(QStringLiteral("MKL_CMDDELETE_TT")));
-        m_model->SetHeader(0, GetText(QStringLiteral("MKL_GRID_NR")));
-        m_model->SetHeader(1, GetText(QStringLiteral("MKL_GRID_BIB")));
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
-    return false;
+void ctlGrid::SetCaptions() {
+    cmdUp->setToolTip(GetText(QStringLiteral("MKL_CMDUP_TT")));
+    cmdDown->setToolTip(GetText(QStringLiteral("MKL_CMDDOWN_TT")));
+    cmdInsert->setToolTip(GetText(QStringLiteral("MKL_CMDINSERT_TT")));
+    cmdDelete->setToolTip(GetText(QStringLiteral("MKL_CMDDELETE_TT")));
+    m_model->SetHeader(0, GetText(QStringLiteral("MKL_GRID_NR")));
+    m_model->SetHeader(1, GetText(QStringLiteral("MKL_GRID_BIB")));
 }
 
-bool ctlGrid::AddBib(qint32 Bib) {
-    try {
-        CommitEdit();
-        const QuietCurrent quiet(m_settingCurrent);
-        m_model->Append({RowCount(), Bib});
-        if (m_model->IsHoldingBack()) {
-            m_addedWhileHeld = true;
-        } else {
-            ScrollNewRowIntoView();
-            ShowCurrentRow();
-        }
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
+void ctlGrid::AddBib(qint32 Bib) {
+    CommitEdit();
+    const QuietCurrent quiet(m_settingCurrent);
+    m_model->Append({RowCount(), Bib});
+    if (m_model->IsHoldingBack()) {
+        m_addedWhileHeld = true;
+    } else {
+        ScrollNewRowIntoView();
+        ShowCurrentRow();
     }
-    return false;
 }
 
 void ctlGrid::Clear() {

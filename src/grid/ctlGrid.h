@@ -41,9 +41,9 @@ public:
     ~ctlGrid() override;
 
     // Button tooltips and header texts from the language tables.
-    bool SetCaptions();
+    void SetCaptions();
     // Commits a pending edit and appends a row numbered with the previous row count.
-    bool AddBib(qint32 Bib);
+    void AddBib(qint32 Bib);
     // Shows these columns after the bib (none: the two columns alone).
     void SetExtraColumns(QVector<GridModel::ExtraColumn> columns);
     void SetBibWarning(GridModel::BibWarning warning);

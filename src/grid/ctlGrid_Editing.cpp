@@ -25,9 +25,8 @@ qint32 EditedBib(const QString& text) {
     try {
         return ToInt32(NumericValue(text));
     } catch (const RaisedError&) {
-        Raise(ErrorNumber::Overflow, QStringLiteral("The bib \"%1\" is too large (the largest is 2147483647). "
-                                                    "The record was not changed.")
-                                         .arg(text));
+        Raise(ErrorNumber::Overflow,
+              GetText(QStringLiteral("MKL_MSG_BIBTOOLARGE")).replace(QStringLiteral("[bib]"), text));
     }
 }
 
@@ -39,23 +38,18 @@ void ctlGrid::Grid_CurrentChanged() {
 }
 
 void ctlGrid::OpenEditor() {
-    try {
-        const qint32 row = CurrentRow();
-        const QModelIndex cell = m_model->index(row - 1, 1);
-        if (CurrentCol() != 1 || row < 1 || row >= RowCount() || !cell.isValid())
-            return;
-        Grid->scrollTo(cell); // an editor needs its cell on screen
-        m_editing = true;
-        PlaceEditor();
-        txtWorkOn->show();
-        txtWorkOn->raise();
-        txtWorkOn->setText(CellText(row, 1));
-        m_editorTag = txtWorkOn->text();
-        m_editRow = row;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
+    const qint32 row = CurrentRow();
+    const QModelIndex cell = m_model->index(row - 1, 1);
+    if (CurrentCol() != 1 || row < 1 || row >= RowCount() || !cell.isValid())
         return;
-    }
+    Grid->scrollTo(cell); // an editor needs its cell on screen
+    m_editing = true;
+    PlaceEditor();
+    txtWorkOn->show();
+    txtWorkOn->raise();
+    txtWorkOn->setText(CellText(row, 1));
+    m_editorTag = txtWorkOn->text();
+    m_editRow = row;
     txtWorkOn->setFocus(Qt::OtherFocusReason);
     txtWorkOn->selectAll();
 }
@@ -93,16 +87,16 @@ void ctlGrid::CommitEdit() {
         Grid->setFocus(Qt::OtherFocusReason);
     }
     txtWorkOn->hide();
-    try {
+    // The edit ends here, whichever action closed the editor: a refused value is reported once
+    // and the action that closed it goes on.
+    ReportingErrors([this] {
         const QString text = txtWorkOn->text();
         if (text != m_editorTag && m_editRow >= 1 && m_editRow < RowCount()) {
             const qint32 bib = EditedBib(text);
             m_model->SetBib(m_editRow - 1, bib);
             emit Edit(m_editRow, bib);
         }
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void ctlGrid::AnalyseKey(int& keyCode) {
@@ -122,11 +116,7 @@ void ctlGrid::AnalyseKey(int& keyCode) {
     default:
         return;
     }
-    try {
-        Navigate(code);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    ReportingErrors([this, code] { Navigate(code); });
 }
 
 void ctlGrid::Navigate(int keyCode) {
@@ -194,20 +184,18 @@ void ctlGrid::Navigate(int keyCode) {
 }
 
 void ctlGrid::cmdInsert_Click() {
-    try {
+    ReportingErrors([this] {
         CommitEdit();
         // Without records the host appends the new one, which then stands in row 1.
         const qint32 row = RowCount() < 2 ? 1 : CurrentRow();
         emit Add(row);
         SetCurrent(row, 1);
         OpenEditor();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void ctlGrid::cmdDelete_Click() {
-    try {
+    ReportingErrors([this] {
         CommitEdit();
         const qint32 row = CurrentRow();
         if (row < 1 || RowCount() < 2)
@@ -229,33 +217,27 @@ void ctlGrid::cmdDelete_Click() {
             m_model->Clear();
         else
             m_model->Remove(row - 1);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void ctlGrid::cmdUp_Click() {
-    try {
+    ReportingErrors([this] {
         CommitEdit();
         const qint32 row = CurrentRow();
         if (row >= 2)
             MoveBib(row, row - 1);
         OpenEditor();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void ctlGrid::cmdDown_Click() {
-    try {
+    ReportingErrors([this] {
         CommitEdit();
         const qint32 row = CurrentRow();
         if (row >= 1 && row < RowCount() - 1)
             MoveBib(row, row + 1);
         OpenEditor();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 // Exchanges the bibs of two neighbouring rows, one Edit per row; the row numbers stay.

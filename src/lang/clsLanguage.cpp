@@ -15,6 +15,26 @@ QString GetText(const QString& key) {
     return gLanguage ? gLanguage->GetText(key, 0) : key;
 }
 
+// One pass over the text: a value that itself holds a placeholder (a file named "[reason].stn")
+// is left as it is.
+QString GetText(const QString& key, const QList<QPair<QString, QString>>& values) {
+    const QString text = GetText(key);
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const auto match = std::find_if(values.begin(), values.end(), [&](const QPair<QString, QString>& value) {
+            return !value.first.isEmpty() && QStringView(text).mid(i).startsWith(value.first);
+        });
+        if (match != values.end()) {
+            result += match->second;
+            i += match->first.size();
+        } else {
+            result += text[i++];
+        }
+    }
+    return result;
+}
+
 ProcessLanguage::ProcessLanguage() {
     m_language.Initialize();
     gLanguage = &m_language;

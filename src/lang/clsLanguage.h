@@ -63,3 +63,5 @@ private:
 
 // GetText on gLanguage; the key itself while no component exists.
 QString GetText(const QString& key);
+// The text of key with each placeholder ("[Filename]") replaced by its value.
+QString GetText(const QString& key, const QList<QPair<QString, QString>>& values);

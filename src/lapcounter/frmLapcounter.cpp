@@ -113,7 +113,7 @@ frmLapcounter::~frmLapcounter() {
 
 void frmLapcounter::Form_Load() {
     m_loaded = true;
-    try {
+    ReportingErrors([this] {
         SaveWndPos(this, WndPos::Restore);
         txtLapCount[0]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_Laps")).toString()));
         txtLapCount[1]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_LapsMin")).toString()));
@@ -121,9 +121,7 @@ void frmLapcounter::Form_Load() {
         chkDescending->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Descending"))));
         SetCaptions();
         cmdRequery_Click();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmLapcounter::Form_Unload() {
@@ -147,18 +145,14 @@ void frmLapcounter::closeEvent(QCloseEvent* event) {
 }
 
 void frmLapcounter::SetCaptions() {
-    try {
-        setWindowTitle(GetText(QStringLiteral("MKL_LC_CAPTION")));
-        cmdRequery->setText(GetText(QStringLiteral("MKL_LC_REQUERY")));
-        cmdReset->setText(GetText(QStringLiteral("MKL_LC_RESET")));
-        chkAuto->setText(GetText(QStringLiteral("MKL_LC_AUTO")));
-        chkDescending->setText(GetText(QStringLiteral("MKL_LC_DESCENDING")));
-        lblLapcount[0]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT0")) + QLatin1Char(':'));
-        lblLapcount[1]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT1")) + QLatin1Char(':'));
-        ApplyAccessibleNames(this);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    setWindowTitle(GetText(QStringLiteral("MKL_LC_CAPTION")));
+    cmdRequery->setText(GetText(QStringLiteral("MKL_LC_REQUERY")));
+    cmdReset->setText(GetText(QStringLiteral("MKL_LC_RESET")));
+    chkAuto->setText(GetText(QStringLiteral("MKL_LC_AUTO")));
+    chkDescending->setText(GetText(QStringLiteral("MKL_LC_DESCENDING")));
+    lblLapcount[0]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT0")) + QLatin1Char(':'));
+    lblLapcount[1]->setText(GetText(QStringLiteral("MKL_LC_LAPCOUNT1")) + QLatin1Char(':'));
+    ApplyAccessibleNames(this);
 }
 
 LapListInput frmLapcounter::ListInput() const {
@@ -197,12 +191,14 @@ void frmLapcounter::cmdRequery_Click() {
         m_shown.revision = m_standings.Revision();
         m_shown.valid = true;
     } catch (const RaisedError&) {
+        // Left marked as not shown: the next passage rebuilds the whole list and reports it.
     }
     GiveFocusBack();
 }
 
 void frmLapcounter::RecordsChanged() {
-    try {
+    bool refresh = false;
+    ReportingErrors([this, &refresh] {
         if (!AutoRefresh())
             return;
         const quint64 before = m_standings.Revision();
@@ -217,11 +213,10 @@ void frmLapcounter::RecordsChanged() {
             GiveFocusBack();
             return;
         }
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-        return;
-    }
-    cmdRequery_Click();
+        refresh = true;
+    });
+    if (refresh)
+        cmdRequery_Click();
 }
 
 void frmLapcounter::ApplyMove(const LapMove& move) {
@@ -240,16 +235,14 @@ bool frmLapcounter::AutoRefresh() const {
 }
 
 void frmLapcounter::cmdReset_Click() {
-    try {
+    ReportingErrors([this] {
         const qint32 maxId = m_records.MaxID();
         if (maxId == std::numeric_limits<qint32>::max())
-            Raise(ErrorNumber::Overflow, QStringLiteral("The record numbers have reached their limit."));
+            Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_MSG_IDLIMIT")));
         m_firstCountedID = maxId + 1;
         m_standings.SetFirstCountedID(m_firstCountedID);
         cmdRequery_Click();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmLapcounter::chkAuto_Click() {

@@ -3,6 +3,7 @@
 #include "app/ErrorHandler.h"
 #include "app/Settings.h"
 #include "lang/clsLanguage.h"
+#include "recording/ScanDecoding.h"
 #include "recording/SerialDeviceAccess.h"
 #include "recording/SerialPortName.h"
 #include "recording/frmPort.h"
@@ -23,7 +24,6 @@ namespace {
 constexpr qint32 kInvalidPortNumber = 8002;
 constexpr qint32 kPortAlreadyOpen = 8005;
 
-constexpr int kMaxBibDigits = 8;
 constexpr int kPollInterval = 20;     // ms
 constexpr int kReopenInterval = 1000; // ms between looks for a lost scanner
 constexpr qint64 kReadBufferSize = 1024;
@@ -74,26 +74,25 @@ BarcodeScanner::~BarcodeScanner() {
 }
 
 bool BarcodeScanner::mnuExtras_BarcodeScanner_Click(QWidget* owner) {
-    try {
+    bool opened = false;
+    ReportingErrors([this, owner, &opened] {
         // The dialog goes with its owner when that closes meanwhile; then nothing more happens here.
         const QPointer<frmPort> dialog = new frmPort(owner);
         const QPointer<BarcodeScanner> self = this;
         qint32 port = 0;
         const bool chosen = dialog->GetPort(owner, port);
         if (!dialog || !self)
-            return false;
+            return;
         const QString device = dialog->ChosenDevice();
         delete dialog;
         if (!chosen)
-            return false;
+            return;
         WriteSetting(kWasOnSetting, CheckBoxValue(false));
         OpenPort(port, device);
         WriteSetting(kWasOnSetting, CheckBoxValue(true));
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
-    return false;
+        opened = true;
+    });
+    return opened;
 }
 
 bool BarcodeScanner::WasOnWhenLastEnded() {
@@ -162,15 +161,11 @@ bool BarcodeScanner::IsOn() const {
 }
 
 void BarcodeScanner::tmrBarcode_Timer() {
-    try {
-        if (!m_port->isOpen()) {
-            m_timer->stop();
-            return;
-        }
-        TakeCharacters(m_port->readAll());
-    } catch (...) {
-        // A failing poll must not stop the next one.
+    if (!m_port->isOpen()) {
+        m_timer->stop();
+        return;
     }
+    TakeCharacters(m_port->readAll());
 }
 
 void BarcodeScanner::HoldWhileModal(bool hold) {
@@ -192,16 +187,16 @@ void BarcodeScanner::HoldWhileModal(bool hold) {
 
 void BarcodeScanner::TakeCharacters(const QByteArray& characters) {
     for (const char character : characters) {
-        if (character >= '0' && character <= '9') {
-            const QString text = m_entry->text();
-            if (text.size() < kMaxBibDigits)
-                m_entry->setText(text + QLatin1Char(character));
-        } else if (character == '\r') {
-            try {
-                m_record();
-            } catch (...) {
-                // The record button reports its own failures; the next bib still counts.
-            }
+        QString text = m_entry->text();
+        switch (DecodeScanByte(character, text)) {
+        case ScanEffect::Typed:
+            m_entry->setText(text);
+            break;
+        case ScanEffect::Enter:
+            m_record(); // the record button reports its own failures; the next bib still counts
+            break;
+        case ScanEffect::Ignored:
+            break;
         }
     }
 }

@@ -157,7 +157,7 @@ void frmMain::ConnectHandlers() {
 }
 
 void frmMain::Form_Load() {
-    try {
+    ReportingErrors([this] {
         SaveWndPos(this, WndPos::Restore);
         if (gLanguage) {
             gLanguage->AttachWindow(this);
@@ -177,15 +177,15 @@ void frmMain::Form_Load() {
         if (!m_commandLine.isEmpty())
             OpenCommandLineFile();
         ResumeLapBoardFromSettings();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 bool frmMain::Form_Unload() {
-    try {
-        if (!CloseRecordFile())
-            return false;
+    // A record file that could not be closed keeps the window open.
+    bool closed = false;
+    if (!ReportingErrors([this, &closed] { closed = CloseRecordFile(); }) || !closed)
+        return false;
+    ReportingErrors([this] {
         CloseSecondaryWindows();
         SaveWndPos(this, WndPos::Save);
         WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
@@ -193,9 +193,7 @@ bool frmMain::Form_Unload() {
         m_scanner->RememberState();
         WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked()));
         WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds));
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     return true;
 }
 
@@ -212,66 +210,61 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::SetCaptions() {
-    try {
-        setWindowTitle(GetText(QStringLiteral("MKL_MAIN_CAPTION")));
-        const std::pair<QObject*, const char*> captions[] = {
-            {m_menus.mnuFile, "GEN_MNU_FILE"},
-            {m_menus.mnuFile_New, "GEN_MNU_FILE_NEW"},
-            {m_menus.mnuFile_Open, "MKL_MNU_FILE_OPEN"},
-            {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
-            {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
-            {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
-            {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
-            {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
-            {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
-            {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
-            {m_menus.mnuExtras, "GEN_MNU_EXTRAS"},
-            {m_menus.mnuExtras_LapCounter, "MKL_MNU_EXTRAS_LAPCOUNTER"},
-            {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
-            {m_menus.mnuExtras_LapBoard, "MKL_MNU_EXTRAS_LAPBOARD"},
-            {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
-            {m_menus.mnuExtras_ShowTimes, "MKL_MNU_EXTRAS_SHOWTIMES"},
-            {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
-            {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},
-            {m_menus.mnuHelp_About, "GEN_MNU_HELP_ABOUT"},
-            {m_menus.mnuHelp_Wiki, WikiConfigured() ? "GEN_MNU_HELP_WIKI" : "MKL_MNU_HELP_GUIDE"},
-            {cmdEnter, "MKL_CMDENTER"},
-            {chkBeep, "MKL_CHKBEEP"},
-            {chkCatch, "MKL_CHKCATCH"},
-            {chkDouble, "MKL_CHKDOUBLE"},
-        };
-        for (const auto& [control, key] : captions) {
-            const QString text = GetText(QLatin1String(key));
-            if (auto* menu = qobject_cast<QMenu*>(control))
-                menu->setTitle(text);
-            else
-                control->setProperty("text", text);
-        }
-        Grid->SetCaptions();
-        // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
-        const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
-        ShowRepeatWarning();
-        ApplyStartList();
-        StatusBar->Rebuild(RecordCountText(),
-                           GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
-        StatusBar->SetPanelText(2, state);
-        if (m_lapCounter)
-            m_lapCounter->SetCaptions();
-        if (m_display)
-            m_display->SetCaptions();
-        Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
-                   QStringLiteral("MARKLOG"));
-        lblStart->setText(
-            GetText(QStringLiteral("MKL_STARTHINT"))
-                .replace(QStringLiteral("[newkey]"), m_menus.mnuFile_New->shortcut().toString(QKeySequence::NativeText))
-                .replace(QStringLiteral("[openkey]"),
-                         m_menus.mnuFile_Open->shortcut().toString(QKeySequence::NativeText)));
-        ApplyLayout();
-        ApplyAccessibleNames(this);
-        UpdateCaption(); // the file's name stays in the title
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
+    setWindowTitle(GetText(QStringLiteral("MKL_MAIN_CAPTION")));
+    const std::pair<QObject*, const char*> captions[] = {
+        {m_menus.mnuFile, "GEN_MNU_FILE"},
+        {m_menus.mnuFile_New, "GEN_MNU_FILE_NEW"},
+        {m_menus.mnuFile_Open, "MKL_MNU_FILE_OPEN"},
+        {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
+        {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
+        {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
+        {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
+        {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
+        {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
+        {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
+        {m_menus.mnuExtras, "GEN_MNU_EXTRAS"},
+        {m_menus.mnuExtras_LapCounter, "MKL_MNU_EXTRAS_LAPCOUNTER"},
+        {m_menus.mnuExtras_Display, "MKL_MNU_EXTRAS_DISPLAY"},
+        {m_menus.mnuExtras_LapBoard, "MKL_MNU_EXTRAS_LAPBOARD"},
+        {m_menus.mnuExtras_BarcodeScanner, "MKL_MNU_EXTRAS_BARCODESCANNER"},
+        {m_menus.mnuExtras_ShowTimes, "MKL_MNU_EXTRAS_SHOWTIMES"},
+        {m_menus.mnuLanguage, "GEN_MNU_LANGUAGE"},
+        {m_menus.mnuHelp, "GEN_MNU_INFO_HELP"},
+        {m_menus.mnuHelp_About, "GEN_MNU_HELP_ABOUT"},
+        {m_menus.mnuHelp_Wiki, WikiConfigured() ? "GEN_MNU_HELP_WIKI" : "MKL_MNU_HELP_GUIDE"},
+        {cmdEnter, "MKL_CMDENTER"},
+        {chkBeep, "MKL_CHKBEEP"},
+        {chkCatch, "MKL_CHKCATCH"},
+        {chkDouble, "MKL_CHKDOUBLE"},
+    };
+    for (const auto& [control, key] : captions) {
+        const QString text = GetText(QLatin1String(key));
+        if (auto* menu = qobject_cast<QMenu*>(control))
+            menu->setTitle(text);
+        else
+            control->setProperty("text", text);
     }
+    Grid->SetCaptions();
+    // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
+    const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
+    ShowRepeatWarning();
+    ApplyStartList();
+    StatusBar->Rebuild(RecordCountText(),
+                       GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
+    StatusBar->SetPanelText(2, state);
+    if (m_lapCounter)
+        m_lapCounter->SetCaptions();
+    if (m_display)
+        m_display->SetCaptions();
+    Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
+               QStringLiteral("MARKLOG"));
+    lblStart->setText(
+        GetText(QStringLiteral("MKL_STARTHINT"))
+            .replace(QStringLiteral("[newkey]"), m_menus.mnuFile_New->shortcut().toString(QKeySequence::NativeText))
+            .replace(QStringLiteral("[openkey]"), m_menus.mnuFile_Open->shortcut().toString(QKeySequence::NativeText)));
+    ApplyLayout();
+    ApplyAccessibleNames(this);
+    UpdateCaption(); // the file's name stays in the title
 }
 
 void frmMain::ShowFileControls(bool open) {

@@ -116,7 +116,7 @@ void frmMain::KeepBoardInStep() {
 }
 
 void frmMain::mnuExtras_LapBoard_Click() {
-    try {
+    ReportingErrors([this] {
         frmLapBoard::Board board;
         board.start = [this](quint16 port, QString* error) { return ListenLapBoard(port, error); };
         board.stop = [this] { StopLapBoard(); };
@@ -127,9 +127,7 @@ void frmMain::mnuExtras_LapBoard_Click() {
         });
         if (txtEnter->isVisible())
             txtEnter->setFocus();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::ResumeLapBoardFromSettings() {

@@ -18,7 +18,7 @@
 #include <algorithm>
 
 void frmMain::cmdEnter_Click() {
-    try {
+    ReportingErrors([this] {
         qint32 bib = 0;
         try {
             bib = WholeNumberValue(txtEnter->text());
@@ -29,8 +29,8 @@ void frmMain::cmdEnter_Click() {
         }
         if (bib <= 0)
             return;
-        // Only the directly preceding record is compared: a runner scanned twice in a row.
-        if (!chkDouble->isChecked() && RecordFile.GetRecord(RecordFile.Count() - 1).Bib == bib) {
+        // Only the directly preceding record is compared.
+        if (!chkDouble->isChecked() && RecordFile.RepeatsLast(bib)) {
             txtEnter->clear();
             if (chkBeep->isChecked()) {
                 PlayAckSound();
@@ -42,42 +42,36 @@ void frmMain::cmdEnter_Click() {
         // A passage that did not reach the file has sounded the alarm instead.
         if (chkBeep->isChecked() && RecordFile.InStep())
             PlayAckSound();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::AddBib(qint32 bib, qint32 before) {
-    try {
-        // The bib is taken: the box is empty for the next one before anything else can happen.
-        txtEnter->clear();
-        // Painted at once, so "saving" shows while the file is written.
-        ShowState(QStringLiteral("MKL_SB_SAVING"));
-        StatusBar->RepaintPanelNow(2);
-        const bool saved = RecordFile.AddBib(bib, before);
-        if (before < 0)
-            Grid->AddBib(bib);
-        else
-            RecordFile.LoadIntoGrid(*Grid);
-        // "Saved" only when the record is on the disk; otherwise the operator must see it. A
-        // missing passage time is worth a word too, though the record itself is safe.
-        ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
-                  : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
-                                            : QStringLiteral("MKL_SB_TIMESFAILED"));
-        AfterWrite(saved);
-        StatusBar->SetPanelText(1, RecordCountText());
-        // Painted as soon as control returns to the window system, together with the grid's new
-        // row, instead of making the next bib wait for it.
-        StatusBar->update();
-        if (m_display) {
-            m_display->ShowBib(QString::number(bib));
-            m_display->ShowName(m_startList.Name(bib));
-        }
-        RecordsChanged();
-        txtEnter->setFocus();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
+    // The bib is taken: the box is empty for the next one before anything else can happen.
+    txtEnter->clear();
+    // Painted at once, so "saving" shows while the file is written.
+    ShowState(QStringLiteral("MKL_SB_SAVING"));
+    StatusBar->RepaintPanelNow(2);
+    const bool saved = RecordFile.AddBib(bib, before);
+    if (before < 0)
+        Grid->AddBib(bib);
+    else
+        RecordFile.LoadIntoGrid(*Grid);
+    // "Saved" only when the record is on the disk; otherwise the operator must see it. A
+    // missing passage time is worth a word too, though the record itself is safe.
+    ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
+              : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
+                                        : QStringLiteral("MKL_SB_TIMESFAILED"));
+    AfterWrite(saved);
+    StatusBar->SetPanelText(1, RecordCountText());
+    // Painted as soon as control returns to the window system, together with the grid's new
+    // row, instead of making the next bib wait for it.
+    StatusBar->update();
+    if (m_display) {
+        m_display->ShowBib(QString::number(bib));
+        m_display->ShowName(m_startList.Name(bib));
     }
+    RecordsChanged();
+    txtEnter->setFocus();
 }
 
 void frmMain::ShowRepeatWarning() {

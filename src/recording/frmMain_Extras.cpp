@@ -32,7 +32,7 @@ void frmMain::ConnectExtrasCommands() {
 
 // A new lap counter at every use; only the newest is refreshed with the records.
 void frmMain::mnuExtras_LapCounter_Click() {
-    try {
+    ReportingErrors([this] {
         auto* lapCounter = new frmLapcounter(RecordFile, this, this);
         lapCounter->SetNameLookup(NameLookup());
         m_lapCounter = lapCounter;
@@ -45,9 +45,7 @@ void frmMain::mnuExtras_LapCounter_Click() {
         activateWindow();
         if (txtEnter->isVisible())
             txtEnter->setFocus();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::frmLapcounter_Unload() {
@@ -65,7 +63,7 @@ void frmMain::RecordsChanged() {
 
 // A new display at every use; a display opened before stays open on its own.
 void frmMain::mnuExtras_Display_Click() {
-    try {
+    ReportingErrors([this] {
         auto* display = new frmDisplay(this);
         m_display = display;
         connect(display, &frmDisplay::Unload, this, [this, display] {
@@ -74,9 +72,7 @@ void frmMain::mnuExtras_Display_Click() {
         });
         display->Form_Load();
         display->show();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::frmDisplay_Unload() {
@@ -85,32 +81,25 @@ void frmMain::frmDisplay_Unload() {
 
 // Focus catching would pull the focus away from the About window, so it pauses meanwhile.
 void frmMain::mnuHelp_About_Click() {
-    try {
+    ReportingErrors([this] {
         m_focusCatcher->WithoutCatching([this] {
             frmAbout about(this);
             const ModalScope modal;
             about.exec();
         });
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::mnuHelp_Wiki_Click() {
-    try {
-        StartDoc(HelpAddress(QStringLiteral("MARKLOG")), this, QString(), QStringLiteral("C:\\"));
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    ReportingErrors(
+        [this] { StartDoc(HelpAddress(QStringLiteral("MARKLOG")), this, QString(), QStringLiteral("C:\\")); });
 }
 
 void frmMain::mnuLangSelect_Click(QAction* entry) {
-    try {
+    ReportingErrors([this, entry] {
         const QString id = entry->property("tag").toString();
         gLanguage->SetLanguage(id);
         WriteSetting(QStringLiteral("Language"), id);
         SetCaptions();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }

@@ -103,13 +103,11 @@ bool frmMain::MayLeaveFile() {
             const QString path = AskSavePath();
             if (path.isEmpty())
                 continue;
-            try {
+            ReportingErrors([this, &path] {
                 RecordFile.SaveAs(path);
                 UpdateCaption();
                 RememberRecentFile(path);
-            } catch (const RaisedError& error) {
-                ReportError(error.info());
-            }
+            });
         } else {
             return false;
         }
@@ -137,7 +135,8 @@ void frmMain::OfferRecoveryCopy() {
     const MsgAnswer answer =
         Ask(text, {GetText(QStringLiteral("MKL_BTN_USERECOVERY")), GetText(QStringLiteral("MKL_BTN_SAVEELSEWHERE")),
                    GetText(QStringLiteral("MKL_BTN_KEEPFILE"))});
-    try {
+    // The operator's answer is an action of its own: its failure does not stop the file opening.
+    ReportingErrors([this, answer, &kept, &file] {
         if (answer == MsgAnswer::Choice1) {
             if (!RecordFile.AdoptRecoveryCopy(*kept))
                 LogError(RecordFile.WriteError());
@@ -146,7 +145,5 @@ void frmMain::OfferRecoveryCopy() {
             if (!path.isEmpty())
                 SaveRecoveryCopyAs(file, path);
         }
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }

@@ -11,6 +11,7 @@
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
+#include "records/RecordPath.h"
 #include "records/TimesSidecar.h"
 #include "support/FileDialog.h"
 #include "support/ShortenPath.h"
@@ -19,7 +20,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
 
@@ -38,14 +38,6 @@ QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
     else
         dialog.ShowSave(owner);
     return dialog.FileName();
-}
-
-// A path named relative to the working folder (a command line typed in a terminal) made absolute,
-// so the recent files list and every later write mean the same file wherever the program starts.
-QString AbsoluteRecordPath(const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isRelative())
-        return path;
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
 // The hourglass from construction to destruction, restored exactly once whichever way the
@@ -72,7 +64,8 @@ void frmMain::ConnectFileCommands() {
     connect(m_menus.mnuFile_New, &QAction::triggered, this, &frmMain::mnuFile_New_Click);
     connect(m_menus.mnuFile_Open, &QAction::triggered, this, [this] { OpenRecordFile(QString()); });
     connect(m_menus.mnuFile_Export, &QAction::triggered, this, &frmMain::mnuFile_Export_Click);
-    connect(m_menus.mnuFile_Close, &QAction::triggered, this, [this] { CloseRecordFile(); });
+    connect(m_menus.mnuFile_Close, &QAction::triggered, this,
+            [this] { ReportingErrors([this] { CloseRecordFile(); }); });
     connect(m_menus.mnuFile_Print, &QAction::triggered, this, &frmMain::mnuFile_Print_Click);
     for (QAction* entry : m_menus.mnuFile_LFM)
         connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->data().toString()); });
@@ -91,13 +84,10 @@ void frmMain::ConnectFileCommands() {
 
 bool frmMain::OpenRecordFile(QString path) {
     bool result = false;
-    try {
+    ReportingErrors([this, &path, &result] {
         if (!CloseRecordFile())
-            return false;
-        if (path.startsWith(QLatin1Char('"')))
-            path.remove(0, 1);
-        if (path.endsWith(QLatin1Char('"')))
-            path.chop(1);
+            return;
+        path = WithoutQuotes(path);
         // The dialog's choice, or still nothing when it was cancelled.
         if (path.isEmpty())
             path = AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);
@@ -135,9 +125,7 @@ bool frmMain::OpenRecordFile(QString path) {
                 ShowRecentFiles();
             }
         }
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     return result;
 }
 
@@ -150,44 +138,35 @@ void frmMain::ShowTimesFileState() {
 }
 
 bool frmMain::CloseRecordFile() {
-    try {
-        if (!RecordFile.FileName().isEmpty()) {
-            Grid->CloseFile();
-            if (!MayLeaveFile())
-                return false;
-            RecordFile.CloseFile();
-            m_alarm->Clear(AlarmBand::Source::Write);
-            m_alarm->Clear(AlarmBand::Source::Notice);
-            ShowFileControls(false);
-            StatusBar->SetPanelText(1, QString());
-            Grid->Clear();
-            if (m_lapCounter)
-                m_lapCounter->close(); // its Unload drops the reference
-            m_lapCounter = nullptr;
-            LoadStartListOfFile(); // none without a file
-            UpdateCaption();
-        }
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-        return false;
+    if (!RecordFile.FileName().isEmpty()) {
+        Grid->CloseFile();
+        if (!MayLeaveFile())
+            return false;
+        RecordFile.CloseFile();
+        m_alarm->Clear(AlarmBand::Source::Write);
+        m_alarm->Clear(AlarmBand::Source::Notice);
+        ShowFileControls(false);
+        StatusBar->SetPanelText(1, QString());
+        Grid->Clear();
+        if (m_lapCounter)
+            m_lapCounter->close(); // its Unload drops the reference
+        m_lapCounter = nullptr;
+        LoadStartListOfFile(); // none without a file
+        UpdateCaption();
     }
+    return true;
 }
 
 void frmMain::UpdateCaption() {
-    try {
-        QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-        if (!RecordFile.FileName().isEmpty())
-            caption += QStringLiteral(" - ") + ShortenPath(QDir::toNativeSeparators(RecordFile.FileName()));
-        if (caption.compare(windowTitle(), FileNameCase()) != 0)
-            setWindowTitle(caption);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
+    if (!RecordFile.FileName().isEmpty())
+        caption += QStringLiteral(" - ") + ShortenPath(QDir::toNativeSeparators(RecordFile.FileName()));
+    if (caption.compare(windowTitle(), FileNameCase()) != 0)
+        setWindowTitle(caption);
 }
 
 void frmMain::mnuFile_New_Click() {
-    try {
+    ReportingErrors([this] {
         if (!CloseRecordFile())
             return;
         const bool ok = RecordFile.NewFile();
@@ -198,9 +177,7 @@ void frmMain::mnuFile_New_Click() {
             RememberRecentFile(RecordFile.FileName());
             txtEnter->setFocus();
         }
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::mnuFile_Export_Click() {
@@ -222,7 +199,7 @@ void frmMain::mnuFile_Export_Click() {
 }
 
 void frmMain::mnuFile_Print_Click() {
-    try {
+    ReportingErrors([this] {
         const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
         if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question, MsgButtons::OkCancel}) !=
             MsgAnswer::Ok)
@@ -247,27 +224,21 @@ void frmMain::mnuFile_Print_Click() {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dialog.FileName());
         PrintBibs(RecordFile, printer);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
-    try {
+    ReportingErrors([this, row, bib] {
         AfterWrite(RecordFile.EditBib(row - 1, bib));
         RecordsChanged();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::Grid_Delete(qint32 row) {
-    try {
+    ReportingErrors([this, row] {
         AfterWrite(RecordFile.DeleteBib(row - 1));
         RecordsChanged();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 void frmMain::ShowRecentFiles() {
@@ -290,5 +261,5 @@ void frmMain::RememberRecentFile(const QString& path) {
 }
 
 void frmMain::Grid_Add(qint32 row) {
-    AddBib(0, row - 1);
+    ReportingErrors([this, row] { AddBib(0, row - 1); });
 }

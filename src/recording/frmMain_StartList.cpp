@@ -12,6 +12,7 @@
 #include "recording/MainStatusBar.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "records/RecordPath.h"
 #include "records/TimesSidecar.h"
 #include "startlist/ResultsCsv.h"
 #include "startlist/StartListFile.h"
@@ -124,7 +125,7 @@ void frmMain::ShowGridColumns() {
 }
 
 void frmMain::mnuFile_StartList_Click() {
-    try {
+    ReportingErrors([this] {
         const QString path = AskPath(this, "GEN_FILEDIALOG_OPEN", true);
         if (path.isEmpty() || RecordFile.FileName().isEmpty())
             return;
@@ -148,14 +149,12 @@ void frmMain::mnuFile_StartList_Click() {
             ShowMessage({text + QStringLiteral("\n\n") + ProblemLines(read.problems), caption, MsgIcon::Exclamation,
                          MsgButtons::Ok});
         }
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     txtEnter->setFocus();
 }
 
 void frmMain::mnuFile_StartListRemove_Click() {
-    try {
+    ReportingErrors([this] {
         if (m_startList.IsEmpty() || ShowMessage({GetText(QStringLiteral("MKL_MSG_STARTLISTREMOVE")),
                                                   GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question,
                                                   MsgButtons::YesNo}) != MsgAnswer::Yes)
@@ -163,23 +162,19 @@ void frmMain::mnuFile_StartListRemove_Click() {
         RemoveStartListFor(RecordFile.FileName());
         m_startList = StartList();
         ApplyStartList();
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     txtEnter->setFocus();
 }
 
 void frmMain::mnuFile_ExportResults_Click() {
-    try {
+    ReportingErrors([this] {
         const QString target = AskPath(this, "GEN_FILEDIALOG_SAVE", false);
         if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
             IsSameFile(target, StartListPath(RecordFile.FileName())) ||
             IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
             return;
         ReplaceDurably(target, ResultsCsvOf(RecordFile, m_startList));
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
     txtEnter->setFocus();
 }
 
@@ -201,11 +196,7 @@ void frmMain::txtEnter_TextChanged() {
 }
 
 void frmMain::OpenCommandLineFile() {
-    QString path = m_commandLine;
-    if (path.startsWith(QLatin1Char('"')))
-        path.remove(0, 1);
-    if (path.endsWith(QLatin1Char('"')))
-        path.chop(1);
+    const QString path = WithoutQuotes(m_commandLine);
     if (!path.isEmpty() && !QFileInfo::exists(path)) {
         if (ShowMessage(
                 {WithFileName(GetText(QStringLiteral("MKL_MSG_CREATEFILE")), QFileInfo(path).absoluteFilePath()),

@@ -53,7 +53,7 @@ bool frmPort::AsksForDevice() {
 
 frmPort::frmPort(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPort"));
-    setWindowTitle(QStringLiteral("Seriellen Barcode-Scanner aktivieren"));
+    setWindowTitle(GetText(QStringLiteral("BCPORT_CAPTION")));
     BuildControls();
 }
 
@@ -115,76 +115,63 @@ void frmPort::FillDeviceList() {
 }
 
 bool frmPort::GetPort(QWidget* owner, qint32& Port) {
-    try {
-        if (!m_loaded)
-            Form_Load();
-        if (owner && parentWidget() != owner)
-            setParent(owner, windowFlags());
-        setWindowModality(Qt::ApplicationModal);
-        const QPointer<frmPort> self = this;
-        exec();
-        if (!self)
-            return false; // destroyed with its owner meanwhile; its unload has run
-        Port = m_chosenPort;
-        return m_okPressed;
-    } catch (const RaisedError& error) {
-        ReportError(error.info(), QStringLiteral("frmPort_GetPort"));
-    }
-    return false;
+    if (!m_loaded)
+        Form_Load();
+    if (owner && parentWidget() != owner)
+        setParent(owner, windowFlags());
+    setWindowModality(Qt::ApplicationModal);
+    const QPointer<frmPort> self = this;
+    exec();
+    if (!self)
+        return false; // destroyed with its owner meanwhile; its unload has run
+    Port = m_chosenPort;
+    return m_okPressed;
 }
 
 void frmPort::SetCaptions() {
-    try {
-        setWindowTitle(GetText(QStringLiteral("BCPORT_CAPTION")));
-        lblLabel0->setText(GetText(QStringLiteral("BCPROT_LBLLABEL0")));
-        cmdCommand0->setText(GetText(QStringLiteral("GEN_BTN_OK")));
-        cmdCommand1->setText(GetText(QStringLiteral("GEN_BTN_CANCEL")));
-        if (cboDevice) {
-            lblDevice->setText(GetText(QStringLiteral("BCPORT_LBLDEVICE")));
-            cboDevice->lineEdit()->setPlaceholderText(GetText(QStringLiteral("BCPORT_DEVICEHINT")));
-        }
-        ApplyAccessibleNames(this);
-    } catch (const RaisedError& error) {
-        ReportError(error.info(), QStringLiteral("frmPort_SetCaptions"));
+    setWindowTitle(GetText(QStringLiteral("BCPORT_CAPTION")));
+    lblLabel0->setText(GetText(QStringLiteral("BCPROT_LBLLABEL0")));
+    cmdCommand0->setText(GetText(QStringLiteral("GEN_BTN_OK")));
+    cmdCommand1->setText(GetText(QStringLiteral("GEN_BTN_CANCEL")));
+    if (cboDevice) {
+        lblDevice->setText(GetText(QStringLiteral("BCPORT_LBLDEVICE")));
+        cboDevice->lineEdit()->setPlaceholderText(GetText(QStringLiteral("BCPORT_DEVICEHINT")));
     }
+    ApplyAccessibleNames(this);
 }
 
 void frmPort::Form_Load() {
     m_loaded = true;
-    try {
-        SetCaptions();
-        const QVariant stored = GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), kBarcodePort);
-        txtPort->setText(AtLeastOne(stored.toString()));
-        if (cboDevice) {
-            FillDeviceList();
-            cboDevice->setCurrentText(ReadSetting(BarcodeDeviceSetting()).toString());
-        }
-    } catch (const RaisedError& error) {
-        ReportError(error.info(), QStringLiteral("frmPort_Form_Load"));
-    }
+    ReportingErrors(
+        [this] {
+            SetCaptions();
+            const QVariant stored = GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), kBarcodePort);
+            txtPort->setText(AtLeastOne(stored.toString()));
+            if (cboDevice) {
+                FillDeviceList();
+                cboDevice->setCurrentText(ReadSetting(BarcodeDeviceSetting()).toString());
+            }
+        },
+        QStringLiteral("frmPort_Form_Load"));
 }
 
 void frmPort::txtPort_Validate() {
-    try {
-        txtPort->setText(AtLeastOne(txtPort->text()));
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    ReportingErrors([this] { txtPort->setText(AtLeastOne(txtPort->text())); });
 }
 
 void frmPort::cmdCommand_Click(int index) {
-    try {
-        if (index == 0) {
-            m_chosenPort = WholeNumberValue(txtPort->text());
-            m_chosenDevice = cboDevice ? cboDevice->currentText().trimmed() : QString();
-            m_okPressed = true;
-        } else {
-            m_okPressed = false;
-        }
-        done(index == 0 ? QDialog::Accepted : QDialog::Rejected);
-    } catch (const RaisedError& error) {
-        ReportError(error.info(), QStringLiteral("frmPort_cmdCommand_Click"));
-    }
+    ReportingErrors(
+        [this, index] {
+            if (index == 0) {
+                m_chosenPort = WholeNumberValue(txtPort->text());
+                m_chosenDevice = cboDevice ? cboDevice->currentText().trimmed() : QString();
+                m_okPressed = true;
+            } else {
+                m_okPressed = false;
+            }
+            done(index == 0 ? QDialog::Accepted : QDialog::Rejected);
+        },
+        QStringLiteral("frmPort_cmdCommand_Click"));
 }
 
 frmPort::~frmPort() {
@@ -202,14 +189,14 @@ void frmPort::Form_Unload() {
     if (m_unloaded || !m_loaded)
         return;
     m_unloaded = true;
-    try {
-        SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), kBarcodePort, txtPort->text(),
-                         RegistryType::String);
-        if (cboDevice)
-            WriteSetting(BarcodeDeviceSetting(), cboDevice->currentText().trimmed());
-    } catch (const RaisedError& error) {
-        ReportError(error.info(), QStringLiteral("frmPort_Form_Unload"));
-    }
+    ReportingErrors(
+        [this] {
+            SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), kBarcodePort, txtPort->text(),
+                             RegistryType::String);
+            if (cboDevice)
+                WriteSetting(BarcodeDeviceSetting(), cboDevice->currentText().trimmed());
+        },
+        QStringLiteral("frmPort_Form_Unload"));
 }
 
 // The port box is validated when the focus moves on to another control of the dialog; a focus

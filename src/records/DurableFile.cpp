@@ -1,6 +1,7 @@
 #include "records/DurableFile.h"
 
 #include "app/ErrorInfo.h"
+#include "lang/clsLanguage.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,9 +55,11 @@ qint32 ErrorNumberOf(int errnum) {
     }
 }
 
-[[noreturn]] void RaiseWriteError(const QString& path, const QString& action, const WriteError& error) {
-    Raise(ErrorNumberOf(error.errnum), QStringLiteral("The record file \"%1\" could not be %2: %3.")
-                                           .arg(QDir::toNativeSeparators(path), action, error.reason));
+// actionKey names what failed: opening for writing, writing or reading back.
+[[noreturn]] void RaiseWriteError(const QString& path, const char* actionKey, const WriteError& error) {
+    Raise(ErrorNumberOf(error.errnum),
+          GetText(QLatin1String(actionKey), {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(path)},
+                                             {QStringLiteral("[reason]"), error.reason}}));
 }
 
 WriteError LastError(const QFileDevice& file) {
@@ -139,13 +142,13 @@ void AppendDurably(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     const bool existed = file.exists();
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        RaiseWriteError(path, QStringLiteral("opened for writing"), LastError(file));
+        RaiseWriteError(path, "MKL_ERR_OPENWRITE", LastError(file));
     const qint64 oldSize = file.size();
     QByteArray data;
     if (oldSize > 0) {
         char last = 0;
         if (!file.seek(oldSize - 1) || file.read(&last, 1) != 1)
-            RaiseWriteError(path, QStringLiteral("read"), LastError(file));
+            RaiseWriteError(path, "MKL_ERR_READBACK", LastError(file));
         if (last != '\n' && last != '\r')
             data = QByteArrayLiteral("\r\n");
     }
@@ -157,7 +160,7 @@ void AppendDurably(const QString& path, const QByteArray& bytes) {
         // Leave the file as it was rather than with half a line.
         file.resize(oldSize);
         SyncToDisk(file);
-        RaiseWriteError(path, QStringLiteral("written"), error);
+        RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
     file.close();
     if (!existed)
@@ -167,14 +170,14 @@ void AppendDurably(const QString& path, const QByteArray& bytes) {
 void ReplaceDurably(const QString& path, const QByteArray& content) {
     const QFileInfo target(path);
     if (target.exists() && !target.isWritable())
-        RaiseWriteError(path, QStringLiteral("written"), WriteError{EACCES, QStringLiteral("the file is read-only")});
+        RaiseWriteError(path, "MKL_ERR_WRITE", WriteError{EACCES, GetText(QStringLiteral("MKL_ERR_READONLY"))});
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        RaiseWriteError(path, QStringLiteral("written"), LastError(file));
+        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
     WriteError error;
     if (!WriteAll(file, content, error)) {
         file.cancelWriting();
-        RaiseWriteError(path, QStringLiteral("written"), error);
+        RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
     // commit() syncs the temporary file too, but renames it over the old one even when that sync
     // failed; syncing first keeps content that may not be on the disk from replacing the old file.
@@ -184,9 +187,9 @@ void ReplaceDurably(const QString& path, const QByteArray& content) {
         error = SystemError();
     if (!error.reason.isEmpty()) {
         file.cancelWriting();
-        RaiseWriteError(path, QStringLiteral("written"), error);
+        RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
     if (!file.commit())
-        RaiseWriteError(path, QStringLiteral("written"), LastError(file));
+        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
     SyncFolderOf(path);
 }

@@ -3,6 +3,7 @@
 #include "app/DataFiles.h"
 #include "app/ErrorInfo.h"
 #include "app/Settings.h"
+#include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileNameCase.h"
 
@@ -23,22 +24,27 @@ bool FileExists(const QString& path) {
     return file.error() == QFileDevice::PermissionsError && info.exists();
 }
 
+namespace {
+QString ReadFailureText(const QString& path, const QString& reason) {
+    return GetText(QStringLiteral("MKL_ERR_READ"), {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(path)},
+                                                    {QStringLiteral("[reason]"), reason}});
+}
+} // namespace
+
 QByteArray ReadWholeFile(const QString& path) {
     if (!FileExists(path))
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        Raise(ErrorNumber::PermissionDenied, QStringLiteral("The file \"%1\" could not be read: %2.")
-                                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+        Raise(ErrorNumber::PermissionDenied, ReadFailureText(path, file.errorString()));
     if (file.size() > kMaxRecordFileBytes)
         Raise(ErrorNumber::InvalidFileFormat,
-              QStringLiteral("The file \"%1\" is %2 MB large and cannot be a record file.")
-                  .arg(QDir::toNativeSeparators(path))
-                  .arg(file.size() / (1024 * 1024)));
+              GetText(QStringLiteral("MKL_ERR_FILETOOLARGE"),
+                      {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(path)},
+                       {QStringLiteral("[size]"), QString::number(file.size() / (1024 * 1024))}}));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        Raise(ErrorNumber::DeviceIoError, QStringLiteral("The file \"%1\" could not be read: %2.")
-                                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        Raise(ErrorNumber::DeviceIoError, ReadFailureText(path, file.errorString()));
     return bytes;
 }
 

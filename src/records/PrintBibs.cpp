@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "app/DateText.h"
 #include "app/ErrorInfo.h"
+#include "lang/clsLanguage.h"
 #include "records/clsFile.h"
 
 #include <QFont>
@@ -82,13 +83,18 @@ void PaintSheetFrame(QPainter& painter, const MillimetreSheet& sheet, int pageNu
 
 QString PrinterDescription(const QPrinter& printer) {
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        return QStringLiteral("the PDF file \"%1\"").arg(printer.outputFileName());
-    return QStringLiteral("the printer \"%1\"").arg(printer.printerName());
+        return GetText(QStringLiteral("MKL_PRN_PDFFILE"), {{QStringLiteral("[Filename]"), printer.outputFileName()}});
+    return GetText(QStringLiteral("MKL_PRN_PRINTER"), {{QStringLiteral("[printer]"), printer.printerName()}});
+}
+
+// The text of key with "[printer]" naming the printer or PDF file.
+QString PrintFailureText(const char* key, const QPrinter& printer) {
+    return GetText(QLatin1String(key), {{QStringLiteral("[printer]"), PrinterDescription(printer)}});
 }
 
 void CheckPrinter(const QPrinter& printer) {
     if (printer.printerState() == QPrinter::Error)
-        Raise(kPrinterError, QStringLiteral("Printing on %1 failed.").arg(PrinterDescription(printer)));
+        Raise(kPrinterError, PrintFailureText("MKL_PRN_FAILED", printer));
 }
 
 } // namespace
@@ -122,19 +128,18 @@ bool PrintBibs(const clsFile& records, QPrinter& printer) {
     // Without any installed printer Qt hands out a PDF printer with no file name: nowhere to print.
     const bool nowhere = printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
     if (!printer.isValid() || nowhere)
-        Raise(kPrinterError, QStringLiteral("No printer is installed, so the records cannot be printed."));
+        Raise(kPrinterError, GetText(QStringLiteral("MKL_PRN_NOPRINTER")));
     if (records.Count() < 1)
         return true;
 
     QPainter painter;
     if (!painter.begin(&printer))
-        Raise(kPrinterError, QStringLiteral("Printing on %1 could not be started.").arg(PrinterDescription(printer)));
+        Raise(kPrinterError, PrintFailureText("MKL_PRN_NOSTART", printer));
     try {
         PaintBibTable(records, painter, [&printer] {
             CheckPrinter(printer);
             if (!printer.newPage())
-                Raise(kPrinterError,
-                      QStringLiteral("Printing on %1 failed at a new page.").arg(PrinterDescription(printer)));
+                Raise(kPrinterError, PrintFailureText("MKL_PRN_NEWPAGE", printer));
         });
         CheckPrinter(printer);
     } catch (const RaisedError&) {
@@ -143,7 +148,7 @@ bool PrintBibs(const clsFile& records, QPrinter& printer) {
         throw;
     }
     if (!painter.end())
-        Raise(kPrinterError, QStringLiteral("Printing on %1 could not be finished.").arg(PrinterDescription(printer)));
+        Raise(kPrinterError, PrintFailureText("MKL_PRN_NOFINISH", printer));
     CheckPrinter(printer);
     return true;
 }

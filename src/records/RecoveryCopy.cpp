@@ -1,6 +1,7 @@
 #include "records/RecoveryCopy.h"
 
 #include "app/ErrorInfo.h"
+#include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/StnFormat.h"
@@ -35,9 +36,9 @@ QString RecoveryCopyPath(const QString& recordFile) {
 
 void WriteRecoveryCopy(const QString& recordFile, const QVector<tBib>& records) {
     if (!QDir().mkpath(RecoveryFolder()))
-        Raise(
-            ErrorNumber::PathNotFound,
-            QStringLiteral("The folder \"%1\" could not be created.").arg(QDir::toNativeSeparators(RecoveryFolder())));
+        Raise(ErrorNumber::PathNotFound,
+              GetText(QStringLiteral("MKL_ERR_FOLDER"),
+                      {{QStringLiteral("[path]"), QDir::toNativeSeparators(RecoveryFolder())}}));
     ReplaceDurably(RecoveryCopyPath(recordFile), FormatStn(records));
 }
 
@@ -59,8 +60,9 @@ std::optional<QVector<qint32>> ReadRecoveryCopy(const QString& recordFile) {
 void SaveRecoveryCopyAs(const QString& recordFile, const QString& target) {
     const std::optional<QVector<qint32>> bibs = ReadRecoveryCopy(recordFile);
     if (!bibs)
-        Raise(ErrorNumber::FileNotFound, QStringLiteral("The recovery copy \"%1\" cannot be read.")
-                                             .arg(QDir::toNativeSeparators(RecoveryCopyPath(recordFile))));
+        Raise(ErrorNumber::FileNotFound,
+              GetText(QStringLiteral("MKL_ERR_RECOVERYREAD"),
+                      {{QStringLiteral("[path]"), QDir::toNativeSeparators(RecoveryCopyPath(recordFile))}}));
     QVector<tBib> records;
     for (qint32 bib : *bibs)
         records.append(tBib{qint32(records.size() + 1), bib});

@@ -2,6 +2,7 @@
 
 #include "app/ErrorInfo.h"
 #include "app/NumericValue.h"
+#include "lang/clsLanguage.h"
 
 #include <algorithm>
 #include <charconv>
@@ -51,29 +52,23 @@ QVector<qint32> ParseStn(const QByteArray& bytes, bool* zeroPadding) {
         ++lineNumber;
         if (memchr(line, 0, lineEnd - line)) {
             if (std::any_of(line, lineEnd, [](char byte) { return byte != '\0'; }))
-                Raise(ErrorNumber::InvalidFileFormat,
-                      QStringLiteral("The file is not a Marklog record file: it holds binary data "
-                                     "or text that is not plain ANSI. It was not opened, and it "
-                                     "was not changed."));
+                Raise(ErrorNumber::InvalidFileFormat, GetText(QStringLiteral("MKL_ERR_BINARY")));
             padded = true;
             line = lineEnd + 1;
             continue;
         }
         if (lineEnd - line > kMaxLineBytes)
             Raise(ErrorNumber::InvalidFileFormat,
-                  QStringLiteral("The file is not a Marklog record file: its line %1 is %2 KB long, far longer "
-                                 "than any record. It was not opened, and it was not changed.")
-                      .arg(lineNumber)
-                      .arg((lineEnd - line) / 1024));
+                  GetText(QStringLiteral("MKL_ERR_LONGLINE"),
+                          {{QStringLiteral("[line]"), QString::number(lineNumber)},
+                           {QStringLiteral("[size]"), QString::number((lineEnd - line) / 1024)}}));
         if (const char* separator = static_cast<const char*>(memchr(line, ';', lineEnd - line))) {
             try {
                 bibs.append(ToInt32(NumericValue(separator + 1, lineEnd)));
             } catch (const RaisedError& error) {
-                Raise(error.info().number,
-                      QStringLiteral("Line %1 of the record file holds a bib that is not a valid "
-                                     "number (%2). The file was not opened, and it was not changed.")
-                          .arg(lineNumber)
-                          .arg(error.info().description));
+                Raise(error.info().number, GetText(QStringLiteral("MKL_ERR_BADBIB"),
+                                                   {{QStringLiteral("[line]"), QString::number(lineNumber)},
+                                                    {QStringLiteral("[reason]"), error.info().description}}));
             }
         }
         // CR LF is one line end; a lone CR or a lone LF is one too.

@@ -2,6 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/ErrorHandler.h"
+#include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecoveryCopy.h"
@@ -16,10 +17,12 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
     try {
         if (before > Count())
             Raise(ErrorNumber::SubscriptOutOfRange,
-                  QStringLiteral("A record cannot be inserted before position %1 of %2.").arg(before + 1).arg(Count()));
+                  GetText(QStringLiteral("MKL_ERR_INSERTPOS"),
+                          {{QStringLiteral("[position]"), QString::number(before + 1)},
+                           {QStringLiteral("[count]"), QString::number(Count())}}));
         if (before < 0 && m_fileName.isEmpty())
             Raise(ErrorNumber::FileNotFound,
-                  QStringLiteral("No record file is open; the bib %1 was not saved.").arg(bib));
+                  GetText(QStringLiteral("MKL_ERR_NOFILE"), {{QStringLiteral("[bib]"), QString::number(bib)}}));
     } catch (const RaisedError& error) {
         if (before < 0) {
             m_records.append(tBib{++m_maxId, bib}); // kept, as every record is
@@ -202,8 +205,9 @@ bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
     const QString kept = DatedCopyPath(m_fileName, Now());
     if (!QFile::copy(m_fileName, kept))
         Raise(ErrorNumber::PathFileAccessError,
-              QStringLiteral("The record file \"%1\" could not be kept as \"%2\", so the recovery copy was not used.")
-                  .arg(QDir::toNativeSeparators(m_fileName), QDir::toNativeSeparators(kept)));
+              GetText(QStringLiteral("MKL_ERR_KEEPFAILED"),
+                      {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(m_fileName)},
+                       {QStringLiteral("[path]"), QDir::toNativeSeparators(kept)}}));
     m_records.clear();
     for (qint32 bib : bibs)
         m_records.append(tBib{++m_maxId, bib});
@@ -219,8 +223,9 @@ void clsFile::ExportTo(const QString& path) const {
     QFile staleTimes(TimesSidecar::PathFor(path));
     if (staleTimes.exists() && !staleTimes.remove())
         Raise(ErrorNumber::PathFileAccessError,
-              QStringLiteral("The old times file \"%1\" could not be removed: %2")
-                  .arg(QDir::toNativeSeparators(staleTimes.fileName()), staleTimes.errorString()));
+              GetText(QStringLiteral("MKL_ERR_OLDTIMES"),
+                      {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(staleTimes.fileName())},
+                       {QStringLiteral("[reason]"), staleTimes.errorString()}}));
     ReplaceDurably(path, FormatStn(m_records));
     // The times travel with the copy; without them it is still a whole record file.
     m_times.WriteCopy(path, m_records);

@@ -34,6 +34,8 @@ public:
     bool ReadFile();
     // A copy of the record at a 0-based index; ID 0 and bib 0 outside 0 .. Count - 1.
     tBib GetRecord(qint32 index) const;
+    // Whether the last record holds this bib: a runner scanned twice in a row.
+    bool RepeatsLast(qint32 bib) const { return !m_records.isEmpty() && m_records.last().Bib == bib; }
 
     // When the passage at a 0-based index was recorded (local time with its UTC offset); invalid
     // for a record without time (inserted, or read without a matching times file) and outside

@@ -1,6 +1,7 @@
 #include "startlist/StartListFile.h"
 
 #include "app/ErrorInfo.h"
+#include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 
@@ -27,6 +28,7 @@ void RemoveStartListFor(const QString& recordFile) {
     QFile file(StartListPath(recordFile));
     if (file.exists() && !file.remove())
         Raise(ErrorNumber::PathFileAccessError,
-              QStringLiteral("The start list \"%1\" could not be removed: %2.")
-                  .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+              GetText(QStringLiteral("MKL_ERR_STARTLISTREMOVE"),
+                      {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(file.fileName())},
+                       {QStringLiteral("[reason]"), file.errorString()}}));
 }

@@ -57,11 +57,7 @@ bool ctlWiki::Init(const QString& text, const QString& article) {
 }
 
 void ctlWiki::OpenArticle() {
-    try {
-        StartDoc(HelpAddress(m_article), window(), QString(), QStringLiteral("C:\\"));
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    ReportingErrors([this] { StartDoc(HelpAddress(m_article), window(), QString(), QStringLiteral("C:\\")); });
 }
 
 void ctlWiki::mouseReleaseEvent(QMouseEvent* event) {

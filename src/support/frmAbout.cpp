@@ -154,7 +154,7 @@ QLabel* frmAbout::lblLabel(int index) const {
 }
 
 void frmAbout::Form_Load() {
-    try {
+    ReportingErrors([this] {
         setWindowTitle(GetText(QStringLiteral("GEN_ABOUT_CAPTION")));
         lblVersion->setText(GetText(QStringLiteral("GEN_ABOUT_VERSION")) + QLatin1Char(' ') + VersionText());
         const int year = Now().date().year();
@@ -173,9 +173,7 @@ void frmAbout::Form_Load() {
                                            GuidePath(gLanguage ? gLanguage->CurrentLanguage() : QString()))));
         cmdOK->setText(GetText(QStringLiteral("GEN_BTN_OK")));
         ApplyAccessibleNames(this);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-    }
+    });
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
@@ -189,12 +187,9 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// Only the maker's address opens anything; a launch that fails shows nothing.
+// Only the maker's address opens anything; a desktop that refuses it shows nothing.
 void frmAbout::lblLabel_Click(int index) {
     if (index != kLinkLabel || !m_hasLink)
         return;
-    try {
-        StartDoc(QStringLiteral("http://") + lblLabel(index)->text(), this, QString(), QStringLiteral("C:\\"));
-    } catch (...) {
-    }
+    StartDoc(QStringLiteral("http://") + lblLabel(index)->text(), this, QString(), QStringLiteral("C:\\"));
 }

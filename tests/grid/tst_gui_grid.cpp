@@ -292,7 +292,7 @@ private slots:
         m_host->ClickCell(4, 1);
         QTRY_VERIFY(EditorOn(4, QStringLiteral("44")));
         QTest::keyClicks(editor, QStringLiteral("7"));
-        QVERIFY(grid->AddBib(66));
+        grid->AddBib(66);
         QVERIFY(!editor->isVisible());
         grid->AddBib(77);
         OpenOn(2);

@@ -5,6 +5,7 @@
 #include "records/FileHelpers.h"
 #include "records/clsFile.h"
 
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -51,6 +52,9 @@ class TestBadInput : public QObject {
 private slots:
     void refusedAndUntouched_data();
     void refusedAndUntouched();
+
+private:
+    ScopedLanguage m_language; // the refusals are read in English
 };
 
 void TestBadInput::refusedAndUntouched_data() {

@@ -1,3 +1,4 @@
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "lang/clsLanguage.h"
 
@@ -112,6 +113,30 @@ private slots:
         }
         for (const QString& key : kColonAdded)
             QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
+    }
+
+    // Placeholders are filled in one pass: a value that holds a placeholder stays as it is.
+    void textWithValues_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "/a/race.stn"
+                               << "gone"
+                               << "The file \"/a/race.stn\" could not be read: gone.";
+        QTest::newRow("placeholder in the value") << "/a/[reason].stn"
+                                                  << "[Filename]"
+                                                  << "The file \"/a/[reason].stn\" could not be read: [Filename].";
+    }
+
+    void textWithValues() {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QFETCH(QString, text);
+        IsolatedEnvironment env;
+        ScopedLanguage language;
+        QCOMPARE(GetText(QStringLiteral("MKL_ERR_READ"),
+                         {{QStringLiteral("[Filename]"), path}, {QStringLiteral("[reason]"), reason}}),
+                 text);
     }
 
     void setLanguageFallsBack_data() {

@@ -50,6 +50,7 @@ class TestPrintBibs : public QObject {
 private slots:
     void init() {
         m_f = std::make_unique<GuiFixture>();
+        m_f->language.emplace(); // failures are read in English
         m_clock = std::make_unique<FixedClock>(m_moment);
     }
     void cleanup() {

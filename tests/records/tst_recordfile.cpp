@@ -1,3 +1,4 @@
+#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "app/Clock.h"
 #include "records/DurableFile.h"
@@ -582,6 +583,21 @@ private slots:
         QCOMPARE(file.TimesState().kind, TimesFileState::Kind::Missing);
     }
 
+    // The duplicate guard compares the directly preceding record only.
+    void repeatsLast_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("repeats");
+        QTest::newRow("no records") << QByteArray() << false;
+        QTest::newRow("last record") << QByteArray("1;4\r\n2;5\r\n") << true;
+        QTest::newRow("earlier record only") << QByteArray("1;5\r\n2;4\r\n") << false;
+    }
+    void repeatsLast() {
+        QFETCH(QByteArray, bytes);
+        clsFile file;
+        QVERIFY(openWith(file, bytes));
+        QTEST(file.RepeatsLast(5), "repeats");
+    }
+
 private:
     QString path(const QString& name = QStringLiteral("race.stn")) const { return m_dir->filePath(name); }
     // Writes a fixture and opens it.
@@ -606,6 +622,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QStringList m_copies;
     int m_ticks = 0;
+    ScopedLanguage m_language; // failures are read in English
 };
 
 QTEST_GUILESS_MAIN(TestRecordFile)
