@@ -39,11 +39,7 @@ QString FormatErrorEntry(const QString& version, const ErrorInfo& error, const Q
 void LogError(const ErrorInfo& error, const QString& procedureName) {
     if (error.number == 0)
         return;
-    try {
-        WriteLog(QStringLiteral("ERROR: ") + FormatErrorEntry(VersionText(), error, procedureName));
-    } catch (...) {
-        // The operator is told by the caller; a lost log line is not worth more.
-    }
+    WriteLog(QStringLiteral("ERROR: ") + FormatErrorEntry(VersionText(), error, procedureName));
 }
 
 void ReportError(const ErrorInfo& error, const QString& procedureName) {

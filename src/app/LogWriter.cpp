@@ -125,8 +125,9 @@ void WriteLog(const QString& text) {
         const qint32 limit = LogSizeLimit();
         if (size > limit)
             TrimLogFile(path, limit);
-    } catch (...) {
-        // Logging must never become a second failure: the entry is lost.
+    } catch (const RaisedError&) {
+        // Logging must never become a second failure (an unreadable size limit, a failed trim):
+        // the operator has been told of the first one; this entry is lost.
     }
 }
 
