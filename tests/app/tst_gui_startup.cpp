@@ -30,7 +30,7 @@ private slots:
         m_f.reset();
     }
 
-    void firstStartShowsNoFileState() {
+    void firstStartAndCheckBoxes() {
         QVERIFY(m_f->Load());
         frmMain* window = m_f->window;
         QVERIFY(Find<QWidget>(window, "Wiki")->isVisible());
@@ -52,11 +52,10 @@ private slots:
         QCOMPARE(tags, QStringList({"de", "en"}));
         QTest::keyClick(window, Qt::Key_F11); // nothing to focus while no file is open
         QVERIFY(!m_f->Entry()->hasFocus());
-    }
 
-    // The check boxes start from their settings (catching even before a file is open) and are
-    // stored with the window's placement at unload.
-    void checkBoxesRoundTrip() {
+        // The check boxes start from their settings (catching even before a file is open) and are
+        // stored with the window's placement at unload.
+        QVERIFY(m_f->CloseWindow());
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
         QVERIFY(m_f->Load());
         QVERIFY(Find<QCheckBox>(m_f->window, "chkBeep")->isChecked());

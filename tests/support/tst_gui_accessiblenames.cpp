@@ -13,14 +13,9 @@
 #include <memory>
 
 namespace {
-QString Name(QWidget* control) {
+QString Name(QWidget* control, QAccessible::Text kind = QAccessible::Name) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
-    return accessible ? accessible->text(QAccessible::Name) : QString();
-}
-
-QString Description(QWidget* control) {
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
-    return accessible ? accessible->text(QAccessible::Description) : QString();
+    return accessible ? accessible->text(kind) : QString();
 }
 
 // A control of a top-level window; for a member of a control array, the one with this index.
@@ -75,7 +70,7 @@ private slots:
                 QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
                 // An empty label (no bib shown yet, no status message) is described instead.
                 if (qobject_cast<QLabel*>(control) && name.isEmpty())
-                    QVERIFY2(!Description(control).isEmpty(), qPrintable(where));
+                    QVERIFY2(!Name(control, QAccessible::Description).isEmpty(), qPrintable(where));
                 else
                     QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
                 QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
@@ -102,11 +97,11 @@ private slots:
         QWidget* records = Control("frmMain", "StatusBar_Panel1");
         QCOMPARE(Name(records), m_f->Panel(1)); // "Records: 3" is read, not a fixed caption
         QVERIFY(m_f->Panel(1).contains(QLatin1Char('3')));
-        QVERIFY(!Description(records).isEmpty());
+        QVERIFY(!Name(records, QAccessible::Description).isEmpty());
         m_f->window->findChild<frmDisplay*>()->ShowBib(QStringLiteral("42"));
         QWidget* bib = Control("frmDisplay", "lblBib");
         QCOMPARE(Name(bib), QStringLiteral("42"));
-        QVERIFY(!Description(bib).isEmpty());
+        QVERIFY(!Name(bib, QAccessible::Description).isEmpty());
     }
 
 private:

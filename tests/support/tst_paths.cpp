@@ -26,24 +26,6 @@ private slots:
         QTEST(NameFilter(text, patterns), "expected");
     }
 
-    void folderAndNetwork_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("network");
-        const auto row = [](const char* name, const char* path, const char* folder, bool network) {
-            QTest::newRow(name) << QString(path) << QString(folder) << network;
-        };
-        row("local", "/data/races/race.stn", "/data/races/", false);
-        row("bare name", "race.stn", "", false);
-        row("UNC", "\\\\server/share/race.stn", "\\\\server/share/", true);
-        row("network, slashes", "//server/share/race.stn", "//server/share/", true);
-    }
-    void folderAndNetwork() {
-        QFETCH(QString, path);
-        QTEST(FolderPart(path), "folder");
-        QTEST(IsNetworkPath(path), "network");
-    }
-
     // From 36 characters on a path is cut after its root, even where that makes it no shorter.
     void shortensLongPaths_data() {
         QTest::addColumn<QString>("path");
