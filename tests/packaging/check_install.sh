@@ -88,6 +88,7 @@ if have desktop-file-validate "desktop-file-utils"; then
 fi
 grep -qx 'Exec=marklog %f' "$desktop" || fail "desktop entry does not start marklog with the file"
 grep -qx 'MimeType=application/x-marklog-stn;' "$desktop" || fail "desktop entry lacks the record file type"
+grep -qx 'Icon=marklog' "$desktop" && ! grep -q '^NoDisplay=true' "$desktop" || fail "desktop entry: icon or menu entry"
 
 mime="$usr/share/mime/packages/marklog.xml"
 if have update-mime-database "shared-mime-info"; then
