@@ -1,3 +1,4 @@
+#include "HttpExchange.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,14 +88,7 @@ private slots:
         QFile::remove(Path("out.csv"));
 
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")); // and no display:
-        environment.remove(QStringLiteral("DISPLAY"));                                // no window possible
-        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
-        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(MARKLOG_BINARY), arguments);
+        Start(program, "xcb", arguments); // and no display: no window possible
         QVERIFY(program.waitForFinished(60000));
         const QString output = QString::fromUtf8(program.readAllStandardOutput());
         const QString errors = QString::fromUtf8(program.readAllStandardError());
@@ -120,43 +113,37 @@ private slots:
             QVERIFY(probe.listen(QHostAddress::LocalHost));
             port = probe.serverPort();
         }
-        const QString home = m_dir.filePath(QStringLiteral("board-home"));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
         QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(MARKLOG_BINARY),
-                      {QStringLiteral("--lap-board"), QString::number(port), Path("race.stn")});
+        Start(program, "offscreen", {QStringLiteral("--lap-board"), QString::number(port), Path("race.stn")});
         QVERIFY(program.waitForStarted());
         auto stop = qScopeGuard([&] {
             program.kill();
             program.waitForFinished();
         });
-        QByteArray answer;
-        QTRY_VERIFY_WITH_TIMEOUT((answer = HttpGet(port, "/api/standings.json")).startsWith("HTTP/1.1 200"), 60000);
-        const QJsonObject board = QJsonDocument::fromJson(answer.mid(answer.indexOf("\r\n\r\n") + 4)).object();
+        HttpReply reply;
+        QTRY_COMPARE_WITH_TIMEOUT((reply = HttpExchange(port, HttpGet("/api/standings.json"))).status, 200, 60000);
+        const QJsonObject board = QJsonDocument::fromJson(reply.body).object();
         QMap<int, int> laps;
         for (const QJsonValue& line : board.value(QStringLiteral("standings")).toArray())
             laps[line.toObject().value("bib").toInt()] = line.toObject().value("laps").toInt();
         QCOMPARE(laps, (QMap<int, int>{{5, 2}, {7, 1}, {432, 1}}));
-        QVERIFY(!FileBytes(home + QStringLiteral("/config/Trevanta/marklog.conf")).contains("LapBoard=1"));
+        QVERIFY(!FileBytes(Path("home/config/Trevanta/marklog.conf")).contains("LapBoard=1"));
     }
 
 private:
-    // One GET on the loopback; the whole answer, or nothing while no server answers.
-    static QByteArray HttpGet(quint16 port, const char* path) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        if (!socket.waitForConnected(1000))
-            return {};
-        socket.write(QByteArray("GET ") + path + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
-        QByteArray answer;
-        while (socket.waitForReadyRead(5000))
-            answer += socket.readAll();
-        return answer;
+    // Runs the program in English with its settings in the temporary folder.
+    void Start(QProcess& program, const char* platform, const QStringList& arguments) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        environment.insert(QStringLiteral("HOME"), Path("home"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("home/config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), Path("home/data"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(MARKLOG_BINARY), arguments);
     }
     QString Path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
     QTemporaryDir m_dir;

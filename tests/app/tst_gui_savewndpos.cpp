@@ -50,38 +50,31 @@ private slots:
     }
     void stateAcrossSessions() {
         QFETCH(int, closedAs);
-        const QRect restored(80, 60, 533, 400); // before the first show: no frame yet
+        const QRect restored(80, 60, 533, 400); // the outer frame, the window inside it
         WriteSetting(kSetting, QStringLiteral("2;1200,900,7995,6000"));
-        {
+        for (int session = 1; session <= 2; ++session) {
             frmTestWindow window;
+            if (session == 2 && closedAs == Qt::WindowMinimized)
+                window.setWindowState(Qt::WindowMinimized);
             SaveWndPos(&window, WndPos::Restore);
-            QCOMPARE(QRect(window.pos(), window.size()), restored);
-            QVERIFY(!window.isMaximized());
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            if (closedAs == Qt::WindowNoState) {
-                QVERIFY(window.geometry().width() < 533); // the frame takes its share of the outer size
-                QTRY_COMPARE(window.frameGeometry(), restored);
+            QVERIFY(!window.isMinimized());
+            QCOMPARE(window.isMaximized(), session == 2 && closedAs == Qt::WindowMaximized);
+            if (window.isMaximized()) { // keeps its normal placement beneath
+                window.showNormal();
+                QTRY_COMPARE(window.frameGeometry().topLeft(), restored.topLeft());
+                QCOMPARE(window.size(), restored.size());
+                break;
             }
+            QTRY_COMPARE(window.frameGeometry(), restored);
+            QVERIFY(window.geometry().width() < restored.width());
+            if (session == 2)
+                break;
             window.setWindowState(Qt::WindowState(closedAs));
             QTRY_COMPARE(int(window.windowState()), closedAs);
             SaveWndPos(&window, WndPos::Save);
             QTEST(ReadSetting(kSetting).toString(), "storedAfter");
-        }
-        frmTestWindow window;
-        if (closedAs == Qt::WindowMinimized)
-            window.setWindowState(Qt::WindowMinimized);
-        SaveWndPos(&window, WndPos::Restore);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(!window.isMinimized());
-        QCOMPARE(window.isMaximized(), closedAs == Qt::WindowMaximized);
-        if (closedAs != Qt::WindowMaximized) {
-            QTRY_COMPARE(window.frameGeometry(), restored);
-        } else {
-            window.showNormal();
-            QTRY_COMPARE(window.frameGeometry().topLeft(), restored.topLeft());
-            QCOMPARE(window.size(), restored.size());
         }
     }
 

@@ -30,7 +30,7 @@ private slots:
         m_f.reset();
     }
 
-    void firstStartShowsNoFileState() {
+    void firstStartAndCheckBoxes() {
         QVERIFY(m_f->Load());
         frmMain* window = m_f->window;
         QVERIFY(Find<QWidget>(window, "Wiki")->isVisible());
@@ -52,11 +52,10 @@ private slots:
         QCOMPARE(tags, QStringList({"de", "en"}));
         QTest::keyClick(window, Qt::Key_F11); // nothing to focus while no file is open
         QVERIFY(!m_f->Entry()->hasFocus());
-    }
 
-    // The check boxes start from their settings (catching even before a file is open) and are
-    // stored with the window's placement at unload.
-    void checkBoxesRoundTrip() {
+        // The check boxes start from their settings (catching even before a file is open) and are
+        // stored with the window's placement at unload.
+        QVERIFY(m_f->CloseWindow());
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
         QVERIFY(m_f->Load());
         QVERIFY(Find<QCheckBox>(m_f->window, "chkBeep")->isChecked());
@@ -74,22 +73,19 @@ private slots:
         QVERIFY(Find<QTimer>(m_f->window, "tmrCatch")->isActive());
     }
 
-    void fileTypeRegistrationWritesOnlyChanges() {
+    // The record file type reaches the desktop, rewritten only when its text changed.
+    void fileTypeRegistration() {
         const QString mime = m_f->env.dataFolder() + QStringLiteral("/mime/packages/marklog.xml");
-        const QString desktop = m_f->env.dataFolder() + QStringLiteral("/applications/marklog.desktop");
         RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
         QVERIFY(FileBytes(mime).contains("<glob pattern=\"*.stn\"/>"));
-        QVERIFY(FileBytes(mime).contains("Marklog record file"));
-        const QByteArray entry = FileBytes(desktop);
-        QVERIFY(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f"));
-        QVERIFY(entry.contains("MimeType=application/x-marklog-stn;"));
         const QDateTime written = QFileInfo(mime).lastModified();
-        WriteBytes(desktop, "stale");
         RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
-        QCOMPARE(QFileInfo(mime).lastModified(), written); // unchanged: not written again
-        QCOMPARE(FileBytes(desktop), entry);
+        QCOMPARE(QFileInfo(mime).lastModified(), written);
         RegisterFileType(QStringLiteral("Marklog-Datensatzdatei"), QStringLiteral("&Öffnen"));
         QVERIFY(FileBytes(mime).contains("Marklog-Datensatzdatei"));
+        const QByteArray entry = FileBytes(m_f->env.dataFolder() + QStringLiteral("/applications/marklog.desktop"));
+        QVERIFY(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f"));
+        QVERIFY(entry.contains("MimeType=application/x-marklog-stn;"));
         QVERIFY(DesktopEntryText(QStringLiteral("/opt/my \"race\" $tools/marklog"), QString())
                     .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
     }

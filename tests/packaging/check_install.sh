@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch root (DESTDIR, prefix /usr) and checks what a package would
-# ship: the file list and permissions, no run-time search path in the binary, icon sizes,
-# compressed documentation, and the desktop entry, MIME package and AppStream metadata as the
-# desktop's own tools read them.
+# ship; the desktop entry, MIME package and AppStream metadata as the desktop's own tools read them.
 #   check_install.sh <build-folder> <scratch-root> <version>
 # Exit 0: all passed; 1: a check failed; 77: a validating tool is missing, all else passed.
 set -uo pipefail
@@ -13,7 +11,6 @@ failures=0
 missing=()
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 have() {
     if command -v "$1" >/dev/null 2>&1; then return 0; fi
     echo "SKIP: $1 is not installed ($2)"
@@ -45,14 +42,11 @@ expected=(
     share/metainfo/org.example.marklog.metainfo.xml
     share/mime/packages/marklog.xml
 )
-for size in 16 32 48 64 128 256; do
-    expected+=("share/icons/hicolor/${size}x${size}/apps/marklog.png")
-done
+sizes=(16 32 48 64 128 256)
+for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x${size}/apps/marklog.png"); done
 actual="$(cd "$usr" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)"
 wanted="$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)"
-if [ "$actual" = "$wanted" ]; then
-    pass "install tree has the ${#expected[@]} expected files"
-else
+if [ "$actual" != "$wanted" ]; then
     fail "install tree differs from the expected list:"
     diff <(echo "$wanted") <(echo "$actual") | sed -n 's/^[<>]/  &/p'
 fi
@@ -60,18 +54,14 @@ fi
 # Permissions: the program 0755, data 0644, folders 0755.
 odd="$(find "$usr" \( -type d ! -perm 0755 \) -o \( -type f ! -path "$usr/bin/*" ! -perm 0644 \) \
     -o \( -type f -path "$usr/bin/*" ! -perm 0755 \))"
-[ -z "$odd" ] && pass "permissions" || fail "unexpected permissions: $odd"
+[ -z "$odd" ] || fail "unexpected permissions: $odd"
 
-if have readelf "run-time search path"; then
-    if readelf -d "$usr/bin/marklog" | grep -Eq 'RPATH|RUNPATH'; then
-        fail "bin/marklog carries an RPATH/RUNPATH"
-    else
-        pass "no RPATH in bin/marklog"
-    fi
+if have readelf "run-time search path" && readelf -d "$usr/bin/marklog" | grep -Eq 'RPATH|RUNPATH'; then
+    fail "bin/marklog carries an RPATH/RUNPATH"
 fi
 
 # PNG width and height (bytes 16-23 of the header) match the folder they are installed in.
-for size in 16 32 48 64 128 256; do
+for size in "${sizes[@]}"; do
     png="$usr/share/icons/hicolor/${size}x${size}/apps/marklog.png"
     [ -f "$png" ] || continue
     read -r w1 w2 w3 w4 h1 h2 h3 h4 < <(od -An -tu1 -j16 -N8 "$png")
@@ -79,59 +69,38 @@ for size in 16 32 48 64 128 256; do
     height=$(((h1 << 24) | (h2 << 16) | (h3 << 8) | h4))
     [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "icon ${size}x${size} is ${width}x${height}"
 done
-pass "icon sizes checked"
 
 # gzip -9n: intact, best compression flag (byte 8 = 2) and no time stamp (bytes 4-7 = 0).
 for gz in "$usr/share/man/man1/marklog.1.gz" "$usr/share/doc/marklog/changelog.Debian.gz"; do
     [ -f "$gz" ] || continue
-    gzip -t "$gz" || fail "$gz is not a valid gzip file"
     read -r m1 m2 m3 m4 xfl < <(od -An -tu1 -j4 -N5 "$gz")
     [ "$m1$m2$m3$m4" = "0000" ] && [ "$xfl" = 2 ] || fail "$gz is not compressed with gzip -9n"
 done
-pass "compressed documentation checked"
 if have man "man page rendering"; then
     warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$usr/share/man/man1/marklog.1.gz" 2>&1 >/dev/null)"
-    [ -z "$warnings" ] && pass "man page renders without warnings" || fail "man page: $warnings"
+    [ -z "$warnings" ] || fail "man page: $warnings"
 fi
 
 desktop="$usr/share/applications/marklog.desktop"
 if have desktop-file-validate "desktop-file-utils"; then
-    output="$(desktop-file-validate "$desktop" 2>&1)" && [ -z "$(grep -v 'hint:' <<<"$output")" ] &&
-        pass "desktop-file-validate" || fail "desktop-file-validate: $output"
+    output="$(desktop-file-validate "$desktop" 2>&1)" && [ -z "$(grep -v 'hint:' <<<"$output")" ] ||
+        fail "desktop-file-validate: $output"
 fi
 grep -qx 'Exec=marklog %f' "$desktop" || fail "desktop entry does not start marklog with the file"
 grep -qx 'MimeType=application/x-marklog-stn;' "$desktop" || fail "desktop entry lacks the record file type"
-grep -qx 'Icon=marklog' "$desktop" || fail "desktop entry names another icon"
-if grep -q '^NoDisplay=true' "$desktop"; then fail "desktop entry is hidden from the menu"; fi
+grep -qx 'Icon=marklog' "$desktop" && ! grep -q '^NoDisplay=true' "$desktop" || fail "desktop entry: icon or menu entry"
 
 mime="$usr/share/mime/packages/marklog.xml"
-if have xmllint "libxml2-utils"; then
-    if xmllint --noout "$mime"; then
-        pass "MIME package is well-formed XML"
-        type="$(xmllint --xpath 'string(/*[local-name()="mime-info"]/*[local-name()="mime-type"]/@type)' "$mime")"
-        glob="$(xmllint --xpath 'string(//*[local-name()="mime-type"]/*[local-name()="glob"]/@pattern)' "$mime")"
-        [ "$type" = "application/x-marklog-stn" ] || fail "MIME type is '$type'"
-        [ "$glob" = "*.stn" ] || fail "MIME glob is '$glob'"
-    else
-        fail "MIME package is not well-formed"
-    fi
-fi
 if have update-mime-database "shared-mime-info"; then
     database="$root/mime-database"
     mkdir -p "$database/packages" && cp "$mime" "$database/packages/"
-    if update-mime-database "$database" >/dev/null 2>&1 &&
-        grep -q ':application/x-marklog-stn:\*\.stn$' "$database/globs2"; then
-        pass "update-mime-database compiles the MIME package"
-    else
+    update-mime-database "$database" >/dev/null 2>&1 &&
+        grep -q ':application/x-marklog-stn:\*\.stn$' "$database/globs2" ||
         fail "update-mime-database does not accept the MIME package"
-    fi
 fi
 
 if have appstreamcli "appstream"; then
-    output="$(appstreamcli validate --no-net "$usr/share/metainfo/org.example.marklog.metainfo.xml" 2>&1)" &&
-        pass "appstreamcli validate" || fail "appstreamcli validate: $output"
-    output="$(appstreamcli validate-tree --no-net "$usr" 2>&1)" &&
-        pass "appstreamcli validate-tree" || fail "appstreamcli validate-tree: $output"
+    output="$(appstreamcli validate-tree --no-net "$usr" 2>&1)" || fail "appstreamcli validate-tree: $output"
 fi
 
 # A new version also needs its release in the AppStream metadata and its man page header.

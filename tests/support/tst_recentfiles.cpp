@@ -68,14 +68,6 @@ private slots:
         QCOMPARE(reader.Entries(), expected);
     }
 
-    void sameFileName() {
-        QVERIFY(SameFileName("C:\\R\\Race.stn", "c:\\r\\RACE.STN", FileNamePlatform::Windows));
-        QVERIFY(!SameFileName("C:\\r\\a.stn", "C:\\r\\b.stn", FileNamePlatform::Windows));
-        QVERIFY(SameFileName("/r/Race.stn", "/r/race.stn", FileNamePlatform::MacOS));
-        QVERIFY(!SameFileName("/r/Race.stn", "/r/race.stn", FileNamePlatform::Unix));
-        QVERIFY(SameFileName("/r/Race.stn", "/r/Race.stn", FileNamePlatform::Unix));
-    }
-
 private:
     std::unique_ptr<IsolatedEnvironment> m_env;
 };

@@ -25,7 +25,6 @@ public:
     ~ScopedLanguage() { gLanguage = nullptr; }
     ScopedLanguage(const ScopedLanguage&) = delete;
     ScopedLanguage& operator=(const ScopedLanguage&) = delete;
-    clsLanguage& language() { return m_language; }
 
 private:
     clsLanguage m_language;

@@ -4,7 +4,7 @@
 // executable each. Every tst_*.cpp file keeps the usual QTEST_MAIN (or QTEST_GUILESS_MAIN,
 // QTEST_APPLESS_MAIN) line: this header, included before the file's own code, turns the main()
 // those macros define into an entry registered under the file's name. SharedTestMain.cpp runs the
-// entry named on the command line, or every entry one after another.
+// entry named on the command line.
 
 #include <QtTest/QtTest>
 
