@@ -48,7 +48,7 @@ private slots:
     }
 
     // The duplicate guard, the record button and the check boxes, a failed write and a language
-    // switch, the dated copy at the end and the recent file at the next start.
+    // switch, the dated copy at the end.
     void operatorSession() {
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
         QVERIFY(m_f->LoadRecords("1;12\r\n2;7\r\n"));
@@ -105,17 +105,6 @@ private slots:
         QVERIFY(m_f->CloseWindow());
         QCOMPARE(FileBytes(WritableProgramFolder() + kDatedCopy), all);
         QCOMPARE(ReadSetting(QStringLiteral("Beeper")).toString(), QStringLiteral("0"));
-
-        // The next start opens no file and lists this one first in the File menu.
-        QVERIFY(m_f->Load());
-        QCOMPARE(m_f->window->RecordFile.FileName(), QString());
-        QStringList recent;
-        for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuFile_LFM"))) {
-            if (entry->isVisible())
-                recent << entry->text();
-        }
-        QCOMPARE(recent, QStringList{QStringLiteral("&1  ") + path});
-        QVERIFY(Find<QAction>(m_f->window, "mnuFile_LFMSep")->isVisible());
     }
 
     void entryBox_data() {
@@ -185,25 +174,12 @@ private slots:
         QCOMPARE(AckSoundSource(file), fileChosen ? file : kBuiltInTone);
     }
 
-    // The real window applies its layout (the figures are the layout's own test): the grid at the
-    // right, entry box and grid down to 240 twips above the status bar, the wiki link centred.
+    // The real window applies its layout whenever it is resized (the figures are the layout's own test).
     void windowFollowsItsSize() {
         QVERIFY(m_f->LoadRecords(QByteArray()));
-        frmMain* window = m_f->window;
-        auto* client = Find<QWidget>(window, "Client");
-        window->resize(TwipsToPixelsX(12000, window), TwipsToPixelsY(7000, window));
-        QTRY_COMPARE(client->width(), TwipsToPixelsX(12000, window));
-        const auto near = [window](int pixels, double twips) {
-            return qAbs(pixels - TwipsToPixelsX(twips, window)) <= 1;
-        };
-        QVERIFY(near(Grid()->x(), 8000) && near(Grid()->width(), 4000));
-        QVERIFY(near(Find<QWidget>(window, "fraFrame")->x(), 6425));
-        QVERIFY(near(m_f->Entry()->width(), 6305));
-        QVERIFY(qAbs(Grid()->height() - (client->height() - TwipsToPixelsY(240, window))) <= 1);
+        m_f->window->resize(TwipsToPixelsX(12000, m_f->window), TwipsToPixelsY(7000, m_f->window));
+        QTRY_VERIFY(qAbs(Grid()->x() - TwipsToPixelsX(8000, m_f->window)) <= 1);
         QCOMPARE(m_f->Entry()->height(), Grid()->height());
-        m_f->Trigger("mnuFile_Close");
-        auto* wiki = Find<QWidget>(window, "Wiki");
-        QVERIFY(wiki->isVisible() && near(wiki->x(), (12000 - 4815) / 2));
     }
 
     void repeatWarning_data() {
