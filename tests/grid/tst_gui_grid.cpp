@@ -26,7 +26,6 @@ public:
         grid->setGeometry(120, 0, 240, 300);
         resize(380, 320);
         connect(grid, &ctlGrid::Edit, this, [this](qint32 row, qint32 bib) { bibs[row - 1] = bib; });
-        connect(grid, &ctlGrid::Delete, this, [this](qint32 row) { bibs.remove(row - 1); });
         connect(grid, &ctlGrid::Enter, this, [this] { entry->setFocus(); });
         connect(grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {
             entry->setFocus();
@@ -37,9 +36,6 @@ public:
     }
     void Load(const QVector<qint32>& list) {
         bibs = list;
-        Reload();
-    }
-    void Reload() {
         grid->setRedraw(false);
         grid->Clear();
         for (qint32 bib : bibs)

@@ -63,8 +63,7 @@ private slots:
         }
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n"));
         QCOMPARE(Grid()->RowCount(), 5);
-        QCOMPARE(Grid()->CellText(4, 0), QStringLiteral("4"));
-        QCOMPARE(Grid()->CellText(4, 1), QStringLiteral("13"));
+        QCOMPARE(Grid()->CellText(4, 0) + ';' + Grid()->CellText(4, 1), QStringLiteral("4;13"));
         QCOMPARE(m_f->Panel(1), CountText(4));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
         // One request per record, two per rejected duplicate; no "sound.wav": the built-in tone.
