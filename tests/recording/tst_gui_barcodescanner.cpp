@@ -2,10 +2,10 @@
 #include "app/Registry.h"
 #include "app/Settings.h"
 #include "recording/BarcodeScanner.h"
-#include "recording/SerialDeviceAccess.h"
 #include "recording/frmMain.h"
 #include "recording/frmPort.h"
 
+#include "../hardening/ScannerPty.h"
 #include "GuiFixture.h"
 
 #include <QComboBox>
@@ -14,76 +14,10 @@
 #include <QSignalSpy>
 #include <QTimer>
 
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <memory>
-#include <poll.h>
-#include <pty.h>
 #include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-
-namespace {
-
-// What the test writes to the master side arrives at the serial port opened on the slave device,
-// as from a scanner on a cable; closing the master is pulling the cable.
-class FakeScanner {
-public:
-    FakeScanner() {
-        termios raw{};
-        cfmakeraw(&raw);
-        cfsetspeed(&raw, B9600);
-        char name[PATH_MAX] = {};
-        int slave = -1;
-        if (openpty(&m_master, &slave, name, &raw, nullptr) != 0)
-            qFatal("openpty failed: %s", strerror(errno));
-        ::close(slave);
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        m_device = QString::fromLocal8Bit(name);
-    }
-    ~FakeScanner() { Unplug(); }
-    FakeScanner(const FakeScanner&) = delete;
-    FakeScanner& operator=(const FakeScanner&) = delete;
-
-    QString Device() const { return m_device; }
-
-    // Writes everything, waiting while the terminal's buffer is full. False when it could not.
-    bool Send(const QByteArray& bytes) {
-        qsizetype sent = 0;
-        return QTest::qWaitFor(
-            [&] {
-                while (sent < bytes.size()) {
-                    const ssize_t n = ::write(m_master, bytes.constData() + sent, size_t(bytes.size() - sent));
-                    if (n <= 0)
-                        return false;
-                    sent += n;
-                }
-                return true;
-            },
-            30000);
-    }
-
-    // Whether the serial port at the other end is open: an unopened terminal hangs up its master.
-    bool IsOpenAtOtherEnd() const {
-        pollfd master{m_master, POLLIN, 0};
-        return ::poll(&master, 1, 0) >= 0 && !(master.revents & POLLHUP);
-    }
-
-    void Unplug() {
-        if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
-    }
-
-private:
-    int m_master = -1;
-    QString m_device;
-};
-
-} // namespace
 
 // The main window's barcode scanner reading a real serial device (the slave side of a
 // pseudo-terminal) into the record file, and the port dialog: what it offers, how it validates,
@@ -103,24 +37,10 @@ private slots:
         m_f.reset();
     }
 
-    // Choosing the open port again closes and reopens it (no "in use"); a bib may arrive in two reads.
-    void reopenedPortReadsBibSplitAcrossReads() {
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        FakeScanner scanner;
-        Scanner()->Open(scanner.Device());
-        Scanner()->Open(scanner.Device());
-        QVERIFY(Scanner()->IsOpen());
-        QVERIFY(scanner.Send("12"));
-        QTRY_COMPARE(m_f->Entry()->text(), QStringLiteral("12"));
-        QCOMPARE(FileBytes(m_f->path()), QByteArray());
-        QVERIFY(scanner.Send("3\r"));
-        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;123\r\n"));
-    }
-
     void openFailuresAreReported() {
         QVERIFY(m_f->LoadRecords(QByteArray()));
         QTemporaryDir dir;
-        FakeScanner scanner;
+        ScannerPty scanner;
         QSerialPort otherProgram;
         otherProgram.setPortName(scanner.Device());
         QVERIFY(otherProgram.open(QIODevice::ReadWrite));
@@ -141,7 +61,7 @@ private slots:
              Text("MKL_MSG_PORTINVALID", QStringLiteral("40000"))},
         };
         for (const Case& failure : cases) {
-            FakeScanner working;
+            ScannerPty working;
             Scanner()->Open(working.Device());
             try {
                 failure.open();
@@ -159,13 +79,12 @@ private slots:
         QVERIFY(m_f->LoadRecords(QByteArray()));
         if (::geteuid() != 0)
             QSKIP("needs root to act as a user without rights");
-        FakeScanner scanner;
+        ScannerPty scanner;
         struct stat info {};
         QCOMPARE(::stat(QFile::encodeName(scanner.Device()).constData(), &info), 0);
         if ((info.st_mode & S_IWOTH) != 0)
             QSKIP("this system's terminals are writable for everybody");
         const QString group = QString::fromLocal8Bit(::getgrgid(info.st_gid)->gr_name);
-        QCOMPARE(DeviceGroupName(scanner.Device()), group);
 
         QString description;
         QCOMPARE(::seteuid(65534), 0); // nobody
@@ -186,16 +105,16 @@ private slots:
         // the same name comes back with another terminal behind it.
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("scanner"));
-        auto first = std::make_unique<FakeScanner>();
+        auto first = std::make_unique<ScannerPty>();
         QVERIFY(QFile::link(first->Device(), link));
         QSignalSpy lost(Scanner(), &BarcodeScanner::ScannerLost);
         QSignalSpy back(Scanner(), &BarcodeScanner::ScannerBack);
         QSignalSpy alarm(Scanner(), &BarcodeScanner::ScannerAlarm);
         Scanner()->Open(link);
-
+        Scanner()->Open(link); // choosing the open port again reopens it, with no "in use"
         QVERIFY(first->Send("12\r56"));
         QTRY_COMPARE(m_f->Entry()->text(), QStringLiteral("56"));
-        first->Unplug();
+        first->Close();
         QTRY_COMPARE(lost.size(), 1);
         QCOMPARE(lost.first().first().toString(), GetText(QStringLiteral("MKL_SB_SCANNERLOST")));
         QVERIFY(!Scanner()->IsOpen());
@@ -208,7 +127,7 @@ private slots:
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n"));
         QCOMPARE(m_f->Entry()->text(), QStringLiteral("56")); // kept for the operator
 
-        FakeScanner second;
+        ScannerPty second;
         QVERIFY(QFile::remove(link));
         QVERIFY(QFile::link(second.Device(), link));
         QTRY_COMPARE(back.size(), 1);
@@ -228,20 +147,20 @@ private slots:
     }
     void scannerStaysOffAtStart() {
         QFETCH(bool, wasOn);
-        FakeScanner scanner;
+        ScannerPty scanner;
         WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(wasOn));
         WriteSetting(QStringLiteral("BarcodeDevice"), scanner.Device());
         QVERIFY(m_f->Load());
-        QVERIFY(!scanner.IsOpenAtOtherEnd());
+        QVERIFY(!scanner.IsOpenedBy(QCoreApplication::applicationPid()));
         QVERIFY(!Find<QTimer>(m_f->window, "tmrBarcode")->isActive());
         const QString command = Find<QAction>(m_f->window, "mnuExtras_BarcodeScanner")->text().remove('&');
         QCOMPARE(m_f->Panel(2).contains(command), wasOn);
 
         // Switched on by the operator, it is remembered as on at the end.
         m_f->window->findChild<BarcodeScanner*>()->Open(scanner.Device());
-        QVERIFY(scanner.IsOpenAtOtherEnd());
+        QVERIFY(scanner.IsOpenedBy(QCoreApplication::applicationPid()));
         QVERIFY(m_f->CloseWindow());
-        QVERIFY(!scanner.IsOpenAtOtherEnd());
+        QVERIFY(!scanner.IsOpenedBy(QCoreApplication::applicationPid()));
         QCOMPARE(ReadSetting(QStringLiteral("BarcodeActive")).toString(), QStringLiteral("1"));
     }
 
@@ -265,9 +184,6 @@ private slots:
         frmPort dialog;
         dialog.Form_Load();
         QCOMPARE(Port(dialog)->text(), shown);
-        QCOMPARE(dialog.windowTitle(), GetText(QStringLiteral("BCPORT_CAPTION")));
-        QCOMPARE(Button(dialog, 1)->text(), GetText(QStringLiteral("GEN_BTN_CANCEL")));
-        QVERIFY(Button(dialog, 0)->isDefault());
     }
 
     void leavingThePortBoxValidates() {
@@ -295,7 +211,7 @@ private slots:
     // procedure; Enter without leaving the box reaches the port unvalidated and closes the old one.
     void portDialogSession() {
         QVERIFY(m_f->LoadRecords(QByteArray()));
-        FakeScanner scanner;
+        ScannerPty scanner;
         Scanner()->Open(scanner.Device());
         StorePort("3");
         QString offered;
@@ -353,7 +269,7 @@ private slots:
         if (!frmPort::AsksForDevice())
             QSKIP("this system names serial ports by number only");
         QVERIFY(m_f->LoadRecords(QByteArray()));
-        FakeScanner scanner;
+        ScannerPty scanner;
         QString firstEntry = QStringLiteral("-");
         OnPortDialog([&](frmPort& dialog) {
             firstEntry = Device(dialog)->itemText(0);
