@@ -6,10 +6,9 @@ option(MARKLOG_CCACHE "Compile through ccache when it is installed" ON)
 find_program(MARKLOG_CCACHE_PROGRAM ccache)
 if(MARKLOG_CCACHE AND MARKLOG_CCACHE_PROGRAM
    AND (NOT CMAKE_CXX_COMPILER_LAUNCHER OR CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$"))
-    # Without this sloppiness ccache compiles every file that uses a precompiled header anew; the
-    # inode cache hashes each large precompiled header once, not once per file that uses it.
+    # Without this sloppiness ccache compiles every file that uses a precompiled header anew.
     set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
-        CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime CCACHE_INODECACHE=1
+        CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
         ${MARKLOG_CCACHE_PROGRAM})
 endif()
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")

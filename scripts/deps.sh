@@ -10,7 +10,7 @@ MARKLOG_PACKAGES=(
     # tests: the system-call trace of the durability test; the printed PDF read back
     strace poppler-utils
     # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb
-    desktop-file-utils libxml2-utils appstream shared-mime-info man-db dpkg-dev file lintian
+    desktop-file-utils appstream shared-mime-info man-db dpkg-dev file lintian
 )
 
 marklog_install_missing() {
