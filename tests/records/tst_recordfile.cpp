@@ -30,23 +30,6 @@ QVector<qint32> Bibs(const clsFile& file, bool ids = false) {
     return column;
 }
 
-// Operations that write the file, for data tables.
-enum Operation { Edit, Delete, Insert, Save, Append };
-bool RunOperation(clsFile& file, int operation) {
-    switch (operation) {
-    case Edit:
-        return file.EditBib(1, 70);
-    case Delete:
-        return file.DeleteBib(0);
-    case Insert:
-        return file.AddBib(99, 1);
-    case Save:
-        return file.SaveFile();
-    default:
-        return file.AddBib(99);
-    }
-}
-
 // The n-th time the clock hands out: one second apart, in a zone two hours ahead of UTC.
 QByteArray T(int n) {
     return "2026-05-03T10:42:" + QByteArray::number(7 + n).rightJustified(2, '0') + ".315+02:00";
@@ -73,30 +56,32 @@ QByteArray Times(const QByteArray& entries) {
     return bytes;
 }
 
-// One step of a session as the main window drives the list: "a417" appends, "i1" inserts an
-// empty record before index 1, "e1=13" edits, "d1" deletes, "m0" moves index 0 down (two edits
-// stored together), "r" opens the file again.
-void Run(clsFile& file, const QByteArray& step) {
+// One step of a session as the main window drives the list: "a417" appends, "i1=99" inserts 99
+// (no "=": an empty record) before index 1, "e1=13" edits, "d1" deletes, "m0" moves index 0 down
+// (two edits stored together), "s" saves, "r" opens the file again.
+bool Run(clsFile& file, const QByteArray& step) {
     const qint32 index = step.mid(1).split('=')[0].toInt();
     const qint32 bib = step.split('=').value(1).toInt();
-    if (step[0] == 'a')
-        QVERIFY(file.AddBib(index));
-    else if (step[0] == 'i')
-        QVERIFY(file.AddBib(0, index));
-    else if (step[0] == 'e')
-        QVERIFY(file.EditBib(index, bib));
-    else if (step[0] == 'd')
-        QVERIFY(file.DeleteBib(index));
-    if (step[0] == 'm') {
+    switch (step[0]) {
+    case 'a':
+        return file.AddBib(index);
+    case 'i':
+        return file.AddBib(bib, index);
+    case 'e':
+        return file.EditBib(index, bib);
+    case 'd':
+        return file.DeleteBib(index);
+    case 's':
+        return file.SaveFile();
+    case 'm': {
         const qint32 upper = file.GetRecord(index).Bib;
         file.BeginChange();
-        QVERIFY(file.EditBib(index, file.GetRecord(index + 1).Bib) && file.EditBib(index + 1, upper));
-        QVERIFY(file.EndChange());
-    } else if (step[0] == 'r') {
-        const QString path = file.FileName();
-        file = clsFile(); // closed without a dated copy
-        QVERIFY(file.OpenFile(path));
+        return file.EditBib(index, file.GetRecord(index + 1).Bib) && file.EditBib(index + 1, upper) && file.EndChange();
     }
+    }
+    const QString path = file.FileName();
+    file = clsFile(); // closed without a dated copy
+    return file.OpenFile(path);
 }
 
 } // namespace
@@ -227,41 +212,39 @@ private slots:
     }
 
     void failedWriteKeepsOldFile_data() {
-        QTest::addColumn<int>("operation");
+        QTest::addColumn<QByteArray>("step");
         QTest::addColumn<QByteArray>("old");
         QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QVector<qint32>>("after"); // the list the operation makes of 12, 7, 40
+        QTest::addColumn<QVector<qint32>>("after"); // the list the step makes of 12, 7, 40
         const QByteArray old("1;12\r\n2;7\r\n3;40\r\n");
         const struct {
             const char* name;
-            Operation operation;
-            QByteArray old;
+            QByteArray step, old;
             QVector<qint32> after;
-        } operations[] = {{"edit", Edit, old, {12, 70, 40}},
-                          {"delete", Delete, old, {7, 40}},
-                          {"insert", Insert, old, {12, 99, 7, 40}},
-                          {"save", Save, old, {12, 7, 40}},
-                          {"append", Append, old, {12, 7, 40, 99}},
-                          {"append to an unfinished line", Append, old.chopped(2), {12, 7, 40, 99}}};
-        for (const auto& operation : operations) {
+        } steps[] = {{"edit", "e1=70", old, {12, 70, 40}},
+                     {"delete", "d0", old, {7, 40}},
+                     {"insert", "i1=99", old, {12, 99, 7, 40}},
+                     {"save", "s", old, {12, 7, 40}},
+                     {"append", "a99", old, {12, 7, 40, 99}},
+                     {"append to an unfinished line", "a99", old.chopped(2), {12, 7, 40, 99}}};
+        for (const auto& step : steps) {
             // Before the first byte, within the first line, mid-file, and after the whole content.
             for (qint64 bytes : {0, 2, 9, 1000})
-                QTest::addRow("%s after %lld bytes", operation.name, bytes)
-                    << int(operation.operation) << operation.old << bytes << operation.after;
+                QTest::addRow("%s after %lld bytes", step.name, bytes) << step.step << step.old << bytes << step.after;
         }
     }
     // A write cut short by a full disk leaves the old file complete and unchanged (no torn line, no
     // temporary file), says which file failed and why, keeps the change in the list and the
     // recovery copy; the next record writes the whole list, the copy goes, and appends work again.
     void failedWriteKeepsOldFile() {
-        QFETCH(int, operation);
+        QFETCH(QByteArray, step);
         QFETCH(QByteArray, old);
         QFETCH(qint64, bytes);
         QFETCH(QVector<qint32>, after);
         clsFile file;
         QVERIFY(openWith(file, old));
         InjectWriteFailure(bytes);
-        QVERIFY(!RunOperation(file, operation));
+        QVERIFY(!Run(file, step));
         QCOMPARE(FileBytes(path()), old);
         QVERIFY(failed(file));
         QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
@@ -269,8 +252,8 @@ private slots:
         QCOMPARE(files, QStringList{"race.stn"});
         QCOMPARE(Bibs(file), after);
         QCOMPARE(FileBytes(file.KeptIn()), Lines(after));
-        QCOMPARE(file.Changed(), operation != Save && operation != Append);
-        QCOMPARE(file.RecordsNotInFile(), operation == Save || operation == Delete ? 0 : 1);
+        QCOMPARE(file.Changed(), step[0] != 's' && step[0] != 'a');
+        QCOMPARE(file.RecordsNotInFile(), step[0] == 's' || step[0] == 'd' ? 0 : 1);
 
         QVERIFY(file.AddBib(77));
         QCOMPARE(FileBytes(path()), Lines(after << 77));
@@ -408,20 +391,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("copyBase"); // empty: unchanged, no copy
         QTest::addColumn<bool>("earlierCopy");
-        QTest::newRow("unchanged") << "unchanged.stn"
-                                   << "" << false;
-        QTest::newRow("changed") << "changed.stn"
-                                 << "changed" << false;
-        QTest::newRow("a copy of the same second stays") << "kept.stn"
-                                                         << "kept" << true;
-        QTest::newRow("one letter") << "a"
-                                    << "a" << false;
-        QTest::newRow("four characters") << "r.st"
-                                         << "r" << false;
-        QTest::newRow("upper-case extension") << "RACE.STN"
-                                              << "RACE" << false;
-        QTest::newRow("two dots") << "spring.run.stn"
-                                  << "spring.run" << false;
+        const auto row = [](const char* name, const char* file, const char* copyBase, bool earlierCopy = false) {
+            QTest::newRow(name) << QString::fromLatin1(file) << QString::fromLatin1(copyBase) << earlierCopy;
+        };
+        row("unchanged", "unchanged.stn", "");
+        row("changed", "changed.stn", "changed");
+        row("a copy of the same second stays", "kept.stn", "kept", true);
+        row("one letter", "a", "a");
+        row("four characters", "r.st", "r");
+        row("upper-case extension", "RACE.STN", "RACE");
+        row("two dots", "spring.run.stn", "spring.run");
     }
     // Closing a changed file leaves exactly one dated copy beside the program, named after the file
     // without its extension and the moment (so no name keeps the program from closing), never over
@@ -494,11 +473,8 @@ private slots:
         WriteBytes(path(), QByteArray());
         clsFile file;
         QVERIFY(file.OpenFile(path()));
-        for (const QByteArray& step : steps.split(' ')) {
-            Run(file, step);
-            if (QTest::currentTestFailed())
-                return;
-        }
+        for (const QByteArray& step : steps.split(' '))
+            QVERIFY2(Run(file, step), step.constData());
         QCOMPARE(FileBytes(path()), stn);
         QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), times);
         const std::optional<qint64> since = SecondsSinceRepeat(file.LastPassage(repeat[0]), Now(), repeat[1]);
