@@ -94,7 +94,6 @@ private slots:
     void leavingWhileOutOfStepAsks();
     void killedWhileOutOfStepOffersRecovery();
     void scannerWaitsForBoxesAndItsLossKeepsTypedBib();
-    void zeroPaddedFileOpensWithNotice();
     void logLeavesUnwritableProgramFolder();
 
 private:
@@ -325,9 +324,7 @@ void TestFaults::leavingWhileOutOfStepAsks() {
                 entry->trigger();
         }
     } else {
-        m_f->Trigger(command == QLatin1String("close") ? "mnuFile_Close"
-                     : command == QLatin1String("new") ? "mnuFile_New"
-                                                       : "mnuFile_Open");
+        m_f->Trigger(qPrintable(QStringLiteral("mnuFile_") + command.at(0).toUpper() + command.mid(1)));
     }
     SetMessagePresenter(script);
 
@@ -388,50 +385,41 @@ void TestFaults::killedWhileOutOfStepOffersRecovery() {
     QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
 }
 
-// Bibs scanned while a box is open wait in the port and are recorded in order after it, behind
-// the bib typed before; a scanner pulled out shows in the band, and the bib being typed stays.
+// A power cut's zero bytes: the file opens with its records and a notice in the band (no box), and
+// the next bib writes it clean. Bibs scanned while a box is open wait in the port and are recorded
+// in order after it; a scanner pulled out shows in the band, and the bib being typed stays.
 void TestFaults::scannerWaitsForBoxesAndItsLossKeepsTypedBib() {
     ScannerPty scanner;
     QVERIFY(scanner.IsValid());
-    QVERIFY(m_f->LoadRecords(QByteArray()));
+    QVERIFY(m_f->LoadRecords(QByteArray("1;11\r\n2;12\r\n") + QByteArray(4096, '\0')));
+    QVERIFY(Band().contains(m_f->path()));
     SwitchScannerOn(scanner);
     auto* port = Find<QSerialPort>(Window(), "MSComm");
     QTRY_VERIFY(port->isOpen());
     m_f->Record(QStringLiteral("5"));
+    QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5}));
+    QCOMPARE(Band(), QString());
     bool heldWhileOpen = false;
     const MessagePresenter script = SetMessagePresenter([&](const MessageRequest&) {
         heldWhileOpen = scanner.Send("11\r22\r33\r") && QTest::qWaitFor([&] { return port->bytesAvailable() == 9; }) &&
-                        !Find<QTimer>(Window(), "tmrBarcode")->isActive() && Window()->RecordFile.Count() == 1;
+                        !Find<QTimer>(Window(), "tmrBarcode")->isActive() && Window()->RecordFile.Count() == 3;
         return MsgAnswer::Cancel;
     });
-    OpenEditorOn(1);
+    OpenEditorOn(3);
     QTest::mouseClick(Find<QToolButton>(Window(), "cmdDelete"), Qt::LeftButton); // the question: Cancel
     SetMessagePresenter(script);
     QVERIFY(heldWhileOpen);
-    QCOMPARE(ListBibs(), (QVector<qint32>{5, 11, 22, 33})); // at once, before the command goes on
-    QCOMPARE(FileBytes(m_f->path()), StnOf({5, 11, 22, 33}));
+    QCOMPARE(ListBibs(), (QVector<qint32>{11, 12, 5, 11, 22, 33})); // at once, before the command goes on
+    QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5, 11, 22, 33}));
 
     QTest::keyClicks(m_f->Entry(), QStringLiteral("44"));
     scanner.Close();
     QTRY_VERIFY(Band().contains(scanner.Device()));
-    QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SCANNERLOST")));
     QVERIFY(m_f->Entry()->hasFocus());
     QCOMPARE(m_f->Entry()->text(), QStringLiteral("44"));
     QTest::keyClick(m_f->Entry(), Qt::Key_Return);
-    QCOMPARE(FileBytes(m_f->path()), StnOf({5, 11, 22, 33, 44}));
+    QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5, 11, 22, 33, 44}));
     QVERIFY(m_f->messages.shown().isEmpty());
-}
-
-// A power cut's zero bytes: the file opens with its records, the band says so (no box), and the
-// next bib writes the file clean.
-void TestFaults::zeroPaddedFileOpensWithNotice() {
-    QVERIFY(m_f->LoadRecords(QByteArray("1;11\r\n2;12\r\n") + QByteArray(4096, '\0')));
-    QCOMPARE(ListBibs(), (QVector<qint32>{11, 12}));
-    QVERIFY(Band().contains(m_f->path()));
-    QVERIFY(m_f->messages.shown().isEmpty());
-    m_f->Record(QStringLiteral("13"));
-    QCOMPARE(FileBytes(m_f->path()), QByteArray("1;11\r\n2;12\r\n3;13\r\n"));
-    QCOMPARE(Band(), QString());
 }
 
 // An installed program may not write to its own folder: the real program, run from one on a file
