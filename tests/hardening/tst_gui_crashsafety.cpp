@@ -26,12 +26,6 @@ namespace {
 
 constexpr int kStartTimeoutMs = 60000;
 
-int NumberFromEnvironment(const char* name, int fallback) {
-    bool ok = false;
-    const int value = qEnvironmentVariableIntValue(name, &ok);
-    return ok && value >= 0 ? value : fallback;
-}
-
 // Lets the event loop run for a while; the feeding timer and the helper go on meanwhile.
 void RunEventsFor(int ms) {
     QEventLoop loop;
@@ -62,9 +56,12 @@ private:
 };
 
 void TestCrashSafety::killedAgainAndAgain() {
-    const int kills = qMax(1, NumberFromEnvironment("MARKLOG_STRESS_KILLS", 20));
-    const quint32 seed =
-        quint32(NumberFromEnvironment("MARKLOG_STRESS_SEED", int(QRandomGenerator::system()->bounded(1000000))));
+    const int kills = qEnvironmentVariableIsSet("MARKLOG_STRESS_KILLS")
+                          ? qMax(1, qEnvironmentVariableIntValue("MARKLOG_STRESS_KILLS"))
+                          : 20;
+    const quint32 seed = qEnvironmentVariableIsSet("MARKLOG_STRESS_SEED")
+                             ? quint32(qEnvironmentVariableIntValue("MARKLOG_STRESS_SEED"))
+                             : QRandomGenerator::system()->bounded(1000000u);
     m_random.seed(seed);
     qInfo("%d kills, MARKLOG_STRESS_SEED=%u", kills, seed);
     m_path = m_dir.filePath(QStringLiteral("crash.stn"));

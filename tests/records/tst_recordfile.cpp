@@ -360,9 +360,11 @@ private slots:
             WriteBytes(other, bytes);
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.stn")));
 
-        clsFile fresh;
+        clsFile fresh; // with no file open a record stays in the list, and the failure is told
         QVERIFY(!fresh.OpenFile(other));
         QVERIFY(fresh.FileName().isEmpty() && fresh.Count() == 0);
+        QVERIFY(!fresh.AddBib(5) && !fresh.SaveFile());
+        QCOMPARE(Bibs(fresh), QVector<qint32>{5});
         clsFile file;
         QVERIFY(openWith(file, "1;12\r\n2;7\r\n"));
         QVERIFY(file.AddBib(3));
@@ -373,21 +375,13 @@ private slots:
         QVERIFY(file.EditBib(0, 11));
         QCOMPARE(FileBytes(path()), Lines({11, 7, 3}));
 
-        QCOMPARE(m_messages->shown().size(), message.isEmpty() ? 0 : 2);
-        for (const MessageRequest& shown : m_messages->shown())
-            QVERIFY2(shown.text.contains(message), qPrintable(shown.text));
+        const QList<MessageRequest> shown = m_messages->shown(); // the refusals, the record with no file once
+        QCOMPARE(shown.size(), message.isEmpty() ? 1 : 3);
+        QVERIFY2(message.isEmpty() || (shown[0].text.contains(message) && shown[2].text.contains(message)),
+                 qPrintable(shown.last().text));
         QCOMPARE(QFileInfo(other).isFile(), !bytes.isEmpty());
         if (!bytes.isEmpty())
             QCOMPARE(FileBytes(other), bytes);
-    }
-
-    // With no file open, a record stays in the list and the failure is told once.
-    void appendWithoutOpenFile() {
-        clsFile file;
-        QVERIFY(!file.AddBib(5));
-        QCOMPARE(Bibs(file), QVector<qint32>{5});
-        QVERIFY(!file.SaveFile());
-        QCOMPARE(m_messages->shown().size(), 1);
     }
 
     void closeMakesCopy_data() {
