@@ -1,8 +1,4 @@
-// Faults around the program's real writers, driven through the main window: a full or nearly full
-// disk, a record file made read-only, deleted or pulled away with its stick, a power cut's zero
-// bytes, a kill while the file lags behind, a scanner held by a box or pulled out. A write that
-// fails while recording shows in the alarm band, never in a box; the list is kept in a recovery
-// copy; once the fault clears the next write brings the file in step and nothing is lost.
+// Faults around the program's real writers and its scanner, driven through the main window.
 
 #include "app/Clock.h"
 #include "grid/ctlGrid.h"
@@ -106,8 +102,14 @@ private:
         auto* band = Find<QLabel>(Window(), "lblAlarm");
         return band->isVisible() ? band->text() : QString();
     }
-    QVector<qint32> ListBibs() const;
-    QVector<qint32> GridBibs() const;
+    // The bibs of the list, or of the grid's rows.
+    QVector<qint32> Bibs(bool grid = false) const {
+        auto* table = Find<ctlGrid>(Window(), "Grid");
+        QVector<qint32> bibs;
+        for (int i = 0; i < (grid ? table->RowCount() - 1 : Window()->RecordFile.Count()); ++i)
+            bibs << (grid ? table->CellText(i + 1, 1).toInt() : Window()->RecordFile.GetRecord(i).Bib);
+        return bibs;
+    }
 
     std::optional<GuiFixture> m_f;
     std::optional<FixedClock> m_clock;
@@ -137,21 +139,6 @@ void TestFaults::OpenEditorOn(int row) {
     table->scrollTo(cell);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, table->visualRect(cell).center());
     QTRY_VERIFY(Find<QLineEdit>(Window(), "txtWorkOn")->hasFocus());
-}
-
-QVector<qint32> TestFaults::ListBibs() const {
-    QVector<qint32> bibs;
-    for (qint32 i = 0; i < Window()->RecordFile.Count(); ++i)
-        bibs << Window()->RecordFile.GetRecord(i).Bib;
-    return bibs;
-}
-
-QVector<qint32> TestFaults::GridBibs() const {
-    auto* grid = Find<ctlGrid>(Window(), "Grid");
-    QVector<qint32> bibs;
-    for (int row = 1; row < grid->RowCount(); ++row)
-        bibs << grid->CellText(row, 1).toInt();
-    return bibs;
 }
 
 void TestFaults::writeFaultsShowInBandUntilCleared_data() {
@@ -234,12 +221,12 @@ void TestFaults::writeFaultsShowInBandUntilCleared() {
         QVERIFY(scanner.Send(QByteArray::number(200 + i) + '\r'));
         expected << 100 + i << 200 + i;
         uncorrected << 100 + i << 200 + i;
-        QTRY_COMPARE(ListBibs(), expected);
+        QTRY_COMPARE(Bibs(), expected);
     }
     SetSoundSink(silent);
     QVERIFY(m_f->messages.shown().isEmpty());
     QVERIFY(m_f->Entry()->hasFocus());
-    QCOMPARE(GridBibs(), expected);
+    QCOMPARE(Bibs(true), expected);
     QCOMPARE(alarmsSounded, because.isEmpty() ? 0 : 7);
     if (because.isEmpty()) {
         QCOMPARE(Band(), QString());
@@ -335,7 +322,7 @@ void TestFaults::leavingWhileOutOfStepAsks() {
     if (answer == MsgAnswer::Choice3) {
         QVERIFY(!closed);
         QCOMPARE(Window()->RecordFile.FileName(), path);
-        QCOMPARE(ListBibs(), (QVector<qint32>{11, 101, 102}));
+        QCOMPARE(Bibs(), (QVector<qint32>{11, 101, 102}));
         QCOMPARE(FileBytes(RecoveryCopyPath(path)), all);
         return;
     }
@@ -379,7 +366,7 @@ void TestFaults::killedWhileOutOfStepOffersRecovery() {
     QVERIFY(m_f->messages.lastText().contains(RecoveryCopyPath(path)));
     m_f->messages.clear();
     QCOMPARE(FileBytes(path), all);
-    QCOMPARE(ListBibs(), (QVector<qint32>{11, 101, 102, 103}));
+    QCOMPARE(Bibs(), (QVector<qint32>{11, 101, 102, 103}));
     QCOMPARE(FileBytes(clsFile::DatedCopyPath(path, Now())), QByteArray("1;11\r\n"));
     QFile::remove(clsFile::DatedCopyPath(path, Now()));
     QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
@@ -409,7 +396,7 @@ void TestFaults::scannerWaitsForBoxesAndItsLossKeepsTypedBib() {
     QTest::mouseClick(Find<QToolButton>(Window(), "cmdDelete"), Qt::LeftButton); // the question: Cancel
     SetMessagePresenter(script);
     QVERIFY(heldWhileOpen);
-    QCOMPARE(ListBibs(), (QVector<qint32>{11, 12, 5, 11, 22, 33})); // at once, before the command goes on
+    QCOMPARE(Bibs(), (QVector<qint32>{11, 12, 5, 11, 22, 33})); // at once, before the command goes on
     QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5, 11, 22, 33}));
 
     QTest::keyClicks(m_f->Entry(), QStringLiteral("44"));
