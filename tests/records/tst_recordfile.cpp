@@ -226,6 +226,7 @@ private slots:
                      {"insert", "i1=99", old, {12, 99, 7, 40}},
                      {"save", "s", old, {12, 7, 40}},
                      {"append", "a99", old, {12, 7, 40, 99}},
+                     {"move: two edits, one write", "m0", old, {7, 12, 40}},
                      {"append to an unfinished line", "a99", old.chopped(2), {12, 7, 40, 99}}};
         for (const auto& step : steps) {
             // Before the first byte, within the first line, mid-file, and after the whole content.
@@ -256,7 +257,7 @@ private slots:
         QCOMPARE(Bibs(file), after);
         QCOMPARE(FileBytes(file.KeptIn()), Lines(after));
         QCOMPARE(file.Changed(), step[0] != 's' && step[0] != 'a');
-        QCOMPARE(file.RecordsNotInFile(), step[0] == 's' || step[0] == 'd' ? 0 : 1);
+        QCOMPARE(file.RecordsNotInFile(), QByteArray("sdm").contains(step[0]) ? 0 : 1);
 
         QVERIFY(file.AddBib(77));
         QCOMPARE(FileBytes(path()), Lines(after << 77));
@@ -297,27 +298,6 @@ private slots:
         QCOMPARE(times[0], QByteArray("1;13;\r"));
         QVERIFY2(times[2].startsWith("3;6;2") && file.PassageTime(2).isValid(), times[2].constData());
         QVERIFY(m_messages->shown().isEmpty());
-    }
-
-    // A changed grid move changes two records; the file holds both changes or neither.
-    void editsOfOneChangeReachTheDiskTogether() {
-        const QByteArray old("1;11\r\n2;22\r\n3;33\r\n");
-        clsFile file;
-        QVERIFY(openWith(file, old));
-        file.BeginChange();
-        QVERIFY(file.EditBib(0, 22));
-        QCOMPARE(FileBytes(path()), old); // nothing written halfway
-        QVERIFY(file.EditBib(1, 11));
-        InjectWriteFailure(6); // the one write of the change fails
-        QVERIFY(!file.EndChange());
-        QVERIFY(!file.InStep());
-        QCOMPARE(FileBytes(path()), old);
-        file.BeginChange();
-        QVERIFY(file.EditBib(0, 11));
-        QVERIFY(file.EditBib(1, 22));
-        QVERIFY(file.EndChange());
-        QVERIFY(file.AddBib(44));
-        QCOMPARE(FileBytes(path()), old + "4;44\r\n");
     }
 
     void refusedOpenKeepsOpenFile_data() {
