@@ -157,24 +157,18 @@ private slots:
 
         // Passages one by one and several in one piece; then the file vanishes (a pulled stick),
         // so the next passage rewrites the whole list into a new file; then appending goes on.
-        QVERIFY(scanner.Send("101\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 1, 60000);
-        QVERIFY(scanner.Send("102\r103\r104\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 4, 60000);
-        QVERIFY(QFile::remove(record));
-        QVERIFY(scanner.Send("105\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 5, 60000);
-        QVERIFY(scanner.Send("106\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 6, 60000);
+        for (const auto& [bibs, lines] : {std::pair{"101\r", 1}, {"102\r103\r104\r", 4}, {"105\r", 5}, {"106\r", 6}}) {
+            QVERIFY(lines != 5 || QFile::remove(record));
+            QVERIFY(scanner.Send(bibs));
+            QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), lines, 60000);
+        }
         ::kill(pid_t(std::exchange(marklog, 0)), SIGKILL); // the trace is complete once strace ends
         QVERIFY(program.waitForFinished(60000));
 
-        QFile traced(trace);
-        QVERIFY(traced.open(QIODevice::ReadOnly));
         TraceChecker checker;
         checker.folder = QDir::cleanPath(folder);
         checker.record = QDir::cleanPath(record);
-        checker.Replay(traced.readAll());
+        checker.Replay(FileBytes(trace));
         // Every file the program wrote beside the record file is held to the same rules.
         QVERIFY2(checker.faults.isEmpty(), qPrintable(checker.faults.join(QLatin1Char('\n'))));
         QCOMPARE(checker.appends, 5);  // 101, 102, 103, 104 and 106
