@@ -26,13 +26,6 @@ namespace {
 
 constexpr int kStartTimeoutMs = 60000;
 
-// Lets the event loop run for a while; the feeding timer and the helper go on meanwhile.
-void RunEventsFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 } // namespace
 
 class TestCrashSafety : public QObject {
@@ -132,7 +125,9 @@ QString TestCrashSafety::KilledRun(int& sent, int& recorded, int& acknowledged) 
         pending.remove(0, written);
     });
     feed.start();
-    RunEventsFor(int(m_random.bounded(duringStart ? 200 : 400)));
+    QEventLoop running; // the feeding timer and the helper go on meanwhile
+    QTimer::singleShot(int(m_random.bounded(duringStart ? 200 : 400)), &running, &QEventLoop::quit);
+    running.exec();
     feed.stop();
 
     const bool stillRunning = program.state() == QProcess::Running;
