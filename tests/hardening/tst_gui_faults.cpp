@@ -220,11 +220,11 @@ private slots:
     void leavingWhileOutOfStepAsks_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<MsgAnswer>("answer"); // Choice1 Retry, Choice2 Save as, Choice3 Cancel
-        for (const char* command : {"close", "exit", "new", "open", "recent"}) {
-            QTest::addRow("%s, cancel", command) << command << MsgAnswer::Choice3;
-            QTest::addRow("%s, save as", command) << command << MsgAnswer::Choice2;
-            QTest::addRow("%s, retry", command) << command << MsgAnswer::Choice1;
-        }
+        for (const char* command : {"close", "exit", "new", "open", "recent"})
+            for (const auto& [name, answer] : {std::pair{"cancel", MsgAnswer::Choice3},
+                                               {"save as", MsgAnswer::Choice2},
+                                               {"retry", MsgAnswer::Choice1}})
+                QTest::addRow("%s, %s", command, name) << command << answer;
     }
 
     // Every command that gives up the list asks while the file lags behind it. Cancel keeps it all;

@@ -17,15 +17,12 @@
 
 namespace {
 
-// One control of a control array, found by its "index" property.
-template <typename Widget> Widget* Indexed(const QWidget& window, const char* name, int index) {
-    for (Widget* control : window.findChildren<Widget*>(QLatin1String(name)))
-        if (control->property("index").toInt() == index)
-            return control;
-    qFatal("control %s(%d) not found", name, index);
-}
+// One field of the control array, found by its "index" property.
 QLineEdit* Field(const QWidget& window, int index) {
-    return Indexed<QLineEdit>(window, "txtLapCount", index);
+    for (QLineEdit* field : window.findChildren<QLineEdit*>(QStringLiteral("txtLapCount")))
+        if (field->property("index").toInt() == index)
+            return field;
+    qFatal("txtLapCount(%d) not found", index);
 }
 QListView* List(QWidget& window) {
     return Find<QListView>(&window, "List1");
