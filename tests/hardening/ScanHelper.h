@@ -1,10 +1,8 @@
 #pragma once
 
-// The program a hardening test kills or traces, run as a helper process of the test's own
-// executable: a main window on a record file with its barcode scanner switched on by the operator
-// and its acknowledgement beep on. It prints "ack" for every beep (a passage on the disk) and the
-// text of every message it would show, and records until it is killed. It inherits the test's
-// isolated settings and data folders.
+// The program a hardening test kills or traces, run by the test's own executable: a main window on
+// a record file, its scanner and beep switched on. It prints "ack" for every beep (a passage on the
+// disk) and every message it would show, and records until it is killed.
 
 #include "app/LogWriter.h"
 #include "app/MessageBox.h"

@@ -13,183 +13,103 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
 #include <signal.h>
 #include <utility>
 
 namespace {
 
-// What the trace shows for one file.
-struct FileReport {
-    int appends = 0;  // writes to the file under its own name, each followed by a sync
-    int rewrites = 0; // synced content given the file's name (rename, linkat), then its folder synced
+// Replays a trace of `strace -f` and holds every file that gets a name in the folder to the rules:
+// each write is synced before the next write or the close, content is synced before it takes a
+// name (rename, linkat), and the folder is synced after a name is given before that file is
+// written again. Counts the appends to and the rewrites of one file.
+struct TraceChecker {
+    QString folder, record;
+    QHash<int, QString> open; // descriptor -> name in the folder ("" unnamed), or the folder itself
+    QSet<int> unsynced;
+    QSet<QString> unsyncedNames; // named since the folder was last synced
     QStringList faults;
-};
-
-// Replays a trace of `strace -f` (openat, write, pwrite64, writev, fdatasync, fsync, rename*,
-// linkat, close) and follows the content of each file by path, whichever descriptor or
-// temporary name it is written through.
-class TraceChecker {
-public:
-    explicit TraceChecker(const QString& folder) : m_folder(QDir::cleanPath(folder)) {}
+    int appends = 0, rewrites = 0;
 
     void Replay(const QByteArray& trace) {
         QHash<QString, QString> unfinished; // pid -> call begun on a line of its own
         static const QRegularExpression resumed(QStringLiteral("^<\\.\\.\\. \\w+ resumed>"));
+        static const QRegularExpression call(QStringLiteral("^(\\w+)\\((.*)\\)\\s+= (\\d+)"));
         for (const QByteArray& raw : trace.split('\n')) {
-            QString line = QString::fromUtf8(raw);
-            const QString pid = line.section(QLatin1Char(' '), 0, 0);
-            line = line.section(QLatin1Char(' '), 1).trimmed();
+            const QString pid = QString::fromUtf8(raw).section(QLatin1Char(' '), 0, 0);
+            QString line = QString::fromUtf8(raw).section(QLatin1Char(' '), 1).trimmed();
             if (line.endsWith(QLatin1String("<unfinished ...>"))) {
                 unfinished[pid] = line.chopped(16);
                 continue;
             }
             if (line.contains(resumed))
                 line = unfinished.take(pid) + line.remove(resumed);
-            Call(line);
+            const QRegularExpressionMatch match = call.match(line); // failed calls (= -1) change nothing
+            if (match.hasMatch())
+                Call(match.captured(1), match.captured(2), match.captured(3).toInt());
         }
-        for (auto it = m_pendingFolderSync.cbegin(); it != m_pendingFolderSync.cend(); ++it)
-            m_reports[it.key()].faults << QStringLiteral("got its name, but its folder was never synced");
+        for (const QString& path : std::as_const(unsyncedNames))
+            faults << path + QStringLiteral(": got its name, but its folder was never synced");
     }
 
-    // Every file written under a name in the folder.
-    const QHash<QString, FileReport>& Reports() const { return m_reports; }
-
-private:
-    struct Content {
-        bool written = false;
-        bool unsynced = false;
-        bool folder = false;
-        QString path; // its name in the folder while it has one
-    };
-    using ContentPtr = std::shared_ptr<Content>;
-
-    void Call(const QString& line) {
-        static const QRegularExpression call(QStringLiteral("^(\\w+)\\((.*)\\)\\s+= (-?\\d+)"));
-        const QRegularExpressionMatch match = call.match(line);
-        if (!match.hasMatch() || match.captured(3).toLongLong() < 0)
-            return; // a failed call changes nothing
-        const QString name = match.captured(1);
-        const QString args = match.captured(2);
-        const int result = match.captured(3).toInt();
-        const QStringList paths = QuotedPaths(args);
-        const int fd = args.section(QLatin1Char(','), 0, 0).toInt();
-        if (name == QLatin1String("openat"))
-            Opened(paths.value(0), args, result);
-        else if (name == QLatin1String("write") || name == QLatin1String("pwrite64") || name == QLatin1String("writev"))
-            Written(fd);
-        else if (name == QLatin1String("fdatasync") || name == QLatin1String("fsync"))
-            Synced(fd);
-        else if (name == QLatin1String("close"))
-            Closed(fd);
-        else if (name == QLatin1String("linkat"))
-            Linked(args, paths);
-        else if (name.startsWith(QLatin1String("rename")) && paths.size() == 2)
-            Renamed(paths[0], paths[1]);
-    }
-
-    static QStringList QuotedPaths(const QString& args) {
+    void Call(const QString& name, const QString& args, int result) {
         static const QRegularExpression quoted(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\""));
         QStringList paths;
         for (auto it = quoted.globalMatch(args); it.hasNext();)
             paths << QDir::cleanPath(it.next().captured(1));
-        return paths;
-    }
-
-    bool Watched(const QString& path) const { return QFileInfo(path).absolutePath() == m_folder; }
-
-    void Opened(const QString& path, const QString& args, int fd) {
-        m_open.remove(fd);
-        if (path == m_folder) { // the folder itself, or an unnamed file in it (O_TMPFILE)
-            auto content = std::make_shared<Content>();
-            content->folder = !args.contains(QLatin1String("O_TMPFILE"));
-            if (content->folder)
-                content->path = path;
-            m_open[fd] = content;
+        int fd = args.section(QLatin1Char(','), 0, 0).toInt();
+        if (name == QLatin1String("openat")) {
+            open.remove(fd = result);
+            unsynced.remove(fd);
+            if (paths.value(0) == folder) // the folder, or an unnamed file in it
+                open[fd] = args.contains(QLatin1String("O_TMPFILE")) ? QString() : folder;
+            else if (Watched(paths.value(0)))
+                open[fd] = paths.value(0);
+        } else if (!open.contains(fd) && name != QLatin1String("linkat") && !name.startsWith(QLatin1String("rename"))) {
             return;
+        } else if (name.contains(QLatin1String("write"))) {
+            if (unsynced.contains(fd))
+                faults << open[fd] + QStringLiteral(": written again before its last write was synced");
+            if (unsyncedNames.contains(open[fd]))
+                faults << open[fd] + QStringLiteral(": written before its folder was synced after it got its name");
+            appends += open[fd] == record && !unsynced.contains(fd);
+            unsynced.insert(fd);
+        } else if (name.contains(QLatin1String("sync"))) {
+            unsynced.remove(fd);
+            if (open[fd] == folder)
+                unsyncedNames.clear();
+        } else if (name == QLatin1String("close")) {
+            if (unsynced.remove(fd))
+                faults << open[fd] + QStringLiteral(": closed with a write not synced");
+            open.remove(fd);
+        } else if (name == QLatin1String("linkat")) { // linkat(fd, "", ...) or from "/proc/self/fd/N"
+            if (paths.value(0).startsWith(QLatin1String("/proc/self/fd/")))
+                fd = paths.value(0).section(QLatin1Char('/'), -1).toInt();
+            if (open.contains(fd))
+                Named({fd}, paths.value(1));
+        } else if (paths.size() == 2) { // rename*
+            unsyncedNames.remove(paths[0]);
+            Named(open.keys(paths[0]), paths[1]);
         }
-        if (!Watched(path))
-            return;
-        ContentPtr& content = m_named[path];
-        if (!content || args.contains(QLatin1String("O_TRUNC")))
-            content = std::make_shared<Content>(Content{false, false, false, path});
-        m_open[fd] = content;
-    }
-
-    void Written(int fd) {
-        const ContentPtr content = m_open.value(fd);
-        if (!content)
-            return;
-        if (content->unsynced && !content->path.isEmpty())
-            Fault(content->path, QStringLiteral("written again before its last write was synced"));
-        if (!content->path.isEmpty() && m_pendingFolderSync.contains(content->path))
-            Fault(content->path, QStringLiteral("written before its folder was synced after it got its name"));
-        if (!content->path.isEmpty() && !content->unsynced)
-            ++m_reports[content->path].appends;
-        content->written = true;
-        content->unsynced = true;
-    }
-
-    void Synced(int fd) {
-        const ContentPtr content = m_open.value(fd);
-        if (!content)
-            return;
-        if (content->folder) {
-            for (auto it = m_pendingFolderSync.begin(); it != m_pendingFolderSync.end();)
-                it = QFileInfo(it.key()).absolutePath() == content->path ? m_pendingFolderSync.erase(it) : ++it;
-        }
-        content->unsynced = false;
-    }
-
-    void Closed(int fd) {
-        const ContentPtr content = m_open.take(fd);
-        if (content && content->unsynced && !content->path.isEmpty())
-            Fault(content->path, QStringLiteral("closed with a write not synced"));
-    }
-
-    // An unnamed file gets its name: linkat(fd, "", ...) or linkat(..., "/proc/self/fd/N", ...).
-    void Linked(const QString& args, const QStringList& paths) {
-        static const QRegularExpression procFd(QStringLiteral("^/proc/self/fd/(\\d+)$"));
-        const QRegularExpressionMatch match = procFd.match(paths.value(0));
-        const int fd = match.hasMatch() ? match.captured(1).toInt() : args.section(QLatin1Char(','), 0, 0).toInt();
-        if (const ContentPtr content = m_open.value(fd))
-            Published(content, paths.value(1));
-    }
-
-    void Renamed(const QString& from, const QString& to) {
-        const ContentPtr content = m_named.take(from);
-        m_pendingFolderSync.remove(from);
-        if (content && m_reports.contains(from) && m_reports[from].faults.isEmpty())
-            m_reports.remove(from); // a temporary name, checked as the file it becomes
-        if (content)
-            Published(content, to);
     }
 
     // Content that takes a name must be on the disk already, and its folder is synced next.
-    void Published(const ContentPtr& content, const QString& path) {
-        if (!Watched(path))
-            return;
-        if (!content->written)
-            Fault(path, QStringLiteral("replaced by a file nothing was written to"));
-        else if (content->unsynced)
-            Fault(path, QStringLiteral("replaced by content not yet synced"));
-        ++m_reports[path].rewrites;
-        content->path = path;
-        m_named[path] = content;
-        m_pendingFolderSync.insert(path, true);
+    void Named(const QList<int>& fds, const QString& path) {
+        for (int fd : fds) {
+            if (unsynced.contains(fd))
+                faults << path + QStringLiteral(": replaced by content not yet synced");
+            open[fd] = path;
+        }
+        if (Watched(path))
+            unsyncedNames.insert(path);
+        rewrites += path == record;
     }
 
-    void Fault(const QString& path, const QString& fault) { m_reports[path].faults << fault; }
-
-    QString m_folder;
-    QHash<int, ContentPtr> m_open;
-    QHash<QString, ContentPtr> m_named;
-    QHash<QString, FileReport> m_reports;
-    QHash<QString, bool> m_pendingFolderSync;
+    bool Watched(const QString& path) const { return QFileInfo(path).absolutePath() == folder; }
 };
 
 int LinesIn(const QString& path) {
@@ -237,28 +157,22 @@ private slots:
 
         // Passages one by one and several in one piece; then the file vanishes (a pulled stick),
         // so the next passage rewrites the whole list into a new file; then appending goes on.
-        QVERIFY(scanner.Send("101\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 1, 60000);
-        QVERIFY(scanner.Send("102\r103\r104\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 4, 60000);
-        QVERIFY(QFile::remove(record));
-        QVERIFY(scanner.Send("105\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 5, 60000);
-        QVERIFY(scanner.Send("106\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), 6, 60000);
+        for (const auto& [bibs, lines] : {std::pair{"101\r", 1}, {"102\r103\r104\r", 4}, {"105\r", 5}, {"106\r", 6}}) {
+            QVERIFY(lines != 5 || QFile::remove(record));
+            QVERIFY(scanner.Send(bibs));
+            QTRY_COMPARE_WITH_TIMEOUT(LinesIn(record), lines, 60000);
+        }
         ::kill(pid_t(std::exchange(marklog, 0)), SIGKILL); // the trace is complete once strace ends
         QVERIFY(program.waitForFinished(60000));
 
-        QFile traced(trace);
-        QVERIFY(traced.open(QIODevice::ReadOnly));
-        TraceChecker checker(folder);
-        checker.Replay(traced.readAll());
+        TraceChecker checker;
+        checker.folder = QDir::cleanPath(folder);
+        checker.record = QDir::cleanPath(record);
+        checker.Replay(FileBytes(trace));
         // Every file the program wrote beside the record file is held to the same rules.
-        for (auto it = checker.Reports().cbegin(); it != checker.Reports().cend(); ++it)
-            QVERIFY2(it->faults.isEmpty(), qPrintable(it.key() + QStringLiteral(": ") + it->faults.join(", ")));
-        const FileReport report = checker.Reports().value(record);
-        QCOMPARE(report.appends, 5);  // 101, 102, 103, 104 and 106
-        QCOMPARE(report.rewrites, 1); // the whole list after 105
+        QVERIFY2(checker.faults.isEmpty(), qPrintable(checker.faults.join(QLatin1Char('\n'))));
+        QCOMPARE(checker.appends, 5);  // 101, 102, 103, 104 and 106
+        QCOMPARE(checker.rewrites, 1); // the whole list after 105
         QCOMPARE(FileBytes(record), QByteArray("1;101\r\n2;102\r\n3;103\r\n4;104\r\n5;105\r\n6;106\r\n"));
     }
 };

@@ -26,35 +26,10 @@ namespace {
 
 constexpr int kStartTimeoutMs = 60000;
 
-int NumberFromEnvironment(const char* name, int fallback) {
-    bool ok = false;
-    const int value = qEnvironmentVariableIntValue(name, &ok);
-    return ok && value >= 0 ? value : fallback;
-}
-
-// Lets the event loop run for a while; the feeding timer and the helper go on meanwhile.
-void RunEventsFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-QString Excerpt(const QByteArray& bytes) {
-    return QString::fromLatin1(bytes.right(60))
-        .replace(QLatin1Char('\r'), QLatin1String("\\r"))
-        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
-}
-
 } // namespace
 
 class TestCrashSafety : public QObject {
     Q_OBJECT
-
-private slots:
-    void killedAgainAndAgain();
-
-private:
-    QString KilledRun(int& sent, int& recorded, int& acknowledged);
 
     IsolatedEnvironment m_env; // inherited by every helper
     QTemporaryDir m_dir;
@@ -65,130 +40,137 @@ private:
     // Every pseudo-terminal stays allocated until the end, so no device name is used twice: a kill
     // while the port opens can leave its lock file half written, which holds that name a while.
     std::vector<std::unique_ptr<ScannerPty>> m_scanners;
-};
 
-void TestCrashSafety::killedAgainAndAgain() {
-    const int kills = qMax(1, NumberFromEnvironment("MARKLOG_STRESS_KILLS", 20));
-    const quint32 seed =
-        quint32(NumberFromEnvironment("MARKLOG_STRESS_SEED", int(QRandomGenerator::system()->bounded(1000000))));
-    m_random.seed(seed);
-    qInfo("%d kills, MARKLOG_STRESS_SEED=%u", kills, seed);
-    m_path = m_dir.filePath(QStringLiteral("crash.stn"));
-    WriteBytes(m_path, QByteArray());
-    QStringList problems;
-    int held = 0, sent = 0, recorded = 0, acknowledged = 0;
-    for (int kill = 1; kill <= kills; ++kill) {
-        const QString problem = KilledRun(sent, recorded, acknowledged);
-        if (problem.isEmpty()) {
-            ++held;
-            continue;
-        }
-        problems << QStringLiteral("kill %1: %2").arg(kill).arg(problem);
-        try { // the next runs go on from what the file holds
-            m_bibs = ParseStn(FileBytes(m_path));
-        } catch (const RaisedError&) {
-            m_bibs.clear();
-        }
-        WriteBytes(m_path, StnOf(m_bibs));
-    }
-    qInfo("HELD %d of %d kills", held, kills);
-    qInfo("%d of %d scanned bibs reached the file before their kill, %d acknowledged", recorded, sent, acknowledged);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
-    // The bibs in flight at a kill are lost by design, however many that is on a busy machine;
-    // but a run that recorded nothing checked nothing.
-    QVERIFY2(recorded > 0, qPrintable(QStringLiteral("none of %1 bibs sent was recorded").arg(sent)));
-}
-
-// One run: the helper started on the file, fed bibs on its scanner, killed.
-QString TestCrashSafety::KilledRun(int& sent, int& recorded, int& acknowledged) {
-    m_scanners.push_back(std::make_unique<ScannerPty>());
-    ScannerPty& scanner = *m_scanners.back();
-    if (!scanner.IsValid())
-        return QStringLiteral("no pseudo-terminal: %1").arg(qt_error_string(errno));
-    QProcess program;
-    StartScanHelper(program, m_path, scanner.Device());
-    if (!program.waitForStarted(kStartTimeoutMs))
-        return QStringLiteral("the program did not start: %1").arg(program.errorString());
-    // One run in six is killed while it starts: reading the file, opening the port.
-    const bool duringStart = m_random.bounded(6) == 0;
-    if (!duringStart &&
-        !QTest::qWaitFor(
-            [&] { return scanner.IsOpenedBy(program.processId()) || program.state() != QProcess::Running; },
-            kStartTimeoutMs))
-        return QStringLiteral("the program never opened the scanner: %1")
-            .arg(QString::fromLocal8Bit(program.readAll()));
-
-    // A bib counts as sent once its carriage return is written. Bibs go one by one, several in
-    // one write, or split across writes, as a scanner and the serial line deliver them.
-    QVector<qint32> sentBibs, pendingBibs;
-    QByteArray pending;
-    QTimer feed;
-    feed.setInterval(3);
-    connect(&feed, &QTimer::timeout, this, [&] {
-        if (pending.isEmpty()) {
-            const int burst = m_random.bounded(5) == 0 ? 1 + int(m_random.bounded(4)) : 1;
-            for (int i = 0; i < burst; ++i) {
-                pendingBibs << m_nextBib;
-                pending += QByteArray::number(m_nextBib++) + '\r';
+private slots:
+    void killedAgainAndAgain() {
+        const int kills = qEnvironmentVariableIsSet("MARKLOG_STRESS_KILLS")
+                              ? qMax(1, qEnvironmentVariableIntValue("MARKLOG_STRESS_KILLS"))
+                              : 20;
+        const quint32 seed = qEnvironmentVariableIsSet("MARKLOG_STRESS_SEED")
+                                 ? quint32(qEnvironmentVariableIntValue("MARKLOG_STRESS_SEED"))
+                                 : QRandomGenerator::system()->bounded(1000000u);
+        m_random.seed(seed);
+        qInfo("%d kills, MARKLOG_STRESS_SEED=%u", kills, seed);
+        m_path = m_dir.filePath(QStringLiteral("crash.stn"));
+        WriteBytes(m_path, QByteArray());
+        QStringList problems;
+        int held = 0, sent = 0, recorded = 0, acknowledged = 0;
+        for (int kill = 1; kill <= kills; ++kill) {
+            const QString problem = KilledRun(sent, recorded, acknowledged);
+            if (problem.isEmpty()) {
+                ++held;
+                continue;
             }
+            problems << QStringLiteral("kill %1: %2").arg(kill).arg(problem);
+            try { // the next runs go on from what the file holds
+                m_bibs = ParseStn(FileBytes(m_path));
+            } catch (const RaisedError&) {
+                m_bibs.clear();
+            }
+            WriteBytes(m_path, StnOf(m_bibs));
         }
-        const qsizetype piece =
-            m_random.bounded(4) == 0 ? 1 + qsizetype(m_random.bounded(quint32(pending.size()))) : pending.size();
-        const qsizetype written = scanner.TrySend(pending.left(piece));
-        for (qsizetype i = 0; i < written; ++i) {
-            if (pending[i] == '\r')
-                sentBibs << pendingBibs.takeFirst();
+        qInfo("HELD %d of %d kills", held, kills);
+        qInfo("%d of %d scanned bibs reached the file before their kill, %d acknowledged", recorded, sent,
+              acknowledged);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        // Bibs in flight at a kill may be lost, but a run that recorded nothing checked nothing.
+        QVERIFY2(recorded > 0, qPrintable(QStringLiteral("none of %1 bibs sent was recorded").arg(sent)));
+    }
+
+private:
+    // One run: the helper started on the file, fed bibs on its scanner, killed.
+    QString KilledRun(int& sent, int& recorded, int& acknowledged) {
+        m_scanners.push_back(std::make_unique<ScannerPty>());
+        ScannerPty& scanner = *m_scanners.back();
+        if (!scanner.IsValid())
+            return QStringLiteral("no pseudo-terminal: %1").arg(qt_error_string(errno));
+        QProcess program;
+        StartScanHelper(program, m_path, scanner.Device());
+        if (!program.waitForStarted(kStartTimeoutMs))
+            return QStringLiteral("the program did not start: %1").arg(program.errorString());
+        // One run in six is killed while it starts: reading the file, opening the port.
+        const bool duringStart = m_random.bounded(6) == 0;
+        if (!duringStart &&
+            !QTest::qWaitFor(
+                [&] { return scanner.IsOpenedBy(program.processId()) || program.state() != QProcess::Running; },
+                kStartTimeoutMs))
+            return QStringLiteral("the program never opened the scanner: %1")
+                .arg(QString::fromLocal8Bit(program.readAll()));
+
+        // A bib counts as sent once its carriage return is written. Bibs go one by one, several in
+        // one write, or split across writes, as a scanner and the serial line deliver them.
+        QVector<qint32> sentBibs, pendingBibs;
+        QByteArray pending;
+        QTimer feed;
+        feed.setInterval(3);
+        connect(&feed, &QTimer::timeout, this, [&] {
+            if (pending.isEmpty()) {
+                const int burst = m_random.bounded(5) == 0 ? 1 + int(m_random.bounded(4)) : 1;
+                for (int i = 0; i < burst; ++i) {
+                    pendingBibs << m_nextBib;
+                    pending += QByteArray::number(m_nextBib++) + '\r';
+                }
+            }
+            const qsizetype piece =
+                m_random.bounded(4) == 0 ? 1 + qsizetype(m_random.bounded(quint32(pending.size()))) : pending.size();
+            const qsizetype written = scanner.TrySend(pending.left(piece));
+            for (qsizetype i = 0; i < written; ++i) {
+                if (pending[i] == '\r')
+                    sentBibs << pendingBibs.takeFirst();
+            }
+            pending.remove(0, written);
+        });
+        feed.start();
+        QEventLoop running; // the feeding timer and the helper go on meanwhile
+        QTimer::singleShot(int(m_random.bounded(duringStart ? 200 : 400)), &running, &QEventLoop::quit);
+        running.exec();
+        feed.stop();
+
+        const bool stillRunning = program.state() == QProcess::Running;
+        program.kill();
+        program.waitForFinished(kStartTimeoutMs);
+        const QByteArray output = program.readAll();
+        if (!stillRunning)
+            return QStringLiteral("the program ended before it was killed: %1")
+                .arg(QString::fromLocal8Bit(output.right(2000)));
+        const int acks = int(output.count("ack\n"));
+        sent += int(sentBibs.size());
+
+        const QByteArray bytes = FileBytes(m_path);
+        QVector<qint32> bibs;
+        try {
+            bibs = ParseStn(bytes);
+        } catch (const RaisedError& error) {
+            return QStringLiteral("the file no longer reads: %1").arg(error.info().description);
         }
-        pending.remove(0, written);
-    });
-    feed.start();
-    RunEventsFor(int(m_random.bounded(duringStart ? 200 : 400)));
-    feed.stop();
-
-    const bool stillRunning = program.state() == QProcess::Running;
-    program.kill();
-    program.waitForFinished(kStartTimeoutMs);
-    const QByteArray output = program.readAll();
-    if (!stillRunning)
-        return QStringLiteral("the program ended before it was killed: %1")
-            .arg(QString::fromLocal8Bit(output.right(2000)));
-    const int acks = int(output.count("ack\n"));
-    sent += int(sentBibs.size());
-
-    const QByteArray bytes = FileBytes(m_path);
-    QVector<qint32> bibs;
-    try {
-        bibs = ParseStn(bytes);
-    } catch (const RaisedError& error) {
-        return QStringLiteral("the file no longer reads: %1").arg(error.info().description);
+        const qsizetype added = bibs.size() - m_bibs.size();
+        if (added < acks || added > sentBibs.size() || bytes != StnOf(m_bibs + sentBibs.mid(0, added)))
+            return QStringLiteral("%1 records before, %2 bibs sent, %3 acknowledged; the file holds %4 records "
+                                  "and ends in \"%5\"")
+                .arg(m_bibs.size())
+                .arg(sentBibs.size())
+                .arg(acks)
+                .arg(bibs.size())
+                .arg(QString::fromLatin1(bytes.right(60).replace("\r\n", "|")));
+        // The passage times beside the file stay in step with it: each line names its record's
+        // position and bib, and no line runs ahead of the records.
+        const QList<QByteArray> times = FileBytes(m_path + QStringLiteral(".times")).split('\n');
+        for (qsizetype line = 0; line < times.size(); ++line) {
+            const QList<QByteArray> fields = times[line].trimmed().split(';');
+            if (times[line].isEmpty() && line == times.size() - 1)
+                break;
+            if (line >= bibs.size() || fields.size() != 3 || fields[0].toLongLong() != line + 1 ||
+                fields[1].toInt() != bibs[line])
+                return QStringLiteral("passage times out of step at their line %1: \"%2\"")
+                    .arg(line + 1)
+                    .arg(QString::fromLatin1(times[line]));
+        }
+        recorded += int(added);
+        acknowledged += acks;
+        m_bibs = bibs;
+        return {};
     }
-    const qsizetype added = bibs.size() - m_bibs.size();
-    if (added < acks || added > sentBibs.size() || bytes != StnOf(m_bibs + sentBibs.mid(0, added)))
-        return QStringLiteral("%1 records before, %2 bibs sent, %3 acknowledged; the file holds %4 records "
-                              "and ends in \"%5\"")
-            .arg(m_bibs.size())
-            .arg(sentBibs.size())
-            .arg(acks)
-            .arg(bibs.size())
-            .arg(Excerpt(bytes));
-    // The passage times beside the file stay in step with it: each line names its record's
-    // position and bib, and no line runs ahead of the records.
-    const QList<QByteArray> times = FileBytes(m_path + QStringLiteral(".times")).split('\n');
-    for (qsizetype line = 0; line < times.size(); ++line) {
-        const QList<QByteArray> fields = times[line].trimmed().split(';');
-        if (times[line].isEmpty() && line == times.size() - 1)
-            break;
-        if (line >= bibs.size() || fields.size() != 3 || fields[0].toLongLong() != line + 1 ||
-            fields[1].toInt() != bibs[line])
-            return QStringLiteral("passage times out of step at their line %1: \"%2\"")
-                .arg(line + 1)
-                .arg(QString::fromLatin1(times[line]));
-    }
-    recorded += int(added);
-    acknowledged += acks;
-    m_bibs = bibs;
-    return {};
-}
+};
 
 int main(int argc, char* argv[]) {
     if (IsScanHelper(argc, argv))

@@ -1,3 +1,4 @@
+#include "LapLine.h"
 #include "app/Settings.h"
 #include "lapcounter/frmLapcounter.h"
 #include "records/StnFormat.h"
@@ -12,19 +13,17 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
-// One control of a control array, found by its "index" property.
-template <typename Widget> Widget* Indexed(const QWidget& window, const char* name, int index) {
-    for (Widget* control : window.findChildren<Widget*>(QLatin1String(name)))
-        if (control->property("index").toInt() == index)
-            return control;
-    qFatal("control %s(%d) not found", name, index);
-}
+// One field of the control array, found by its "index" property.
 QLineEdit* Field(const QWidget& window, int index) {
-    return Indexed<QLineEdit>(window, "txtLapCount", index);
+    for (QLineEdit* field : window.findChildren<QLineEdit*>(QStringLiteral("txtLapCount")))
+        if (field->property("index").toInt() == index)
+            return field;
+    qFatal("txtLapCount(%d) not found", index);
 }
 QListView* List(QWidget& window) {
     return Find<QListView>(&window, "List1");
@@ -35,9 +34,6 @@ QStringList Lines(QWidget& window) {
     for (int row = 0; row < model->rowCount(); ++row)
         lines.append(model->index(row, 0).data().toString());
     return lines;
-}
-QString Line(qint32 bib, qint32 laps, const QString& remaining = QString()) {
-    return QString::number(bib) + "\t\t" + QString::number(laps) + (remaining.isEmpty() ? "" : "\t\t" + remaining);
 }
 QStringList WithHeading(const QStringList& body, bool remainingColumn = false) {
     return QStringList{remainingColumn ? "Bib\t\tLaps\t\tRemaining" : "Bib\t\tLaps", QString(106, QLatin1Char('-'))} +
@@ -125,65 +121,45 @@ private slots:
         QVERIFY(ShowActive(*window));
         QLineEdit* target = Field(*window, 0);
         QLineEdit* minimum = Field(*window, 1);
-        target->setFocus(Qt::TabFocusReason);
-        QTRY_COMPARE(target->selectedText(), QStringLiteral("0"));
+        auto* descending = Find<QCheckBox>(window.get(), "chkDescending");
+        auto* automatic = Find<QCheckBox>(window.get(), "chkAuto");
         QVERIFY(m_records->AddBib(42)); // not shown until the next refresh
 
         // Left unchanged, or changed only in case: no refresh, the focus stays in the window.
-        minimum->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(minimum->hasFocus());
         target->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(target->hasFocus());
+        QTRY_COMPARE(target->selectedText(), QStringLiteral("0"));
         minimum->setText(QStringLiteral("0e0"));
         minimum->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(minimum->hasFocus());
         minimum->setText(QStringLiteral("0E0"));
         QTest::keyClick(minimum, Qt::Key_Tab);
-        QTRY_VERIFY(Find<QCheckBox>(window.get(), "chkAuto")->hasFocus());
+        QTRY_VERIFY(automatic->hasFocus());
         QCOMPARE(Lines(*window), WithHeading({Line(6, 1), Line(4, 2)}));
         QCOMPARE(QApplication::activeWindow(), window.get());
 
-        // Typed over and left with Tab: refresh, focus to the main window.
-        target->setFocus(Qt::TabFocusReason);
-        QTRY_COMPARE(target->selectedText(), QStringLiteral("0"));
-        QTest::keyClicks(target, QStringLiteral("10"));
-        QTest::keyClick(target, Qt::Key_Tab);
+        QVERIFY(HandsBack(*window, target, [&] { QTest::keyClicks(target, QStringLiteral("10\t")); })); // typed over
         QCOMPARE(Lines(*window), WithHeading({Line(42, 1, "9"), Line(6, 1, "9"), Line(4, 2, "8")}, true));
-        QTRY_VERIFY(m_entry->hasFocus());
-
-        QVERIFY(ShowActive(*window));
-        Click(Find<QCheckBox>(window.get(), "chkDescending"));
+        QVERIFY(HandsBack(*window, nullptr, [&] { Click(descending); }));
         QCOMPARE(Lines(*window), WithHeading({Line(4, 2, "8"), Line(6, 1, "9"), Line(42, 1, "9")}, true));
-        QTRY_VERIFY(m_entry->hasFocus());
-
-        // Enter refreshes in a field, a check box and the list.
-        for (QWidget* control :
-             {static_cast<QWidget*>(minimum), static_cast<QWidget*>(Find<QCheckBox>(window.get(), "chkDescending")),
-              static_cast<QWidget*>(List(*window))}) {
-            QVERIFY(ShowActive(*window));
-            control->setFocus(Qt::TabFocusReason);
-            QTRY_VERIFY(control->hasFocus());
+        for (QWidget* control : {static_cast<QWidget*>(minimum), static_cast<QWidget*>(descending),
+                                 static_cast<QWidget*>(List(*window))}) {
             QVERIFY(m_records->AddBib(6));
-            QTest::keyClick(control, Qt::Key_Return);
+            QVERIFY(HandsBack(*window, control, [&] { QTest::keyClick(control, Qt::Key_Return); }));
             QVERIFY(Lines(*window).contains(Line(6, m_records->Count() - 3, QString::number(13 - m_records->Count()))));
-            QTRY_VERIFY(m_entry->hasFocus());
         }
 
         // Reset counts only later records; without automatic refresh a passage shows nothing.
-        QVERIFY(ShowActive(*window));
-        QTest::mouseClick(Find<QPushButton>(window.get(), "cmdReset"), Qt::LeftButton);
+        QVERIFY(HandsBack(*window, nullptr,
+                          [&] { QTest::mouseClick(Find<QPushButton>(window.get(), "cmdReset"), Qt::LeftButton); }));
         QCOMPARE(window->FirstCountedID(), m_records->MaxID() + 1);
         QCOMPARE(Lines(*window), WithHeading({}, true));
-        QTRY_VERIFY(m_entry->hasFocus());
         QVERIFY(m_records->AddBib(7));
         window->RecordsChanged();
         QCOMPARE(Lines(*window), WithHeading({}, true));
-        QVERIFY(ShowActive(*window));
-        Click(Find<QCheckBox>(window.get(), "chkAuto"));
+        QVERIFY(HandsBack(*window, nullptr, [&] { Click(automatic); }));
         QCOMPARE(Lines(*window), WithHeading({Line(7, 1, "9")}, true));
-        QTRY_VERIFY(m_entry->hasFocus());
         QVERIFY(m_records->AddBib(4));
-        Click(Find<QCheckBox>(window.get(), "chkAuto")); // unchecking keeps the list as it is
+        Click(automatic); // unchecking keeps the list as it is
         QCOMPARE(Lines(*window), WithHeading({Line(7, 1, "9")}, true));
 
         // A faulty field is reported once, and the lines made before the failure stay.
@@ -233,6 +209,20 @@ private slots:
     }
 
 private:
+    // In the active lap counter, with the focus on `control` (its text selected), does an operator's
+    // action; true once the keyboard is back in the main window's entry box.
+    bool HandsBack(QWidget& window, QWidget* control, const std::function<void()>& action) {
+        if (!ShowActive(window))
+            return false;
+        if (control) {
+            control->setFocus(Qt::TabFocusReason);
+            auto* field = qobject_cast<QLineEdit*>(control);
+            if (!QTest::qWaitFor([&] { return control->hasFocus() && (!field || field->hasSelectedText()); }))
+                return false;
+        }
+        action();
+        return QTest::qWaitFor([this] { return m_entry->hasFocus(); });
+    }
     // A record file holding these bibs (IDs 1 to n) and a loaded lap counter reading it.
     std::unique_ptr<frmLapcounter> MakeWindow(const QVector<qint32>& bibs) {
         QVector<tBib> list;
