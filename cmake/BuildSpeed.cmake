@@ -25,12 +25,7 @@ set(MARKLOG_PCH_TEST ${MARKLOG_PCH_GUI} <QtTest/QtTest> <QProcess> <QSignalSpy> 
 
 # A full build from nothing (a CI run without a warm ccache) compiles the libraries' sources in
 # batches of one translation unit each; edits are faster without, so it is off by default.
-# Batches need no precompiled headers: each parses its headers once anyway, and without them
-# nothing waits for a large header to be compiled first.
 option(MARKLOG_UNITY_BUILD "Compile the libraries' sources in batches" OFF)
-if(MARKLOG_UNITY_BUILD)
-    set(CMAKE_DISABLE_PRECOMPILE_HEADERS ON)
-endif()
 
 # Called once the libraries exist (see the top-level CMakeLists.txt).
 function(marklog_precompile_headers)
@@ -43,7 +38,6 @@ function(marklog_precompile_headers)
             support/ctlWiki.cpp support/FileDialogSeam.cpp)
         list(TRANSFORM alone PREPEND ${PROJECT_SOURCE_DIR}/src/)
         set_source_files_properties(${alone} DIRECTORY ${PROJECT_SOURCE_DIR}/src PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
-        return()
     endif()
     target_precompile_headers(marklog_core PRIVATE ${MARKLOG_PCH_CORE})
     target_precompile_headers(marklog_gui PRIVATE ${MARKLOG_PCH_GUI})
