@@ -8,6 +8,7 @@
 #include "lang/clsLanguage.h"
 #include "lapcounter/LapCounting.h"
 #include "lapcounter/LapListModel.h"
+#include "lapcounter/LapListView.h"
 #include "lapcounter/TabStopDelegate.h"
 #include "records/clsFile.h"
 #include "support/AccessibleNames.h"
@@ -61,13 +62,11 @@ frmLapcounter::frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidge
 
 void frmLapcounter::BuildControls() {
     m_lines = new LapListModel(this);
-    List1 = Named(new QListView(this), "List1");
+    List1 = Named(new LapListView(this), "List1");
     List1->setModel(m_lines);
     List1->setItemDelegate(new TabStopDelegate(List1));
-    List1->setUniformItemSizes(true); // a refresh of thousands of lines needs no per-line measuring
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long lines are cut at the edge
     QFont listFont(QStringLiteral("MS Sans Serif"));
     listFont.setPointSizeF(9.75);
     listFont.setStyleHint(QFont::SansSerif);
