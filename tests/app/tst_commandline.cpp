@@ -46,7 +46,6 @@ private slots:
                             const QString& err = {}, const QString& written = {}) {
             QTest::newRow(name) << arguments << status << out << err << written;
         };
-        row("help", {"--help"}, 0, "~--export-results <FILE.stn>");
         row("help names the file argument", {"-h"}, 0, "~Usage: marklog [options] [record-file.stn]");
         row("version", {"--version"}, 0, "marklog 1.0.0\n");
         row("check good", {"--check", race}, 0,

@@ -23,7 +23,6 @@ public:
 };
 
 namespace {
-const QString kSetting = QStringLiteral("WndPos_frmTestWindow");
 
 // Presses the first key combination the platform binds to a standard key.
 void Press(QWidget* target, QKeySequence::StandardKey key) {
@@ -46,7 +45,7 @@ private slots:
         m_f.reset();
     }
 
-    void firstStartAndCheckBoxes() {
+    void firstStartCheckBoxesAndQuit() {
         QVERIFY(m_f->Load());
         frmMain* window = m_f->window;
         // Beside the guide link a line says how to start, with the shortcuts.
@@ -59,6 +58,17 @@ private slots:
             QVERIFY2(!Find<QAction>(window, disabled)->isEnabled(), disabled);
         for (QAction* recent : window->findChildren<QAction*>(QStringLiteral("mnuFile_LFM")))
             QVERIFY(!recent->isVisible());
+        // F11, Enter, the digits and the grid's keys belong to the window: no menu command takes them.
+        QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),
+                                QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+                                QKeySequence(Qt::Key_End),    QKeySequence(Qt::Key_Home),
+                                QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown),
+                                QKeySequence(Qt::Key_Up),     QKeySequence(Qt::Key_Down)};
+        for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
+            own << QKeySequence(digit);
+        for (QAction* action : window->findChildren<QAction*>())
+            for (const QKeySequence& shortcut : action->shortcuts())
+                QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
         QTest::keyClick(window, Qt::Key_F11); // nothing to focus while no file is open
         QVERIFY(!m_f->Entry()->hasFocus());
 
@@ -78,6 +88,13 @@ private slots:
         QVERIFY(ReadSetting(QStringLiteral("WndPos_frmMain")).toString().startsWith(QLatin1String("2;")));
         QVERIFY(m_f->Load());
         QVERIFY(checked("chkCatch") && Find<QTimer>(m_f->window, "tmrCatch")->isActive());
+        // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
+        if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
+            QVERIFY(Find<QAction>(m_f->window, "mnuFile_Exit")->shortcuts().isEmpty());
+            return;
+        }
+        Press(m_f->window, QKeySequence::Quit);
+        QTRY_VERIFY(m_f->window.isNull());
     }
 
     // The platform's standard shortcuts on the File commands, pressed while the entry box has the
@@ -106,28 +123,6 @@ private slots:
         m_f->messages.clear();
     }
 
-    // F11, Enter, the digits and the grid's keys belong to the window: no menu command takes them.
-    void ownKeysStayFreeAndQuitEnds() {
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),
-                                QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
-                                QKeySequence(Qt::Key_End),    QKeySequence(Qt::Key_Home),
-                                QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown),
-                                QKeySequence(Qt::Key_Up),     QKeySequence(Qt::Key_Down)};
-        for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
-            own << QKeySequence(digit);
-        for (QAction* action : m_f->window->findChildren<QAction*>())
-            for (const QKeySequence& shortcut : action->shortcuts())
-                QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
-        // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
-        if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
-            QVERIFY(Find<QAction>(m_f->window, "mnuFile_Exit")->shortcuts().isEmpty());
-            return;
-        }
-        Press(m_f->window, QKeySequence::Quit);
-        QTRY_VERIFY(m_f->window.isNull());
-    }
-
     // Two sessions: the first restores what is stored and closes in a state, the second reopens.
     // A window closed minimized reopens normal; one closed maximized reopens maximized and keeps its
     // normal placement.
@@ -141,7 +136,7 @@ private slots:
     void stateAcrossSessions() {
         QFETCH(int, closedAs);
         const QRect restored(80, 60, 533, 400); // the outer frame, the window inside it
-        WriteSetting(kSetting, QStringLiteral("2;1200,900,7995,6000"));
+        WriteSetting(QStringLiteral("WndPos_frmTestWindow"), QStringLiteral("2;1200,900,7995,6000"));
         for (int session = 1; session <= 2; ++session) {
             frmTestWindow window;
             if (session == 2 && closedAs == Qt::WindowMinimized)
@@ -164,7 +159,7 @@ private slots:
             window.setWindowState(Qt::WindowState(closedAs));
             QTRY_COMPARE(int(window.windowState()), closedAs);
             SaveWndPos(&window, WndPos::Save);
-            QTEST(ReadSetting(kSetting).toString(), "storedAfter");
+            QTEST(ReadSetting(QStringLiteral("WndPos_frmTestWindow")).toString(), "storedAfter");
         }
     }
 
