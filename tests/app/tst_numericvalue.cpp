@@ -45,8 +45,8 @@ private slots:
         QTest::newRow("inner blank") << "1 2" << 12.0;
         QTest::newRow("blank sign") << " - 5" << -5.0;
         QTest::newRow("tab and line feed") << "1\t2\n3" << 123.0;
-        QTest::newRow("carriage return ends") << "1\r2" << 1.0;
-        QTest::newRow("no-break space ends") << QStringLiteral("1\u00A02") << 1.0;
+        QTest::newRow("carriage return ends") << " 1.5\r2" << 1.5;
+        QTest::newRow("no-break space ends") << QStringLiteral(" 1.5\u00A02") << 1.5;
         QTest::newRow("plus") << "+7" << 7.0;
         QTest::newRow("minus zero") << "-0" << 0.0;
         QTest::newRow("point only") << "." << 0.0;
