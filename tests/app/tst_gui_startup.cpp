@@ -1,16 +1,29 @@
-#include "app/FileTypeRegistration.h"
+#include "app/SaveWndPos.h"
 #include "app/Settings.h"
 
 #include "GuiFixture.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
+#include <QMainWindow>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 
 #include <memory>
 
+// A top-level window of its own class, so its setting is "WndPos_frmTestWindow".
+class frmTestWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    frmTestWindow() {
+        move(30, 40); // design-time placement
+        resize(300, 200);
+    }
+};
+
 namespace {
+
 // Presses the first key combination the platform binds to a standard key.
 void Press(QWidget* target, QKeySequence::StandardKey key) {
     const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);
@@ -19,24 +32,25 @@ void Press(QWidget* target, QKeySequence::StandardKey key) {
 }
 } // namespace
 
-// The main window from load to unload, with an isolated settings store.
+// The main window from load to unload, and a window's placement restored and saved across sessions
+// (stored numbers at 15 twips a pixel; the figures themselves are the placement table's).
 class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0); }
     void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
         QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
         m_f.reset();
     }
 
-    void firstStartAndCheckBoxes() {
+    void firstStartCheckBoxesAndQuit() {
         QVERIFY(m_f->Load());
         frmMain* window = m_f->window;
-        QVERIFY(Find<QWidget>(window, "Wiki")->isVisible());
         // Beside the guide link a line says how to start, with the shortcuts.
         const QString hint = Find<QLabel>(window, "lblStart")->text();
-        QVERIFY(Find<QLabel>(window, "lblStart")->isVisible());
+        QVERIFY(Find<QWidget>(window, "lblStart")->isVisible() && Find<QWidget>(window, "Wiki")->isVisible());
         QVERIFY2(hint.contains(QLatin1String("Ctrl+N")) && hint.contains(QLatin1String("Ctrl+O")), qPrintable(hint));
         for (const char* hidden : {"txtEnter", "fraFrame", "Grid", "StatusBar"})
             QVERIFY2(!Find<QWidget>(window, hidden)->isVisible(), hidden);
@@ -44,23 +58,27 @@ private slots:
             QVERIFY2(!Find<QAction>(window, disabled)->isEnabled(), disabled);
         for (QAction* recent : window->findChildren<QAction*>(QStringLiteral("mnuFile_LFM")))
             QVERIFY(!recent->isVisible());
-        QStringList tags; // the language menu lists both shipped languages, tagged with their identifiers
-        for (QAction* entry : window->findChildren<QAction*>(QStringLiteral("mnuLangSelect")))
-            if (entry->isVisible())
-                tags << entry->property("tag").toString();
-        tags.sort();
-        QCOMPARE(tags, QStringList({"de", "en"}));
+        // F11, Enter, the digits and the grid's keys belong to the window: no menu command takes them.
+        QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),
+                                QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+                                QKeySequence(Qt::Key_End),    QKeySequence(Qt::Key_Home),
+                                QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown),
+                                QKeySequence(Qt::Key_Up),     QKeySequence(Qt::Key_Down)};
+        for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
+            own << QKeySequence(digit);
+        for (QAction* action : window->findChildren<QAction*>())
+            for (const QKeySequence& shortcut : action->shortcuts())
+                QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
         QTest::keyClick(window, Qt::Key_F11); // nothing to focus while no file is open
         QVERIFY(!m_f->Entry()->hasFocus());
 
         // The check boxes start from their settings (catching even before a file is open) and are
         // stored with the window's placement at unload.
+        const auto checked = [this](const char* name) { return Find<QCheckBox>(m_f->window, name)->isChecked(); };
         QVERIFY(m_f->CloseWindow());
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
         QVERIFY(m_f->Load());
-        QVERIFY(Find<QCheckBox>(m_f->window, "chkBeep")->isChecked());
-        QVERIFY(!Find<QCheckBox>(m_f->window, "chkCatch")->isChecked());
-        QVERIFY(!Find<QCheckBox>(m_f->window, "chkDouble")->isChecked());
+        QVERIFY(checked("chkBeep") && !checked("chkCatch") && !checked("chkDouble"));
         QVERIFY(!Find<QTimer>(m_f->window, "tmrCatch")->isActive());
         Find<QCheckBox>(m_f->window, "chkBeep")->setChecked(false); // hidden without a file
         Find<QCheckBox>(m_f->window, "chkCatch")->setChecked(true);
@@ -69,25 +87,14 @@ private slots:
         QCOMPARE(ReadSetting(QStringLiteral("CatchFocus")).toString(), QStringLiteral("1"));
         QVERIFY(ReadSetting(QStringLiteral("WndPos_frmMain")).toString().startsWith(QLatin1String("2;")));
         QVERIFY(m_f->Load());
-        QVERIFY(Find<QCheckBox>(m_f->window, "chkCatch")->isChecked());
-        QVERIFY(Find<QTimer>(m_f->window, "tmrCatch")->isActive());
-    }
-
-    // The record file type reaches the desktop, rewritten only when its text changed.
-    void fileTypeRegistration() {
-        const QString mime = m_f->env.dataFolder() + QStringLiteral("/mime/packages/marklog.xml");
-        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
-        QVERIFY(FileBytes(mime).contains("<glob pattern=\"*.stn\"/>"));
-        const QDateTime written = QFileInfo(mime).lastModified();
-        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
-        QCOMPARE(QFileInfo(mime).lastModified(), written);
-        RegisterFileType(QStringLiteral("Marklog-Datensatzdatei"), QStringLiteral("&Öffnen"));
-        QVERIFY(FileBytes(mime).contains("Marklog-Datensatzdatei"));
-        const QByteArray entry = FileBytes(m_f->env.dataFolder() + QStringLiteral("/applications/marklog.desktop"));
-        QVERIFY(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f"));
-        QVERIFY(entry.contains("MimeType=application/x-marklog-stn;"));
-        QVERIFY(DesktopEntryText(QStringLiteral("/opt/my \"race\" $tools/marklog"), QString())
-                    .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
+        QVERIFY(checked("chkCatch") && Find<QTimer>(m_f->window, "tmrCatch")->isActive());
+        // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
+        if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
+            QVERIFY(Find<QAction>(m_f->window, "mnuFile_Exit")->shortcuts().isEmpty());
+            return;
+        }
+        Press(m_f->window, QKeySequence::Quit);
+        QTRY_VERIFY(m_f->window.isNull());
     }
 
     // The platform's standard shortcuts on the File commands, pressed while the entry box has the
@@ -116,26 +123,44 @@ private slots:
         m_f->messages.clear();
     }
 
-    // F11, Enter, the digits and the grid's keys belong to the window: no menu command takes them.
-    void ownKeysStayFreeAndQuitEnds() {
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        QList<QKeySequence> own{QKeySequence(Qt::Key_F11),    QKeySequence(Qt::Key_F12),
-                                QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
-                                QKeySequence(Qt::Key_End),    QKeySequence(Qt::Key_Home),
-                                QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown),
-                                QKeySequence(Qt::Key_Up),     QKeySequence(Qt::Key_Down)};
-        for (int digit = Qt::Key_0; digit <= Qt::Key_9; ++digit)
-            own << QKeySequence(digit);
-        for (QAction* action : m_f->window->findChildren<QAction*>())
-            for (const QKeySequence& shortcut : action->shortcuts())
-                QVERIFY2(!own.contains(shortcut), qPrintable(action->objectName() + " " + shortcut.toString()));
-        // Windows has no Quit key (Alt+F4 closes the window there), nor has the offscreen platform.
-        if (QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()) {
-            QVERIFY(Find<QAction>(m_f->window, "mnuFile_Exit")->shortcuts().isEmpty());
-            return;
+    // Two sessions: the first restores what is stored and closes in a state, the second reopens.
+    // A window closed minimized reopens normal; one closed maximized reopens maximized and keeps its
+    // normal placement.
+    void stateAcrossSessions_data() {
+        QTest::addColumn<int>("closedAs");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::newRow("normal") << int(Qt::WindowNoState) << "2;1200,900,7995,6000";
+        QTest::newRow("maximized") << int(Qt::WindowMaximized) << "0;1200,900,7995,6000";
+        QTest::newRow("minimized") << int(Qt::WindowMinimized) << "1;1200,900,7995,6000";
+    }
+    void stateAcrossSessions() {
+        QFETCH(int, closedAs);
+        const QRect restored(80, 60, 533, 400); // the outer frame, the window inside it
+        WriteSetting(QStringLiteral("WndPos_frmTestWindow"), QStringLiteral("2;1200,900,7995,6000"));
+        for (int session = 1; session <= 2; ++session) {
+            frmTestWindow window;
+            if (session == 2 && closedAs == Qt::WindowMinimized)
+                window.setWindowState(Qt::WindowMinimized);
+            SaveWndPos(&window, WndPos::Restore);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY(!window.isMinimized());
+            QCOMPARE(window.isMaximized(), session == 2 && closedAs == Qt::WindowMaximized);
+            if (window.isMaximized()) { // keeps its normal placement beneath
+                window.showNormal();
+                QTRY_COMPARE(window.frameGeometry().topLeft(), restored.topLeft());
+                QCOMPARE(window.size(), restored.size());
+                break;
+            }
+            QTRY_COMPARE(window.frameGeometry(), restored);
+            QVERIFY(window.geometry().width() < restored.width());
+            if (session == 2)
+                break;
+            window.setWindowState(Qt::WindowState(closedAs));
+            QTRY_COMPARE(int(window.windowState()), closedAs);
+            SaveWndPos(&window, WndPos::Save);
+            QTEST(ReadSetting(QStringLiteral("WndPos_frmTestWindow")).toString(), "storedAfter");
         }
-        Press(m_f->window, QKeySequence::Quit);
-        QTRY_VERIFY(m_f->window.isNull());
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include "app/ErrorHandler.h"
+#include "app/FileTypeRegistration.h"
 #include "app/LogWriter.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
@@ -22,14 +23,17 @@ QByteArray FixtureLine(qsizetype length, char fill) {
     return QByteArray(length - 2, fill) + "\r\n";
 }
 
-void StoreLogfileSize(const QVariant& value, qint32 type = RegistryType::String) {
-    QCOMPARE(SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("LogfileSize"), value, type),
-             0);
+int SetFamily(const QString& name, const QVariant& value, qint32 type = RegistryType::String) {
+    return SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), name, value, type);
+}
+QVariant GetFamily(const QString& name) {
+    return GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), name);
 }
 } // namespace
 
-// The error log's layout, byte for byte, its size limit and trimming, and error reports.
-class TestErrorLog : public QObject {
+// The settings store, the desktop's file type, and the error log: its layout byte for byte, its
+// size limit from the settings, trimming, and error reports.
+class TestSettingsAndLog : public QObject {
     Q_OBJECT
 
     struct Session {
@@ -43,25 +47,93 @@ private slots:
     void init() { m_s = std::make_unique<Session>(); }
     void cleanup() { m_s.reset(); }
 
+    void valuesReadBackByType_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("text") << QVariant("C:\\Races\\") << 1 << QVariant("C:\\Races\\");
+        QTest::newRow("number as text") << QVariant(1000000) << 1 << QVariant("1000000");
+        QTest::newRow("umlauts") << QVariant("Zürich Läufe") << 1 << QVariant("Zürich Läufe");
+        QTest::newRow("dword") << QVariant(20000) << 4 << QVariant(qint32(20000));
+        QTest::newRow("negative dword") << QVariant(-2) << 4 << QVariant(qint32(-2));
+        QTest::newRow("dword from text") << QVariant("77") << 4 << QVariant(qint32(77));
+        QTest::newRow("binary keeps the low byte") << QVariant(0x1234) << 3 << QVariant(qint32(0x34));
+        QTest::newRow("unsupported type writes nothing") << QVariant(1) << 2 << QVariant();
+    }
+    void valuesReadBackByType() {
+        QFETCH(QVariant, value);
+        QFETCH(int, type);
+        QFETCH(QVariant, expected);
+        QCOMPARE(SetFamily(QStringLiteral("Probe"), value, type), expected.isValid() ? 0 : -1);
+        QCOMPARE(GetFamily(QStringLiteral("Probe")).typeId(), expected.typeId());
+        QCOMPARE(GetFamily(QStringLiteral("Probe")), expected);
+    }
+
+    void checkBoxValues() {
+        for (const QVariant& stored : {QVariant("0"), QVariant("2"), QVariant(""), QVariant()})
+            QVERIFY2(!IsCheckedValue(stored), qPrintable(stored.toString()));
+        QVERIFY(IsCheckedValue(QVariant("1")));
+        QCOMPARE(CheckBoxValue(true) + CheckBoxValue(false), QStringLiteral("10"));
+    }
+
+    // The program's own settings and the family's shared ones are files of their own; a missing
+    // setting differs from an empty one.
+    void programKeyAndFamilyKeyStayApart() {
+        QCOMPARE(ProgramKeyPath(), QStringLiteral("Software\\Trevanta\\") +
+                                       QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/family/"));
+        WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
+        QVERIFY(!ReadSetting(QStringLiteral("CurrDir")).isValid());
+        QVERIFY(!GetFamily(QStringLiteral("Beeper")).isValid());
+        QCOMPARE(GetFamily(QStringLiteral("CurrDir")).toString(), QStringLiteral("/family/"));
+        QVERIFY(QFile::exists(m_s->env.configFolder() + QStringLiteral("/Trevanta/Trevanta.conf")));
+        QVERIFY(QFile::exists(m_s->env.configFolder() + QStringLiteral("/Trevanta/") + ExecutableBaseName() +
+                              QStringLiteral(".conf")));
+        QVERIFY(!ReadSetting(QStringLiteral("Language")).isValid());
+        WriteSetting(QStringLiteral("Language"), QString());
+        QCOMPARE(ReadSetting(QStringLiteral("Language")), QVariant(QString()));
+    }
+    // A store that cannot be written fails instead of pretending success.
+    void unwritableStoreReportsFailure() {
+        WriteBytes(m_s->env.configFolder() + QStringLiteral("/Trevanta"), "x"); // a file where the folder must go
+        QVERIFY(SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/x/")) != 0);
+        WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1")); // ignored, never throws
+        QVERIFY(!ReadSetting(QStringLiteral("Beeper")).isValid());
+    }
+
+    // The record file type reaches the desktop, rewritten only when its text changed.
+    void fileTypeRegistration() {
+        const QString mime = m_s->env.dataFolder() + QStringLiteral("/mime/packages/marklog.xml");
+        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
+        QVERIFY(FileBytes(mime).contains("<glob pattern=\"*.stn\"/>"));
+        const QDateTime written = QFileInfo(mime).lastModified();
+        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
+        QCOMPARE(QFileInfo(mime).lastModified(), written);
+        RegisterFileType(QStringLiteral("Marklog-Datensatzdatei"), QStringLiteral("&Öffnen"));
+        QVERIFY(FileBytes(mime).contains("Marklog-Datensatzdatei"));
+        const QByteArray entry = FileBytes(m_s->env.dataFolder() + QStringLiteral("/applications/marklog.desktop"));
+        QVERIFY(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f"));
+        QVERIFY(entry.contains("MimeType=application/x-marklog-stn;"));
+        QVERIFY(DesktopEntryText(QStringLiteral("/opt/my \"race\" $tools/marklog"), QString())
+                    .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
+    }
+
     void formatErrorEntry() {
         struct Case {
             QString version;
             qint32 number;
-            QString source, description, procedure, expected;
+            QString source, description, expected;
         };
         const QString s30(30, 'S');
         const Case cases[] = {
-            {"1.0.12", 53, "Marklog", "File not found", "",
+            {"1.0.12", 53, "Marklog", "File not found",
              "1.0.12" + Blanks(29) + "Marklog" + Blanks(18) + "53" + Blanks(8) + "File not found"},
-            {"1.0.12", -5, s30, "Bad", "", "1.0.12" + Blanks(29) + s30 + "-5" + Blanks(3) + "Bad"},
-            {"1.0.0", std::numeric_limits<qint32>::min(), "Marklog", "Overflow", "",
+            {"1.0.12", -5, s30, "Bad", "1.0.12" + Blanks(29) + s30 + "-5" + Blanks(3) + "Bad"},
+            {"1.0.0", std::numeric_limits<qint32>::min(), "Marklog", "Overflow",
              "1.0.0" + Blanks(30) + "Marklog" + Blanks(18) + "-2147483648" + "Overflow"},
-            {"1.0.0", 57, "Marklog", "Device I/O error", "frmPort_GetPort",
-             "1.0.0" + Blanks(30) + "Marklog" + Blanks(18) + "57" + Blanks(8) + "Device I/O error (frmPort_GetPort)"},
         };
         for (const Case& c : cases)
-            QCOMPARE(FormatErrorEntry(c.version, ErrorInfo{c.number, c.source, c.description}, c.procedure),
-                     c.expected);
+            QCOMPARE(FormatErrorEntry(c.version, ErrorInfo{c.number, c.source, c.description}, QString()), c.expected);
     }
 
     // Every report is logged and shown with the description alone; number 0 is no error; a log
@@ -124,9 +196,9 @@ private slots:
         QFETCH(qint32, type);
         QFETCH(qint32, expected);
         if (stored.isValid())
-            StoreLogfileSize(stored, type);
+            QCOMPARE(SetFamily(QStringLiteral("LogfileSize"), stored, type), 0);
         QCOMPARE(LogSizeLimit(), expected);
-        StoreLogfileSize("30000"); // read once per process, until reset
+        QCOMPARE(SetFamily(QStringLiteral("LogfileSize"), "30000"), 0); // read once per process, until reset
         WriteLog(QStringLiteral("entry"));
         QCOMPARE(LogSizeLimit(), expected);
         ResetLogSizeLimit();
@@ -150,7 +222,7 @@ private slots:
         QFETCH(qsizetype, sizeAfter);
         QFETCH(qsizetype, firstLine);
         QFETCH(qsizetype, keptFrom);
-        StoreLogfileSize("10000");
+        QCOMPARE(SetFamily(QStringLiteral("LogfileSize"), "10000"), 0);
         const QByteArray appended = FormatLogLine(kMoment, QStringLiteral("new entry")).toLocal8Bit();
         const QByteArray before =
             FixtureLine(firstLine, 'a') + FixtureLine(sizeAfter - appended.size() - firstLine, 'b');
@@ -163,5 +235,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestErrorLog)
-#include "tst_errorlog.moc"
+QTEST_GUILESS_MAIN(TestSettingsAndLog)
+#include "tst_settingsandlog.moc"
