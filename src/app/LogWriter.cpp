@@ -63,7 +63,8 @@ bool IsWritableLocation(const QString& filePath) {
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir() || !folder.isWritable())
         return false;
-    return !file.exists() || file.isWritable();
+    // A folder or other non-file at the log's path can never take an entry.
+    return !file.exists() || (file.isFile() && file.isWritable());
 }
 
 // Where the kept tail of `keep` bytes begins when it is to start with a whole line: the first
