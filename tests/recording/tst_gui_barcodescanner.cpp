@@ -255,7 +255,17 @@ private:
     }
     // Runs action on the port dialog once it is shown modal. The action closes it; a dialog still
     // open afterwards is cancelled and noted, so a failing test cannot hang.
-    void OnPortDialog(std::function<void(frmPort&)> action);
+    void OnPortDialog(std::function<void(frmPort&)> action) {
+        QTimer::singleShot(0, this, [this, action] {
+            frmPort* dialog = nullptr;
+            if (QTest::qWaitFor([&] { return (dialog = qobject_cast<frmPort*>(QApplication::activeModalWidget())); }) &&
+                QTest::qWaitForWindowActive(dialog))
+                action(*dialog);
+            m_leftOpen |= !dialog || dialog->isVisible();
+            if (dialog && dialog->isVisible())
+                dialog->reject();
+        });
+    }
     static QLineEdit* Port(frmPort& dialog) { return Find<QLineEdit>(&dialog, "txtPort"); }
     static QComboBox* Device(frmPort& dialog) { return Find<QComboBox>(&dialog, "cboDevice"); }
     static QPushButton* Button(frmPort& dialog, int index) {
@@ -274,27 +284,6 @@ private:
     std::unique_ptr<GuiFixture> m_f;
     bool m_leftOpen = false;
 };
-
-void TestBarcodeScanner::OnPortDialog(std::function<void(frmPort&)> action) {
-    QTimer::singleShot(0, this, [this, action] {
-        frmPort* dialog = nullptr;
-        const bool shown = QTest::qWaitFor([&] {
-            dialog = qobject_cast<frmPort*>(QApplication::activeModalWidget());
-            return dialog != nullptr;
-        });
-        if (!shown || !QTest::qWaitForWindowActive(dialog)) {
-            m_leftOpen = true;
-            if (dialog)
-                dialog->reject();
-            return;
-        }
-        action(*dialog);
-        if (dialog->isVisible()) {
-            m_leftOpen = true;
-            dialog->reject();
-        }
-    });
-}
 
 QTEST_MAIN(TestBarcodeScanner)
 #include "tst_gui_barcodescanner.moc"
