@@ -138,8 +138,7 @@ private slots:
         typed("other characters never appear", "1a -2.,+x3", {}, "123", "1;123\r\n");
         typed("backspace", "125\b", {}, "12", "1;12\r\n");
         typed("ninth digit has no effect", "123456789", {}, "12345678", "1;12345678\r\n");
-        typed("zeros stay", "000", {}, "000", "");
-        typed("empty box", "", {}, "", "");
+        typed("zeros stay, nothing recorded", "000", {}, "000", "");
         typed("keypad digits with Num Lock on", "", {Qt::Key_4 | kp, Qt::Key_1 | kp, Qt::Key_7 | kp}, "417",
               "1;417\r\n");
         typed("keypad with Num Lock off, top rows", "",
@@ -153,8 +152,6 @@ private slots:
         typed("eight digits at most from the keypad", "1234567", {Qt::Key_Home | kp, Qt::Key_Up | kp}, "12345677",
               "1;12345677\r\n");
         pasted("pasted zeros, digits and a letter", "00042x", "00042x", "1;42\r\n");
-        pasted("pasted text cut to 8", "1234567890", "12345678", "1;12345678\r\n");
-        pasted("pasted negative number stays", "-5", "-5", "");
         pasted("pasted value beyond 32 bits", "9E9", "9E9", "", true);
     }
     void entryBox() {
