@@ -39,6 +39,7 @@ private slots:
 
     void openFailuresAreReported() {
         QVERIFY(m_f->LoadRecords(QByteArray()));
+        QVERIFY(!m_f->Panel(2).contains(ScannerCommand())); // it was off when the program last ended
         QTemporaryDir dir;
         ScannerPty scanner;
         QSerialPort otherProgram;
@@ -99,14 +100,21 @@ private slots:
         QVERIFY(!Timer()->isActive());
     }
 
+    // The port is never opened by itself at start, whatever is stored; a scanner that was on when the
+    // program last ended is mentioned in the status bar with the way to switch it on. Its device is a
+    // link, as /dev/serial/by-id gives them: after the cable is pulled the same name comes back with
+    // another terminal behind it. Switched on by the operator, it is remembered as on at the end.
     void vanishedPortIsReportedAndReopened() {
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        // The scanner's device is a link, as /dev/serial/by-id gives them: after the cable is pulled
-        // the same name comes back with another terminal behind it.
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("scanner"));
         auto first = std::make_unique<ScannerPty>();
         QVERIFY(QFile::link(first->Device(), link));
+        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(true));
+        WriteSetting(BarcodeDeviceSetting(), link);
+        QVERIFY(m_f->LoadRecords(QByteArray()));
+        QVERIFY(!first->IsOpenedBy(QCoreApplication::applicationPid()));
+        QVERIFY(!Timer()->isActive());
+        QVERIFY2(m_f->Panel(2).contains(ScannerCommand()), qPrintable(m_f->Panel(2)));
         QSignalSpy lost(Scanner(), &BarcodeScanner::ScannerLost);
         QSignalSpy back(Scanner(), &BarcodeScanner::ScannerBack);
         QSignalSpy alarm(Scanner(), &BarcodeScanner::ScannerAlarm);
@@ -136,96 +144,67 @@ private slots:
         m_f->Entry()->clear();
         QVERIFY(second.Send("77\r"));
         QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n2;77\r\n"));
-    }
-
-    // The port is never opened by itself at start, whatever is stored; a scanner that was on when
-    // the program last ended is mentioned in the status bar with the way to switch it on.
-    void scannerStaysOffAtStart_data() {
-        QTest::addColumn<bool>("wasOn");
-        QTest::newRow("on when the program last ended") << true;
-        QTest::newRow("off when the program last ended") << false;
-    }
-    void scannerStaysOffAtStart() {
-        QFETCH(bool, wasOn);
-        ScannerPty scanner;
-        WriteSetting(QStringLiteral("BarcodeActive"), CheckBoxValue(wasOn));
-        WriteSetting(QStringLiteral("BarcodeDevice"), scanner.Device());
-        QVERIFY(m_f->Load());
-        QVERIFY(!scanner.IsOpenedBy(QCoreApplication::applicationPid()));
-        QVERIFY(!Find<QTimer>(m_f->window, "tmrBarcode")->isActive());
-        const QString command = Find<QAction>(m_f->window, "mnuExtras_BarcodeScanner")->text().remove('&');
-        QCOMPARE(m_f->Panel(2).contains(command), wasOn);
-
-        // Switched on by the operator, it is remembered as on at the end.
-        m_f->window->findChild<BarcodeScanner*>()->Open(scanner.Device());
-        QVERIFY(scanner.IsOpenedBy(QCoreApplication::applicationPid()));
         QVERIFY(m_f->CloseWindow());
-        QVERIFY(!scanner.IsOpenedBy(QCoreApplication::applicationPid()));
+        QVERIFY(!second.IsOpenedBy(QCoreApplication::applicationPid()));
         QCOMPARE(ReadSetting(QStringLiteral("BarcodeActive")).toString(), QStringLiteral("1"));
     }
 
-    void loadShowsStoredPort_data() {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<qint32>("type");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("missing") << QVariant() << RegistryType::String << "1";
-        QTest::newRow("number") << QVariant("5") << RegistryType::String << "5";
-        QTest::newRow("text") << QVariant("COM3") << RegistryType::String << "1";
-        QTest::newRow("leading number") << QVariant("4 (USB)") << RegistryType::String << "4";
-        QTest::newRow("dword") << QVariant(9) << RegistryType::DWord << "9";
-    }
-
-    void loadShowsStoredPort() {
-        QFETCH(QVariant, stored);
-        QFETCH(qint32, type);
-        QFETCH(QString, shown);
-        if (stored.isValid())
-            StorePort(stored, type);
+    // The port box shows the stored number, at least 1, and validates what is typed when the focus
+    // leaves it, not while typing.
+    void portBox() {
+        StorePort("COM3");
         frmPort dialog;
         dialog.Form_Load();
-        QCOMPARE(Port(dialog)->text(), shown);
-    }
-
-    void leavingThePortBoxValidates() {
+        QCOMPARE(Port(dialog)->text(), QStringLiteral("1"));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
         const std::pair<const char*, const char*> cases[] = {{"", "1"},      {"0", "1"},    {"-3", "1"},
                                                              {"abc", "1"},   {"12", "12"},  {"1 2", "12"},
                                                              {"2.5", "2.5"}, {"&H10", "16"}};
-        frmPort dialog;
-        dialog.Form_Load();
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
         for (const auto& [typed, validated] : cases) {
             Port(dialog)->setFocus();
             QTRY_VERIFY(Port(dialog)->hasFocus());
             Port(dialog)->setText(QLatin1String(typed));
             QCOMPARE(Port(dialog)->text(), QLatin1String(typed)); // not while typing
             QTest::keyClick(Port(dialog), Qt::Key_Tab);
-            QVERIFY(!Port(dialog)->hasFocus());
             QCOMPARE(Port(dialog)->text(), QLatin1String(validated));
         }
         dialog.reject();
     }
 
-    // The scanner command asks for the port: Cancel and Escape keep the scanner reading and store
-    // the number typed; a number too large for a port keeps the dialog open and is logged with its
-    // procedure; Enter without leaving the box reaches the port unvalidated and closes the old one.
+    // The scanner command asks for the port. OK opens the device chosen and remembers it; Cancel
+    // and Escape keep the scanner reading and store the number typed; a number too large for a port
+    // keeps the dialog open and is logged with its procedure; Enter without leaving the box reaches
+    // the port unvalidated and closes the old one.
     void portDialogSession() {
+        if (!frmPort::AsksForDevice())
+            QSKIP("this system names serial ports by number only");
         QVERIFY(m_f->LoadRecords(QByteArray()));
         ScannerPty scanner;
-        Scanner()->Open(scanner.Device());
-        StorePort("3");
+        StorePort(3, RegistryType::DWord);
         QString offered;
         OnPortDialog([&](frmPort& dialog) {
-            offered = Port(dialog)->text();
+            offered = Port(dialog)->text() + '|' + Device(dialog)->itemText(0); // empty: the number names the port
+            Device(dialog)->setEditText(scanner.Device());
+            Button(dialog, 0)->click();
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QCOMPARE(offered, QStringLiteral("3|"));
+        QVERIFY(scanner.Send("31\r"));
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n"));
+        QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
+        QCOMPARE(StoredPort(), QStringLiteral("3")); // the family's setting keeps a number
+
+        OnPortDialog([&](frmPort& dialog) {
+            offered = Device(dialog)->currentText();
             Port(dialog)->setFocus();
             Port(dialog)->selectAll();
             QTest::keyClicks(Port(dialog), QStringLiteral("7"));
             Button(dialog, 1)->click();
         });
         m_f->Trigger("mnuExtras_BarcodeScanner");
-        QCOMPARE(offered, QStringLiteral("3"));
+        QCOMPARE(offered, scanner.Device());
         QCOMPARE(StoredPort(), QStringLiteral("7"));
-        QCOMPARE(Scanner()->PortName(), scanner.Device());
         OnPortDialog([&](frmPort& dialog) {
             offered = Port(dialog)->text();
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -233,7 +212,7 @@ private slots:
         m_f->Trigger("mnuExtras_BarcodeScanner");
         QCOMPARE(offered, QStringLiteral("7"));
         QVERIFY(scanner.Send("8\r"));
-        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;8\r\n"));
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n2;8\r\n"));
 
         bool stayedOpen = false;
         OnPortDialog([&](frmPort& dialog) {
@@ -245,13 +224,13 @@ private slots:
         m_f->Trigger("mnuExtras_BarcodeScanner");
         QVERIFY(stayedOpen);
         QCOMPARE(m_f->messages.shown().size(), 1);
-        const QList<QByteArray> lines = FileBytes(m_f->env.logFile()).trimmed().split('\n');
-        QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().trimmed().endsWith(" (frmPort_cmdCommand_Click)"), lines.first().constData());
+        const QByteArray log = FileBytes(m_f->env.logFile()).trimmed();
+        QVERIFY2(!log.contains('\n') && log.endsWith(" (frmPort_cmdCommand_Click)"), log.constData());
         m_f->messages.clear();
 
-        Scanner()->Open(scanner.Device());
+        QVERIFY(Scanner()->IsOpen());
         OnPortDialog([&](frmPort& dialog) {
+            Device(dialog)->setEditText(QString());
             Port(dialog)->setFocus();
             Port(dialog)->selectAll();
             QTest::keyClicks(Port(dialog), QStringLiteral("0"));
@@ -265,44 +244,36 @@ private slots:
         m_f->messages.clear();
     }
 
-    void chosenDeviceIsOpenedAndRemembered() {
-        if (!frmPort::AsksForDevice())
-            QSKIP("this system names serial ports by number only");
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        ScannerPty scanner;
-        QString firstEntry = QStringLiteral("-");
-        OnPortDialog([&](frmPort& dialog) {
-            firstEntry = Device(dialog)->itemText(0);
-            Device(dialog)->setEditText(scanner.Device());
-            Button(dialog, 0)->click();
-        });
-        m_f->Trigger("mnuExtras_BarcodeScanner");
-        QCOMPARE(firstEntry, QString()); // empty: the number names the port
-        QVERIFY(scanner.Send("31\r"));
-        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n"));
-        QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
-        QCOMPARE(StoredPort(), QStringLiteral("1")); // the family's setting keeps a number
-        QString offered;
-        OnPortDialog([&](frmPort& dialog) {
-            offered = Device(dialog)->currentText();
-            Button(dialog, 1)->click();
-        });
-        m_f->Trigger("mnuExtras_BarcodeScanner");
-        QCOMPARE(offered, scanner.Device());
-    }
-
 private:
     BarcodeScanner* Scanner() const { return m_f->window->findChild<BarcodeScanner*>(); }
     QTimer* Timer() const { return Find<QTimer>(m_f->window, "tmrBarcode"); }
+    QString ScannerCommand() const {
+        return Find<QAction>(m_f->window, "mnuExtras_BarcodeScanner")->text().remove('&');
+    }
     QString Text(const char* key, const QString& port) const {
         return GetText(QLatin1String(key)).replace(QStringLiteral("[port]"), port);
     }
     // Runs action on the port dialog once it is shown modal. The action closes it; a dialog still
     // open afterwards is cancelled and noted, so a failing test cannot hang.
-    void OnPortDialog(std::function<void(frmPort&)> action);
+    void OnPortDialog(std::function<void(frmPort&)> action) {
+        QTimer::singleShot(0, this, [this, action] {
+            frmPort* dialog = nullptr;
+            if (QTest::qWaitFor([&] { return (dialog = qobject_cast<frmPort*>(QApplication::activeModalWidget())); }) &&
+                QTest::qWaitForWindowActive(dialog))
+                action(*dialog);
+            m_leftOpen |= !dialog || dialog->isVisible();
+            if (dialog && dialog->isVisible())
+                dialog->reject();
+        });
+    }
     static QLineEdit* Port(frmPort& dialog) { return Find<QLineEdit>(&dialog, "txtPort"); }
     static QComboBox* Device(frmPort& dialog) { return Find<QComboBox>(&dialog, "cboDevice"); }
-    static QPushButton* Button(frmPort& dialog, int index);
+    static QPushButton* Button(frmPort& dialog, int index) {
+        for (QPushButton* button : dialog.findChildren<QPushButton*>(QStringLiteral("cmdCommand")))
+            if (button->property("index").toInt() == index)
+                return button;
+        qFatal("cmdCommand(%d) not found", index);
+    }
     static QString StoredPort() {
         return GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("BarcodePort")).toString();
     }
@@ -313,36 +284,6 @@ private:
     std::unique_ptr<GuiFixture> m_f;
     bool m_leftOpen = false;
 };
-
-void TestBarcodeScanner::OnPortDialog(std::function<void(frmPort&)> action) {
-    QTimer::singleShot(0, this, [this, action] {
-        frmPort* dialog = nullptr;
-        const bool shown = QTest::qWaitFor([&] {
-            dialog = qobject_cast<frmPort*>(QApplication::activeModalWidget());
-            return dialog != nullptr;
-        });
-        if (!shown || !QTest::qWaitForWindowActive(dialog)) {
-            m_leftOpen = true;
-            if (dialog)
-                dialog->reject();
-            return;
-        }
-        action(*dialog);
-        if (dialog->isVisible()) {
-            m_leftOpen = true;
-            dialog->reject();
-        }
-    });
-}
-
-QPushButton* TestBarcodeScanner::Button(frmPort& dialog, int index) {
-    const QList<QPushButton*> buttons = dialog.findChildren<QPushButton*>(QStringLiteral("cmdCommand"));
-    for (QPushButton* button : buttons) {
-        if (button->property("index").toInt() == index)
-            return button;
-    }
-    qFatal("cmdCommand(%d) not found", index);
-}
 
 QTEST_MAIN(TestBarcodeScanner)
 #include "tst_gui_barcodescanner.moc"

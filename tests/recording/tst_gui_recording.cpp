@@ -2,6 +2,8 @@
 #include "app/Settings.h"
 #include "app/Twips.h"
 #include "grid/ctlGrid.h"
+#include "recording/FocusCatcher.h"
+#include "recording/ForceFore.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/TimesSidecar.h"
@@ -12,7 +14,10 @@
 #include <QClipboard>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
+#include <QTimer>
+#include <QToolButton>
 
 #include <memory>
 
@@ -26,7 +31,8 @@ const QString kDatedCopy = QStringLiteral("race2022-06-03 100001.stn");
 } // namespace
 
 // Recording bibs in the real main window as the operator does it: digits typed into the entry
-// box and Enter, with the file's bytes, the grid, the status bar and the sound requests checked.
+// box and Enter, corrections in the window's grid, and focus catching, with the file's bytes, the
+// grid, the status bar and the sound requests checked.
 class TestRecording : public QObject {
     Q_OBJECT
 
@@ -55,9 +61,10 @@ private slots:
         const QString path = m_f->path();
         QCOMPARE(m_f->Panel(4), QLocale::system().toString(kMoment.time(), QLocale::ShortFormat));
         auto* chkDouble = Find<QCheckBox>(m_f->window, "chkDouble");
-        // The opened file's last bib counts; leading zeros make no other bib.
+        // The opened file's last bib counts; leading zeros make no other bib; the keypad's Enter records.
         for (const char* bib : {"7", "12", "012", "13"}) {
-            m_f->Record(QLatin1String(bib));
+            QTest::keyClicks(m_f->Entry(), QLatin1String(bib));
+            QTest::keyClick(m_f->Entry(), Qt::Key_Enter, Qt::KeypadModifier);
             QCOMPARE(m_f->Entry()->text(), QString()); // emptied whether recorded or rejected
         }
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n"));
@@ -84,10 +91,12 @@ private slots:
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;21\r\n6;21\r\n"));
         QCOMPARE(m_sounds.size(), 7);
 
-        // The disk fails once: no box, the panel says so, also after a language
+        // The disk fails once: no box, the alarm band and the panel say so, also after a language
         // switch; the next bib brings the file in step.
         InjectWriteFailure(3, 1);
         m_f->Record(QStringLiteral("22"));
+        auto* band = Find<QLabel>(m_f->window, "lblAlarm");
+        QVERIFY(band->isVisible() && band->text().contains(path));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
         for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
             if (entry->property("tag").toString() == QLatin1String("de"))
@@ -98,34 +107,57 @@ private slots:
         m_f->Record(QStringLiteral("23"));
         const QByteArray all("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;21\r\n6;21\r\n7;22\r\n8;23\r\n");
         QCOMPARE(FileBytes(path), all);
+        QVERIFY(!band->isVisible());
+        // The real window applies its layout whenever it is resized (the figures are the layout's own test).
+        m_f->window->resize(TwipsToPixelsX(12000, m_f->window), TwipsToPixelsY(7000, m_f->window));
+        QTRY_VERIFY(qAbs(Grid()->x() - TwipsToPixelsX(8000, m_f->window)) <= 1);
+        QCOMPARE(m_f->Entry()->height(), Grid()->height());
         QVERIFY(m_f->CloseWindow());
         QCOMPARE(FileBytes(WritableProgramFolder() + kDatedCopy), all);
     }
 
+    // What typed keys, keypad keys and pasted text leave in the entry box, and what Enter records.
     void entryBox_data() {
         QTest::addColumn<QString>("input"); // typed ("\b" is Backspace), or pasted
         QTest::addColumn<bool>("paste");
+        QTest::addColumn<QList<int>>("keys");  // pressed after the input; KeypadModifier marks the keypad's
         QTest::addColumn<QString>("box");      // before Enter
         QTest::addColumn<QByteArray>("bytes"); // after Enter; empty: nothing recorded, the box kept
         QTest::addColumn<bool>("reported");    // the box is emptied then, so no scan runs into it
-        const QByteArray none;
-        QTest::newRow("other characters never appear")
-            << QStringLiteral("1a -2.,+x3") << false << "123" << QByteArray("1;123\r\n") << false;
-        QTest::newRow("backspace") << QStringLiteral("125\b") << false << "12" << QByteArray("1;12\r\n") << false;
-        QTest::newRow("ninth digit has no effect")
-            << QStringLiteral("123456789") << false << "12345678" << QByteArray("1;12345678\r\n") << false;
-        QTest::newRow("zeros stay") << QStringLiteral("000") << false << "000" << none << false;
-        QTest::newRow("empty box") << QString() << false << "" << none << false;
-        QTest::newRow("pasted zeros, digits and a letter")
-            << QStringLiteral("00042x") << true << "00042x" << QByteArray("1;42\r\n") << false;
-        QTest::newRow("pasted text cut to 8")
-            << QStringLiteral("1234567890") << true << "12345678" << QByteArray("1;12345678\r\n") << false;
-        QTest::newRow("pasted negative number stays") << QStringLiteral("-5") << true << "-5" << none << false;
-        QTest::newRow("pasted value beyond 32 bits") << QStringLiteral("9E9") << true << "9E9" << none << true;
+        const auto typed = [](const char* name, const char* input, const QList<int>& keys, const char* box,
+                              const char* bytes) {
+            QTest::newRow(name) << QString::fromLatin1(input) << false << keys << QString::fromLatin1(box)
+                                << QByteArray(bytes) << false;
+        };
+        const auto pasted = [](const char* name, const char* input, const char* box, const char* bytes,
+                               bool reported = false) {
+            QTest::newRow(name) << QString::fromLatin1(input) << true << QList<int>() << QString::fromLatin1(box)
+                                << QByteArray(bytes) << reported;
+        };
+        const int kp = Qt::KeypadModifier;
+        typed("other characters never appear", "1a -2.,+x3", {}, "123", "1;123\r\n");
+        typed("backspace", "125\b", {}, "12", "1;12\r\n");
+        typed("ninth digit has no effect", "123456789", {}, "12345678", "1;12345678\r\n");
+        typed("zeros stay, nothing recorded", "000", {}, "000", "");
+        typed("keypad digits with Num Lock on", "", {Qt::Key_4 | kp, Qt::Key_1 | kp, Qt::Key_7 | kp}, "417",
+              "1;417\r\n");
+        typed("keypad with Num Lock off, top rows", "",
+              {Qt::Key_Home | kp, Qt::Key_Up | kp, Qt::Key_PageUp | kp, Qt::Key_Left | kp, Qt::Key_Clear | kp,
+               Qt::Key_Right | kp},
+              "789456", "1;789456\r\n");
+        typed("keypad with Num Lock off, bottom rows", "",
+              {Qt::Key_End | kp, Qt::Key_Down | kp, Qt::Key_PageDown | kp, Qt::Key_Insert | kp}, "1230", "1;1230\r\n");
+        typed("keys outside the keypad keep their meaning", "12",
+              {Qt::Key_Home, Qt::Key_End | kp, Qt::Key_End, Qt::Key_Left, Qt::Key_Insert | kp}, "1102", "1;1102\r\n");
+        typed("eight digits at most from the keypad", "1234567", {Qt::Key_Home | kp, Qt::Key_Up | kp}, "12345677",
+              "1;12345677\r\n");
+        pasted("pasted zeros, digits and a letter", "00042x", "00042x", "1;42\r\n");
+        pasted("pasted value beyond 32 bits", "9E9", "9E9", "", true);
     }
     void entryBox() {
         QFETCH(QString, input);
         QFETCH(bool, paste);
+        QFETCH(QList<int>, keys);
         QFETCH(QString, box);
         QFETCH(QByteArray, bytes);
         QFETCH(bool, reported);
@@ -136,6 +168,9 @@ private slots:
         } else {
             QTest::keyClicks(m_f->Entry(), input);
         }
+        for (int key : keys)
+            QTest::keyClick(m_f->Entry(), Qt::Key(key & ~Qt::KeyboardModifierMask),
+                            Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
         QCOMPARE(m_f->Entry()->text(), box);
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
         const bool recorded = !bytes.isEmpty();
@@ -169,82 +204,11 @@ private slots:
         QCOMPARE(AckSoundSource(file), fileChosen ? file : kBuiltInTone);
     }
 
-    // The real window applies its layout whenever it is resized (the figures are the layout's own test).
-    void windowFollowsItsSize() {
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        m_f->window->resize(TwipsToPixelsX(12000, m_f->window), TwipsToPixelsY(7000, m_f->window));
-        QTRY_VERIFY(qAbs(Grid()->x() - TwipsToPixelsX(8000, m_f->window)) <= 1);
-        QCOMPARE(m_f->Entry()->height(), Grid()->height());
-    }
-
-    void repeatWarning_data() {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<QString>("warning"); // with 417 typed 12 s after it was recorded
-        QTest::newRow("default 60 s") << QString() << "417 seen 12 s ago";
-        QTest::newRow("passed longer ago") << "11" << QString();
-    }
-    void repeatWarning() {
-        QFETCH(QString, setting);
-        QFETCH(QString, warning);
-        WriteSetting(QStringLiteral("RepeatWarnSeconds"), setting);
-        WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        auto* label = Find<QLabel>(m_f->window, "lblRepeat");
-        m_f->Record(QStringLiteral("417"));
-        m_f->Record(QStringLiteral("12"));
-        m_clock->set(kMoment.addSecs(12));
-        QTest::keyClicks(m_f->Entry(), QStringLiteral("41"));
-        QVERIFY(!label->isVisible());
-        QTest::keyClick(m_f->Entry(), Qt::Key_7);
-        QCOMPARE(label->isVisible(), !warning.isEmpty());
-        if (!warning.isEmpty()) {
-            QCOMPARE(label->text(), warning);
-            m_clock->set(kMoment.addSecs(13));
-            QTRY_COMPARE(label->text(), QStringLiteral("417 seen 13 s ago")); // kept current
-        }
-        QTest::keyClick(m_f->Entry(), Qt::Key_Return); // the warning does not stop the record
-        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;417\r\n2;12\r\n3;417\r\n"));
-        QVERIFY(!label->isVisible());
-        m_clock->set(kMoment); // the dated copy's name
-    }
-
-    void keypad_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QList<int>>("keys"); // key codes; KeypadModifier added to those of the keypad
-        QTest::addColumn<QString>("box");
-        const int kp = Qt::KeypadModifier;
-        QTest::newRow("digits with Num Lock on")
-            << QString() << QList<int>{Qt::Key_4 | kp, Qt::Key_1 | kp, Qt::Key_7 | kp} << "417";
-        QTest::newRow("Num Lock off, top rows")
-            << QString() << QList<int>{Qt::Key_Home | kp, Qt::Key_Up | kp,    Qt::Key_PageUp | kp,
-                                       Qt::Key_Left | kp, Qt::Key_Clear | kp, Qt::Key_Right | kp}
-            << "789456";
-        QTest::newRow("Num Lock off, bottom rows")
-            << QString() << QList<int>{Qt::Key_End | kp, Qt::Key_Down | kp, Qt::Key_PageDown | kp, Qt::Key_Insert | kp}
-            << "1230";
-        QTest::newRow("keys outside the keypad keep their meaning")
-            << "12" << QList<int>{Qt::Key_Home, Qt::Key_End | kp, Qt::Key_End, Qt::Key_Left, Qt::Key_Insert | kp}
-            << "1102";
-        QTest::newRow("eight digits at most")
-            << "1234567" << QList<int>{Qt::Key_Home | kp, Qt::Key_Up | kp} << "12345677";
-    }
-    void keypad() {
-        QFETCH(QString, before);
-        QFETCH(QList<int>, keys);
-        QFETCH(QString, box);
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        QTest::keyClicks(m_f->Entry(), before);
-        for (int key : keys)
-            QTest::keyClick(m_f->Entry(), Qt::Key(key & ~Qt::KeyboardModifierMask),
-                            Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
-        QCOMPARE(m_f->Entry()->text(), box);
-        QTest::keyClick(m_f->Entry(), Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(FileBytes(m_f->path()), "1;" + box.toLatin1() + "\r\n");
-    }
-
-    // The grid's time column follows the menu; the status bar tells of dropped and unwritable times.
+    // The grid's time column follows the menu; the status bar tells of dropped and unwritable times;
+    // the passage times warn of a bib seen shortly before.
     void passageTimesInWindow() {
         WriteSetting(QStringLiteral("ShowTimes"), QStringLiteral("1"));
+        WriteSetting(QStringLiteral("RepeatWarnSeconds"), QStringLiteral("20"));
         WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
         const QString times = TimesSidecar::PathFor(m_f->path());
         WriteBytes(times, QByteArray("1;5;\r\n2;7;\r\n3;8;\r\n"));
@@ -259,13 +223,181 @@ private slots:
         m_f->Trigger("mnuExtras_ShowTimes");
         QCOMPARE(table->model()->columnCount(), 2);
 
+        // A bib typed within the stored window since its last passage is named, kept current and
+        // recorded all the same.
+        m_f->Record(QStringLiteral("12"));
+        auto* label = Find<QLabel>(m_f->window, "lblRepeat");
+        m_clock->set(kMoment.addSecs(12));
+        QTest::keyClicks(m_f->Entry(), QStringLiteral("41"));
+        QVERIFY(!label->isVisible());
+        QTest::keyClick(m_f->Entry(), Qt::Key_7);
+        QCOMPARE(label->text(), QStringLiteral("417 seen 12 s ago"));
+        m_clock->set(kMoment.addSecs(13));
+        QTRY_COMPARE(label->text(), QStringLiteral("417 seen 13 s ago"));
+        QTest::keyClick(m_f->Entry(), Qt::Key_Return);
+        QVERIFY(!label->isVisible());
+        m_clock->set(kMoment.addSecs(21)); // beyond the window of 20 s, within the default 60 s
+        QTest::keyClicks(m_f->Entry(), QStringLiteral("12"));
+        QVERIFY(!label->isVisible());
+        QTest::keyClick(m_f->Entry(), Qt::Key_Return);
+        m_clock->set(kMoment); // the dated copy's name
+
         QFile::remove(times);
         QVERIFY(QDir().mkdir(times)); // the times file cannot be written
         m_f->Record(QStringLiteral("418"));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_TIMESFAILED")));
-        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n2;6\r\n3;417\r\n4;418\r\n"));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n2;6\r\n3;417\r\n4;12\r\n5;417\r\n6;12\r\n7;418\r\n"));
         QVERIFY(m_f->CloseWindow());
         QCOMPARE(ReadSetting(QStringLiteral("ShowTimes")).toString(), QStringLiteral("0"));
+    }
+
+    // An operator corrects, inserts, moves and deletes in the window's grid; after each step the
+    // record file holds exactly what the grid shows, and the next bib goes after it.
+    void operatorSessionRewritesFile() {
+        const QByteArray three("1;11\r\n2;17\r\n3;33\r\n");
+        QVERIFY(m_f->LoadRecords(three));
+        Step(2, "017", "Return", three); // a leading zero is a change to the same bib
+        QVERIFY(m_f->window->RecordFile.Changed());
+        Step(2, "45", "Return", "1;11\r\n2;45\r\n3;33\r\n");
+        QCOMPARE(m_f->Panel(1), CountText(3));
+
+        // Insert opens the editor on the new record's 0, ready to be typed over.
+        Step(3, "", "cmdInsert", "1;11\r\n2;45\r\n3;0\r\n4;33\r\n");
+        QCOMPARE(Grid()->CellText(4, 0), QStringLiteral("4")); // reloaded: numbered afresh
+        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(Editor()->selectedText(), QStringLiteral("0"));
+        QTest::keyClicks(Editor(), QStringLiteral("5"));
+        QTest::keyClick(Editor(), Qt::Key_Return);
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;11\r\n2;45\r\n3;5\r\n4;33\r\n"));
+
+        // Moves exchange neighbours and the editor follows the bib; at the ends nothing moves.
+        Step(2, "", "cmdUp", "1;45\r\n2;11\r\n3;5\r\n4;33\r\n");
+        QCOMPARE(Grid()->EditRow(), 1);
+        Step(1, "", "cmdUp", "1;45\r\n2;11\r\n3;5\r\n4;33\r\n");
+        Step(3, "", "cmdDown", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
+
+        // Delete asks (the bib named); a cancelled one keeps the file, a confirmed one rewrites at
+        // once, while numbers and count wait for the next bib.
+        m_f->messages.setNextAnswer(MsgAnswer::Cancel);
+        Step(2, "", "cmdDelete", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
+        const MessageRequest question = m_f->messages.shown().first();
+        QCOMPARE(question.text, GetText(QStringLiteral("MKL_MSG_DELETEBIB")).replace(QStringLiteral("[bib]"), "11"));
+        QVERIFY(question.buttons == MsgButtons::OkCancel && question.icon == MsgIcon::Question);
+        m_f->messages.clear();
+        Step(2, "", "cmdDelete", "1;45\r\n2;33\r\n3;5\r\n");
+        m_f->messages.clear();
+        QCOMPARE(Grid()->CellText(2, 0), QStringLiteral("3"));
+        QCOMPARE(m_f->Panel(1), CountText(4));
+
+        // A digit typed on the grid goes to the entry box and is recorded from there.
+        Table()->setFocus();
+        QTRY_VERIFY(Table()->hasFocus());
+        QTest::keyClick(Table(), Qt::Key_7);
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
+        m_f->Record(QStringLiteral("4"));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;45\r\n2;33\r\n3;5\r\n4;74\r\n"));
+        QCOMPARE(m_f->Panel(1), CountText(4));
+
+        // Deleting every record empties the file, and Delete then asks nothing; Insert on the empty
+        // file adds the first record.
+        for (const char* left : {"1;33\r\n2;5\r\n3;74\r\n", "1;5\r\n2;74\r\n", "1;74\r\n", ""})
+            Step(1, "", "cmdDelete", left);
+        m_f->messages.clear();
+        Click("cmdDelete");
+        QVERIFY(m_f->messages.shown().isEmpty());
+        Click("cmdInsert");
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;0\r\n"));
+        QTRY_VERIFY(Editor()->hasFocus());
+        QTest::keyClicks(Editor(), QStringLiteral("5"));
+        QTest::keyClick(Editor(), Qt::Key_Return);
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n"));
+
+        // A failed rewrite shows in the alarm band, naming the file, and asks nothing; the old file
+        // stays whole and the next bib brings it in step.
+        OpenEditorOn(1);
+        InjectWriteFailure(2, 1);
+        Click("cmdInsert");
+        QVERIFY(m_f->messages.shown().isEmpty());
+        auto* band = Find<QLabel>(m_f->window, "lblAlarm");
+        QVERIFY(band->isVisible() && band->text().contains(m_f->path()));
+        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n"));
+        m_f->Record(QStringLiteral("40"));
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;0\r\n2;5\r\n3;40\r\n"));
+        QVERIFY(!band->isVisible());
+    }
+
+    // Catching runs only while the box is checked (grey counts as unchecked) and a file is open, and
+    // pauses while a modal window such as About is shown. Each tick brings the window to the front,
+    // restored if minimised, with the entry box focused; the focus on the check box pauses catching,
+    // so a mouse click can uncheck it.
+    void catchingSession() {
+        QVERIFY(m_f->LoadRecords(QByteArray()));
+        QVERIFY(QTest::qWaitForWindowActive(m_f->window));
+        QVERIFY(!Timer()->isActive());
+        for (Qt::CheckState state : {Qt::PartiallyChecked, Qt::Unchecked}) {
+            CheckBox()->setChecked(true); // set by the program, as at load
+            CheckBox()->setCheckState(state);
+            QVERIFY(!Timer()->isActive());
+        }
+        CheckBox()->setChecked(true);
+        Catcher()->FollowFileState(false);
+        QVERIFY(!Timer()->isActive());
+        Catcher()->FollowFileState(true);
+        QVERIFY(Timer()->isActive());
+        bool catchingWhileShown = true, checkedWhileShown = true;
+        Catcher()->WithoutCatching([&] {
+            catchingWhileShown = Timer()->isActive();
+            checkedWhileShown = CheckBox()->isChecked();
+        });
+        QVERIFY(!catchingWhileShown && !checkedWhileShown);
+        QVERIFY(CheckBox()->isChecked() && Timer()->isActive());
+
+        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus();
+        QTRY_VERIFY(m_f->Entry()->hasFocus()); // also while the window already is in front
+        QWidget otherProgram;
+        otherProgram.resize(100, 100);
+        otherProgram.show();
+        otherProgram.activateWindow();
+        QTRY_VERIFY(m_f->window->isActiveWindow()); // taken back
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
+
+        CheckBox()->setFocus(Qt::TabFocusReason);
+        QVERIFY(!Timer()->isActive());
+        Find<QPushButton>(m_f->window, "cmdEnter")
+            ->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
+        QVERIFY(Timer()->isActive());
+        QTest::mouseClick(CheckBox(), Qt::LeftButton);
+        QVERIFY(CheckBox()->hasFocus());
+        QVERIFY(!CheckBox()->isChecked());
+        QVERIFY(!Timer()->isActive());
+        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus(Qt::TabFocusReason);
+        QVERIFY(!Timer()->isActive());
+
+        // With catching on again, a tick restores a minimised window.
+        m_f->window->showMinimized();
+        QTRY_VERIFY(m_f->window->isMinimized());
+        CheckBox()->setChecked(true);
+        QTRY_VERIFY(!m_f->window->isMinimized());
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
+
+        // Where the platform forbids taking the foreground, that is reported once and nothing is taken.
+        for (const char* platform : {"wayland", "wayland-egl"})
+            QVERIFY2(!PlatformAllowsForeground(QLatin1String(platform)), platform);
+        for (const char* platform : {"xcb", "windows", "offscreen"})
+            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)), platform);
+        Catcher()->AssumePlatform(QStringLiteral("wayland"));
+        QSignalSpy limited(Catcher(), &FocusCatcher::CatchLimited);
+        QSignalSpy ticks(Timer(), &QTimer::timeout);
+        otherProgram.activateWindow();
+        QTRY_VERIFY(otherProgram.isActiveWindow());
+        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus();
+        QTRY_VERIFY(ticks.size() >= 4);
+        QCOMPARE(limited.size(), 1);
+        QCOMPARE(limited.first().first().toString(), GetText(QStringLiteral("MKL_SB_CATCHLIMITED")));
+        QVERIFY(otherProgram.isActiveWindow());             // not taken
+        QCOMPARE(m_f->window->focusWidget(), m_f->Entry()); // the entry box is still the window's focus
     }
 
 private:
@@ -274,6 +406,32 @@ private:
         QFile::remove(WritableProgramFolder() + kDatedCopy);
         QFile::remove(WritableProgramFolder() + kDatedCopy + QStringLiteral(".times"));
     }
+    // Clicks a bib cell and waits until the in-place editor has the focus there.
+    void OpenEditorOn(int row) {
+        const QRect cell = Table()->visualRect(Table()->model()->index(row - 1, 1));
+        QTest::mouseClick(Table()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QTRY_VERIFY(Editor()->hasFocus());
+        QCOMPARE(Grid()->EditRow(), row);
+    }
+    // Opens the editor on a row, types over its bib, then presses Enter or clicks a grid button;
+    // the file must then hold these bytes.
+    void Step(int row, const char* typed, const char* then, const QByteArray& bytes) {
+        OpenEditorOn(row);
+        QTest::keyClicks(Editor(), QLatin1String(typed));
+        if (qstrcmp(then, "Return") == 0) {
+            QTest::keyClick(Editor(), Qt::Key_Return);
+            QTRY_VERIFY(m_f->Entry()->hasFocus());
+        } else {
+            Click(then);
+        }
+        QCOMPARE(FileBytes(m_f->path()), bytes);
+    }
+    void Click(const char* button) { QTest::mouseClick(Find<QToolButton>(Grid(), button), Qt::LeftButton); }
+    QTableView* Table() const { return Find<QTableView>(Grid(), "Grid"); }
+    QLineEdit* Editor() const { return Find<QLineEdit>(Grid(), "txtWorkOn"); }
+    QCheckBox* CheckBox() const { return Find<QCheckBox>(m_f->window, "chkCatch"); }
+    QTimer* Timer() const { return Find<QTimer>(m_f->window, "tmrCatch"); }
+    FocusCatcher* Catcher() const { return m_f->window->findChild<FocusCatcher*>(); }
 
     std::unique_ptr<GuiFixture> m_f;
     std::unique_ptr<FixedClock> m_clock;

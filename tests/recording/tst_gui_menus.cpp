@@ -1,13 +1,18 @@
+#include "app/Registry.h"
 #include "app/Settings.h"
 #include "grid/ctlGrid.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
 #include "support/ShortenPath.h"
+#include "support/StartDoc.h"
 
 #include "GuiFixture.h"
 
+#include <QCheckBox>
+#include <QListView>
 #include <QTableView>
+#include <QTimer>
 
 #include <memory>
 
@@ -20,9 +25,10 @@ QString Count(int records) {
 }
 } // namespace
 
-// The File menu of the real main window: the command-line file, open, new, close, export, print
-// and the recent files, with the dialogs answered from a script.
-class TestFileCommands : public QObject {
+// The menus of the real main window: the command-line file, open, new, close, export, print and
+// the recent files, with the dialogs answered from a script; lap counter and scan display fed by the
+// recorded bibs, the language switch reaching open windows, About and the user guide.
+class TestMenus : public QObject {
     Q_OBJECT
 
 private slots:
@@ -51,28 +57,41 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("pattern"); // the command line around the path
         QTest::addColumn<bool>("relative");   // named from the working folder, as typed in a terminal
-        QTest::newRow("plain") << QStringLiteral("race.stn") << QStringLiteral("%1") << false;
-        QTest::newRow("quotes, blanks") << QStringLiteral("my race.stn") << QStringLiteral("\"%1\"") << false;
-        QTest::newRow("leading quote only") << QStringLiteral("race.stn") << QStringLiteral("\"%1") << false;
-        QTest::newRow("relative: kept whole") << QStringLiteral("race.stn") << QStringLiteral("%1") << true;
+        QTest::addColumn<int>("records");
+        const auto row = [](const char* name, const char* file, const char* pattern, bool relative, int records = 2) {
+            QTest::newRow(name) << QString::fromUtf8(file) << QString::fromUtf8(pattern) << relative << records;
+        };
+        row("plain", "race.stn", "%1", false);
+        row("quotes, blanks", "my race.stn", "\"%1\"", false);
+        row("leading quote only", "race.stn", "\"%1", false);
+        row("relative: kept whole", "race.stn", "%1", true);
+        row("a large file opens whole", "race.stn", "%1", false, 100000);
     }
     void commandLineFile() {
         QFETCH(QString, name);
         QFETCH(QString, pattern);
         QFETCH(bool, relative);
-        const QString path = Fixture(name, "1;5\r\n2;6\r\n");
+        QFETCH(int, records);
+        QByteArray bytes;
+        for (int i = 1; i <= records; ++i)
+            bytes += QByteArray::number(i) + ';' + QByteArray::number(i % 997 + 4) + "\r\n";
+        const QString path = Fixture(name, bytes);
         if (relative)
             QDir::setCurrent(m_f->dir.path());
         QVERIFY(m_f->Load(pattern.arg(relative ? name : path)));
         QVERIFY(FileOpenState());
         QCOMPARE(m_f->window->RecordFile.FileName(), path);
-        QCOMPARE(m_f->Panel(1), Count(2));
-        QCOMPARE(Grid()->CellText(2, 1), QStringLiteral("6"));
+        QCOMPARE(m_f->Panel(1), Count(records));
+        QCOMPARE(Grid()->CellText(records, 1), QString::number(records % 997 + 4));
         QCOMPARE(Recent(), QStringList{QStringLiteral("&1  ") + path});
         // The row the grid's buttons act on is shown as the current one.
         auto* table = Find<QTableView>(Grid(), "Grid");
         QCOMPARE(table->selectionModel()->selectedIndexes(), QModelIndexList{table->model()->index(0, 1)});
         QCOMPARE(Grid()->CurrentRow(), 1);
+        // The next bib is appended as one line and its row scrolled into view.
+        m_f->Record(QStringLiteral("4242"));
+        QCOMPARE(FileBytes(path), bytes + QByteArray::number(records + 1) + ";4242\r\n");
+        QVERIFY(Grid()->IsRowVisible(records + 1));
     }
 
     // Open, New and Close through their dialogs, cancelled too, and the recent files of the next start.
@@ -149,46 +168,32 @@ private slots:
         QCOMPARE(m_f->window->windowTitle(), Caption(ShortenPath(nested)));
         QVERIFY(m_f->CloseWindow());
 
+        // The next start opens none of them. A recent file gone since is reported and removed; one
+        // refused for its content is there and may be mended: it stays offered.
+        QVERIFY(QFile::remove(created));
+        WriteBytes(b, QByteArray("1\0;\0"
+                                 "5\0",
+                                 6));
         QVERIFY(m_f->Load());
-        QVERIFY(!FileOpenState()); // the next start opens none of them
-        const QStringList recent{"&1  " + nested, "&2  " + created, "&3  " + b, "&4  " + a};
-        QCOMPARE(Recent(), recent);
-        TriggerRecent(4);
-        QCOMPARE(m_f->window->RecordFile.FileName(), a);
-        QCOMPARE(Recent().first(), QStringLiteral("&1  ") + a);
-    }
-
-    void missingRecentFileIsReportedAndRemoved() {
-        const QString missing = m_f->path(QStringLiteral("gone.stn"));
-        const QString present = Fixture(QStringLiteral("race.stn"), "1;5\r\n");
-        const QString refused = Fixture(QStringLiteral("utf16.stn"), QByteArray("1\0;\0"
-                                                                                "5\0",
-                                                                                6));
-        WriteSetting(QStringLiteral("LastFile1"), missing);
-        WriteSetting(QStringLiteral("LastFile2"), present);
-        WriteSetting(QStringLiteral("LastFile3"), refused);
-        QVERIFY(m_f->Load());
-
-        TriggerRecent(1);
+        QVERIFY(!FileOpenState());
+        QCOMPARE(Recent(), (QStringList{"&1  " + nested, "&2  " + created, "&3  " + b, "&4  " + a}));
+        TriggerRecent(2);
         QCOMPARE(m_f->messages.shown().size(), 1);
         const MessageRequest shown = m_f->messages.shown().first();
-        QCOMPARE(shown.text, GetText(QStringLiteral("MKL_MSG_OPENINGFAILED")).replace("[Filename]", missing));
-        QCOMPARE(shown.icon, MsgIcon::Information);
-        QCOMPARE(shown.buttons, MsgButtons::Ok);
+        QCOMPARE(shown.text, GetText(QStringLiteral("MKL_MSG_OPENINGFAILED")).replace("[Filename]", created));
+        QVERIFY(shown.icon == MsgIcon::Information && shown.buttons == MsgButtons::Ok);
         m_f->messages.clear();
         QVERIFY(!FileOpenState());
-        const QStringList left{QStringLiteral("&1  ") + present, QStringLiteral("&2  ") + refused};
+        const QStringList left{"&1  " + nested, "&2  " + b, "&3  " + a};
         QCOMPARE(Recent(), left);
-        QCOMPARE(ReadSetting(QStringLiteral("LastFile1")).toString(), present);
-        QCOMPARE(ReadSetting(QStringLiteral("LastFile3")).toString(), QString());
-
-        // A file refused for its content is there and may be mended: it stays offered.
+        QCOMPARE(ReadSetting(QStringLiteral("LastFile4")).toString(), QString());
         TriggerRecent(2);
         QVERIFY(!m_f->messages.shown().isEmpty());
         m_f->messages.clear();
         QCOMPARE(Recent(), left);
-        TriggerRecent(1);
-        QCOMPARE(m_f->window->RecordFile.FileName(), present);
+        TriggerRecent(3);
+        QCOMPARE(m_f->window->RecordFile.FileName(), a);
+        QCOMPARE(Recent().first(), QStringLiteral("&1  ") + a);
     }
 
     // Export copies the open file, which is never harmed, with its passage times: a times file
@@ -253,56 +258,176 @@ private slots:
         QCOMPARE(FileBytes(path), QByteArray("1;5\r\n2;6\r\n3;7\r\n"));
     }
 
-    void largeFileOpensWhole() {
-        QByteArray records;
-        for (int i = 1; i <= 100000; ++i)
-            records += QByteArray::number(i) + ';' + QByteArray::number(i % 997 + 1) + "\r\n";
-        QVERIFY(m_f->LoadRecords(records));
-        QCOMPARE(Grid()->RowCount(), 100001);
-        QCOMPARE(Grid()->CellText(100000, 1), QString::number(100000 % 997 + 1));
-        QCOMPARE(m_f->Panel(1), Count(100000));
-        // The next bib is appended as one line and its row scrolled into view.
-        m_f->Record(QStringLiteral("4242"));
-        QCOMPARE(FileBytes(m_f->path()), records + "100001;4242\r\n");
-        QVERIFY(Grid()->IsRowVisible(100001));
-    }
-
     // Print asks first; without a printer it offers a PDF, whose dialog comes only after a yes.
-    void print_data() {
-        QTest::addColumn<QList<MsgAnswer>>("answers");
-        QTest::addColumn<bool>("pdfChosen");
-        QTest::newRow("cancelled") << QList<MsgAnswer>{MsgAnswer::Cancel} << false;
-        QTest::newRow("no printer, no PDF") << QList<MsgAnswer>{MsgAnswer::Ok, MsgAnswer::No} << false;
-        QTest::newRow("no printer, PDF dialog cancelled") << QList<MsgAnswer>{MsgAnswer::Ok, MsgAnswer::Yes} << false;
-        QTest::newRow("no printer, a PDF") << QList<MsgAnswer>{MsgAnswer::Ok, MsgAnswer::Yes} << true;
-    }
     void print() {
-        QFETCH(QList<MsgAnswer>, answers);
-        QFETCH(bool, pdfChosen);
-        if (answers.size() > 1 && PrinterAvailable())
-            QSKIP("A printer is installed; this case needs a machine without one.");
-        const QString pdf = m_f->path(QStringLiteral("race.pdf"));
         QVERIFY(m_f->LoadRecords("1;5\r\n2;6\r\n"));
-        for (MsgAnswer answer : answers)
-            m_f->messages.setNextAnswer(answer);
-        if (answers.size() > 1)
-            FileDialogSeam::setNextAnswer(pdfChosen ? QStringList{pdf} : QStringList());
+        const QString pdf = m_f->path(QStringLiteral("race.pdf"));
+        m_f->messages.setNextAnswer(MsgAnswer::Cancel);
         m_f->Trigger("mnuFile_Print");
-
-        QCOMPARE(m_f->messages.shown().size(), answers.size());
-        QCOMPARE(m_f->messages.shown().first().text, GetText(QStringLiteral("MKL_MSG_PRINT")));
-        QCOMPARE(m_f->messages.shown().first().buttons, MsgButtons::OkCancel);
-        if (answers.size() > 1) {
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        QCOMPARE(m_f->messages.lastText(), GetText(QStringLiteral("MKL_MSG_PRINT")));
+        QCOMPARE(m_f->messages.shown().last().buttons, MsgButtons::OkCancel);
+        m_f->messages.clear();
+        if (PrinterAvailable())
+            QSKIP("A printer is installed; the rest needs a machine without one.");
+        const std::pair<MsgAnswer, QStringList> offers[] = {
+            {MsgAnswer::No, {}}, {MsgAnswer::Yes, {}}, {MsgAnswer::Yes, {pdf}}};
+        for (const auto& [answer, chosen] : offers) {
+            const qsizetype dialogs = FileDialogSeam::requests().size();
+            m_f->messages.setNextAnswer(MsgAnswer::Ok);
+            m_f->messages.setNextAnswer(answer);
+            if (answer == MsgAnswer::Yes)
+                FileDialogSeam::setNextAnswer(chosen);
+            m_f->Trigger("mnuFile_Print");
+            QCOMPARE(m_f->messages.shown().size(), 2);
             QCOMPARE(m_f->messages.lastText(), GetText(QStringLiteral("MKL_MSG_NOPRINTER")));
             QCOMPARE(m_f->messages.shown().last().buttons, MsgButtons::YesNo);
+            m_f->messages.clear();
+            QCOMPARE(FileDialogSeam::requests().size(), dialogs + (answer == MsgAnswer::Yes ? 1 : 0));
+            QCOMPARE(FileBytes(pdf).startsWith("%PDF"), !chosen.isEmpty());
         }
-        QCOMPARE(FileDialogSeam::requests().size(), answers.last() == MsgAnswer::Yes ? 1 : 0);
-        m_f->messages.clear();
-        QCOMPARE(FileBytes(pdf).startsWith("%PDF"), pdfChosen);
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n2;6\r\n"));
     }
 
+    // An operator opens two lap counters and the scan display, records, opens the guide, switches the
+    // language and closes the display and then the file: only the newest lap counter follows the
+    // records, the display shows each bib until it is closed, and the focus never leaves the entry box.
+    void sessionWithLapCountersAndDisplay() {
+        QVERIFY(LoadWithLapCounter());
+        QWidget* older = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
+        QWidget* newer = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
+        QWidget* display = OpenWindow("mnuExtras_Display", "frmDisplay");
+        QVERIFY(older && newer && display && older != newer);
+        QVERIFY(newer->findChild<QCheckBox*>(QStringLiteral("chkAuto"))->isChecked());
+        const QString olderBefore = ListLines(older);
+        QVERIFY(olderBefore.contains(QLatin1String("7")));
+        m_f->Record(QStringLiteral("42"));
+        m_f->Record(QStringLiteral("1234"));
+        QVERIFY(m_f->Entry()->hasFocus());
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;7\r\n2;42\r\n3;1234\r\n"));
+        QCOMPARE(ListLines(older), olderBefore);
+        QVERIFY2(ListLines(newer).contains(QLatin1String("1234")), qPrintable(ListLines(newer)));
+        QCOMPARE(display->findChild<QLabel*>(QStringLiteral("lblBib"))->text(), QStringLiteral("1234"));
+
+        // Without a wiki the help entry names the user guide and opens it.
+        QStringList opened;
+        const DocumentOpener previous = SetDocumentOpener([&](const QString& document) {
+            opened << document;
+            return true;
+        });
+        QAction* help = Find<QAction>(m_f->window, "mnuHelp_Wiki");
+        QCOMPARE(help->text(), GetText(QStringLiteral("MKL_MNU_HELP_GUIDE")));
+        help->trigger();
+        SetDocumentOpener(previous);
+        QCOMPARE(opened.size(), 1);
+        QVERIFY2(opened.first().endsWith(QLatin1String("marklog-guide-en.html")), qPrintable(opened.first()));
+
+        // A language chosen in the menu reaches the open windows, is stored and used at the next start;
+        // the title keeps the record file (as shown, perhaps shortened).
+        const QString fileInTitle = m_f->window->windowTitle().section(QStringLiteral(" - "), 1);
+        QVERIFY2(fileInTitle.endsWith(QLatin1String("/race.stn")), qPrintable(fileInTitle));
+        for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
+            if (entry->property("tag").toString() == QLatin1String("de"))
+                entry->trigger();
+        }
+        QCOMPARE(gLanguage->CurrentLanguage(), QStringLiteral("de"));
+        QCOMPARE(newer->windowTitle(), GetText(QStringLiteral("MKL_LC_CAPTION")));
+        QCOMPARE(display->windowTitle(), GetText(QStringLiteral("MKL_DISP_CAPTION")));
+        QCOMPARE(m_f->window->windowTitle(), GetText(QStringLiteral("MKL_MAIN_CAPTION")) + " - " + fileInTitle);
+        QCOMPARE(ReadSetting(QStringLiteral("Language")).toString(), QStringLiteral("de"));
+
+        QPointer<QWidget> displayGuard(display);
+        display->close();
+        QTRY_VERIFY(displayGuard.isNull());
+        m_f->Record(QStringLiteral("99"));
+        QVERIFY(m_f->window->findChildren<QWidget*>(QStringLiteral("frmDisplay")).isEmpty()); // not reopened
+
+        // Closing the record file closes the lap counter it refreshes; About comes up modal.
+        QPointer<QWidget> guard(newer);
+        m_f->Trigger("mnuFile_Close");
+        QTRY_VERIFY(guard.isNull());
+        QCOMPARE(Find<QLabel>(m_f->window, "lblText")->text(), GetText(QStringLiteral("MKL_GUIDETEXT")));
+        QString about;
+        QTimer::singleShot(0, this, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                about = modal->objectName();
+                modal->close();
+            }
+        });
+        m_f->Trigger("mnuHelp_About");
+        QCOMPARE(about, QStringLiteral("frmAbout"));
+        QVERIFY(m_f->CloseWindow());
+        QVERIFY(m_f->Load());
+        QCOMPARE(gLanguage->CurrentLanguage(), QStringLiteral("de"));
+    }
+
+    // Each secondary window stores its settings however the main window ends: a lap counter that is
+    // not the newest one, the scan display, and the port dialog still open.
+    void secondaryWindowsStoreTheirSettings_data() {
+        QTest::addColumn<bool>("fileOpen");
+        QTest::addColumn<bool>("destroyed"); // without being closed
+        QTest::newRow("closed with a file open") << true << false;
+        QTest::newRow("closed without a file") << false << false;
+        QTest::newRow("destroyed") << true << true;
+    }
+
+    void secondaryWindowsStoreTheirSettings() {
+        QFETCH(bool, fileOpen);
+        QFETCH(bool, destroyed);
+        QVERIFY(LoadWithLapCounter());
+        if (!fileOpen)
+            m_f->Trigger("mnuFile_Close");
+        QWidget* older = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
+        QWidget* newer = OpenWindow("mnuExtras_LapCounter", "frmLapcounter");
+        QVERIFY(OpenWindow("mnuExtras_Display", "frmDisplay"));
+        QVERIFY(older && newer);
+        newer->close();
+        older->findChildren<QLineEdit*>(QStringLiteral("txtLapCount")).first()->setText(QStringLiteral("12"));
+        older->findChild<QCheckBox*>(QStringLiteral("chkDescending"))->setChecked(true);
+        QVERIFY(ReadSetting(QStringLiteral("WndPos_frmDisplay")).toString().isEmpty());
+
+        // The main window ends while the port dialog asks, with 7 typed.
+        QTimer::singleShot(0, this, [&] {
+            Find<QLineEdit>(m_f->window, "txtPort")->setText(QStringLiteral("7"));
+            if (destroyed)
+                delete m_f->window;
+            else
+                m_f->window->close();
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QTRY_VERIFY(m_f->window.isNull());
+        QCOMPARE(ReadSetting(QStringLiteral("LC_Laps")).toString(), QStringLiteral("12"));
+        QCOMPARE(ReadSetting(QStringLiteral("LC_Descending")).toString(), QStringLiteral("1"));
+        QVERIFY(ReadSetting(QStringLiteral("WndPos_frmLapcounter")).toString().startsWith(QLatin1Char('2')));
+        QVERIFY(!ReadSetting(QStringLiteral("WndPos_frmDisplay")).toString().isEmpty());
+        QCOMPARE(GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("BarcodePort")).toString(),
+                 QStringLiteral("7"));
+    }
+
 private:
+    // The record file with one bib, in English, with lap counters that follow the records.
+    bool LoadWithLapCounter() {
+        WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
+        WriteSetting(QStringLiteral("LC_Auto"), QStringLiteral("1"));
+        return m_f->LoadRecords("1;7\r\n");
+    }
+    QWidget* OpenWindow(const char* command, const char* className) {
+        const QList<QWidget*> before = m_f->window->findChildren<QWidget*>(QLatin1String(className));
+        m_f->Trigger(command);
+        for (QWidget* window : m_f->window->findChildren<QWidget*>(QLatin1String(className))) {
+            if (!before.contains(window))
+                return window;
+        }
+        return nullptr;
+    }
+
+    QString ListLines(QWidget* lapCounter) const {
+        QStringList lines;
+        const QAbstractItemModel* model = Find<QListView>(lapCounter, "List1")->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            lines << model->index(row, 0).data().toString();
+        return lines.join(QLatin1Char('\n'));
+    }
     QString Fixture(const QString& name, const QByteArray& bytes) {
         const QString path = m_f->path(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -349,5 +474,5 @@ private:
     QString m_workingDir;
 };
 
-QTEST_MAIN(TestFileCommands)
-#include "tst_gui_filecommands.moc"
+QTEST_MAIN(TestMenus)
+#include "tst_gui_menus.moc"
