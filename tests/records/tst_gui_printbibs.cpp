@@ -16,30 +16,37 @@
 namespace {
 
 struct Word {
-    int page;
     QString text;
     QRectF mm;
 };
 
-// The words of a PDF with their boxes in millimetres, as pdftotext reads them.
-QList<Word> PdfWords(const QString& pdf) {
+// The words of each page of a PDF with their boxes in millimetres, as pdftotext reads them.
+QList<QList<Word>> PdfPages(const QString& pdf) {
     QProcess reader;
     reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     reader.waitForFinished(60000);
     const QRegularExpression pattern(
         QStringLiteral(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re"));
-    QList<Word> words;
-    int page = 0;
+    QList<QList<Word>> pages;
     for (auto it = pattern.globalMatch(QString::fromUtf8(reader.readAllStandardOutput())); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
-        if (match.captured(5).isEmpty()) {
-            ++page;
-            continue;
-        }
         const auto mm = [&](int n) { return match.captured(n).toDouble() * 25.4 / 72; };
-        words.append({page, match.captured(5), QRectF(QPointF(mm(1), mm(2)), QPointF(mm(3), mm(4)))});
+        if (match.captured(5).isEmpty())
+            pages.append(QList<Word>());
+        else
+            pages.last().append({match.captured(5), QRectF(QPointF(mm(1), mm(2)), QPointF(mm(3), mm(4)))});
     }
-    return words;
+    return pages;
+}
+
+// A PDF printer on whole A4 sheets (210 x 297 mm); no file name: no printer at all.
+std::unique_ptr<QPrinter> Pdf(const QString& file) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setFullPage(true);
+    printer->setOutputFileName(file);
+    return printer;
 }
 
 } // namespace
@@ -59,25 +66,21 @@ private slots:
         m_f.reset();
     }
 
-    // One real PDF of 101 records on whole A4 sheets (210 x 297 mm): 100 records a sheet in 4
-    // columns of 25 rows, framed from 10 mm beside and 20 mm above and below; each sheet reads the
-    // date first, in 14 points 10 mm from the top and ending 10 mm from the right, and its page
-    // number last. No records print no job and no file.
+    // One real PDF of 101 records: 100 records a sheet in 4 columns of 25 rows, framed from 10 mm
+    // beside and 20 mm above and below; each sheet reads the date first, in 14 points 10 mm from
+    // the top and ending 10 mm from the right, and its page number last, in the date's size. No
+    // records print no job and no file.
     void pdfSheets() {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftotext and pdftoppm are missing: install the Debian package poppler-utils.");
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setFullPage(true);
         const QString pdf = m_f->dir.filePath(QStringLiteral("table.pdf"));
-        printer.setOutputFileName(pdf);
-        QVERIFY(PrintBibs(*Records(0), printer));
+        QVERIFY(PrintBibs(*Records(0), *Pdf(pdf)));
         QVERIFY(!QFile::exists(pdf));
-        QVERIFY(PrintBibs(*Records(101), printer));
+        QVERIFY(PrintBibs(*Records(101), *Pdf(pdf)));
 
-        const QList<Word> words = PdfWords(pdf);
-        constexpr double kColumn = 47.5, kRow = 10.28, kHeightPerPoint = 1.166; // a text box's height
+        const QList<QList<Word>> pages = PdfPages(pdf);
+        QCOMPARE(pages.size(), 2);
+        constexpr double kColumn = 47.5, kRow = 10.28, kHeightPerPoint = 1.166 * 25.4 / 72; // of a text box
         const struct {
             int page;
             const char* text;
@@ -90,25 +93,24 @@ private slots:
                         {1, "2021", -1, 10, 14},
                         {2, "15:30:12", -1, 10, 14}};
         for (const auto& text : expected) {
-            const auto found = std::find_if(words.begin(), words.end(),
-                                            [&](const Word& w) { return w.page == text.page && w.text == text.text; });
-            QVERIFY2(found != words.end(), text.text);
+            const QList<Word>& page = pages[text.page - 1];
+            const auto found =
+                std::find_if(page.begin(), page.end(), [&](const Word& w) { return w.text == text.text; });
+            QVERIFY2(found != page.end(), text.text);
             QVERIFY2(
                 qAbs(found->mm.top() - text.top) < 0.1 &&
-                    qAbs(found->mm.height() - text.points * kHeightPerPoint * 25.4 / 72) < 0.1 &&
+                    qAbs(found->mm.height() - text.points * kHeightPerPoint) < 0.1 &&
                     (text.left < 0 ? text.page == 1 || qAbs(found->mm.right() - 200) < 0.2
                                    : qAbs(found->mm.left() - text.left) < 0.1),
                 qPrintable(QStringLiteral("%1 at %2, %3").arg(text.text).arg(found->mm.left()).arg(found->mm.top())));
         }
         for (int page : {1, 2}) {
-            const auto onPage = [page](const Word& w) { return w.page == page; };
-            QCOMPARE(std::find_if(words.begin(), words.end(), onPage)->text,
-                     GeneralDateTimeText(m_moment).section(QLatin1Char(' '), 0, 0));
-            const auto last = std::find_if(words.rbegin(), words.rend(), onPage);
-            QVERIFY(last->text == QString::number(page) && qAbs(last->mm.top() - 282) < 0.05);
+            QCOMPARE(pages[page - 1].first().text, GeneralDateTimeText(m_moment).section(QLatin1Char(' '), 0, 0));
+            QCOMPARE(pages[page - 1].last().text, QString::number(page));
+            QVERIFY(qAbs(pages[page - 1].last().mm.top() - 282) < 0.05);
         }
-
-        QVERIFY(qAbs(words.last().mm.height() - 14 * kHeightPerPoint * 25.4 / 72) < 0.1); // in the date's size
+        // The page number keeps the size of the text printed before it: the date's on the second sheet.
+        QVERIFY(qAbs(pages[1].last().mm.height() - 14 * kHeightPerPoint) < 0.1);
 
         // The frame, seen on the first page at 10 pixels a millimetre: 26 row lines and 5 column lines.
         QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "254", "-gray", "-l", "1", "-singlefile", pdf,
@@ -130,18 +132,14 @@ private slots:
     // Printing raises its failure with the reason (what Qt hands out without a printer); the
     // caller reports it.
     void failuresRaise() {
-        for (const QString& pdfName : {QStringLiteral("missing folder/table.pdf"), QString()}) {
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            if (!pdfName.isEmpty()) {
-                printer.setOutputFileName(m_f->dir.filePath(pdfName));
+        for (const QString& pdf : {m_f->dir.filePath(QStringLiteral("missing folder/table.pdf")), QString()}) {
+            if (!pdf.isEmpty())
                 QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-            }
             try {
-                PrintBibs(*Records(5), printer);
+                PrintBibs(*Records(5), *Pdf(pdf));
                 QFAIL("Printing must raise an error.");
             } catch (const RaisedError& error) {
-                QVERIFY2(error.info().description.contains(pdfName.isEmpty() ? "No printer is installed" : pdfName),
+                QVERIFY2(error.info().description.contains(pdf.isEmpty() ? "No printer is installed" : pdf),
                          qPrintable(error.info().description));
             }
         }
