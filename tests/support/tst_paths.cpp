@@ -1,9 +1,15 @@
+#include "app/Settings.h"
 #include "records/RecordPath.h"
 #include "support/FileFilter.h"
 #include "support/ShortenPath.h"
+#include "support/clsRecentFiles.h"
+
+#include "TestEnvironment.h"
 
 #include <QDir>
 #include <QTest>
+
+Q_DECLARE_METATYPE(FileNamePlatform)
 
 namespace {
 void Row(const char* name, const QString& given, const QString& separators, const QString& expected) {
@@ -16,7 +22,8 @@ void Columns() {
 }
 } // namespace
 
-// File names as the command line hands them on and as the dialogs and the window title show them.
+// File names as the command line hands them on, as the dialogs and the window title show them, and
+// as the recent files list keeps them.
 class TestPaths : public QObject {
     Q_OBJECT
 
@@ -79,7 +86,58 @@ private slots:
         QFETCH(QString, given);
         QTEST(AbsoluteRecordPath(WithoutQuotes(given)), "expected");
     }
+
+    // The four most recent record files in the settings: a known file moves up, a new one drops the
+    // last, with the letter-case rule of file names on each platform.
+    void recentFiles_data() {
+        QTest::addColumn<FileNamePlatform>("platform");
+        QTest::addColumn<QStringList>("initial"); // empty: fresh settings
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QStringList>("expected");
+        const QString e;
+        const QStringList abcd{"A", "B", "C", "D"};
+        const auto row = [](const char* name, FileNamePlatform platform, const QStringList& initial,
+                            const char* operation, const char* argument, const QStringList& expected) {
+            QTest::newRow(name) << platform << initial << QString(operation) << QString(argument) << expected;
+        };
+        const auto unix = FileNamePlatform::Unix, windows = FileNamePlatform::Windows, mac = FileNamePlatform::MacOS;
+        row("fresh settings", unix, {}, "read", "", {e, e, e, e});
+        row("Windows: known file, case ignored", windows, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
+        row("macOS: known file, case ignored", mac, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
+        row("Unix: another case is another file", unix, {"/r/Race.stn", "A", e, e}, "set", "/r/race.stn",
+            {"/r/race.stn", "/r/Race.stn", "A", e});
+        row("known file moves up", unix, abcd, "set", "C", {"C", "A", "B", "D"});
+        row("new file drops the last", unix, abcd, "set", "E", {"E", "A", "B", "C"});
+        row("empty positions stay empty", unix, {"A", e, e, e}, "set", "B", {"B", "A", e, e});
+        row("Windows: delete, case ignored", windows, abcd, "delete", "b", {"A", "C", "D", e});
+        row("Unix: delete in another case keeps the file", unix, abcd, "delete", "b", abcd);
+        row("delete moves the later ones up", unix, abcd, "delete", "B", {"A", "C", "D", e});
+        row("delete the only file", unix, {"A", e, e, e}, "delete", "A", {e, e, e, e});
+    }
+    void recentFiles() {
+        const IsolatedEnvironment environment;
+        QFETCH(FileNamePlatform, platform);
+        QFETCH(QStringList, initial);
+        QFETCH(QString, operation);
+        QFETCH(QString, argument);
+        QFETCH(QStringList, expected);
+        for (int i = 0; i < initial.size(); ++i)
+            WriteSetting(QStringLiteral("LastFile%1").arg(i + 1), initial[i]);
+        clsRecentFiles recent(platform);
+        if (operation == QLatin1String("set"))
+            recent.SetFirstFile(argument);
+        else if (operation == QLatin1String("delete"))
+            recent.Delete(argument);
+        clsRecentFiles reader;
+        QStringList stored;
+        for (qint16 position = 1; position <= reader.ListSize(); ++position)
+            stored << reader.GetLastFile(position);
+        QCOMPARE(stored, expected);
+        expected.removeAll(QString()); // the menu's entries skip empty positions
+        QCOMPARE(reader.Entries(), expected);
+    }
 };
 
-QTEST_APPLESS_MAIN(TestPaths)
+QTEST_GUILESS_MAIN(TestPaths)
 #include "tst_paths.moc"
