@@ -418,9 +418,8 @@ private slots:
         QFETCH(QByteArray, stn);
         QFETCH(QByteArray, times);
         QFETCH(QList<int>, repeat);
-        WriteBytes(path(), QByteArray());
         clsFile file;
-        QVERIFY(file.OpenFile(path()));
+        QVERIFY(openWith(file, {}));
         for (const QByteArray& step : steps.split(' '))
             QVERIFY2(Run(file, step), step.constData());
         QCOMPARE(FileBytes(path()), stn);
@@ -467,11 +466,10 @@ private slots:
         QFETCH(QByteArray, kept);
         QFETCH(int, kind);
         QFETCH(int, dropped);
-        WriteBytes(path(), Lines({417, 12, 9}));
         if (sidecar != "-")
             WriteBytes(TimesSidecar::PathFor(path()), sidecar);
         clsFile file;
-        QVERIFY(file.OpenFile(path()));
+        QVERIFY(openWith(file, Lines({417, 12, 9})));
         QCOMPARE(file.Count(), 3);
         QCOMPARE(int(file.TimesState().kind), kind);
         QCOMPARE(file.TimesState().dropped, dropped);
@@ -483,9 +481,8 @@ private slots:
     // The record is safe when its time cannot be written; the times file catches up later. A new
     // file in the place of the old drops its times.
     void timesFileFollowsTheRecords() {
-        WriteBytes(path(), QByteArray());
         clsFile file;
-        QVERIFY(file.OpenFile(path()));
+        QVERIFY(openWith(file, {}));
         QVERIFY(QDir().mkdir(TimesSidecar::PathFor(path()))); // a folder where the file should be
         QVERIFY(file.AddBib(417));
         QVERIFY(!file.TimesSaved());
