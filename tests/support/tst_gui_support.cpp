@@ -222,7 +222,6 @@ private slots:
             FileDialogSeam::setNextFailure(failure);
         const QString chosen = save ? dialog.ShowSave(&owner) : dialog.ShowOpen(&owner);
         QCOMPARE(chosen, answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
-        QCOMPARE(dialog.FileName(), chosen);
         QTEST(QDir::toNativeSeparators(RememberedFolder()), "rememberedAfter");
 
         QCOMPARE(FileDialogSeam::requests().size(), 1);
@@ -343,7 +342,7 @@ private slots:
 
     // Printing raises its failure with the reason (what Qt hands out without a printer); the
     // caller reports it.
-    void failuresRaise() {
+    void printingFailuresRaise() {
         for (const QString& pdf : {m_f->dir.filePath(QStringLiteral("missing folder/table.pdf")), QString()}) {
             if (!pdf.isEmpty())
                 QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
