@@ -277,8 +277,8 @@ private slots:
 
     // One real PDF of 101 records: 100 records a sheet in 4 columns of 25 rows, framed from 10 mm
     // beside and 20 mm above and below; each sheet reads the date first, in 14 points 10 mm from
-    // the top and ending 10 mm from the right, and its page number last, in the date's size. No
-    // records print no job and no file.
+    // the top and ending 10 mm from the right, and its page number last. No records print no job
+    // and no file.
     void pdfSheets() {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftotext and pdftoppm are missing: install the Debian package poppler-utils.");
