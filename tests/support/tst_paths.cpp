@@ -1,69 +1,143 @@
+#include "app/Settings.h"
+#include "records/RecordPath.h"
 #include "support/FileFilter.h"
 #include "support/ShortenPath.h"
+#include "support/clsRecentFiles.h"
 
+#include "TestEnvironment.h"
+
+#include <QDir>
 #include <QTest>
 
-// File names as the dialogs and the window title show them.
+Q_DECLARE_METATYPE(FileNamePlatform)
+
+namespace {
+void Row(const char* name, const QString& given, const QString& separators, const QString& expected) {
+    QTest::newRow(name) << given << separators << expected;
+}
+void Columns() {
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("second"); // the patterns or the separators
+    QTest::addColumn<QString>("expected");
+}
+} // namespace
+
+// File names as the command line hands them on, as the dialogs and the window title show them, and
+// as the recent files list keeps them.
 class TestPaths : public QObject {
     Q_OBJECT
 
 private slots:
     void nameFilter_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("patterns");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const char* text, const char* patterns, const char* expected) {
-            QTest::newRow(name) << QString(text) << QString(patterns) << QString(expected);
-        };
-        row("plain", "Marklog", "*.stn", "Marklog (*.stn)");
-        row("already labelled", "Texte (*.txt;*.csv)", "*.txt;*.csv", "Texte (*.txt;*.csv)");
-        row("several patterns", "Texte", "*.txt;*.csv", "Texte (*.txt *.csv)");
-        row("label of other patterns", "Alt (*.old)", "*.stn", "Alt (*.old) (*.stn)");
+        Columns();
+        Row("plain", "Marklog", "*.stn", "Marklog (*.stn)");
+        Row("already labelled", "Texte (*.txt;*.csv)", "*.txt;*.csv", "Texte (*.txt;*.csv)");
+        Row("several patterns", "Texte", "*.txt;*.csv", "Texte (*.txt *.csv)");
+        Row("label of other patterns", "Alt (*.old)", "*.stn", "Alt (*.old) (*.stn)");
     }
     void nameFilter() {
-        QFETCH(QString, text);
-        QFETCH(QString, patterns);
-        QTEST(NameFilter(text, patterns), "expected");
+        QFETCH(QString, given);
+        QFETCH(QString, second);
+        QTEST(NameFilter(given, second), "expected");
     }
 
     // From 36 characters on a path is cut after its root, even where that makes it no shorter.
     void shortensLongPaths_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("separators");
-        QTest::addColumn<QString>("expected");
+        Columns();
         const QString back = QStringLiteral("\\");
         const QString longName = QString(40, QLatin1Char('a')) + QStringLiteral(".stn");
-        const auto row = [](const char* name, const QString& path, const QString& separators, const QString& expected) {
-            QTest::newRow(name) << path << separators << expected;
-        };
-        row("49 characters", "C:\\Users\\Operator\\Documents\\Races\\2021\\finish.stn", back,
+        Row("49 characters", "C:\\Users\\Operator\\Documents\\Races\\2021\\finish.stn", back,
             "C:\\...\\Races\\2021\\finish.stn");
-        row("35 characters stay", "C:\\Races\\2021\\spring-run\\finish.stn", back,
+        Row("35 characters stay", "C:\\Races\\2021\\spring-run\\finish.stn", back,
             "C:\\Races\\2021\\spring-run\\finish.stn");
-        row("36 characters", "C:\\Races\\2021\\spring-run\\finish1.stn", back,
+        Row("36 characters", "C:\\Races\\2021\\spring-run\\finish1.stn", back,
             "C:\\...\\2021\\spring-run\\finish1.stn");
-        row("no separator near the end", "C:\\Data\\" + longName, back, "C:\\...\\" + longName);
-        row("no separator at all", longName, back, longName);
-        row("Windows, both separators", "C:/Users/Operator\\Documents/Races\\2021/finish.stn", "\\/",
+        Row("no separator near the end", "C:\\Data\\" + longName, back, "C:\\...\\" + longName);
+        Row("no separator at all", longName, back, longName);
+        Row("Windows, both separators", "C:/Users/Operator\\Documents/Races\\2021/finish.stn", "\\/",
             "C:/.../Races\\2021/finish.stn");
-        row("Linux network path", "//server/share/events/2021/spring-run/finish.stn", "/",
+        Row("Linux network path", "//server/share/events/2021/spring-run/finish.stn", "/",
             "//.../2021/spring-run/finish.stn");
         // A backslash is an ordinary character of a Linux file name.
-        row("Linux, backslash in a name", "/home/operator/events/2021/spring\\relay-and-more\\finish.stn", "/",
+        Row("Linux, backslash in a name", "/home/operator/events/2021/spring\\relay-and-more\\finish.stn", "/",
             "/.../spring\\relay-and-more\\finish.stn");
     }
     void shortensLongPaths() {
-        QFETCH(QString, path);
-        QFETCH(QString, separators);
-        QTEST(ShortenPath(path, separators), "expected");
-#ifdef Q_OS_WIN
-        QCOMPARE(PathSeparators(), QStringLiteral("\\/"));
-#else
-        QCOMPARE(PathSeparators(), QStringLiteral("/"));
-#endif
-        QCOMPARE(ShortenPath(path), ShortenPath(path, PathSeparators()));
+        QFETCH(QString, given);
+        QFETCH(QString, second);
+        QTEST(ShortenPath(given, second), "expected");
+        QCOMPARE(PathSeparators(), QDir::separator() == QLatin1Char('\\') ? "\\/" : "/");
+        QCOMPARE(ShortenPath(given), ShortenPath(given, PathSeparators()));
+    }
+
+    // A quote at either end of a command line's file name is dropped; a relative name is made absolute.
+    void recordPath_data() {
+        Columns();
+        const QString here = QDir::toNativeSeparators(QDir::current().absoluteFilePath(QStringLiteral("race.stn")));
+        Row("quoted", "\"race.stn\"", {}, here);
+        Row("quote at the start only", "\"race.stn", {}, here);
+        Row("quote at the end only", "race.stn\"", {}, here);
+        Row("inner quote stays", "/a/\"b\".stn", {}, "/a/\"b\".stn");
+        Row("absolute stays", "/data/race.stn", {}, "/data/race.stn");
+        Row("empty", "", {}, "");
+        Row("only quotes", "\"\"", {}, "");
+    }
+    void recordPath() {
+        QFETCH(QString, given);
+        QTEST(AbsoluteRecordPath(WithoutQuotes(given)), "expected");
+    }
+
+    // The four most recent record files in the settings: a known file moves up, a new one drops the
+    // last, with the letter-case rule of file names on each platform.
+    void recentFiles_data() {
+        QTest::addColumn<FileNamePlatform>("platform");
+        QTest::addColumn<QStringList>("initial"); // empty: fresh settings
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QStringList>("expected");
+        const QString e;
+        const QStringList abcd{"A", "B", "C", "D"};
+        const auto row = [](const char* name, FileNamePlatform platform, const QStringList& initial,
+                            const char* operation, const char* argument, const QStringList& expected) {
+            QTest::newRow(name) << platform << initial << QString(operation) << QString(argument) << expected;
+        };
+        const auto unix = FileNamePlatform::Unix, windows = FileNamePlatform::Windows, mac = FileNamePlatform::MacOS;
+        row("fresh settings", unix, {}, "read", "", {e, e, e, e});
+        row("Windows: known file, case ignored", windows, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
+        row("macOS: known file, case ignored", mac, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
+        row("Unix: another case is another file", unix, {"/r/Race.stn", "A", e, e}, "set", "/r/race.stn",
+            {"/r/race.stn", "/r/Race.stn", "A", e});
+        row("known file moves up", unix, abcd, "set", "C", {"C", "A", "B", "D"});
+        row("new file drops the last", unix, abcd, "set", "E", {"E", "A", "B", "C"});
+        row("empty positions stay empty", unix, {"A", e, e, e}, "set", "B", {"B", "A", e, e});
+        row("Windows: delete, case ignored", windows, abcd, "delete", "b", {"A", "C", "D", e});
+        row("Unix: delete in another case keeps the file", unix, abcd, "delete", "b", abcd);
+        row("delete moves the later ones up", unix, abcd, "delete", "B", {"A", "C", "D", e});
+        row("delete the only file", unix, {"A", e, e, e}, "delete", "A", {e, e, e, e});
+    }
+    void recentFiles() {
+        const IsolatedEnvironment environment;
+        QFETCH(FileNamePlatform, platform);
+        QFETCH(QStringList, initial);
+        QFETCH(QString, operation);
+        QFETCH(QString, argument);
+        QFETCH(QStringList, expected);
+        for (int i = 0; i < initial.size(); ++i)
+            WriteSetting(QStringLiteral("LastFile%1").arg(i + 1), initial[i]);
+        clsRecentFiles recent(platform);
+        if (operation == QLatin1String("set"))
+            recent.SetFirstFile(argument);
+        else if (operation == QLatin1String("delete"))
+            recent.Delete(argument);
+        clsRecentFiles reader;
+        QStringList stored;
+        for (qint16 position = 1; position <= reader.ListSize(); ++position)
+            stored << reader.GetLastFile(position);
+        QCOMPARE(stored, expected);
+        expected.removeAll(QString()); // the menu's entries skip empty positions
+        QCOMPARE(reader.Entries(), expected);
     }
 };
 
-QTEST_APPLESS_MAIN(TestPaths)
+QTEST_GUILESS_MAIN(TestPaths)
 #include "tst_paths.moc"

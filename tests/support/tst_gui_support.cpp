@@ -1,0 +1,432 @@
+#include "app/DateText.h"
+#include "app/ErrorInfo.h"
+#include "app/Registry.h"
+#include "app/Settings.h"
+#include "display/frmDisplay.h"
+#include "lapcounter/frmLapcounter.h"
+#include "recording/frmPort.h"
+#include "records/PrintBibs.h"
+#include "records/clsFile.h"
+#include "support/AccessibleNames.h"
+#include "support/FileDialog.h"
+#include "support/HelpAddress.h"
+#include "support/StartDoc.h"
+#include "support/ctlWiki.h"
+#include "support/frmAbout.h"
+
+#include "GuiFixture.h"
+
+#include <QAccessible>
+#include <QFileDialog>
+#include <QFrame>
+#include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// A language table "ts" of its own beside the shipped ones, with only the keys a test needs.
+void UseTable(GuiFixture& f, const QByteArray& lines) {
+    QDir().mkpath(f.env.dataFolder() + QStringLiteral("/marklog/lang"));
+    WriteBytes(f.env.dataFolder() + QStringLiteral("/marklog/lang/ts.lng"), "@id=ts\n@name=Test\n" + lines);
+    f.UseLanguage(QStringLiteral("ts"));
+}
+QString SamePath(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
+
+QString RememberedFolder() {
+    return GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir")).toString();
+}
+void Remember(const QString& folder) {
+    if (!folder.isEmpty())
+        SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), QStringLiteral("CurrDir"), folder,
+                         RegistryType::String);
+}
+// A record file dialog as the file commands set one up.
+void Configure(FileDialog& dialog, const QString& filter) {
+    dialog.DialogTitle(QStringLiteral("Choose"));
+    dialog.Filter1Text(filter);
+    dialog.Filter1Suffix(QStringLiteral("*.stn"));
+    dialog.DefaultExt(QStringLiteral("stn"));
+}
+
+// What a screen reader announces for a control.
+QString Spoken(QWidget* control, QAccessible::Text kind = QAccessible::Name) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    return accessible ? accessible->text(kind) : QString();
+}
+// A control of a window; for a member of a control array, the one with this index.
+QWidget* Control(QWidget* window, const char* name, int index = -1) {
+    for (QWidget* control : window->findChildren<QWidget*>(QLatin1String(name)))
+        if (index < 0 || control->property("index").toInt() == index)
+            return control;
+    qFatal("control %s not found", name);
+}
+
+struct Word {
+    QString text;
+    QRectF mm;
+};
+
+// The words of each page of a PDF with their boxes in millimetres, as pdftotext reads them.
+QList<QList<Word>> PdfPages(const QString& pdf) {
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    reader.waitForFinished(60000);
+    const QRegularExpression pattern(
+        QStringLiteral(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re"));
+    QList<QList<Word>> pages;
+    for (auto it = pattern.globalMatch(QString::fromUtf8(reader.readAllStandardOutput())); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const auto mm = [&](int n) { return match.captured(n).toDouble() * 25.4 / 72; };
+        if (match.captured(5).isEmpty())
+            pages.append(QList<Word>());
+        else
+            pages.last().append({match.captured(5), QRectF(QPointF(mm(1), mm(2)), QPointF(mm(3), mm(4)))});
+    }
+    return pages;
+}
+
+// A PDF printer on whole A4 sheets (210 x 297 mm); no file name: no printer at all.
+std::unique_ptr<QPrinter> Pdf(const QString& file) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setFullPage(true);
+    printer->setOutputFileName(file);
+    return printer;
+}
+
+} // namespace
+
+// What supports the operator beside recording: about and help, the record file dialogs, the printed
+// record table, and the names a screen reader announces.
+class TestSupportWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_f = std::make_unique<GuiFixture>();
+        m_f->language.emplace(); // failures are read in English
+        m_opened.clear();
+        m_previousOpener = SetDocumentOpener([this](const QString& document) {
+            m_opened << document;
+            return true;
+        });
+    }
+    void cleanup() {
+        SetDocumentOpener(m_previousOpener);
+        QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText())); // printing does not report either
+        m_f.reset();
+    }
+
+    // The version, the licence line's year, and a link only when a real maker's address is set;
+    // without one line 3 tells where the user guide is.
+    void aboutWindow_data() {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("no address") << QByteArray() << QStringList();
+        QTest::newRow("placeholder") << QByteArray("marklog.example.org") << QStringList();
+        QTest::newRow("real address") << QByteArray("www.trevanta.de") << QStringList{"http://www.trevanta.de"};
+    }
+    void aboutWindow() {
+        QFETCH(QByteArray, address);
+        QFETCH(QStringList, opened);
+        UseTable(*m_f,
+                 "GEN_ABOUT_LABEL2=(c) [YEAR]-[Year]\nMKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" + address);
+        FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
+        frmAbout about;
+        QCOMPARE(about.lblLabel(2)->text(), QStringLiteral("(c) 2026-2026"));
+        QCOMPARE(about.lblLabel(3)->text(),
+                 opened.isEmpty() ? "Guide: " + QDir::toNativeSeparators(GuidePath(QStringLiteral("ts"))) : address);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        for (int label = 1; label <= 3; ++label)
+            QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
+        QCOMPARE(m_opened, opened);
+        QTest::mouseClick(Find<QPushButton>(&about, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+
+    // Without a wiki, help opens the guide of the language (German falls back to the English one
+    // until it has its own), also from the wiki link control; with one, the article's address.
+    void helpOpensGuideOrWiki() {
+        const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/");
+        QDir().mkpath(guides);
+        WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
+        m_f->UseLanguage(QStringLiteral("de"));
+        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
+        WriteBytes(guides + QStringLiteral("marklog-guide-de.html"), "<html>de</html>");
+        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-de.html"));
+        QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), SamePath(guides + "marklog-guide-de.html"));
+        m_f->UseLanguage(QStringLiteral("en"));
+        ctlWiki wiki;
+        wiki.Init(QStringLiteral("Guide"), QStringLiteral("MARKLOG"));
+        wiki.resize(400, 40);
+        wiki.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wiki));
+        QTest::mouseClick(&wiki, Qt::LeftButton, {}, QPoint(390, 5));
+        QCOMPARE(SamePath(m_opened.value(0)), SamePath(guides + "marklog-guide-en.html"));
+
+        // The base address is joined to the article directly, with nothing in between.
+        UseTable(*m_f, "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
+        wiki.Init(QStringLiteral("Wiki"), QStringLiteral("OTHER"));
+        wiki.OpenArticle();
+        QCOMPARE(m_opened, (QStringList{m_opened.value(0), "https://wiki.example.org/index.php?title=OTHER#z"}));
+    }
+
+    // What the file dialogs ask the window system for, what they hand back, and which folder the
+    // next one starts in.
+    void fileDialog_data() {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("rememberedBefore"); // "" for none
+        QTest::addColumn<QStringList>("answer");       // empty: cancel
+        QTest::addColumn<QString>("startFolder");      // "" for the working folder
+        QTest::addColumn<QString>("rememberedAfter");
+        QTest::addColumn<QString>("failure"); // the dialog fails with this reason instead of answering
+        const auto row = [](const char* name, bool save, const char* before, const QStringList& answer,
+                            const char* start, const char* after, const char* failure = "") {
+            QTest::newRow(name) << save << QString(before) << answer << QString(start) << QString(after)
+                                << QString(failure);
+        };
+        row("open, nothing remembered", false, "", {"/data/race.stn"}, "", "/data/");
+        row("save starts in the remembered folder", true, "/data/", {"/other/copy.stn"}, "/data/", "/other/");
+        row("cancel keeps the folder", false, "/data/", {}, "/data/", "/data/");
+        // A network folder may be gone by now: it is neither remembered nor a start folder.
+        row("network choice", false, "/data/", {"//server/share/race.stn"}, "/data/", "/data/");
+        row("remembered network folder", true, "\\\\server\\share\\", {"/data/a.stn"}, "", "/data/");
+        // A failure is shown once, with its reason and without a log entry.
+        row("failure", true, "/data/", {}, "/data/", "/data/", "The device is not ready.");
+    }
+    void fileDialog() {
+        QFETCH(bool, save);
+        QFETCH(QString, rememberedBefore);
+        QFETCH(QStringList, answer);
+        QFETCH(QString, startFolder);
+        QFETCH(QString, failure);
+        QWidget owner;
+        Remember(rememberedBefore);
+        FileDialog dialog;
+        Configure(dialog, QStringLiteral("Marklog"));
+        if (failure.isEmpty())
+            FileDialogSeam::setNextAnswer(answer);
+        else
+            FileDialogSeam::setNextFailure(failure);
+        const QString chosen = save ? dialog.ShowSave(&owner) : dialog.ShowOpen(&owner);
+        QCOMPARE(chosen, answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
+        QTEST(QDir::toNativeSeparators(RememberedFolder()), "rememberedAfter");
+
+        QCOMPARE(FileDialogSeam::requests().size(), 1);
+        const FileDialogRequest& request = FileDialogSeam::requests().last();
+        QCOMPARE(request.kind, save ? FileDialogRequest::Kind::Save : FileDialogRequest::Kind::Open);
+        QCOMPARE(request.owner.data(), &owner);
+        QCOMPARE(request.title, QStringLiteral("Choose"));
+        QCOMPARE(request.nameFilters, QStringList{QStringLiteral("Marklog (*.stn)")});
+        QCOMPARE(request.defaultSuffix, QStringLiteral("stn"));
+        QCOMPARE(request.startFolder,
+                 startFolder.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : startFolder);
+        QCOMPARE(m_f->messages.shown().size(), failure.isEmpty() ? 0 : 1);
+        QCOMPARE(m_f->messages.lastText(), failure);
+        m_f->messages.clear();
+        QVERIFY(!QFile::exists(m_f->env.logFile()));
+    }
+
+    // The window system's save dialog itself, configured from the request and answered as an
+    // operator would.
+    void realFileDialog() {
+        FileDialogSeam::reset();
+        const QString file = m_f->path(QStringLiteral("copy.stn"));
+        Remember(m_f->dir.path());
+        QWidget owner;
+        QStringList seen;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (seen.isEmpty())
+                seen << dialog->windowTitle() << dialog->nameFilters() << dialog->directory().absolutePath()
+                     << QString::number(dialog->fileMode()) << QString::number(dialog->acceptMode())
+                     << dialog->defaultSuffix() << QString::number(dialog->isModal())
+                     << QString::number(dialog->parentWidget() == &owner)
+                     << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            // Typed into the name box: selectFile() leaves a focused box alone and the dialog would
+            // take the folder. Tried again on every tick until the dialog has closed.
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
+            static_cast<QDialog*>(dialog)->accept(); // checks the choice as the OK button does
+        });
+        poll.start();
+        FileDialog dialog;
+        Configure(dialog, QStringLiteral("Marklog (*.stn)"));
+        QCOMPARE(dialog.ShowSave(&owner), QDir::toNativeSeparators(file));
+        poll.stop();
+        QCOMPARE(seen, (QStringList{"Choose", "Marklog (*.stn)", QDir(m_f->dir.path()).absolutePath(),
+                                    QString::number(QFileDialog::AnyFile), QString::number(QFileDialog::AcceptSave),
+                                    "stn", "1", "1", "0"}));
+        QCOMPARE(RememberedFolder(), QDir::toNativeSeparators(m_f->dir.path() + QLatin1Char('/')));
+    }
+
+    // One real PDF of 101 records: 100 records a sheet in 4 columns of 25 rows, framed from 10 mm
+    // beside and 20 mm above and below; each sheet reads the date first, in 14 points 10 mm from
+    // the top and ending 10 mm from the right, and its page number last. No records print no job
+    // and no file.
+    void pdfSheets() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftotext and pdftoppm are missing: install the Debian package poppler-utils.");
+        const QDateTime moment(QDate(2021, 5, 2), QTime(15, 30, 12));
+        FixedClock clock(moment);
+        const QString pdf = m_f->dir.filePath(QStringLiteral("table.pdf"));
+        QVERIFY(PrintBibs(*Records(0), *Pdf(pdf)));
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(PrintBibs(*Records(101), *Pdf(pdf)));
+
+        const QList<QList<Word>> pages = PdfPages(pdf);
+        QCOMPARE(pages.size(), 2);
+        constexpr double kColumn = 47.5, kRow = 10.28, kHeightPerPoint = 1.166 * 25.4 / 72; // of a text box
+        const struct {
+            int page;
+            const char* text;
+            double left, top, points; // left -1: ends 10 mm from the right
+        } expected[] = {{1, "1", 10, 20, 10},
+                        {1, "-5", 20, 20 + 2 * kRow + 2, 14}, // the bib of record 3
+                        {1, "77", 10 + 3 * kColumn, 20 + kRow, 10},
+                        {1, "100", 10 + 3 * kColumn, 20 + 24 * kRow, 10},
+                        {2, "101", 10, 20, 10},
+                        {1, "2021", -1, 10, 14},
+                        {2, "15:30:12", -1, 10, 14}};
+        for (const auto& text : expected) {
+            const QList<Word>& page = pages[text.page - 1];
+            const auto found =
+                std::find_if(page.begin(), page.end(), [&](const Word& w) { return w.text == text.text; });
+            QVERIFY2(found != page.end(), text.text);
+            QVERIFY2(
+                qAbs(found->mm.top() - text.top) < 0.1 &&
+                    qAbs(found->mm.height() - text.points * kHeightPerPoint) < 0.1 &&
+                    (text.left < 0 ? text.page == 1 || qAbs(found->mm.right() - 200) < 0.2
+                                   : qAbs(found->mm.left() - text.left) < 0.1),
+                qPrintable(QStringLiteral("%1 at %2, %3").arg(text.text).arg(found->mm.left()).arg(found->mm.top())));
+        }
+        for (int page : {1, 2}) {
+            QCOMPARE(pages[page - 1].first().text, GeneralDateTimeText(moment).section(QLatin1Char(' '), 0, 0));
+            QCOMPARE(pages[page - 1].last().text, QString::number(page));
+            QVERIFY(qAbs(pages[page - 1].last().mm.top() - 282) < 0.05);
+        }
+        // The page number keeps the size of the text printed before it: the date's on the second sheet.
+        QVERIFY(qAbs(pages[1].last().mm.height() - 14 * kHeightPerPoint) < 0.1);
+
+        // The frame, seen on the first page at 10 pixels a millimetre: 26 row lines and 5 column lines.
+        QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "254", "-gray", "-l", "1", "-singlefile", pdf,
+                                                       m_f->dir.filePath(QStringLiteral("sheet"))});
+        const QImage sheet(m_f->dir.filePath(QStringLiteral("sheet.pgm")));
+        const auto line = [&](double x, double y, bool across) {
+            int darkest = 255;
+            for (int d = -2; d <= 2; ++d)
+                darkest = qMin(
+                    darkest, qGray(sheet.pixel(qRound(x * 10) + (across ? 0 : d), qRound(y * 10) + (across ? d : 0))));
+            return darkest < 240;
+        };
+        for (int j = 0; j <= 25; ++j)
+            QVERIFY2(line(11, 20 + j * kRow, true) && line(199, 20 + j * kRow, true) && !line(8, 20 + j * kRow, true) &&
+                         (j > 4 || (line(10 + j * kColumn, 21, false) && !line(10 + j * kColumn, 18, false))),
+                     qPrintable(QString::number(j)));
+    }
+
+    // Printing raises its failure with the reason (what Qt hands out without a printer); the
+    // caller reports it.
+    void printingFailuresRaise() {
+        for (const QString& pdf : {m_f->dir.filePath(QStringLiteral("missing folder/table.pdf")), QString()}) {
+            if (!pdf.isEmpty())
+                QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+            try {
+                PrintBibs(*Records(5), *Pdf(pdf));
+                QFAIL("Printing must raise an error.");
+            } catch (const RaisedError& error) {
+                QVERIFY2(error.info().description.contains(pdf.isEmpty() ? "No printer is installed" : pdf),
+                         qPrintable(error.info().description));
+            }
+        }
+    }
+
+    // Every control of every window is announced by a name in the current language, never by its
+    // objectName, read through Qt's accessibility interfaces. A language switch changes the names;
+    // a menu reads as its caption; labels that show a value announce the value.
+    void accessibleNames() {
+        QVERIFY(m_f->LoadRecords("1;12\r\n2;7\r\n3;12\r\n"));
+        m_f->Trigger("mnuExtras_LapCounter");
+        m_f->Trigger("mnuExtras_Display");
+        frmAbout about(m_f->window);
+        frmPort port(m_f->window);
+        port.Form_Load();
+        auto* lapCounter = m_f->window->findChild<frmLapcounter*>();
+        auto* display = m_f->window->findChild<frmDisplay*>();
+        QSet<QWidget*> checked;
+        for (QWidget* window : QList<QWidget*>{m_f->window, lapCounter, display, &about, &port}) {
+            ApplyAccessibleNames(window);
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                const QString objectName = control->objectName();
+                if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")) || checked.contains(control))
+                    continue;
+                // Plain lines and boxes that only decorate carry nothing to announce.
+                if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
+                    continue;
+                const QString where = window->objectName() + QLatin1Char('/') + objectName;
+                const QString name = Spoken(control);
+                QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
+                // An empty label (no bib shown yet, no status message) is described instead.
+                if (qobject_cast<QLabel*>(control) && name.isEmpty())
+                    QVERIFY2(!Spoken(control, QAccessible::Description).isEmpty(), qPrintable(where));
+                else
+                    QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
+                QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
+                checked.insert(control);
+            }
+        }
+        QVERIFY2(checked.size() >= 40, qPrintable(QString::number(checked.size()))); // the windows were searched
+
+        QStringList names;
+        for (const char* language : {"en", "de"}) {
+            QVERIFY(gLanguage->SetLanguage(QLatin1String(language)));
+            ApplyAccessibleNames(m_f->window);
+            names << Spoken(Control(m_f->window, "txtEnter"));
+            QCOMPARE(Spoken(Control(m_f->window, "mnuFile")), GetText(QStringLiteral("GEN_MNU_FILE")).remove('&'));
+        }
+        QVERIFY(names[0] != names[1]);
+        // Members of a control array are told apart by their index.
+        QVERIFY(Spoken(Control(lapCounter, "txtLapCount", 0)) != Spoken(Control(lapCounter, "txtLapCount", 1)));
+
+        QWidget* records = Control(m_f->window, "StatusBar_Panel1");
+        QCOMPARE(Spoken(records), m_f->Panel(1)); // "Records: 3" is read, not a fixed caption
+        QVERIFY(m_f->Panel(1).contains(QLatin1Char('3')) && !Spoken(records, QAccessible::Description).isEmpty());
+        display->ShowBib(QStringLiteral("42"));
+        QCOMPARE(Spoken(Control(display, "lblBib")), QStringLiteral("42"));
+        QVERIFY(!Spoken(Control(display, "lblBib"), QAccessible::Description).isEmpty());
+    }
+
+private:
+    // Records 1 to count hold the bibs 7001 onwards, except record 3, which holds -5.
+    std::unique_ptr<clsFile> Records(int count) {
+        QByteArray lines;
+        for (int record = 1; record <= count; ++record)
+            lines += "0;" + QByteArray::number(record == 3 ? -5 : 7000 + record) + "\r\n";
+        WriteBytes(m_f->path(), lines);
+        auto records = std::make_unique<clsFile>();
+        records->OpenFile(m_f->path());
+        return records;
+    }
+
+    QStringList m_opened;
+    DocumentOpener m_previousOpener;
+    std::unique_ptr<GuiFixture> m_f;
+};
+
+QTEST_MAIN(TestSupportWindows)
+#include "tst_gui_support.moc"
