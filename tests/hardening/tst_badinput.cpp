@@ -8,11 +8,6 @@
 #include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -59,16 +54,12 @@ private slots:
         QVERIFY(file.OpenFile(good));
 
         const QString path = dir.filePath(QStringLiteral("bad.stn"));
-        if (fill == '\0') {
-            QFile sparse(path);
-            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(2048 * kMiB)); // no block on the disk
-        } else { // one line of a head and 100 MiB of one character, written in pieces
-            QFile big(path);
-            QVERIFY(big.open(QIODevice::WriteOnly) && big.write(head) == head.size());
-            for (int piece = 0; piece < 100; ++piece)
-                QVERIFY(big.write(QByteArray(kMiB, fill)) == kMiB);
-            big.write("\r\n");
-        }
+        QFile bad(path);
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(head) == head.size());
+        for (int piece = 0; fill != '\0' && piece < 100; ++piece) // one line, written in pieces
+            QVERIFY(bad.write(QByteArray(kMiB, fill)) == kMiB);
+        QVERIFY(fill != '\0' ? bad.write("\r\n") == 2 : bad.resize(2048 * kMiB)); // sparse: no block on the disk
+        bad.close();
         const QFileInfo before(path);
         const qint64 readBefore = ProcValue("io", "rchar");
         QVERIFY(!file.OpenFile(path));
@@ -80,11 +71,7 @@ private slots:
         QVERIFY2(shown.contains(path), qPrintable(shown));
         QVERIFY2(shown.contains(QRegularExpression(message, QRegularExpression::DotMatchesEverythingOption)),
                  qPrintable(shown.left(300)));
-        // Nothing opened: the file open before stays open as it was, and new records go there.
-        QCOMPARE(file.FileName(), good);
-        QCOMPARE(file.Count(), 2);
-        QVERIFY(file.AddBib(7));
-        QCOMPARE(FileBytes(good), QByteArray("1;5\r\n2;6\r\n3;7\r\n"));
+        QVERIFY(file.FileName() == good && file.Count() == 2); // the file open before stays open
 
         // Untouched, read at most once, and the memory stayed bounded.
         const QFileInfo after(path);

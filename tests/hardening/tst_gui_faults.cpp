@@ -1,6 +1,7 @@
 // Faults around the program's real writers and its scanner, driven through the main window.
 
 #include "app/Clock.h"
+#include "app/NumericValue.h"
 #include "grid/ctlGrid.h"
 #include "records/DurableFile.h"
 #include "records/RecoveryCopy.h"
@@ -12,14 +13,8 @@
 
 #include <QSerialPort>
 #include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
-
-#include <cerrno>
-#include <unistd.h>
-
-#include <optional>
 
 namespace {
 
@@ -31,14 +26,10 @@ public:
     ~WriteProtection() { Lift(); }
     // False on a file system without the immutable flag.
     bool IsEffective() const { return ::access(QFile::encodeName(m_path).constData(), W_OK) != 0; }
-    void Lift() {
-        if (m_set)
-            Set(false);
-    }
+    void Lift() const { Set(false); }
 
 private:
-    void Set(bool on) {
-        m_set = on;
+    void Set(bool on) const {
         const auto bits = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
         if (::geteuid() == 0)
             QProcess::execute(QStringLiteral("chattr"), {QLatin1String(on ? "+i" : "-i"), m_path});
@@ -47,7 +38,6 @@ private:
     }
 
     QString m_path;
-    bool m_set = false;
 };
 
 // Bibs whose file is exactly `size` bytes (some thousands) long: the last bib takes up the rest.
@@ -72,6 +62,24 @@ int FillUp(const QString& path) {
     while (::write(file.handle(), block.constData(), size_t(block.size())) > 0) {
     }
     return errno;
+}
+
+// What the window records from bytes on the scanner's line, and what stays in the entry box:
+// digits go into the box while it holds fewer than eight, a carriage return presses the record
+// button, every other byte is dropped. The button ignores a value of 0 (the box keeps its text) and
+// rejects a bib equal to the last one recorded (the box is emptied); a recorded bib empties the box.
+QVector<qint32> Scanned(const QByteArray& bytes, QString& entry) {
+    QVector<qint32> recorded;
+    for (const char byte : bytes) {
+        if (byte >= '0' && byte <= '9' && entry.size() < 8)
+            entry += QLatin1Char(byte);
+        if (byte != '\r' || WholeNumberValue(entry) <= 0)
+            continue;
+        if (recorded.isEmpty() || recorded.last() != WholeNumberValue(entry))
+            recorded << WholeNumberValue(entry);
+        entry.clear();
+    }
+    return recorded;
 }
 
 enum class Fault { Injected, DiskFull, DiskNearlyFull, ReadOnly, Deleted, FolderRemoved, StickPulled };
@@ -137,36 +145,23 @@ private slots:
         QCOMPARE(FileBytes(path).size(), size);
         QVERIFY(Open(path));
         ScannerPty scanner;
-        QVERIFY(scanner.IsValid());
         SwitchScannerOn(scanner);
 
         std::optional<WriteProtection> protection;
-        switch (fault) {
-        case Fault::Injected:
+        if (fault == Fault::Injected)
             InjectWriteFailure(0, 1000);
-            break;
-        case Fault::DiskNearlyFull:
+        if (!m_mountPoint.isEmpty())
             QCOMPARE(FillUp(filler), ENOSPC);
+        if (fault == Fault::DiskNearlyFull)
             QVERIFY(QFile::resize(filler, QFileInfo(filler).size() - 2 * 4096));
-            break;
-        case Fault::DiskFull:
-            QCOMPARE(FillUp(filler), ENOSPC);
-            break;
-        case Fault::ReadOnly:
-            protection.emplace(path);
-            if (!protection->IsEffective())
-                QSKIP("This file system cannot make a file read-only for this user.");
-            break;
-        case Fault::Deleted:
+        if (fault == Fault::ReadOnly && !protection.emplace(path).IsEffective())
+            QSKIP("This file system cannot make a file read-only for this user.");
+        if (fault == Fault::Deleted)
             QVERIFY(QFile::remove(path));
-            break;
-        case Fault::FolderRemoved:
+        if (fault == Fault::FolderRemoved)
             QVERIFY(QDir(stick + QStringLiteral("/event")).removeRecursively());
-            break;
-        case Fault::StickPulled:
+        if (fault == Fault::StickPulled)
             QVERIFY(QDir().rename(stick, pulled));
-            break;
-        }
         int alarmsSounded = 0;
         const SoundSink silent = SetSoundSink([&](const QString& sound) { alarmsSounded += sound == kAlarmSoundPath; });
         OpenEditorOn(1); // typed over, left with Enter
@@ -205,8 +200,7 @@ private slots:
 
         InjectWriteFailure(0, 0);
         QFile::remove(filler);
-        if (protection)
-            protection->Lift();
+        protection.reset();
         if (fault == Fault::StickPulled)
             QVERIFY(QDir().rename(pulled, stick));
         m_f->Record(QStringLiteral("300"));
@@ -298,7 +292,6 @@ private slots:
     // the recovery copy, and using it yields every passage the program took.
     void killedWhileOutOfStepOffersRecovery() {
         ScannerPty scanner;
-        QVERIFY(scanner.IsValid());
         // Its dated copy goes to the program's folder, under a name no other test's copy has.
         const QString path = m_f->path(QStringLiteral("killed.stn"));
         QFile::remove(clsFile::DatedCopyPath(path, Now()));
@@ -335,7 +328,6 @@ private slots:
     // in order after it; a scanner pulled out shows in the band, and the bib being typed stays.
     void scannerWaitsForBoxesAndItsLossKeepsTypedBib() {
         ScannerPty scanner;
-        QVERIFY(scanner.IsValid());
         QVERIFY(m_f->LoadRecords(QByteArray("1;11\r\n2;12\r\n") + QByteArray(4096, '\0')));
         QVERIFY(Band().contains(m_f->path()));
         SwitchScannerOn(scanner);
@@ -366,6 +358,45 @@ private slots:
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
         QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5, 11, 22, 33, 44}));
         QVERIFY(m_f->messages.shown().isEmpty());
+    }
+
+    void scannerNoiseRecordsOnlyDigitRuns_data() {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("digits");  // percent of the bytes that are digits
+        QTest::addColumn<int>("returns"); // percent that are carriage returns; the rest is any byte
+        QTest::newRow("all byte values alike") << 1u << 0 << 0;
+        QTest::newRow("mostly noise") << 2u << 20 << 5;
+        QTest::newRow("scanner-like, with noise") << 3u << 60 << 10;
+        QTest::newRow("long digit runs") << 4u << 90 << 3;
+    }
+
+    // Random bytes on the scanner's line, in pieces of any size as reads of the line split them:
+    // only digit runs ended by a carriage return are recorded, and nothing else reaches the file.
+    void scannerNoiseRecordsOnlyDigitRuns() {
+        QFETCH(quint32, seed);
+        QFETCH(int, digits);
+        QFETCH(int, returns);
+        ScannerPty scanner;
+        QVERIFY(m_f->LoadRecords(QByteArray()));
+        SwitchScannerOn(scanner);
+        QRandomGenerator random(seed);
+        QByteArray noise(12000, Qt::Uninitialized);
+        for (char& byte : noise) {
+            const int pick = int(random.bounded(100));
+            byte = pick < digits             ? char('0' + random.bounded(10))
+                   : pick < digits + returns ? '\r'
+                                             : char(random.bounded(256));
+        }
+        QString entry;
+        const QVector<qint32> expected = Scanned(noise, entry);
+        QVERIFY(!expected.isEmpty());
+        for (qsizetype at = 0, piece = 0; at < noise.size(); at += piece) {
+            piece = 1 + qsizetype(random.bounded(200));
+            QVERIFY(scanner.Send(noise.mid(at, piece)));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Window()->RecordFile.Count(), qint32(expected.size()), 120000);
+        QTRY_COMPARE(m_f->Entry()->text(), entry);
+        QCOMPARE(FileBytes(m_f->path()), StnOf(expected));
     }
 
     // An installed program may not write to its own folder: the real program, run from one on a file
