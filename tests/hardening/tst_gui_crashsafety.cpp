@@ -1,6 +1,6 @@
 // The program killed at random moments, again and again, on one record file while a scanner
-// streams bibs into it, now and then while it starts. A kill may lose the bibs still in flight,
-// never more: after every kill the file reads as a record file numbered 1..N that holds the records
+// streams bibs into it, with noise the serial line may carry, now and then while it starts. A kill may lose the bibs
+// still in flight, never more: after every kill the file reads as a record file numbered 1..N that holds the records
 // from before the run, then the first bibs the run was sent, at least every one it acknowledged;
 // the passage times beside it never disagree with it.
 //
@@ -80,7 +80,8 @@ private:
                 .arg(QString::fromLocal8Bit(program.readAll()));
 
         // A bib counts as sent once its carriage return is written. Bibs go one by one, several in
-        // one write, or split across writes, as a scanner and the serial line deliver them.
+        // one write, or split across writes, as a scanner and the serial line deliver them. Noise is
+        // no passage: any other byte within a bib, and an Enter on an empty or a zero box before it.
         QVector<qint32> sentBibs, pendingBibs;
         QByteArray pending;
         QTimer feed;
@@ -89,16 +90,20 @@ private:
             if (pending.isEmpty()) {
                 const int burst = m_random.bounded(5) == 0 ? 1 + int(m_random.bounded(4)) : 1;
                 for (int i = 0; i < burst; ++i) {
-                    pendingBibs << m_nextBib;
-                    pending += QByteArray::number(m_nextBib++) + '\r';
+                    const QByteArray bib = QByteArray::number(m_nextBib);
+                    const qsizetype at = m_random.bounded(bib.size() + 1);
+                    char noise = char(m_random.bounded(256));
+                    noise = (noise >= '0' && noise <= '9') || noise == '\r' ? '\n' : noise;
+                    pending += (m_random.bounded(2) ? "\r" : "0\r") + bib.left(at) + noise + bib.mid(at) + '\r';
+                    pendingBibs << 0 << m_nextBib++;
                 }
             }
             const qsizetype piece =
                 m_random.bounded(4) == 0 ? 1 + qsizetype(m_random.bounded(quint32(pending.size()))) : pending.size();
             const qsizetype written = scanner.TrySend(pending.left(piece));
             for (qsizetype i = 0; i < written; ++i) {
-                if (pending[i] == '\r')
-                    sentBibs << pendingBibs.takeFirst();
+                if (const qint32 bib = pending[i] == '\r' ? pendingBibs.takeFirst() : 0)
+                    sentBibs << bib;
             }
             pending.remove(0, written);
         });
@@ -112,6 +117,8 @@ private:
         program.kill();
         program.waitForFinished(kStartTimeoutMs);
         const QByteArray output = program.readAll();
+        if (output.contains("message:"))
+            return QStringLiteral("a box was shown while recording: %1").arg(QString::fromLocal8Bit(output));
         if (!stillRunning)
             return QStringLiteral("the program ended before it was killed: %1")
                 .arg(QString::fromLocal8Bit(output.right(2000)));

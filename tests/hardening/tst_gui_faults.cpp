@@ -1,7 +1,6 @@
 // Faults around the program's real writers and its scanner, driven through the main window.
 
 #include "app/Clock.h"
-#include "app/NumericValue.h"
 #include "grid/ctlGrid.h"
 #include "records/DurableFile.h"
 #include "records/RecoveryCopy.h"
@@ -64,24 +63,6 @@ int FillUp(const QString& path) {
     return errno;
 }
 
-// What the window records from bytes on the scanner's line, and what stays in the entry box:
-// digits go into the box while it holds fewer than eight, a carriage return presses the record
-// button, every other byte is dropped. The button ignores a value of 0 (the box keeps its text) and
-// rejects a bib equal to the last one recorded (the box is emptied); a recorded bib empties the box.
-QVector<qint32> Scanned(const QByteArray& bytes, QString& entry) {
-    QVector<qint32> recorded;
-    for (const char byte : bytes) {
-        if (byte >= '0' && byte <= '9' && entry.size() < 8)
-            entry += QLatin1Char(byte);
-        if (byte != '\r' || WholeNumberValue(entry) <= 0)
-            continue;
-        if (recorded.isEmpty() || recorded.last() != WholeNumberValue(entry))
-            recorded << WholeNumberValue(entry);
-        entry.clear();
-    }
-    return recorded;
-}
-
 enum class Fault { Injected, DiskFull, DiskNearlyFull, ReadOnly, Deleted, FolderRemoved, StickPulled };
 
 } // namespace
@@ -98,13 +79,14 @@ private slots:
     }
 
     void cleanup() {
-        InjectWriteFailure(0, 0); // a file still out of step catches up as the window closes
-        QVERIFY(m_f->CloseWindow());
+        InjectWriteFailure(0, 0);            // a file still out of step catches up as the window closes
+        const bool finished = m_f->Finish(); // closed, and no box shown that a test did not take back
         QFile::remove(clsFile::DatedCopyPath(m_f->path(), Now()));
         if (!m_mountPoint.isEmpty())
             QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), std::exchange(m_mountPoint, QString())});
         m_clock.reset();
         m_f.reset();
+        QVERIFY(finished);
     }
 
     void writeFaultsShowInBandUntilCleared_data() {
@@ -208,7 +190,6 @@ private slots:
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
         QCOMPARE(Band(), QString());
         QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
-        QVERIFY(m_f->messages.shown().isEmpty());
     }
 
     void leavingWhileOutOfStepAsks_data() {
@@ -357,46 +338,6 @@ private slots:
         QCOMPARE(m_f->Entry()->text(), QStringLiteral("44"));
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
         QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5, 11, 22, 33, 44}));
-        QVERIFY(m_f->messages.shown().isEmpty());
-    }
-
-    void scannerNoiseRecordsOnlyDigitRuns_data() {
-        QTest::addColumn<quint32>("seed");
-        QTest::addColumn<int>("digits");  // percent of the bytes that are digits
-        QTest::addColumn<int>("returns"); // percent that are carriage returns; the rest is any byte
-        QTest::newRow("all byte values alike") << 1u << 0 << 0;
-        QTest::newRow("mostly noise") << 2u << 20 << 5;
-        QTest::newRow("scanner-like, with noise") << 3u << 60 << 10;
-        QTest::newRow("long digit runs") << 4u << 90 << 3;
-    }
-
-    // Random bytes on the scanner's line, in pieces of any size as reads of the line split them:
-    // only digit runs ended by a carriage return are recorded, and nothing else reaches the file.
-    void scannerNoiseRecordsOnlyDigitRuns() {
-        QFETCH(quint32, seed);
-        QFETCH(int, digits);
-        QFETCH(int, returns);
-        ScannerPty scanner;
-        QVERIFY(m_f->LoadRecords(QByteArray()));
-        SwitchScannerOn(scanner);
-        QRandomGenerator random(seed);
-        QByteArray noise(12000, Qt::Uninitialized);
-        for (char& byte : noise) {
-            const int pick = int(random.bounded(100));
-            byte = pick < digits             ? char('0' + random.bounded(10))
-                   : pick < digits + returns ? '\r'
-                                             : char(random.bounded(256));
-        }
-        QString entry;
-        const QVector<qint32> expected = Scanned(noise, entry);
-        QVERIFY(!expected.isEmpty());
-        for (qsizetype at = 0, piece = 0; at < noise.size(); at += piece) {
-            piece = 1 + qsizetype(random.bounded(200));
-            QVERIFY(scanner.Send(noise.mid(at, piece)));
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(Window()->RecordFile.Count(), qint32(expected.size()), 120000);
-        QTRY_COMPARE(m_f->Entry()->text(), entry);
-        QCOMPARE(FileBytes(m_f->path()), StnOf(expected));
     }
 
     // An installed program may not write to its own folder: the real program, run from one on a file
