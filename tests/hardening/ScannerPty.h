@@ -24,6 +24,7 @@ public:
             return;
         ::close(slave);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC); // closing it here pulls the cable for every program
         m_device = QString::fromLocal8Bit(name);
     }
     ~ScannerPty() { Close(); }

@@ -157,13 +157,6 @@ private:
     }
 };
 
-int main(int argc, char* argv[]) {
-    if (IsScanHelper(argc, argv))
-        return RunScanHelper(argc, argv);
-    QApplication application(argc, argv);
-    TestCrashSafety test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SCAN_HELPER_TEST_MAIN(TestCrashSafety)
 
 #include "tst_gui_crashsafety.moc"

@@ -399,12 +399,5 @@ private:
     QString m_mountPoint; // a tmpfs to unmount after the test
 };
 
-int main(int argc, char* argv[]) {
-    if (IsScanHelper(argc, argv))
-        return RunScanHelper(argc, argv);
-    QApplication application(argc, argv);
-    TestFaults test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SCAN_HELPER_TEST_MAIN(TestFaults)
 #include "tst_gui_faults.moc"
