@@ -7,8 +7,6 @@
 // MARKLOG_STRESS_KILLS sets the number of kills (20 by default, bench/soak runs 1,000),
 // MARKLOG_STRESS_SEED the random plan. The test prints "HELD <n> of <kills> kills".
 
-#include "app/ErrorInfo.h"
-
 #include "ScanHelper.h"
 #include "ScannerPty.h"
 #include "TestEnvironment.h"
@@ -125,19 +123,15 @@ private:
         const int acks = int(output.count("ack\n"));
         sent += int(sentBibs.size());
 
+        // Compared byte for byte: a torn, misnumbered or zero-padded line is a fault like a lost one.
         const QByteArray bytes = FileBytes(m_path);
-        QVector<qint32> bibs;
-        try {
-            bibs = ParseStn(bytes);
-        } catch (const RaisedError& error) {
-            return QStringLiteral("the file no longer reads: %1").arg(error.info().description);
-        }
-        const qsizetype added = bibs.size() - m_bibs.size();
+        const qsizetype added = bytes.count('\n') - m_bibs.size();
         if (added < acks || added > sentBibs.size() || bytes != StnOf(m_bibs + sentBibs.mid(0, added)))
             return QString::asprintf("%lld records before, %lld bibs sent, %d acknowledged; the file holds %lld "
-                                     "records and ends in \"%s\"",
-                                     m_bibs.size(), sentBibs.size(), acks, bibs.size(),
+                                     "lines and ends in \"%s\"",
+                                     m_bibs.size(), sentBibs.size(), acks, bytes.count('\n'),
                                      bytes.right(60).replace("\r\n", "|").constData());
+        const QVector<qint32> bibs = m_bibs + sentBibs.mid(0, added);
         // The passage times beside the file stay in step with it: each line names its record's
         // position and bib, and no line runs ahead of the records.
         const QList<QByteArray> times = FileBytes(m_path + QStringLiteral(".times")).split('\n');
