@@ -1,8 +1,9 @@
 #pragma once
 
 // The program a hardening test kills or traces, run by the test's own executable: a main window on
-// a record file, its scanner and beep switched on. It prints "ack" for every beep (a passage on the
-// disk) and every message it would show, and records until it is killed or its scanner is pulled.
+// a record file, its scanner and beep switched on. It prints "ready" once its scanner is open, "ack"
+// for every beep (a passage on the disk) and every message it would show, and records until it is killed or its scanner
+// is pulled.
 
 #include "app/LogWriter.h"
 #include "app/MessageBox.h"
@@ -48,6 +49,7 @@ inline int RunScanHelper(int argc, char* argv[]) {
         say(QStringLiteral("scanner: ") + error.info().description);
         return 3;
     }
+    say(QStringLiteral("ready"));
     return QApplication::exec(); // until killed
 }
 

@@ -17,10 +17,11 @@ constexpr qint64 kMiB = 1024 * 1024;
 // A number of /proc/self: "VmHWM" of "status" (the peak resident memory, kB) or "rchar" of "io"
 // (bytes read by this process).
 qint64 ProcValue(const char* file, const char* field) {
-    QFile proc(QStringLiteral("/proc/self/") + QLatin1String(file));
-    const QByteArray text = '\n' + (proc.open(QIODevice::ReadOnly) ? proc.readAll() : QByteArray());
-    const qsizetype at = text.indexOf(QByteArray("\n") + field + ':');
-    return at < 0 ? -1 : text.mid(at + qstrlen(field) + 2).trimmed().split('\n')[0].split(' ')[0].toLongLong();
+    const QRegularExpression line(QStringLiteral("^%1:\\s*(\\d+)").arg(QLatin1String(field)),
+                                  QRegularExpression::MultilineOption);
+    return line.match(QString::fromLatin1(FileBytes(QStringLiteral("/proc/self/") + QLatin1String(file))))
+        .captured(1)
+        .toLongLong();
 }
 
 } // namespace
