@@ -1,8 +1,9 @@
 #pragma once
 
 // The program a hardening test kills or traces, run by the test's own executable: a main window on
-// a record file, its scanner and beep switched on. It prints "ack" for every beep (a passage on the
-// disk) and every message it would show, and records until it is killed.
+// a record file, its scanner and beep switched on. It prints "ready" once its scanner is open, "ack"
+// for every beep (a passage on the disk) and every message it would show, and records until it is killed or its scanner
+// is pulled.
 
 #include "app/LogWriter.h"
 #include "app/MessageBox.h"
@@ -15,12 +16,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QProcess>
+#include <QTest>
 
 #include <cstdio>
-
-inline bool IsScanHelper(int argc, char* argv[]) {
-    return argc == 4 && qstrcmp(argv[1], "--scan-helper") == 0;
-}
+#include <unistd.h>
 
 inline int RunScanHelper(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -42,14 +41,28 @@ inline int RunScanHelper(int argc, char* argv[]) {
     window->Form_Load();
     window->show();
     window->findChild<QCheckBox*>(QStringLiteral("chkBeep"))->setChecked(true);
+    auto* scanner = window->findChild<BarcodeScanner*>();
+    QObject::connect(scanner, &BarcodeScanner::ScannerLost, [] { ::_exit(0); }); // ends as abruptly as a kill
     try {
-        window->findChild<BarcodeScanner*>()->Open(QString::fromLocal8Bit(argv[3]));
+        scanner->Open(QString::fromLocal8Bit(argv[3]));
     } catch (const RaisedError& error) {
         say(QStringLiteral("scanner: ") + error.info().description);
         return 3;
     }
+    say(QStringLiteral("ready"));
     return QApplication::exec(); // until killed
 }
+
+// The main of a test executable that is the scan helper, too, when started as one.
+#define SCAN_HELPER_TEST_MAIN(TestClass)                                                                               \
+    int main(int argc, char* argv[]) {                                                                                 \
+        if (argc == 4 && qstrcmp(argv[1], "--scan-helper") == 0)                                                       \
+            return RunScanHelper(argc, argv);                                                                          \
+        QApplication application(argc, argv);                                                                          \
+        TestClass test;                                                                                                \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&test, argc, argv);                                                                        \
+    }
 
 // Starts `program` (a test executable, or a tracer given it as its command) as the scan helper.
 inline void StartScanHelper(QProcess& helper, const QString& path, const QString& device,

@@ -3,13 +3,9 @@
 // A barcode scanner on a pseudo-terminal: what the test writes to the master side arrives at the
 // serial port that the program opens on the slave device (/dev/pts/N).
 
-#include <QByteArray>
 #include <QDir>
-#include <QFile>
-#include <QString>
 #include <QTest>
 
-#include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <pty.h>
@@ -24,17 +20,15 @@ public:
         cfsetspeed(&raw, B9600);
         char name[PATH_MAX] = {};
         int slave = -1;
-        if (openpty(&m_master, &slave, name, &raw, nullptr) != 0) {
-            m_master = -1;
+        if (openpty(&m_master, &slave, name, &raw, nullptr) != 0)
             return;
-        }
         ::close(slave);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC); // closing it here pulls the cable for every program
         m_device = QString::fromLocal8Bit(name);
     }
     ~ScannerPty() { Close(); }
-    ScannerPty(const ScannerPty&) = delete;
-    ScannerPty& operator=(const ScannerPty&) = delete;
+    Q_DISABLE_COPY(ScannerPty)
 
     bool IsValid() const { return m_master >= 0; }
     QString Device() const { return m_device; }
