@@ -59,14 +59,11 @@ private slots:
         QCOMPARE(Find<QLabel>(m_f->window->findChild<frmDisplay*>(), "lblName")->text(), QStringLiteral("Bob \"B\""));
         QWidget* lapCounter = Find<QWidget>(m_f->window, "frmLapcounter");
         Find<QPushButton>(lapCounter, "cmdRequery")->click();
-        QStringList lapLines;
-        const QAbstractItemModel* lapModel = Find<QListView>(lapCounter, "List1")->model();
-        for (int row = 0; row < lapModel->rowCount(); ++row)
-            lapLines << lapModel->index(row, 0).data().toString();
-        QVERIFY2(lapLines.first().endsWith(QStringLiteral("\tName")) &&
-                     lapLines.contains(QStringLiteral("5\t\t1\t\tAnna")) &&
-                     lapLines.contains(QStringLiteral("432\t\t1\t\t")),
-                 qPrintable(lapLines.join(QLatin1Char('|'))));
+        const QAbstractItemModel* laps = Find<QListView>(lapCounter, "List1")->model();
+        QVERIFY(laps->index(0, 0).data().toString().endsWith(QStringLiteral("\tName")));
+        for (const char* line : {"5\t\t1\t\tAnna", "432\t\t1\t\t"})
+            QVERIFY2(laps->match(laps->index(0, 0), Qt::DisplayRole, QLatin1String(line), 1, Qt::MatchExactly).size(),
+                     line);
 
         // Kept beside the record file: the next opening shows the names again.
         QVERIFY(m_f->window->OpenRecordFile(m_f->path()));
@@ -91,7 +88,7 @@ private slots:
         const auto hint = [&] { return notListed->isVisible() ? notListed->text() : QString(); };
         QTest::keyClicks(m_f->Entry(), QStringLiteral("57"));
         QCOMPARE(hint(), QStringLiteral("57 is not on the start list"));
-        QTest::keyClick(m_f->Entry(), Qt::Key_Backspace);
+        QTest::keyClicks(m_f->Entry(), QStringLiteral("\b"));
         QCOMPARE(hint(), QString());
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
         QTest::keyClicks(m_f->Entry(), QStringLiteral("43"));
@@ -104,8 +101,7 @@ private slots:
         QVERIFY(!repeat->geometry().intersects(notListed->geometry()));
         for (QLabel* label : {repeat, notListed})
             QVERIFY(label->parentWidget()->rect().contains(label->geometry()));
-        QTest::keyClick(m_f->Entry(), Qt::Key_Backspace);
-        QTest::keyClick(m_f->Entry(), Qt::Key_Backspace);
+        QTest::keyClicks(m_f->Entry(), QStringLiteral("\b\b"));
         QTest::keyClick(m_f->Entry(), Qt::Key_Return); // nothing typed: nothing recorded
         QVERIFY(!notListed->isVisible() && !repeat->isVisible());
         const QByteArray records = FileBytes(m_f->path());

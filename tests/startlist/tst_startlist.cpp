@@ -1,4 +1,3 @@
-#include "records/clsFile.h"
 #include "startlist/CsvText.h"
 #include "startlist/ResultsCsv.h"
 #include "startlist/StartList.h"
@@ -122,13 +121,6 @@ private slots:
             {"6", "5", "", "Müller, \"Ace\" Anna", "W40", "3"},
         };
         QCOMPARE(rows, expected);
-
-        QTemporaryDir dir; // the open record file's list is what is exported
-        WriteBytes(dir.filePath(QStringLiteral("race.stn")), "1;9\r\n2;9\r\n");
-        clsFile records;
-        QVERIFY(records.OpenFile(dir.filePath(QStringLiteral("race.stn"))));
-        QCOMPARE(ResultsCsvOf(records, StartList()),
-                 QByteArray("position,bib,time,name,category,lap\r\n1,9,,,,1\r\n2,9,,,,2\r\n"));
     }
 };
 
