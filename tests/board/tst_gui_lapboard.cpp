@@ -134,6 +134,7 @@ private slots:
                        "--user-data-dir=" + profile.path(), "--remote-debugging-address=127.0.0.1",
                        "--remote-debugging-port=0", "--remote-allow-origins=*",
                        QStringLiteral("http://127.0.0.1:%1/").arg(port)});
+        QVERIFY2(browser.waitForStarted(), "chromium did not start: scripts/deps.sh installs it");
         const QString portFile = profile.filePath(QStringLiteral("DevToolsActivePort"));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(portFile).size() > 0, 60000);
         const quint16 devtools = quint16(FileBytes(portFile).split('\n').first().toUInt());

@@ -1,8 +1,6 @@
-#include "LapLine.h"
+#include "LapTestData.h"
 #include "app/Settings.h"
 #include "lapcounter/frmLapcounter.h"
-#include "records/StnFormat.h"
-#include "records/clsFile.h"
 
 #include "GuiFixture.h"
 
@@ -196,14 +194,8 @@ private:
     }
     // A record file holding these bibs (IDs 1 to n) and a loaded lap counter reading it.
     std::unique_ptr<frmLapcounter> MakeWindow(const QVector<qint32>& bibs) {
-        QVector<tBib> list;
-        for (qint32 bib : bibs)
-            list.append(tBib{0, bib});
-        if (m_records->FileName().isEmpty()) {
-            WriteBytes(m_f->path(), FormatStn(list));
-            if (!m_records->OpenFile(m_f->path()))
-                qWarning("the record file did not open");
-        }
+        if (m_records->FileName().isEmpty() && !OpenRecords(*m_records, m_f->path(), bibs))
+            qWarning("the record file did not open");
         auto window = std::make_unique<frmLapcounter>(*m_records, m_main.get());
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         m_tester = std::make_unique<QAbstractItemModelTester>(List(*window)->model(),
