@@ -1,11 +1,9 @@
-#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "lang/clsLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
