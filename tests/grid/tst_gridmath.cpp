@@ -31,11 +31,9 @@ private slots:
         QFETCH(bool, down);
         QFETCH(double, rowsPerPage);
         QFETCH(int, editRow);
-        QFETCH(int, current);
-        QFETCH(int, top);
         const PageTarget target = down ? PageDownTarget(rowsPerPage, editRow, 100) : PageUpTarget(rowsPerPage, editRow);
-        QCOMPARE(target.currentRow, current);
-        QCOMPARE(target.topRow, top);
+        QTEST(target.currentRow, "current");
+        QTEST(target.topRow, "top");
     }
 
     // Each button is right-aligned by its own width, all take the up button's height, centred as a

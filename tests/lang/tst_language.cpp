@@ -1,11 +1,9 @@
-#include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
 #include "lang/clsLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -115,53 +113,22 @@ private slots:
             QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
     }
 
-    // Placeholders are filled in one pass: a value that holds a placeholder stays as it is.
-    void textWithValues_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("reason");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("plain") << "/a/race.stn"
-                               << "gone"
-                               << "The file \"/a/race.stn\" could not be read: gone.";
-        QTest::newRow("placeholder in the value") << "/a/[reason].stn"
-                                                  << "[Filename]"
-                                                  << "The file \"/a/[reason].stn\" could not be read: [Filename].";
-    }
-
-    void textWithValues() {
-        QFETCH(QString, path);
-        QFETCH(QString, reason);
-        QFETCH(QString, text);
-        IsolatedEnvironment env;
-        ScopedLanguage language;
-        QCOMPARE(GetText(QStringLiteral("MKL_ERR_READ"),
-                         {{QStringLiteral("[Filename]"), path}, {QStringLiteral("[reason]"), reason}}),
-                 text);
-    }
-
-    void setLanguageFallsBack_data() {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<bool>("held");
-        QTest::addColumn<QString>("current");
-        // main() runs this process in a locale whose language is not shipped unless told otherwise.
-        const QString fallback = qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en"));
-        QTest::newRow("empty") << "" << false << fallback;
-        QTest::newRow("unknown") << "xx" << false << fallback;
-        QTest::newRow("capitals") << "DE" << true << "de";
-        QTest::newRow("english") << "en" << true << "en";
-    }
-
+    // SetLanguage takes a shipped language in any case; an unknown one gives the system's language
+    // where it is shipped, else English.
     void setLanguageFallsBack() {
-        QFETCH(QString, id);
-        QFETCH(bool, held);
-        QFETCH(QString, current);
         IsolatedEnvironment env;
         clsLanguage language;
         QVERIFY(language.Initialize());
-        QCOMPARE(language.CurrentLanguage(), qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en")));
-        language.SetLanguage(id == QLatin1String("en") ? QStringLiteral("de") : QStringLiteral("en"));
-        QCOMPARE(language.SetLanguage(id), held);
-        QCOMPARE(language.CurrentLanguage(), current);
+        // main() runs this process in a locale whose language is not shipped unless told otherwise.
+        const QString fallback = qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en"));
+        QCOMPARE(language.CurrentLanguage(), fallback);
+        const QString other = fallback == QLatin1String("en") ? QStringLiteral("DE") : QStringLiteral("EN");
+        for (const QString& unknown : {QString(), QStringLiteral("xx")}) {
+            QVERIFY(language.SetLanguage(other));
+            QCOMPARE(language.CurrentLanguage(), other.toLower());
+            QVERIFY(!language.SetLanguage(unknown));
+            QCOMPARE(language.CurrentLanguage(), fallback);
+        }
     }
 
     void fallbackToShippedSystemLanguage() {
@@ -181,40 +148,33 @@ private slots:
 
     // "@" lines name the table; each other line defines one key at most and never spills over.
     void parseTable() {
-        struct Case {
-            QByteArray line;
-            QString key, text; // text "-": the line defines no key
-        };
-        const Case cases[] = {{"KEY=Text", "KEY", "Text"},
-                              {"KEY=one\\ntwo", "KEY", "one\ntwo"},
-                              {"KEY=C:\\\\Races", "KEY", "C:\\Races"},
-                              {"KEY=end\\", "KEY", "end\\"},
-                              {"KEY=a=b", "KEY", "a=b"},
-                              {"  KEY =x", "KEY", "x"},
-                              {"KEY=Rundenz\xc3\xa4hler", "KEY", QString::fromUtf8("Rundenzähler")},
-                              {"KEY=Text\r", "KEY", "Text"},
-                              {"#KEY=Text", "#KEY", "-"},
-                              {"KEY Text", "KEY Text", "-"},
-                              {"=Text", "", "-"}};
-        for (const Case& c : cases) {
-            const clsLanguage::Language table = clsLanguage::ParseTable("# header\n\n@id= fr \r\n@name=Fran\xc3\xa7"
-                                                                        "ais\n" +
-                                                                        c.line + "\nNEXT=1\n");
-            QCOMPARE(table.id, QStringLiteral("fr"));
-            QCOMPARE(table.name, QString::fromUtf8("Français"));
-            QCOMPARE(table.texts.value(QStringLiteral("NEXT")), QStringLiteral("1"));
-            QCOMPARE(table.texts.size(), c.text == QLatin1String("-") ? 1 : 2);
-            if (c.text != QLatin1String("-"))
-                QCOMPARE(table.texts.value(c.key, QStringLiteral("<none>")), c.text);
-        }
+        const clsLanguage::Language table = clsLanguage::ParseTable(
+            "# header\n\n@id= fr \r\n@name=Fran\xc3\xa7"
+            "ais\nA=Text\nB=one\\ntwo\nC=C:\\\\Races\nD=end\\\nE=a=b\n  F =x\nG=Rundenz\xc3\xa4hler\nH=Text\r\n"
+            "#I=Text\nJ Text\n=Text\nNEXT=1\n");
+        QCOMPARE(table.id, QStringLiteral("fr"));
+        QCOMPARE(table.name, QString::fromUtf8("Français"));
+        QStringList texts;
+        for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it)
+            texts << it.key() + '=' + it.value();
+        texts.sort();
+        QCOMPARE(texts, (QStringList{"A=Text", "B=one\ntwo", "C=C:\\Races", "D=end\\", "E=a=b", "F=x",
+                                     QString::fromUtf8("G=Rundenzähler"), "H=Text", "NEXT=1"}));
     }
 
     // The language menu's entries, wherever they sit and in whatever order they were made, list
-    // the languages by name; a chosen entry's tag is what SetLanguage takes. Unknown keys show as
-    // themselves, also before any table is loaded.
+    // the languages by name (a table without a name by its id); a chosen entry's tag is what
+    // SetLanguage takes. A table in the user's data folder replaces the shipped one of its
+    // language, without mixing. Unknown keys show as themselves, also before any table is loaded;
+    // values fill the placeholders of a text.
     void languageMenuAndTexts() {
         IsolatedEnvironment env;
         QCOMPARE(GetText(QStringLiteral("MKL_MAIN_CAPTION")), QStringLiteral("MKL_MAIN_CAPTION"));
+        const QString folder = env.dataFolder() + QStringLiteral("/marklog/lang/");
+        QVERIFY(QDir().mkpath(folder));
+        WriteBytes(folder + "de.lng", "@id=de\n@name=Deutsch (Verein)\nMKL_CMDENTER=Eintragen\n");
+        WriteBytes(folder + "fr.lng", "@id=fr\nMKL_CMDENTER=Enregistrer\n");
+        WriteBytes(folder + "broken.lng", "MKL_CMDENTER=no identifier\n");
         clsLanguage language;
         QVERIFY(language.Initialize());
         QObject window;
@@ -230,10 +190,10 @@ private slots:
         }
         QVERIFY(!language.AttachWindow(nullptr));
         QVERIFY(language.AttachWindow(&window));
-        const QStringList names{"", "Deutsch", "English"};
+        const QStringList names{"", "Deutsch (Verein)", "English", "fr"};
         for (int index = 1; index <= 10; ++index) {
             QCOMPARE(entries[index]->property("text").toString(), names.value(index));
-            QCOMPARE(entries[index]->property("visible").toBool(), index <= 2);
+            QCOMPARE(entries[index]->property("visible").toBool(), index <= 3);
         }
         QCOMPARE(entries[1]->property("tag").toString(), QStringLiteral("de"));
         QVERIFY(language.SetLanguage(entries[2]->property("tag").toString()));
@@ -241,30 +201,16 @@ private slots:
         QCOMPARE(language.GetText(QStringLiteral("MKL_NO_SUCH_KEY")), QStringLiteral("MKL_NO_SUCH_KEY"));
         QCOMPARE(language.GetText(QStringLiteral("mkl_cmdenter")), QStringLiteral("mkl_cmdenter")); // keys are exact
         gLanguage = &language;
+        // Placeholders are filled in one pass: a value that holds a placeholder stays as it is.
+        QCOMPARE(GetText(QStringLiteral("MKL_ERR_READ"), {{QStringLiteral("[Filename]"), "/a/[reason].stn"},
+                                                          {QStringLiteral("[reason]"), "[Filename]"}}),
+                 QStringLiteral("The file \"/a/[reason].stn\" could not be read: [Filename]."));
         QVERIFY(language.SetLanguage(QStringLiteral("de")));
-        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Erfassen"));
-        gLanguage = nullptr;
-    }
-
-    // A table in the user's data folder replaces the shipped one of its language, without mixing.
-    void tableInDataFolderReplacesBuiltIn() {
-        IsolatedEnvironment env;
-        const QString folder = env.dataFolder() + QStringLiteral("/marklog/lang/");
-        QVERIFY(QDir().mkpath(folder));
-        WriteBytes(folder + "de.lng", "@id=de\n@name=Deutsch (Verein)\nMKL_CMDENTER=Eintragen\n");
-        WriteBytes(folder + "fr.lng", "@id=fr\nMKL_CMDENTER=Enregistrer\n");
-        WriteBytes(folder + "broken.lng", "MKL_CMDENTER=no identifier\n");
-        clsLanguage language;
-        QVERIFY(language.Initialize());
-        QStringList names;
-        for (const clsLanguage::Language& entry : language.Languages())
-            names << entry.name;
-        QCOMPARE(names, (QStringList{"Deutsch (Verein)", "English", "fr"})); // a table without a name shows its id
-        QVERIFY(language.SetLanguage(QStringLiteral("de")));
-        QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Eintragen"));
-        QCOMPARE(language.GetText(QStringLiteral("MKL_CHKBEEP")), QStringLiteral("MKL_CHKBEEP"));
+        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Eintragen"));
+        QCOMPARE(GetText(QStringLiteral("MKL_CHKBEEP")), QStringLiteral("MKL_CHKBEEP"));
         QVERIFY(language.SetLanguage(QStringLiteral("fr")));
-        QCOMPARE(language.GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Enregistrer"));
+        QCOMPARE(GetText(QStringLiteral("MKL_CMDENTER")), QStringLiteral("Enregistrer"));
+        gLanguage = nullptr;
     }
 };
 

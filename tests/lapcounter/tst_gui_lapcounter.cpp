@@ -1,8 +1,6 @@
-#include "LapLine.h"
+#include "LapTestData.h"
 #include "app/Settings.h"
 #include "lapcounter/frmLapcounter.h"
-#include "records/StnFormat.h"
-#include "records/clsFile.h"
 
 #include "GuiFixture.h"
 
@@ -73,49 +71,12 @@ private slots:
         m_f.reset();
     }
 
-    void settingsRoundTrip_data() {
-        QTest::addColumn<QStringList>("stored"); // LC_Laps, LC_LapsMin, LC_Auto, LC_Descending; "-" = missing
-        QTest::addColumn<QStringList>("fields");
-        QTest::addColumn<bool>("autoRefresh");
-        QTest::addColumn<bool>("descending");
-        QTest::newRow("missing") << QStringList{"-", "-", "-", "-"} << QStringList{"0", "0"} << false << false;
-        QTest::newRow("numbers from texts, only 1 checks")
-            << QStringList{"10 laps", " 1 5", "true", "1"} << QStringList{"10", "15"} << false << true;
-        QTest::newRow("fraction") << QStringList{"2.5", "", "1", "01"} << QStringList{"2.5", "0"} << true << false;
-    }
-    // Fields show the numeric value of their setting; on closing they are stored by their numeric
-    // value, the check boxes as "1" or "0", and the window's place.
-    void settingsRoundTrip() {
-        QFETCH(QStringList, stored);
-        QFETCH(QStringList, fields);
-        QFETCH(bool, autoRefresh);
-        QFETCH(bool, descending);
-        const QStringList keys{"LC_Laps", "LC_LapsMin", "LC_Auto", "LC_Descending"};
-        for (int i = 0; i < keys.size(); ++i)
-            if (stored[i] != QLatin1String("-"))
-                WriteSetting(keys[i], stored[i]);
-
-        auto window = MakeWindow({3, 3});
-        QCOMPARE((QStringList{Field(*window, 0)->text(), Field(*window, 1)->text()}), fields);
-        QCOMPARE(window->AutoRefresh(), autoRefresh);
-        QCOMPARE(Find<QCheckBox>(window.get(), "chkDescending")->isChecked(), descending);
-
-        Field(*window, 0)->setText(QStringLiteral("12abc"));
-        Field(*window, 1)->setText(QString());
-        Find<QCheckBox>(window.get(), "chkAuto")->setChecked(!autoRefresh);
-        QSignalSpy unloaded(window.get(), &frmLapcounter::Unload);
-        window->close();
-        QCOMPARE(unloaded.count(), 1);
-        QStringList saved;
-        for (const QString& key : keys)
-            saved << ReadSetting(key).toString();
-        QCOMPARE(saved, (QStringList{"12", "0", CheckBoxValue(!autoRefresh), CheckBoxValue(descending)}));
-        QVERIFY(ReadSetting(QStringLiteral("WndPos_frmLapcounter")).toString().startsWith(QLatin1String("2;")));
-    }
-
-    // An operator's session: a field refreshes only when left changed, check boxes, Enter and Reset
-    // refresh, and each hands the keyboard back to the main window's entry box.
+    // An operator's session: the fields show the numeric value of their settings; a field refreshes
+    // only when left changed, check boxes, Enter and Reset refresh, and each hands the keyboard back
+    // to the main window's entry box; closing stores the fields' numeric values and the check boxes.
     void operatorSession() {
+        WriteSetting(QStringLiteral("LC_Laps"), QStringLiteral("8 laps"));
+        WriteSetting(QStringLiteral("LC_Auto"), QStringLiteral("true")); // only "1" checks
         auto window = MakeWindow({4, 4, 6});
         m_main->show();
         QVERIFY(ShowActive(*window));
@@ -127,14 +88,15 @@ private slots:
 
         // Left unchanged, or changed only in case: no refresh, the focus stays in the window.
         target->setFocus(Qt::TabFocusReason);
-        QTRY_COMPARE(target->selectedText(), QStringLiteral("0"));
+        QTRY_COMPARE(target->selectedText(), QStringLiteral("8"));
+        QCOMPARE(minimum->text(), QStringLiteral("0"));
         minimum->setText(QStringLiteral("0e0"));
         minimum->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(minimum->hasFocus());
         minimum->setText(QStringLiteral("0E0"));
         QTest::keyClick(minimum, Qt::Key_Tab);
         QTRY_VERIFY(automatic->hasFocus());
-        QCOMPARE(Lines(*window), WithHeading({Line(6, 1), Line(4, 2)}));
+        QCOMPARE(Lines(*window), WithHeading({Line(6, 1, "7"), Line(4, 2, "6")}, true));
         QCOMPARE(QApplication::activeWindow(), window.get());
 
         QVERIFY(HandsBack(*window, target, [&] { QTest::keyClicks(target, QStringLiteral("10\t")); })); // typed over
@@ -170,10 +132,17 @@ private slots:
         QVERIFY(FileBytes(m_f->env.logFile()).contains("ERROR: "));
         m_f->messages.clear();
 
-        // Closing forgets the reset: a new window counts every record.
-        minimum->setText(QStringLiteral("3"));
+        // Closing stores the settings and forgets the reset: a new window counts every record.
+        minimum->setText(QStringLiteral("3 laps"));
+        QSignalSpy unloaded(window.get(), &frmLapcounter::Unload);
         window->close();
+        QCOMPARE(unloaded.count(), 1);
         QCOMPARE(window->FirstCountedID(), 0);
+        QStringList saved;
+        for (const char* key : {"LC_Laps", "LC_LapsMin", "LC_Auto", "LC_Descending"})
+            saved << ReadSetting(QLatin1String(key)).toString();
+        QCOMPARE(saved, (QStringList{"10", "3", "0", "1"}));
+        QVERIFY(ReadSetting(QStringLiteral("WndPos_frmLapcounter")).toString().startsWith(QLatin1String("2;")));
         QCOMPARE(Lines(*MakeWindow({})), WithHeading({Line(6, 4, "6"), Line(4, 3, "7")}, true));
     }
 
@@ -225,14 +194,8 @@ private:
     }
     // A record file holding these bibs (IDs 1 to n) and a loaded lap counter reading it.
     std::unique_ptr<frmLapcounter> MakeWindow(const QVector<qint32>& bibs) {
-        QVector<tBib> list;
-        for (qint32 bib : bibs)
-            list.append(tBib{0, bib});
-        if (m_records->FileName().isEmpty()) {
-            WriteBytes(m_f->path(), FormatStn(list));
-            if (!m_records->OpenFile(m_f->path()))
-                qWarning("the record file did not open");
-        }
+        if (m_records->FileName().isEmpty() && !OpenRecords(*m_records, m_f->path(), bibs))
+            qWarning("the record file did not open");
         auto window = std::make_unique<frmLapcounter>(*m_records, m_main.get());
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         m_tester = std::make_unique<QAbstractItemModelTester>(List(*window)->model(),
