@@ -9,6 +9,8 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 #include <functional>
@@ -165,16 +167,34 @@ private slots:
         Find<QCheckBox>(window.get(), "chkDescending")->setChecked(descending);
         Find<QCheckBox>(window.get(), "chkAuto")->setChecked(true);
         window->cmdRequery_Click();
+        QVERIFY(ShowActive(*window));
+        QScrollBar* scroll = List(*window)->verticalScrollBar();
+        // What the window really shows (its backing store): only lines in view are repainted.
+        const auto shown = [&] {
+            QApplication::processEvents();
+            return window->screen()->grabWindow(window->winId()).toImage();
+        };
         QSignalSpy resets(List(*window)->model(), &QAbstractItemModel::modelReset);
         QRandomGenerator random(7);
-        for (int passage = 0; passage < 120; ++passage) {
-            QVERIFY(m_records->AddBib(qint32(random.bounded(-1, 12))));
+        for (int passage = 0; passage < 300; ++passage) {
+            QVERIFY(m_records->AddBib(qint32(random.bounded(-1, 60))));
             window->RecordsChanged();
+            if (passage == 200)
+                scroll->setValue(scroll->maximum() / 2);
+            shown();
         }
         QCOMPARE(resets.count(), 0);
         const QStringList moved = Lines(*window);
-        window->cmdRequery_Click();
+        const QImage movedView = shown();
+        const int scrolledTo = scroll->value();
+        const int currentRow = List(*window)->currentIndex().row();
+        window->cmdRequery_Click(); // the reference: every line laid out and painted anew
+        List(*window)->selectionModel()->setCurrentIndex(List(*window)->model()->index(currentRow, 0),
+                                                         QItemSelectionModel::NoUpdate);
+        scroll->setValue(scrolledTo);
+        window->repaint();
         QCOMPARE(moved, Lines(*window));
+        QCOMPARE(shown(), movedView);
     }
 
 private:
