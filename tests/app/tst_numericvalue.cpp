@@ -43,9 +43,8 @@ private slots:
         QTest::newRow("trailing letters") << "42x" << 42.0;
         QTest::newRow("15 digits") << "999999999999999;" << 999999999999999.0;
         QTest::newRow("19 digits") << "1234567890123456789" << 1234567890123456789.0;
-        QTest::newRow("inner blank") << "1 2" << 12.0;
+        QTest::newRow("inner blank, tab and line feed") << "1 2\t3\n4" << 1234.0;
         QTest::newRow("blank sign") << " - 5" << -5.0;
-        QTest::newRow("tab and line feed") << "1\t2\n3" << 123.0;
         QTest::newRow("carriage return ends") << " 1.5\r2" << 1.5;
         QTest::newRow("no-break space ends") << QStringLiteral(" 1.5\u00A02") << 1.5;
         QTest::newRow("plus") << "+7" << 7.0;
@@ -114,7 +113,6 @@ private slots:
         QTest::newRow("long digit run") << "1" + QString(400, '0') << false;
         QTest::newRow("long hex run") << "&H1" + QString(300, '0') << false;
         QTest::newRow("rounds up past the top") << "2147483647.5" << true;
-        QTest::newRow("pasted exponent form") << "1e10" << true;
         QTest::newRow("rounds down past the bottom") << "-2147483648.6" << true;
     }
 

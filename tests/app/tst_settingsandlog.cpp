@@ -75,7 +75,6 @@ private slots:
         SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/family/"));
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
         QVERIFY(!ReadSetting(QStringLiteral("CurrDir")).isValid());
-        QVERIFY(!GetFamily(QStringLiteral("Beeper")).isValid());
         QCOMPARE(GetFamily(QStringLiteral("CurrDir")).toString(), QStringLiteral("/family/"));
         QVERIFY(QFile::exists(m_s->env.configFolder() + QStringLiteral("/Trevanta/Trevanta.conf")));
         QVERIFY(QFile::exists(m_s->env.configFolder() + QStringLiteral("/Trevanta/") + ExecutableBaseName() +
