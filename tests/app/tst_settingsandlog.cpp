@@ -145,12 +145,12 @@ private slots:
         QCOMPARE(LogFilePath(), ApplicationPath() + fileName);
         // A folder where the log belongs sends it to the user's data folder.
         QVERIFY(QDir().mkpath(ApplicationPath() + fileName));
+        const auto removeFolder = qScopeGuard([&] { QDir(ApplicationPath() + fileName).removeRecursively(); });
         const QString dataLog =
             QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QLatin1Char('/') + fileName;
         QCOMPARE(LogFilePath(), dataLog);
         ReportError(ErrorInfo{75, QStringLiteral("Marklog"), QStringLiteral("Path")});
         QVERIFY(FileBytes(dataLog).contains("ERROR: "));
-        QVERIFY(QDir(ApplicationPath() + fileName).removeRecursively());
     }
 
     // Four-digit year; the shown second stays the one the moment lies in, only the hundredths round.
