@@ -177,7 +177,6 @@ private slots:
         QTest::newRow("missing") << QVariant() << 0 << 1000000;
         QTest::newRow("9999") << QVariant("9999") << RegistryType::String << 1000000;
         QTest::newRow("10000") << QVariant("10000") << RegistryType::String << 10000;
-        QTest::newRow("leading number") << QVariant("12345xyz") << RegistryType::String << 12345;
         QTest::newRow("fraction rounds") << QVariant("20000.7") << RegistryType::String << 20001;
         QTest::newRow("too large for 32 bits") << QVariant("99999999999") << RegistryType::String << 1000000;
         QTest::newRow("DWORD below the minimum") << QVariant(9999) << RegistryType::DWord << 1000000;
