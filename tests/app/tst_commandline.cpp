@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -114,10 +113,6 @@ private slots:
         QProcess program;
         Start(program, "offscreen", {QStringLiteral("--lap-board"), QString::number(port), Path("race.stn")});
         QVERIFY(program.waitForStarted());
-        auto stop = qScopeGuard([&] {
-            program.kill();
-            program.waitForFinished();
-        });
         HttpReply reply;
         QTRY_COMPARE_WITH_TIMEOUT((reply = HttpExchange(port, HttpGet("/api/standings.json"))).status, 200, 60000);
         QMap<int, int> laps;
@@ -125,6 +120,8 @@ private slots:
             laps[line["bib"].toInt()] = line["laps"].toInt();
         QCOMPARE(laps, (QMap<int, int>{{5, 2}, {7, 1}, {432, 1}}));
         QVERIFY(!FileBytes(Path("home/config/Trevanta/marklog.conf")).contains("LapBoard=1"));
+        program.kill(); // on a failure above, the process object kills it
+        QVERIFY(program.waitForFinished());
     }
 
 private:

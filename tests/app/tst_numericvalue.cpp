@@ -13,10 +13,11 @@ QString Exact(double value) {
     return QString::number(value, 'g', 17);
 }
 
-// The value read from the text's bytes, as the record file reader reads a field.
+// The value read from the text's bytes, as the record file reader reads part of a line: the digit
+// behind the end must not be read.
 double FromBytes(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    return NumericValue(bytes.constData(), bytes.constData() + bytes.size());
+    const QByteArray bytes = text.toLatin1() + '7';
+    return NumericValue(bytes.constData(), bytes.constData() + bytes.size() - 1);
 }
 
 // True when the call raises the overflow error with a description for the operator.
@@ -39,12 +40,12 @@ private slots:
         QTest::addColumn<double>("expected");
 
         QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("a bib") << "4711" << 4711.0;
         QTest::newRow("trailing letters") << "42x" << 42.0;
         QTest::newRow("15 digits") << "999999999999999;" << 999999999999999.0;
         QTest::newRow("19 digits") << "1234567890123456789" << 1234567890123456789.0;
-        QTest::newRow("inner blank") << "1 2" << 12.0;
+        QTest::newRow("inner blank, tab and line feed") << "1 2\t3\n4" << 1234.0;
         QTest::newRow("blank sign") << " - 5" << -5.0;
-        QTest::newRow("tab and line feed") << "1\t2\n3" << 123.0;
         QTest::newRow("carriage return ends") << " 1.5\r2" << 1.5;
         QTest::newRow("no-break space ends") << QStringLiteral(" 1.5\u00A02") << 1.5;
         QTest::newRow("plus") << "+7" << 7.0;
@@ -113,7 +114,6 @@ private slots:
         QTest::newRow("long digit run") << "1" + QString(400, '0') << false;
         QTest::newRow("long hex run") << "&H1" + QString(300, '0') << false;
         QTest::newRow("rounds up past the top") << "2147483647.5" << true;
-        QTest::newRow("pasted exponent form") << "1e10" << true;
         QTest::newRow("rounds down past the bottom") << "-2147483648.6" << true;
     }
 
@@ -125,13 +125,6 @@ private slots:
         QVERIFY(RaisesOverflow([&] { whole ? ToInt32(FromBytes(text)) : FromBytes(text); }));
         QVERIFY(RaisesOverflow([] { ToInt32(std::numeric_limits<double>::infinity()); }));
         QVERIFY(RaisesOverflow([] { ToInt32(std::numeric_limits<double>::quiet_NaN()); }));
-    }
-
-    void byteRangeEndsAtEnd() {
-        // The record file reader hands over part of a line; nothing behind the end may be read.
-        const char line[] = "4711;1234";
-        QCOMPARE(NumericValue(line + 5, line + 7), 12.0);
-        QCOMPARE(NumericValue(line, line), 0.0);
     }
 };
 

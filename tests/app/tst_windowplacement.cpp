@@ -68,7 +68,6 @@ private slots:
             {PlacementState::Maximized, {0, 0, 1, 1}, "2;1200,900,8000,6000", "0;1200,900,8000,6000"},
             {PlacementState::Maximized, normal, "", "0;"},
             {PlacementState::Minimized, normal, "0;1200,900,8000,6000", "1;1200,900,8000,6000"},
-            {PlacementState::Minimized, normal, "2", "1;"},
             {PlacementState::Maximized, normal, "2;junk", "0;junk"},
         };
         for (const Case& c : cases)

@@ -1,9 +1,7 @@
-// Takes the screenshots of the README: the main window with records, the lap counter and the scan
-// display, filled from a sample race and grabbed from the real windows.
+// Takes the README's screenshots of the real windows filled from a sample race:
 //   marklog_screenshots <output-folder>
-// Run on a real display server (scripts/screenshots starts one under Xvfb) for the look a user
-// sees; QT_SCALE_FACTOR=2 gives pictures at twice the pixels. Settings and files live in a
-// temporary folder, and the clock is fixed, so the pictures only change when the program does.
+// scripts/screenshots runs it under Xvfb for the look a user sees (QT_SCALE_FACTOR=2 doubles the
+// pixels). Settings and clock are fixed, so the pictures only change when the program does.
 
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
@@ -44,11 +42,6 @@ template <typename Window> Window* Opened(QWidget* main, const char* command) {
     main->findChild<QAction*>(QLatin1String(command))->trigger();
     Window* window = main->findChild<Window*>();
     return window && QTest::qWaitForWindowExposed(window) ? window : nullptr;
-}
-
-void Record(QLineEdit* entry, const QString& bib) {
-    QTest::keyClicks(entry, bib);
-    QTest::keyClick(entry, Qt::Key_Return);
 }
 
 bool Save(QWidget* window, const QString& path) {
@@ -93,10 +86,8 @@ int main(int argc, char* argv[]) {
     auto* display = Opened<frmDisplay>(main, "mnuExtras_Display");
     if (!lapCounter || !display)
         return 1;
-    auto* entry = main->findChild<QLineEdit*>(QStringLiteral("txtEnter"));
-    Record(entry, QStringLiteral("44"));
-    Record(entry, QStringLiteral("102"));
-    QTest::keyClicks(entry, QStringLiteral("6")); // the next runner being typed
+    // Two runners recorded, the next one being typed.
+    QTest::keyClicks(main->findChild<QLineEdit*>(QStringLiteral("txtEnter")), QStringLiteral("44\r102\r6"));
 
     const bool saved = Save(main, output.filePath(QStringLiteral("main-window.png"))) &&
                        Save(lapCounter, output.filePath(QStringLiteral("lap-counter.png"))) &&
