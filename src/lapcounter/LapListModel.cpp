@@ -20,14 +20,17 @@ void LapListModel::SetLines(QStringList lines) {
     endResetModel();
 }
 
-void LapListModel::MoveLine(int from, int to, const QString& text) {
+bool LapListModel::MoveLine(int from, int to, const QString& text) {
+    const qsizetype count = m_lines.size();
+    if (from < -1 || to < -1 || from >= count || to > (from >= 0 ? count - 1 : count))
+        return false;
     if (from >= 0 && to >= 0) {
         // The lines between shift by one: their texts change, the number of rows does not, so
         // the view repaints what it shows instead of laying out every row again.
         m_lines.move(from, to);
         m_lines[to] = text;
         emit dataChanged(index(qMin(from, to)), index(qMax(from, to)));
-        return;
+        return true;
     }
     if (from >= 0) {
         beginRemoveRows(QModelIndex(), from, from);
@@ -39,4 +42,5 @@ void LapListModel::MoveLine(int from, int to, const QString& text) {
         m_lines.insert(to, text);
         endInsertRows();
     }
+    return true;
 }

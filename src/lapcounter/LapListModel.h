@@ -15,7 +15,8 @@ public:
 
     void SetLines(QStringList lines);
     // Takes the line at `from` away (-1: none) and puts `text` at `to` in the result (-1: none).
-    void MoveLine(int from, int to, const QString& text);
+    // False, with nothing changed, when a line lies outside the list: it is out of step.
+    bool MoveLine(int from, int to, const QString& text);
     const QStringList& Lines() const { return m_lines; }
 
 private:

@@ -205,9 +205,9 @@ void frmLapcounter::RecordsChanged() {
         const LapStandings::Step step = m_standings.Sync(&move);
         const LapListInput input = ListInput();
         const bool shownCurrent = m_shown.valid && m_shown.revision == before && m_shown.input == input;
-        if (shownCurrent && step != LapStandings::Step::Recounted) {
-            if (step == LapStandings::Step::Moved)
-                ApplyMove(move);
+        // A list out of step with the standings is made anew rather than moved further.
+        if (shownCurrent && step != LapStandings::Step::Recounted &&
+            (step == LapStandings::Step::Unchanged || ApplyMove(move))) {
             m_shown.revision = m_standings.Revision();
             GiveFocusBack();
             return;
@@ -218,7 +218,7 @@ void frmLapcounter::RecordsChanged() {
         cmdRequery_Click();
 }
 
-void frmLapcounter::ApplyMove(const LapMove& move) {
+bool frmLapcounter::ApplyMove(const LapMove& move) {
     const bool descending = m_shown.input.descending;
     const qint64 listed = m_standings.ListedCount(m_shown.minimum);
     const bool listedNow = !(move.row.Laps < m_shown.minimum);
@@ -226,7 +226,7 @@ void frmLapcounter::ApplyMove(const LapMove& move) {
     const qint64 listedCountBefore = listed - (listedNow ? 1 : 0) + (listedBefore ? 1 : 0);
     const qint64 from = listedBefore ? LapLineOf(move.oldRank, listedCountBefore, descending) : -1;
     const qint64 to = listedNow ? LapLineOf(move.newRank, listed, descending) : -1;
-    m_lines->MoveLine(int(from), int(to), LapListLine(move.row, m_shown.target, m_shown.input));
+    return m_lines->MoveLine(int(from), int(to), LapListLine(move.row, m_shown.target, m_shown.input));
 }
 
 bool frmLapcounter::AutoRefresh() const {

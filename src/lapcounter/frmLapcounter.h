@@ -76,7 +76,7 @@ private:
     void txtLapCount_GotFocus(int index);
     void txtLapCount_Validate(int index);
     void GiveFocusBack();
-    void ApplyMove(const LapMove& move);
+    bool ApplyMove(const LapMove& move);
 
     const clsFile& m_records;
     QPointer<QWidget> m_mainWindow;

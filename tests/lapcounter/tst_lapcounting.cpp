@@ -1,5 +1,6 @@
 #include "LapTestData.h"
 #include "lapcounter/LapCounting.h"
+#include "lapcounter/LapListModel.h"
 #include "lapcounter/LapStandings.h"
 #include "lapcounter/LapcounterLayout.h"
 
@@ -163,6 +164,30 @@ private slots:
             QVERIFY2(Ranked(standings) == ReferenceRanking(records, firstCounted), qPrintable(QString::number(step)));
         }
         QVERIFY(moves > 1800); // most passages took the quick way
+    }
+
+    // A move naming a line outside the list changes nothing and says so: the window then makes
+    // the list anew.
+    void moveLine_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QStringList>("expected"); // empty: refused
+        QTest::newRow("up") << 2 << 0 << QStringList{"x", "a", "b"};
+        QTest::newRow("dropped") << 1 << -1 << QStringList{"a", "c"};
+        QTest::newRow("added last") << -1 << 3 << QStringList{"a", "b", "c", "x"};
+        QTest::newRow("from past the end") << 3 << 0 << QStringList();
+        QTest::newRow("moved past the end") << 0 << 3 << QStringList();
+        QTest::newRow("added past the end") << -1 << 4 << QStringList();
+    }
+    void moveLine() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QStringList, expected);
+        LapListModel model;
+        model.SetLines(QStringList{"a", "b", "c"});
+        QCOMPARE(model.MoveLine(from, to, "x"), !expected.isEmpty());
+        const QStringList unchanged{"a", "b", "c"};
+        QCOMPARE(model.Lines(), expected.isEmpty() ? unchanged : expected);
     }
 
     void layout_data() {
