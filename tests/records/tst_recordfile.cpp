@@ -4,15 +4,9 @@
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecoveryCopy.h"
-#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTimeZone>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -97,11 +91,6 @@ private slots:
     void cleanup() {
         SetClockSource(nullptr);
         InjectWriteFailure(0, 0);
-        for (const QString& copy : std::as_const(m_copies)) {
-            QFile::remove(copy);
-            QFile::remove(TimesSidecar::PathFor(copy));
-        }
-        m_copies.clear();
         m_dir.reset();
         m_messages.reset();
         m_env.reset();
@@ -157,12 +146,8 @@ private slots:
         if (!appended.isEmpty())
             QCOMPARE(FileBytes(path()), appended);
         QVERIFY(!file.ZeroPadded());
-        QCOMPARE(Bibs(file, true).last(), bibs.size() + 1);
-
         QVERIFY(file.SaveFile());
         QCOMPARE(FileBytes(path()), Lines(bibs << 5));
-        QVERIFY(file.OpenFile(path()));
-        QCOMPARE(Bibs(file), bibs);
         QVERIFY(m_messages->shown().isEmpty());
     }
 
@@ -274,10 +259,7 @@ private slots:
         QCOMPARE(FileBytes(file.FileName()), Lines({13, 5, 6}));
         QVERIFY(file.InStep() && !QFileInfo::exists(copy));
         QCOMPARE(FileBytes(path()), QByteArray("1;12\r\n"));
-        const QList<QByteArray> times = FileBytes(TimesSidecar::PathFor(file.FileName())).split('\n');
-        QCOMPARE(times.size(), 4);
-        QCOMPARE(times[0], QByteArray("1;13;\r"));
-        QVERIFY2(times[2].startsWith("3;6;2") && file.PassageTime(2).isValid(), times[2].constData());
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(file.FileName())), Times("13: 5:0 6:2"));
         QVERIFY(m_messages->shown().isEmpty());
     }
 
@@ -331,8 +313,7 @@ private slots:
         QVERIFY2(message.isEmpty() || (shown[0].text.contains(message) && shown[2].text.contains(message)),
                  qPrintable(shown.last().text));
         QCOMPARE(QFileInfo(other).isFile(), !bytes.isEmpty());
-        if (!bytes.isEmpty())
-            QCOMPARE(FileBytes(other), bytes);
+        QCOMPARE(FileBytes(other), bytes);
     }
 
     void closeMakesCopy_data() {
@@ -361,7 +342,10 @@ private slots:
         const QDateTime moment({2021, 5, 2}, {15, 30, 12});
         FixedClock clock(moment);
         const QString copy = clsFile::DatedCopyPath(path(name), moment);
-        m_copies.append(copy);
+        const auto removeCopy = qScopeGuard([&copy] { // the program's folder is shared with other tests
+            QFile::remove(copy);
+            QFile::remove(TimesSidecar::PathFor(copy));
+        });
         QFile::remove(copy);
         QVERIFY(!change || copy == WritableProgramFolder() + copyBase + QStringLiteral("2021-05-02 153012.stn"));
         WriteBytes(TimesSidecar::PathFor(copy), "left over");
@@ -370,7 +354,7 @@ private slots:
         // Other tests running at the same time keep their copies in the same folder (many of them of
         // a "race.stn"): look only at copies of this file, its name matched with its case.
         const QDir folder(WritableProgramFolder(), QFileInfo(copy).fileName().chopped(21) + QStringLiteral("2*.stn"));
-        const QStringList before = folder.entryList(QDir::Files | QDir::CaseSensitive);
+        const qsizetype before = folder.entryList(QDir::Files | QDir::CaseSensitive).size();
 
         clsFile file;
         QVERIFY(openWith(file, "1;12\r\n", name));
@@ -378,10 +362,7 @@ private slots:
             QVERIFY(file.AddBib(8));
         QVERIFY(file.CloseFile());
         QVERIFY(file.FileName().isEmpty() && file.Count() == 0 && !file.Changed());
-        QStringList added = folder.entryList(QDir::Files | QDir::CaseSensitive);
-        for (const QString& old : before)
-            added.removeAll(old);
-        QCOMPARE(added, change && !earlierCopy ? QStringList{QFileInfo(copy).fileName()} : QStringList{});
+        QCOMPARE(folder.entryList(QDir::Files | QDir::CaseSensitive).size(), before + (change && !earlierCopy));
         if (change && !earlierCopy)
             QVERIFY(FileBytes(TimesSidecar::PathFor(copy)).startsWith("1;12;\r\n2;8;2021-05-02T15:30:12"));
         QCOMPARE(FileBytes(copy), QByteArray(!change ? "" : earlierCopy ? "earlier" : "1;12\r\n2;8\r\n"));
@@ -427,13 +408,8 @@ private slots:
         const std::optional<qint64> since = SecondsSinceRepeat(file.LastPassage(repeat[0]), Now(), repeat[1]);
         QCOMPARE(since.value_or(-1), qint64(repeat[2]));
 
-        clsFile reread;
-        QVERIFY(reread.OpenFile(path()));
-        QCOMPARE(reread.TimesState().kind, TimesFileState::Kind::InStep);
-        QByteArray readBack;
-        for (qint32 i = 0; i < reread.Count(); ++i)
-            readBack += TimesSidecar::FormatLine(i + 1, reread.GetRecord(i).Bib, reread.PassageTime(i));
-        QCOMPARE(readBack, times);
+        QVERIFY(Run(file, "r"));
+        QCOMPARE(file.TimesState().kind, TimesFileState::Kind::InStep);
     }
 
     void distrustedLines_data() {
@@ -470,7 +446,6 @@ private slots:
             WriteBytes(TimesSidecar::PathFor(path()), sidecar);
         clsFile file;
         QVERIFY(openWith(file, Lines({417, 12, 9})));
-        QCOMPARE(file.Count(), 3);
         QCOMPARE(int(file.TimesState().kind), kind);
         QCOMPARE(file.TimesState().dropped, dropped);
         QVERIFY(file.AddBib(5));
@@ -511,7 +486,6 @@ private:
     std::unique_ptr<IsolatedEnvironment> m_env;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<QTemporaryDir> m_dir;
-    QStringList m_copies;
     int m_ticks = 0;
     ScopedLanguage m_language; // failures are read in English
 };

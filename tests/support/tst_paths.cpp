@@ -92,43 +92,40 @@ private slots:
     void recentFiles_data() {
         QTest::addColumn<FileNamePlatform>("platform");
         QTest::addColumn<QStringList>("initial"); // empty: fresh settings
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("change");      // "+name" made the first file, "-name" deleted
         QTest::addColumn<QStringList>("expected");
         const QString e;
         const QStringList abcd{"A", "B", "C", "D"};
-        const auto row = [](const char* name, FileNamePlatform platform, const QStringList& initial,
-                            const char* operation, const char* argument, const QStringList& expected) {
-            QTest::newRow(name) << platform << initial << QString(operation) << QString(argument) << expected;
+        const auto row = [](const char* name, FileNamePlatform platform, const QStringList& initial, const char* change,
+                            const QStringList& expected) {
+            QTest::newRow(name) << platform << initial << QString(change) << expected;
         };
         const auto unix = FileNamePlatform::Unix, windows = FileNamePlatform::Windows, mac = FileNamePlatform::MacOS;
-        row("fresh settings", unix, {}, "read", "", {e, e, e, e});
-        row("Windows: known file, case ignored", windows, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
-        row("macOS: known file, case ignored", mac, {"C", "A", "B", "D"}, "set", "b", {"b", "C", "A", "D"});
-        row("Unix: another case is another file", unix, {"/r/Race.stn", "A", e, e}, "set", "/r/race.stn",
+        row("fresh settings", unix, {}, "", {e, e, e, e});
+        row("Windows: known file, case ignored", windows, {"C", "A", "B", "D"}, "+b", {"b", "C", "A", "D"});
+        row("macOS: known file, case ignored", mac, {"C", "A", "B", "D"}, "+b", {"b", "C", "A", "D"});
+        row("Unix: another case is another file", unix, {"/r/Race.stn", "A", e, e}, "+/r/race.stn",
             {"/r/race.stn", "/r/Race.stn", "A", e});
-        row("known file moves up", unix, abcd, "set", "C", {"C", "A", "B", "D"});
-        row("new file drops the last", unix, abcd, "set", "E", {"E", "A", "B", "C"});
-        row("empty positions stay empty", unix, {"A", e, e, e}, "set", "B", {"B", "A", e, e});
-        row("Windows: delete, case ignored", windows, abcd, "delete", "b", {"A", "C", "D", e});
-        row("Unix: delete in another case keeps the file", unix, abcd, "delete", "b", abcd);
-        row("delete moves the later ones up", unix, abcd, "delete", "B", {"A", "C", "D", e});
-        row("delete the only file", unix, {"A", e, e, e}, "delete", "A", {e, e, e, e});
+        row("known file moves up", unix, abcd, "+C", {"C", "A", "B", "D"});
+        row("new file drops the last", unix, abcd, "+E", {"E", "A", "B", "C"});
+        row("empty positions stay empty", unix, {"A", e, e, e}, "+B", {"B", "A", e, e});
+        row("Windows: delete, case ignored", windows, abcd, "-b", {"A", "C", "D", e});
+        row("Unix: delete in another case keeps the file", unix, abcd, "-b", abcd);
+        row("delete moves the later ones up", unix, abcd, "-B", {"A", "C", "D", e});
     }
     void recentFiles() {
         const IsolatedEnvironment environment;
         QFETCH(FileNamePlatform, platform);
         QFETCH(QStringList, initial);
-        QFETCH(QString, operation);
-        QFETCH(QString, argument);
+        QFETCH(QString, change);
         QFETCH(QStringList, expected);
         for (int i = 0; i < initial.size(); ++i)
             WriteSetting(QStringLiteral("LastFile%1").arg(i + 1), initial[i]);
         clsRecentFiles recent(platform);
-        if (operation == QLatin1String("set"))
-            recent.SetFirstFile(argument);
-        else if (operation == QLatin1String("delete"))
-            recent.Delete(argument);
+        if (change.startsWith(QLatin1Char('+')))
+            recent.SetFirstFile(change.mid(1));
+        else if (change.startsWith(QLatin1Char('-')))
+            recent.Delete(change.mid(1));
         clsRecentFiles reader;
         QStringList stored;
         for (qint16 position = 1; position <= reader.ListSize(); ++position)
