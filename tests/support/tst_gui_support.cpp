@@ -56,14 +56,6 @@ QString Spoken(QWidget* control, QAccessible::Text kind = QAccessible::Name) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
     return accessible ? accessible->text(kind) : QString();
 }
-// A control of a window; for a member of a control array, the one with this index.
-QWidget* Control(QWidget* window, const char* name, int index = -1) {
-    for (QWidget* control : window->findChildren<QWidget*>(QLatin1String(name)))
-        if (index < 0 || control->property("index").toInt() == index)
-            return control;
-    qFatal("control %s not found", name);
-}
-
 struct Word {
     QString text;
     QRectF mm;
@@ -100,8 +92,7 @@ std::unique_ptr<QPrinter> Pdf(const QString& file) {
 
 } // namespace
 
-// What supports the operator beside recording: about and help, the record file dialogs, the printed
-// record table, and the names a screen reader announces.
+// About and help, the record file dialogs, the printed record table, and what a screen reader announces.
 class TestSupportWindows : public QObject {
     Q_OBJECT
 
@@ -177,8 +168,7 @@ private slots:
         QCOMPARE(m_opened, (QStringList{m_opened.value(0), "https://wiki.example.org/index.php?title=OTHER#z"}));
     }
 
-    // What the file dialogs ask the window system for, what they hand back, and which folder the
-    // next one starts in.
+    // What the file dialogs ask for, what they hand back, and which folder the next one starts in.
     void fileDialog_data() {
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("rememberedBefore"); // "" for none
@@ -206,7 +196,6 @@ private slots:
         QFETCH(QStringList, answer);
         QFETCH(QString, startFolder);
         QFETCH(QString, failure);
-        QWidget owner;
         Remember(rememberedBefore);
         FileDialog dialog;
         Configure(dialog);
@@ -214,7 +203,7 @@ private slots:
             FileDialogSeam::setNextAnswer(answer);
         else
             FileDialogSeam::setNextFailure(failure);
-        const QString chosen = save ? dialog.ShowSave(&owner) : dialog.ShowOpen(&owner);
+        const QString chosen = save ? dialog.ShowSave(nullptr) : dialog.ShowOpen(nullptr);
         QCOMPARE(chosen, answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
         QTEST(QDir::toNativeSeparators(RememberedFolder()), "rememberedAfter");
 
@@ -229,8 +218,7 @@ private slots:
         QVERIFY(!QFile::exists(m_f->env.logFile()));
     }
 
-    // The window system's save dialog itself, configured from the request and answered as an
-    // operator would.
+    // The window system's save dialog itself, set up from the request and answered as an operator would.
     void realFileDialog() {
         FileDialogSeam::reset();
         const QString file = m_f->path(QStringLiteral("copy.stn"));
@@ -261,17 +249,15 @@ private slots:
         QCOMPARE(RememberedFolder(), QDir::toNativeSeparators(m_f->dir.path() + QLatin1Char('/')));
     }
 
-    // Printing raises its failure with the reason (also what Qt hands out without a printer); the
-    // caller reports it. No records print no job and no file. One real PDF of 101 records: 100 records
-    // a sheet in 4 columns of 25 rows, framed from 10 mm beside and 20 mm above and below; each sheet
-    // reads the date first, in 14 points 10 mm from the top and ending 10 mm from the right, and its
-    // page number last.
+    // Printing raises its failure with the reason for the caller to report; no records print nothing.
+    // A real PDF: 100 records a sheet in 4 columns of 25 rows framed 10 mm beside and 20 mm above and
+    // below; the date first, 14 points, 10 mm from the top and right; the page number last.
     void printing() {
         for (const QString& pdf : {m_f->dir.filePath(QStringLiteral("missing folder/table.pdf")), QString()}) {
             if (!pdf.isEmpty())
                 QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
             try {
-                PrintBibs(*Records(5), *Pdf(pdf));
+                PrintBibs(Records(5), *Pdf(pdf));
                 QFAIL("Printing must raise an error.");
             } catch (const RaisedError& error) {
                 QVERIFY2(error.info().description.contains(pdf.isEmpty() ? "No printer is installed" : pdf),
@@ -279,13 +265,13 @@ private slots:
             }
         }
         const QString pdf = m_f->dir.filePath(QStringLiteral("table.pdf"));
-        QVERIFY(PrintBibs(*Records(0), *Pdf(pdf)));
+        QVERIFY(PrintBibs(Records(0), *Pdf(pdf)));
         QVERIFY(!QFile::exists(pdf));
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftotext and pdftoppm are missing: install the Debian package poppler-utils.");
         const QDateTime moment(QDate(2021, 5, 2), QTime(15, 30, 12));
         FixedClock clock(moment);
-        QVERIFY(PrintBibs(*Records(101), *Pdf(pdf)));
+        QVERIFY(PrintBibs(Records(101), *Pdf(pdf)));
 
         const QList<QList<Word>> pages = PdfPages(pdf);
         QCOMPARE(pages.size(), 2);
@@ -324,22 +310,21 @@ private slots:
         QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "254", "-gray", "-l", "1", "-singlefile", pdf,
                                                        m_f->dir.filePath(QStringLiteral("sheet"))});
         const QImage sheet(m_f->dir.filePath(QStringLiteral("sheet.pgm")));
-        const auto line = [&](double x, double y, bool across) {
-            int darkest = 255;
-            for (int d = -2; d <= 2; ++d)
-                darkest = qMin(
-                    darkest, qGray(sheet.pixel(qRound(x * 10) + (across ? 0 : d), qRound(y * 10) + (across ? d : 0))));
-            return darkest < 240;
+        const auto inked = [&](double x, double y) { // anything dark within 0.2 mm of the point
+            for (int dx = -2; dx <= 2; ++dx)
+                for (int dy = -2; dy <= 2; ++dy)
+                    if (qGray(sheet.pixel(qRound(x * 10) + dx, qRound(y * 10) + dy)) < 240)
+                        return true;
+            return false;
         };
         for (int j = 0; j <= 25; ++j)
-            QVERIFY2(line(11, 20 + j * kRow, true) && line(199, 20 + j * kRow, true) && !line(8, 20 + j * kRow, true) &&
-                         (j > 4 || (line(10 + j * kColumn, 21, false) && !line(10 + j * kColumn, 18, false))),
+            QVERIFY2(inked(11, 20 + j * kRow) && inked(199, 20 + j * kRow) && !inked(8, 20 + j * kRow) &&
+                         (j > 4 || (inked(10 + j * kColumn, 21) && !inked(10 + j * kColumn, 18))),
                      qPrintable(QString::number(j)));
     }
 
     // Every control of every window is announced by a name in the current language, never by its
-    // objectName, read through Qt's accessibility interfaces. A language switch changes the names;
-    // a menu reads as its caption; labels that show a value announce the value.
+    // objectName; a menu reads as its caption, a label showing a value as the value.
     void accessibleNames() {
         QVERIFY(m_f->LoadRecords("1;12\r\n2;7\r\n3;12\r\n"));
         m_f->Trigger("mnuExtras_LapCounter");
@@ -373,28 +358,29 @@ private slots:
         }
         QVERIFY2(checked.size() >= 40, qPrintable(QString::number(checked.size()))); // the windows were searched
 
-        const QString english = Spoken(Control(m_f->window, "txtEnter"));
+        const QString english = Spoken(m_f->Entry());
         QVERIFY(gLanguage->SetLanguage(QStringLiteral("de")));
         ApplyAccessibleNames(m_f->window);
-        QVERIFY(Spoken(Control(m_f->window, "txtEnter")) != english);
-        QCOMPARE(Spoken(Control(m_f->window, "mnuFile")), GetText(QStringLiteral("GEN_MNU_FILE")).remove('&'));
+        QVERIFY(Spoken(m_f->Entry()) != english);
+        QCOMPARE(Spoken(Find<QWidget>(m_f->window, "mnuFile")), GetText(QStringLiteral("GEN_MNU_FILE")).remove('&'));
         // Members of a control array are told apart by their index.
-        QVERIFY(Spoken(Control(lapCounter, "txtLapCount", 0)) != Spoken(Control(lapCounter, "txtLapCount", 1)));
+        const QList<QWidget*> lapCounts = lapCounter->findChildren<QWidget*>(QStringLiteral("txtLapCount"));
+        QVERIFY(lapCounts.size() > 1 && Spoken(lapCounts[0]) != Spoken(lapCounts[1]));
 
-        QCOMPARE(Spoken(Control(m_f->window, "StatusBar_Panel1")), m_f->Panel(1)); // the count, not a caption
+        QCOMPARE(Spoken(Find<QWidget>(m_f->window, "StatusBar_Panel1")), m_f->Panel(1)); // the count, not a caption
         display->ShowBib(QStringLiteral("42"));
-        QCOMPARE(Spoken(Control(display, "lblBib")), QStringLiteral("42"));
+        QCOMPARE(Spoken(Find<QWidget>(display, "lblBib")), QStringLiteral("42"));
     }
 
 private:
     // Records 1 to count hold the bibs 7001 onwards, except record 3, which holds -5.
-    std::unique_ptr<clsFile> Records(int count) {
+    clsFile Records(int count) {
         QByteArray lines;
         for (int record = 1; record <= count; ++record)
             lines += "0;" + QByteArray::number(record == 3 ? -5 : 7000 + record) + "\r\n";
         WriteBytes(m_f->path(), lines);
-        auto records = std::make_unique<clsFile>();
-        records->OpenFile(m_f->path());
+        clsFile records;
+        records.OpenFile(m_f->path());
         return records;
     }
 
