@@ -1,5 +1,4 @@
 #include "app/DateText.h"
-#include "app/ErrorInfo.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
@@ -30,9 +29,6 @@ void UseTable(GuiFixture& f, const QByteArray& lines) {
     QDir().mkpath(f.env.dataFolder() + QStringLiteral("/marklog/lang"));
     WriteBytes(f.env.dataFolder() + QStringLiteral("/marklog/lang/ts.lng"), "@id=ts\n@name=Test\n" + lines);
     f.UseLanguage(QStringLiteral("ts"));
-}
-QString SamePath(const QString& path) {
-    return QFileInfo(path).canonicalFilePath();
 }
 
 QString RememberedFolder() {
@@ -144,14 +140,13 @@ private slots:
     // until it has its own), also from the wiki link control; with one, the article's address.
     void helpOpensGuideOrWiki() {
         const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/marklog-guide-");
-        const auto guide = [&](const char* language) { return SamePath(guides + language + ".html"); };
         QDir().mkpath(QFileInfo(guides).path());
         WriteBytes(guides + "en.html", "<html>en</html>");
         m_f->UseLanguage(QStringLiteral("de"));
-        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), guide("en"));
+        QCOMPARE(QFileInfo(HelpAddress(QStringLiteral("MARKLOG"))), QFileInfo(guides + "en.html"));
         WriteBytes(guides + "de.html", "<html>de</html>");
-        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), guide("de"));
-        QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), guide("de"));
+        QCOMPARE(QFileInfo(HelpAddress(QStringLiteral("MARKLOG"))), QFileInfo(guides + "de.html"));
+        QCOMPARE(QFileInfo(GuidePath(QStringLiteral("de_AT"))), QFileInfo(guides + "de.html"));
         m_f->UseLanguage(QStringLiteral("en"));
         ctlWiki wiki;
         wiki.Init(QStringLiteral("Guide"), QStringLiteral("MARKLOG"));
@@ -159,7 +154,7 @@ private slots:
         wiki.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wiki));
         QTest::mouseClick(&wiki, Qt::LeftButton, {}, QPoint(390, 5));
-        QCOMPARE(SamePath(m_opened.value(0)), guide("en"));
+        QCOMPARE(QFileInfo(m_opened.value(0)), QFileInfo(guides + "en.html"));
 
         // The base address is joined to the article directly, with nothing in between.
         UseTable(*m_f, "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
@@ -265,8 +260,7 @@ private slots:
             }
         }
         const QString pdf = m_f->dir.filePath(QStringLiteral("table.pdf"));
-        QVERIFY(PrintBibs(Records(0), *Pdf(pdf)));
-        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(PrintBibs(Records(0), *Pdf(pdf)) && !QFile::exists(pdf));
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftotext and pdftoppm are missing: install the Debian package poppler-utils.");
         const QDateTime moment(QDate(2021, 5, 2), QTime(15, 30, 12));
@@ -334,29 +328,28 @@ private slots:
         port.Form_Load();
         auto* lapCounter = m_f->window->findChild<frmLapcounter*>();
         auto* display = m_f->window->findChild<frmDisplay*>();
-        QSet<QWidget*> checked;
-        for (QWidget* window : QList<QWidget*>{m_f->window, lapCounter, display, &about, &port}) {
+        for (QWidget* window : QList<QWidget*>{m_f->window, lapCounter, display, &about, &port})
             ApplyAccessibleNames(window);
-            for (QWidget* control : window->findChildren<QWidget*>()) {
-                const QString objectName = control->objectName();
-                if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")) || checked.contains(control))
-                    continue;
-                // Plain lines and boxes that only decorate carry nothing to announce.
-                if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
-                    continue;
-                const QString where = window->objectName() + QLatin1Char('/') + objectName;
-                const QString name = Spoken(control);
-                QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
-                // An empty label (no bib shown yet, no status message) is described instead.
-                if (qobject_cast<QLabel*>(control) && name.isEmpty())
-                    QVERIFY2(!Spoken(control, QAccessible::Description).isEmpty(), qPrintable(where));
-                else
-                    QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
-                QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
-                checked.insert(control);
-            }
+        int checked = 0;
+        for (QWidget* control : m_f->window->findChildren<QWidget*>()) { // the other windows are its children
+            const QString objectName = control->objectName();
+            if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")))
+                continue;
+            // Plain lines and boxes that only decorate carry nothing to announce.
+            if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
+                continue;
+            const QString where = control->window()->objectName() + QLatin1Char('/') + objectName;
+            const QString name = Spoken(control);
+            QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
+            // An empty label (no bib shown yet, no status message) is described instead.
+            if (qobject_cast<QLabel*>(control) && name.isEmpty())
+                QVERIFY2(!Spoken(control, QAccessible::Description).isEmpty(), qPrintable(where));
+            else
+                QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
+            QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
+            ++checked;
         }
-        QVERIFY2(checked.size() >= 40, qPrintable(QString::number(checked.size()))); // the windows were searched
+        QVERIFY2(checked >= 40, qPrintable(QString::number(checked))); // the windows were searched
 
         const QString english = Spoken(m_f->Entry());
         QVERIFY(gLanguage->SetLanguage(QStringLiteral("de")));
