@@ -140,8 +140,7 @@ private slots:
         QVERIFY(file.AddBib(5));
         if (!appended.isEmpty())
             QCOMPARE(FileBytes(path()), appended);
-        QVERIFY(!file.ZeroPadded());
-        QVERIFY(file.SaveFile());
+        QVERIFY(!file.ZeroPadded() && file.SaveFile());
         QCOMPARE(FileBytes(path()), Lines(bibs << 5));
         QVERIFY(m_messages->shown().isEmpty());
     }
@@ -218,8 +217,7 @@ private slots:
 
         QVERIFY(file.AddBib(77));
         QCOMPARE(FileBytes(path()), Lines(after << 77));
-        QVERIFY(file.InStep() && file.Changed());
-        QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path())));
+        QVERIFY(file.InStep() && file.Changed() && !QFileInfo::exists(RecoveryCopyPath(path())));
         QVERIFY(file.AddBib(78));
         QCOMPARE(FileBytes(path()), Lines(after << 78));
     }
@@ -444,18 +442,15 @@ private slots:
         clsFile file;
         QVERIFY(openWith(file, {}));
         QVERIFY(QDir().mkdir(TimesSidecar::PathFor(path()))); // a folder where the file should be
-        QVERIFY(file.AddBib(417));
-        QVERIFY(!file.TimesSaved());
+        QVERIFY(file.AddBib(417) && !file.TimesSaved());
         QCOMPARE(FileBytes(path()), Lines({417}));
         QVERIFY(QDir().rmdir(TimesSidecar::PathFor(path())));
-        QVERIFY(file.AddBib(12));
-        QVERIFY(file.TimesSaved());
+        QVERIFY(file.AddBib(12) && file.TimesSaved());
         QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), Times("417:0 12:2")); // time 1: the failure logged
 
         clsFile fresh;
         fresh.SetPathDialog([this](clsFile::PathQuestion) { return path(); });
-        QVERIFY(fresh.NewFile());
-        QVERIFY(!QFile::exists(TimesSidecar::PathFor(path())));
+        QVERIFY(fresh.NewFile() && !QFile::exists(TimesSidecar::PathFor(path())));
         QCOMPARE(fresh.TimesState().kind, TimesFileState::Kind::Missing);
     }
 

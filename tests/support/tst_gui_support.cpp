@@ -20,7 +20,6 @@
 #include <QFrame>
 #include <QImage>
 #include <QPrinter>
-#include <QPushButton>
 
 namespace {
 
@@ -132,7 +131,7 @@ private slots:
         for (int label = 1; label <= 3; ++label)
             QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
         QCOMPARE(m_opened, opened);
-        QTest::mouseClick(Find<QPushButton>(&about, "cmdOK"), Qt::LeftButton);
+        QTest::mouseClick(Find<QWidget>(&about, "cmdOK"), Qt::LeftButton);
         QCOMPARE(about.result(), int(QDialog::Accepted));
     }
 
@@ -173,8 +172,9 @@ private slots:
         QTest::addColumn<QString>("failure"); // the dialog fails with this reason instead of answering
         const auto row = [](const char* name, bool save, const char* before, const QStringList& answer,
                             const char* start, const char* after, const char* failure = "") {
-            QTest::newRow(name) << save << QString(before) << answer << QString(start) << QString(after)
-                                << QString(failure);
+            const QString working = QDir::toNativeSeparators(QDir::currentPath());
+            QTest::newRow(name) << save << QString(before) << answer << (*start ? QString(start) : working)
+                                << QString(after) << QString(failure);
         };
         row("open, nothing remembered", false, "", {"/data/race.stn"}, "", "/data/");
         row("save starts in the remembered folder", true, "/data/", {"/other/copy.stn"}, "/data/", "/other/");
@@ -189,7 +189,6 @@ private slots:
         QFETCH(bool, save);
         QFETCH(QString, rememberedBefore);
         QFETCH(QStringList, answer);
-        QFETCH(QString, startFolder);
         QFETCH(QString, failure);
         Remember(rememberedBefore);
         FileDialog dialog;
@@ -198,15 +197,14 @@ private slots:
             FileDialogSeam::setNextAnswer(answer);
         else
             FileDialogSeam::setNextFailure(failure);
-        const QString chosen = save ? dialog.ShowSave(nullptr) : dialog.ShowOpen(nullptr);
-        QCOMPARE(chosen, answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
+        QCOMPARE(save ? dialog.ShowSave(nullptr) : dialog.ShowOpen(nullptr),
+                 answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
         QTEST(QDir::toNativeSeparators(RememberedFolder()), "rememberedAfter");
 
         QCOMPARE(FileDialogSeam::requests().size(), 1);
         const FileDialogRequest& request = FileDialogSeam::requests().last();
         QCOMPARE(request.kind, save ? FileDialogRequest::Kind::Save : FileDialogRequest::Kind::Open);
-        QCOMPARE(request.startFolder,
-                 startFolder.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : startFolder);
+        QTEST(request.startFolder, "startFolder");
         QCOMPARE(m_f->messages.shown().size(), failure.isEmpty() ? 0 : 1);
         QCOMPARE(m_f->messages.lastText(), failure);
         m_f->messages.clear();
