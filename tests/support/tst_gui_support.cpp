@@ -1,5 +1,4 @@
 #include "app/DateText.h"
-#include "app/ErrorInfo.h"
 #include "app/Registry.h"
 #include "app/Settings.h"
 #include "display/frmDisplay.h"
@@ -21,14 +20,6 @@
 #include <QFrame>
 #include <QImage>
 #include <QPrinter>
-#include <QProcess>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSet>
-#include <QStandardPaths>
-#include <QTimer>
-
-#include <memory>
 
 namespace {
 
@@ -37,9 +28,6 @@ void UseTable(GuiFixture& f, const QByteArray& lines) {
     QDir().mkpath(f.env.dataFolder() + QStringLiteral("/marklog/lang"));
     WriteBytes(f.env.dataFolder() + QStringLiteral("/marklog/lang/ts.lng"), "@id=ts\n@name=Test\n" + lines);
     f.UseLanguage(QStringLiteral("ts"));
-}
-QString SamePath(const QString& path) {
-    return QFileInfo(path).canonicalFilePath();
 }
 
 QString RememberedFolder() {
@@ -51,9 +39,9 @@ void Remember(const QString& folder) {
                          RegistryType::String);
 }
 // A record file dialog as the file commands set one up.
-void Configure(FileDialog& dialog, const QString& filter) {
+void Configure(FileDialog& dialog) {
     dialog.DialogTitle(QStringLiteral("Choose"));
-    dialog.Filter1Text(filter);
+    dialog.Filter1Text(QStringLiteral("Marklog"));
     dialog.Filter1Suffix(QStringLiteral("*.stn"));
     dialog.DefaultExt(QStringLiteral("stn"));
 }
@@ -63,14 +51,6 @@ QString Spoken(QWidget* control, QAccessible::Text kind = QAccessible::Name) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
     return accessible ? accessible->text(kind) : QString();
 }
-// A control of a window; for a member of a control array, the one with this index.
-QWidget* Control(QWidget* window, const char* name, int index = -1) {
-    for (QWidget* control : window->findChildren<QWidget*>(QLatin1String(name)))
-        if (index < 0 || control->property("index").toInt() == index)
-            return control;
-    qFatal("control %s not found", name);
-}
-
 struct Word {
     QString text;
     QRectF mm;
@@ -107,8 +87,7 @@ std::unique_ptr<QPrinter> Pdf(const QString& file) {
 
 } // namespace
 
-// What supports the operator beside recording: about and help, the record file dialogs, the printed
-// record table, and the names a screen reader announces.
+// About and help, the record file dialogs, the printed record table, and what a screen reader announces.
 class TestSupportWindows : public QObject {
     Q_OBJECT
 
@@ -152,21 +131,21 @@ private slots:
         for (int label = 1; label <= 3; ++label)
             QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
         QCOMPARE(m_opened, opened);
-        QTest::mouseClick(Find<QPushButton>(&about, "cmdOK"), Qt::LeftButton);
+        QTest::mouseClick(Find<QWidget>(&about, "cmdOK"), Qt::LeftButton);
         QCOMPARE(about.result(), int(QDialog::Accepted));
     }
 
     // Without a wiki, help opens the guide of the language (German falls back to the English one
     // until it has its own), also from the wiki link control; with one, the article's address.
     void helpOpensGuideOrWiki() {
-        const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/");
-        QDir().mkpath(guides);
-        WriteBytes(guides + QStringLiteral("marklog-guide-en.html"), "<html>en</html>");
+        const QString guides = m_f->env.dataFolder() + QStringLiteral("/marklog/guide/marklog-guide-");
+        QDir().mkpath(QFileInfo(guides).path());
+        WriteBytes(guides + "en.html", "<html>en</html>");
         m_f->UseLanguage(QStringLiteral("de"));
-        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-en.html"));
-        WriteBytes(guides + QStringLiteral("marklog-guide-de.html"), "<html>de</html>");
-        QCOMPARE(SamePath(HelpAddress(QStringLiteral("MARKLOG"))), SamePath(guides + "marklog-guide-de.html"));
-        QCOMPARE(SamePath(GuidePath(QStringLiteral("de_AT"))), SamePath(guides + "marklog-guide-de.html"));
+        QCOMPARE(QFileInfo(HelpAddress(QStringLiteral("MARKLOG"))), QFileInfo(guides + "en.html"));
+        WriteBytes(guides + "de.html", "<html>de</html>");
+        QCOMPARE(QFileInfo(HelpAddress(QStringLiteral("MARKLOG"))), QFileInfo(guides + "de.html"));
+        QCOMPARE(QFileInfo(GuidePath(QStringLiteral("de_AT"))), QFileInfo(guides + "de.html"));
         m_f->UseLanguage(QStringLiteral("en"));
         ctlWiki wiki;
         wiki.Init(QStringLiteral("Guide"), QStringLiteral("MARKLOG"));
@@ -174,7 +153,7 @@ private slots:
         wiki.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wiki));
         QTest::mouseClick(&wiki, Qt::LeftButton, {}, QPoint(390, 5));
-        QCOMPARE(SamePath(m_opened.value(0)), SamePath(guides + "marklog-guide-en.html"));
+        QCOMPARE(QFileInfo(m_opened.value(0)), QFileInfo(guides + "en.html"));
 
         // The base address is joined to the article directly, with nothing in between.
         UseTable(*m_f, "GEN_WIKI=https://wiki.example.org/index.php?title=\n");
@@ -183,8 +162,7 @@ private slots:
         QCOMPARE(m_opened, (QStringList{m_opened.value(0), "https://wiki.example.org/index.php?title=OTHER#z"}));
     }
 
-    // What the file dialogs ask the window system for, what they hand back, and which folder the
-    // next one starts in.
+    // What the file dialogs ask for, what they hand back, and which folder the next one starts in.
     void fileDialog_data() {
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("rememberedBefore"); // "" for none
@@ -194,8 +172,9 @@ private slots:
         QTest::addColumn<QString>("failure"); // the dialog fails with this reason instead of answering
         const auto row = [](const char* name, bool save, const char* before, const QStringList& answer,
                             const char* start, const char* after, const char* failure = "") {
-            QTest::newRow(name) << save << QString(before) << answer << QString(start) << QString(after)
-                                << QString(failure);
+            const QString working = QDir::toNativeSeparators(QDir::currentPath());
+            QTest::newRow(name) << save << QString(before) << answer << (*start ? QString(start) : working)
+                                << QString(after) << QString(failure);
         };
         row("open, nothing remembered", false, "", {"/data/race.stn"}, "", "/data/");
         row("save starts in the remembered folder", true, "/data/", {"/other/copy.stn"}, "/data/", "/other/");
@@ -210,84 +189,81 @@ private slots:
         QFETCH(bool, save);
         QFETCH(QString, rememberedBefore);
         QFETCH(QStringList, answer);
-        QFETCH(QString, startFolder);
         QFETCH(QString, failure);
-        QWidget owner;
         Remember(rememberedBefore);
         FileDialog dialog;
-        Configure(dialog, QStringLiteral("Marklog"));
+        Configure(dialog);
         if (failure.isEmpty())
             FileDialogSeam::setNextAnswer(answer);
         else
             FileDialogSeam::setNextFailure(failure);
-        const QString chosen = save ? dialog.ShowSave(&owner) : dialog.ShowOpen(&owner);
-        QCOMPARE(chosen, answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
+        QCOMPARE(save ? dialog.ShowSave(nullptr) : dialog.ShowOpen(nullptr),
+                 answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
         QTEST(QDir::toNativeSeparators(RememberedFolder()), "rememberedAfter");
 
         QCOMPARE(FileDialogSeam::requests().size(), 1);
         const FileDialogRequest& request = FileDialogSeam::requests().last();
         QCOMPARE(request.kind, save ? FileDialogRequest::Kind::Save : FileDialogRequest::Kind::Open);
-        QCOMPARE(request.owner.data(), &owner);
-        QCOMPARE(request.title, QStringLiteral("Choose"));
-        QCOMPARE(request.nameFilters, QStringList{QStringLiteral("Marklog (*.stn)")});
-        QCOMPARE(request.defaultSuffix, QStringLiteral("stn"));
-        QCOMPARE(request.startFolder,
-                 startFolder.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : startFolder);
+        QTEST(request.startFolder, "startFolder");
         QCOMPARE(m_f->messages.shown().size(), failure.isEmpty() ? 0 : 1);
         QCOMPARE(m_f->messages.lastText(), failure);
         m_f->messages.clear();
         QVERIFY(!QFile::exists(m_f->env.logFile()));
     }
 
-    // The window system's save dialog itself, configured from the request and answered as an
-    // operator would.
+    // The window system's save dialog itself, set up from the request and answered as an operator would.
     void realFileDialog() {
         FileDialogSeam::reset();
         const QString file = m_f->path(QStringLiteral("copy.stn"));
         Remember(m_f->dir.path());
         QWidget owner;
-        QStringList seen;
+        QStringList seen; // the title, the filter, the start folder and the suffix
+        bool savesForOwner = false;
         QTimer poll;
-        poll.setInterval(10);
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
-            if (seen.isEmpty())
-                seen << dialog->windowTitle() << dialog->nameFilters() << dialog->directory().absolutePath()
-                     << QString::number(dialog->fileMode()) << QString::number(dialog->acceptMode())
-                     << dialog->defaultSuffix() << QString::number(dialog->isModal())
-                     << QString::number(dialog->parentWidget() == &owner)
-                     << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            seen = dialog->nameFilters() << dialog->windowTitle() << dialog->directory().absolutePath()
+                                         << dialog->defaultSuffix();
+            savesForOwner = dialog->acceptMode() == QFileDialog::AcceptSave && dialog->parentWidget() == &owner;
             // Typed into the name box: selectFile() leaves a focused box alone and the dialog would
             // take the folder. Tried again on every tick until the dialog has closed.
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
             static_cast<QDialog*>(dialog)->accept(); // checks the choice as the OK button does
         });
-        poll.start();
+        poll.start(10);
         FileDialog dialog;
-        Configure(dialog, QStringLiteral("Marklog (*.stn)"));
+        Configure(dialog);
         QCOMPARE(dialog.ShowSave(&owner), QDir::toNativeSeparators(file));
         poll.stop();
-        QCOMPARE(seen, (QStringList{"Choose", "Marklog (*.stn)", QDir(m_f->dir.path()).absolutePath(),
-                                    QString::number(QFileDialog::AnyFile), QString::number(QFileDialog::AcceptSave),
-                                    "stn", "1", "1", "0"}));
+        QCOMPARE(seen, (QStringList{"Marklog (*.stn)", "Choose", QDir(m_f->dir.path()).absolutePath(), "stn"}));
+        QVERIFY(savesForOwner);
         QCOMPARE(RememberedFolder(), QDir::toNativeSeparators(m_f->dir.path() + QLatin1Char('/')));
     }
 
-    // One real PDF of 101 records: 100 records a sheet in 4 columns of 25 rows, framed from 10 mm
-    // beside and 20 mm above and below; each sheet reads the date first, in 14 points 10 mm from
-    // the top and ending 10 mm from the right, and its page number last. No records print no job
-    // and no file.
-    void pdfSheets() {
+    // Printing raises its failure with the reason for the caller to report; no records print nothing.
+    // A real PDF: 100 records a sheet in 4 columns of 25 rows framed 10 mm beside and 20 mm above and
+    // below; the date first, 14 points, 10 mm from the top and right; the page number last.
+    void printing() {
+        for (const QString& pdf : {m_f->dir.filePath(QStringLiteral("missing folder/table.pdf")), QString()}) {
+            if (!pdf.isEmpty())
+                QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+            try {
+                PrintBibs(Records(5), *Pdf(pdf));
+                QFAIL("Printing must raise an error.");
+            } catch (const RaisedError& error) {
+                QVERIFY2(error.info().description.contains(pdf.isEmpty() ? "No printer is installed" : pdf),
+                         qPrintable(error.info().description));
+            }
+        }
+        const QString pdf = m_f->dir.filePath(QStringLiteral("table.pdf"));
+        QVERIFY(PrintBibs(Records(0), *Pdf(pdf)) && !QFile::exists(pdf));
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftotext and pdftoppm are missing: install the Debian package poppler-utils.");
         const QDateTime moment(QDate(2021, 5, 2), QTime(15, 30, 12));
         FixedClock clock(moment);
-        const QString pdf = m_f->dir.filePath(QStringLiteral("table.pdf"));
-        QVERIFY(PrintBibs(*Records(0), *Pdf(pdf)));
-        QVERIFY(!QFile::exists(pdf));
-        QVERIFY(PrintBibs(*Records(101), *Pdf(pdf)));
+        QVERIFY(PrintBibs(Records(101), *Pdf(pdf)));
 
         const QList<QList<Word>> pages = PdfPages(pdf);
         QCOMPARE(pages.size(), 2);
@@ -298,7 +274,6 @@ private slots:
             double left, top, points; // left -1: ends 10 mm from the right
         } expected[] = {{1, "1", 10, 20, 10},
                         {1, "-5", 20, 20 + 2 * kRow + 2, 14}, // the bib of record 3
-                        {1, "77", 10 + 3 * kColumn, 20 + kRow, 10},
                         {1, "100", 10 + 3 * kColumn, 20 + 24 * kRow, 10},
                         {2, "101", 10, 20, 10},
                         {1, "2021", -1, 10, 14},
@@ -327,38 +302,21 @@ private slots:
         QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "254", "-gray", "-l", "1", "-singlefile", pdf,
                                                        m_f->dir.filePath(QStringLiteral("sheet"))});
         const QImage sheet(m_f->dir.filePath(QStringLiteral("sheet.pgm")));
-        const auto line = [&](double x, double y, bool across) {
-            int darkest = 255;
-            for (int d = -2; d <= 2; ++d)
-                darkest = qMin(
-                    darkest, qGray(sheet.pixel(qRound(x * 10) + (across ? 0 : d), qRound(y * 10) + (across ? d : 0))));
-            return darkest < 240;
+        const auto inked = [&](double x, double y) { // anything dark within 0.2 mm of the point
+            for (int dx = -2; dx <= 2; ++dx)
+                for (int dy = -2; dy <= 2; ++dy)
+                    if (qGray(sheet.pixel(qRound(x * 10) + dx, qRound(y * 10) + dy)) < 240)
+                        return true;
+            return false;
         };
         for (int j = 0; j <= 25; ++j)
-            QVERIFY2(line(11, 20 + j * kRow, true) && line(199, 20 + j * kRow, true) && !line(8, 20 + j * kRow, true) &&
-                         (j > 4 || (line(10 + j * kColumn, 21, false) && !line(10 + j * kColumn, 18, false))),
+            QVERIFY2(inked(11, 20 + j * kRow) && inked(199, 20 + j * kRow) && !inked(8, 20 + j * kRow) &&
+                         (j > 4 || (inked(10 + j * kColumn, 21) && !inked(10 + j * kColumn, 18))),
                      qPrintable(QString::number(j)));
     }
 
-    // Printing raises its failure with the reason (what Qt hands out without a printer); the
-    // caller reports it.
-    void printingFailuresRaise() {
-        for (const QString& pdf : {m_f->dir.filePath(QStringLiteral("missing folder/table.pdf")), QString()}) {
-            if (!pdf.isEmpty())
-                QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-            try {
-                PrintBibs(*Records(5), *Pdf(pdf));
-                QFAIL("Printing must raise an error.");
-            } catch (const RaisedError& error) {
-                QVERIFY2(error.info().description.contains(pdf.isEmpty() ? "No printer is installed" : pdf),
-                         qPrintable(error.info().description));
-            }
-        }
-    }
-
     // Every control of every window is announced by a name in the current language, never by its
-    // objectName, read through Qt's accessibility interfaces. A language switch changes the names;
-    // a menu reads as its caption; labels that show a value announce the value.
+    // objectName; a menu reads as its caption, a label showing a value as the value.
     void accessibleNames() {
         QVERIFY(m_f->LoadRecords("1;12\r\n2;7\r\n3;12\r\n"));
         m_f->Trigger("mnuExtras_LapCounter");
@@ -368,58 +326,52 @@ private slots:
         port.Form_Load();
         auto* lapCounter = m_f->window->findChild<frmLapcounter*>();
         auto* display = m_f->window->findChild<frmDisplay*>();
-        QSet<QWidget*> checked;
-        for (QWidget* window : QList<QWidget*>{m_f->window, lapCounter, display, &about, &port}) {
+        for (QWidget* window : QList<QWidget*>{m_f->window, lapCounter, display, &about, &port})
             ApplyAccessibleNames(window);
-            for (QWidget* control : window->findChildren<QWidget*>()) {
-                const QString objectName = control->objectName();
-                if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")) || checked.contains(control))
-                    continue;
-                // Plain lines and boxes that only decorate carry nothing to announce.
-                if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
-                    continue;
-                const QString where = window->objectName() + QLatin1Char('/') + objectName;
-                const QString name = Spoken(control);
-                QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
-                // An empty label (no bib shown yet, no status message) is described instead.
-                if (qobject_cast<QLabel*>(control) && name.isEmpty())
-                    QVERIFY2(!Spoken(control, QAccessible::Description).isEmpty(), qPrintable(where));
-                else
-                    QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
-                QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
-                checked.insert(control);
-            }
+        int checked = 0;
+        for (QWidget* control : m_f->window->findChildren<QWidget*>()) { // the other windows are its children
+            const QString objectName = control->objectName();
+            if (objectName.isEmpty() || objectName.startsWith(QLatin1String("qt_")))
+                continue;
+            // Plain lines and boxes that only decorate carry nothing to announce.
+            if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
+                continue;
+            const QString where = control->window()->objectName() + QLatin1Char('/') + objectName;
+            const QString name = Spoken(control);
+            QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
+            // An empty label (no bib shown yet, no status message) is described instead.
+            if (qobject_cast<QLabel*>(control) && name.isEmpty())
+                QVERIFY2(!Spoken(control, QAccessible::Description).isEmpty(), qPrintable(where));
+            else
+                QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
+            QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
+            ++checked;
         }
-        QVERIFY2(checked.size() >= 40, qPrintable(QString::number(checked.size()))); // the windows were searched
+        QVERIFY2(checked >= 40, qPrintable(QString::number(checked))); // the windows were searched
 
-        QStringList names;
-        for (const char* language : {"en", "de"}) {
-            QVERIFY(gLanguage->SetLanguage(QLatin1String(language)));
-            ApplyAccessibleNames(m_f->window);
-            names << Spoken(Control(m_f->window, "txtEnter"));
-            QCOMPARE(Spoken(Control(m_f->window, "mnuFile")), GetText(QStringLiteral("GEN_MNU_FILE")).remove('&'));
-        }
-        QVERIFY(names[0] != names[1]);
+        const QString english = Spoken(m_f->Entry());
+        QVERIFY(gLanguage->SetLanguage(QStringLiteral("de")));
+        ApplyAccessibleNames(m_f->window);
+        QVERIFY(Spoken(m_f->Entry()) != english);
+        QCOMPARE(Spoken(Find<QWidget>(m_f->window, "mnuFile")), GetText(QStringLiteral("GEN_MNU_FILE")).remove('&'));
         // Members of a control array are told apart by their index.
-        QVERIFY(Spoken(Control(lapCounter, "txtLapCount", 0)) != Spoken(Control(lapCounter, "txtLapCount", 1)));
+        const QList<QWidget*> lapCounts = lapCounter->findChildren<QWidget*>(QStringLiteral("txtLapCount"));
+        QVERIFY(lapCounts.size() > 1 && Spoken(lapCounts[0]) != Spoken(lapCounts[1]));
 
-        QWidget* records = Control(m_f->window, "StatusBar_Panel1");
-        QCOMPARE(Spoken(records), m_f->Panel(1)); // "Records: 3" is read, not a fixed caption
-        QVERIFY(m_f->Panel(1).contains(QLatin1Char('3')) && !Spoken(records, QAccessible::Description).isEmpty());
+        QCOMPARE(Spoken(Find<QWidget>(m_f->window, "StatusBar_Panel1")), m_f->Panel(1)); // the count, not a caption
         display->ShowBib(QStringLiteral("42"));
-        QCOMPARE(Spoken(Control(display, "lblBib")), QStringLiteral("42"));
-        QVERIFY(!Spoken(Control(display, "lblBib"), QAccessible::Description).isEmpty());
+        QCOMPARE(Spoken(Find<QWidget>(display, "lblBib")), QStringLiteral("42"));
     }
 
 private:
     // Records 1 to count hold the bibs 7001 onwards, except record 3, which holds -5.
-    std::unique_ptr<clsFile> Records(int count) {
+    clsFile Records(int count) {
         QByteArray lines;
         for (int record = 1; record <= count; ++record)
             lines += "0;" + QByteArray::number(record == 3 ? -5 : 7000 + record) + "\r\n";
         WriteBytes(m_f->path(), lines);
-        auto records = std::make_unique<clsFile>();
-        records->OpenFile(m_f->path());
+        clsFile records;
+        records.OpenFile(m_f->path());
         return records;
     }
 
