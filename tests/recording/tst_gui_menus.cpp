@@ -20,9 +20,6 @@ namespace {
 QString Caption(const QString& shown) {
     return GetText(QStringLiteral("MKL_MAIN_CAPTION")) + QStringLiteral(" - ") + shown;
 }
-QString Count(int records) {
-    return GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": %1").arg(records);
-}
 } // namespace
 
 // The menus of the real main window: the command-line file, open, new, close, export, print and
@@ -41,7 +38,7 @@ private slots:
     void cleanup() {
         const bool quiet = m_f->Finish();
         QDir::setCurrent(m_workingDir);
-        for (const char* base : {"race", "b"}) {
+        for (const char* base : {"race", "my race", "b"}) {
             const QString copy =
                 WritableProgramFolder() + QLatin1String(base) + QStringLiteral("2022-06-03 100002.stn");
             QFile::remove(copy);
@@ -64,7 +61,7 @@ private slots:
         QVERIFY(m_f->Load(QStringLiteral("\"my race.stn\"")));
         QVERIFY(FileOpenState());
         QCOMPARE(m_f->window->RecordFile.FileName(), path);
-        QCOMPARE(m_f->Panel(1), Count(records));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(records));
         QCOMPARE(Grid()->CellText(records, 1), QString::number(records % 997 + 4));
         QCOMPARE(Recent(), QStringList{QStringLiteral("&1  ") + path});
         // The row the grid's buttons act on is shown as the current one.
@@ -102,7 +99,7 @@ private slots:
         QVERIFY(FileDialogSeam::requests().last().nameFilters.join(';').contains(QLatin1String("(*.stn)")));
         QVERIFY(FileOpenState());
         QCOMPARE(m_f->window->windowTitle(), Caption(a));
-        QCOMPARE(m_f->Panel(1), Count(2));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(2));
 
         // F11 brings the focus back to the entry box.
         m_f->window->setFocus();
@@ -121,7 +118,7 @@ private slots:
         QCOMPARE(m_f->Panel(1), QString()); // New leaves the count empty until the first bib
         m_f->Record(QStringLiteral("3"));
         QCOMPARE(FileBytes(b), QByteArray("1;3\r\n"));
-        QCOMPARE(m_f->Panel(1), Count(1));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(1));
 
         // A cancelled New or Open closes the open file and creates nothing.
         for (const char* command : {"mnuFile_New", "mnuFile_Open"}) {
@@ -295,10 +292,7 @@ private slots:
         // the title keeps the record file (as shown, perhaps shortened).
         const QString fileInTitle = m_f->window->windowTitle().section(QStringLiteral(" - "), 1);
         QVERIFY2(fileInTitle.endsWith(QLatin1String("/race.stn")), qPrintable(fileInTitle));
-        for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
-            if (entry->property("tag").toString() == QLatin1String("de"))
-                entry->trigger();
-        }
+        m_f->ChooseLanguage(QStringLiteral("de"));
         QCOMPARE(gLanguage->CurrentLanguage(), QStringLiteral("de"));
         QCOMPARE(newer->windowTitle(), GetText(QStringLiteral("MKL_LC_CAPTION")));
         QCOMPARE(display->windowTitle(), GetText(QStringLiteral("MKL_DISP_CAPTION")));

@@ -22,9 +22,6 @@
 #include <memory>
 
 namespace {
-QString CountText(int count) {
-    return GetText(QStringLiteral("MKL_SB_RECORDS")) + ": " + QString::number(count);
-}
 // A moment of its own: the dated copies land in the program folder that all test programs share.
 const QDateTime kMoment{QDate(2022, 6, 3), QTime(10, 0, 1)};
 const QString kDatedCopy = QStringLiteral("race2022-06-03 100001.stn");
@@ -75,7 +72,7 @@ private slots:
         QCOMPARE(Grid()->CellText(0, 2), GetText(QStringLiteral("MKL_GRID_TIME")));
         QCOMPARE(Grid()->CellText(4, 0) + ';' + Grid()->CellText(4, 1) + ';' + Grid()->CellText(4, 2),
                  QStringLiteral("4;13;10:00:01"));
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
         // One request per record, two per rejected duplicate; no "sound.wav": the built-in tone.
         QVERIFY(!QFileInfo::exists(DataFilePath(QStringLiteral("sound.wav"))));
@@ -123,12 +120,9 @@ private slots:
         auto* band = Find<QLabel>(m_f->window, "lblAlarm");
         QVERIFY(band->isVisible() && band->text().contains(path));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
-        for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
-            if (entry->property("tag").toString() == QLatin1String("de"))
-                entry->trigger();
-        }
+        m_f->ChooseLanguage(QStringLiteral("de"));
         QCOMPARE(m_f->Panel(2), QStringLiteral("NICHT gespeichert!"));
-        QCOMPARE(m_f->Panel(1), CountText(9));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(9));
         m_f->Record(QStringLiteral("23"));
         QVERIFY(!band->isVisible());
         QFile::remove(times);
@@ -206,25 +200,17 @@ private slots:
     }
 
     // The acknowledgement plays the sound file when it holds a sound, else the built-in tone.
-    void soundSource_data() {
-        QTest::addColumn<QByteArray>("bytes"); // of the sound file; "-" for none
-        QTest::addColumn<bool>("fileChosen");
+    void soundSource() {
         QFile tone(kBuiltInTone);
         QVERIFY(tone.open(QIODevice::ReadOnly));
-        QTest::newRow("missing") << QByteArray("-") << false;
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("not a sound") << QByteArray("1;12\r\n2;13\r\n") << false;
-        QTest::newRow("cut off in its header") << tone.read(8) << false;
-        tone.seek(0);
-        QTest::newRow("a WAV sound") << tone.readAll() << true;
-    }
-    void soundSource() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, fileChosen);
+        const QByteArray wave = tone.readAll();
         const QString file = m_f->dir.filePath(QStringLiteral("sound.wav"));
-        if (bytes != "-")
+        QCOMPARE(AckSoundSource(file), kBuiltInTone); // missing
+        // Empty, not a sound, cut off in its header, a WAV sound.
+        for (const QByteArray& bytes : {QByteArray(), QByteArray("1;12\r\n2;13\r\n"), wave.left(8), wave}) {
             WriteBytes(file, bytes);
-        QCOMPARE(AckSoundSource(file), fileChosen ? file : kBuiltInTone);
+            QCOMPARE(AckSoundSource(file), bytes == wave ? file : kBuiltInTone);
+        }
     }
 
     // An operator corrects, inserts, moves and deletes in the window's grid; after each step the
@@ -239,7 +225,7 @@ private slots:
         // Insert opens the editor on the new record's 0, ready to be typed over.
         Step(3, "", "cmdInsert", "1;11\r\n2;45\r\n3;0\r\n4;33\r\n");
         QCOMPARE(Grid()->CellText(4, 0), QStringLiteral("4")); // reloaded: numbered afresh
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
         QCOMPARE(Editor()->selectedText(), QStringLiteral("0"));
         QTest::keyClicks(Editor(), QStringLiteral("5"));
         QTest::keyClick(Editor(), Qt::Key_Return);
@@ -263,7 +249,7 @@ private slots:
         Step(2, "", "cmdDelete", "1;45\r\n2;33\r\n3;5\r\n");
         m_f->messages.clear();
         QCOMPARE(Grid()->CellText(2, 0), QStringLiteral("3"));
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
 
         // A digit typed on the grid goes to the entry box and is recorded from there.
         Table()->setFocus();
@@ -272,7 +258,7 @@ private slots:
         QTRY_VERIFY(m_f->Entry()->hasFocus());
         m_f->Record(QStringLiteral("4"));
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;45\r\n2;33\r\n3;5\r\n4;74\r\n"));
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
 
         // Deleting every record empties the file, and Delete then asks nothing; Insert on the empty
         // file adds the first record.

@@ -89,6 +89,16 @@ public:
     QString Panel(int panel) const {
         return Find<QLabel>(window, qPrintable(QStringLiteral("StatusBar_Panel%1").arg(panel)))->text();
     }
+    // The status bar's record count, as Panel(1) shows it.
+    static QString RecordCount(int records) {
+        return GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": ") + QString::number(records);
+    }
+    // Chooses a language in the main window's menu, as the operator does.
+    void ChooseLanguage(const QString& id) const {
+        for (QAction* entry : window->findChildren<QAction*>(QStringLiteral("mnuLangSelect")))
+            if (entry->property("tag").toString() == id)
+                entry->trigger();
+    }
 
     IsolatedEnvironment env;
     ScriptedMessages messages;
