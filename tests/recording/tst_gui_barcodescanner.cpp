@@ -19,9 +19,8 @@
 #include <memory>
 #include <sys/stat.h>
 
-// The main window's barcode scanner reading a real serial device (the slave side of a
-// pseudo-terminal) into the record file, and the port dialog: what it offers, how it validates,
-// what it stores.
+// The main window's barcode scanner reading a real serial device (a pseudo-terminal) into the record
+// file, and the port dialog: what it offers, how it validates, what it stores.
 class TestBarcodeScanner : public QObject {
     Q_OBJECT
 
@@ -87,15 +86,13 @@ private slots:
                 QVERIFY2(description.startsWith(failure.message) && description.contains(failure.named),
                          qPrintable(description));
             }
-            QVERIFY(!Scanner()->IsOpen());
-            QVERIFY(!Timer()->isActive());
+            QVERIFY(!Scanner()->IsOpen() && !Timer()->isActive());
         }
     }
 
-    // The port is never opened by itself at start, whatever is stored; a scanner that was on when the
-    // program last ended is mentioned in the status bar with the way to switch it on. Its device is a
-    // link, as /dev/serial/by-id gives them: after the cable is pulled the same name comes back with
-    // another terminal behind it. Switched on by the operator, it is remembered as on at the end.
+    // The port never opens by itself at start; a scanner on at the last end is mentioned in the status
+    // bar. Its device is a link, as /dev/serial/by-id gives them: after the cable is pulled the same
+    // name comes back with another terminal behind it. Switched on again, it is remembered as on.
     void vanishedPortIsReportedAndReopened() {
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("scanner"));
@@ -117,8 +114,7 @@ private slots:
         first->Close();
         QTRY_COMPARE(lost.size(), 1);
         QCOMPARE(lost.first().first().toString(), GetText(QStringLiteral("MKL_SB_SCANNERLOST")));
-        QVERIFY(!Scanner()->IsOpen());
-        QVERIFY(!Timer()->isActive());
+        QVERIFY(!Scanner()->IsOpen() && !Timer()->isActive());
         // For the window's alarm band and the log, never a box: the operator may be typing.
         QVERIFY(m_f->messages.shown().isEmpty());
         QCOMPARE(alarm.size(), 1);
@@ -141,10 +137,9 @@ private slots:
         QCOMPARE(ReadSetting(QStringLiteral("BarcodeActive")).toString(), QStringLiteral("1"));
     }
 
-    // The scanner command asks for the port. OK opens the device chosen and remembers it; Cancel
-    // and Escape keep the scanner reading and store the number typed; a number too large for a port
-    // keeps the dialog open and is logged with its procedure; Enter without leaving the box reaches
-    // the port unvalidated and closes the old one.
+    // The scanner command asks for the port. OK opens the device chosen and remembers it; Escape and
+    // Cancel store the number typed and keep the scanner reading; a number too large for a port keeps
+    // the dialog open, logged with its procedure; Enter in the box opens the number unvalidated.
     void portDialogSession() {
         if (!frmPort::AsksForDevice())
             QSKIP("this system names serial ports by number only");
@@ -212,8 +207,7 @@ private slots:
         });
         m_f->Trigger("mnuExtras_BarcodeScanner");
         QCOMPARE(m_f->messages.lastText(), Text("MKL_MSG_PORTINVALID", QStringLiteral("0")));
-        QVERIFY(!Scanner()->IsOpen()); // the port open before was closed first
-        QVERIFY(!Timer()->isActive());
+        QVERIFY(!Scanner()->IsOpen() && !Timer()->isActive()); // the port open before was closed first
         QCOMPARE(StoredPort(), QStringLiteral("0"));
         m_f->messages.clear();
     }

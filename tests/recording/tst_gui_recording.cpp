@@ -24,12 +24,11 @@
 namespace {
 // A moment of its own: the dated copies land in the program folder that all test programs share.
 const QDateTime kMoment{QDate(2022, 6, 3), QTime(10, 0, 1)};
-const QString kDatedCopy = QStringLiteral("race2022-06-03 100001.stn");
+const QString kStamp = QStringLiteral("2022-06-03 100001");
 } // namespace
 
-// Recording bibs in the real main window as the operator does it: digits typed into the entry
-// box and Enter, corrections in the window's grid, and focus catching, with the file's bytes, the
-// grid, the status bar and the sound requests checked.
+// Recording bibs in the real main window as the operator does it: the entry box, corrections in the
+// grid, focus catching; the file's bytes, the grid, the status bar and the sounds checked.
 class TestRecording : public QObject {
     Q_OBJECT
 
@@ -39,12 +38,12 @@ private slots:
         m_clock = std::make_unique<FixedClock>(kMoment);
         m_sounds.clear();
         SetSoundSink([this](const QString& path) { m_sounds << path; });
-        RemoveDatedCopy();
+        GuiFixture::RemoveDatedCopies({"race"}, kStamp);
     }
     void cleanup() {
         const bool quiet = m_f->Finish();
         InjectWriteFailure(0, 0);
-        RemoveDatedCopy();
+        GuiFixture::RemoveDatedCopies({"race"}, kStamp);
         m_clock.reset();
         m_f.reset();
         QVERIFY(quiet); // nothing modal while recording
@@ -137,7 +136,7 @@ private slots:
         QTRY_VERIFY(qAbs(Grid()->x() - TwipsToPixelsX(8000, m_f->window)) <= 1);
         QCOMPARE(m_f->Entry()->height(), Grid()->height());
         QVERIFY(m_f->CloseWindow());
-        QCOMPARE(FileBytes(WritableProgramFolder() + kDatedCopy), all);
+        QCOMPARE(FileBytes(WritableProgramFolder() + "race" + kStamp + ".stn"), all);
         QCOMPARE(ReadSetting(QStringLiteral("ShowTimes")).toString(), QStringLiteral("0"));
     }
 
@@ -349,10 +348,6 @@ private slots:
 
 private:
     ctlGrid* Grid() const { return Find<ctlGrid>(m_f->window, "Grid"); }
-    static void RemoveDatedCopy() {
-        QFile::remove(WritableProgramFolder() + kDatedCopy);
-        QFile::remove(WritableProgramFolder() + kDatedCopy + QStringLiteral(".times"));
-    }
     // Clicks a bib cell and waits until the in-place editor has the focus there.
     void OpenEditorOn(int row) {
         const QRect cell = Table()->visualRect(Table()->model()->index(row - 1, 1));
