@@ -22,17 +22,13 @@
 #include <memory>
 
 namespace {
-QString CountText(int count) {
-    return GetText(QStringLiteral("MKL_SB_RECORDS")) + ": " + QString::number(count);
-}
 // A moment of its own: the dated copies land in the program folder that all test programs share.
 const QDateTime kMoment{QDate(2022, 6, 3), QTime(10, 0, 1)};
-const QString kDatedCopy = QStringLiteral("race2022-06-03 100001.stn");
+const QString kStamp = QStringLiteral("2022-06-03 100001");
 } // namespace
 
-// Recording bibs in the real main window as the operator does it: digits typed into the entry
-// box and Enter, corrections in the window's grid, and focus catching, with the file's bytes, the
-// grid, the status bar and the sound requests checked.
+// Recording bibs in the real main window as the operator does it: the entry box, corrections in the
+// grid, focus catching; the file's bytes, the grid, the status bar and the sounds checked.
 class TestRecording : public QObject {
     Q_OBJECT
 
@@ -42,23 +38,27 @@ private slots:
         m_clock = std::make_unique<FixedClock>(kMoment);
         m_sounds.clear();
         SetSoundSink([this](const QString& path) { m_sounds << path; });
-        RemoveDatedCopy();
+        GuiFixture::RemoveDatedCopies({"race"}, kStamp);
     }
     void cleanup() {
         const bool quiet = m_f->Finish();
         InjectWriteFailure(0, 0);
-        RemoveDatedCopy();
+        GuiFixture::RemoveDatedCopies({"race"}, kStamp);
         m_clock.reset();
         m_f.reset();
         QVERIFY(quiet); // nothing modal while recording
     }
 
-    // The duplicate guard, the record button and the check boxes, a failed write and a language
-    // switch, the dated copy at the end.
+    // The duplicate guard, passage times and the repeat warning, the record button and the check
+    // boxes, failed writes and a language switch, the dated copy at the end.
     void operatorSession() {
-        WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
+        for (const auto& [name, value] :
+             {std::pair{"Beeper", "1"}, {"ShowTimes", "1"}, {"RepeatWarnSeconds", "20"}, {"Language", "en"}})
+            WriteSetting(QLatin1String(name), QLatin1String(value));
+        const QString path = m_f->path(), times = TimesSidecar::PathFor(path);
+        WriteBytes(times, QByteArray("1;12;\r\n2;8;\r\n3;9;\r\n"));
         QVERIFY(m_f->LoadRecords("1;12\r\n2;7\r\n"));
-        const QString path = m_f->path();
+        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_TIMESDROPPED")).replace(QStringLiteral("[count]"), "2"));
         QCOMPARE(m_f->Panel(4), QLocale::system().toString(kMoment.time(), QLocale::ShortFormat));
         auto* chkDouble = Find<QCheckBox>(m_f->window, "chkDouble");
         // The opened file's last bib counts; leading zeros make no other bib; the keypad's Enter records.
@@ -68,13 +68,34 @@ private slots:
             QCOMPARE(m_f->Entry()->text(), QString()); // emptied whether recorded or rejected
         }
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n"));
-        QCOMPARE(Grid()->RowCount(), 5);
-        QCOMPARE(Grid()->CellText(4, 0) + ';' + Grid()->CellText(4, 1), QStringLiteral("4;13"));
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(Grid()->CellText(0, 2), GetText(QStringLiteral("MKL_GRID_TIME")));
+        QCOMPARE(Grid()->CellText(4, 0) + ';' + Grid()->CellText(4, 1) + ';' + Grid()->CellText(4, 2),
+                 QStringLiteral("4;13;10:00:01"));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
         // One request per record, two per rejected duplicate; no "sound.wav": the built-in tone.
         QVERIFY(!QFileInfo::exists(DataFilePath(QStringLiteral("sound.wav"))));
         QCOMPARE(m_sounds, QStringList(6, kBuiltInTone));
+        m_f->Trigger("mnuExtras_ShowTimes");
+        QCOMPARE(Find<QTableView>(Grid(), "Grid")->model()->columnCount(), 2);
+
+        // A bib typed within the stored window since its last passage is named, kept current and
+        // recorded all the same; beyond that window (within the default one) nothing is said.
+        auto* label = Find<QLabel>(m_f->window, "lblRepeat");
+        m_clock->set(kMoment.addSecs(12));
+        QTest::keyClicks(m_f->Entry(), QStringLiteral("1"));
+        QVERIFY(!label->isVisible());
+        QTest::keyClick(m_f->Entry(), Qt::Key_2);
+        QCOMPARE(label->text(), QStringLiteral("12 seen 12 s ago"));
+        m_clock->set(kMoment.addSecs(13));
+        QTRY_COMPARE(label->text(), QStringLiteral("12 seen 13 s ago"));
+        QTest::keyClick(m_f->Entry(), Qt::Key_Return);
+        QVERIFY(!label->isVisible());
+        m_clock->set(kMoment.addSecs(21));
+        QTest::keyClicks(m_f->Entry(), QStringLiteral("13"));
+        QVERIFY(!label->isVisible());
+        QTest::keyClick(m_f->Entry(), Qt::Key_Return);
+        m_clock->set(kMoment); // the dated copy's name
 
         // The record button and the beep check box hand the focus back to the entry box.
         QTest::keyClicks(m_f->Entry(), QStringLiteral("21"));
@@ -88,8 +109,8 @@ private slots:
         QTest::mouseClick(chkDouble, Qt::LeftButton);
         QVERIFY(chkDouble->isChecked());
         m_f->Record(QStringLiteral("21")); // doubles allowed now, and no sound
-        QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;21\r\n6;21\r\n"));
-        QCOMPARE(m_sounds.size(), 7);
+        QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;12\r\n6;13\r\n7;21\r\n8;21\r\n"));
+        QCOMPARE(m_sounds.size(), 9);
 
         // The disk fails once: no box, the alarm band and the panel say so, also after a language
         // switch; the next bib brings the file in step.
@@ -98,22 +119,25 @@ private slots:
         auto* band = Find<QLabel>(m_f->window, "lblAlarm");
         QVERIFY(band->isVisible() && band->text().contains(path));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
-        for (QAction* entry : m_f->window->findChildren<QAction*>(QStringLiteral("mnuLangSelect"))) {
-            if (entry->property("tag").toString() == QLatin1String("de"))
-                entry->trigger();
-        }
+        m_f->ChooseLanguage(QStringLiteral("de"));
         QCOMPARE(m_f->Panel(2), QStringLiteral("NICHT gespeichert!"));
-        QCOMPARE(m_f->Panel(1), CountText(7));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(9));
         m_f->Record(QStringLiteral("23"));
-        const QByteArray all("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;21\r\n6;21\r\n7;22\r\n8;23\r\n");
-        QCOMPARE(FileBytes(path), all);
         QVERIFY(!band->isVisible());
+        QFile::remove(times);
+        QVERIFY(QDir().mkdir(times)); // the times file cannot be written: the record is saved all the same
+        m_f->Record(QStringLiteral("24"));
+        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_TIMESFAILED")));
+        const QByteArray all(
+            "1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;12\r\n6;13\r\n7;21\r\n8;21\r\n9;22\r\n10;23\r\n11;24\r\n");
+        QCOMPARE(FileBytes(path), all);
         // The real window applies its layout whenever it is resized (the figures are the layout's own test).
         m_f->window->resize(TwipsToPixelsX(12000, m_f->window), TwipsToPixelsY(7000, m_f->window));
         QTRY_VERIFY(qAbs(Grid()->x() - TwipsToPixelsX(8000, m_f->window)) <= 1);
         QCOMPARE(m_f->Entry()->height(), Grid()->height());
         QVERIFY(m_f->CloseWindow());
-        QCOMPARE(FileBytes(WritableProgramFolder() + kDatedCopy), all);
+        QCOMPARE(FileBytes(WritableProgramFolder() + "race" + kStamp + ".stn"), all);
+        QCOMPARE(ReadSetting(QStringLiteral("ShowTimes")).toString(), QStringLiteral("0"));
     }
 
     // What typed keys, keypad keys and pasted text leave in the entry box, and what Enter records.
@@ -124,35 +148,29 @@ private slots:
         QTest::addColumn<QString>("box");      // before Enter
         QTest::addColumn<QByteArray>("bytes"); // after Enter; empty: nothing recorded, the box kept
         QTest::addColumn<bool>("reported");    // the box is emptied then, so no scan runs into it
-        const auto typed = [](const char* name, const char* input, const QList<int>& keys, const char* box,
-                              const char* bytes) {
-            QTest::newRow(name) << QString::fromLatin1(input) << false << keys << QString::fromLatin1(box)
-                                << QByteArray(bytes) << false;
-        };
-        const auto pasted = [](const char* name, const char* input, const char* box, const char* bytes,
-                               bool reported = false) {
-            QTest::newRow(name) << QString::fromLatin1(input) << true << QList<int>() << QString::fromLatin1(box)
+        const auto row = [](const char* name, const char* input, const QList<int>& keys, const char* box,
+                            const char* bytes, bool paste = false, bool reported = false) {
+            QTest::newRow(name) << QString::fromLatin1(input) << paste << keys << QString::fromLatin1(box)
                                 << QByteArray(bytes) << reported;
         };
         const int kp = Qt::KeypadModifier;
-        typed("other characters never appear", "1a -2.,+x3", {}, "123", "1;123\r\n");
-        typed("backspace", "125\b", {}, "12", "1;12\r\n");
-        typed("ninth digit has no effect", "123456789", {}, "12345678", "1;12345678\r\n");
-        typed("zeros stay, nothing recorded", "000", {}, "000", "");
-        typed("keypad digits with Num Lock on", "", {Qt::Key_4 | kp, Qt::Key_1 | kp, Qt::Key_7 | kp}, "417",
-              "1;417\r\n");
-        typed("keypad with Num Lock off, top rows", "",
-              {Qt::Key_Home | kp, Qt::Key_Up | kp, Qt::Key_PageUp | kp, Qt::Key_Left | kp, Qt::Key_Clear | kp,
-               Qt::Key_Right | kp},
-              "789456", "1;789456\r\n");
-        typed("keypad with Num Lock off, bottom rows", "",
-              {Qt::Key_End | kp, Qt::Key_Down | kp, Qt::Key_PageDown | kp, Qt::Key_Insert | kp}, "1230", "1;1230\r\n");
-        typed("keys outside the keypad keep their meaning", "12",
-              {Qt::Key_Home, Qt::Key_End | kp, Qt::Key_End, Qt::Key_Left, Qt::Key_Insert | kp}, "1102", "1;1102\r\n");
-        typed("eight digits at most from the keypad", "1234567", {Qt::Key_Home | kp, Qt::Key_Up | kp}, "12345677",
-              "1;12345677\r\n");
-        pasted("pasted zeros, digits and a letter", "00042x", "00042x", "1;42\r\n");
-        pasted("pasted value beyond 32 bits", "9E9", "9E9", "", true);
+        row("other characters never appear", "1a -2.,+x3", {}, "123", "1;123\r\n");
+        row("backspace", "125\b", {}, "12", "1;12\r\n");
+        row("ninth digit has no effect", "123456789", {}, "12345678", "1;12345678\r\n");
+        row("zeros stay, nothing recorded", "000", {}, "000", "");
+        row("keypad digits with Num Lock on", "", {Qt::Key_4 | kp, Qt::Key_1 | kp, Qt::Key_7 | kp}, "417", "1;417\r\n");
+        row("keypad with Num Lock off, upper keys", "",
+            {Qt::Key_Home | kp, Qt::Key_Up | kp, Qt::Key_PageUp | kp, Qt::Key_Left | kp, Qt::Key_Clear | kp,
+             Qt::Key_Right | kp, Qt::Key_Insert | kp},
+            "7894560", "1;7894560\r\n");
+        row("keys outside the keypad keep their meaning", "12",
+            {Qt::Key_Home, Qt::Key_End | kp, Qt::Key_End, Qt::Key_Left, Qt::Key_Insert | kp}, "1102", "1;1102\r\n");
+        row("eight digits at most from the keypad", "123",
+            {Qt::Key_End | kp, Qt::Key_Down | kp, Qt::Key_PageDown | kp, Qt::Key_Insert | kp, Qt::Key_Up | kp,
+             Qt::Key_Up | kp},
+            "12312308", "1;12312308\r\n");
+        row("pasted zeros, digits and a letter", "00042x", {}, "00042x", "1;42\r\n", true);
+        row("pasted value beyond 32 bits", "9E9", {}, "9E9", "", true, true);
     }
     void entryBox() {
         QFETCH(QString, input);
@@ -176,79 +194,22 @@ private slots:
         const bool recorded = !bytes.isEmpty();
         QCOMPARE(m_f->Entry()->text(), recorded || reported ? QString() : box);
         QCOMPARE(FileBytes(m_f->path()), bytes);
-        QCOMPARE(Grid()->RowCount(), recorded ? 2 : 1);
-        QCOMPARE(m_f->Panel(1), CountText(recorded ? 1 : 0));
         QCOMPARE(m_f->messages.shown().size(), reported ? 1 : 0);
         m_f->messages.clear();
     }
 
     // The acknowledgement plays the sound file when it holds a sound, else the built-in tone.
-    void soundSource_data() {
-        QTest::addColumn<QByteArray>("bytes"); // of the sound file; "-" for none
-        QTest::addColumn<bool>("fileChosen");
+    void soundSource() {
         QFile tone(kBuiltInTone);
         QVERIFY(tone.open(QIODevice::ReadOnly));
-        QTest::newRow("missing") << QByteArray("-") << false;
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("not a sound") << QByteArray("1;12\r\n2;13\r\n") << false;
-        QTest::newRow("cut off in its header") << tone.read(8) << false;
-        tone.seek(0);
-        QTest::newRow("a WAV sound") << tone.readAll() << true;
-    }
-    void soundSource() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, fileChosen);
+        const QByteArray wave = tone.readAll();
         const QString file = m_f->dir.filePath(QStringLiteral("sound.wav"));
-        if (bytes != "-")
+        QCOMPARE(AckSoundSource(file), kBuiltInTone); // missing
+        // Empty, not a sound, cut off in its header, a WAV sound.
+        for (const QByteArray& bytes : {QByteArray(), QByteArray("1;12\r\n2;13\r\n"), wave.left(8), wave}) {
             WriteBytes(file, bytes);
-        QCOMPARE(AckSoundSource(file), fileChosen ? file : kBuiltInTone);
-    }
-
-    // The grid's time column follows the menu; the status bar tells of dropped and unwritable times;
-    // the passage times warn of a bib seen shortly before.
-    void passageTimesInWindow() {
-        WriteSetting(QStringLiteral("ShowTimes"), QStringLiteral("1"));
-        WriteSetting(QStringLiteral("RepeatWarnSeconds"), QStringLiteral("20"));
-        WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
-        const QString times = TimesSidecar::PathFor(m_f->path());
-        WriteBytes(times, QByteArray("1;5;\r\n2;7;\r\n3;8;\r\n"));
-        QVERIFY(m_f->LoadRecords("1;5\r\n2;6\r\n"));
-        QCOMPARE(m_f->Panel(2), QStringLiteral("2 passage times did not match the record file and were dropped"));
-        m_f->Record(QStringLiteral("417"));
-        QTableView* table = Find<QTableView>(Grid(), "Grid");
-        QCOMPARE(table->model()->columnCount(), 3);
-        QCOMPARE(Grid()->CellText(0, 2), GetText(QStringLiteral("MKL_GRID_TIME")));
-        QCOMPARE(Grid()->CellText(2, 2), QString()); // read without a time
-        QCOMPARE(Grid()->CellText(3, 2), QStringLiteral("10:00:01"));
-        m_f->Trigger("mnuExtras_ShowTimes");
-        QCOMPARE(table->model()->columnCount(), 2);
-
-        // A bib typed within the stored window since its last passage is named, kept current and
-        // recorded all the same.
-        m_f->Record(QStringLiteral("12"));
-        auto* label = Find<QLabel>(m_f->window, "lblRepeat");
-        m_clock->set(kMoment.addSecs(12));
-        QTest::keyClicks(m_f->Entry(), QStringLiteral("41"));
-        QVERIFY(!label->isVisible());
-        QTest::keyClick(m_f->Entry(), Qt::Key_7);
-        QCOMPARE(label->text(), QStringLiteral("417 seen 12 s ago"));
-        m_clock->set(kMoment.addSecs(13));
-        QTRY_COMPARE(label->text(), QStringLiteral("417 seen 13 s ago"));
-        QTest::keyClick(m_f->Entry(), Qt::Key_Return);
-        QVERIFY(!label->isVisible());
-        m_clock->set(kMoment.addSecs(21)); // beyond the window of 20 s, within the default 60 s
-        QTest::keyClicks(m_f->Entry(), QStringLiteral("12"));
-        QVERIFY(!label->isVisible());
-        QTest::keyClick(m_f->Entry(), Qt::Key_Return);
-        m_clock->set(kMoment); // the dated copy's name
-
-        QFile::remove(times);
-        QVERIFY(QDir().mkdir(times)); // the times file cannot be written
-        m_f->Record(QStringLiteral("418"));
-        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_TIMESFAILED")));
-        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n2;6\r\n3;417\r\n4;12\r\n5;417\r\n6;12\r\n7;418\r\n"));
-        QVERIFY(m_f->CloseWindow());
-        QCOMPARE(ReadSetting(QStringLiteral("ShowTimes")).toString(), QStringLiteral("0"));
+            QCOMPARE(AckSoundSource(file), bytes == wave ? file : kBuiltInTone);
+        }
     }
 
     // An operator corrects, inserts, moves and deletes in the window's grid; after each step the
@@ -259,12 +220,11 @@ private slots:
         Step(2, "017", "Return", three); // a leading zero is a change to the same bib
         QVERIFY(m_f->window->RecordFile.Changed());
         Step(2, "45", "Return", "1;11\r\n2;45\r\n3;33\r\n");
-        QCOMPARE(m_f->Panel(1), CountText(3));
 
         // Insert opens the editor on the new record's 0, ready to be typed over.
         Step(3, "", "cmdInsert", "1;11\r\n2;45\r\n3;0\r\n4;33\r\n");
         QCOMPARE(Grid()->CellText(4, 0), QStringLiteral("4")); // reloaded: numbered afresh
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
         QCOMPARE(Editor()->selectedText(), QStringLiteral("0"));
         QTest::keyClicks(Editor(), QStringLiteral("5"));
         QTest::keyClick(Editor(), Qt::Key_Return);
@@ -288,7 +248,7 @@ private slots:
         Step(2, "", "cmdDelete", "1;45\r\n2;33\r\n3;5\r\n");
         m_f->messages.clear();
         QCOMPARE(Grid()->CellText(2, 0), QStringLiteral("3"));
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
 
         // A digit typed on the grid goes to the entry box and is recorded from there.
         Table()->setFocus();
@@ -297,15 +257,14 @@ private slots:
         QTRY_VERIFY(m_f->Entry()->hasFocus());
         m_f->Record(QStringLiteral("4"));
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;45\r\n2;33\r\n3;5\r\n4;74\r\n"));
-        QCOMPARE(m_f->Panel(1), CountText(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
 
         // Deleting every record empties the file, and Delete then asks nothing; Insert on the empty
         // file adds the first record.
         for (const char* left : {"1;33\r\n2;5\r\n3;74\r\n", "1;5\r\n2;74\r\n", "1;74\r\n", ""})
             Step(1, "", "cmdDelete", left);
         m_f->messages.clear();
-        Click("cmdDelete");
-        QVERIFY(m_f->messages.shown().isEmpty());
+        Click("cmdDelete"); // asks nothing: the session ends without a box shown
         Click("cmdInsert");
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;0\r\n"));
         QTRY_VERIFY(Editor()->hasFocus());
@@ -318,23 +277,18 @@ private slots:
         OpenEditorOn(1);
         InjectWriteFailure(2, 1);
         Click("cmdInsert");
-        QVERIFY(m_f->messages.shown().isEmpty());
         auto* band = Find<QLabel>(m_f->window, "lblAlarm");
         QVERIFY(band->isVisible() && band->text().contains(m_f->path()));
-        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n"));
         m_f->Record(QStringLiteral("40"));
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;0\r\n2;5\r\n3;40\r\n"));
         QVERIFY(!band->isVisible());
     }
 
-    // Catching runs only while the box is checked (grey counts as unchecked) and a file is open, and
-    // pauses while a modal window such as About is shown. Each tick brings the window to the front,
-    // restored if minimised, with the entry box focused; the focus on the check box pauses catching,
-    // so a mouse click can uncheck it.
+    // Catching runs while the box is checked (not grey) and a file is open, not while a modal window is
+    // shown or the box has the focus; each tick brings the window to the front with the entry box focused.
     void catchingSession() {
         QVERIFY(m_f->LoadRecords(QByteArray()));
-        QVERIFY(QTest::qWaitForWindowActive(m_f->window));
         QVERIFY(!Timer()->isActive());
         for (Qt::CheckState state : {Qt::PartiallyChecked, Qt::Unchecked}) {
             CheckBox()->setChecked(true); // set by the program, as at load
@@ -346,13 +300,9 @@ private slots:
         QVERIFY(!Timer()->isActive());
         Catcher()->FollowFileState(true);
         QVERIFY(Timer()->isActive());
-        bool catchingWhileShown = true, checkedWhileShown = true;
-        Catcher()->WithoutCatching([&] {
-            catchingWhileShown = Timer()->isActive();
-            checkedWhileShown = CheckBox()->isChecked();
-        });
-        QVERIFY(!catchingWhileShown && !checkedWhileShown);
-        QVERIFY(CheckBox()->isChecked() && Timer()->isActive());
+        bool pausedWhileShown = false;
+        Catcher()->WithoutCatching([&] { pausedWhileShown = !Timer()->isActive() && !CheckBox()->isChecked(); });
+        QVERIFY(pausedWhileShown && CheckBox()->isChecked() && Timer()->isActive());
 
         Find<QPushButton>(m_f->window, "cmdEnter")->setFocus();
         QTRY_VERIFY(m_f->Entry()->hasFocus()); // also while the window already is in front
@@ -365,13 +315,10 @@ private slots:
 
         CheckBox()->setFocus(Qt::TabFocusReason);
         QVERIFY(!Timer()->isActive());
-        Find<QPushButton>(m_f->window, "cmdEnter")
-            ->setFocus(Qt::TabFocusReason); // leaving validates: back to the box's value
+        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus(Qt::TabFocusReason); // back to the box's value
         QVERIFY(Timer()->isActive());
         QTest::mouseClick(CheckBox(), Qt::LeftButton);
-        QVERIFY(CheckBox()->hasFocus());
-        QVERIFY(!CheckBox()->isChecked());
-        QVERIFY(!Timer()->isActive());
+        QVERIFY(CheckBox()->hasFocus() && !CheckBox()->isChecked() && !Timer()->isActive());
         Find<QPushButton>(m_f->window, "cmdEnter")->setFocus(Qt::TabFocusReason);
         QVERIFY(!Timer()->isActive());
 
@@ -383,10 +330,9 @@ private slots:
         QTRY_VERIFY(m_f->Entry()->hasFocus());
 
         // Where the platform forbids taking the foreground, that is reported once and nothing is taken.
-        for (const char* platform : {"wayland", "wayland-egl"})
-            QVERIFY2(!PlatformAllowsForeground(QLatin1String(platform)), platform);
-        for (const char* platform : {"xcb", "windows", "offscreen"})
-            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)), platform);
+        for (const char* platform : {"wayland", "wayland-egl", "xcb", "windows", "offscreen"})
+            QVERIFY2(PlatformAllowsForeground(QLatin1String(platform)) == !QByteArray(platform).startsWith("way"),
+                     platform);
         Catcher()->AssumePlatform(QStringLiteral("wayland"));
         QSignalSpy limited(Catcher(), &FocusCatcher::CatchLimited);
         QSignalSpy ticks(Timer(), &QTimer::timeout);
@@ -402,10 +348,6 @@ private slots:
 
 private:
     ctlGrid* Grid() const { return Find<ctlGrid>(m_f->window, "Grid"); }
-    static void RemoveDatedCopy() {
-        QFile::remove(WritableProgramFolder() + kDatedCopy);
-        QFile::remove(WritableProgramFolder() + kDatedCopy + QStringLiteral(".times"));
-    }
     // Clicks a bib cell and waits until the in-place editor has the focus there.
     void OpenEditorOn(int row) {
         const QRect cell = Table()->visualRect(Table()->model()->index(row - 1, 1));

@@ -11,6 +11,7 @@
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
 #include "recording/frmMain.h"
+#include "records/FileHelpers.h"
 #include "support/FileDialogSeam.h"
 
 #include <QAction>
@@ -88,6 +89,25 @@ public:
     QLineEdit* Entry() const { return Find<QLineEdit>(window, "txtEnter"); }
     QString Panel(int panel) const {
         return Find<QLabel>(window, qPrintable(QStringLiteral("StatusBar_Panel%1").arg(panel)))->text();
+    }
+    // The status bar's record count, as Panel(1) shows it.
+    static QString RecordCount(int records) {
+        return GetText(QStringLiteral("MKL_SB_RECORDS")) + QStringLiteral(": ") + QString::number(records);
+    }
+    // Removes the dated copies "<base><stamp>.stn", with their times, that closing changed files left
+    // in the program folder all test programs share.
+    static void RemoveDatedCopies(const QStringList& bases, const QString& stamp) {
+        for (const QString& base : bases) {
+            const QString copy = WritableProgramFolder() + base + stamp + QStringLiteral(".stn");
+            QFile::remove(copy);
+            QFile::remove(copy + QStringLiteral(".times"));
+        }
+    }
+    // Chooses a language in the main window's menu, as the operator does.
+    void ChooseLanguage(const QString& id) const {
+        for (QAction* entry : window->findChildren<QAction*>(QStringLiteral("mnuLangSelect")))
+            if (entry->property("tag").toString() == id)
+                entry->trigger();
     }
 
     IsolatedEnvironment env;
