@@ -11,21 +11,18 @@
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 class ScannerPty {
 public:
     ScannerPty() {
-        termios raw{};
-        cfmakeraw(&raw);
-        cfsetspeed(&raw, B9600);
-        char name[PATH_MAX] = {};
-        int slave = -1;
-        if (openpty(&m_master, &slave, name, &raw, nullptr) != 0)
-            return;
-        ::close(slave);
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        ::fcntl(m_master, F_SETFD, FD_CLOEXEC); // closing it here pulls the cable for every program
-        m_device = QString::fromLocal8Bit(name);
+        // A program of another test may still hold the lock of a device name it had before; such
+        // names stay allocated, unused, until this process ends.
+        static std::vector<int> lockedNames;
+        while (Open() && QFile::exists(LockFile())) {
+            lockedNames.push_back(m_master);
+            m_master = -1;
+        }
     }
     ~ScannerPty() { Close(); }
     Q_DISABLE_COPY(ScannerPty)
@@ -66,6 +63,11 @@ public:
         return false;
     }
 
+    // A program killed while it opened the port can leave the port's lock file half written, which
+    // keeps this device name locked for half a minute, whoever gets the name next. Call it once no
+    // program has the port open.
+    void RemoveLockLeftByKill() const { QFile::remove(LockFile()); }
+
     // Pulling the cable.
     void Close() {
         if (m_master >= 0)
@@ -74,6 +76,25 @@ public:
     }
 
 private:
+    bool Open() {
+        termios raw{};
+        cfmakeraw(&raw);
+        cfsetspeed(&raw, B9600);
+        char name[PATH_MAX] = {};
+        int slave = -1;
+        if (openpty(&m_master, &slave, name, &raw, nullptr) != 0)
+            return false;
+        ::close(slave);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC); // closing it here pulls the cable for every program
+        m_device = QString::fromLocal8Bit(name);
+        return true;
+    }
+    // Where the serial port keeps the device's lock while a program has it open.
+    QString LockFile() const {
+        return QStringLiteral("/var/lock/LCK..") + m_device.mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
+    }
+
     int m_master = -1;
     QString m_device;
 };

@@ -114,6 +114,7 @@ private:
         const bool stillRunning = program.state() == QProcess::Running;
         program.kill();
         program.waitForFinished(kStartTimeoutMs);
+        scanner.RemoveLockLeftByKill();
         const QByteArray output = program.readAll();
         if (output.contains("message:"))
             return QStringLiteral("a box was shown while recording: %1").arg(QString::fromLocal8Bit(output));
