@@ -1,5 +1,6 @@
 #include "LapTestData.h"
 #include "app/Settings.h"
+#include "lapcounter/LapListModel.h"
 #include "lapcounter/frmLapcounter.h"
 
 #include "GuiFixture.h"
@@ -195,6 +196,15 @@ private slots:
         window->repaint();
         QCOMPARE(moved, Lines(*window));
         QCOMPARE(shown(), movedView);
+
+        // A list out of step with the standings is made anew at the next passage.
+        const qint32 listed = Lines(*window).at(2).section(QLatin1Char('\t'), 0, 0).toInt();
+        qobject_cast<LapListModel*>(List(*window)->model())->SetLines({QStringLiteral("out of step")});
+        QVERIFY(m_records->AddBib(listed));
+        window->RecordsChanged();
+        const QStringList rebuilt = Lines(*window);
+        window->cmdRequery_Click();
+        QCOMPARE(rebuilt, Lines(*window));
     }
 
 private:
