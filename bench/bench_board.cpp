@@ -6,8 +6,8 @@
 //   bench_board clients P  50 clients polling port P until killed (started by the benchmark)
 
 #include "BenchCommon.h"
-#include "app/MessageBox.h"
-#include "app/Settings.h"
+#include "base/MessageBox.h"
+#include "base/Settings.h"
 #include "board/LapBoardJson.h"
 #include "lapcounter/LapStandings.h"
 #include "records/StnFormat.h"

@@ -6,7 +6,7 @@
 //   bench_laps
 
 #include "BenchCommon.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "lapcounter/LapCounting.h"
 #include "lapcounter/LapStandings.h"
 #include "lapcounter/frmLapcounter.h"

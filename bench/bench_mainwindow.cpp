@@ -5,8 +5,8 @@
 //   bench_mainwindow [folder]   (default: a temporary folder under the current directory)
 
 #include "BenchCommon.h"
-#include "app/LogWriter.h"
-#include "app/MessageBox.h"
+#include "base/LogWriter.h"
+#include "base/MessageBox.h"
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 #include "records/StnFormat.h"

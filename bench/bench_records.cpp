@@ -4,7 +4,7 @@
 //   bench_records [folder]   (default: a temporary folder under the current directory)
 
 #include "BenchCommon.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "records/DurableFile.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"

@@ -4,7 +4,7 @@
 //   bench_startup [folder]
 
 #include "BenchCommon.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 #include "records/StnFormat.h"

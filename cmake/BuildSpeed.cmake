@@ -32,7 +32,7 @@ function(marklog_precompile_headers)
     if(MARKLOG_UNITY_BUILD)
         set_target_properties(marklog_core marklog_gui PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 12)
         # Files whose file-local helpers share a name with another file's compile on their own.
-        set(alone app/CommandLineCommands.cpp app/NumericValue.cpp app/SaveWndPos.cpp board/frmLapBoard.cpp
+        set(alone app/CommandLineCommands.cpp base/NumericValue.cpp base/SaveWndPos.cpp board/frmLapBoard.cpp
             grid/ctlGrid_Editing.cpp lapcounter/frmLapcounter.cpp recording/BarcodeScanner.cpp
             recording/frmMain_Board.cpp records/DurableFile.cpp records/PrintBibs.cpp support/clsRecentFiles.cpp
             support/ctlWiki.cpp support/FileDialogSeam.cpp)

@@ -1,7 +1,7 @@
 // Fuzz target for the numeric value of a text: never crashes or hangs, the byte and the text
 // forms agree, results are finite, and whole numbers are in range or raise an overflow error.
-#include "app/ErrorInfo.h"
-#include "app/NumericValue.h"
+#include "base/ErrorInfo.h"
+#include "base/NumericValue.h"
 
 #include <QString>
 #include <cmath>

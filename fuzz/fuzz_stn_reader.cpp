@@ -1,7 +1,7 @@
 // Fuzz target for the ".stn" reader: any bytes either fail with a raised error or give bibs that
 // the writer turns into a file which reads back to the same bibs, and which is a fixed point of
 // writing and reading again.
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "records/StnFormat.h"
 
 #include <cstdint>

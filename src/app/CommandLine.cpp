@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/CommandLineCommands.h"
-#include "app/Version.h"
+#include "base/Version.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "app/CommandLineCommands.h"
 
 #include "app/CommandLine.h"
-#include "app/ErrorInfo.h"
-#include "app/MessageBox.h"
+#include "base/ErrorInfo.h"
+#include "base/MessageBox.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/TimesSidecar.h"

@@ -1,8 +1,8 @@
 #include "app/FileTypeRegistration.h"
 
-#include "app/DataFiles.h"
-#include "app/Registry.h"
-#include "app/Settings.h"
+#include "base/DataFiles.h"
+#include "base/Registry.h"
+#include "base/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

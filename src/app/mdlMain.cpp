@@ -2,8 +2,8 @@
 
 #include "app/CommandLine.h"
 #include "app/FileTypeRegistration.h"
-#include "app/QtMessagePresenter.h"
-#include "app/Settings.h"
+#include "base/QtMessagePresenter.h"
+#include "base/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 

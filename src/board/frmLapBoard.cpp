@@ -1,10 +1,10 @@
 #include "board/frmLapBoard.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "board/BoardAddresses.h"
 #include "board/QrCodeImage.h"
 #include "lang/clsLanguage.h"
-#include "support/AccessibleNames.h"
+#include "base/AccessibleNames.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,10 +1,10 @@
 #include "display/frmDisplay.h"
 
-#include "app/ErrorHandler.h"
-#include "app/SaveWndPos.h"
-#include "app/Twips.h"
+#include "base/ErrorHandler.h"
+#include "base/SaveWndPos.h"
+#include "base/Twips.h"
 #include "lang/clsLanguage.h"
-#include "support/AccessibleNames.h"
+#include "base/AccessibleNames.h"
 
 #include <QCloseEvent>
 #include <QFontInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/NumericValue.h"
-#include "app/TwipRect.h"
+#include "base/NumericValue.h"
+#include "base/TwipRect.h"
 
 #include <QtGlobal>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "grid/ctlGrid.h"
 
-#include "app/ErrorHandler.h"
-#include "app/ErrorInfo.h"
-#include "app/Twips.h"
+#include "base/ErrorHandler.h"
+#include "base/ErrorInfo.h"
+#include "base/Twips.h"
 #include "grid/GridEditor.h"
 #include "grid/GridMath.h"
 #include "grid/GridModel.h"

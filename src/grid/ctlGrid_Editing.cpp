@@ -1,11 +1,11 @@
 // The grid's editing: the in-place editor, keyboard navigation and the four buttons.
 #include "grid/ctlGrid.h"
 
-#include "app/ErrorHandler.h"
-#include "app/ErrorInfo.h"
-#include "app/MessageBox.h"
-#include "app/NumericValue.h"
-#include "app/Twips.h"
+#include "base/ErrorHandler.h"
+#include "base/ErrorInfo.h"
+#include "base/MessageBox.h"
+#include "base/NumericValue.h"
+#include "base/Twips.h"
 #include "grid/GridEditor.h"
 #include "grid/GridMath.h"
 #include "grid/GridModel.h"

@@ -1,7 +1,6 @@
 #include "lang/clsLanguage.h"
 
-#include "app/Settings.h"
-
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -63,7 +62,7 @@ QString Unescape(const QString& text) {
 // Folders where a table may replace a built-in one: beside the executable (a portable
 // installation) and the installed data folders.
 QStringList TableFolders() {
-    QStringList folders{ApplicationPath() + QStringLiteral("lang")};
+    QStringList folders{QCoreApplication::applicationDirPath() + QStringLiteral("/lang")};
     for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         folders << data + QStringLiteral("/marklog/lang");
     folders << QStringLiteral(":/lang");

@@ -1,6 +1,6 @@
 #include "lapcounter/LapCounting.h"
 
-#include "app/NumericValue.h"
+#include "base/NumericValue.h"
 #include "lapcounter/LapStandings.h"
 #include "lapcounter/MergeSort.h"
 #include "records/clsFile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TwipRect.h"
+#include "base/TwipRect.h"
 
 // The lap counter window's geometry in twips, starting from its design at the design size.
 struct LapcounterLayout {

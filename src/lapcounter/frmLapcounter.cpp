@@ -1,17 +1,17 @@
 #include "lapcounter/frmLapcounter.h"
 
-#include "app/ErrorHandler.h"
-#include "app/NumericValue.h"
-#include "app/SaveWndPos.h"
-#include "app/Settings.h"
-#include "app/Twips.h"
+#include "base/ErrorHandler.h"
+#include "base/NumericValue.h"
+#include "base/SaveWndPos.h"
+#include "base/Settings.h"
+#include "base/Twips.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/LapCounting.h"
 #include "lapcounter/LapListModel.h"
 #include "lapcounter/LapListView.h"
 #include "lapcounter/TabStopDelegate.h"
 #include "records/clsFile.h"
-#include "support/AccessibleNames.h"
+#include "base/AccessibleNames.h"
 
 #include <QApplication>
 #include <QCheckBox>

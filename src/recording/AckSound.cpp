@@ -1,6 +1,6 @@
 #include "recording/AckSound.h"
 
-#include "app/DataFiles.h"
+#include "base/DataFiles.h"
 
 #include <QApplication>
 #include <QFile>

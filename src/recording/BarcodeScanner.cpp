@@ -1,7 +1,7 @@
 #include "recording/BarcodeScanner.h"
 
-#include "app/ErrorHandler.h"
-#include "app/Settings.h"
+#include "base/ErrorHandler.h"
+#include "base/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/ScanDecoding.h"
 #include "recording/SerialDeviceAccess.h"

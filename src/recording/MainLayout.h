@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TwipRect.h"
+#include "base/TwipRect.h"
 
 // The main window's geometry in twips, and how it follows the window's inner size.
 

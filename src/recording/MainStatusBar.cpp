@@ -1,7 +1,7 @@
 #include "recording/MainStatusBar.h"
 
-#include "app/Clock.h"
-#include "app/Twips.h"
+#include "base/Clock.h"
+#include "base/Twips.h"
 
 #include <QLabel>
 #include <QLocale>

@@ -1,9 +1,9 @@
 // The lap board: the web page of the standings that the program serves on the local network.
 #include "recording/frmMain.h"
 
-#include "app/ErrorHandler.h"
-#include "app/NumericValue.h"
-#include "app/Settings.h"
+#include "base/ErrorHandler.h"
+#include "base/NumericValue.h"
+#include "base/Settings.h"
 #include "board/LapBoardServer.h"
 #include "board/frmLapBoard.h"
 #include "lang/clsLanguage.h"

@@ -1,9 +1,9 @@
 // Bib entry: the record command, the duplicate guard, the repeat warning and recording a bib.
 #include "recording/frmMain.h"
 
-#include "app/Clock.h"
-#include "app/ErrorHandler.h"
-#include "app/NumericValue.h"
+#include "base/Clock.h"
+#include "base/ErrorHandler.h"
+#include "base/NumericValue.h"
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"

@@ -2,9 +2,9 @@
 // guide.
 #include "recording/frmMain.h"
 
-#include "app/ErrorHandler.h"
-#include "app/MessageBox.h"
-#include "app/Settings.h"
+#include "base/ErrorHandler.h"
+#include "base/MessageBox.h"
+#include "base/Settings.h"
 #include "board/LapBoardServer.h"
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"

@@ -3,8 +3,8 @@
 // an earlier run left is offered when its file opens.
 #include "recording/frmMain.h"
 
-#include "app/ErrorHandler.h"
-#include "app/MessageBox.h"
+#include "base/ErrorHandler.h"
+#include "base/MessageBox.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"

@@ -1,8 +1,8 @@
 // The File menu: new, open, recent files, close, export and print, and the grid's notifications.
 #include "recording/frmMain.h"
 
-#include "app/ErrorHandler.h"
-#include "app/MessageBox.h"
+#include "base/ErrorHandler.h"
+#include "base/MessageBox.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"

@@ -3,9 +3,9 @@
 // command line.
 #include "recording/frmMain.h"
 
-#include "app/ErrorHandler.h"
-#include "app/MessageBox.h"
-#include "app/NumericValue.h"
+#include "base/ErrorHandler.h"
+#include "base/MessageBox.h"
+#include "base/NumericValue.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"

@@ -1,11 +1,11 @@
 #include "recording/frmPort.h"
 
-#include "app/ErrorHandler.h"
-#include "app/NumericValue.h"
-#include "app/Registry.h"
-#include "app/Settings.h"
+#include "base/ErrorHandler.h"
+#include "base/NumericValue.h"
+#include "base/Registry.h"
+#include "base/Settings.h"
 #include "lang/clsLanguage.h"
-#include "support/AccessibleNames.h"
+#include "base/AccessibleNames.h"
 
 #include <QComboBox>
 #include <QDir>

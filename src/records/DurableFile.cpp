@@ -1,6 +1,6 @@
 #include "records/DurableFile.h"
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "lang/clsLanguage.h"
 
 #include <QDir>

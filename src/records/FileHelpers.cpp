@@ -1,8 +1,8 @@
 #include "records/FileHelpers.h"
 
-#include "app/DataFiles.h"
-#include "app/ErrorInfo.h"
-#include "app/Settings.h"
+#include "base/DataFiles.h"
+#include "base/ErrorInfo.h"
+#include "base/Settings.h"
 #include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileNameCase.h"

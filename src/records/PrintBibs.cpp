@@ -1,8 +1,8 @@
 #include "records/PrintBibs.h"
 
-#include "app/Clock.h"
-#include "app/DateText.h"
-#include "app/ErrorInfo.h"
+#include "base/Clock.h"
+#include "base/DateText.h"
+#include "base/ErrorInfo.h"
 #include "lang/clsLanguage.h"
 #include "records/clsFile.h"
 

@@ -1,6 +1,6 @@
 #include "records/RecoveryCopy.h"
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"

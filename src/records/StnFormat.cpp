@@ -1,7 +1,7 @@
 #include "records/StnFormat.h"
 
-#include "app/ErrorInfo.h"
-#include "app/NumericValue.h"
+#include "base/ErrorInfo.h"
+#include "base/NumericValue.h"
 #include "lang/clsLanguage.h"
 
 #include <algorithm>

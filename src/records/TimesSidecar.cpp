@@ -1,7 +1,7 @@
 #include "records/TimesSidecar.h"
 
-#include "app/ErrorHandler.h"
-#include "app/LogWriter.h"
+#include "base/ErrorHandler.h"
+#include "base/LogWriter.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 

@@ -1,7 +1,7 @@
 #include "records/clsFile.h"
 
-#include "app/Clock.h"
-#include "app/ErrorHandler.h"
+#include "base/Clock.h"
+#include "base/ErrorHandler.h"
 #include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"

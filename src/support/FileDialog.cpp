@@ -1,9 +1,9 @@
 #include "support/FileDialog.h"
 
-#include "app/ErrorInfo.h"
-#include "app/MessageBox.h"
-#include "app/Registry.h"
-#include "app/Settings.h"
+#include "base/ErrorInfo.h"
+#include "base/MessageBox.h"
+#include "base/Registry.h"
+#include "base/Settings.h"
 #include "support/FileFilter.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "support/FileDialogSeam.h"
 
-#include "app/ErrorInfo.h"
-#include "app/MessageBox.h"
+#include "base/ErrorInfo.h"
+#include "base/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>

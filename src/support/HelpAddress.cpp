@@ -1,6 +1,6 @@
 #include "support/HelpAddress.h"
 
-#include "app/DataFiles.h"
+#include "base/DataFiles.h"
 #include "lang/clsLanguage.h"
 
 #include <QFileInfo>

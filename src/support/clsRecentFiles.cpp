@@ -1,6 +1,6 @@
 #include "support/clsRecentFiles.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 #include <QVariant>
 

@@ -1,7 +1,7 @@
 #include "support/ctlWiki.h"
 
-#include "app/ErrorHandler.h"
-#include "app/Twips.h"
+#include "base/ErrorHandler.h"
+#include "base/Twips.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 

@@ -1,10 +1,10 @@
 #include "support/frmAbout.h"
 
-#include "app/Clock.h"
-#include "app/ErrorHandler.h"
-#include "app/Twips.h"
+#include "base/Clock.h"
+#include "base/ErrorHandler.h"
+#include "base/Twips.h"
 #include "lang/clsLanguage.h"
-#include "support/AccessibleNames.h"
+#include "base/AccessibleNames.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 

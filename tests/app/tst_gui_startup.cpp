@@ -1,5 +1,6 @@
-#include "app/SaveWndPos.h"
-#include "app/Settings.h"
+#include "app/FileTypeRegistration.h"
+#include "base/SaveWndPos.h"
+#include "base/Settings.h"
 
 #include "GuiFixture.h"
 
@@ -27,6 +28,23 @@ private slots:
     void cleanup() {
         QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
         m_f.reset();
+    }
+
+    // The record file type reaches the desktop, rewritten only when its text changed.
+    void fileTypeRegistration() {
+        const QString mime = m_f->env.dataFolder() + QStringLiteral("/mime/packages/marklog.xml");
+        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
+        QVERIFY(FileBytes(mime).contains("<glob pattern=\"*.stn\"/>"));
+        const QDateTime written = QFileInfo(mime).lastModified();
+        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
+        QCOMPARE(QFileInfo(mime).lastModified(), written);
+        RegisterFileType(QStringLiteral("Marklog-Datensatzdatei"), QStringLiteral("&Öffnen"));
+        QVERIFY(FileBytes(mime).contains("Marklog-Datensatzdatei"));
+        const QByteArray entry = FileBytes(m_f->env.dataFolder() + QStringLiteral("/applications/marklog.desktop"));
+        QVERIFY(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f"));
+        QVERIFY(entry.contains("MimeType=application/x-marklog-stn;"));
+        QVERIFY(DesktopEntryText(QStringLiteral("/opt/my \"race\" $tools/marklog"), QString())
+                    .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
     }
 
     void firstStartAndCheckBoxes() {

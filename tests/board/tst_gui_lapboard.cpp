@@ -1,7 +1,7 @@
 // The lap board served by the main window on loopback: what its addresses answer, that recorded
 // bibs reach its JSON and a real browser's page, and that faulty or hostile clients get their
 // answers while a scanner keeps recording.
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "recording/BarcodeScanner.h"
 #include "records/clsFile.h"
 

@@ -5,8 +5,8 @@
 // for every beep (a passage on the disk) and every message it would show, and records until it is killed or its scanner
 // is pulled.
 
-#include "app/LogWriter.h"
-#include "app/MessageBox.h"
+#include "base/LogWriter.h"
+#include "base/MessageBox.h"
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
 #include "recording/BarcodeScanner.h"

@@ -1,6 +1,6 @@
 // Faults around the program's real writers and its scanner, driven through the main window.
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "grid/ctlGrid.h"
 #include "records/DurableFile.h"
 #include "records/RecoveryCopy.h"

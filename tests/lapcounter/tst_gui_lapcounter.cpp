@@ -1,5 +1,5 @@
 #include "LapTestData.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "lapcounter/LapListModel.h"
 #include "lapcounter/frmLapcounter.h"
 

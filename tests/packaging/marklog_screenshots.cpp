@@ -3,7 +3,7 @@
 // scripts/screenshots runs it under Xvfb for the look a user sees (QT_SCALE_FACTOR=2 doubles the
 // pixels). Settings and clock are fixed, so the pictures only change when the program does.
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "display/frmDisplay.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"

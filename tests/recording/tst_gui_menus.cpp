@@ -1,5 +1,5 @@
-#include "app/Registry.h"
-#include "app/Settings.h"
+#include "base/Registry.h"
+#include "base/Settings.h"
 #include "grid/ctlGrid.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"

@@ -1,6 +1,6 @@
 #include "GuiTestHelpers.h"
 #include "TestEnvironment.h"
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecoveryCopy.h"

@@ -1,7 +1,7 @@
 #include "TestEnvironment.h"
 
-#include "app/Clock.h"
-#include "app/LogWriter.h"
+#include "base/Clock.h"
+#include "base/LogWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/QtMessagePresenter.h"
+#include "base/QtMessagePresenter.h"
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

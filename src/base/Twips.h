@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TwipRect.h"
+#include "base/TwipRect.h"
 
 #include <QWidget>
 

@@ -1,5 +1,5 @@
-#include "app/ErrorInfo.h"
-#include "app/NumericValue.h"
+#include "base/ErrorInfo.h"
+#include "base/NumericValue.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "support/AccessibleNames.h"
+#include "base/AccessibleNames.h"
 
 #include "lang/clsLanguage.h"
 

@@ -1,4 +1,4 @@
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 
 #include <QMap>
 

@@ -1,6 +1,6 @@
-#include "app/DataFiles.h"
+#include "base/DataFiles.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/WindowPlacement.h"
+#include "base/WindowPlacement.h"
 
-#include "app/ErrorInfo.h"
-#include "app/NumericValue.h"
+#include "base/ErrorInfo.h"
+#include "base/NumericValue.h"
 
 #include <QRegularExpression>
 

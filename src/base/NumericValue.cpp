@@ -1,6 +1,6 @@
-#include "app/NumericValue.h"
+#include "base/NumericValue.h"
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 #include "lang/clsLanguage.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 
-#include "app/Registry.h"
+#include "base/Registry.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 
 #include <QString>
 #include <utility>

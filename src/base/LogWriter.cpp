@@ -1,12 +1,12 @@
-#include "app/LogWriter.h"
+#include "base/LogWriter.h"
 
-#include "app/Clock.h"
-#include "app/DataFiles.h"
-#include "app/DateText.h"
-#include "app/ErrorInfo.h"
-#include "app/NumericValue.h"
-#include "app/Registry.h"
-#include "app/Settings.h"
+#include "base/Clock.h"
+#include "base/DataFiles.h"
+#include "base/DateText.h"
+#include "base/ErrorInfo.h"
+#include "base/NumericValue.h"
+#include "base/Registry.h"
+#include "base/Settings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "app/ErrorHandler.h"
+#include "base/ErrorHandler.h"
 
-#include "app/LogWriter.h"
-#include "app/MessageBox.h"
-#include "app/Version.h"
+#include "base/LogWriter.h"
+#include "base/MessageBox.h"
+#include "base/Version.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
 #include "TestEnvironment.h"
 
-#include "app/ErrorHandler.h"
-#include "app/FileTypeRegistration.h"
-#include "app/LogWriter.h"
-#include "app/Registry.h"
-#include "app/Settings.h"
+#include "base/ErrorHandler.h"
+#include "base/LogWriter.h"
+#include "base/Registry.h"
+#include "base/Settings.h"
 
 #include <QtTest>
 
@@ -22,7 +21,7 @@ QVariant GetFamily(const QString& name) {
 }
 } // namespace
 
-// The settings store, the desktop's file type, and the error log: its layout byte for byte, its
+// The settings store and the error log: its layout byte for byte, its
 // size limit from the settings, trimming, and error reports.
 class TestSettingsAndLog : public QObject {
     Q_OBJECT
@@ -89,23 +88,6 @@ private slots:
         QVERIFY(SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/x/")) != 0);
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1")); // ignored, never throws
         QVERIFY(!ReadSetting(QStringLiteral("Beeper")).isValid());
-    }
-
-    // The record file type reaches the desktop, rewritten only when its text changed.
-    void fileTypeRegistration() {
-        const QString mime = m_s->env.dataFolder() + QStringLiteral("/mime/packages/marklog.xml");
-        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
-        QVERIFY(FileBytes(mime).contains("<glob pattern=\"*.stn\"/>"));
-        const QDateTime written = QFileInfo(mime).lastModified();
-        RegisterFileType(QStringLiteral("Marklog record file"), QStringLiteral("&Open"));
-        QCOMPARE(QFileInfo(mime).lastModified(), written);
-        RegisterFileType(QStringLiteral("Marklog-Datensatzdatei"), QStringLiteral("&Öffnen"));
-        QVERIFY(FileBytes(mime).contains("Marklog-Datensatzdatei"));
-        const QByteArray entry = FileBytes(m_s->env.dataFolder() + QStringLiteral("/applications/marklog.desktop"));
-        QVERIFY(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f"));
-        QVERIFY(entry.contains("MimeType=application/x-marklog-stn;"));
-        QVERIFY(DesktopEntryText(QStringLiteral("/opt/my \"race\" $tools/marklog"), QString())
-                    .contains(QStringLiteral("Exec=\"/opt/my \\\"race\\\" \\$tools/marklog\" %f")));
     }
 
     // The log's fixed columns: version, source, number, description.

@@ -1,4 +1,4 @@
-#include "app/ErrorInfo.h"
+#include "base/ErrorInfo.h"
 
 #include <utility>
 

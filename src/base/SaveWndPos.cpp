@@ -1,9 +1,9 @@
-#include "app/SaveWndPos.h"
+#include "base/SaveWndPos.h"
 
-#include "app/ErrorInfo.h"
-#include "app/MessageBox.h"
-#include "app/Settings.h"
-#include "app/WindowPlacement.h"
+#include "base/ErrorInfo.h"
+#include "base/MessageBox.h"
+#include "base/Settings.h"
+#include "base/WindowPlacement.h"
 
 #include <QEvent>
 #include <QGuiApplication>
