@@ -4,7 +4,7 @@ cmake_minimum_required(VERSION 3.25)
 #  - a source of marklog_core, and every project header it reaches, includes Qt headers of
 #    QtCore only, so the core library stays usable without a display.
 # cmake -DSOURCE_DIR=src -DCORE_SOURCES=<file listing core sources> -DQT_INCLUDE_DIR=<qt6 include root> -P CheckLayers.cmake
-set(LAYERS base lang records grid lapcounter display support startlist board recording app)
+set(LAYERS base lang records grid lapcounter display support startlist results board recording app)
 set(failures "")
 
 function(project_includes file out)
