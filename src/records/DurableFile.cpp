@@ -138,10 +138,13 @@ void InjectWriteFailure(qint64 bytesBeforeFailure, int writes) {
     Injected() = {bytesBeforeFailure, writes};
 }
 
-void AppendDurably(const QString& path, const QByteArray& bytes) {
+void AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target) {
     QFile file(path);
     const bool existed = file.exists();
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+    QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered;
+    if (target == AppendTo::ExistingFile)
+        mode |= QIODevice::ExistingOnly;
+    if (!file.open(mode))
         RaiseWriteError(path, "MKL_ERR_OPENWRITE", LastError(file));
     const qint64 oldSize = file.size();
     QByteArray data;

@@ -6,10 +6,12 @@
 // Writes that are on the disk, not only in the system's cache, when they return. A failure
 // raises an error whose description says which file, what failed and why.
 
-// Appends bytes to a file (created when missing). A last line without line end is completed
+// Appends bytes to a file, created when missing unless only an existing file may be written (a
+// record file that is gone raises an error instead). A last line without line end is completed
 // with CR LF first, so the new line never merges into it. A failed append cuts the file back to
 // its old length, so no torn line stays behind.
-void AppendDurably(const QString& path, const QByteArray& bytes);
+enum class AppendTo { AnyFile, ExistingFile };
+void AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target = AppendTo::AnyFile);
 
 // Replaces a file's whole content: the new content goes to a temporary file in the same folder,
 // is flushed, and is renamed over the old file; then the folder itself is flushed. At any moment

@@ -15,9 +15,15 @@ QByteArray ReadWholeFile(const QString& path);
 // name): a target that must not be deleted or overwritten because it is the record file.
 bool IsSameFile(const QString& target, const QString& fileName);
 
-// Replaces the file with the bytes (see ReplaceDurably), creating its folder (one level) when
-// missing. Raises an error when the file could not be written.
-void WriteWholeFile(const QString& path, const QByteArray& bytes);
+// The path of the file a path names with every link resolved, so each way of naming one file
+// gives one text: the file's canonical path; for a file not there (not yet, or gone with its
+// stick) its folder's canonical path and its name; the cleaned absolute path when neither is there.
+QString CanonicalRecordPath(const QString& path);
+
+// Makes an empty record file the operator asked for by name (File > New, a name on the command
+// line), replacing a file of that name; a missing folder is made (one level), as the name says
+// where the operator wants it. Raises an error when the file cannot be written.
+void CreateEmptyRecordFile(const QString& path);
 
 // A folder the program may write its own files to: the executable's folder when writable (a
 // portable installation), otherwise the user's application data folder, created on demand.
