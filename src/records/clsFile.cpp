@@ -291,11 +291,11 @@ void clsFile::SaveAs(const QString& path) {
 
 bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs, QString* keptBeside) {
     const QString copy = RecoveryCopyPath(m_canonical);
-    QVector<tBib> records;
-    for (qint32 bib : bibs)
-        records.append(tBib{qint32(records.size() + 1), bib});
     if (CompareWithRecoveryCopy(BibsOf(m_records), bibs).fileOnly > 0) {
         // Taking the copy would drop records only the file holds: both stay, side by side.
+        QVector<tBib> records;
+        for (qint32 bib : bibs)
+            records.append(tBib{qint32(records.size() + 1), bib});
         const QFileInfo info(m_fileName);
         const QString beside =
             UnusedName(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
