@@ -138,7 +138,7 @@ void InjectWriteFailure(qint64 bytesBeforeFailure, int writes) {
     Injected() = {bytesBeforeFailure, writes};
 }
 
-void AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target) {
+FileIdentity AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target) {
     QFile file(path);
     const bool existed = file.exists();
     QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered;
@@ -165,12 +165,14 @@ void AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target
         SyncToDisk(file);
         RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
+    const FileIdentity written = IdentityOf(file);
     file.close();
     if (!existed)
         SyncFolderOf(path);
+    return written;
 }
 
-void ReplaceDurably(const QString& path, const QByteArray& content) {
+FileIdentity ReplaceDurably(const QString& path, const QByteArray& content) {
     const QFileInfo target(path);
     if (target.exists() && !target.isWritable())
         RaiseWriteError(path, "MKL_ERR_WRITE", WriteError{EACCES, GetText(QStringLiteral("MKL_ERR_READONLY"))});
@@ -192,7 +194,9 @@ void ReplaceDurably(const QString& path, const QByteArray& content) {
         file.cancelWriting();
         RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
+    const FileIdentity written = IdentityOf(file); // the renaming keeps all of it
     if (!file.commit())
         RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
     SyncFolderOf(path);
+    return written;
 }

@@ -31,7 +31,7 @@ QString ReadFailureText(const QString& path, const QString& reason) {
 }
 } // namespace
 
-QByteArray ReadWholeFile(const QString& path) {
+QByteArray ReadWholeFile(const QString& path, FileIdentity* identity) {
     if (!FileExists(path))
         return {};
     QFile file(path);
@@ -45,6 +45,8 @@ QByteArray ReadWholeFile(const QString& path) {
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         Raise(ErrorNumber::DeviceIoError, ReadFailureText(path, file.errorString()));
+    if (identity)
+        *identity = IdentityOf(file);
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/FileIdentity.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,8 +10,9 @@
 bool FileExists(const QString& path);
 
 // The whole file as bytes; empty when FileExists is false. A file that exists but cannot be
-// read, or that is far too large to be a record file, raises an error.
-QByteArray ReadWholeFile(const QString& path);
+// read, or that is far too large to be a record file, raises an error. `identity` receives the
+// identity of the file read.
+QByteArray ReadWholeFile(const QString& path, FileIdentity* identity = nullptr);
 
 // True when a path names the given file itself, however it is spelt ("./", a link, a relative
 // name): a target that must not be deleted or overwritten because it is the record file.

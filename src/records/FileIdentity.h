@@ -19,6 +19,10 @@ struct FileIdentity {
     bool operator!=(const FileIdentity& other) const { return !(*this == other); }
 };
 
+class QFileDevice;
+
 // The identity of the file a path names now (links followed); one that does not exist when there
 // is none or it cannot be asked.
 FileIdentity IdentityOf(const QString& path);
+// The identity of an open file: the one just written, whoever puts another in its place meanwhile.
+FileIdentity IdentityOf(const QFileDevice& file);

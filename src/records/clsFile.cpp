@@ -184,13 +184,14 @@ bool clsFile::FileIsAsLeft() {
     if (now == m_identity)
         return true;
     std::optional<StnRead> held;
+    FileIdentity read;
     try {
-        held = ReadStn(ReadWholeFile(m_fileName));
+        held = ReadStn(ReadWholeFile(m_fileName, &read));
     } catch (const RaisedError&) {
         // not a record file any more: kept whole below
     }
     if (held && held->bibs == m_onDisk && held->damagedLines.isEmpty() && !held->zeroPadding) {
-        m_identity = now; // the same records: copied back, or a stick mounted under another number
+        m_identity = read; // the same records: copied back, or a stick mounted under another number
         return true;
     }
     if (!held || !held->damagedLines.isEmpty() || RecordsNotIn(held->bibs, BibsOf(m_records)) > 0)
@@ -217,26 +218,24 @@ void clsFile::AppendPassages(qsizetype from) {
     QByteArray lines;
     for (qsizetype i = from; i < m_records.size(); ++i)
         lines += FormatStnLine(i + 1, m_records[i].Bib);
-    AppendDurably(m_fileName, lines, AppendTo::ExistingFile);
+    m_identity = AppendDurably(m_fileName, lines, AppendTo::ExistingFile);
     for (qsizetype i = from; i < m_records.size(); ++i)
         m_onDisk.append(m_records[i].Bib);
-    m_identity = IdentityOf(m_fileName);
 }
 
 void clsFile::WriteAll() {
     // Damaged lines go with this rewrite; the file as it was stays at hand.
     if (m_damagedOnDisk && m_damagedCopy.isEmpty())
         m_damagedCopy = KeepDatedCopy("MKL_ERR_DATEDCOPY");
-    ReplaceDurably(m_fileName, FormatStn(m_records));
-    ListWritten();
+    ListWritten(ReplaceDurably(m_fileName, FormatStn(m_records)));
 }
 
 // The file holds the whole list now, and nothing else.
-void clsFile::ListWritten() {
+void clsFile::ListWritten(const FileIdentity& written) {
     m_onDisk = BibsOf(m_records);
     m_zeroPadded = false;
     m_damagedOnDisk = false;
-    m_identity = IdentityOf(m_fileName);
+    m_identity = written;
 }
 
 // The file lags behind the list: the whole list goes to the recovery copy, with its times. A
@@ -277,14 +276,14 @@ bool clsFile::HoldsLockFor(const QString& path) const {
 void clsFile::SaveAs(const QString& path) {
     const bool held = HoldsLockFor(path);
     std::unique_ptr<QLockFile> lock = held ? nullptr : LockRecordFile(path);
-    ReplaceDurably(path, FormatStn(m_records));
+    const FileIdentity written = ReplaceDurably(path, FormatStn(m_records));
     if (m_recoveryOwned)
         RemoveRecoveryCopy(m_canonical); // the list is whole in the new file
     m_fileName = path;
     m_canonical = CanonicalRecordPath(path);
     if (!held)
         m_lock = std::move(lock);
-    ListWritten();
+    ListWritten(written);
     ResetWriteState();
     m_times.MoveTo(path, m_records);
 }
@@ -390,7 +389,8 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen, Access access) 
 // already) only once it has been read completely: a file that cannot be read is not opened, so no
 // later rewrite can replace it with a part of its records, and the file open before stays open.
 void clsFile::Open(const QString& path, std::unique_ptr<QLockFile>* lock) {
-    const QByteArray bytes = ReadWholeFile(path);
+    FileIdentity identity;
+    const QByteArray bytes = ReadWholeFile(path, &identity);
     StnRead read;
     try {
         read = ReadStn(bytes);
@@ -402,7 +402,7 @@ void clsFile::Open(const QString& path, std::unique_ptr<QLockFile>* lock) {
         m_lock = std::move(*lock);
     m_fileName = path;
     m_canonical = CanonicalRecordPath(path);
-    m_identity = IdentityOf(path);
+    m_identity = identity;
     m_records.clear();
     m_records.reserve(read.bibs.size());
     m_maxId = 0;

@@ -152,7 +152,7 @@ private:
     QString KeepDatedCopy(const char* failureKey) const;
     void AppendPassages(qsizetype from);
     void WriteAll();
-    void ListWritten();
+    void ListWritten(const FileIdentity& written);
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();
 
