@@ -81,7 +81,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuExtras_ShowTimes->setCheckable(true);
     m.mnuSepRace = AddSeparator(m.mnuExtras, QStringLiteral("mnuSepRace"));
     m.mnuExtras_StartNow = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_StartNow"));
-    m.mnuExtras_StartNow->setShortcut(QKeySequence(Qt::Key_F9));
+    m.mnuExtras_StartNow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
     m.mnuExtras_StartNow->setEnabled(false);
     m.mnuExtras_RaceSetup = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_RaceSetup"));
     m.mnuExtras_RaceSetup->setEnabled(false);

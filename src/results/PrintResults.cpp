@@ -25,7 +25,7 @@ constexpr double kRowHeight = 5.5;
 constexpr double kFootTop = 12; // above the lower edge
 
 // Column widths in millimetres; the name takes what the others leave.
-constexpr std::array<double, 7> kWidths = {12, 16, 0, 30, 16, 12, 30};
+constexpr std::array<double, 7> kWidths = {12, 16, 0, 28, 20, 12, 30};
 constexpr int kNameColumn = 2;
 
 // A line of the list: a runner, or the heading of a category's section.
