@@ -3,7 +3,7 @@
 // calls shows that every passage is on the disk before the next one is written, and that every
 // rewrite of a record file replaces it only with content already on the disk.
 
-#include "ScanHelper.h"
+#include "ScanHelperStart.h"
 #include "ScannerPty.h"
 #include "TestEnvironment.h"
 
