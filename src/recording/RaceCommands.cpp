@@ -234,4 +234,5 @@ void RaceCommands::mnuExtras_Timer_Click() {
     }
     m_timer->show();
     m_timer->raise();
+    m_window.backToEntry();
 }

@@ -45,9 +45,12 @@ QString Caption() {
 } // namespace
 
 frmTimer::frmTimer(FinishMarks& marks, const clsFile& records, std::function<QDateTime()> raceStart, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_marks(marks), m_records(records), m_raceStart(std::move(raceStart)) {
+    : QWidget(parent, Qt::Tool | Qt::WindowDoesNotAcceptFocus), m_marks(marks), m_records(records),
+      m_raceStart(std::move(raceStart)) {
     setObjectName(QStringLiteral("frmTimer"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A click on the button must not take the keyboard from whoever types bibs meanwhile.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     cmdMark = Named(new QPushButton(this), "cmdMark");
     QFont big = cmdMark->font();
     big.setPointSize(24);
@@ -76,6 +79,8 @@ frmTimer::frmTimer(FinishMarks& marks, const clsFile& records, std::function<QDa
     for (QPushButton* button : {cmdInsert, cmdDelete, cmdImport})
         buttons->addWidget(button);
     column->addLayout(buttons);
+    for (QWidget* control : findChildren<QWidget*>())
+        control->setFocusPolicy(Qt::NoFocus);
     resize(460, 560);
 
     connect(cmdMark, &QPushButton::clicked, this, &frmTimer::TakeMark);

@@ -15,7 +15,8 @@ class clsFile;
 
 // The timekeeper's window: a big button and a key (MarkKeyFilter) that take a finish-time mark,
 // the marks beside the passages they time, and commands to pair them again (insert an empty mark,
-// delete one) or to take the marks from a timer's list of times.
+// delete one) or to take the marks from a timer's list of times. It never takes the keyboard focus,
+// so the entry box keeps it while the window is used with the mouse.
 class frmTimer : public QWidget {
     Q_OBJECT
 public:
