@@ -30,8 +30,10 @@ QString ClockText(const QDateTime& time) {
     return time.toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
-// The save dialog for an export: a title, one kind of file and the name it offers.
-QString AskExportPath(QWidget* owner, const char* typeKey, const QString& suffix, const QString& suggested) {
+// The save dialog for the results: one kind of file, "race results" offered for "race.stn".
+QString AskResultsPath(QWidget* owner, const char* typeKey, const QString& suffix, const QString& recordFile) {
+    const QString suggested = GetText(QStringLiteral("MKL_PR_FILENAME"),
+                                      {{QStringLiteral("[name]"), QFileInfo(recordFile).completeBaseName()}});
     FileDialog dialog;
     dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
     dialog.Filter1Suffix(QStringLiteral("*.") + suffix);
@@ -126,10 +128,7 @@ RaceResult RaceCommands::Ranking() const {
 
 void RaceCommands::mnuFile_ExportResults_Click() {
     ReportingErrors([this] {
-        const QString target =
-            AskExportPath(m_window.window, "MKL_FILETYPE_CSV", QStringLiteral("csv"),
-                          GetText(QStringLiteral("MKL_PR_FILENAME"),
-                                  {{QStringLiteral("[name]"), QFileInfo(FileName()).completeBaseName()}}));
+        const QString target = AskResultsPath(m_window.window, "MKL_FILETYPE_CSV", QStringLiteral("csv"), FileName());
         if (target.isEmpty() || IsRecordFileOrBeside(target, FileName()))
             return;
         ReplaceDurably(target, ResultsCsv(Ranking()));
@@ -163,10 +162,7 @@ void RaceCommands::mnuFile_PrintResults_Click() {
         const QString title = ResultsTitle(FileName(), RaceDay(m_setup.start, *m_window.records));
         QPrinter output;
         if (!printer) {
-            const QString pdf =
-                AskExportPath(m_window.window, "MKL_FILETYPE_PDF", QStringLiteral("pdf"),
-                              GetText(QStringLiteral("MKL_PR_FILENAME"),
-                                      {{QStringLiteral("[name]"), QFileInfo(FileName()).completeBaseName()}}));
+            const QString pdf = AskResultsPath(m_window.window, "MKL_FILETYPE_PDF", QStringLiteral("pdf"), FileName());
             if (pdf.isEmpty())
                 return;
             output.setOutputFormat(QPrinter::PdfFormat);
