@@ -9,10 +9,30 @@ namespace {
 // Positions (0-based) of the records that agree, in increasing order on both sides.
 using Matches = std::vector<std::pair<int, int>>;
 
+// Aligns two sequences so that as many of their elements as possible agree (Myers' O((n+m)·D)
+// method in linear space). Recordings that share little would take time in proportion to the
+// square of their length; past a budget of steps the stretches left are taken as having nothing
+// in common, which is what they nearly are.
+class Aligner {
+public:
+    Aligner(const qint32* a, const qint32* b) : m_a(a), m_b(b) {}
+
+    // Appends the agreeing records of a[a0..a1) and b[b0..b1).
+    void Align(int a0, int a1, int b0, int b1, Matches& matches);
+
+private:
+    std::optional<std::pair<int, int>> MeetingPoint(const qint32* a, int n, const qint32* b, int m);
+
+    static constexpr qint64 kBudget = 500'000'000; // steps: about a second
+    const qint32* m_a;
+    const qint32* m_b;
+    qint64 m_steps = 0;
+};
+
 // A point that an alignment with the fewest differences of a[0..n) and b[0..m) passes through,
-// found by following the best paths from both ends until they meet (Myers' O((n+m)·D) method,
-// in linear space); none when the two have nothing in common.
-std::optional<std::pair<int, int>> MeetingPoint(const qint32* a, int n, const qint32* b, int m) {
+// found by following the best paths from both ends until they meet; none when the two have
+// nothing in common (or the budget is spent).
+std::optional<std::pair<int, int>> Aligner::MeetingPoint(const qint32* a, int n, const qint32* b, int m) {
     const int maxD = (n + m + 1) / 2;
     const int offset = maxD;
     const int length = 2 * maxD;
@@ -25,7 +45,8 @@ std::optional<std::pair<int, int>> MeetingPoint(const qint32* a, int n, const qi
     const int delta = n - m;
     const bool front = delta % 2 != 0; // which direction's step can meet the other's
     int k1start = 0, k1end = 0, k2start = 0, k2end = 0;
-    for (int d = 0; d < maxD; ++d) {
+    for (int d = 0; d < maxD && m_steps < kBudget; ++d) {
+        m_steps += 2 * d + 2;
         for (int k1 = -d + k1start; k1 <= d - k1end; k1 += 2) {
             const int i = offset + k1;
             int x = (k1 == -d || (k1 != d && forward[i - 1] < forward[i + 1])) ? forward[i + 1] : forward[i - 1] + 1;
@@ -33,6 +54,7 @@ std::optional<std::pair<int, int>> MeetingPoint(const qint32* a, int n, const qi
             while (x < n && y < m && a[x] == b[y]) {
                 ++x;
                 ++y;
+                ++m_steps;
             }
             forward[i] = x;
             if (x > n) {
@@ -53,6 +75,7 @@ std::optional<std::pair<int, int>> MeetingPoint(const qint32* a, int n, const qi
             while (x < n && y < m && a[n - x - 1] == b[m - y - 1]) {
                 ++x;
                 ++y;
+                ++m_steps;
             }
             backward[j] = x;
             if (x > n) {
@@ -69,9 +92,11 @@ std::optional<std::pair<int, int>> MeetingPoint(const qint32* a, int n, const qi
     return std::nullopt;
 }
 
-// Appends the agreeing records of a[a0..a1) and b[b0..b1). The ends they share are taken
-// first, so two recordings that differ in a few places cost little more than one pass.
-void Align(const qint32* a, int a0, int a1, const qint32* b, int b0, int b1, Matches& matches) {
+// The ends the two share are taken first, so two recordings that differ in a few places cost
+// little more than one pass.
+void Aligner::Align(int a0, int a1, int b0, int b1, Matches& matches) {
+    const qint32* a = m_a;
+    const qint32* b = m_b;
     while (a0 < a1 && b0 < b1 && a[a0] == b[b0])
         matches.emplace_back(a0++, b0++);
     int shared = 0;
@@ -81,8 +106,8 @@ void Align(const qint32* a, int a0, int a1, const qint32* b, int b0, int b1, Mat
     b1 -= shared;
     if (a0 < a1 && b0 < b1) {
         if (const auto meeting = MeetingPoint(a + a0, a1 - a0, b + b0, b1 - b0)) {
-            Align(a, a0, a0 + meeting->first, b, b0, b0 + meeting->second, matches);
-            Align(a, a0 + meeting->first, a1, b, b0 + meeting->second, b1, matches);
+            Align(a0, a0 + meeting->first, b0, b0 + meeting->second, matches);
+            Align(a0 + meeting->first, a1, b0 + meeting->second, b1, matches);
         }
     }
     for (int k = 0; k < shared; ++k)
@@ -95,7 +120,7 @@ QVector<BackupDifference> CompareWithBackup(const QVector<qint32>& primary, cons
     Matches matches;
     const int n = static_cast<int>(primary.size());
     const int m = static_cast<int>(backup.size());
-    Align(primary.constData(), 0, n, backup.constData(), 0, m, matches);
+    Aligner(primary.constData(), backup.constData()).Align(0, n, 0, m, matches);
     QVector<BackupDifference> differences;
     int i = 0;
     int j = 0;

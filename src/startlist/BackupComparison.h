@@ -22,7 +22,9 @@ struct BackupDifference {
 // as possible agree in order (a longest common subsequence). Between two agreeing records, k
 // records of one side and k of the other pair up in order as k differing records, and what is
 // left over stands alone. Time grows with the lengths times the number of differences, so two
-// long recordings that mostly agree are compared at once.
+// long recordings that mostly agree are compared at once; for recordings that share little
+// (another race's file) the search for agreement stops after a bounded amount of work, and the
+// stretches not searched yet are listed as differing.
 QVector<BackupDifference> CompareWithBackup(const QVector<qint32>& primary, const QVector<qint32>& backup);
 
 // "primary position;backup position;primary bib;backup bib", both fields of a side without a

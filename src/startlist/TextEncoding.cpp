@@ -124,6 +124,17 @@ DecodedText DecodeUtf8(const QByteArray& bytes, qsizetype start) {
     return decoded;
 }
 
+// A surrogate without its partner (a UTF-16 file cut or patched) becomes the replacement
+// character, as every other undecodable unit does; as it stood it could not be written as UTF-8.
+void ReplaceLoneSurrogates(QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+}
+
 } // namespace
 
 DetectedEncoding DetectTextEncoding(const QByteArray& bytes) {
@@ -168,6 +179,7 @@ DecodedText DecodeText(const QByteArray& bytes, TextEncoding encoding) {
                                                                     : QStringConverter::Utf32BE;
         QStringDecoder decoder(qtEncoding, QStringConverter::Flag::Stateless);
         decoded.text = decoder.decode(QByteArrayView(bytes).sliced(start));
+        ReplaceLoneSurrogates(decoded.text);
     }
     }
     decoded.byteOrderMark = marked;

@@ -72,7 +72,7 @@ QComboBox* frmStartListImport::AddChoice(int row, int column, const char* object
     auto* box = new QComboBox(this);
     box->setObjectName(QLatin1String(objectName));
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    box->setMinimumContentsLength(16);
+    box->setMinimumContentsLength(20);
     label->setBuddy(box);
     m_captions.append({label, captionKey});
     auto* grid = static_cast<QGridLayout*>(layout()->itemAt(1)->layout());
@@ -111,8 +111,8 @@ void frmStartListImport::BuildControls() {
     tblPreview->setObjectName(QStringLiteral("tblPreview"));
     tblPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblPreview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblPreview->setWordWrap(false);
     tblPreview->horizontalHeader()->setDefaultSectionSize(140);
-    tblPreview->horizontalHeader()->resizeSection(0, 260);
     m_model = new StartListPreviewModel(this);
     tblPreview->setModel(m_model);
     previewLabel->setBuddy(tblPreview);
@@ -126,6 +126,7 @@ void frmStartListImport::BuildControls() {
     auto* problemsLabel = new QLabel(this);
     lstProblems = new QListWidget(this);
     lstProblems->setObjectName(QStringLiteral("lstProblems"));
+    lstProblems->setWordWrap(true);
     problemsLabel->setBuddy(lstProblems);
     m_captions.append({problemsLabel, "MKL_SLI_PROBLEMS"});
     page->addWidget(problemsLabel);
@@ -154,7 +155,7 @@ void frmStartListImport::BuildControls() {
     for (QComboBox* box : {cboBib, cboName, cboFirstName, cboCategory, cboClub})
         connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &frmStartListImport::ColumnsChosen);
     connect(lstProblems, &QListWidget::currentRowChanged, this, &frmStartListImport::ProblemChosen);
-    resize(900, 640);
+    resize(960, 660);
 }
 
 void frmStartListImport::SetCaptions() {
@@ -171,6 +172,7 @@ void frmStartListImport::Reread() {
     m_import = ImportStartList(m_bytes, m_choice);
     ShowChoices();
     m_model->Show(m_import);
+    tblPreview->horizontalHeader()->resizeSection(0, 300); // what loads, or why not
     QString summary = CountText(QStringLiteral("MKL_SLI_NAMES"), m_import.list.Count());
     if (m_import.Rejected() > 0)
         summary += QStringLiteral("; ") + CountText(QStringLiteral("MKL_SLI_REJECTED"), m_import.Rejected());
