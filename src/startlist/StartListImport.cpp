@@ -159,7 +159,7 @@ int StartListImport::Rejected() const {
 
 StartListImport ImportStartList(const QByteArray& bytes, const StartListImportChoice& choice) {
     StartListImport import;
-    import.encoding = choice.encoding ? *choice.encoding : DetectTextEncoding(bytes).encoding;
+    import.encoding = choice.encoding ? *choice.encoding : DetectTextEncoding(bytes);
     const DecodedText decoded = DecodeText(bytes, import.encoding);
     import.byteOrderMark = decoded.byteOrderMark;
     import.delimiter = choice.delimiter ? *choice.delimiter : DetectCsvDelimiter(decoded.text);

@@ -22,10 +22,6 @@ struct StartListColumns {
     int firstName = -1;
     int category = -1;
     int club = -1;
-    bool operator==(const StartListColumns& other) const {
-        return bib == other.bib && name == other.name && firstName == other.firstName && category == other.category &&
-               club == other.club;
-    }
 };
 
 // What the operator chose; what is left unset is found from the file. A choice of encoding or

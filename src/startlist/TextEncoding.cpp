@@ -137,15 +137,15 @@ void ReplaceLoneSurrogates(QString& text) {
 
 } // namespace
 
-DetectedEncoding DetectTextEncoding(const QByteArray& bytes) {
+TextEncoding DetectTextEncoding(const QByteArray& bytes) {
     // The longer marks first: the UTF-32 LE mark begins with the UTF-16 LE one.
     for (TextEncoding encoding : {TextEncoding::Utf32LE, TextEncoding::Utf32BE, TextEncoding::Utf8,
                                   TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
         if (bytes.startsWith(MarkOf(encoding)))
-            return {encoding, true};
+            return encoding;
     }
     if (const std::optional<TextEncoding> utf16 = Utf16ByZeros(bytes))
-        return {*utf16, false};
+        return *utf16;
     qsizetype multiByte = 0;
     qsizetype stray = 0;
     const unsigned char* p = Bytes(bytes);
@@ -155,7 +155,7 @@ DetectedEncoding DetectTextEncoding(const QByteArray& bytes) {
         stray += length == 0 ? 1 : 0;
         i += std::max(length, 1);
     }
-    return {stray == 0 || multiByte > stray ? TextEncoding::Utf8 : TextEncoding::Windows1252, false};
+    return multiByte >= stray ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
 DecodedText DecodeText(const QByteArray& bytes, TextEncoding encoding) {

@@ -7,17 +7,12 @@
 // The encodings a text file from a spreadsheet or a registration tool comes in.
 enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE, Windows1252 };
 
-struct DetectedEncoding {
-    TextEncoding encoding = TextEncoding::Utf8;
-    bool byteOrderMark = false;
-};
-
 // The encoding of a text file's bytes: its byte order mark when it has one; UTF-16 when the bytes
 // show its pattern of zero bytes (every other byte zero for Latin letters) from the first
-// character on; UTF-8 when its multi-byte characters outnumber the bytes that are not UTF-8 (a
-// UTF-8 file in which one line was typed in an older editor); otherwise Windows-1252, which is
-// what such editors and older spreadsheet programs write.
-DetectedEncoding DetectTextEncoding(const QByteArray& bytes);
+// character on; UTF-8 when it holds at least as many multi-byte characters as bytes that are not
+// UTF-8 (a UTF-8 file in which a line was typed in an older editor: DecodeText keeps its names
+// right); otherwise Windows-1252, which is what such editors and older spreadsheet programs write.
+TextEncoding DetectTextEncoding(const QByteArray& bytes);
 
 struct DecodedText {
     QString text;

@@ -162,8 +162,11 @@ void frmStartListImport::SetCaptions() {
     setWindowTitle(GetText(QStringLiteral("MKL_SLI_CAPTION")));
     lblFile->setText(
         GetText(QStringLiteral("MKL_SLI_FILE"), {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(m_path)}}));
-    for (const auto& [label, key] : m_captions)
+    // A screen reader announces each choice, the table and the list by their label's caption.
+    for (const auto& [label, key] : m_captions) {
         label->setText(GetText(QLatin1String(key)));
+        label->buddy()->setAccessibleName(label->text().remove(QLatin1Char('&')));
+    }
     cmdButtons->button(QDialogButtonBox::Ok)->setText(GetText(QStringLiteral("GEN_BTN_OK")));
     cmdButtons->button(QDialogButtonBox::Cancel)->setText(GetText(QStringLiteral("GEN_BTN_CANCEL")));
 }
