@@ -89,6 +89,31 @@ CommandLine::CommandLine() {
          [](const QString& file, const QStringList&, QIODevice& out, QIODevice& err) {
              return CheckCommand(file, out, err);
          }});
+    m_commands.push_back(
+        {QCommandLineOption(QStringLiteral("import-startlist"),
+                            QStringLiteral("Reads LIST.csv as File > Start list does, with the encoding, delimiter, "
+                                           "header row and columns it finds itself (marklog --import-startlist "
+                                           "LIST.csv race.stn), prints what it found and the lines it could not "
+                                           "load, and keeps the names beside the record file; no window opens. Exit "
+                                           "status 0 when every line loaded, 1 when lines were not loaded, 2 when "
+                                           "a file cannot be read."),
+                            QStringLiteral("LIST.csv")),
+         [](const QString& list, const QStringList& arguments, QIODevice& out, QIODevice& err) {
+             return ImportStartListCommand(list, arguments.value(0), out, err);
+         },
+         1, 1});
+    m_commands.push_back(
+        {QCommandLineOption(QStringLiteral("compare"),
+                            QStringLiteral("Compares a record file with a backup recording of the same passages "
+                                           "(marklog --compare race.stn backup.stn) and prints one line per "
+                                           "difference: primary position;backup position;primary bib;backup bib, "
+                                           "empty where a side has no record; no window opens. Exit status 0 when "
+                                           "they agree, 1 when they differ, 2 when a file cannot be read."),
+                            QStringLiteral("PRIMARY.stn")),
+         [](const QString& primary, const QStringList& arguments, QIODevice& out, QIODevice& err) {
+             return CompareCommand(primary, arguments.value(0), out, err);
+         },
+         1, 1});
     for (const Command& command : m_commands)
         m_parser.addOption(command.option);
     m_parser.addOption(QCommandLineOption(
@@ -143,6 +168,9 @@ void CommandLine::Parse(const QStringList& arguments) {
     else if (command && m_parser.positionalArguments().size() > command->maxArguments)
         m_error = QStringLiteral("Too many arguments for --%1: %2.")
                       .arg(command->option.names().constLast(), m_parser.positionalArguments().join(QLatin1Char(' ')));
+    else if (command && m_parser.positionalArguments().size() < command->minArguments)
+        m_error = QStringLiteral("--%1 needs a file name after %2.")
+                      .arg(command->option.names().constLast(), command->option.valueName());
 }
 
 const CommandLine::Command* CommandLine::ChosenCommand() const {

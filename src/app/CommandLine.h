@@ -46,6 +46,7 @@ public:
         // Runs the command with the option's value and the plain arguments; returns the exit status.
         std::function<int(const QString& value, const QStringList& arguments, QIODevice& out, QIODevice& err)> run;
         int maxArguments = 0; // plain arguments the command accepts
+        int minArguments = 0; // and needs
     };
 
 private:

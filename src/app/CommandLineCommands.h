@@ -25,3 +25,12 @@ int ExportResultsCommand(const QString& recordFile, const QString& target, const
 
 // --export-passages FILE.stn [OUT.csv]: one CSV row per passage, to OUT or to `out`.
 int ExportPassagesCommand(const QString& recordFile, const QString& target, QIODevice& out, QIODevice& err);
+
+// --import-startlist LIST.csv FILE.stn: reads the list as File > Start list does with the choices
+// it finds itself, prints what it found and keeps the names beside the record file; 1 when lines
+// were not loaded (or none was), 2 when a file cannot be read.
+int ImportStartListCommand(const QString& listFile, const QString& recordFile, QIODevice& out, QIODevice& err);
+
+// --compare PRIMARY.stn BACKUP.stn: one line "primary position;backup position;primary bib;backup
+// bib" per difference; 0 when the two agree, 1 when they differ, 2 when a file cannot be read.
+int CompareCommand(const QString& primaryFile, const QString& backupFile, QIODevice& out, QIODevice& err);

@@ -9,6 +9,7 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
+#include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
@@ -16,6 +17,7 @@
 #include "results/RaceFiles.h"
 #include "startlist/PassagesCsv.h"
 #include "startlist/StartListFile.h"
+#include "startlist/frmStartListImport.h"
 #include "support/FileDialog.h"
 
 #include <QAction>
@@ -34,14 +36,6 @@ QString AskPath(QWidget* owner, const char* titleKey, bool open) {
     dialog.Filter2(GetText(QStringLiteral("MKL_FILETYPE_TEXT")) + QStringLiteral(" (*.txt)"), QStringLiteral("*.txt"));
     dialog.DefaultExt(QStringLiteral("csv"));
     return open ? dialog.ShowOpen(owner) : dialog.ShowSave(owner);
-}
-
-// The bad lines, one a line.
-QString ProblemLines(const QVector<StartListProblem>& problems) {
-    QStringList lines;
-    for (const StartListProblem& problem : problems)
-        lines << StartListProblemText(problem);
-    return lines.join(QLatin1Char('\n'));
 }
 
 QString WithFileName(QString text, const QString& path) {
@@ -129,26 +123,16 @@ void frmMain::mnuFile_StartList_Click() {
         const QString path = AskPath(this, "GEN_FILEDIALOG_OPEN", true);
         if (path.isEmpty() || RecordFile.FileName().isEmpty())
             return;
-        const StartListRead read = ParseStartList(ReadWholeFile(path));
-        const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-        if (read.list.IsEmpty()) {
-            const QString text = WithFileName(GetText(QStringLiteral("MKL_MSG_STARTLISTEMPTY")), path);
-            ShowMessage({read.problems.isEmpty() ? text : text + QStringLiteral("\n\n") + ProblemLines(read.problems),
-                         caption, MsgIcon::Exclamation, MsgButtons::Ok});
+        const QByteArray bytes = ReadWholeFile(path);
+        std::optional<StartList> chosen;
+        m_focusCatcher->WithoutCatching([&] { chosen = frmStartListImport::Choose(this, path, bytes); });
+        if (!chosen)
             return;
-        }
-        SaveStartListFor(RecordFile.FileName(), read.list);
-        m_startList = read.list;
+        SaveStartListFor(RecordFile.FileName(), *chosen);
+        m_startList = *chosen;
         ApplyStartList();
         ShowState(QStringLiteral("MKL_SB_STARTLIST"),
                   {{QStringLiteral("[count]"), QString::number(m_startList.Count())}});
-        if (!read.problems.isEmpty()) {
-            const QString text = WithFileName(GetText(QStringLiteral("MKL_MSG_STARTLISTBAD")), path)
-                                     .replace(QStringLiteral("[count]"), QString::number(read.problems.size()))
-                                     .replace(QStringLiteral("[loaded]"), QString::number(m_startList.Count()));
-            ShowMessage({text + QStringLiteral("\n\n") + ProblemLines(read.problems), caption, MsgIcon::Exclamation,
-                         MsgButtons::Ok});
-        }
     });
     txtEnter->setFocus();
 }

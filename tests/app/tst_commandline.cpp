@@ -29,6 +29,9 @@ private slots:
         WriteBytes(Path("timed.stn.times"), "1;5;2026-05-03T10:42:07.315+02:00\r\n");
         WriteBytes(Path("untimed.stn"), "1;5\r\n");
         QDir().mkdir(Path("untimed.stn.times"));
+        WriteBytes(Path("backup.stn"), "1;5\r\n2;5\r\n3;432\r\n4;9\r\n");
+        WriteBytes(Path("list.csv"), "sep=;\r\nStartnr;Vorname;Name\r\n5;Anna;M\xFCller\r\n7;Bob;B\r\n");
+        WriteBytes(Path("bad.csv"), "bib,name\n1,Anna\n" + QByteArray("x,y\n").repeated(50000));
     }
 
     void run_data() {
@@ -78,6 +81,24 @@ private slots:
         row("start not a time", {"--export-results", race, "--start", "10"}, 2, {}, "--start needs an ISO 8601");
         row("start without the export", {"--check", race, "--start", "2026-05-03T10:00:00"}, 2, {},
             "go with --export-results");
+        row("import a start list", {"--import-startlist", Path("list.csv"), Path("timed.stn")}, 0,
+            QStringLiteral("file: %1\nencoding: Windows-1252, no byte order mark\ndelimiter: ; (sep= line)\n"
+                           "header: line 2\ncolumns: bib 1 (Startnr), name 3 (Name), first name 2 (Vorname), "
+                           "category none, club none\nnames: 2\nlines not loaded: 0\nlines loaded with a doubt: 0\n"
+                           "kept in: %2.startlist.csv\n")
+                .arg(Path("list.csv"), Path("timed.stn")));
+        row("import 50,000 bad lines", {"--import-startlist", Path("bad.csv"), Path("timed.stn")}, 1,
+            "~names: 1\nlines not loaded: 50000\n",
+            "Line 202: no bib number (a whole number from 1 up)\nmarklog: " + Path("bad.csv") +
+                ": ... and 49800 more lines\n");
+        row("import into a missing record file", {"--import-startlist", Path("list.csv"), Path("missing.stn")}, 2, {},
+            "the record file does not exist");
+        row("import a missing list", {"--import-startlist", Path("missing.csv"), race}, 2, {},
+            "the file does not exist");
+        row("import without a record file", {"--import-startlist", Path("list.csv")}, 2, {}, "needs a file name");
+        row("compare equal", {"--compare", race, Path("./race.stn")}, 0, {});
+        row("compare with a backup", {"--compare", race, Path("backup.stn")}, 1, "2;;7;\n;4;;9\n");
+        row("compare unreadable", {"--compare", race, Path("binary.stn")}, 2, {}, "binary.stn");
         row("unknown option", {"--bogus", race}, 2, {}, "Unknown option 'bogus'");
         row("value missing", {"--check"}, 2, {}, "Missing value after '--check'");
         row("extra argument", {"--check", race, Path("x")}, 2, {}, "Too many arguments for --check");
