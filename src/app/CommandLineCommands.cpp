@@ -8,8 +8,10 @@
 #include "records/StnFormat.h"
 #include "records/TimesSidecar.h"
 #include "records/clsFile.h"
+#include "results/RaceFiles.h"
+#include "results/ResultsCsv.h"
 #include "startlist/BackupComparison.h"
-#include "startlist/ResultsCsv.h"
+#include "startlist/PassagesCsv.h"
 #include "startlist/StartListFile.h"
 #include "startlist/StartListImport.h"
 
@@ -173,33 +175,26 @@ int CheckCommand(const QString& recordFile, QIODevice& out, QIODevice&) {
     return CommandLine::Done;
 }
 
-int ExportResultsCommand(const QString& recordFile, const QString& target, QIODevice& out, QIODevice& err) {
+namespace {
+
+// The CSV that build makes of a record file, to the target file or to `out`.
+using CsvOfRecords = std::function<QByteArray(const clsFile& records, QIODevice& err)>;
+
+int ExportCsv(const QString& recordFile, const QString& target, const CsvOfRecords& build, QIODevice& out,
+              QIODevice& err) {
     clsFile records;
     const QString refusal = OpenAsProgramDoes(records, recordFile);
     if (!refusal.isEmpty()) {
         Write(err, QStringLiteral("marklog: %1: %2\n").arg(QDir::toNativeSeparators(recordFile), refusal));
         return CommandLine::Failed;
     }
-    if (!target.isEmpty() &&
-        (IsSameFile(target, records.FileName()) || IsSameFile(target, StartListPath(records.FileName())) ||
-         IsSameFile(target, TimesSidecar::PathFor(records.FileName())))) {
-        Write(err, QStringLiteral("marklog: %1 is the record file or a file kept beside it; the results go "
+    if (!target.isEmpty() && IsRecordFileOrBeside(target, records.FileName())) {
+        Write(err, QStringLiteral("marklog: %1 is the record file or a file kept beside it; the export goes "
                                   "elsewhere.\n")
                        .arg(QDir::toNativeSeparators(target)));
         return CommandLine::Failed;
     }
-    StartList names;
-    try {
-        const StartListRead read = ReadStartListFor(records.FileName());
-        names = read.list;
-        for (const StartListProblem& problem : read.problems)
-            Write(err,
-                  QStringLiteral("marklog: %1: %2\n")
-                      .arg(QDir::toNativeSeparators(StartListPath(records.FileName())), StartListProblemText(problem)));
-    } catch (const RaisedError& error) {
-        Write(err, QStringLiteral("marklog: the results have no names: %1\n").arg(error.info().description));
-    }
-    const QByteArray csv = ResultsCsvOf(records, names);
+    const QByteArray csv = build(records, err);
     if (target.isEmpty()) {
         out.write(csv);
         return CommandLine::Done;
@@ -211,6 +206,41 @@ int ExportResultsCommand(const QString& recordFile, const QString& target, QIODe
         return CommandLine::Failed;
     }
     return CommandLine::Done;
+}
+
+void WriteProblems(const QStringList& problems, QIODevice& err) {
+    for (const QString& problem : problems)
+        Write(err, QStringLiteral("marklog: %1\n").arg(problem));
+}
+
+} // namespace
+
+int ExportResultsCommand(const QString& recordFile, const QString& target, const ResultsOptions& options,
+                         QIODevice& out, QIODevice& err) {
+    return ExportCsv(
+        recordFile, target,
+        [&options](const clsFile& records, QIODevice& problems) {
+            RaceFiles files = ReadRaceFilesFor(records.FileName());
+            WriteProblems(files.problems, problems);
+            if (options.start.isValid())
+                files.setup.start = options.start;
+            if (options.laps > 0)
+                files.setup.laps = options.laps;
+            return ResultsCsv(RankRace({PassagesOf(records), files.marks, &files.names, files.setup}));
+        },
+        out, err);
+}
+
+int ExportPassagesCommand(const QString& recordFile, const QString& target, QIODevice& out, QIODevice& err) {
+    return ExportCsv(
+        recordFile, target,
+        [](const clsFile& records, QIODevice& problems) {
+            QStringList texts;
+            const StartList names = ReadNamesFor(records.FileName(), texts);
+            WriteProblems(texts, problems);
+            return PassagesCsvOf(records, names);
+        },
+        out, err);
 }
 
 int ImportStartListCommand(const QString& listFile, const QString& recordFile, QIODevice& out, QIODevice& err) {

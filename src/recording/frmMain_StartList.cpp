@@ -1,5 +1,5 @@
 // The start list of the open record file (names in the grid, the scan display and the lap
-// counter; bibs not on it flagged), the results export, and creating a record file named on the
+// counter; bibs not on it flagged), the passages export, and creating a record file named on the
 // command line.
 #include "recording/frmMain.h"
 
@@ -14,8 +14,8 @@
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecordPath.h"
-#include "records/TimesSidecar.h"
-#include "startlist/ResultsCsv.h"
+#include "results/RaceFiles.h"
+#include "startlist/PassagesCsv.h"
 #include "startlist/StartListFile.h"
 #include "startlist/frmStartListImport.h"
 #include "support/FileDialog.h"
@@ -47,7 +47,7 @@ QString WithFileName(QString text, const QString& path) {
 void frmMain::ConnectStartListCommands() {
     connect(m_menus.mnuFile_StartList, &QAction::triggered, this, &frmMain::mnuFile_StartList_Click);
     connect(m_menus.mnuFile_StartListRemove, &QAction::triggered, this, &frmMain::mnuFile_StartListRemove_Click);
-    connect(m_menus.mnuFile_ExportResults, &QAction::triggered, this, &frmMain::mnuFile_ExportResults_Click);
+    connect(m_menus.mnuFile_ExportPassages, &QAction::triggered, this, &frmMain::mnuFile_ExportPassages_Click);
     connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::txtEnter_TextChanged);
 }
 
@@ -150,14 +150,12 @@ void frmMain::mnuFile_StartListRemove_Click() {
     txtEnter->setFocus();
 }
 
-void frmMain::mnuFile_ExportResults_Click() {
+void frmMain::mnuFile_ExportPassages_Click() {
     ReportingErrors([this] {
         const QString target = AskPath(this, "GEN_FILEDIALOG_SAVE", false);
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
-            IsSameFile(target, StartListPath(RecordFile.FileName())) ||
-            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
+        if (target.isEmpty() || IsRecordFileOrBeside(target, RecordFile.FileName()))
             return;
-        ReplaceDurably(target, ResultsCsvOf(RecordFile, m_startList));
+        ReplaceDurably(target, PassagesCsvOf(RecordFile, m_startList));
     });
     txtEnter->setFocus();
 }

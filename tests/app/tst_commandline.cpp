@@ -64,12 +64,23 @@ private slots:
             QStringLiteral("~refused: \"%1\": The file is not a Marklog record file").arg(Path("binary.stn")));
         row("check missing", {"--check", Path("missing.stn")}, 1, "~refused: the file does not exist");
         row("check folder", {"--check", Path("folder.stn")}, 1, "~refused: it is a folder");
-        row("export to stdout", {"--export-results", race}, 0, results, badName);
-        row("export to a file", {"--export-results", race, Path("out.csv")}, 0, {}, badName, results);
-        row("export onto the record file", {"--export-results", race, Path("./race.stn")}, 1, {}, "is the record file");
+        row("export to stdout", {"--export-passages", race}, 0, results, badName);
+        row("export to a file", {"--export-passages", race, Path("out.csv")}, 0, {}, badName, results);
+        row("export onto the record file", {"--export-passages", race, Path("./race.stn")}, 1, {},
+            "is the record file");
         row("export onto the times file", {"--export-results", race, Path("race.stn.times")}, 1, {},
             "a file kept beside it");
         row("export missing", {"--export-results", Path("missing.stn")}, 1, {}, "the file does not exist");
+        // One row per runner; passages without a time keep their order; --start and --laps in place of the stored.
+        const QString head = QStringLiteral("place,bib,name,category,category_place,laps,elapsed,last_passage\r\n");
+        row("results from a start", {"--export-results", race, "--start", "2026-05-03T10:40:00+02:00"}, 0,
+            head + "1,5,\"Müller, Anna\",W40,1,1,0:02:07.315,10:42:07.315+02:00\r\n2,7,Bob,,,1,,\r\n3,432,,,,1,,\r\n");
+        row("results of two laps", {"--export-results", race, Path("out.csv"), "--laps", "2"}, 0, {}, badName,
+            head + "1,5,\"Müller, Anna\",W40,1,2,,\r\n2,7,Bob,,,1,,\r\n3,432,,,,1,,\r\n");
+        row("laps not a number", {"--export-results", race, "--laps", "0"}, 2, {}, "--laps needs a whole number");
+        row("start not a time", {"--export-results", race, "--start", "10"}, 2, {}, "--start needs an ISO 8601");
+        row("start without the export", {"--check", race, "--start", "2026-05-03T10:00:00"}, 2, {},
+            "go with --export-results");
         row("import a start list", {"--import-startlist", Path("list.csv"), Path("timed.stn")}, 0,
             QStringLiteral("file: %1\nencoding: Windows-1252, no byte order mark\ndelimiter: ; (sep= line)\n"
                            "header: line 2\ncolumns: bib 1 (Startnr), name 3 (Name), first name 2 (Vorname), "

@@ -22,7 +22,7 @@
 
 // The start list through the main window as an operator uses it: loaded from a CSV with bad
 // lines, names in the grid, the scan display and the lap counter, unknown bibs flagged while
-// typing; the results exported; a missing file named on the command line created on request.
+// typing; the passages exported; a missing file named on the command line created on request.
 class TestGuiStartList : public QObject {
     Q_OBJECT
 
@@ -104,7 +104,7 @@ private slots:
 
     // Typing against the list: the hint names an unknown bib, goes once the digits change, and
     // neither takes the focus nor holds back Enter; beside the repeat warning both stay readable.
-    // Times and names side by side; the results exported through the menu, never onto the record file.
+    // Times and names side by side; the passages exported through the menu, never onto the record file.
     void typingAndExport() {
         WriteSetting(QStringLiteral("ShowTimes"), QStringLiteral("1"));
         WriteBytes(StartListPath(m_f->path()), "bib,name,category\r\n5,\"Anna, A.\",W40\r\n");
@@ -135,13 +135,13 @@ private slots:
         QCOMPARE(records, QByteArray("1;5\r\n2;432\r\n3;5\r\n4;43\r\n"));
 
         FileDialogSeam::setNextAnswer({m_f->path("results.csv")});
-        m_f->Trigger("mnuFile_ExportResults");
+        m_f->Trigger("mnuFile_ExportPassages");
         QCOMPARE(FileBytes(m_f->path("results.csv")),
                  QByteArray("position,bib,time,name,category,lap\r\n1,5,,\"Anna, A.\",W40,1\r\n2,432,,,,1\r\n"
                             "3,5,2026-05-03T10:42:07.315+02:00,\"Anna, A.\",W40,2\r\n"
                             "4,43,2026-05-03T10:42:07.315+02:00,,,1\r\n"));
         FileDialogSeam::setNextAnswer({m_f->path()});
-        m_f->Trigger("mnuFile_ExportResults");
+        m_f->Trigger("mnuFile_ExportPassages");
         QCOMPARE(FileBytes(m_f->path()), records);
     }
 

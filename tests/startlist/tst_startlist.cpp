@@ -1,6 +1,6 @@
 #include "records/clsFile.h"
 #include "startlist/CsvText.h"
-#include "startlist/ResultsCsv.h"
+#include "startlist/PassagesCsv.h"
 #include "startlist/StartList.h"
 #include "startlist/StartListFile.h"
 
@@ -141,7 +141,7 @@ private slots:
         names.Add({7, QStringLiteral("Two\nLines"), QString()});
         const QDateTime first(QDate(2026, 5, 3), QTime(10, 42, 7, 315), QTimeZone(7200));
         const QDateTime local = QDateTime(QDate(2026, 5, 3), QTime(10, 43, 0, 5), Qt::LocalTime);
-        const QByteArray csv = BuildResultsCsv(
+        const QByteArray csv = BuildPassagesCsv(
             {5, 7, 5, 0, 432, 5}, [&](qint32 index) { return index == 0   ? first
                                                              : index == 2 ? local
                                                                           : QDateTime(); },
@@ -167,7 +167,7 @@ private slots:
         WriteBytes(dir.filePath(QStringLiteral("race.stn")), "1;9\r\n2;9\r\n");
         clsFile records;
         QVERIFY(records.OpenFile(dir.filePath(QStringLiteral("race.stn"))));
-        QCOMPARE(ResultsCsvOf(records, StartList()),
+        QCOMPARE(PassagesCsvOf(records, StartList()),
                  QByteArray("position,bib,time,name,category,lap\r\n1,9,,,,1\r\n2,9,,,,2\r\n"));
     }
 };
