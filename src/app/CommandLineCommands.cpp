@@ -2,7 +2,6 @@
 
 #include "app/CommandLine.h"
 #include "base/ErrorInfo.h"
-#include "base/MessageBox.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/StnFormat.h"
@@ -27,36 +26,21 @@ void Write(QIODevice& device, const QString& text) {
     device.write(text.toUtf8());
 }
 
-// While alive, the messages the record file would show in a box are collected instead.
-class CollectedMessages {
-public:
-    CollectedMessages() {
-        m_previous = SetMessagePresenter([this](const MessageRequest& request) {
-            m_texts.append(request.text);
-            return MsgAnswer::Ok;
-        });
-    }
-    ~CollectedMessages() { SetMessagePresenter(m_previous); }
-    CollectedMessages(const CollectedMessages&) = delete;
-    CollectedMessages& operator=(const CollectedMessages&) = delete;
-    QString Text() const { return m_texts.join(QLatin1Char(' ')); }
-
-private:
-    QStringList m_texts;
-    MessagePresenter m_previous;
-};
-
-// Opens a record file as the window does; "" when it opened, otherwise why not.
+// Opens a record file as the window does, for a look only (the window may be writing it); "" when
+// it opened, otherwise why not.
 QString OpenAsProgramDoes(clsFile& records, const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("the file does not exist");
     if (info.isDir())
         return QStringLiteral("it is a folder, not a record file");
-    CollectedMessages messages;
-    if (records.OpenFile(QFileInfo(path).absoluteFilePath()))
-        return QString();
-    return messages.Text().isEmpty() ? QStringLiteral("the file cannot be read") : messages.Text();
+    try {
+        if (records.OpenFile(info.absoluteFilePath(), nullptr, clsFile::Access::ReadOnly))
+            return QString();
+    } catch (const RaisedError& error) {
+        return error.info().description;
+    }
+    return QStringLiteral("the file cannot be read");
 }
 
 // One line about a file kept beside the open record file.
@@ -283,7 +267,7 @@ int CompareCommand(const QString& primaryFile, const QString& backupFile, QIODev
         if (!bytes)
             return CommandLine::NotUnderstood;
         try {
-            bibs[side] = ParseStn(*bytes);
+            bibs[side] = ReadStn(*bytes).bibs;
         } catch (const RaisedError& error) {
             Write(err, QStringLiteral("marklog: %1: %2\n")
                            .arg(QDir::toNativeSeparators(files[side]), error.info().description));

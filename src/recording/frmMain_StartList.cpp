@@ -184,7 +184,7 @@ void frmMain::OpenCommandLineFile() {
                 {WithFileName(GetText(QStringLiteral("MKL_MSG_CREATEFILE")), QFileInfo(path).absoluteFilePath()),
                  GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question, MsgButtons::YesNo}) != MsgAnswer::Yes)
             return;
-        WriteWholeFile(QFileInfo(path).absoluteFilePath(), QByteArray());
+        CreateEmptyRecordFile(QFileInfo(path).absoluteFilePath());
     }
     OpenRecordFile(m_commandLine);
 }

@@ -19,7 +19,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         WriteBytes(Path("race.stn"), "1;5\r\n2;7\r\n3;5\r\n4;432\r\n");
         WriteBytes(Path("race.stn.startlist.csv"), "bib;name;category\n5;\"Müller, Anna\";W40\n7;Bob\n8;\n");
-        WriteBytes(Path("binary.stn"), QByteArray("1;5\r\nA\0B", 8));
+        WriteBytes(Path("binary.stn"), QByteArray("A\0B\r\n1;5\r\nA\0B", 13));
         // The third line's bib differs from the record's: its time is dropped.
         WriteBytes(Path("race.stn.times"),
                    "1;5;2026-05-03T10:42:07.315+02:00\r\n2;7;\r\n3;9;2026-05-03T10:44:00.000+02:00\r\n");
