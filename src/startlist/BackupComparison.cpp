@@ -35,7 +35,9 @@ private:
 std::optional<std::pair<int, int>> Aligner::MeetingPoint(const qint32* a, int n, const qint32* b, int m) {
     const int maxD = (n + m + 1) / 2;
     const int offset = maxD;
-    const int length = 2 * maxD;
+    // Two more than the diagonals reached, so that the start's diagonal 1 exists when one record
+    // stands against one.
+    const int length = 2 * maxD + 2;
     // forward[offset + k]: how far the best path of the current cost reaches on diagonal k;
     // backward the same from the ends.
     std::vector<int> forward(length, -1);
