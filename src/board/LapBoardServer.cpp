@@ -90,7 +90,11 @@ QByteArray ErrorResponse(int status) {
 
 } // namespace
 
-LapBoardServer::LapBoardServer(JsonSource json, QObject* parent) : QObject(parent), m_json(std::move(json)) {
+LapBoardSnapshot::LapBoardSnapshot(QByteArray body)
+    : json(std::move(body)), etag('"' + QByteArray::number(qHash(json), 16) + '"') {}
+
+LapBoardServer::LapBoardServer(SnapshotSource snapshot, QObject* parent)
+    : QObject(parent), m_snapshot(std::move(snapshot)) {
     Q_INIT_RESOURCE(board); // the page lives in a static library
 }
 
@@ -206,11 +210,11 @@ bool LapBoardServer::Answer(QTcpSocket* socket, const HttpRequestHead& head) {
     QByteArray body;
     QByteArray extra;
     if (head.path == kJsonPath) {
-        body = m_json ? m_json() : QByteArray();
+        const LapBoardSnapshot snapshot = m_snapshot ? m_snapshot() : LapBoardSnapshot(QByteArray());
+        body = snapshot.json;
         type = "application/json; charset=utf-8";
-        const QByteArray tag = '"' + QByteArray::number(qHash(body), 16) + '"';
-        extra = "ETag: " + tag + "\r\n";
-        if (head.ifNoneMatch == tag) {
+        extra = "ETag: " + snapshot.etag + "\r\n";
+        if (head.ifNoneMatch == snapshot.etag) {
             status = 304;
             body.clear();
         }

@@ -11,6 +11,14 @@
 class QTcpServer;
 class QTcpSocket;
 
+// The standings as the server answers them: the JSON and its entity tag, made once per change.
+struct LapBoardSnapshot {
+    LapBoardSnapshot() = default;
+    explicit LapBoardSnapshot(QByteArray json);
+    QByteArray json;
+    QByteArray etag; // quoted, as the ETag header carries it
+};
+
 // The lap board's web server: a minimal HTTP/1.1 server in the program's event loop that serves
 // the page, its script and style (built in) and the standings as JSON, and nothing else.
 // GET and HEAD only; every request is bounded in size, header count and time, and the number of
@@ -26,11 +34,11 @@ public:
         int idleTimeoutMs = 15000;    // a kept connection without a request
         qint64 maxUnsent = 1 << 20;   // answers waiting for a client that does not read
     };
-    // Builds the standings JSON; called for each request of it, so it should keep its result
-    // while nothing changed.
-    using JsonSource = std::function<QByteArray()>;
+    // The latest snapshot of the standings; asked for each request of it, so it should keep its
+    // result while nothing changed.
+    using SnapshotSource = std::function<LapBoardSnapshot()>;
 
-    explicit LapBoardServer(JsonSource json, QObject* parent = nullptr);
+    explicit LapBoardServer(SnapshotSource snapshot, QObject* parent = nullptr);
     ~LapBoardServer() override;
 
     // Listens on every address at the port. False, with the reason in `error`, when it cannot.
@@ -38,7 +46,6 @@ public:
     void Stop();
     bool IsRunning() const;
     quint16 Port() const;
-    int ClientCount() const { return m_clients; }
     void SetLimits(const Limits& limits) { m_limits = limits; }
 
     static constexpr const char* kJsonPath = "/api/standings.json";
@@ -50,7 +57,7 @@ private:
     bool Answer(QTcpSocket* socket, const HttpRequestHead& head);
     void Finish(QTcpSocket* socket, int status);
 
-    JsonSource m_json;
+    SnapshotSource m_snapshot;
     QTcpServer* m_server = nullptr;
     Limits m_limits;
     int m_clients = 0;

@@ -1,5 +1,6 @@
 #include "lapcounter/frmLapcounter.h"
 
+#include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
 #include "base/NumericValue.h"
 #include "base/SaveWndPos.h"
@@ -11,7 +12,6 @@
 #include "lapcounter/LapListView.h"
 #include "lapcounter/TabStopDelegate.h"
 #include "records/clsFile.h"
-#include "base/AccessibleNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,6 +101,9 @@ void frmLapcounter::ConnectHandlers() {
     connect(cmdReset, &QPushButton::clicked, this, &frmLapcounter::cmdReset_Click);
     connect(chkAuto, &QCheckBox::clicked, this, &frmLapcounter::chkAuto_Click);
     connect(chkDescending, &QCheckBox::clicked, this, &frmLapcounter::chkDescending_Click);
+    connect(chkDescending, &QCheckBox::toggled, this, &frmLapcounter::InputChanged);
+    for (QLineEdit* field : txtLapCount)
+        connect(field, &QLineEdit::textChanged, this, &frmLapcounter::InputChanged);
 }
 
 frmLapcounter::~frmLapcounter() {

@@ -58,6 +58,8 @@ public:
 
 signals:
     void Unload();
+    // The target, the minimum or the order changed (typed, loaded or clicked): ListInput differs.
+    void InputChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

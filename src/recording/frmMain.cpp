@@ -1,10 +1,12 @@
 #include "recording/frmMain.h"
 
+#include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
 #include "base/MessageBox.h"
 #include "base/SaveWndPos.h"
 #include "base/Settings.h"
 #include "base/Twips.h"
+#include "board/LapBoardHost.h"
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
@@ -14,7 +16,6 @@
 #include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
-#include "base/AccessibleNames.h"
 #include "support/HelpAddress.h"
 #include "support/ctlWiki.h"
 
@@ -128,6 +129,7 @@ void frmMain::BuildControls() {
     m_scanner = new BarcodeScanner(
         tmrBarcode, txtEnter, [this] { cmdEnter_Click(); }, this);
     m_focusCatcher = new FocusCatcher(this, chkCatch, tmrCatch, txtEnter, this);
+    m_board = new LapBoardHost(RecordFile, this);
     ApplyLayout();
 }
 
@@ -154,6 +156,7 @@ void frmMain::ConnectHandlers() {
     connect(m_scanner, &BarcodeScanner::ScannerAlarm, this, &frmMain::ScannerAlarm);
     connect(m_scanner, &BarcodeScanner::ScannerBack, m_alarm, [this] { m_alarm->Clear(AlarmBand::Source::Scanner); });
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, this, showState);
+    connect(m_board, &LapBoardHost::Failed, this, showState);
 }
 
 void frmMain::Form_Load() {
@@ -176,7 +179,7 @@ void frmMain::Form_Load() {
             ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
             OpenCommandLineFile();
-        ResumeLapBoardFromSettings();
+        m_board->ResumeFromSettings();
     });
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "board/LapBoardJson.h"
-#include "lapcounter/LapStandings.h"
 #include "recording/MainLayout.h"
 #include "recording/MainMenus.h"
 #include "records/clsFile.h"
@@ -25,7 +23,7 @@ class ctlGrid;
 class ctlWiki;
 class frmDisplay;
 class frmLapcounter;
-class LapBoardServer;
+class LapBoardHost;
 
 // The program's one main window: bib entry, the record grid, menus and status bar.
 class frmMain : public QMainWindow {
@@ -53,13 +51,8 @@ public:
     // Records a bib: appended (before < 0) or inserted before a 0-based index.
     void AddBib(qint32 bib, qint32 before = -1);
 
-    // Serves the lap board on every address at the port. When it cannot (port in use, not
-    // allowed), the status bar says why and the board stays off; recording never depends on it.
-    bool StartLapBoard(quint16 port);
-    void StopLapBoard();
-    quint16 LapBoardPort() const; // 0 while the board is off
-    // The names the board shows beside the bibs (none by default).
-    void SetBibNameLookup(BibNameLookup names);
+    // The lap board this window serves; a port that cannot be used is told in the status bar.
+    LapBoardHost& LapBoard() { return *m_board; }
 
     clsFile RecordFile;
 
@@ -85,12 +78,6 @@ private:
     // After every change of the records: the lap counter's automatic refresh and the lap board.
     void RecordsChanged();
     void mnuExtras_LapBoard_Click();
-    bool ListenLapBoard(quint16 port, QString* error);
-    void ResumeLapBoardFromSettings();
-    void ReadBoardView();
-    QByteArray LapBoardJson();
-    // Brings the board's standings in step after each change, so a passage costs O(log n).
-    void KeepBoardInStep();
     void chkBeep_Click();
     void cmdEnter_Click();
     // Says next to the entry box when the bib being typed passed within the last seconds.
@@ -172,24 +159,5 @@ private:
     AlarmBand* m_alarm = nullptr;                 // faults shown without a box
     int m_modalObserver = -1;                     // holds the scanner while a modal box is open
     bool m_askingToLeave = false;                 // the question of MayLeaveFile is open
-    LapBoardServer* m_board = nullptr;
-    LapStandings m_boardStandings{RecordFile}; // the board's while no lap counter is open
-    LapBoardView m_boardView;                  // likewise
-    BibNameLookup m_bibNames;
-    // The board's JSON is made once per change, however many clients ask.
-    struct BoardJsonKey {
-        const LapStandings* standings = nullptr;
-        quint64 standingsRevision = 0;
-        quint64 recordsRevision = 0;
-        double target = 0;
-        double minimum = 0;
-        bool descending = false;
-        QString language;
-        bool operator==(const BoardJsonKey& o) const {
-            return standings == o.standings && standingsRevision == o.standingsRevision &&
-                   recordsRevision == o.recordsRevision && target == o.target && minimum == o.minimum &&
-                   descending == o.descending && language == o.language;
-        }
-    } m_boardJsonKey;
-    QByteArray m_boardJson;
+    LapBoardHost* m_board = nullptr;
 };

@@ -5,7 +5,7 @@
 #include "base/ErrorHandler.h"
 #include "base/MessageBox.h"
 #include "base/Settings.h"
-#include "board/LapBoardServer.h"
+#include "board/LapBoardHost.h"
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
@@ -36,6 +36,13 @@ void frmMain::mnuExtras_LapCounter_Click() {
         auto* lapCounter = new frmLapcounter(RecordFile, this, this);
         lapCounter->SetNameLookup(NameLookup());
         m_lapCounter = lapCounter;
+        // The board shows this window's standings, with its fields as they change.
+        const auto followFields = [this, lapCounter] {
+            if (m_lapCounter == lapCounter)
+                m_board->FollowLapCounter(lapCounter->Standings(), lapCounter->ListInput());
+        };
+        followFields();
+        connect(lapCounter, &frmLapcounter::InputChanged, this, followFields);
         connect(lapCounter, &frmLapcounter::Unload, this, [this, lapCounter] {
             if (m_lapCounter == lapCounter)
                 frmLapcounter_Unload();
@@ -51,14 +58,21 @@ void frmMain::mnuExtras_LapCounter_Click() {
 void frmMain::frmLapcounter_Unload() {
     m_lapCounter = nullptr;
     // The window stored its fields; the board shows all passages with them from now on.
-    if (m_board && m_board->IsRunning())
-        ReadBoardView();
+    m_board->LapCounterClosed();
 }
 
 void frmMain::RecordsChanged() {
     if (m_lapCounter)
         m_lapCounter->RecordsChanged();
-    KeepBoardInStep();
+    m_board->RecordsChanged();
+}
+
+void frmMain::mnuExtras_LapBoard_Click() {
+    ReportingErrors([this] {
+        m_focusCatcher->WithoutCatching([this] { m_board->ShowDialog(this); });
+        if (txtEnter->isVisible())
+            txtEnter->setFocus();
+    });
 }
 
 // A new display at every use; a display opened before stays open on its own.

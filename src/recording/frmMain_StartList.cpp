@@ -6,6 +6,7 @@
 #include "base/ErrorHandler.h"
 #include "base/MessageBox.h"
 #include "base/NumericValue.h"
+#include "board/LapBoardHost.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
@@ -98,7 +99,7 @@ void frmMain::ApplyStartList() {
     m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList.IsEmpty());
     if (m_lapCounter)
         m_lapCounter->SetNameLookup(NameLookup());
-    SetBibNameLookup(m_startList.IsEmpty() ? BibNameLookup() : BibNameLookup(NameLookup()));
+    m_board->SetNames(NameLookup());
     RecordsChanged();
     txtEnter_TextChanged();
 }

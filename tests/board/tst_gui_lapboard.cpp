@@ -2,6 +2,7 @@
 // bibs reach its JSON and a real browser's page, and that faulty or hostile clients get their
 // answers while a scanner keeps recording.
 #include "base/Settings.h"
+#include "board/LapBoardHost.h"
 #include "recording/BarcodeScanner.h"
 #include "records/clsFile.h"
 
@@ -184,7 +185,7 @@ private:
         WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
         WriteSetting(QStringLiteral("LapBoard"), CheckBoxValue(true));
         WriteSetting(QStringLiteral("LapBoardPort"), QString::number(port));
-        if (!m_f->LoadRecords(QByteArray()) || m_f->window->LapBoardPort() != port)
+        if (!m_f->LoadRecords(QByteArray()) || m_f->window->LapBoard().Port() != port)
             qWarning("the main window or its lap board did not start");
         return port;
     }
