@@ -16,6 +16,7 @@
 #include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
+#include "startlist/StartListHost.h"
 #include "support/HelpAddress.h"
 #include "support/ctlWiki.h"
 
@@ -130,6 +131,7 @@ void frmMain::BuildControls() {
         tmrBarcode, txtEnter, [this] { cmdEnter_Click(); }, this);
     m_focusCatcher = new FocusCatcher(this, chkCatch, tmrCatch, txtEnter, this);
     m_board = new LapBoardHost(RecordFile, this);
+    m_startList = new StartListHost(RecordFile, this);
     ApplyLayout();
 }
 
@@ -140,7 +142,6 @@ void frmMain::ConnectHandlers() {
     connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowRepeatWarning);
     connect(tmrRepeat, &QTimer::timeout, this, &frmMain::ShowRepeatWarning);
     ConnectFileCommands();
-    ConnectStartListCommands();
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
     connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this, [this] {
@@ -276,7 +277,7 @@ void frmMain::ShowFileControls(bool open) {
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
                              m_menus.mnuFile_StartList, m_menus.mnuFile_ExportResults})
         command->setEnabled(open);
-    m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList.IsEmpty());
+    m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList->IsEmpty());
     Wiki->setVisible(!open);
     lblStart->setVisible(!open);
     ShowRepeatWarning();

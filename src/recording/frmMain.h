@@ -3,7 +3,6 @@
 #include "recording/MainLayout.h"
 #include "recording/MainMenus.h"
 #include "records/clsFile.h"
-#include "startlist/StartList.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -24,6 +23,7 @@ class ctlWiki;
 class frmDisplay;
 class frmLapcounter;
 class LapBoardHost;
+class StartListHost;
 
 // The program's one main window: bib entry, the record grid, menus and status bar.
 class frmMain : public QMainWindow {
@@ -102,16 +102,10 @@ private:
     void RememberRecentFile(const QString& path);
     // Closes every lap counter and scan display, so each stores its settings and position.
     void CloseSecondaryWindows();
-    // Start list and results (frmMain_StartList.cpp).
-    void ConnectStartListCommands();
-    void LoadStartListOfFile();
+    // The start list's names and warnings where they show (frmMain_StartList.cpp).
     void ApplyStartList();
     void ShowGridColumns();
-    std::function<QString(qint32)> NameLookup() const;
-    void mnuFile_StartList_Click();
-    void mnuFile_StartListRemove_Click();
-    void mnuFile_ExportResults_Click();
-    void txtEnter_TextChanged();
+    void ShowNotListedHint();
     // A file named on the command line that does not exist yet may be created.
     void OpenCommandLineFile();
     // Faults of the record file (frmMain_Faults.cpp). After a change: a write that failed is
@@ -155,7 +149,7 @@ private:
     QPointer<frmLapcounter> m_lapCounter;         // the lap counter refreshed after every change
     QString m_stateKey;                           // the language key panel 2 shows, if any
     QList<QPair<QString, QString>> m_stateValues; // its placeholders and what they stand for
-    StartList m_startList;                        // of the open record file; empty without one
+    StartListHost* m_startList = nullptr;         // of the open record file; empty without one
     AlarmBand* m_alarm = nullptr;                 // faults shown without a box
     int m_modalObserver = -1;                     // holds the scanner while a modal box is open
     bool m_askingToLeave = false;                 // the question of MayLeaveFile is open

@@ -9,6 +9,7 @@
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
 #include "recording/MainStatusBar.h"
+#include "startlist/StartListHost.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -68,7 +69,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
     StatusBar->update();
     if (m_display) {
         m_display->ShowBib(QString::number(bib));
-        m_display->ShowName(m_startList.Name(bib));
+        m_display->ShowName(m_startList->Name(bib));
     }
     RecordsChanged();
     txtEnter->setFocus();

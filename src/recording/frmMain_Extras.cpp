@@ -11,6 +11,7 @@
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
 #include "recording/FocusCatcher.h"
+#include "startlist/StartListHost.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 #include "support/frmAbout.h"
@@ -34,7 +35,7 @@ void frmMain::ConnectExtrasCommands() {
 void frmMain::mnuExtras_LapCounter_Click() {
     ReportingErrors([this] {
         auto* lapCounter = new frmLapcounter(RecordFile, this, this);
-        lapCounter->SetNameLookup(NameLookup());
+        lapCounter->SetNameLookup(m_startList->NameLookup());
         m_lapCounter = lapCounter;
         // The board shows this window's standings, with its fields as they change.
         const auto followFields = [this, lapCounter] {

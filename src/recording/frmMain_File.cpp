@@ -13,6 +13,7 @@
 #include "records/PrintBibs.h"
 #include "records/RecordPath.h"
 #include "records/TimesSidecar.h"
+#include "startlist/StartListHost.h"
 #include "support/FileDialog.h"
 #include "support/ShortenPath.h"
 #include "support/clsRecentFiles.h"
@@ -20,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
 
@@ -67,6 +69,20 @@ void frmMain::ConnectFileCommands() {
     connect(m_menus.mnuFile_Close, &QAction::triggered, this,
             [this] { ReportingErrors([this] { CloseRecordFile(); }); });
     connect(m_menus.mnuFile_Print, &QAction::triggered, this, &frmMain::mnuFile_Print_Click);
+    // The start list and results commands; the keyboard goes back to the entry box after each.
+    const std::pair<QAction*, void (StartListHost::*)()> startListCommands[] = {
+        {m_menus.mnuFile_StartList, &StartListHost::Choose},
+        {m_menus.mnuFile_StartListRemove, &StartListHost::Remove},
+        {m_menus.mnuFile_ExportResults, &StartListHost::ExportResults},
+    };
+    for (const auto& [command, run] : startListCommands)
+        connect(command, &QAction::triggered, this, [this, run = run] {
+            ReportingErrors([this, run] { (m_startList->*run)(); });
+            txtEnter->setFocus();
+        });
+    connect(m_startList, &StartListHost::Changed, this, &frmMain::ApplyStartList);
+    connect(m_startList, &StartListHost::State, this, &frmMain::ShowState);
+    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowNotListedHint);
     for (QAction* entry : m_menus.mnuFile_LFM)
         connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->data().toString()); });
     connect(Grid, &ctlGrid::Edit, this, &frmMain::Grid_Edit);
@@ -107,7 +123,7 @@ bool frmMain::OpenRecordFile(QString path) {
                 m_alarm->Set(AlarmBand::Source::Notice,
                              GetText(QStringLiteral("MKL_MSG_ZEROBYTES")).replace(QStringLiteral("[Filename]"), path));
             StatusBar->SetPanelText(1, RecordCountText());
-            LoadStartListOfFile();
+            m_startList->LoadForFile();
             ShowTimesFileState(); // after the start list's word: a dropped time matters more
             UpdateCaption();
             result = true;
@@ -151,7 +167,7 @@ bool frmMain::CloseRecordFile() {
         if (m_lapCounter)
             m_lapCounter->close(); // its Unload drops the reference
         m_lapCounter = nullptr;
-        LoadStartListOfFile(); // none without a file
+        m_startList->LoadForFile(); // none without a file
         UpdateCaption();
     }
     return true;
@@ -172,7 +188,7 @@ void frmMain::mnuFile_New_Click() {
         const bool ok = RecordFile.NewFile();
         ShowFileControls(ok);
         if (ok) {
-            LoadStartListOfFile();
+            m_startList->LoadForFile();
             UpdateCaption();
             RememberRecentFile(RecordFile.FileName());
             txtEnter->setFocus();
@@ -258,6 +274,20 @@ void frmMain::ShowRecentFiles() {
 void frmMain::RememberRecentFile(const QString& path) {
     clsRecentFiles().SetFirstFile(path);
     ShowRecentFiles();
+}
+
+void frmMain::OpenCommandLineFile() {
+    const QString path = WithoutQuotes(m_commandLine);
+    if (!path.isEmpty() && !QFileInfo::exists(path)) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_CREATEFILE"),
+                                 {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(absolute)}}),
+                         GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question, MsgButtons::YesNo}) !=
+            MsgAnswer::Yes)
+            return;
+        WriteWholeFile(absolute, QByteArray());
+    }
+    OpenRecordFile(m_commandLine);
 }
 
 void frmMain::Grid_Add(qint32 row) {

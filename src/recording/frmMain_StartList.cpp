@@ -1,107 +1,27 @@
-// The start list of the open record file (names in the grid, the scan display and the lap
-// counter; bibs not on it flagged), the results export, and creating a record file named on the
-// command line.
+// The window's side of the start list of the open record file: the names and the warning for
+// bibs not on it in the grid, the lap counter, the lap board and the entry box.
 #include "recording/frmMain.h"
 
-#include "base/ErrorHandler.h"
-#include "base/MessageBox.h"
-#include "base/NumericValue.h"
 #include "board/LapBoardHost.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
-#include "recording/MainStatusBar.h"
-#include "records/DurableFile.h"
-#include "records/FileHelpers.h"
-#include "records/RecordPath.h"
-#include "records/TimesSidecar.h"
-#include "startlist/ResultsCsv.h"
-#include "startlist/StartListFile.h"
-#include "support/FileDialog.h"
+#include "startlist/StartListHost.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-
-namespace {
-
-QString AskPath(QWidget* owner, const char* titleKey, bool open) {
-    FileDialog dialog;
-    dialog.DialogTitle(GetText(QLatin1String(titleKey)));
-    dialog.Filter1Suffix(QStringLiteral("*.csv"));
-    dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_CSV")) + QStringLiteral(" (*.csv)"));
-    dialog.Filter2(GetText(QStringLiteral("MKL_FILETYPE_TEXT")) + QStringLiteral(" (*.txt)"), QStringLiteral("*.txt"));
-    dialog.DefaultExt(QStringLiteral("csv"));
-    return open ? dialog.ShowOpen(owner) : dialog.ShowSave(owner);
-}
-
-// The bad lines, one a line.
-QString ProblemLines(const QVector<StartListProblem>& problems) {
-    QStringList lines;
-    for (const StartListProblem& problem : problems)
-        lines << StartListProblemText(problem);
-    return lines.join(QLatin1Char('\n'));
-}
-
-QString WithFileName(QString text, const QString& path) {
-    return text.replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(path), Qt::CaseInsensitive);
-}
-
-} // namespace
-
-void frmMain::ConnectStartListCommands() {
-    connect(m_menus.mnuFile_StartList, &QAction::triggered, this, &frmMain::mnuFile_StartList_Click);
-    connect(m_menus.mnuFile_StartListRemove, &QAction::triggered, this, &frmMain::mnuFile_StartListRemove_Click);
-    connect(m_menus.mnuFile_ExportResults, &QAction::triggered, this, &frmMain::mnuFile_ExportResults_Click);
-    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::txtEnter_TextChanged);
-}
-
-// Opening a file is not held up by its start list: a list that cannot be read is shown in the
-// status bar, and the file opens without names.
-void frmMain::LoadStartListOfFile() {
-    m_startList = StartList();
-    if (!RecordFile.FileName().isEmpty()) {
-        try {
-            const StartListRead read = ReadStartListFor(RecordFile.FileName());
-            m_startList = read.list;
-            if (!m_startList.IsEmpty())
-                ShowState(QStringLiteral("MKL_SB_STARTLIST"),
-                          {{QStringLiteral("[count]"), QString::number(m_startList.Count())}});
-        } catch (const RaisedError& error) {
-            ShowState(QStringLiteral("MKL_SB_STARTLISTFAILED"),
-                      {{QStringLiteral("[reason]"), error.info().description}});
-        }
-    }
-    ApplyStartList();
-}
-
-std::function<QString(qint32)> frmMain::NameLookup() const {
-    if (m_startList.IsEmpty())
-        return {};
-    return [this](qint32 bib) { return m_startList.Name(bib); };
-}
 
 // Every window that shows names follows the current list (and the current language).
 void frmMain::ApplyStartList() {
     ShowGridColumns();
-    if (!m_startList.IsEmpty()) {
-        const QString warning = GetText(QStringLiteral("MKL_MSG_NOTLISTED"));
-        Grid->SetBibWarning([this, warning](qint32 bib) {
-            return bib > 0 && m_startList.IsUnknown(bib)
-                       ? QString(warning).replace(QStringLiteral("[bib]"), QString::number(bib))
-                       : QString();
-        });
-    } else {
-        Grid->SetBibWarning({});
-    }
-    m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList.IsEmpty());
+    Grid->SetBibWarning(m_startList->BibWarning());
+    m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList->IsEmpty());
     if (m_lapCounter)
-        m_lapCounter->SetNameLookup(NameLookup());
-    m_board->SetNames(NameLookup());
+        m_lapCounter->SetNameLookup(m_startList->NameLookup());
+    m_board->SetNames(m_startList->NameLookup());
     RecordsChanged();
-    txtEnter_TextChanged();
+    ShowNotListedHint();
 }
 
 // The passage times when the operator asked for them, then the names when there is a start list:
@@ -113,97 +33,16 @@ void frmMain::ShowGridColumns() {
             {GetText(QStringLiteral("MKL_GRID_TIME")),
              [this](int index, qint32) { return RecordFile.PassageTime(index).toString(QStringLiteral("HH:mm:ss")); },
              QStringLiteral("00:00:00")});
-    if (!m_startList.IsEmpty()) {
-        const QString notListed = GetText(QStringLiteral("MKL_GRID_NOTLISTED"));
-        columns.append({GetText(QStringLiteral("MKL_GRID_NAME")),
-                        [this, notListed](int, qint32 bib) {
-                            const StartListEntry* entry = m_startList.Find(bib);
-                            return entry ? entry->name : bib > 0 ? notListed : QString();
-                        },
-                        QString()});
-    }
+    if (const std::optional<GridModel::ExtraColumn> names = m_startList->NameColumn())
+        columns.append(*names);
     Grid->SetExtraColumns(columns);
 }
 
-void frmMain::mnuFile_StartList_Click() {
-    ReportingErrors([this] {
-        const QString path = AskPath(this, "GEN_FILEDIALOG_OPEN", true);
-        if (path.isEmpty() || RecordFile.FileName().isEmpty())
-            return;
-        const StartListRead read = ParseStartList(ReadWholeFile(path));
-        const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-        if (read.list.IsEmpty()) {
-            const QString text = WithFileName(GetText(QStringLiteral("MKL_MSG_STARTLISTEMPTY")), path);
-            ShowMessage({read.problems.isEmpty() ? text : text + QStringLiteral("\n\n") + ProblemLines(read.problems),
-                         caption, MsgIcon::Exclamation, MsgButtons::Ok});
-            return;
-        }
-        SaveStartListFor(RecordFile.FileName(), read.list);
-        m_startList = read.list;
-        ApplyStartList();
-        ShowState(QStringLiteral("MKL_SB_STARTLIST"),
-                  {{QStringLiteral("[count]"), QString::number(m_startList.Count())}});
-        if (!read.problems.isEmpty()) {
-            const QString text = WithFileName(GetText(QStringLiteral("MKL_MSG_STARTLISTBAD")), path)
-                                     .replace(QStringLiteral("[count]"), QString::number(read.problems.size()))
-                                     .replace(QStringLiteral("[loaded]"), QString::number(m_startList.Count()));
-            ShowMessage({text + QStringLiteral("\n\n") + ProblemLines(read.problems), caption, MsgIcon::Exclamation,
-                         MsgButtons::Ok});
-        }
-    });
-    txtEnter->setFocus();
-}
-
-void frmMain::mnuFile_StartListRemove_Click() {
-    ReportingErrors([this] {
-        if (m_startList.IsEmpty() || ShowMessage({GetText(QStringLiteral("MKL_MSG_STARTLISTREMOVE")),
-                                                  GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question,
-                                                  MsgButtons::YesNo}) != MsgAnswer::Yes)
-            return;
-        RemoveStartListFor(RecordFile.FileName());
-        m_startList = StartList();
-        ApplyStartList();
-    });
-    txtEnter->setFocus();
-}
-
-void frmMain::mnuFile_ExportResults_Click() {
-    ReportingErrors([this] {
-        const QString target = AskPath(this, "GEN_FILEDIALOG_SAVE", false);
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
-            IsSameFile(target, StartListPath(RecordFile.FileName())) ||
-            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
-            return;
-        ReplaceDurably(target, ResultsCsvOf(RecordFile, m_startList));
-    });
-    txtEnter->setFocus();
-}
-
 // The hint never takes the focus, never blocks Enter and goes once the digits change.
-void frmMain::txtEnter_TextChanged() {
-    const QString text = txtEnter->text();
-    qint32 bib = 0;
-    try {
-        bib = WholeNumberValue(text);
-    } catch (const RaisedError&) {
-        bib = 0; // too large for a bib: Enter reports it
-    }
-    const bool show = bib > 0 && m_startList.IsUnknown(bib);
-    if (show)
-        lblNotListed->setText(
-            GetText(QStringLiteral("MKL_MSG_NOTLISTED")).replace(QStringLiteral("[bib]"), QString::number(bib)));
-    lblNotListed->setVisible(show);
+void frmMain::ShowNotListedHint() {
+    const QString hint = m_startList->NotListedHint(txtEnter->text());
+    if (!hint.isEmpty())
+        lblNotListed->setText(hint);
+    lblNotListed->setVisible(!hint.isEmpty());
     PlaceEntryHints();
-}
-
-void frmMain::OpenCommandLineFile() {
-    const QString path = WithoutQuotes(m_commandLine);
-    if (!path.isEmpty() && !QFileInfo::exists(path)) {
-        if (ShowMessage(
-                {WithFileName(GetText(QStringLiteral("MKL_MSG_CREATEFILE")), QFileInfo(path).absoluteFilePath()),
-                 GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question, MsgButtons::YesNo}) != MsgAnswer::Yes)
-            return;
-        WriteWholeFile(QFileInfo(path).absoluteFilePath(), QByteArray());
-    }
-    OpenRecordFile(m_commandLine);
 }
