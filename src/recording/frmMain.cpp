@@ -16,6 +16,7 @@
 #include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
+#include "recording/WriteFaults.h"
 #include "startlist/StartListHost.h"
 #include "support/HelpAddress.h"
 #include "support/ctlWiki.h"
@@ -76,10 +77,10 @@ void frmMain::BuildControls() {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    m_alarm = new AlarmBand(central);
+    auto* alarm = new AlarmBand(central);
     m_client = Named(new QWidget(central), "Client");
     m_client->installEventFilter(this);
-    column->addWidget(m_alarm);
+    column->addWidget(alarm);
     column->addWidget(m_client, 1);
     setCentralWidget(central);
 
@@ -122,6 +123,7 @@ void frmMain::BuildControls() {
     StatusBar = new MainStatusBar(this);
     StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
     setStatusBar(StatusBar);
+    m_faults = new WriteFaults(RecordFile, *alarm, *StatusBar, this);
 
     tmrBarcode = Named(new QTimer(this), "tmrBarcode");
     tmrBarcode->setInterval(20);
@@ -145,17 +147,15 @@ void frmMain::ConnectHandlers() {
     ConnectExtrasCommands();
     connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
     connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this, [this] {
-        if (m_scanner->mnuExtras_BarcodeScanner_Click(this) && m_stateKey == QLatin1String("MKL_SB_SCANNEROFF"))
-            ShowState(QString());
+        if (m_scanner->mnuExtras_BarcodeScanner_Click(this) &&
+            StatusBar->StateKey() == QLatin1String("MKL_SB_SCANNEROFF"))
+            StatusBar->ShowState(QString());
     });
-    const auto showState = [this](const QString& text) {
-        m_stateKey.clear();
-        StatusBar->SetPanelText(2, text);
-    };
+    const auto showState = [this](const QString& text) { StatusBar->ShowStateText(text); };
     connect(m_scanner, &BarcodeScanner::ScannerLost, this, showState);
     connect(m_scanner, &BarcodeScanner::ScannerBack, this, showState);
-    connect(m_scanner, &BarcodeScanner::ScannerAlarm, this, &frmMain::ScannerAlarm);
-    connect(m_scanner, &BarcodeScanner::ScannerBack, m_alarm, [this] { m_alarm->Clear(AlarmBand::Source::Scanner); });
+    connect(m_scanner, &BarcodeScanner::ScannerAlarm, m_faults, &WriteFaults::ScannerAlarm);
+    connect(m_scanner, &BarcodeScanner::ScannerBack, m_faults, &WriteFaults::ScannerBack);
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, this, showState);
     connect(m_board, &LapBoardHost::Failed, this, showState);
 }
@@ -177,7 +177,7 @@ void frmMain::Form_Load() {
         // The scanner's port is never opened by itself: the port number is shared with the
         // family's other programs, one of which may use that port now. The operator is told.
         if (BarcodeScanner::WasOnWhenLastEnded())
-            ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
+            StatusBar->ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
             OpenCommandLineFile();
         m_board->ResumeFromSettings();
@@ -203,7 +203,7 @@ bool frmMain::Form_Unload() {
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // Exit while the question about the unsaved list is open waits for its answer.
-    if (m_askingToLeave) {
+    if (m_faults->AskingToLeave()) {
         event->ignore();
         return;
     }
@@ -249,13 +249,13 @@ void frmMain::SetCaptions() {
             control->setProperty("text", text);
     }
     Grid->SetCaptions();
-    // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
-    const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
     ShowRepeatWarning();
     ApplyStartList();
+    const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
+    StatusBar->SetScannerMenu(plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") +
+                              plain(m_menus.mnuExtras_BarcodeScanner->text()));
     StatusBar->Rebuild(RecordCountText(),
                        GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
-    StatusBar->SetPanelText(2, state);
     if (m_lapCounter)
         m_lapCounter->SetCaptions();
     if (m_display)
@@ -321,24 +321,6 @@ void frmMain::ApplyLayout() {
         font.setPointSizeF(m_layout.txtEnterFontSize);
         txtEnter->setFont(font);
     }
-}
-
-void frmMain::ShowState(const QString& key, const QList<QPair<QString, QString>>& values) {
-    m_stateKey = key;
-    m_stateValues = values;
-    StatusBar->SetPanelText(2, StateText());
-}
-
-QString frmMain::StateText() const {
-    if (m_stateKey.isEmpty())
-        return QString();
-    const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
-    const QString scannerMenu =
-        plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") + plain(m_menus.mnuExtras_BarcodeScanner->text());
-    QString text = GetText(m_stateKey).replace(QStringLiteral("[menu]"), scannerMenu);
-    for (const auto& [placeholder, value] : m_stateValues)
-        text.replace(placeholder, value);
-    return text;
 }
 
 void frmMain::CloseSecondaryWindows() {

@@ -14,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-class AlarmBand;
 class BarcodeScanner;
 class FocusCatcher;
 class MainStatusBar;
@@ -24,6 +23,7 @@ class frmDisplay;
 class frmLapcounter;
 class LapBoardHost;
 class StartListHost;
+class WriteFaults;
 
 // The program's one main window: bib entry, the record grid, menus and status bar.
 class frmMain : public QMainWindow {
@@ -93,10 +93,6 @@ private:
     void Grid_Delete(qint32 row);
     void Grid_Add(qint32 row);
     QString RecordCountText() const;
-    // Panel 2 shows the text of a language key ("" empties it) with its placeholders filled in;
-    // it follows a language change.
-    void ShowState(const QString& key, const QList<QPair<QString, QString>>& values = {});
-    QString StateText() const;
     // The recent-file entries of the File menu, from the stored list.
     void ShowRecentFiles();
     void RememberRecentFile(const QString& path);
@@ -108,20 +104,6 @@ private:
     void ShowNotListedHint();
     // A file named on the command line that does not exist yet may be created.
     void OpenCommandLineFile();
-    // Faults of the record file (frmMain_Faults.cpp). After a change: a write that failed is
-    // logged, sounds the alarm and shows in the band and the status bar; a write that worked
-    // clears them.
-    void AfterWrite(bool saved);
-    void ShowWriteState();
-    // While the file lags behind the list, asks before the list is given up: Retry, Save as, or
-    // Cancel. True when the list is safe in a file and the file may be closed.
-    bool MayLeaveFile();
-    // A recovery copy an earlier run left for the file just opened, holding other records: the
-    // operator chooses to use it, save it elsewhere, or keep the file as it is.
-    void OfferRecoveryCopy();
-    void ScannerAlarm(const QString& text);
-    // The save dialog for a record file; "" when cancelled.
-    QString AskSavePath();
 
     QString m_commandLine;
     MainMenus m_menus;
@@ -143,15 +125,12 @@ private:
     QLabel* lblStart = nullptr; // beside the guide link while no file is open: how to start
     QTimer* tmrBarcode = nullptr;
     QTimer* tmrCatch = nullptr;
-    BarcodeScanner* m_scanner = nullptr;          // the serial scanner behind tmrBarcode
-    FocusCatcher* m_focusCatcher = nullptr;       // chkCatch with tmrCatch
-    QPointer<frmDisplay> m_display;               // the scan display that receives every recorded bib
-    QPointer<frmLapcounter> m_lapCounter;         // the lap counter refreshed after every change
-    QString m_stateKey;                           // the language key panel 2 shows, if any
-    QList<QPair<QString, QString>> m_stateValues; // its placeholders and what they stand for
-    StartListHost* m_startList = nullptr;         // of the open record file; empty without one
-    AlarmBand* m_alarm = nullptr;                 // faults shown without a box
-    int m_modalObserver = -1;                     // holds the scanner while a modal box is open
-    bool m_askingToLeave = false;                 // the question of MayLeaveFile is open
+    BarcodeScanner* m_scanner = nullptr;    // the serial scanner behind tmrBarcode
+    FocusCatcher* m_focusCatcher = nullptr; // chkCatch with tmrCatch
+    QPointer<frmDisplay> m_display;         // the scan display that receives every recorded bib
+    QPointer<frmLapcounter> m_lapCounter;   // the lap counter refreshed after every change
+    StartListHost* m_startList = nullptr;   // of the open record file; empty without one
+    WriteFaults* m_faults = nullptr;        // of the record file and the scanner
+    int m_modalObserver = -1;               // holds the scanner while a modal box is open
     LapBoardHost* m_board = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
 #include "recording/MainStatusBar.h"
+#include "recording/WriteFaults.h"
 #include "startlist/StartListHost.h"
 
 #include <QCheckBox>
@@ -50,7 +51,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
     // The bib is taken: the box is empty for the next one before anything else can happen.
     txtEnter->clear();
     // Painted at once, so "saving" shows while the file is written.
-    ShowState(QStringLiteral("MKL_SB_SAVING"));
+    StatusBar->ShowState(QStringLiteral("MKL_SB_SAVING"));
     StatusBar->RepaintPanelNow(2);
     const bool saved = RecordFile.AddBib(bib, before);
     if (before < 0)
@@ -59,10 +60,10 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         RecordFile.LoadIntoGrid(*Grid);
     // "Saved" only when the record is on the disk; otherwise the operator must see it. A
     // missing passage time is worth a word too, though the record itself is safe.
-    ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
-              : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
-                                        : QStringLiteral("MKL_SB_TIMESFAILED"));
-    AfterWrite(saved);
+    StatusBar->ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
+                         : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
+                                                   : QStringLiteral("MKL_SB_TIMESFAILED"));
+    m_faults->AfterWrite(saved);
     StatusBar->SetPanelText(1, RecordCountText());
     // Painted as soon as control returns to the window system, together with the grid's new
     // row, instead of making the next bib wait for it.

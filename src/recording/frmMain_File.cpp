@@ -6,8 +6,9 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
-#include "recording/AlarmBand.h"
 #include "recording/MainStatusBar.h"
+#include "recording/RecordFileDialog.h"
+#include "recording/WriteFaults.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
 #include "records/PrintBibs.h"
@@ -27,21 +28,6 @@
 
 namespace {
 
-// The save dialog as the record file commands use it: a title and the ".stn" filter.
-QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
-    FileDialog dialog;
-    dialog.DialogTitle(GetText(QLatin1String(titleKey)));
-    dialog.Filter1Suffix(QStringLiteral("*.stn"));
-    dialog.Filter1Text(GetText(QStringLiteral("GEN_FILETYPE_STN")) + QStringLiteral(" (*.stn)"));
-    // A name typed without extension still makes a record file the dated copy and the desktop know.
-    dialog.DefaultExt(QStringLiteral("stn"));
-    if (open)
-        dialog.ShowOpen(owner);
-    else
-        dialog.ShowSave(owner);
-    return dialog.FileName();
-}
-
 // The hourglass from construction to destruction, restored exactly once whichever way the
 // scope ends; cursors others set stay as they are.
 class WaitCursor {
@@ -54,14 +40,9 @@ public:
 
 } // namespace
 
-QString frmMain::AskSavePath() {
-    return AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
-}
-
 void frmMain::ConnectFileCommands() {
     RecordFile.SetPathDialog([this](clsFile::PathQuestion question) {
-        return question == clsFile::PathQuestion::NewFile ? AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false)
-                                                          : AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);
+        return question == clsFile::PathQuestion::NewFile ? AskRecordFileToSave(this) : AskRecordFileToOpen(this);
     });
     connect(m_menus.mnuFile_New, &QAction::triggered, this, &frmMain::mnuFile_New_Click);
     connect(m_menus.mnuFile_Open, &QAction::triggered, this, [this] { OpenRecordFile(QString()); });
@@ -81,7 +62,11 @@ void frmMain::ConnectFileCommands() {
             txtEnter->setFocus();
         });
     connect(m_startList, &StartListHost::Changed, this, &frmMain::ApplyStartList);
-    connect(m_startList, &StartListHost::State, this, &frmMain::ShowState);
+    connect(m_startList, &StartListHost::State, StatusBar, &MainStatusBar::ShowState);
+    connect(m_faults, &WriteFaults::SavedAs, this, [this](const QString& path) {
+        UpdateCaption();
+        RememberRecentFile(path);
+    });
     connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowNotListedHint);
     for (QAction* entry : m_menus.mnuFile_LFM)
         connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->data().toString()); });
@@ -89,7 +74,7 @@ void frmMain::ConnectFileCommands() {
     connect(Grid, &ctlGrid::Delete, this, &frmMain::Grid_Delete);
     connect(Grid, &ctlGrid::Add, this, &frmMain::Grid_Add);
     connect(Grid, &ctlGrid::BeginMove, this, [this] { RecordFile.BeginChange(); });
-    connect(Grid, &ctlGrid::EndMove, this, [this] { AfterWrite(RecordFile.EndChange()); });
+    connect(Grid, &ctlGrid::EndMove, this, [this] { m_faults->AfterWrite(RecordFile.EndChange()); });
     connect(Grid, &ctlGrid::Enter, this, [this] { txtEnter->setFocus(); });
     // A digit typed while the grid has the focus belongs to the next bib, not to a record.
     connect(Grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {
@@ -106,7 +91,7 @@ bool frmMain::OpenRecordFile(QString path) {
         path = WithoutQuotes(path);
         // The dialog's choice, or still nothing when it was cancelled.
         if (path.isEmpty())
-            path = AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);
+            path = AskRecordFileToOpen(this);
         bool ok = false;
         if (!path.isEmpty()) {
             // The hourglass shows while a large file is read and put into the grid.
@@ -117,11 +102,7 @@ bool frmMain::OpenRecordFile(QString path) {
         }
         ShowFileControls(ok);
         if (ok) {
-            OfferRecoveryCopy();
-            ShowWriteState();
-            if (RecordFile.ZeroPadded())
-                m_alarm->Set(AlarmBand::Source::Notice,
-                             GetText(QStringLiteral("MKL_MSG_ZEROBYTES")).replace(QStringLiteral("[Filename]"), path));
+            m_faults->FileOpened(path);
             StatusBar->SetPanelText(1, RecordCountText());
             m_startList->LoadForFile();
             ShowTimesFileState(); // after the start list's word: a dropped time matters more
@@ -148,19 +129,19 @@ bool frmMain::OpenRecordFile(QString path) {
 void frmMain::ShowTimesFileState() {
     const TimesFileState state = RecordFile.TimesState();
     if (state.kind == TimesFileState::Kind::PartlyDropped)
-        ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"), {{QStringLiteral("[count]"), QString::number(state.dropped)}});
+        StatusBar->ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"),
+                             {{QStringLiteral("[count]"), QString::number(state.dropped)}});
     else if (state.kind == TimesFileState::Kind::Unreadable)
-        ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
+        StatusBar->ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
 }
 
 bool frmMain::CloseRecordFile() {
     if (!RecordFile.FileName().isEmpty()) {
         Grid->CloseFile();
-        if (!MayLeaveFile())
+        if (!m_faults->MayLeaveFile())
             return false;
         RecordFile.CloseFile();
-        m_alarm->Clear(AlarmBand::Source::Write);
-        m_alarm->Clear(AlarmBand::Source::Notice);
+        m_faults->FileClosed();
         ShowFileControls(false);
         StatusBar->SetPanelText(1, QString());
         Grid->Clear();
@@ -199,7 +180,7 @@ void frmMain::mnuFile_New_Click() {
 void frmMain::mnuFile_Export_Click() {
     QString target;
     try {
-        target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
+        target = AskRecordFileToSave(this);
         if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
             IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
             return;
@@ -245,14 +226,14 @@ void frmMain::mnuFile_Print_Click() {
 
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
     ReportingErrors([this, row, bib] {
-        AfterWrite(RecordFile.EditBib(row - 1, bib));
+        m_faults->AfterWrite(RecordFile.EditBib(row - 1, bib));
         RecordsChanged();
     });
 }
 
 void frmMain::Grid_Delete(qint32 row) {
     ReportingErrors([this, row] {
-        AfterWrite(RecordFile.DeleteBib(row - 1));
+        m_faults->AfterWrite(RecordFile.DeleteBib(row - 1));
         RecordsChanged();
     });
 }
