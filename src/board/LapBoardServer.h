@@ -3,6 +3,7 @@
 #include "board/HttpRequestHead.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -10,6 +11,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 // The standings as the server answers them: the JSON and its entity tag, made once per change.
 struct LapBoardSnapshot {
@@ -60,5 +62,11 @@ private:
     SnapshotSource m_snapshot;
     QTcpServer* m_server = nullptr;
     Limits m_limits;
-    int m_clients = 0;
+    // A client being served: the bytes of its request not yet complete, and the time it has for
+    // its request (a head still arriving) or to send another (a kept connection).
+    struct Client {
+        QByteArray received;
+        QTimer* timeout = nullptr;
+    };
+    QHash<QTcpSocket*, Client> m_clients;
 };
