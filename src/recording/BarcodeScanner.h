@@ -42,7 +42,6 @@ public:
     bool IsOpen() const;
     // Open, or lost and waiting for its device to come back.
     bool IsOn() const;
-    QString PortName() const { return m_portName; }
     QSerialPort* MSComm() const { return m_port; }
 
     // The timer's handler: takes every character waiting at the port.
