@@ -50,8 +50,8 @@ QString NumberFieldText(const QString& text) {
 
 } // namespace
 
-frmLapcounter::frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_records(records), m_mainWindow(mainWindow), m_standings(records) {
+frmLapcounter::frmLapcounter(const clsFile& records, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_records(records), m_standings(records) {
     setObjectName(QStringLiteral("frmLapcounter"));
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
@@ -195,7 +195,7 @@ void frmLapcounter::cmdRequery_Click() {
     } catch (const RaisedError&) {
         // Left marked as not shown: the next passage rebuilds the whole list and reports it.
     }
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 void frmLapcounter::RecordsChanged() {
@@ -212,7 +212,7 @@ void frmLapcounter::RecordsChanged() {
         if (shownCurrent && step != LapStandings::Step::Recounted &&
             (step == LapStandings::Step::Unchanged || ApplyMove(move))) {
             m_shown.revision = m_standings.Revision();
-            GiveFocusBack();
+            emit HandFocusBack();
             return;
         }
         refresh = true;
@@ -250,12 +250,12 @@ void frmLapcounter::cmdReset_Click() {
 void frmLapcounter::chkAuto_Click() {
     if (chkAuto->isChecked())
         cmdRequery_Click();
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 void frmLapcounter::chkDescending_Click() {
     cmdRequery_Click();
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 void frmLapcounter::txtLapCount_GotFocus(int index) {
@@ -273,7 +273,7 @@ void frmLapcounter::txtLapCount_Validate(int index) {
     if (txtLapCount[index]->text().compare(m_textAtFocus[index], Qt::CaseInsensitive) == 0)
         return;
     cmdRequery_Click();
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 bool frmLapcounter::eventFilter(QObject* watched, QEvent* event) {
@@ -319,13 +319,4 @@ void frmLapcounter::ApplyLayout() {
     }
     PlaceInTwips(chkAuto, m_layout.chkAuto);
     PlaceInTwips(chkDescending, m_layout.chkDescending);
-}
-
-void frmLapcounter::GiveFocusBack() {
-    if (!m_mainWindow)
-        return;
-    m_mainWindow->activateWindow();
-    auto* entry = m_mainWindow->findChild<QLineEdit*>(QStringLiteral("txtEnter"));
-    if (entry && entry->isVisible())
-        entry->setFocus();
 }

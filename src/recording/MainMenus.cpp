@@ -89,3 +89,12 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
         bar->addMenu(menu);
     return m;
 }
+
+void ShowEntries(const QList<QAction*>& entries, const QList<MenuEntry>& shown) {
+    for (int i = 0; i < entries.size(); ++i) {
+        const MenuEntry entry = shown.value(i);
+        entries[i]->setText(entry.text);
+        entries[i]->setData(entry.data);
+        entries[i]->setVisible(i < shown.size());
+    }
+}

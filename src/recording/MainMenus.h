@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 
 class QAction;
 class QMenu;
@@ -44,3 +45,12 @@ struct MainMenus {
 // Export and the start list and results commands disabled,
 // recent file entries and their separator hidden.
 MainMenus BuildMainMenus(QMenuBar* bar);
+
+// One entry of an entry array as it shows: its caption and the data it carries (a path, a
+// language's identifier).
+struct MenuEntry {
+    QString text;
+    QString data;
+};
+// Shows the entries in order in the array's first entries and hides the rest.
+void ShowEntries(const QList<QAction*>& entries, const QList<MenuEntry>& shown);

@@ -164,7 +164,10 @@ void frmMain::Form_Load() {
     ReportingErrors([this] {
         SaveWndPos(this, WndPos::Restore);
         if (gLanguage) {
-            gLanguage->AttachWindow(this);
+            QList<MenuEntry> languages;
+            for (const clsLanguage::Language& language : gLanguage->Languages())
+                languages.append({language.name, language.id});
+            ShowEntries(m_menus.mnuLangSelect, languages);
             gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
         }
         SetCaptions();

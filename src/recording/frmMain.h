@@ -40,21 +40,14 @@ public:
     // line. Errors are reported and end the load there.
     void Form_Load();
 
-    void SetCaptions();
-    void ShowFileControls(bool open);
-    void UpdateCaption();
     // Opens a record file (an empty path asks with the open dialog); one pair of surrounding
     // double quotes is removed. A file that cannot be opened is reported and leaves the recent
     // files list. True when a file is open afterwards.
     bool OpenRecordFile(QString path);
-    bool CloseRecordFile();
-    // Records a bib: appended (before < 0) or inserted before a 0-based index.
-    void AddBib(qint32 bib, qint32 before = -1);
-
+    // The records of the open file (none while no file is open).
+    const clsFile& Records() const { return RecordFile; }
     // The lap board this window serves; a port that cannot be used is told in the status bar.
     LapBoardHost& LapBoard() { return *m_board; }
-
-    clsFile RecordFile;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,6 +56,12 @@ protected:
 
 private:
     void BuildControls();
+    void SetCaptions();
+    void ShowFileControls(bool open);
+    void UpdateCaption();
+    bool CloseRecordFile();
+    // Records a bib: appended (before < 0) or inserted before a 0-based index.
+    void AddBib(qint32 bib, qint32 before = -1);
     void ConnectHandlers();
     void ApplyLayout();
     bool Form_Unload();
@@ -105,6 +104,7 @@ private:
     // A file named on the command line that does not exist yet may be created.
     void OpenCommandLineFile();
 
+    clsFile RecordFile;
     QString m_commandLine;
     MainMenus m_menus;
     MainLayout m_layout;

@@ -34,7 +34,7 @@ void frmMain::ConnectExtrasCommands() {
 // A new lap counter at every use; only the newest is refreshed with the records.
 void frmMain::mnuExtras_LapCounter_Click() {
     ReportingErrors([this] {
-        auto* lapCounter = new frmLapcounter(RecordFile, this, this);
+        auto* lapCounter = new frmLapcounter(RecordFile, this);
         lapCounter->SetNameLookup(m_startList->NameLookup());
         m_lapCounter = lapCounter;
         // The board shows this window's standings, with its fields as they change.
@@ -48,11 +48,15 @@ void frmMain::mnuExtras_LapCounter_Click() {
             if (m_lapCounter == lapCounter)
                 frmLapcounter_Unload();
         });
+        const auto takeKeyboard = [this] {
+            activateWindow();
+            if (txtEnter->isVisible())
+                txtEnter->setFocus();
+        };
+        connect(lapCounter, &frmLapcounter::HandFocusBack, this, takeKeyboard);
         lapCounter->Form_Load();
         lapCounter->show();
-        activateWindow();
-        if (txtEnter->isVisible())
-            txtEnter->setFocus();
+        takeKeyboard();
     });
 }
 
@@ -112,7 +116,7 @@ void frmMain::mnuHelp_Wiki_Click() {
 
 void frmMain::mnuLangSelect_Click(QAction* entry) {
     ReportingErrors([this, entry] {
-        const QString id = entry->property("tag").toString();
+        const QString id = entry->data().toString();
         gLanguage->SetLanguage(id);
         WriteSetting(QStringLiteral("Language"), id);
         SetCaptions();

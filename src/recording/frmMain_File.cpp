@@ -240,15 +240,10 @@ void frmMain::Grid_Delete(qint32 row) {
 
 void frmMain::ShowRecentFiles() {
     clsRecentFiles recent;
-    const QStringList entries = recent.Entries();
-    for (int i = 0; i < m_menus.mnuFile_LFM.size(); ++i) {
-        QAction* entry = m_menus.mnuFile_LFM[i];
-        const bool used = i < entries.size();
-        entry->setText(used ? QLatin1Char('&') + QString::number(i + 1) + QStringLiteral("  ") + entries[i]
-                            : QString());
-        entry->setData(used ? entries[i] : QString());
-        entry->setVisible(used);
-    }
+    QList<MenuEntry> entries;
+    for (const QString& path : recent.Entries())
+        entries.append({QLatin1Char('&') + QString::number(entries.size() + 1) + QStringLiteral("  ") + path, path});
+    ShowEntries(m_menus.mnuFile_LFM, entries);
     m_menus.mnuFile_LFMSep->setVisible(!recent.GetLastFile(1).isEmpty());
 }
 

@@ -109,7 +109,7 @@ private slots:
         for (int bib = 1001; bib <= 1200; ++bib)
             scanned += QByteArray::number(bib) + '\r';
         QVERIFY(scanner.Send(scanned));
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->window->RecordFile.Count(), 200, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->window->Records().Count(), 200, 60000);
 
         int refused = 0, waiting = 0;
         for (auto& socket : slow) {
