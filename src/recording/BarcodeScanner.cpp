@@ -47,9 +47,9 @@ bool DeviceIsPresent(const QString& portName) {
 
 } // namespace
 
-BarcodeScanner::BarcodeScanner(QTimer* timer, QLineEdit* entry, std::function<void()> record, QObject* parent)
-    : QObject(parent), m_timer(timer), m_entry(entry), m_record(std::move(record)), m_port(new QSerialPort(this)),
-      m_reopen(new QTimer(this)) {
+BarcodeScanner::BarcodeScanner(QLineEdit* entry, std::function<void()> record, QObject* parent)
+    : QObject(parent), m_timer(new QTimer(this)), m_entry(entry), m_record(std::move(record)),
+      m_port(new QSerialPort(this)), m_reopen(new QTimer(this)) {
     m_port->setObjectName(QStringLiteral("MSComm"));
     m_port->setBaudRate(QSerialPort::Baud9600);
     m_port->setParity(QSerialPort::NoParity);
@@ -60,7 +60,7 @@ BarcodeScanner::BarcodeScanner(QTimer* timer, QLineEdit* entry, std::function<vo
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { PortError(error); });
 
-    m_timer->stop();
+    m_timer->setObjectName(QStringLiteral("tmrBarcode")); // polls the port while it is open
     m_timer->setInterval(kPollInterval);
     connect(m_timer, &QTimer::timeout, this, &BarcodeScanner::tmrBarcode_Timer);
     m_reopen->setInterval(kReopenInterval);

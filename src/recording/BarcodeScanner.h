@@ -11,14 +11,13 @@ class QTimer;
 class QWidget;
 
 // The main window's serial barcode scanner: the serial port "MSComm" (9600 baud, no parity,
-// 8 data bits, 1 stop bit) polled by the window's timer tmrBarcode. Digits go into the entry box,
+// 8 data bits, 1 stop bit) polled by its timer "tmrBarcode". Digits go into the entry box,
 // a carriage return presses the record button, so a scanned bib takes the path of a typed one.
 class BarcodeScanner : public QObject {
     Q_OBJECT
 public:
-    // timer: polls the port while it is open (its interval is set to 20 ms); entry: the entry box;
-    // record: runs the record button.
-    BarcodeScanner(QTimer* timer, QLineEdit* entry, std::function<void()> record, QObject* parent = nullptr);
+    // entry: the entry box; record: runs the record button.
+    BarcodeScanner(QLineEdit* entry, std::function<void()> record, QObject* parent = nullptr);
     ~BarcodeScanner() override;
 
     // Extras > barcode scanner: asks for the port in a new port dialog owned by owner, then

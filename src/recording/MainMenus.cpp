@@ -1,5 +1,7 @@
 #include "recording/MainMenus.h"
 
+#include "support/clsRecentFiles.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -97,4 +99,18 @@ void ShowEntries(const QList<QAction*>& entries, const QList<MenuEntry>& shown) 
         entries[i]->setData(entry.data);
         entries[i]->setVisible(i < shown.size());
     }
+}
+
+void ShowRecentFiles(const MainMenus& menus) {
+    clsRecentFiles recent;
+    QList<MenuEntry> entries;
+    for (const QString& path : recent.Entries())
+        entries.append({QLatin1Char('&') + QString::number(entries.size() + 1) + QStringLiteral("  ") + path, path});
+    ShowEntries(menus.mnuFile_LFM, entries);
+    menus.mnuFile_LFMSep->setVisible(!recent.GetLastFile(1).isEmpty());
+}
+
+void RememberRecentFile(const MainMenus& menus, const QString& path) {
+    clsRecentFiles().SetFirstFile(path);
+    ShowRecentFiles(menus);
 }

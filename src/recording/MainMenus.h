@@ -54,3 +54,8 @@ struct MenuEntry {
 };
 // Shows the entries in order in the array's first entries and hides the rest.
 void ShowEntries(const QList<QAction*>& entries, const QList<MenuEntry>& shown);
+
+// The recent-file entries of the File menu, from the stored list.
+void ShowRecentFiles(const MainMenus& menus);
+// Puts a record file first in the stored list, and the menu follows.
+void RememberRecentFile(const MainMenus& menus, const QString& path);

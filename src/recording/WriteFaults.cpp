@@ -6,7 +6,7 @@
 #include "recording/AckSound.h"
 #include "recording/AlarmBand.h"
 #include "recording/MainStatusBar.h"
-#include "recording/RecordFileDialog.h"
+#include "recording/RecordFileCommands.h"
 #include "records/RecoveryCopy.h"
 #include "records/clsFile.h"
 

@@ -7,15 +7,15 @@
 #include "base/Settings.h"
 #include "base/Twips.h"
 #include "board/LapBoardHost.h"
-#include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
-#include "lapcounter/frmLapcounter.h"
 #include "recording/AlarmBand.h"
 #include "recording/BarcodeScanner.h"
+#include "recording/EntryBox.h"
 #include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
+#include "recording/SecondaryWindows.h"
 #include "recording/WriteFaults.h"
 #include "startlist/StartListHost.h"
 #include "support/HelpAddress.h"
@@ -26,11 +26,9 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -67,7 +65,7 @@ frmMain::~frmMain() {
     ModalScope::RemoveObserver(m_modalObserver);
     // Destroyed without being closed: the secondary windows still store their settings while this
     // window can still take their Unload.
-    CloseSecondaryWindows();
+    m_secondary->CloseAll();
 }
 
 void frmMain::BuildControls() {
@@ -84,24 +82,7 @@ void frmMain::BuildControls() {
     column->addWidget(m_client, 1);
     setCentralWidget(central);
 
-    txtEnter = Named(new QLineEdit(m_client), "txtEnter");
-    txtEnter->setMaxLength(8);
-    QFont entryFont(QStringLiteral("Times New Roman"), 48);
-    entryFont.setStyleHint(QFont::Serif);
-    txtEnter->setFont(entryFont);
-    // Hints inside the entry box along its lower edge, where the operator's eyes are (see
-    // PlaceEntryHints); clicks go through.
-    lblNotListed = Named(new QLabel(txtEnter), "lblNotListed");
-    lblNotListed->setStyleSheet(QStringLiteral("color: #b04000")); // dark orange: a warning, not an error
-    lblRepeat = Named(new QLabel(txtEnter), "lblRepeat");
-    lblRepeat->setStyleSheet(QStringLiteral("color: #b00000"));
-    for (QLabel* hint : {lblNotListed, lblRepeat}) {
-        hint->setAlignment(Qt::AlignCenter);
-        hint->setAttribute(Qt::WA_TransparentForMouseEvents);
-        hint->hide();
-    }
-    tmrRepeat = Named(new QTimer(this), "tmrRepeat");
-    tmrRepeat->setInterval(1000);
+    txtEnter = new EntryBox(m_client);
 
     fraFrame = Named(new QFrame(m_client), "fraFrame");
     cmdEnter = Named(new QPushButton(fraFrame), "cmdEnter");
@@ -125,15 +106,12 @@ void frmMain::BuildControls() {
     setStatusBar(StatusBar);
     m_faults = new WriteFaults(RecordFile, *alarm, *StatusBar, this);
 
-    tmrBarcode = Named(new QTimer(this), "tmrBarcode");
-    tmrBarcode->setInterval(20);
-    tmrCatch = Named(new QTimer(this), "tmrCatch");
-    tmrCatch->setInterval(50);
     m_scanner = new BarcodeScanner(
-        tmrBarcode, txtEnter, [this] { cmdEnter_Click(); }, this);
-    m_focusCatcher = new FocusCatcher(this, chkCatch, tmrCatch, txtEnter, this);
+        txtEnter, [this] { cmdEnter_Click(); }, this);
+    m_focusCatcher = new FocusCatcher(this, chkCatch, txtEnter, this);
     m_board = new LapBoardHost(RecordFile, this);
     m_startList = new StartListHost(RecordFile, this);
+    m_secondary = new SecondaryWindows(RecordFile, *m_board, this);
     ApplyLayout();
 }
 
@@ -141,11 +119,11 @@ void frmMain::ConnectHandlers() {
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
     txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
-    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowRepeatWarning);
-    connect(tmrRepeat, &QTimer::timeout, this, &frmMain::ShowRepeatWarning);
+    txtEnter->SetHints([this](const QString& typed) { return m_startList->NotListedHint(typed); },
+                       [this](const QString& typed) { return RepeatHint(typed); });
     ConnectFileCommands();
     ConnectExtrasCommands();
-    connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
+    connect(chkBeep, &QCheckBox::clicked, txtEnter, qOverload<>(&QWidget::setFocus));
     connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this, [this] {
         if (m_scanner->mnuExtras_BarcodeScanner_Click(this) &&
             StatusBar->StateKey() == QLatin1String("MKL_SB_SCANNEROFF"))
@@ -171,7 +149,7 @@ void frmMain::Form_Load() {
             gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
         }
         SetCaptions();
-        ShowRecentFiles();
+        ShowRecentFiles(m_menus);
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
         m_menus.mnuExtras_ShowTimes->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("ShowTimes"))));
@@ -193,7 +171,7 @@ bool frmMain::Form_Unload() {
     if (!ReportingErrors([this, &closed] { closed = CloseRecordFile(); }) || !closed)
         return false;
     ReportingErrors([this] {
-        CloseSecondaryWindows();
+        m_secondary->CloseAll();
         SaveWndPos(this, WndPos::Save);
         WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
         WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
@@ -252,17 +230,13 @@ void frmMain::SetCaptions() {
             control->setProperty("text", text);
     }
     Grid->SetCaptions();
-    ShowRepeatWarning();
-    ApplyStartList();
+    ApplyStartList(); // the hints in the entry box follow
     const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
     StatusBar->SetScannerMenu(plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") +
                               plain(m_menus.mnuExtras_BarcodeScanner->text()));
     StatusBar->Rebuild(RecordCountText(),
                        GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
-    if (m_lapCounter)
-        m_lapCounter->SetCaptions();
-    if (m_display)
-        m_display->SetCaptions();
+    m_secondary->SetCaptions();
     Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
                QStringLiteral("MARKLOG"));
     lblStart->setText(
@@ -283,12 +257,8 @@ void frmMain::ShowFileControls(bool open) {
     m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList->IsEmpty());
     Wiki->setVisible(!open);
     lblStart->setVisible(!open);
-    ShowRepeatWarning();
+    txtEnter->ShowHints();
     m_focusCatcher->FollowFileState(open);
-}
-
-void frmMain::chkBeep_Click() {
-    txtEnter->setFocus();
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {
@@ -313,7 +283,6 @@ void frmMain::ApplyLayout() {
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
     ArrangeMainLayout(m_layout, W, H);
     PlaceInTwips(txtEnter, m_layout.txtEnter);
-    PlaceEntryHints();
     PlaceInTwips(fraFrame, m_layout.fraFrame);
     PlaceInTwips(cmdEnter, m_layout.cmdEnter);
     PlaceInTwips(Grid, m_layout.Grid);
@@ -323,13 +292,5 @@ void frmMain::ApplyLayout() {
         QFont font = txtEnter->font();
         font.setPointSizeF(m_layout.txtEnterFontSize);
         txtEnter->setFont(font);
-    }
-}
-
-void frmMain::CloseSecondaryWindows() {
-    const QList<QWidget*> windows = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget* window : windows) {
-        if (qobject_cast<frmLapcounter*>(window) || qobject_cast<frmDisplay*>(window))
-            window->close();
     }
 }

@@ -1,21 +1,21 @@
-// The File menu: new, open, recent files, close, export and print, and the grid's notifications.
+// The File menu: new, open, recent files, close, export and print, the start list and results,
+// and the grid's notifications.
 #include "recording/frmMain.h"
 
 #include "base/ErrorHandler.h"
 #include "base/MessageBox.h"
+#include "board/LapBoardHost.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
-#include "lapcounter/frmLapcounter.h"
+#include "recording/EntryBox.h"
 #include "recording/MainStatusBar.h"
-#include "recording/RecordFileDialog.h"
+#include "recording/RecordFileCommands.h"
+#include "recording/SecondaryWindows.h"
 #include "recording/WriteFaults.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
-#include "records/PrintBibs.h"
 #include "records/RecordPath.h"
-#include "records/TimesSidecar.h"
 #include "startlist/StartListHost.h"
-#include "support/FileDialog.h"
 #include "support/ShortenPath.h"
 #include "support/clsRecentFiles.h"
 
@@ -23,8 +23,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPrinter>
 
 namespace {
 
@@ -46,10 +44,11 @@ void frmMain::ConnectFileCommands() {
     });
     connect(m_menus.mnuFile_New, &QAction::triggered, this, &frmMain::mnuFile_New_Click);
     connect(m_menus.mnuFile_Open, &QAction::triggered, this, [this] { OpenRecordFile(QString()); });
-    connect(m_menus.mnuFile_Export, &QAction::triggered, this, &frmMain::mnuFile_Export_Click);
+    connect(m_menus.mnuFile_Export, &QAction::triggered, this, [this] { ExportRecordFile(RecordFile, this); });
     connect(m_menus.mnuFile_Close, &QAction::triggered, this,
             [this] { ReportingErrors([this] { CloseRecordFile(); }); });
-    connect(m_menus.mnuFile_Print, &QAction::triggered, this, &frmMain::mnuFile_Print_Click);
+    connect(m_menus.mnuFile_Print, &QAction::triggered, this,
+            [this] { ReportingErrors([this] { PrintRecordFile(RecordFile, this); }); });
     // The start list and results commands; the keyboard goes back to the entry box after each.
     const std::pair<QAction*, void (StartListHost::*)()> startListCommands[] = {
         {m_menus.mnuFile_StartList, &StartListHost::Choose},
@@ -65,9 +64,8 @@ void frmMain::ConnectFileCommands() {
     connect(m_startList, &StartListHost::State, StatusBar, &MainStatusBar::ShowState);
     connect(m_faults, &WriteFaults::SavedAs, this, [this](const QString& path) {
         UpdateCaption();
-        RememberRecentFile(path);
+        RememberRecentFile(m_menus, path);
     });
-    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowNotListedHint);
     for (QAction* entry : m_menus.mnuFile_LFM)
         connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->data().toString()); });
     connect(Grid, &ctlGrid::Edit, this, &frmMain::Grid_Edit);
@@ -108,7 +106,7 @@ bool frmMain::OpenRecordFile(QString path) {
             ShowTimesFileState(); // after the start list's word: a dropped time matters more
             UpdateCaption();
             result = true;
-            RememberRecentFile(RecordFile.FileName());
+            RememberRecentFile(m_menus, RecordFile.FileName());
             RecordsChanged();
             txtEnter->setFocus();
         } else if (!path.isEmpty()) {
@@ -119,7 +117,7 @@ bool frmMain::OpenRecordFile(QString path) {
             // mended, and it is the race's file.
             if (!FileExists(path)) {
                 clsRecentFiles().Delete(path);
-                ShowRecentFiles();
+                ShowRecentFiles(m_menus);
             }
         }
     });
@@ -145,9 +143,7 @@ bool frmMain::CloseRecordFile() {
         ShowFileControls(false);
         StatusBar->SetPanelText(1, QString());
         Grid->Clear();
-        if (m_lapCounter)
-            m_lapCounter->close(); // its Unload drops the reference
-        m_lapCounter = nullptr;
+        m_secondary->CloseLapCounter();
         m_startList->LoadForFile(); // none without a file
         UpdateCaption();
     }
@@ -171,56 +167,9 @@ void frmMain::mnuFile_New_Click() {
         if (ok) {
             m_startList->LoadForFile();
             UpdateCaption();
-            RememberRecentFile(RecordFile.FileName());
+            RememberRecentFile(m_menus, RecordFile.FileName());
             txtEnter->setFocus();
         }
-    });
-}
-
-void frmMain::mnuFile_Export_Click() {
-    QString target;
-    try {
-        target = AskRecordFileToSave(this);
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
-            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
-            return;
-        RecordFile.ExportTo(target);
-    } catch (const RaisedError& error) {
-        // The operator reads which export failed and why, in the window's language.
-        ErrorInfo info = error.info();
-        info.description = GetText(QStringLiteral("MKL_MSG_EXPORTFAILED"))
-                               .replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(target))
-                               .replace(QStringLiteral("[reason]"), info.description);
-        ReportError(info);
-    }
-}
-
-void frmMain::mnuFile_Print_Click() {
-    ReportingErrors([this] {
-        const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question, MsgButtons::OkCancel}) !=
-            MsgAnswer::Ok)
-            return;
-        if (PrinterAvailable()) {
-            QPrinter printer;
-            PrintBibs(RecordFile, printer);
-            return;
-        }
-        // Without a printer the table can still be kept as a PDF file.
-        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_NOPRINTER")), caption, MsgIcon::Question,
-                         MsgButtons::YesNo}) != MsgAnswer::Yes)
-            return;
-        FileDialog dialog;
-        dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
-        dialog.Filter1Suffix(QStringLiteral("*.pdf"));
-        dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_PDF")) + QStringLiteral(" (*.pdf)"));
-        dialog.ShowSave(this);
-        if (dialog.FileName().isEmpty())
-            return;
-        QPrinter printer;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dialog.FileName());
-        PrintBibs(RecordFile, printer);
     });
 }
 
@@ -236,20 +185,6 @@ void frmMain::Grid_Delete(qint32 row) {
         m_faults->AfterWrite(RecordFile.DeleteBib(row - 1));
         RecordsChanged();
     });
-}
-
-void frmMain::ShowRecentFiles() {
-    clsRecentFiles recent;
-    QList<MenuEntry> entries;
-    for (const QString& path : recent.Entries())
-        entries.append({QLatin1Char('&') + QString::number(entries.size() + 1) + QStringLiteral("  ") + path, path});
-    ShowEntries(m_menus.mnuFile_LFM, entries);
-    m_menus.mnuFile_LFMSep->setVisible(!recent.GetLastFile(1).isEmpty());
-}
-
-void frmMain::RememberRecentFile(const QString& path) {
-    clsRecentFiles().SetFirstFile(path);
-    ShowRecentFiles();
 }
 
 void frmMain::OpenCommandLineFile() {
@@ -268,4 +203,29 @@ void frmMain::OpenCommandLineFile() {
 
 void frmMain::Grid_Add(qint32 row) {
     ReportingErrors([this, row] { AddBib(0, row - 1); });
+}
+
+// Every window that shows names follows the current list (and the current language).
+void frmMain::ApplyStartList() {
+    ShowGridColumns();
+    Grid->SetBibWarning(m_startList->BibWarning());
+    m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList->IsEmpty());
+    m_secondary->SetNames(m_startList->NameLookup());
+    m_board->SetNames(m_startList->NameLookup());
+    RecordsChanged();
+    txtEnter->ShowHints();
+}
+
+// The passage times when the operator asked for them, then the names when there is a start list:
+// the order of the results, and the name, elided, takes what the short columns leave.
+void frmMain::ShowGridColumns() {
+    QVector<GridModel::ExtraColumn> columns;
+    if (m_menus.mnuExtras_ShowTimes->isChecked())
+        columns.append(
+            {GetText(QStringLiteral("MKL_GRID_TIME")),
+             [this](int index, qint32) { return RecordFile.PassageTime(index).toString(QStringLiteral("HH:mm:ss")); },
+             QStringLiteral("00:00:00")});
+    if (const std::optional<GridModel::ExtraColumn> names = m_startList->NameColumn())
+        columns.append(*names);
+    Grid->SetExtraColumns(columns);
 }
