@@ -1,6 +1,7 @@
 #include "recording/BarcodeScanner.h"
 
 #include "base/ErrorHandler.h"
+#include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/ScanDecoding.h"
@@ -65,9 +66,11 @@ BarcodeScanner::BarcodeScanner(QLineEdit* entry, std::function<void()> record, Q
     connect(m_timer, &QTimer::timeout, this, &BarcodeScanner::tmrBarcode_Timer);
     m_reopen->setInterval(kReopenInterval);
     connect(m_reopen, &QTimer::timeout, this, &BarcodeScanner::TryReopen);
+    m_modalObserver = ModalScope::AddObserver([this](bool open) { HoldWhileModal(open); });
 }
 
 BarcodeScanner::~BarcodeScanner() {
+    ModalScope::RemoveObserver(m_modalObserver);
     m_reopen->stop();
     if (m_port->isOpen())
         m_port->close();

@@ -45,8 +45,9 @@ public:
 
     // The timer's handler: takes every character waiting at the port.
     void tmrBarcode_Timer();
-    // While a modal box is open the polling stops; the scanned bytes wait in the port and are
-    // taken in order once the last box has closed.
+    // While a modal box is open the polling stops, instead of the scanned bytes running into the
+    // entry box behind it; they wait in the port and are taken in order once the last box has
+    // closed. The scanner follows every ModalScope by itself.
     void HoldWhileModal(bool hold);
 
 signals:
@@ -75,4 +76,5 @@ private:
     bool m_lossPending = false;
     bool m_held = false;
     QByteArray m_heldBytes; // read from a vanishing port while held
+    int m_modalObserver = -1;
 };

@@ -2,7 +2,6 @@
 
 #include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
-#include "base/MessageBox.h"
 #include "base/SaveWndPos.h"
 #include "base/Settings.h"
 #include "base/Twips.h"
@@ -56,13 +55,9 @@ frmMain::frmMain(const QString& commandLine, QWidget* parent) : QMainWindow(pare
     resize(TwipsToPixelsX(kMainDesignWidth, this),
            TwipsToPixelsY(kMainDesignHeight, this) + menuBar()->sizeHint().height());
     ShowFileControls(false);
-    // Scanned bytes wait in the port while a modal box is open, instead of running into the
-    // entry box behind it.
-    m_modalObserver = ModalScope::AddObserver([this](bool open) { m_scanner->HoldWhileModal(open); });
 }
 
 frmMain::~frmMain() {
-    ModalScope::RemoveObserver(m_modalObserver);
     // Destroyed without being closed: the secondary windows still store their settings while this
     // window can still take their Unload.
     m_secondary->CloseAll();
@@ -129,13 +124,12 @@ void frmMain::ConnectHandlers() {
             StatusBar->StateKey() == QLatin1String("MKL_SB_SCANNEROFF"))
             StatusBar->ShowState(QString());
     });
-    const auto showState = [this](const QString& text) { StatusBar->ShowStateText(text); };
-    connect(m_scanner, &BarcodeScanner::ScannerLost, this, showState);
-    connect(m_scanner, &BarcodeScanner::ScannerBack, this, showState);
+    connect(m_scanner, &BarcodeScanner::ScannerLost, StatusBar, &MainStatusBar::ShowStateText);
+    connect(m_scanner, &BarcodeScanner::ScannerBack, StatusBar, &MainStatusBar::ShowStateText);
     connect(m_scanner, &BarcodeScanner::ScannerAlarm, m_faults, &WriteFaults::ScannerAlarm);
     connect(m_scanner, &BarcodeScanner::ScannerBack, m_faults, &WriteFaults::ScannerBack);
-    connect(m_focusCatcher, &FocusCatcher::CatchLimited, this, showState);
-    connect(m_board, &LapBoardHost::Failed, this, showState);
+    connect(m_focusCatcher, &FocusCatcher::CatchLimited, StatusBar, &MainStatusBar::ShowStateText);
+    connect(m_board, &LapBoardHost::Failed, StatusBar, &MainStatusBar::ShowStateText);
 }
 
 void frmMain::Form_Load() {

@@ -111,5 +111,4 @@ private:
     StartListHost* m_startList = nullptr;    // of the open record file; empty without one
     WriteFaults* m_faults = nullptr;         // of the record file and the scanner
     LapBoardHost* m_board = nullptr;
-    int m_modalObserver = -1; // holds the scanner while a modal box is open
 };
