@@ -34,19 +34,17 @@ QString CurrentLanguage() {
 LapBoardTexts BoardTexts() {
     LapBoardTexts texts;
     texts.language = CurrentLanguage();
-    texts.title = GetText(QStringLiteral("MKL_LB_CAPTION"));
-    texts.bib = GetText(QStringLiteral("MKL_LC_BIB"));
-    texts.name = GetText(QStringLiteral("MKL_LB_NAME"));
-    texts.laps = GetText(QStringLiteral("MKL_LC_LAPS"));
-    texts.remaining = GetText(QStringLiteral("MKL_LC_REMAINING"));
-    texts.lastPassages = GetText(QStringLiteral("MKL_LB_LASTPASSAGES"));
-    texts.lastBib = GetText(QStringLiteral("MKL_LB_LASTBIB"));
-    texts.lastLap = GetText(QStringLiteral("MKL_LB_LASTLAP"));
-    texts.finished = GetText(QStringLiteral("MKL_LB_FINISHED"));
-    texts.data = GetText(QStringLiteral("MKL_LB_DATA"));
-    texts.more = GetText(QStringLiteral("MKL_LB_MORE"));
-    texts.waiting = GetText(QStringLiteral("MKL_LB_WAITING"));
-    texts.offline = GetText(QStringLiteral("MKL_LB_OFFLINE"));
+    const std::pair<QString LapBoardTexts::*, const char*> keys[] = {
+        {&LapBoardTexts::title, "MKL_LB_CAPTION"},       {&LapBoardTexts::bib, "MKL_LC_BIB"},
+        {&LapBoardTexts::name, "MKL_LB_NAME"},           {&LapBoardTexts::laps, "MKL_LC_LAPS"},
+        {&LapBoardTexts::remaining, "MKL_LC_REMAINING"}, {&LapBoardTexts::lastPassages, "MKL_LB_LASTPASSAGES"},
+        {&LapBoardTexts::lastBib, "MKL_LB_LASTBIB"},     {&LapBoardTexts::lastLap, "MKL_LB_LASTLAP"},
+        {&LapBoardTexts::finished, "MKL_LB_FINISHED"},   {&LapBoardTexts::data, "MKL_LB_DATA"},
+        {&LapBoardTexts::more, "MKL_LB_MORE"},           {&LapBoardTexts::waiting, "MKL_LB_WAITING"},
+        {&LapBoardTexts::offline, "MKL_LB_OFFLINE"},
+    };
+    for (const auto& [text, key] : keys)
+        texts.*text = GetText(QLatin1String(key));
     return texts;
 }
 

@@ -101,9 +101,9 @@ void frmLapcounter::ConnectHandlers() {
     connect(cmdReset, &QPushButton::clicked, this, &frmLapcounter::cmdReset_Click);
     connect(chkAuto, &QCheckBox::clicked, this, &frmLapcounter::chkAuto_Click);
     connect(chkDescending, &QCheckBox::clicked, this, &frmLapcounter::chkDescending_Click);
-    connect(chkDescending, &QCheckBox::toggled, this, &frmLapcounter::InputChanged);
+    connect(chkDescending, &QCheckBox::toggled, this, &frmLapcounter::CountingChanged);
     for (QLineEdit* field : txtLapCount)
-        connect(field, &QLineEdit::textChanged, this, &frmLapcounter::InputChanged);
+        connect(field, &QLineEdit::textChanged, this, &frmLapcounter::CountingChanged);
 }
 
 frmLapcounter::~frmLapcounter() {
@@ -243,6 +243,7 @@ void frmLapcounter::cmdReset_Click() {
             Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_MSG_IDLIMIT")));
         m_firstCountedID = maxId + 1;
         m_standings.SetFirstCountedID(m_firstCountedID);
+        emit CountingChanged();
         cmdRequery_Click();
     });
 }

@@ -56,8 +56,9 @@ public:
 
 signals:
     void Unload();
-    // The target, the minimum or the order changed (typed, loaded or clicked): ListInput differs.
-    void InputChanged();
+    // What the list is made of changed: the target, the minimum or the order (typed, loaded or
+    // clicked), or the first counted record (a reset).
+    void CountingChanged();
     // After each action here: the keyboard belongs to the main window's entry box again.
     void HandFocusBack();
 

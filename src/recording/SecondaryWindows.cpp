@@ -14,13 +14,13 @@ void SecondaryWindows::OpenLapCounter(const Names& names) {
     Keep(lapCounter);
     lapCounter->SetNameLookup(names);
     m_lapCounter = lapCounter;
-    // The board shows this window's standings, with its fields as they change.
+    // The board shows this window's standings, counted as its fields and its reset say.
     const auto followFields = [this, lapCounter] {
         if (m_lapCounter == lapCounter)
             m_board.FollowLapCounter(lapCounter->Standings(), lapCounter->ListInput());
     };
     followFields();
-    connect(lapCounter, &frmLapcounter::InputChanged, this, followFields);
+    connect(lapCounter, &frmLapcounter::CountingChanged, this, followFields);
     connect(lapCounter, &frmLapcounter::Unload, this, [this, lapCounter] {
         if (m_lapCounter != lapCounter)
             return;
