@@ -1,5 +1,7 @@
 #include "recording/EntryBox.h"
 
+#include "recording/EntryKeyFilter.h"
+
 #include <QLabel>
 #include <QTimer>
 
@@ -28,6 +30,7 @@ EntryBox::EntryBox(QWidget* parent)
     QFont entryFont(QStringLiteral("Times New Roman"), 48);
     entryFont.setStyleHint(QFont::Serif);
     setFont(entryFont);
+    installEventFilter(new EntryKeyFilter([this] { emit EnterPressed(); }, this));
     tmrRepeat->setObjectName(QStringLiteral("tmrRepeat"));
     tmrRepeat->setInterval(1000);
     connect(tmrRepeat, &QTimer::timeout, this, &EntryBox::ShowRepeat);

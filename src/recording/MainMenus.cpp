@@ -114,3 +114,8 @@ void RememberRecentFile(const MainMenus& menus, const QString& path) {
     clsRecentFiles().SetFirstFile(path);
     ShowRecentFiles(menus);
 }
+
+void ForgetRecentFile(const MainMenus& menus, const QString& path) {
+    clsRecentFiles().Delete(path);
+    ShowRecentFiles(menus);
+}

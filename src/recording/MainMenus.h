@@ -59,3 +59,5 @@ void ShowEntries(const QList<QAction*>& entries, const QList<MenuEntry>& shown);
 void ShowRecentFiles(const MainMenus& menus);
 // Puts a record file first in the stored list, and the menu follows.
 void RememberRecentFile(const MainMenus& menus, const QString& path);
+// Takes a record file off the stored list, and the menu follows.
+void ForgetRecentFile(const MainMenus& menus, const QString& path);

@@ -11,7 +11,6 @@
 #include "recording/AlarmBand.h"
 #include "recording/BarcodeScanner.h"
 #include "recording/EntryBox.h"
-#include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
 #include "recording/SecondaryWindows.h"
@@ -112,7 +111,7 @@ void frmMain::BuildControls() {
 
 void frmMain::ConnectHandlers() {
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
-    txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
+    connect(txtEnter, &EntryBox::EnterPressed, this, &frmMain::cmdEnter_Click);
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
     txtEnter->SetHints([this](const QString& typed) { return m_startList->NotListedHint(typed); },
                        [this](const QString& typed) { return RepeatHint(typed); });

@@ -17,7 +17,6 @@
 #include "records/RecordPath.h"
 #include "startlist/StartListHost.h"
 #include "support/ShortenPath.h"
-#include "support/clsRecentFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,10 +114,8 @@ bool frmMain::OpenRecordFile(QString path) {
             ShowMessage({text, GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Information, MsgButtons::Ok});
             // A file that is there but was refused for its content stays offered: it may be
             // mended, and it is the race's file.
-            if (!FileExists(path)) {
-                clsRecentFiles().Delete(path);
-                ShowRecentFiles(m_menus);
-            }
+            if (!FileExists(path))
+                ForgetRecentFile(m_menus, path);
         }
     });
     return result;
