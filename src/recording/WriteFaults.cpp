@@ -23,8 +23,7 @@ QString Native(const QString& path) {
 QString OutOfStepText(const clsFile& file) {
     const qint32 missing = file.RecordsNotInFile();
     const QPair<QString, QString> reason{QStringLiteral("[reason]"), file.WriteError().description};
-    QString text = missing > 0 ? GetText(QStringLiteral("MKL_MSG_NOTINFILE"),
-                                         {{QStringLiteral("[count]"), QString::number(missing)}, reason})
+    QString text = missing > 0 ? GetCountText(QStringLiteral("MKL_MSG_NOTINFILE"), missing, {reason})
                                : GetText(QStringLiteral("MKL_MSG_FILELAGS"), {reason});
     text += QLatin1Char(' ');
     if (!file.KeptIn().isEmpty())

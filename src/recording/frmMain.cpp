@@ -13,9 +13,10 @@
 #include "recording/EntryBox.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
+#include "recording/RaceCommands.h"
 #include "recording/SecondaryWindows.h"
+#include "recording/StartListHost.h"
 #include "recording/WriteFaults.h"
-#include "startlist/StartListHost.h"
 #include "support/HelpAddress.h"
 #include "support/ctlWiki.h"
 
@@ -104,7 +105,17 @@ void frmMain::BuildControls() {
         txtEnter, [this] { cmdEnter_Click(); }, this);
     m_focusCatcher = new FocusCatcher(this, chkCatch, txtEnter, this);
     m_board = new LapBoardHost(RecordFile, this);
-    m_startList = new StartListHost(RecordFile, this);
+    const auto withoutCatching = [this](const std::function<void()>& dialog) {
+        m_focusCatcher->WithoutCatching(dialog);
+    };
+    m_startList = new StartListHost(RecordFile, this, withoutCatching);
+    m_race = new RaceCommands({this, &RecordFile, [this](const QString& text) { StatusBar->ShowStateText(text); },
+                               withoutCatching,
+                               [this] {
+                                   if (txtEnter->isVisible())
+                                       txtEnter->setFocus();
+                               }},
+                              m_menus, this);
     m_secondary = new SecondaryWindows(RecordFile, *m_board, this);
     ApplyLayout();
 }
@@ -196,7 +207,7 @@ void frmMain::SetCaptions() {
         {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
         {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
         {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
-        {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
+        {m_menus.mnuFile_ExportPassages, "MKL_MNU_FILE_EXPORTPASSAGES"},
         {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
         {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
         {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
@@ -223,6 +234,7 @@ void frmMain::SetCaptions() {
             control->setProperty("text", text);
     }
     Grid->SetCaptions();
+    m_race->SetCaptions();
     ApplyStartList(); // the hints in the entry box follow
     const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
     StatusBar->SetScannerMenu(plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") +
@@ -245,7 +257,7 @@ void frmMain::ShowFileControls(bool open) {
     for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
-                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportResults})
+                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportPassages})
         command->setEnabled(open);
     m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList->IsEmpty());
     Wiki->setVisible(!open);

@@ -16,6 +16,7 @@ class EntryBox;
 class FocusCatcher;
 class LapBoardHost;
 class MainStatusBar;
+class RaceCommands;
 class SecondaryWindows;
 class StartListHost;
 class WriteFaults;
@@ -23,8 +24,8 @@ class ctlGrid;
 class ctlWiki;
 
 // The program's one main window: bib entry, the record grid, menus and status bar. The lap board,
-// the start list, the faults of the record file, and the lap counters and scan displays are parts
-// of their own that it owns and tells of each change.
+// the start list, the race-day commands, the faults of the record file, and the lap counters and
+// scan displays are parts of their own that it owns and tells of each change.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -111,4 +112,5 @@ private:
     StartListHost* m_startList = nullptr;    // of the open record file; empty without one
     WriteFaults* m_faults = nullptr;         // of the record file and the scanner
     LapBoardHost* m_board = nullptr;
+    RaceCommands* m_race = nullptr; // start times, the Timer window and the results
 };

@@ -10,8 +10,8 @@
 #include "recording/EntryBox.h"
 #include "recording/MainStatusBar.h"
 #include "recording/SecondaryWindows.h"
+#include "recording/StartListHost.h"
 #include "recording/WriteFaults.h"
-#include "startlist/StartListHost.h"
 
 #include <QCheckBox>
 

@@ -9,8 +9,9 @@
 #include "lang/clsLanguage.h"
 #include "recording/EntryBox.h"
 #include "recording/FocusCatcher.h"
+#include "recording/RaceCommands.h"
 #include "recording/SecondaryWindows.h"
-#include "startlist/StartListHost.h"
+#include "recording/StartListHost.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 #include "support/frmAbout.h"
@@ -41,6 +42,7 @@ void frmMain::ConnectExtrasCommands() {
 
 void frmMain::RecordsChanged() {
     m_secondary->RecordsChanged();
+    m_race->RecordsChanged();
     m_board->RecordsChanged();
 }
 

@@ -1,4 +1,4 @@
-// The File menu: new, open, recent files, close, export and print, the start list and results,
+// The File menu: new, open, recent files, close, export and print, the start list and passages,
 // and the grid's notifications.
 #include "recording/frmMain.h"
 
@@ -11,11 +11,11 @@
 #include "recording/MainStatusBar.h"
 #include "recording/RecordFileCommands.h"
 #include "recording/SecondaryWindows.h"
+#include "recording/StartListHost.h"
 #include "recording/WriteFaults.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
 #include "records/RecordPath.h"
-#include "startlist/StartListHost.h"
 #include "support/ShortenPath.h"
 
 #include <QAction>
@@ -48,11 +48,11 @@ void frmMain::ConnectFileCommands() {
             [this] { ReportingErrors([this] { CloseRecordFile(); }); });
     connect(m_menus.mnuFile_Print, &QAction::triggered, this,
             [this] { ReportingErrors([this] { PrintRecordFile(RecordFile, this); }); });
-    // The start list and results commands; the keyboard goes back to the entry box after each.
+    // The start list and passages commands; the keyboard goes back to the entry box after each.
     const std::pair<QAction*, void (StartListHost::*)()> startListCommands[] = {
         {m_menus.mnuFile_StartList, &StartListHost::Choose},
         {m_menus.mnuFile_StartListRemove, &StartListHost::Remove},
-        {m_menus.mnuFile_ExportResults, &StartListHost::ExportResults},
+        {m_menus.mnuFile_ExportPassages, &StartListHost::ExportPassages},
     };
     for (const auto& [command, run] : startListCommands)
         connect(command, &QAction::triggered, this, [this, run = run] {
@@ -124,7 +124,8 @@ bool frmMain::OpenRecordFile(QString path) {
 void frmMain::ShowTimesFileState() {
     const TimesFileState state = RecordFile.TimesState();
     if (state.kind == TimesFileState::Kind::PartlyDropped)
-        StatusBar->ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"),
+        StatusBar->ShowState(state.dropped == 1 ? QStringLiteral("MKL_SB_TIMESDROPPED_ONE")
+                                                : QStringLiteral("MKL_SB_TIMESDROPPED"),
                              {{QStringLiteral("[count]"), QString::number(state.dropped)}});
     else if (state.kind == TimesFileState::Kind::Unreadable)
         StatusBar->ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));

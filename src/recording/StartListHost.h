@@ -5,31 +5,34 @@
 
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
 class clsFile;
 
 // The start list of the open record file as the main window uses it: read when the file opens,
-// its names and its warning for bibs not on it, and the File menu's start list and results
+// its names and its warning for bibs not on it, and the File menu's start list and passages
 // commands (which raise their errors for the window to report). Whatever shows names follows
 // Changed.
 class StartListHost : public QObject {
     Q_OBJECT
 public:
+    // Runs a dialog with focus catching paused, so that it keeps the focus.
+    using WithoutCatching = std::function<void(const std::function<void()>& dialog)>;
+
     // Questions and dialogs belong to `window`.
-    StartListHost(const clsFile& records, QWidget* window);
+    StartListHost(const clsFile& records, QWidget* window, WithoutCatching withoutCatching);
 
     // Reads the list kept beside the record file; none without a file. Opening a file is not held
     // up by it: a list that cannot be read is told by State, and the file opens without names.
     void LoadForFile();
-    // File > Start list...: loads a CSV file and keeps it beside the record file. Bad lines are
-    // listed in one message; the rest loads.
+    // File > Start list...: a CSV file through the import preview, kept beside the record file.
     void Choose();
     // File > Remove start list, when the operator agrees.
     void Remove();
-    // File > Export results...: never onto the record file or the files kept beside it.
-    void ExportResults();
+    // File > Export passages...: never onto the record file or the files kept beside it.
+    void ExportPassages();
 
     bool IsEmpty() const { return m_list.IsEmpty(); }
     QString Name(qint32 bib) const { return m_list.Name(bib); }
@@ -49,5 +52,6 @@ signals:
 private:
     const clsFile& m_records;
     QWidget* m_window;
+    WithoutCatching m_withoutCatching;
     StartList m_list;
 };

@@ -1,4 +1,4 @@
-#include "startlist/StartListHost.h"
+#include "recording/StartListHost.h"
 
 #include "base/ErrorInfo.h"
 #include "base/MessageBox.h"
@@ -6,13 +6,12 @@
 #include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
-#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
-#include "startlist/ResultsCsv.h"
+#include "results/RaceFiles.h"
+#include "startlist/PassagesCsv.h"
 #include "startlist/StartListFile.h"
+#include "startlist/frmStartListImport.h"
 #include "support/FileDialog.h"
-
-#include <QDir>
 
 namespace {
 
@@ -26,18 +25,6 @@ QString AskPath(QWidget* owner, const char* titleKey, bool open) {
     return open ? dialog.ShowOpen(owner) : dialog.ShowSave(owner);
 }
 
-// The bad lines, one a line.
-QString ProblemLines(const QVector<StartListProblem>& problems) {
-    QStringList lines;
-    for (const StartListProblem& problem : problems)
-        lines << StartListProblemText(problem);
-    return lines.join(QLatin1Char('\n'));
-}
-
-QPair<QString, QString> FileNameOf(const QString& path) {
-    return {QStringLiteral("[Filename]"), QDir::toNativeSeparators(path)};
-}
-
 QList<QPair<QString, QString>> CountOf(const StartList& list) {
     return {{QStringLiteral("[count]"), QString::number(list.Count())}};
 }
@@ -48,8 +35,8 @@ QString NotListedText(qint32 bib) {
 
 } // namespace
 
-StartListHost::StartListHost(const clsFile& records, QWidget* window)
-    : QObject(window), m_records(records), m_window(window) {}
+StartListHost::StartListHost(const clsFile& records, QWidget* window, WithoutCatching withoutCatching)
+    : QObject(window), m_records(records), m_window(window), m_withoutCatching(std::move(withoutCatching)) {}
 
 void StartListHost::LoadForFile() {
     m_list = StartList();
@@ -70,26 +57,15 @@ void StartListHost::Choose() {
     const QString path = AskPath(m_window, "GEN_FILEDIALOG_OPEN", true);
     if (path.isEmpty() || m_records.FileName().isEmpty())
         return;
-    const StartListRead read = ParseStartList(ReadWholeFile(path));
-    const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-    if (read.list.IsEmpty()) {
-        const QString text = GetText(QStringLiteral("MKL_MSG_STARTLISTEMPTY"), {FileNameOf(path)});
-        ShowMessage({read.problems.isEmpty() ? text : text + QStringLiteral("\n\n") + ProblemLines(read.problems),
-                     caption, MsgIcon::Exclamation, MsgButtons::Ok});
+    const QByteArray bytes = ReadWholeFile(path);
+    std::optional<StartList> chosen;
+    m_withoutCatching([&] { chosen = frmStartListImport::Choose(m_window, path, bytes); });
+    if (!chosen)
         return;
-    }
-    SaveStartListFor(m_records.FileName(), read.list);
-    m_list = read.list;
+    SaveStartListFor(m_records.FileName(), *chosen);
+    m_list = *chosen;
     emit Changed();
     emit State(QStringLiteral("MKL_SB_STARTLIST"), CountOf(m_list));
-    if (!read.problems.isEmpty()) {
-        const QString text = GetText(QStringLiteral("MKL_MSG_STARTLISTBAD"),
-                                     {FileNameOf(path),
-                                      {QStringLiteral("[count]"), QString::number(read.problems.size())},
-                                      {QStringLiteral("[loaded]"), QString::number(m_list.Count())}});
-        ShowMessage({text + QStringLiteral("\n\n") + ProblemLines(read.problems), caption, MsgIcon::Exclamation,
-                     MsgButtons::Ok});
-    }
 }
 
 void StartListHost::Remove() {
@@ -102,13 +78,11 @@ void StartListHost::Remove() {
     emit Changed();
 }
 
-void StartListHost::ExportResults() {
+void StartListHost::ExportPassages() {
     const QString target = AskPath(m_window, "GEN_FILEDIALOG_SAVE", false);
-    const QString records = m_records.FileName();
-    if (target.isEmpty() || IsSameFile(target, records) || IsSameFile(target, StartListPath(records)) ||
-        IsSameFile(target, TimesSidecar::PathFor(records)))
+    if (target.isEmpty() || IsRecordFileOrBeside(target, m_records.FileName()))
         return;
-    ReplaceDurably(target, ResultsCsvOf(m_records, m_list));
+    ReplaceDurably(target, PassagesCsvOf(m_records, m_list));
 }
 
 std::function<QString(qint32)> StartListHost::NameLookup() const {
