@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
-#include <QVariant>
 #include <algorithm>
 
 clsLanguage* gLanguage = nullptr;
@@ -155,18 +154,4 @@ QString clsLanguage::GetText(const QString& key, int /*flag*/) const {
     const auto& texts = m_languages[m_current].texts;
     const auto found = texts.constFind(key);
     return found != texts.constEnd() ? found.value() : key;
-}
-
-bool clsLanguage::AttachWindow(QObject* window) {
-    if (!window)
-        return false;
-    const QList<QObject*> entries = window->findChildren<QObject*>(QStringLiteral("mnuLangSelect"));
-    for (QObject* entry : entries) {
-        const int index = entry->property("index").toInt();
-        const bool used = index >= 1 && index <= m_languages.size();
-        entry->setProperty("text", used ? m_languages[index - 1].name : QString());
-        entry->setProperty("tag", used ? m_languages[index - 1].id : QString());
-        entry->setProperty("visible", used);
-    }
-    return true;
 }

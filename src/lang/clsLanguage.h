@@ -2,8 +2,7 @@
 
 #include <QHash>
 #include <QList>
-#include <QObject>
-#include <QPointer>
+#include <QPair>
 #include <QString>
 
 // The language component: every caption, tooltip and message by key. Languages are tables of
@@ -20,10 +19,6 @@ public:
     // Loads the available languages. Returns false when none could be loaded.
     bool Initialize();
 
-    // Fills the window's language menu entries (QActions named "mnuLangSelect" with the property
-    // "index" 1 to 10): caption = language name, property "tag" = identifier, hidden when unused.
-    bool AttachWindow(QObject* window);
-
     // Makes a language current. An empty or unknown identifier picks the system locale's language
     // when it is shipped, otherwise English.
     bool SetLanguage(const QString& id);
@@ -33,6 +28,7 @@ public:
     QString GetText(const QString& key, int flag = 0) const;
 
     QString CurrentLanguage() const;
+    // The languages loaded, by name, for a menu to offer them.
     QList<Language> Languages() const { return m_languages; }
 
     // Parses a table; a line "@id=..." and "@name=..." name the language, "#" starts a comment,

@@ -1,5 +1,7 @@
 #include "recording/MainMenus.h"
 
+#include "support/clsRecentFiles.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -98,4 +100,32 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     for (QMenu* menu : {m.mnuFile, m.mnuExtras, m.mnuHelp})
         bar->addMenu(menu);
     return m;
+}
+
+void ShowEntries(const QList<QAction*>& entries, const QList<MenuEntry>& shown) {
+    for (int i = 0; i < entries.size(); ++i) {
+        const MenuEntry entry = shown.value(i);
+        entries[i]->setText(entry.text);
+        entries[i]->setData(entry.data);
+        entries[i]->setVisible(i < shown.size());
+    }
+}
+
+void ShowRecentFiles(const MainMenus& menus) {
+    clsRecentFiles recent;
+    QList<MenuEntry> entries;
+    for (const QString& path : recent.Entries())
+        entries.append({QLatin1Char('&') + QString::number(entries.size() + 1) + QStringLiteral("  ") + path, path});
+    ShowEntries(menus.mnuFile_LFM, entries);
+    menus.mnuFile_LFMSep->setVisible(!recent.GetLastFile(1).isEmpty());
+}
+
+void RememberRecentFile(const MainMenus& menus, const QString& path) {
+    clsRecentFiles().SetFirstFile(path);
+    ShowRecentFiles(menus);
+}
+
+void ForgetRecentFile(const MainMenus& menus, const QString& path) {
+    clsRecentFiles().Delete(path);
+    ShowRecentFiles(menus);
 }

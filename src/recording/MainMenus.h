@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 
 class QAction;
 class QMenu;
@@ -50,3 +51,19 @@ struct MainMenus {
 // Export and the start list, results and start commands disabled,
 // recent file entries and their separator hidden.
 MainMenus BuildMainMenus(QMenuBar* bar);
+
+// One entry of an entry array as it shows: its caption and the data it carries (a path, a
+// language's identifier).
+struct MenuEntry {
+    QString text;
+    QString data;
+};
+// Shows the entries in order in the array's first entries and hides the rest.
+void ShowEntries(const QList<QAction*>& entries, const QList<MenuEntry>& shown);
+
+// The recent-file entries of the File menu, from the stored list.
+void ShowRecentFiles(const MainMenus& menus);
+// Puts a record file first in the stored list, and the menu follows.
+void RememberRecentFile(const MainMenus& menus, const QString& path);
+// Takes a record file off the stored list, and the menu follows.
+void ForgetRecentFile(const MainMenus& menus, const QString& path);

@@ -256,7 +256,7 @@ private slots:
         QVERIFY2(asked.first().text.contains(RecoveryCopyPath(path)), qPrintable(asked.first().text));
         if (answer == MsgAnswer::Choice3) {
             QVERIFY(!closed);
-            QCOMPARE(Window()->RecordFile.FileName(), path);
+            QCOMPARE(Window()->Records().FileName(), path);
             QCOMPARE(Bibs(), (QVector<qint32>{11, 101, 102}));
             QCOMPARE(FileBytes(RecoveryCopyPath(path)), all);
             return;
@@ -266,7 +266,7 @@ private slots:
         if (closed)
             QTRY_VERIFY(!Window());
         else
-            QCOMPARE(Window()->RecordFile.FileName(), command == QLatin1String("close") ? QString()
+            QCOMPARE(Window()->Records().FileName(), command == QLatin1String("close") ? QString()
                                                       : command == QLatin1String("new") ? created
                                                                                         : other);
     }
@@ -322,7 +322,7 @@ private slots:
         const MessagePresenter script = SetMessagePresenter([&](const MessageRequest&) {
             heldWhileOpen = scanner.Send("11\r22\r33\r") &&
                             QTest::qWaitFor([&] { return port->bytesAvailable() == 9; }) &&
-                            !Find<QTimer>(Window(), "tmrBarcode")->isActive() && Window()->RecordFile.Count() == 3;
+                            !Find<QTimer>(Window(), "tmrBarcode")->isActive() && Window()->Records().Count() == 3;
             return MsgAnswer::Cancel;
         });
         OpenEditorOn(3);
@@ -350,7 +350,7 @@ private slots:
         first.start(QStringLiteral(MARKLOG_BINARY), {path});
         QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(RecordLockPath(path)), 60000);
-        QVERIFY(m_f->Load(path) && Window()->RecordFile.FileName().isEmpty()); // started on the same file
+        QVERIFY(m_f->Load(path) && Window()->Records().FileName().isEmpty()); // started on the same file
         QCOMPARE(m_f->messages.shown().size(), 1);
         const QString told = m_f->messages.lastText();
         QVERIFY2(told.contains(QSysInfo::machineHostName()) && told.contains(QString::number(first.processId())),
@@ -401,7 +401,7 @@ private:
     }
 
     frmMain* Window() const { return m_f->window; }
-    bool Open(const QString& path) { return m_f->Load(path) && Window()->RecordFile.FileName() == path; }
+    bool Open(const QString& path) { return m_f->Load(path) && Window()->Records().FileName() == path; }
     void SwitchScannerOn(const ScannerPty& scanner) { Window()->findChild<BarcodeScanner*>()->Open(scanner.Device()); }
     // The alarm band's text; "" while it is hidden.
     QString Band() const {
@@ -412,8 +412,8 @@ private:
     QVector<qint32> Bibs(bool grid = false) const {
         auto* table = Find<ctlGrid>(Window(), "Grid");
         QVector<qint32> bibs;
-        for (int i = 0; i < (grid ? table->RowCount() - 1 : Window()->RecordFile.Count()); ++i)
-            bibs << (grid ? table->CellText(i + 1, 1).toInt() : Window()->RecordFile.GetRecord(i).Bib);
+        for (int i = 0; i < (grid ? table->RowCount() - 1 : Window()->Records().Count()); ++i)
+            bibs << (grid ? table->CellText(i + 1, 1).toInt() : Window()->Records().GetRecord(i).Bib);
         return bibs;
     }
 

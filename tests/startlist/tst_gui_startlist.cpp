@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(m_f->messages.shown().first().buttons, MsgButtons::YesNo);
         m_f->messages.clear();
         QCOMPARE(QFile::exists(path), answer == MsgAnswer::Yes);
-        QCOMPARE(m_f->window->RecordFile.FileName(), answer == MsgAnswer::Yes ? path : QString());
+        QCOMPARE(m_f->window->Records().FileName(), answer == MsgAnswer::Yes ? path : QString());
         if (answer == MsgAnswer::Yes) {
             m_f->Record(QStringLiteral("12"));
             QCOMPARE(FileBytes(path), QByteArray("1;12\r\n"));
