@@ -11,6 +11,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class AlarmBand;
 class BarcodeScanner;
 class EntryBox;
 class FocusCatcher;
@@ -42,7 +43,8 @@ public:
 
     // Opens a record file (an empty path asks with the open dialog); one pair of surrounding
     // double quotes is removed. A file that cannot be opened is reported and leaves the recent
-    // files list. True when a file is open afterwards.
+    // files list; the file open before stays open then. True when that file is the open one
+    // afterwards.
     bool OpenRecordFile(QString path);
     // The records of the open file (none while no file is open).
     const clsFile& Records() const { return RecordFile; }
@@ -63,6 +65,10 @@ private:
     void ShowFileControls(bool open);
     void UpdateCaption();
     bool CloseRecordFile();
+    bool MayLeaveRecordFile();
+    // What belongs to the file left closes with it.
+    void LeftRecordFile();
+    void ShowOpenedFile(bool switched);
     // Records a bib: appended (before < 0) or inserted before a 0-based index.
     void AddBib(qint32 bib, qint32 before = -1);
     void cmdEnter_Click();
@@ -106,6 +112,7 @@ private:
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;
     QLabel* lblStart = nullptr;              // beside the guide link while no file is open: how to start
+    AlarmBand* m_band = nullptr;             // faults, over the entry box
     BarcodeScanner* m_scanner = nullptr;     // types into the entry box
     FocusCatcher* m_focusCatcher = nullptr;  // with chkCatch
     SecondaryWindows* m_secondary = nullptr; // lap counters and scan displays
