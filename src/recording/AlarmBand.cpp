@@ -15,6 +15,7 @@ AlarmBand::AlarmBand(QWidget* parent) : QLabel(parent) {
     QFont bold = font();
     bold.setBold(true);
     setFont(bold);
+    m_pointSize = bold.pointSizeF();
     hide();
 }
 
@@ -50,6 +51,14 @@ void AlarmBand::Refresh() {
 
 void AlarmBand::PlaceIn(const QRect& area) {
     m_area = area;
+    // A long text takes a smaller face rather than being cut off, down to one still readable.
+    QFont face = font();
+    face.setPointSizeF(m_pointSize);
+    setFont(face);
+    while (heightForWidth(area.width()) > area.height() && face.pointSizeF() > kSmallestPointSize) {
+        face.setPointSizeF(face.pointSizeF() - 0.5);
+        setFont(face);
+    }
     setGeometry(area.x(), area.y(), area.width(), std::min(heightForWidth(area.width()), area.height()));
     raise();
 }

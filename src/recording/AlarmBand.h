@@ -20,12 +20,15 @@ public:
     void Set(Source source, const QString& text);
     void Clear(Source source);
     bool IsAlarm() const;
-    // The band lies at the top of `area`, as high as its text needs and `area` allows.
+    // The band lies at the top of `area`, as high as its text needs and `area` allows; a text too
+    // long for it is shown smaller.
     void PlaceIn(const QRect& area);
 
 private:
     void Refresh();
 
+    static constexpr double kSmallestPointSize = 7;
     QMap<Source, QString> m_texts;
     QRect m_area;
+    double m_pointSize = 0; // of the band's own face
 };
