@@ -194,7 +194,7 @@ void frmMain::OpenCommandLineFile() {
                          GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question, MsgButtons::YesNo}) !=
             MsgAnswer::Yes)
             return;
-        WriteWholeFile(absolute, QByteArray());
+        CreateEmptyRecordFile(absolute);
     }
     OpenRecordFile(m_commandLine);
 }
