@@ -97,7 +97,12 @@ private slots:
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
         m_clock->set(kMoment); // the dated copy's name
 
-        // The record button and the beep check box hand the focus back to the entry box.
+        // Tab and Shift+Tab move the focus on and back; the record button and the beep check box
+        // hand it back to the entry box.
+        QTest::keyClick(m_f->Entry(), Qt::Key_Tab);
+        QTRY_VERIFY(!m_f->Entry()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
         QTest::keyClicks(m_f->Entry(), QStringLiteral("21"));
         for (const char* control : {"cmdEnter", "chkBeep"}) {
             auto* clicked = Find<QAbstractButton>(m_f->window, control);
