@@ -172,6 +172,7 @@ void frmMain::mnuFile_New_Click() {
         const bool ok = RecordFile.NewFile();
         ShowFileControls(ok);
         if (ok) {
+            StatusBar->SetPanelText(1, RecordCountText());
             LoadStartListOfFile();
             UpdateCaption();
             RememberRecentFile(RecordFile.FileName());
@@ -237,6 +238,7 @@ void frmMain::Grid_Edit(qint32 row, qint32 bib) {
 void frmMain::Grid_Delete(qint32 row) {
     ReportingErrors([this, row] {
         AfterWrite(RecordFile.DeleteBib(row - 1));
+        StatusBar->SetPanelText(1, RecordCountText());
         RecordsChanged();
     });
 }

@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(FileBytes(b), QByteArray());
         QCOMPARE(FileBytes(a), QByteArray("1;5\r\n2;6\r\n"));
         QCOMPARE(Grid()->RowCount(), 1);
-        QCOMPARE(m_f->Panel(1), QString()); // New leaves the count empty until the first bib
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(0));
         m_f->Record(QStringLiteral("3"));
         QCOMPARE(FileBytes(b), QByteArray("1;3\r\n"));
         QCOMPARE(m_f->Panel(1), m_f->RecordCount(1));
