@@ -1,5 +1,6 @@
 #include "base/Registry.h"
 #include "base/Settings.h"
+#include "base/Twips.h"
 #include "grid/ctlGrid.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
@@ -11,6 +12,8 @@
 
 #include <QCheckBox>
 #include <QListView>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 
@@ -75,6 +78,8 @@ private slots:
         const QString nested = Fixture(QStringLiteral("events/2021/spring-run/the-finish-line.stn"), "1;4\r\n");
         QVERIFY(m_f->Load());
         QVERIFY(!FileOpenState());
+        // First start: the design's inner area below the menu bar.
+        QCOMPARE(m_f->window->height() - m_f->window->menuBar()->height(), TwipsToPixelsY(4050, m_f->window));
 
         // The hourglass shows while a chosen file is read into the grid; a cursor set by another
         // part of the program stays.
@@ -110,6 +115,7 @@ private slots:
         QCOMPARE(FileBytes(a), QByteArray("1;5\r\n2;6\r\n"));
         QCOMPARE(Grid()->RowCount(), 1);
         QCOMPARE(m_f->Panel(1), m_f->RecordCount(0));
+        QVERIFY(GridReachesStatusBar());
         m_f->Record(QStringLiteral("3"));
         QCOMPARE(FileBytes(b), QByteArray("1;3\r\n"));
         QCOMPARE(m_f->Panel(1), m_f->RecordCount(1));
@@ -165,6 +171,7 @@ private slots:
         QCOMPARE(Recent(), left);
         TriggerRecent(3);
         QCOMPARE(m_f->window->RecordFile.FileName(), a);
+        QVERIFY(GridReachesStatusBar());
         QCOMPARE(Recent().first(), QStringLiteral("&1  ") + a);
     }
 
@@ -335,6 +342,11 @@ private slots:
     }
 
 private:
+    // The grid ends 120 twips above the status bar, as the layout places it.
+    bool GridReachesStatusBar() const {
+        const int bottom = Grid()->mapTo(m_f->window, QPoint(0, Grid()->height())).y();
+        return qAbs(m_f->window->statusBar()->y() - bottom - TwipsToPixelsY(120, m_f->window)) <= 1;
+    }
     // Opens a window by its command; the newest child of that class, none if nothing opened.
     QWidget* OpenWindow(const char* command, const char* className) {
         const auto windows = [&] { return m_f->window->findChildren<QWidget*>(QLatin1String(className)); };
