@@ -71,6 +71,7 @@ private:
     void ApplyLayout();
     void Form_Unload();
     void cmdReset_Click();
+    void ForgetResetOfOtherFile();
     void chkAuto_Click();
     void chkDescending_Click();
     void txtLapCount_GotFocus(int index);
@@ -91,6 +92,7 @@ private:
     QCheckBox* chkDescending = nullptr;
     QString m_textAtFocus[2]; // each field's text when it last got the focus
     qint32 m_firstCountedID = 0;
+    quint64 m_resetOpening = 0; // the file opening the reset counts in (clsFile::Openings)
     bool m_loaded = false;
     std::function<QString(qint32 bib)> m_nameOf;
     LapStandings m_standings;

@@ -326,6 +326,7 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
         return false;
     }
     NoteChange(); // also an empty file: the list of the file before is gone
+    ++m_openings;
     m_changed = false;
     ResetWriteState();
     m_times.Open(path, m_records);
@@ -352,6 +353,8 @@ bool clsFile::CloseFile() {
                 QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
             }
         }
+        if (!m_fileName.isEmpty())
+            ++m_openings;
         m_fileName.clear();
         m_records.clear();
         m_times.Close();

@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -147,6 +148,32 @@ private slots:
         QCOMPARE(saved, (QStringList{"10", "3", "0", "1"}));
         QVERIFY(ReadSetting(QStringLiteral("WndPos_frmLapcounter")).toString().startsWith(QLatin1String("2;")));
         QCOMPARE(Lines(*MakeWindow({})), WithHeading({Line(6, 4, "6"), Line(4, 3, "7")}, true));
+    }
+
+    // A reset while no file is open (the last one closed) counts everything of the file opened next.
+    void resetWithoutFile() {
+        WriteSetting(QStringLiteral("LC_Auto"), QStringLiteral("1"));
+        auto window = MakeWindow({4, 4, 6});
+        QVERIFY(m_records->CloseFile());
+        QTest::mouseClick(Find<QPushButton>(window.get(), "cmdReset"), Qt::LeftButton);
+        QVERIFY(OpenRecords(*m_records, m_f->path(QStringLiteral("next.stn")), {}));
+        for (qint32 bib : {9, 5, 9}) {
+            QVERIFY(m_records->AddBib(bib));
+            window->RecordsChanged();
+        }
+        QCOMPARE(Lines(*window), WithHeading({Line(5, 1), Line(9, 2)}));
+    }
+
+    // A fractional target is stored as "2.5" in every locale, and shown and counted in the operator's.
+    void fractionalTargetInCommaLocale() {
+        const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        WriteSetting(QStringLiteral("LC_Laps"), QStringLiteral("2.5"));
+        auto window = MakeWindow({4, 4, 6});
+        QCOMPARE(Field(*window, 0)->text(), QStringLiteral("2,5"));
+        QCOMPARE(Lines(*window), WithHeading({Line(6, 1, "1,5"), Line(4, 2, "0,5")}, true));
+        window->close();
+        QCOMPARE(ReadSetting(QStringLiteral("LC_Laps")).toString(), QStringLiteral("2.5"));
     }
 
     // With automatic refresh on, each passage moves, adds or drops one line of the list, never
