@@ -39,6 +39,8 @@ public:
     void cmdRequery_Click();
     // The main window's automatic refresh after a change of the records: a single passage moves
     // one line of the list, anything else refreshes it. Nothing shows while automatic refresh is off.
+    // Either way the list stays where the operator scrolled it (a new window starts at the top), so
+    // the part watched during a race does not jump away with every passage.
     void RecordsChanged();
     // The standings this window counts with and what its fields ask of the list, for other views
     // of the same standings.

@@ -71,6 +71,12 @@ void frmMain::mnuExtras_Display_Click() {
                 frmDisplay_Unload();
         });
         display->Form_Load();
+        // It shows the last record at once rather than nothing until the next passage.
+        if (RecordFile.Count() > 0) {
+            const qint32 last = RecordFile.GetRecord(RecordFile.Count() - 1).Bib;
+            display->ShowBib(QString::number(last));
+            display->ShowName(m_startList.Name(last));
+        }
         display->show();
     });
 }

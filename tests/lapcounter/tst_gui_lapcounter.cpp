@@ -204,17 +204,26 @@ private slots:
         };
         QSignalSpy resets(List(*window)->model(), &QAbstractItemModel::modelReset);
         QRandomGenerator random(7);
+        int scrolledAt = 0;
         for (int passage = 0; passage < 300; ++passage) {
             QVERIFY(m_records->AddBib(qint32(random.bounded(-1, 60))));
             window->RecordsChanged();
-            if (passage == 200)
+            if (passage == 200) {
                 scroll->setValue(scroll->maximum() / 2);
+                scrolledAt = scroll->value();
+            }
             shown();
         }
         QCOMPARE(resets.count(), 0);
         const QStringList moved = Lines(*window);
         const QImage movedView = shown();
         const int scrolledTo = scroll->value();
+        // The passages kept the list where the operator scrolled it; a new window starts at the top.
+        QCOMPARE(scrolledTo, scrolledAt);
+        auto another = MakeWindow({});
+        QVERIFY(ShowActive(*another));
+        QCOMPARE(List(*another)->verticalScrollBar()->value(), 0);
+        another.reset();
         const int currentRow = List(*window)->currentIndex().row();
         window->cmdRequery_Click(); // the reference: every line laid out and painted anew
         List(*window)->selectionModel()->setCurrentIndex(List(*window)->model()->index(currentRow, 0),
