@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
 
@@ -199,18 +200,18 @@ void frmMain::mnuFile_Export_Click() {
     }
 }
 
+// One question: print on the printer there is, or, without one, keep the table as a PDF file.
 void frmMain::mnuFile_Print_Click() {
     ReportingErrors([this] {
         const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question, MsgButtons::OkCancel}) !=
-            MsgAnswer::Ok)
-            return;
         if (PrinterAvailable()) {
+            if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question,
+                             MsgButtons::OkCancel}) != MsgAnswer::Ok)
+                return;
             QPrinter printer;
             PrintBibs(RecordFile, printer);
             return;
         }
-        // Without a printer the table can still be kept as a PDF file.
         if (ShowMessage({GetText(QStringLiteral("MKL_MSG_NOPRINTER")), caption, MsgIcon::Question,
                          MsgButtons::YesNo}) != MsgAnswer::Yes)
             return;
@@ -218,6 +219,8 @@ void frmMain::mnuFile_Print_Click() {
         dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
         dialog.Filter1Suffix(QStringLiteral("*.pdf"));
         dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_PDF")) + QStringLiteral(" (*.pdf)"));
+        dialog.DefaultExt(QStringLiteral("pdf"));
+        dialog.SuggestName(QFileInfo(RecordFile.FileName()).completeBaseName() + QStringLiteral(".pdf"));
         dialog.ShowSave(this);
         if (dialog.FileName().isEmpty())
             return;

@@ -235,28 +235,29 @@ private slots:
         WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
         WriteSetting(QStringLiteral("LC_Auto"), QStringLiteral("1")); // lap counters follow the records
         QVERIFY(m_f->LoadRecords("1;7\r\n"));
-        // Print asks first; without a printer it offers a PDF, whose dialog comes only after a yes.
+        // Print asks once: to print where there is a printer, else whether to keep a PDF, whose save
+        // dialog comes only after a yes, offering the record file's name and adding ".pdf".
         const QString pdf = m_f->path(QStringLiteral("race.pdf"));
-        m_f->messages.setNextAnswer(MsgAnswer::Cancel);
-        m_f->Trigger("mnuFile_Print");
-        QCOMPARE(m_f->messages.shown().size(), 1);
-        QCOMPARE(m_f->messages.lastText(), GetText(QStringLiteral("MKL_MSG_PRINT")));
-        QCOMPARE(m_f->messages.shown().last().buttons, MsgButtons::OkCancel);
-        m_f->messages.clear();
         using Offer = std::pair<MsgAnswer, QStringList>;
-        const QList<Offer> offers{{MsgAnswer::No, {}}, {MsgAnswer::Yes, {}}, {MsgAnswer::Yes, {pdf}}};
-        for (const auto& [answer, chosen] : PrinterAvailable() ? QList<Offer>() : offers) {
+        const bool printer = PrinterAvailable();
+        const QList<Offer> offers =
+            printer ? QList<Offer>{{MsgAnswer::Cancel, {}}}
+                    : QList<Offer>{{MsgAnswer::No, {}}, {MsgAnswer::Yes, {}}, {MsgAnswer::Yes, {pdf}}};
+        for (const auto& [answer, chosen] : offers) {
             const qsizetype dialogs = FileDialogSeam::requests().size();
-            m_f->messages.setNextAnswer(MsgAnswer::Ok);
             m_f->messages.setNextAnswer(answer);
             if (answer == MsgAnswer::Yes)
                 FileDialogSeam::setNextAnswer(chosen);
             m_f->Trigger("mnuFile_Print");
-            QCOMPARE(m_f->messages.shown().size(), 2);
-            QCOMPARE(m_f->messages.lastText(), GetText(QStringLiteral("MKL_MSG_NOPRINTER")));
-            QCOMPARE(m_f->messages.shown().last().buttons, MsgButtons::YesNo);
+            QCOMPARE(m_f->messages.shown().size(), 1);
+            QCOMPARE(m_f->messages.lastText(), GetText(printer ? "MKL_MSG_PRINT" : "MKL_MSG_NOPRINTER"));
+            QCOMPARE(m_f->messages.shown().last().buttons, printer ? MsgButtons::OkCancel : MsgButtons::YesNo);
             m_f->messages.clear();
             QCOMPARE(FileDialogSeam::requests().size(), dialogs + (answer == MsgAnswer::Yes ? 1 : 0));
+            if (answer == MsgAnswer::Yes) {
+                const FileDialogRequest& asked = FileDialogSeam::requests().last();
+                QCOMPARE(asked.suggestedName + "|" + asked.defaultSuffix, QStringLiteral("race.pdf|pdf"));
+            }
             QCOMPARE(FileBytes(pdf).startsWith("%PDF"), !chosen.isEmpty());
         }
 
