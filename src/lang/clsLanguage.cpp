@@ -34,6 +34,10 @@ QString GetText(const QString& key, const QList<QPair<QString, QString>>& values
     return result;
 }
 
+QString CountKey(const QString& key, qint64 count) {
+    return count == 1 ? key + QStringLiteral("_ONE") : key;
+}
+
 ProcessLanguage::ProcessLanguage() {
     m_language.Initialize();
     gLanguage = &m_language;

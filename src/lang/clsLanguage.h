@@ -65,3 +65,6 @@ private:
 QString GetText(const QString& key);
 // The text of key with each placeholder ("[Filename]") replaced by its value.
 QString GetText(const QString& key, const QList<QPair<QString, QString>>& values);
+// The key of a text about a number of things: its "_ONE" form for exactly one, the only number
+// English and German say otherwise ("1 name", "2 names"; "0 Namen").
+QString CountKey(const QString& key, qint64 count);

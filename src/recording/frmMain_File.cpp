@@ -133,7 +133,8 @@ bool frmMain::OpenRecordFile(QString path) {
 void frmMain::ShowTimesFileState() {
     const TimesFileState state = RecordFile.TimesState();
     if (state.kind == TimesFileState::Kind::PartlyDropped)
-        ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"), {{QStringLiteral("[count]"), QString::number(state.dropped)}});
+        ShowState(CountKey(QStringLiteral("MKL_SB_TIMESDROPPED"), state.dropped),
+                  {{QStringLiteral("[count]"), QString::number(state.dropped)}});
     else if (state.kind == TimesFileState::Kind::Unreadable)
         ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
 }

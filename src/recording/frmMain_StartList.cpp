@@ -66,7 +66,7 @@ void frmMain::LoadStartListOfFile() {
             const StartListRead read = ReadStartListFor(RecordFile.FileName());
             m_startList = read.list;
             if (!m_startList.IsEmpty())
-                ShowState(QStringLiteral("MKL_SB_STARTLIST"),
+                ShowState(CountKey(QStringLiteral("MKL_SB_STARTLIST"), m_startList.Count()),
                           {{QStringLiteral("[count]"), QString::number(m_startList.Count())}});
         } catch (const RaisedError& error) {
             ShowState(QStringLiteral("MKL_SB_STARTLISTFAILED"),
@@ -126,7 +126,7 @@ void frmMain::ShowGridColumns() {
 
 void frmMain::mnuFile_StartList_Click() {
     ReportingErrors([this] {
-        const QString path = AskPath(this, "GEN_FILEDIALOG_OPEN", true);
+        const QString path = AskPath(this, "MKL_FILEDIALOG_STARTLIST", true);
         if (path.isEmpty() || RecordFile.FileName().isEmpty())
             return;
         const StartListRead read = ParseStartList(ReadWholeFile(path));
@@ -140,14 +140,16 @@ void frmMain::mnuFile_StartList_Click() {
         SaveStartListFor(RecordFile.FileName(), read.list);
         m_startList = read.list;
         ApplyStartList();
-        ShowState(QStringLiteral("MKL_SB_STARTLIST"),
+        ShowState(CountKey(QStringLiteral("MKL_SB_STARTLIST"), m_startList.Count()),
                   {{QStringLiteral("[count]"), QString::number(m_startList.Count())}});
         if (!read.problems.isEmpty()) {
-            const QString text = WithFileName(GetText(QStringLiteral("MKL_MSG_STARTLISTBAD")), path)
-                                     .replace(QStringLiteral("[count]"), QString::number(read.problems.size()))
-                                     .replace(QStringLiteral("[loaded]"), QString::number(m_startList.Count()));
-            ShowMessage({text + QStringLiteral("\n\n") + ProblemLines(read.problems), caption, MsgIcon::Exclamation,
-                         MsgButtons::Ok});
+            const QString bad = GetText(CountKey(QStringLiteral("MKL_MSG_STARTLISTBAD"), read.problems.size()),
+                                        {{QStringLiteral("[count]"), QString::number(read.problems.size())}});
+            const QString loaded = GetText(CountKey(QStringLiteral("MKL_MSG_STARTLISTLOADED"), m_startList.Count()),
+                                           {{QStringLiteral("[count]"), QString::number(m_startList.Count())}});
+            ShowMessage({WithFileName(bad, path) + QStringLiteral("\n\n") + ProblemLines(read.problems) +
+                             QStringLiteral("\n\n") + loaded,
+                         caption, MsgIcon::Exclamation, MsgButtons::Ok});
         }
     });
     txtEnter->setFocus();

@@ -41,9 +41,12 @@ private slots:
         QVERIFY(m_f->Load(m_f->path()));
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
         m_f->Trigger("mnuFile_StartList");
+        QCOMPARE(FileDialogSeam::requests().last().title, QStringLiteral("Open start list"));
         // One message names every bad line; the good lines are loaded.
         QCOMPARE(m_f->messages.shown().size(), 1);
         const QString message = m_f->messages.lastText();
+        QVERIFY2(message.startsWith(QStringLiteral("2 lines of")) && message.endsWith("The other 2 names were loaded."),
+                 qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("Line 3: no bib number")) &&
                      message.contains(QStringLiteral("Line 5: bib 5 is already on line 2")),
                  qPrintable(message));
@@ -121,6 +124,13 @@ private slots:
         FileDialogSeam::setNextAnswer({m_f->path()});
         m_f->Trigger("mnuFile_ExportResults");
         QCOMPARE(FileBytes(m_f->path()), records);
+        // A results file that cannot be written is named as what it is.
+        FileDialogSeam::setNextAnswer({m_f->path("missing/results.csv")});
+        m_f->Trigger("mnuFile_ExportResults");
+        const QString failed = m_f->messages.lastText();
+        QVERIFY2(failed.startsWith("The file \"" + m_f->path("missing/results.csv") + "\" could not be"),
+                 qPrintable(failed));
+        m_f->messages.clear();
     }
 
     void missingCommandLineFile_data() {
