@@ -8,11 +8,12 @@
 #include "BenchCommon.h"
 #include "base/MessageBox.h"
 #include "base/Settings.h"
+#include "board/LapBoardHost.h"
 #include "board/LapBoardJson.h"
 #include "lapcounter/LapStandings.h"
+#include "recording/frmMain.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
-#include "recording/frmMain.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -133,7 +134,7 @@ int main(int argc, char* argv[]) {
     if (!QTest::qWaitForWindowExposed(window))
         std::printf("the window did not show\n");
     const quint16 port = 18000 + quint16(QCoreApplication::applicationPid() % 1000);
-    if (!window->StartLapBoard(port))
+    if (!window->LapBoard().Start(port))
         std::printf("the board did not start on %u\n", port);
     RecordingLatency(window, 20); // warm up
     const std::vector<double> alone = RecordingLatency(window, 200);

@@ -140,7 +140,7 @@ void BenchCase(const QString& folder, const QString& name, int passages, int bib
     if (lines.size() != expectedLines)
         std::printf("counting gave %lld lines\n", static_cast<long long>(lines.size()));
 
-    frmLapcounter window(records, nullptr);
+    frmLapcounter window(records);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     for (QLineEdit* field : window.findChildren<QLineEdit*>(QStringLiteral("txtLapCount")))
         field->setText(field->property("index").toInt() == 0 ? QStringLiteral("1000") : QStringLiteral("0"));

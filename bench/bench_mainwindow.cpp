@@ -66,8 +66,8 @@ frmMain* BenchOpen(const QString& path) {
         std::printf("the window was not shown\n");
     window->repaint();
     const double shown = timer.nsecsElapsed() / 1e6;
-    if (window->RecordFile.Count() != kRecords)
-        std::printf("opened %d records\n", window->RecordFile.Count());
+    if (window->Records().Count() != kRecords)
+        std::printf("opened %d records\n", window->Records().Count());
 
     Print("mainwindow_open_1m", opened, "ms");
     Print("mainwindow_open_show_1m", shown, "ms");
@@ -102,8 +102,8 @@ void BenchRecording(frmMain* window, const QString& folder, const QString& path)
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     file.seek(file.size() - lastLine.size());
-    if (window->RecordFile.Count() != kRecords + kTypedBibs || file.read(lastLine.size()) != lastLine)
-        std::printf("recording went wrong: %d records\n", window->RecordFile.Count());
+    if (window->Records().Count() != kRecords + kTypedBibs || file.read(lastLine.size()) != lastLine)
+        std::printf("recording went wrong: %d records\n", window->Records().Count());
     const double median = Median(typed);
     const double floor = Median(bare);
     Print("mainwindow_record_median", median, "us");

@@ -4,6 +4,7 @@
 #include "app/FileTypeRegistration.h"
 #include "base/QtMessagePresenter.h"
 #include "base/Settings.h"
+#include "board/LapBoardHost.h"
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 
@@ -65,7 +66,7 @@ int Main(int argc, char* argv[]) {
     auto* main = new frmMain(commandLine.RecordFile());
     main->Form_Load();
     if (const quint16 port = commandLine.LapBoardPort())
-        main->StartLapBoard(port); // a port in use is told in the status bar; recording goes on
+        main->LapBoard().Start(port); // a port in use is told in the status bar; recording goes on
     main->show();
     RegisterFileType(GetText(QStringLiteral("GEN_FILETYPE_STN")), GetText(QStringLiteral("GEN_SYSOPEN")));
     return QApplication::exec();

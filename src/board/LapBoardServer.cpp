@@ -8,8 +8,6 @@
 
 namespace {
 
-const char* kReceived = "lapBoardReceived"; // the socket's bytes of a request not yet complete
-
 struct Resource {
     const char* file;
     const char* type;
@@ -90,7 +88,11 @@ QByteArray ErrorResponse(int status) {
 
 } // namespace
 
-LapBoardServer::LapBoardServer(JsonSource json, QObject* parent) : QObject(parent), m_json(std::move(json)) {
+LapBoardSnapshot::LapBoardSnapshot(QByteArray body)
+    : json(std::move(body)), etag('"' + QByteArray::number(qHash(json), 16) + '"') {}
+
+LapBoardServer::LapBoardServer(SnapshotSource snapshot, QObject* parent)
+    : QObject(parent), m_snapshot(std::move(snapshot)) {
     Q_INIT_RESOURCE(board); // the page lives in a static library
 }
 
@@ -118,7 +120,7 @@ void LapBoardServer::Stop() {
     // The clients are the server's children and go with it.
     delete m_server;
     m_server = nullptr;
-    m_clients = 0;
+    m_clients.clear();
 }
 
 bool LapBoardServer::IsRunning() const {
@@ -132,7 +134,7 @@ quint16 LapBoardServer::Port() const {
 void LapBoardServer::AcceptClients() {
     while (m_server && m_server->hasPendingConnections()) {
         QTcpSocket* socket = m_server->nextPendingConnection();
-        if (m_clients >= m_limits.maxClients) {
+        if (m_clients.size() >= m_limits.maxClients) {
             // Told so in one short write; the kernel takes it without waiting for the client.
             socket->write(ErrorResponse(503));
             socket->disconnectFromHost();
@@ -140,15 +142,14 @@ void LapBoardServer::AcceptClients() {
             QTimer::singleShot(1000, socket, [socket] { socket->abort(); });
             continue;
         }
-        ++m_clients;
         // Qt buffers no more than the largest head for us; the rest waits in the kernel.
         socket->setReadBufferSize(m_limits.request.maxHeadBytes + 1);
         auto* timer = new QTimer(socket);
         timer->setSingleShot(true);
-        timer->setObjectName(QStringLiteral("lapBoardTimeout"));
+        m_clients.insert(socket, Client{QByteArray(), timer});
         connect(timer, &QTimer::timeout, socket, [this, socket] {
             // A head still arriving is answered; an idle kept connection just closes.
-            if (socket->property(kReceived).toByteArray().isEmpty())
+            if (m_clients.value(socket).received.isEmpty())
                 socket->abort();
             else
                 Finish(socket, 408);
@@ -157,18 +158,19 @@ void LapBoardServer::AcceptClients() {
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Serve(socket); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { Serve(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            --m_clients;
+            m_clients.remove(socket);
             socket->deleteLater();
         });
     }
 }
 
 void LapBoardServer::Serve(QTcpSocket* socket) {
-    if (socket->state() != QAbstractSocket::ConnectedState)
-        return;
-    auto* timer = socket->findChild<QTimer*>(QStringLiteral("lapBoardTimeout"));
-    while (socket->bytesToWrite() < m_limits.maxUnsent) {
-        QByteArray received = socket->property(kReceived).toByteArray();
+    while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < m_limits.maxUnsent) {
+        const auto client = m_clients.find(socket);
+        if (client == m_clients.end())
+            return;
+        QByteArray& received = client->received;
+        QTimer* timer = client->timeout;
         const qint64 room = m_limits.request.maxHeadBytes + 1 - received.size();
         if (room > 0 && socket->bytesAvailable() > 0)
             received += socket->read(room);
@@ -176,8 +178,7 @@ void LapBoardServer::Serve(QTcpSocket* socket) {
             return;
         const HttpRequestHead head = ParseHttpRequestHead(received, m_limits.request);
         if (head.state == HttpRequestHead::State::Incomplete) {
-            socket->setProperty(kReceived, received);
-            if (timer && !timer->isActive())
+            if (!timer->isActive())
                 timer->start(m_limits.requestTimeoutMs);
             return;
         }
@@ -185,11 +186,10 @@ void LapBoardServer::Serve(QTcpSocket* socket) {
             Finish(socket, head.status);
             return;
         }
-        socket->setProperty(kReceived, received.mid(head.length));
+        received.remove(0, head.length);
         if (!Answer(socket, head))
             return;
-        if (timer)
-            timer->start(m_limits.idleTimeoutMs);
+        timer->start(m_limits.idleTimeoutMs);
     }
 }
 
@@ -206,11 +206,11 @@ bool LapBoardServer::Answer(QTcpSocket* socket, const HttpRequestHead& head) {
     QByteArray body;
     QByteArray extra;
     if (head.path == kJsonPath) {
-        body = m_json ? m_json() : QByteArray();
+        const LapBoardSnapshot snapshot = m_snapshot ? m_snapshot() : LapBoardSnapshot(QByteArray());
+        body = snapshot.json;
         type = "application/json; charset=utf-8";
-        const QByteArray tag = '"' + QByteArray::number(qHash(body), 16) + '"';
-        extra = "ETag: " + tag + "\r\n";
-        if (head.ifNoneMatch == tag) {
+        extra = "ETag: " + snapshot.etag + "\r\n";
+        if (head.ifNoneMatch == snapshot.etag) {
             status = 304;
             body.clear();
         }
@@ -232,7 +232,8 @@ bool LapBoardServer::Answer(QTcpSocket* socket, const HttpRequestHead& head) {
 }
 
 void LapBoardServer::Finish(QTcpSocket* socket, int status) {
-    socket->setProperty(kReceived, QByteArray());
+    if (const auto client = m_clients.find(socket); client != m_clients.end())
+        client->received.clear();
     socket->write(ErrorResponse(status));
     socket->disconnectFromHost();
     // A client that reads nothing cannot keep the connection by filling its window.

@@ -3,6 +3,7 @@
 #include "board/HttpRequestHead.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -10,6 +11,15 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
+
+// The standings as the server answers them: the JSON and its entity tag, made once per change.
+struct LapBoardSnapshot {
+    LapBoardSnapshot() = default;
+    explicit LapBoardSnapshot(QByteArray json);
+    QByteArray json;
+    QByteArray etag; // quoted, as the ETag header carries it
+};
 
 // The lap board's web server: a minimal HTTP/1.1 server in the program's event loop that serves
 // the page, its script and style (built in) and the standings as JSON, and nothing else.
@@ -26,11 +36,11 @@ public:
         int idleTimeoutMs = 15000;    // a kept connection without a request
         qint64 maxUnsent = 1 << 20;   // answers waiting for a client that does not read
     };
-    // Builds the standings JSON; called for each request of it, so it should keep its result
-    // while nothing changed.
-    using JsonSource = std::function<QByteArray()>;
+    // The latest snapshot of the standings; asked for each request of it, so it should keep its
+    // result while nothing changed.
+    using SnapshotSource = std::function<LapBoardSnapshot()>;
 
-    explicit LapBoardServer(JsonSource json, QObject* parent = nullptr);
+    explicit LapBoardServer(SnapshotSource snapshot, QObject* parent = nullptr);
     ~LapBoardServer() override;
 
     // Listens on every address at the port. False, with the reason in `error`, when it cannot.
@@ -38,7 +48,6 @@ public:
     void Stop();
     bool IsRunning() const;
     quint16 Port() const;
-    int ClientCount() const { return m_clients; }
     void SetLimits(const Limits& limits) { m_limits = limits; }
 
     static constexpr const char* kJsonPath = "/api/standings.json";
@@ -50,8 +59,14 @@ private:
     bool Answer(QTcpSocket* socket, const HttpRequestHead& head);
     void Finish(QTcpSocket* socket, int status);
 
-    JsonSource m_json;
+    SnapshotSource m_snapshot;
     QTcpServer* m_server = nullptr;
     Limits m_limits;
-    int m_clients = 0;
+    // A client being served: the bytes of its request not yet complete, and the time it has for
+    // its request (a head still arriving) or to send another (a kept connection).
+    struct Client {
+        QByteArray received;
+        QTimer* timeout = nullptr;
+    };
+    QHash<QTcpSocket*, Client> m_clients;
 };

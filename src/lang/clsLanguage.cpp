@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
-#include <QVariant>
 #include <algorithm>
 
 clsLanguage* gLanguage = nullptr;
@@ -34,8 +33,9 @@ QString GetText(const QString& key, const QList<QPair<QString, QString>>& values
     return result;
 }
 
-QString CountKey(const QString& key, qint64 count) {
-    return count == 1 ? key + QStringLiteral("_ONE") : key;
+QString GetCountText(const QString& key, qint64 count, QList<QPair<QString, QString>> values) {
+    values.prepend({QStringLiteral("[count]"), QString::number(count)});
+    return GetText(count == 1 ? key + QStringLiteral("_ONE") : key, values);
 }
 
 ProcessLanguage::ProcessLanguage() {
@@ -154,18 +154,4 @@ QString clsLanguage::GetText(const QString& key, int /*flag*/) const {
     const auto& texts = m_languages[m_current].texts;
     const auto found = texts.constFind(key);
     return found != texts.constEnd() ? found.value() : key;
-}
-
-bool clsLanguage::AttachWindow(QObject* window) {
-    if (!window)
-        return false;
-    const QList<QObject*> entries = window->findChildren<QObject*>(QStringLiteral("mnuLangSelect"));
-    for (QObject* entry : entries) {
-        const int index = entry->property("index").toInt();
-        const bool used = index >= 1 && index <= m_languages.size();
-        entry->setProperty("text", used ? m_languages[index - 1].name : QString());
-        entry->setProperty("tag", used ? m_languages[index - 1].id : QString());
-        entry->setProperty("visible", used);
-    }
-    return true;
 }

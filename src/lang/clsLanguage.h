@@ -2,8 +2,7 @@
 
 #include <QHash>
 #include <QList>
-#include <QObject>
-#include <QPointer>
+#include <QPair>
 #include <QString>
 
 // The language component: every caption, tooltip and message by key. Languages are tables of
@@ -20,10 +19,6 @@ public:
     // Loads the available languages. Returns false when none could be loaded.
     bool Initialize();
 
-    // Fills the window's language menu entries (QActions named "mnuLangSelect" with the property
-    // "index" 1 to 10): caption = language name, property "tag" = identifier, hidden when unused.
-    bool AttachWindow(QObject* window);
-
     // Makes a language current. An empty or unknown identifier picks the system locale's language
     // when it is shipped, otherwise English.
     bool SetLanguage(const QString& id);
@@ -33,6 +28,7 @@ public:
     QString GetText(const QString& key, int flag = 0) const;
 
     QString CurrentLanguage() const;
+    // The languages loaded, by name, for a menu to offer them.
     QList<Language> Languages() const { return m_languages; }
 
     // Parses a table; a line "@id=..." and "@name=..." name the language, "#" starts a comment,
@@ -65,6 +61,7 @@ private:
 QString GetText(const QString& key);
 // The text of key with each placeholder ("[Filename]") replaced by its value.
 QString GetText(const QString& key, const QList<QPair<QString, QString>>& values);
-// The key of a text about a number of things: its "_ONE" form for exactly one, the only number
-// English and German say otherwise ("1 name", "2 names"; "0 Namen").
-QString CountKey(const QString& key, qint64 count);
+// The text of a key for a count, "[count]" and the other placeholders filled in: the key's form
+// "<key>_ONE" for exactly one, the key itself for every other count (zero included), which are
+// the two forms English and German have.
+QString GetCountText(const QString& key, qint64 count, QList<QPair<QString, QString>> values = {});

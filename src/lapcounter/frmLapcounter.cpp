@@ -1,5 +1,6 @@
 #include "lapcounter/frmLapcounter.h"
 
+#include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
 #include "base/NumericValue.h"
 #include "base/SaveWndPos.h"
@@ -11,7 +12,6 @@
 #include "lapcounter/LapListView.h"
 #include "lapcounter/TabStopDelegate.h"
 #include "records/clsFile.h"
-#include "base/AccessibleNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,8 +62,8 @@ QString StoredTextOf(const QString& shown) {
 
 } // namespace
 
-frmLapcounter::frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_records(records), m_mainWindow(mainWindow), m_standings(records) {
+frmLapcounter::frmLapcounter(const clsFile& records, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_records(records), m_standings(records) {
     setObjectName(QStringLiteral("frmLapcounter"));
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
@@ -113,6 +113,9 @@ void frmLapcounter::ConnectHandlers() {
     connect(cmdReset, &QPushButton::clicked, this, &frmLapcounter::cmdReset_Click);
     connect(chkAuto, &QCheckBox::clicked, this, &frmLapcounter::chkAuto_Click);
     connect(chkDescending, &QCheckBox::clicked, this, &frmLapcounter::chkDescending_Click);
+    connect(chkDescending, &QCheckBox::toggled, this, &frmLapcounter::CountingChanged);
+    for (QLineEdit* field : txtLapCount)
+        connect(field, &QLineEdit::textChanged, this, &frmLapcounter::CountingChanged);
 }
 
 frmLapcounter::~frmLapcounter() {
@@ -205,7 +208,7 @@ void frmLapcounter::cmdRequery_Click() {
     } catch (const RaisedError&) {
         // Left marked as not shown: the next passage rebuilds the whole list and reports it.
     }
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 void frmLapcounter::RecordsChanged() {
@@ -223,7 +226,7 @@ void frmLapcounter::RecordsChanged() {
         if (shownCurrent && step != LapStandings::Step::Recounted &&
             (step == LapStandings::Step::Unchanged || ApplyMove(move))) {
             m_shown.revision = m_standings.Revision();
-            GiveFocusBack();
+            emit HandFocusBack();
             return;
         }
         refresh = true;
@@ -255,6 +258,7 @@ void frmLapcounter::cmdReset_Click() {
         m_firstCountedID = maxId + 1;
         m_resetOpening = m_records.Openings();
         m_standings.SetFirstCountedID(m_firstCountedID);
+        emit CountingChanged();
         cmdRequery_Click();
     });
 }
@@ -271,12 +275,12 @@ void frmLapcounter::ForgetResetOfOtherFile() {
 void frmLapcounter::chkAuto_Click() {
     if (chkAuto->isChecked())
         cmdRequery_Click();
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 void frmLapcounter::chkDescending_Click() {
     cmdRequery_Click();
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 void frmLapcounter::txtLapCount_GotFocus(int index) {
@@ -294,7 +298,7 @@ void frmLapcounter::txtLapCount_Validate(int index) {
     if (txtLapCount[index]->text().compare(m_textAtFocus[index], Qt::CaseInsensitive) == 0)
         return;
     cmdRequery_Click();
-    GiveFocusBack();
+    emit HandFocusBack();
 }
 
 bool frmLapcounter::eventFilter(QObject* watched, QEvent* event) {
@@ -340,13 +344,4 @@ void frmLapcounter::ApplyLayout() {
     }
     PlaceInTwips(chkAuto, m_layout.chkAuto);
     PlaceInTwips(chkDescending, m_layout.chkDescending);
-}
-
-void frmLapcounter::GiveFocusBack() {
-    if (!m_mainWindow)
-        return;
-    m_mainWindow->activateWindow();
-    auto* entry = m_mainWindow->findChild<QLineEdit*>(QStringLiteral("txtEnter"));
-    if (entry && entry->isVisible())
-        entry->setFocus();
 }

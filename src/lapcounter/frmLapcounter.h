@@ -4,7 +4,6 @@
 #include "lapcounter/LapStandings.h"
 #include "lapcounter/LapcounterLayout.h"
 
-#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -19,23 +18,22 @@ class clsFile;
 
 // The lap counter: laps per bib since the last reset, ranked, with the laps remaining to a target.
 // A sizable tool window; it reads the records of the main window's record file and, after each
-// action here, hands the keyboard focus back to the main window's entry box ("txtEnter") so bib
-// entry goes on there. Closing or destroying it stores its settings and position and emits Unload;
+// action here, asks for the keyboard to go back to the main window's entry box (HandFocusBack) so
+// bib entry goes on there. Closing or destroying it stores its settings and position and emits Unload;
 // closing also deletes it.
 //
 // Call Form_Load once before showing it.
 class frmLapcounter : public QWidget {
     Q_OBJECT
 public:
-    frmLapcounter(const clsFile& records, QWidget* mainWindow, QWidget* parent = nullptr);
+    explicit frmLapcounter(const clsFile& records, QWidget* parent = nullptr);
     // A loaded window destroyed without being closed (with its owner) still runs its unload.
     ~frmLapcounter() override;
 
     // Restores the position, reads the four settings, sets the captions and refreshes.
     void Form_Load();
     void SetCaptions();
-    // Brings the laps in step with the records and replaces the list; then the main window gets
-    // the focus.
+    // Brings the laps in step with the records and replaces the list; then hands the focus back.
     void cmdRequery_Click();
     // The main window's automatic refresh after a change of the records: a single passage moves
     // one line of the list, anything else refreshes it. Nothing shows while automatic refresh is off.
@@ -60,6 +58,11 @@ public:
 
 signals:
     void Unload();
+    // What the list is made of changed: the target, the minimum or the order (typed, loaded or
+    // clicked), or the first counted record (a reset).
+    void CountingChanged();
+    // After each action here: the keyboard belongs to the main window's entry box again.
+    void HandFocusBack();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,11 +81,9 @@ private:
     void chkDescending_Click();
     void txtLapCount_GotFocus(int index);
     void txtLapCount_Validate(int index);
-    void GiveFocusBack();
     bool ApplyMove(const LapMove& move);
 
     const clsFile& m_records;
-    QPointer<QWidget> m_mainWindow;
     LapcounterLayout m_layout;
     LapListModel* m_lines = nullptr;
     QListView* List1 = nullptr;

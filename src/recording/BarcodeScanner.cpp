@@ -1,6 +1,7 @@
 #include "recording/BarcodeScanner.h"
 
 #include "base/ErrorHandler.h"
+#include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "lang/clsLanguage.h"
 #include "recording/ScanDecoding.h"
@@ -47,9 +48,9 @@ bool DeviceIsPresent(const QString& portName) {
 
 } // namespace
 
-BarcodeScanner::BarcodeScanner(QTimer* timer, QLineEdit* entry, std::function<void()> record, QObject* parent)
-    : QObject(parent), m_timer(timer), m_entry(entry), m_record(std::move(record)), m_port(new QSerialPort(this)),
-      m_reopen(new QTimer(this)) {
+BarcodeScanner::BarcodeScanner(QLineEdit* entry, std::function<void()> record, QObject* parent)
+    : QObject(parent), m_timer(new QTimer(this)), m_entry(entry), m_record(std::move(record)),
+      m_port(new QSerialPort(this)), m_reopen(new QTimer(this)) {
     m_port->setObjectName(QStringLiteral("MSComm"));
     m_port->setBaudRate(QSerialPort::Baud9600);
     m_port->setParity(QSerialPort::NoParity);
@@ -60,14 +61,16 @@ BarcodeScanner::BarcodeScanner(QTimer* timer, QLineEdit* entry, std::function<vo
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { PortError(error); });
 
-    m_timer->stop();
+    m_timer->setObjectName(QStringLiteral("tmrBarcode")); // polls the port while it is open
     m_timer->setInterval(kPollInterval);
     connect(m_timer, &QTimer::timeout, this, &BarcodeScanner::tmrBarcode_Timer);
     m_reopen->setInterval(kReopenInterval);
     connect(m_reopen, &QTimer::timeout, this, &BarcodeScanner::TryReopen);
+    m_modalObserver = ModalScope::AddObserver([this](bool open) { HoldWhileModal(open); });
 }
 
 BarcodeScanner::~BarcodeScanner() {
+    ModalScope::RemoveObserver(m_modalObserver);
     m_reopen->stop();
     if (m_port->isOpen())
         m_port->close();

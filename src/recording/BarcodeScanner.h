@@ -11,14 +11,13 @@ class QTimer;
 class QWidget;
 
 // The main window's serial barcode scanner: the serial port "MSComm" (9600 baud, no parity,
-// 8 data bits, 1 stop bit) polled by the window's timer tmrBarcode. Digits go into the entry box,
+// 8 data bits, 1 stop bit) polled by its timer "tmrBarcode". Digits go into the entry box,
 // a carriage return presses the record button, so a scanned bib takes the path of a typed one.
 class BarcodeScanner : public QObject {
     Q_OBJECT
 public:
-    // timer: polls the port while it is open (its interval is set to 20 ms); entry: the entry box;
-    // record: runs the record button.
-    BarcodeScanner(QTimer* timer, QLineEdit* entry, std::function<void()> record, QObject* parent = nullptr);
+    // entry: the entry box; record: runs the record button.
+    BarcodeScanner(QLineEdit* entry, std::function<void()> record, QObject* parent = nullptr);
     ~BarcodeScanner() override;
 
     // Extras > barcode scanner: asks for the port in a new port dialog owned by owner, then
@@ -42,13 +41,13 @@ public:
     bool IsOpen() const;
     // Open, or lost and waiting for its device to come back.
     bool IsOn() const;
-    QString PortName() const { return m_portName; }
     QSerialPort* MSComm() const { return m_port; }
 
     // The timer's handler: takes every character waiting at the port.
     void tmrBarcode_Timer();
-    // While a modal box is open the polling stops; the scanned bytes wait in the port and are
-    // taken in order once the last box has closed.
+    // While a modal box is open the polling stops, instead of the scanned bytes running into the
+    // entry box behind it; they wait in the port and are taken in order once the last box has
+    // closed. The scanner follows every ModalScope by itself.
     void HoldWhileModal(bool hold);
 
 signals:
@@ -77,4 +76,5 @@ private:
     bool m_lossPending = false;
     bool m_held = false;
     QByteArray m_heldBytes; // read from a vanishing port while held
+    int m_modalObserver = -1;
 };

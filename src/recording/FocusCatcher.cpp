@@ -15,10 +15,10 @@ namespace {
 constexpr int kCatchInterval = 50; // ms: the reaction time after the focus was lost
 }
 
-FocusCatcher::FocusCatcher(QWidget* window, QCheckBox* chkCatch, QTimer* tmrCatch, QLineEdit* txtEnter, QObject* parent)
-    : QObject(parent), m_window(window), m_check(chkCatch), m_timer(tmrCatch), m_entry(txtEnter),
+FocusCatcher::FocusCatcher(QWidget* window, QCheckBox* chkCatch, QLineEdit* txtEnter, QObject* parent)
+    : QObject(parent), m_window(window), m_check(chkCatch), m_timer(new QTimer(this)), m_entry(txtEnter),
       m_canForce(CanForceForeground()) {
-    m_timer->stop();
+    m_timer->setObjectName(QStringLiteral("tmrCatch"));
     m_timer->setInterval(kCatchInterval);
     connect(m_timer, &QTimer::timeout, this, &FocusCatcher::tmrCatch_Timer);
     connect(m_check, &QCheckBox::stateChanged, this, &FocusCatcher::chkCatch_Click);

@@ -10,14 +10,13 @@ class QLineEdit;
 class QTimer;
 class QWidget;
 
-// Focus catching of the main window: while the check box is checked, the timer pulls the window
-// to the foreground and puts the focus into the entry box every 50 ms, so that no keystroke or
-// keyboard scanner lands in another program.
+// Focus catching of the main window: while the check box is checked, its timer "tmrCatch" pulls
+// the window to the foreground and puts the focus into the entry box every 50 ms, so that no
+// keystroke or keyboard scanner lands in another program.
 class FocusCatcher : public QObject {
     Q_OBJECT
 public:
-    FocusCatcher(QWidget* window, QCheckBox* chkCatch, QTimer* tmrCatch, QLineEdit* txtEnter,
-                 QObject* parent = nullptr);
+    FocusCatcher(QWidget* window, QCheckBox* chkCatch, QLineEdit* txtEnter, QObject* parent = nullptr);
 
     // The timer runs exactly while the box is checked (a grey box counts as unchecked) and a file
     // is open: without one the box is hidden and could not be used to stop it. Runs on every

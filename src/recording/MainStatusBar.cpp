@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Twips.h"
+#include "lang/clsLanguage.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -16,6 +17,7 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent), m_clock(new 
 }
 
 void MainStatusBar::Rebuild(const QString& records, const QString& version) {
+    const QString state = m_stateKey.isEmpty() ? PanelText(2) : StateText();
     for (QLabel* panel : std::as_const(m_panels)) {
         removeWidget(panel);
         delete panel;
@@ -34,6 +36,7 @@ void MainStatusBar::Rebuild(const QString& records, const QString& version) {
     addWidget(m_panels[2]);
     addPermanentWidget(m_panels[3]);
     m_panels[0]->setText(records);
+    m_panels[1]->setText(state);
     m_panels[2]->setText(version);
     ShowTime();
 }
@@ -55,4 +58,22 @@ void MainStatusBar::RepaintPanelNow(int panel) {
 void MainStatusBar::ShowTime() {
     if (m_panels.size() == 4)
         m_panels[3]->setText(QLocale::system().toString(Now().time(), QLocale::ShortFormat));
+}
+
+void MainStatusBar::ShowState(const QString& key, const QList<QPair<QString, QString>>& values) {
+    m_stateKey = key;
+    m_stateValues = values;
+    SetPanelText(2, StateText());
+}
+
+void MainStatusBar::ShowStateText(const QString& text) {
+    m_stateKey.clear();
+    SetPanelText(2, text);
+}
+
+QString MainStatusBar::StateText() const {
+    if (m_stateKey.isEmpty())
+        return QString();
+    return GetText(m_stateKey, QList<QPair<QString, QString>>(m_stateValues)
+                                   << QPair<QString, QString>(QStringLiteral("[menu]"), m_scannerMenu));
 }

@@ -1,20 +1,22 @@
 #include "recording/frmMain.h"
 
+#include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
-#include "base/MessageBox.h"
 #include "base/SaveWndPos.h"
 #include "base/Settings.h"
 #include "base/Twips.h"
-#include "display/frmDisplay.h"
+#include "board/LapBoardHost.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
-#include "lapcounter/frmLapcounter.h"
 #include "recording/AlarmBand.h"
 #include "recording/BarcodeScanner.h"
-#include "recording/EntryKeyFilter.h"
+#include "recording/EntryBox.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
-#include "base/AccessibleNames.h"
+#include "recording/RaceCommands.h"
+#include "recording/SecondaryWindows.h"
+#include "recording/StartListHost.h"
+#include "recording/WriteFaults.h"
 #include "support/HelpAddress.h"
 #include "support/ctlWiki.h"
 
@@ -23,11 +25,9 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -55,16 +55,12 @@ frmMain::frmMain(const QString& commandLine, QWidget* parent) : QMainWindow(pare
     resize(TwipsToPixelsX(kMainDesignWidth, this),
            TwipsToPixelsY(kMainDesignHeight, this) + menuBar()->sizeHint().height());
     ShowFileControls(false);
-    // Scanned bytes wait in the port while a modal box is open, instead of running into the
-    // entry box behind it.
-    m_modalObserver = ModalScope::AddObserver([this](bool open) { m_scanner->HoldWhileModal(open); });
 }
 
 frmMain::~frmMain() {
-    ModalScope::RemoveObserver(m_modalObserver);
     // Destroyed without being closed: the secondary windows still store their settings while this
     // window can still take their Unload.
-    CloseSecondaryWindows();
+    m_secondary->CloseAll();
 }
 
 void frmMain::BuildControls() {
@@ -74,31 +70,14 @@ void frmMain::BuildControls() {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    m_alarm = new AlarmBand(central);
+    auto* alarm = new AlarmBand(central);
     m_client = Named(new QWidget(central), "Client");
     m_client->installEventFilter(this);
-    column->addWidget(m_alarm);
+    column->addWidget(alarm);
     column->addWidget(m_client, 1);
     setCentralWidget(central);
 
-    txtEnter = Named(new QLineEdit(m_client), "txtEnter");
-    txtEnter->setMaxLength(8);
-    QFont entryFont(QStringLiteral("Times New Roman"), 48);
-    entryFont.setStyleHint(QFont::Serif);
-    txtEnter->setFont(entryFont);
-    // Hints inside the entry box along its lower edge, where the operator's eyes are (see
-    // PlaceEntryHints); clicks go through.
-    lblNotListed = Named(new QLabel(txtEnter), "lblNotListed");
-    lblNotListed->setStyleSheet(QStringLiteral("color: #b04000")); // dark orange: a warning, not an error
-    lblRepeat = Named(new QLabel(txtEnter), "lblRepeat");
-    lblRepeat->setStyleSheet(QStringLiteral("color: #b00000"));
-    for (QLabel* hint : {lblNotListed, lblRepeat}) {
-        hint->setAlignment(Qt::AlignCenter);
-        hint->setAttribute(Qt::WA_TransparentForMouseEvents);
-        hint->hide();
-    }
-    tmrRepeat = Named(new QTimer(this), "tmrRepeat");
-    tmrRepeat->setInterval(1000);
+    txtEnter = new EntryBox(m_client);
 
     fraFrame = Named(new QFrame(m_client), "fraFrame");
     cmdEnter = Named(new QPushButton(fraFrame), "cmdEnter");
@@ -120,40 +99,47 @@ void frmMain::BuildControls() {
     StatusBar = new MainStatusBar(this);
     StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
     setStatusBar(StatusBar);
+    m_faults = new WriteFaults(RecordFile, *alarm, *StatusBar, this);
 
-    tmrBarcode = Named(new QTimer(this), "tmrBarcode");
-    tmrBarcode->setInterval(20);
-    tmrCatch = Named(new QTimer(this), "tmrCatch");
-    tmrCatch->setInterval(50);
     m_scanner = new BarcodeScanner(
-        tmrBarcode, txtEnter, [this] { cmdEnter_Click(); }, this);
-    m_focusCatcher = new FocusCatcher(this, chkCatch, tmrCatch, txtEnter, this);
+        txtEnter, [this] { cmdEnter_Click(); }, this);
+    m_focusCatcher = new FocusCatcher(this, chkCatch, txtEnter, this);
+    m_board = new LapBoardHost(RecordFile, this);
+    const auto withoutCatching = [this](const std::function<void()>& dialog) {
+        m_focusCatcher->WithoutCatching(dialog);
+    };
+    m_startList = new StartListHost(RecordFile, this, withoutCatching);
+    m_race = new RaceCommands({this, &RecordFile, [this](const QString& text) { StatusBar->ShowStateText(text); },
+                               withoutCatching,
+                               [this] {
+                                   if (txtEnter->isVisible())
+                                       txtEnter->setFocus();
+                               }},
+                              m_menus, this);
+    m_secondary = new SecondaryWindows(RecordFile, *m_board, this);
     ApplyLayout();
 }
 
 void frmMain::ConnectHandlers() {
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
-    txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
+    connect(txtEnter, &EntryBox::EnterPressed, this, &frmMain::cmdEnter_Click);
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
-    connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::ShowRepeatWarning);
-    connect(tmrRepeat, &QTimer::timeout, this, &frmMain::ShowRepeatWarning);
+    txtEnter->SetHints([this](const QString& typed) { return m_startList->NotListedHint(typed); },
+                       [this](const QString& typed) { return RepeatHint(typed); });
     ConnectFileCommands();
-    ConnectStartListCommands();
     ConnectExtrasCommands();
-    connect(chkBeep, &QCheckBox::clicked, this, &frmMain::chkBeep_Click);
+    connect(chkBeep, &QCheckBox::clicked, txtEnter, qOverload<>(&QWidget::setFocus));
     connect(m_menus.mnuExtras_BarcodeScanner, &QAction::triggered, this, [this] {
-        if (m_scanner->mnuExtras_BarcodeScanner_Click(this) && m_stateKey == QLatin1String("MKL_SB_SCANNEROFF"))
-            ShowState(QString());
+        if (m_scanner->mnuExtras_BarcodeScanner_Click(this) &&
+            StatusBar->StateKey() == QLatin1String("MKL_SB_SCANNEROFF"))
+            StatusBar->ShowState(QString());
     });
-    const auto showState = [this](const QString& text) {
-        m_stateKey.clear();
-        StatusBar->SetPanelText(2, text);
-    };
-    connect(m_scanner, &BarcodeScanner::ScannerLost, this, showState);
-    connect(m_scanner, &BarcodeScanner::ScannerBack, this, showState);
-    connect(m_scanner, &BarcodeScanner::ScannerAlarm, this, &frmMain::ScannerAlarm);
-    connect(m_scanner, &BarcodeScanner::ScannerBack, m_alarm, [this] { m_alarm->Clear(AlarmBand::Source::Scanner); });
-    connect(m_focusCatcher, &FocusCatcher::CatchLimited, this, showState);
+    connect(m_scanner, &BarcodeScanner::ScannerLost, StatusBar, &MainStatusBar::ShowStateText);
+    connect(m_scanner, &BarcodeScanner::ScannerBack, StatusBar, &MainStatusBar::ShowStateText);
+    connect(m_scanner, &BarcodeScanner::ScannerAlarm, m_faults, &WriteFaults::ScannerAlarm);
+    connect(m_scanner, &BarcodeScanner::ScannerBack, m_faults, &WriteFaults::ScannerBack);
+    connect(m_focusCatcher, &FocusCatcher::CatchLimited, StatusBar, &MainStatusBar::ShowStateText);
+    connect(m_board, &LapBoardHost::Failed, StatusBar, &MainStatusBar::ShowStateText);
 }
 
 void frmMain::Form_Load() {
@@ -161,14 +147,17 @@ void frmMain::Form_Load() {
         const QSize designSize = size();
         SaveWndPos(this, WndPos::Restore);
         if (gLanguage) {
-            gLanguage->AttachWindow(this);
+            QList<MenuEntry> languages;
+            for (const clsLanguage::Language& language : gLanguage->Languages())
+                languages.append({language.name, language.id});
+            ShowEntries(m_menus.mnuLangSelect, languages);
             gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
         }
         SetCaptions();
         // The menu bar's height is known once its menus have their captions.
         if (size() == designSize)
             resize(width(), TwipsToPixelsY(kMainDesignHeight, this) + menuBar()->sizeHint().height());
-        ShowRecentFiles();
+        ShowRecentFiles(m_menus);
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
         m_menus.mnuExtras_ShowTimes->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("ShowTimes"))));
@@ -177,10 +166,10 @@ void frmMain::Form_Load() {
         // The scanner's port is never opened by itself: the port number is shared with the
         // family's other programs, one of which may use that port now. The operator is told.
         if (BarcodeScanner::WasOnWhenLastEnded())
-            ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
+            StatusBar->ShowState(QStringLiteral("MKL_SB_SCANNEROFF"));
         if (!m_commandLine.isEmpty())
             OpenCommandLineFile();
-        ResumeLapBoardFromSettings();
+        m_board->ResumeFromSettings();
     });
 }
 
@@ -190,7 +179,7 @@ bool frmMain::Form_Unload() {
     if (!ReportingErrors([this, &closed] { closed = CloseRecordFile(); }) || !closed)
         return false;
     ReportingErrors([this] {
-        CloseSecondaryWindows();
+        m_secondary->CloseAll();
         SaveWndPos(this, WndPos::Save);
         WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
         WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
@@ -203,7 +192,7 @@ bool frmMain::Form_Unload() {
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // Exit while the question about the unsaved list is open waits for its answer.
-    if (m_askingToLeave) {
+    if (m_faults->AskingToLeave()) {
         event->ignore();
         return;
     }
@@ -222,7 +211,7 @@ void frmMain::SetCaptions() {
         {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
         {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
         {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
-        {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
+        {m_menus.mnuFile_ExportPassages, "MKL_MNU_FILE_EXPORTPASSAGES"},
         {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
         {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
         {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
@@ -249,17 +238,14 @@ void frmMain::SetCaptions() {
             control->setProperty("text", text);
     }
     Grid->SetCaptions();
-    // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
-    const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
-    ShowRepeatWarning();
-    ApplyStartList();
+    m_race->SetCaptions();
+    ApplyStartList(); // the hints in the entry box follow
+    const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
+    StatusBar->SetScannerMenu(plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") +
+                              plain(m_menus.mnuExtras_BarcodeScanner->text()));
     StatusBar->Rebuild(RecordCountText(),
                        GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
-    StatusBar->SetPanelText(2, state);
-    if (m_lapCounter)
-        m_lapCounter->SetCaptions();
-    if (m_display)
-        m_display->SetCaptions();
+    m_secondary->SetCaptions();
     Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
                QStringLiteral("MARKLOG"));
     lblStart->setText(
@@ -275,17 +261,13 @@ void frmMain::ShowFileControls(bool open) {
     for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
-                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportResults})
+                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportPassages})
         command->setEnabled(open);
-    m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList.IsEmpty());
+    m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList->IsEmpty());
     Wiki->setVisible(!open);
     lblStart->setVisible(!open);
-    ShowRepeatWarning();
+    txtEnter->ShowHints();
     m_focusCatcher->FollowFileState(open);
-}
-
-void frmMain::chkBeep_Click() {
-    txtEnter->setFocus();
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {
@@ -312,7 +294,6 @@ void frmMain::ApplyLayout() {
     const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isHidden() ? 0 : StatusBar->height()), this);
     ArrangeMainLayout(m_layout, W, H);
     PlaceInTwips(txtEnter, m_layout.txtEnter);
-    PlaceEntryHints();
     PlaceInTwips(fraFrame, m_layout.fraFrame);
     PlaceInTwips(cmdEnter, m_layout.cmdEnter);
     PlaceInTwips(Grid, m_layout.Grid);
@@ -322,31 +303,5 @@ void frmMain::ApplyLayout() {
         QFont font = txtEnter->font();
         font.setPointSizeF(m_layout.txtEnterFontSize);
         txtEnter->setFont(font);
-    }
-}
-
-void frmMain::ShowState(const QString& key, const QList<QPair<QString, QString>>& values) {
-    m_stateKey = key;
-    m_stateValues = values;
-    StatusBar->SetPanelText(2, StateText());
-}
-
-QString frmMain::StateText() const {
-    if (m_stateKey.isEmpty())
-        return QString();
-    const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
-    const QString scannerMenu =
-        plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") + plain(m_menus.mnuExtras_BarcodeScanner->text());
-    QString text = GetText(m_stateKey).replace(QStringLiteral("[menu]"), scannerMenu);
-    for (const auto& [placeholder, value] : m_stateValues)
-        text.replace(placeholder, value);
-    return text;
-}
-
-void frmMain::CloseSecondaryWindows() {
-    const QList<QWidget*> windows = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget* window : windows) {
-        if (qobject_cast<frmLapcounter*>(window) || qobject_cast<frmDisplay*>(window))
-            window->close();
     }
 }

@@ -4,18 +4,16 @@
 #include "base/Clock.h"
 #include "base/ErrorHandler.h"
 #include "base/NumericValue.h"
-#include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
+#include "recording/EntryBox.h"
 #include "recording/MainStatusBar.h"
+#include "recording/SecondaryWindows.h"
+#include "recording/StartListHost.h"
+#include "recording/WriteFaults.h"
 
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTimer>
-
-#include <algorithm>
 
 void frmMain::cmdEnter_Click() {
     ReportingErrors([this] {
@@ -49,7 +47,7 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
     // The bib is taken: the box is empty for the next one before anything else can happen.
     txtEnter->clear();
     // Painted at once, so "saving" shows while the file is written.
-    ShowState(QStringLiteral("MKL_SB_SAVING"));
+    StatusBar->ShowState(QStringLiteral("MKL_SB_SAVING"));
     StatusBar->RepaintPanelNow(2);
     const bool saved = RecordFile.AddBib(bib, before);
     if (before < 0)
@@ -58,58 +56,30 @@ void frmMain::AddBib(qint32 bib, qint32 before) {
         RecordFile.LoadIntoGrid(*Grid);
     // "Saved" only when the record is on the disk; otherwise the operator must see it. A
     // missing passage time is worth a word too, though the record itself is safe.
-    ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
-              : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
-                                        : QStringLiteral("MKL_SB_TIMESFAILED"));
-    AfterWrite(saved);
+    StatusBar->ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
+                         : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
+                                                   : QStringLiteral("MKL_SB_TIMESFAILED"));
+    m_faults->AfterWrite(saved);
     StatusBar->SetPanelText(1, RecordCountText());
     // Painted as soon as control returns to the window system, together with the grid's new
     // row, instead of making the next bib wait for it.
     StatusBar->update();
-    if (m_display) {
-        m_display->ShowBib(QString::number(bib));
-        m_display->ShowName(m_startList.Name(bib));
-    }
+    m_secondary->ShowPassage(bib, m_startList->Name(bib));
     RecordsChanged();
     txtEnter->setFocus();
 }
 
-void frmMain::ShowRepeatWarning() {
-    bool typed = false;
-    const qint32 bib = txtEnter->text().toInt(&typed);
+QString frmMain::RepeatHint(const QString& typed) const {
+    bool isNumber = false;
+    const qint32 bib = typed.toInt(&isNumber);
     const std::optional<qint64> seconds =
-        typed && bib > 0 && !RecordFile.FileName().isEmpty()
+        isNumber && bib > 0 && !RecordFile.FileName().isEmpty()
             ? SecondsSinceRepeat(RecordFile.LastPassage(bib), Now(), m_repeatWarnSeconds)
             : std::nullopt;
-    if (!seconds) {
-        lblRepeat->hide();
-        tmrRepeat->stop();
-    } else {
-        lblRepeat->setText(GetText(QStringLiteral("MKL_LBL_REPEAT"))
-                               .replace(QStringLiteral("[bib]"), QString::number(bib))
-                               .replace(QStringLiteral("[seconds]"), QString::number(*seconds)));
-        lblRepeat->show();
-        if (!tmrRepeat->isActive())
-            tmrRepeat->start();
-    }
-    PlaceEntryHints();
-}
-
-// Inside the entry box along its lower edge, below the digits, in the window's own face: the
-// start list's hint on the last line, the repeat warning on the line above it when both show.
-void frmMain::PlaceEntryHints() {
-    const int margin = txtEnter->height() / 40 + 2;
-    QFont font = QWidget::font();
-    font.setPixelSize(std::max(12, std::min(txtEnter->height() / 16, txtEnter->width() / 24)));
-    font.setBold(true);
-    const int height = QFontMetrics(font).height() + 2;
-    int bottom = txtEnter->height() - margin;
-    for (QLabel* hint : {lblNotListed, lblRepeat}) {
-        hint->setFont(font);
-        hint->setGeometry(margin * 3, bottom - height, txtEnter->width() - margin * 6, height);
-        if (!hint->isHidden())
-            bottom -= height;
-    }
+    return seconds
+               ? GetText(QStringLiteral("MKL_LBL_REPEAT"), {{QStringLiteral("[bib]"), QString::number(bib)},
+                                                            {QStringLiteral("[seconds]"), QString::number(*seconds)}})
+               : QString();
 }
 
 QString frmMain::RecordCountText() const {

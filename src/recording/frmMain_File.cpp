@@ -1,45 +1,29 @@
-// The File menu: new, open, recent files, close, export and print, and the grid's notifications.
+// The File menu: new, open, recent files, close, export and print, the start list and passages,
+// and the grid's notifications.
 #include "recording/frmMain.h"
 
 #include "base/ErrorHandler.h"
 #include "base/MessageBox.h"
+#include "board/LapBoardHost.h"
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
-#include "lapcounter/frmLapcounter.h"
-#include "recording/AlarmBand.h"
+#include "recording/EntryBox.h"
 #include "recording/MainStatusBar.h"
+#include "recording/RecordFileCommands.h"
+#include "recording/SecondaryWindows.h"
+#include "recording/StartListHost.h"
+#include "recording/WriteFaults.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
-#include "records/PrintBibs.h"
 #include "records/RecordPath.h"
-#include "records/TimesSidecar.h"
-#include "support/FileDialog.h"
 #include "support/ShortenPath.h"
-#include "support/clsRecentFiles.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPrinter>
 
 namespace {
-
-// The save dialog as the record file commands use it: a title and the ".stn" filter.
-QString AskRecordFilePath(QWidget* owner, const char* titleKey, bool open) {
-    FileDialog dialog;
-    dialog.DialogTitle(GetText(QLatin1String(titleKey)));
-    dialog.Filter1Suffix(QStringLiteral("*.stn"));
-    dialog.Filter1Text(GetText(QStringLiteral("GEN_FILETYPE_STN")) + QStringLiteral(" (*.stn)"));
-    // A name typed without extension still makes a record file the dated copy and the desktop know.
-    dialog.DefaultExt(QStringLiteral("stn"));
-    if (open)
-        dialog.ShowOpen(owner);
-    else
-        dialog.ShowSave(owner);
-    return dialog.FileName();
-}
 
 // The hourglass from construction to destruction, restored exactly once whichever way the
 // scope ends; cursors others set stay as they are.
@@ -53,28 +37,41 @@ public:
 
 } // namespace
 
-QString frmMain::AskSavePath() {
-    return AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
-}
-
 void frmMain::ConnectFileCommands() {
     RecordFile.SetPathDialog([this](clsFile::PathQuestion question) {
-        return question == clsFile::PathQuestion::NewFile ? AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false)
-                                                          : AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);
+        return question == clsFile::PathQuestion::NewFile ? AskRecordFileToSave(this) : AskRecordFileToOpen(this);
     });
     connect(m_menus.mnuFile_New, &QAction::triggered, this, &frmMain::mnuFile_New_Click);
     connect(m_menus.mnuFile_Open, &QAction::triggered, this, [this] { OpenRecordFile(QString()); });
-    connect(m_menus.mnuFile_Export, &QAction::triggered, this, &frmMain::mnuFile_Export_Click);
+    connect(m_menus.mnuFile_Export, &QAction::triggered, this, [this] { ExportRecordFile(RecordFile, this); });
     connect(m_menus.mnuFile_Close, &QAction::triggered, this,
             [this] { ReportingErrors([this] { CloseRecordFile(); }); });
-    connect(m_menus.mnuFile_Print, &QAction::triggered, this, &frmMain::mnuFile_Print_Click);
+    connect(m_menus.mnuFile_Print, &QAction::triggered, this,
+            [this] { ReportingErrors([this] { PrintRecordFile(RecordFile, this); }); });
+    // The start list and passages commands; the keyboard goes back to the entry box after each.
+    const std::pair<QAction*, void (StartListHost::*)()> startListCommands[] = {
+        {m_menus.mnuFile_StartList, &StartListHost::Choose},
+        {m_menus.mnuFile_StartListRemove, &StartListHost::Remove},
+        {m_menus.mnuFile_ExportPassages, &StartListHost::ExportPassages},
+    };
+    for (const auto& [command, run] : startListCommands)
+        connect(command, &QAction::triggered, this, [this, run = run] {
+            ReportingErrors([this, run] { (m_startList->*run)(); });
+            txtEnter->setFocus();
+        });
+    connect(m_startList, &StartListHost::Changed, this, &frmMain::ApplyStartList);
+    connect(m_startList, &StartListHost::State, StatusBar, &MainStatusBar::ShowState);
+    connect(m_faults, &WriteFaults::SavedAs, this, [this](const QString& path) {
+        UpdateCaption();
+        RememberRecentFile(m_menus, path);
+    });
     for (QAction* entry : m_menus.mnuFile_LFM)
         connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->data().toString()); });
     connect(Grid, &ctlGrid::Edit, this, &frmMain::Grid_Edit);
     connect(Grid, &ctlGrid::Delete, this, &frmMain::Grid_Delete);
     connect(Grid, &ctlGrid::Add, this, &frmMain::Grid_Add);
     connect(Grid, &ctlGrid::BeginMove, this, [this] { RecordFile.BeginChange(); });
-    connect(Grid, &ctlGrid::EndMove, this, [this] { AfterWrite(RecordFile.EndChange()); });
+    connect(Grid, &ctlGrid::EndMove, this, [this] { m_faults->AfterWrite(RecordFile.EndChange()); });
     connect(Grid, &ctlGrid::Enter, this, [this] { txtEnter->setFocus(); });
     // A digit typed while the grid has the focus belongs to the next bib, not to a record.
     connect(Grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {
@@ -91,7 +88,7 @@ bool frmMain::OpenRecordFile(QString path) {
         path = WithoutQuotes(path);
         // The dialog's choice, or still nothing when it was cancelled.
         if (path.isEmpty())
-            path = AskRecordFilePath(this, "GEN_FILEDIALOG_OPEN", true);
+            path = AskRecordFileToOpen(this);
         bool ok = false;
         if (!path.isEmpty()) {
             // The hourglass shows while a large file is read and put into the grid.
@@ -102,17 +99,13 @@ bool frmMain::OpenRecordFile(QString path) {
         }
         ShowFileControls(ok);
         if (ok) {
-            OfferRecoveryCopy();
-            ShowWriteState();
-            if (RecordFile.ZeroPadded())
-                m_alarm->Set(AlarmBand::Source::Notice,
-                             GetText(QStringLiteral("MKL_MSG_ZEROBYTES")).replace(QStringLiteral("[Filename]"), path));
+            m_faults->FileOpened(path);
             StatusBar->SetPanelText(1, RecordCountText());
-            LoadStartListOfFile();
+            m_startList->LoadForFile();
             ShowTimesFileState(); // after the start list's word: a dropped time matters more
             UpdateCaption();
             result = true;
-            RememberRecentFile(RecordFile.FileName());
+            RememberRecentFile(m_menus, RecordFile.FileName());
             RecordsChanged();
             txtEnter->setFocus();
         } else if (!path.isEmpty()) {
@@ -121,10 +114,8 @@ bool frmMain::OpenRecordFile(QString path) {
             ShowMessage({text, GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Information, MsgButtons::Ok});
             // A file that is there but was refused for its content stays offered: it may be
             // mended, and it is the race's file.
-            if (!FileExists(path)) {
-                clsRecentFiles().Delete(path);
-                ShowRecentFiles();
-            }
+            if (!FileExists(path))
+                ForgetRecentFile(m_menus, path);
         }
     });
     return result;
@@ -133,27 +124,25 @@ bool frmMain::OpenRecordFile(QString path) {
 void frmMain::ShowTimesFileState() {
     const TimesFileState state = RecordFile.TimesState();
     if (state.kind == TimesFileState::Kind::PartlyDropped)
-        ShowState(CountKey(QStringLiteral("MKL_SB_TIMESDROPPED"), state.dropped),
-                  {{QStringLiteral("[count]"), QString::number(state.dropped)}});
+        StatusBar->ShowState(state.dropped == 1 ? QStringLiteral("MKL_SB_TIMESDROPPED_ONE")
+                                                : QStringLiteral("MKL_SB_TIMESDROPPED"),
+                             {{QStringLiteral("[count]"), QString::number(state.dropped)}});
     else if (state.kind == TimesFileState::Kind::Unreadable)
-        ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
+        StatusBar->ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
 }
 
 bool frmMain::CloseRecordFile() {
     if (!RecordFile.FileName().isEmpty()) {
         Grid->CloseFile();
-        if (!MayLeaveFile())
+        if (!m_faults->MayLeaveFile())
             return false;
         RecordFile.CloseFile();
-        m_alarm->Clear(AlarmBand::Source::Write);
-        m_alarm->Clear(AlarmBand::Source::Notice);
+        m_faults->FileClosed();
         ShowFileControls(false);
         StatusBar->SetPanelText(1, QString());
         Grid->Clear();
-        if (m_lapCounter)
-            m_lapCounter->close(); // its Unload drops the reference
-        m_lapCounter = nullptr;
-        LoadStartListOfFile(); // none without a file
+        m_secondary->CloseLapCounter();
+        m_startList->LoadForFile(); // none without a file
         UpdateCaption();
     }
     return true;
@@ -175,97 +164,68 @@ void frmMain::mnuFile_New_Click() {
         ShowFileControls(ok);
         if (ok) {
             StatusBar->SetPanelText(1, RecordCountText());
-            LoadStartListOfFile();
+            m_startList->LoadForFile();
             UpdateCaption();
-            RememberRecentFile(RecordFile.FileName());
+            RememberRecentFile(m_menus, RecordFile.FileName());
             txtEnter->setFocus();
         }
     });
 }
 
-void frmMain::mnuFile_Export_Click() {
-    QString target;
-    try {
-        target = AskRecordFilePath(this, "GEN_FILEDIALOG_SAVE", false);
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
-            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
-            return;
-        RecordFile.ExportTo(target);
-    } catch (const RaisedError& error) {
-        // The operator reads which export failed and why, in the window's language.
-        ErrorInfo info = error.info();
-        info.description = GetText(QStringLiteral("MKL_MSG_EXPORTFAILED"))
-                               .replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(target))
-                               .replace(QStringLiteral("[reason]"), info.description);
-        ReportError(info);
-    }
-}
-
-// One question: print on the printer there is, or, without one, keep the table as a PDF file.
-void frmMain::mnuFile_Print_Click() {
-    ReportingErrors([this] {
-        const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-        if (PrinterAvailable()) {
-            if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question,
-                             MsgButtons::OkCancel}) != MsgAnswer::Ok)
-                return;
-            QPrinter printer;
-            PrintBibs(RecordFile, printer);
-            return;
-        }
-        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_NOPRINTER")), caption, MsgIcon::Question,
-                         MsgButtons::YesNo}) != MsgAnswer::Yes)
-            return;
-        FileDialog dialog;
-        dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
-        dialog.Filter1Suffix(QStringLiteral("*.pdf"));
-        dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_PDF")) + QStringLiteral(" (*.pdf)"));
-        dialog.DefaultExt(QStringLiteral("pdf"));
-        dialog.SuggestName(QFileInfo(RecordFile.FileName()).completeBaseName() + QStringLiteral(".pdf"));
-        dialog.ShowSave(this);
-        if (dialog.FileName().isEmpty())
-            return;
-        QPrinter printer;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dialog.FileName());
-        PrintBibs(RecordFile, printer);
-    });
-}
-
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
     ReportingErrors([this, row, bib] {
-        AfterWrite(RecordFile.EditBib(row - 1, bib));
+        m_faults->AfterWrite(RecordFile.EditBib(row - 1, bib));
         RecordsChanged();
     });
 }
 
 void frmMain::Grid_Delete(qint32 row) {
     ReportingErrors([this, row] {
-        AfterWrite(RecordFile.DeleteBib(row - 1));
+        m_faults->AfterWrite(RecordFile.DeleteBib(row - 1));
         StatusBar->SetPanelText(1, RecordCountText());
         RecordsChanged();
     });
 }
 
-void frmMain::ShowRecentFiles() {
-    clsRecentFiles recent;
-    const QStringList entries = recent.Entries();
-    for (int i = 0; i < m_menus.mnuFile_LFM.size(); ++i) {
-        QAction* entry = m_menus.mnuFile_LFM[i];
-        const bool used = i < entries.size();
-        entry->setText(used ? QLatin1Char('&') + QString::number(i + 1) + QStringLiteral("  ") + entries[i]
-                            : QString());
-        entry->setData(used ? entries[i] : QString());
-        entry->setVisible(used);
+void frmMain::OpenCommandLineFile() {
+    const QString path = WithoutQuotes(m_commandLine);
+    if (!path.isEmpty() && !QFileInfo::exists(path)) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_CREATEFILE"),
+                                 {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(absolute)}}),
+                         GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question, MsgButtons::YesNo}) !=
+            MsgAnswer::Yes)
+            return;
+        CreateEmptyRecordFile(absolute);
     }
-    m_menus.mnuFile_LFMSep->setVisible(!recent.GetLastFile(1).isEmpty());
-}
-
-void frmMain::RememberRecentFile(const QString& path) {
-    clsRecentFiles().SetFirstFile(path);
-    ShowRecentFiles();
+    OpenRecordFile(m_commandLine);
 }
 
 void frmMain::Grid_Add(qint32 row) {
     ReportingErrors([this, row] { AddBib(0, row - 1); });
+}
+
+// Every window that shows names follows the current list (and the current language).
+void frmMain::ApplyStartList() {
+    ShowGridColumns();
+    Grid->SetBibWarning(m_startList->BibWarning());
+    m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList->IsEmpty());
+    m_secondary->SetNames(m_startList->NameLookup());
+    m_board->SetNames(m_startList->NameLookup());
+    RecordsChanged();
+    txtEnter->ShowHints();
+}
+
+// The passage times when the operator asked for them, then the names when there is a start list:
+// the order of the results, and the name, elided, takes what the short columns leave.
+void frmMain::ShowGridColumns() {
+    QVector<GridModel::ExtraColumn> columns;
+    if (m_menus.mnuExtras_ShowTimes->isChecked())
+        columns.append(
+            {GetText(QStringLiteral("MKL_GRID_TIME")),
+             [this](int index, qint32) { return RecordFile.PassageTime(index).toString(QStringLiteral("HH:mm:ss")); },
+             QStringLiteral("00:00:00")});
+    if (const std::optional<GridModel::ExtraColumn> names = m_startList->NameColumn())
+        columns.append(*names);
+    Grid->SetExtraColumns(columns);
 }

@@ -22,8 +22,8 @@ public:
         m_filter2Patterns = patterns;
     }
     void DefaultExt(const QString& extension) { m_defaultExt = extension; }
-    // The file name the save dialog offers.
-    void SuggestName(const QString& name) { m_suggestedName = name; }
+    // The file name a save dialog offers in its start folder.
+    void SuggestedName(const QString& name) { m_suggestedName = name; }
 
     QString FileName() const { return m_fileName; }
 

@@ -15,8 +15,6 @@ public:
     // Opens the stored article: in the wiki, or in the shipped user guide when no wiki is configured.
     void OpenArticle();
 
-    QString Article() const { return m_article; }
-
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

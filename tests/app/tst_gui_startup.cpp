@@ -100,7 +100,7 @@ private slots:
         QSignalSpy triggered(Find<QAction>(m_f->window, qPrintable(command)), &QAction::triggered);
         QTest::keySequence(m_f->Entry(), QKeySequence(QKeySequence::StandardKey(key)));
         QCOMPARE(triggered.count(), 1);
-        QTEST(!m_f->window->RecordFile.FileName().isEmpty(), "fileOpenAfter");
+        QTEST(!m_f->window->Records().FileName().isEmpty(), "fileOpenAfter");
         QCOMPARE(m_f->Entry()->text(), QString()); // the key typed nothing into the box
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n"));
         m_f->messages.clear();

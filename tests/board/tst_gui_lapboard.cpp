@@ -2,6 +2,7 @@
 // bibs reach its JSON and a real browser's page, and that faulty or hostile clients get their
 // answers while a scanner keeps recording.
 #include "base/Settings.h"
+#include "board/LapBoardHost.h"
 #include "recording/BarcodeScanner.h"
 #include "records/clsFile.h"
 
@@ -108,7 +109,7 @@ private slots:
         for (int bib = 1001; bib <= 1200; ++bib)
             scanned += QByteArray::number(bib) + '\r';
         QVERIFY(scanner.Send(scanned));
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->window->RecordFile.Count(), 200, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->window->Records().Count(), 200, 60000);
 
         int refused = 0, waiting = 0;
         for (auto& socket : slow) {
@@ -184,7 +185,7 @@ private:
         WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
         WriteSetting(QStringLiteral("LapBoard"), CheckBoxValue(true));
         WriteSetting(QStringLiteral("LapBoardPort"), QString::number(port));
-        if (!m_f->LoadRecords(QByteArray()) || m_f->window->LapBoardPort() != port)
+        if (!m_f->LoadRecords(QByteArray()) || m_f->window->LapBoard().Port() != port)
             qWarning("the main window or its lap board did not start");
         return port;
     }

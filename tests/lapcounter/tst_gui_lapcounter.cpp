@@ -64,7 +64,6 @@ private slots:
         // Stands in for the main window: the entry box the lap counter hands the focus back to.
         m_main = std::make_unique<QWidget>();
         m_entry = new QLineEdit(m_main.get());
-        m_entry->setObjectName(QStringLiteral("txtEnter"));
         m_main->setGeometry(600, 40, 240, 60);
     }
     void cleanup() {
@@ -262,7 +261,11 @@ private:
     std::unique_ptr<frmLapcounter> MakeWindow(const QVector<qint32>& bibs) {
         if (m_records->FileName().isEmpty() && !OpenRecords(*m_records, m_f->path(), bibs))
             qWarning("the record file did not open");
-        auto window = std::make_unique<frmLapcounter>(*m_records, m_main.get());
+        auto window = std::make_unique<frmLapcounter>(*m_records);
+        connect(window.get(), &frmLapcounter::HandFocusBack, m_entry, [this] {
+            m_main->activateWindow();
+            m_entry->setFocus();
+        });
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         m_tester = std::make_unique<QAbstractItemModelTester>(List(*window)->model(),
                                                               QAbstractItemModelTester::FailureReportingMode::QtTest);

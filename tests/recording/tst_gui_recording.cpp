@@ -223,7 +223,7 @@ private slots:
         const QByteArray three("1;11\r\n2;17\r\n3;33\r\n");
         QVERIFY(m_f->LoadRecords(three));
         Step(2, "017", "Return", three); // a leading zero is a change to the same bib
-        QVERIFY(m_f->window->RecordFile.Changed());
+        QVERIFY(m_f->window->Records().Changed());
         Step(2, "45", "Return", "1;11\r\n2;45\r\n3;33\r\n");
 
         // Insert opens the editor on the new record's 0, ready to be typed over.

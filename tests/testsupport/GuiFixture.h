@@ -60,7 +60,7 @@ public:
     // Writes the record file and starts the main window with it.
     bool LoadRecords(const QByteArray& bytes) {
         WriteBytes(path(), bytes);
-        return Load(path()) && window->RecordFile.FileName() == path();
+        return Load(path()) && window->Records().FileName() == path();
     }
     // Closes the main window as the operator does; true when it is gone.
     bool CloseWindow() {
@@ -106,7 +106,7 @@ public:
     // Chooses a language in the main window's menu, as the operator does.
     void ChooseLanguage(const QString& id) const {
         for (QAction* entry : window->findChildren<QAction*>(QStringLiteral("mnuLangSelect")))
-            if (entry->property("tag").toString() == id)
+            if (entry->data().toString() == id)
                 entry->trigger();
     }
 
