@@ -165,6 +165,7 @@ void frmMain::mnuFile_New_Click() {
         const bool ok = RecordFile.NewFile();
         ShowFileControls(ok);
         if (ok) {
+            StatusBar->SetPanelText(1, RecordCountText());
             m_startList->LoadForFile();
             UpdateCaption();
             RememberRecentFile(m_menus, RecordFile.FileName());
@@ -183,6 +184,7 @@ void frmMain::Grid_Edit(qint32 row, qint32 bib) {
 void frmMain::Grid_Delete(qint32 row) {
     ReportingErrors([this, row] {
         m_faults->AfterWrite(RecordFile.DeleteBib(row - 1));
+        StatusBar->SetPanelText(1, RecordCountText());
         RecordsChanged();
     });
 }
