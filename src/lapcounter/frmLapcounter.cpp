@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <exception>
 #include <limits>
 
 namespace {
@@ -33,15 +32,6 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name, int i
     if (index >= 0)
         widget->setProperty("index", index);
     return widget;
-}
-
-// Runs one step of a sequence whose steps are independent: a failure is dropped and the next
-// step still runs.
-template <typename Step> void IgnoringFailure(Step step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
 }
 
 // A number field's text in the form the numeric value reads: the operator types and reads the
@@ -139,12 +129,13 @@ void frmLapcounter::Form_Load() {
 }
 
 void frmLapcounter::Form_Unload() {
-    IgnoringFailure([this] { SaveWndPos(this, WndPos::Save); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); });
-    IgnoringFailure(
-        [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Laps"), StoredTextOf(txtLapCount[0]->text())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_LapsMin"), StoredTextOf(txtLapCount[1]->text())); });
+    ReportingFirstError({
+        [this] { SaveWndPos(this, WndPos::Save); },
+        [this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("LC_Laps"), StoredTextOf(txtLapCount[0]->text())); },
+        [this] { WriteSetting(QStringLiteral("LC_LapsMin"), StoredTextOf(txtLapCount[1]->text())); },
+    });
     m_firstCountedID = 0;
     m_standings.SetFirstCountedID(0);
     emit Unload();

@@ -178,14 +178,14 @@ bool frmMain::Form_Unload() {
     bool closed = false;
     if (!ReportingErrors([this, &closed] { closed = CloseRecordFile(); }) || !closed)
         return false;
-    ReportingErrors([this] {
-        m_secondary->CloseAll();
-        SaveWndPos(this, WndPos::Save);
-        WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
-        WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
-        m_scanner->RememberState();
-        WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked()));
-        WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds));
+    m_secondary->CloseAll();
+    ReportingFirstError({
+        [this] { SaveWndPos(this, WndPos::Save); },
+        [this] { WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked())); },
+        [this] { m_scanner->RememberState(); },
+        [this] { WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds)); },
     });
     return true;
 }
@@ -249,9 +249,9 @@ void frmMain::SetCaptions() {
     Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
                QStringLiteral("MARKLOG"));
     lblStart->setText(
-        GetText(QStringLiteral("MKL_STARTHINT"))
-            .replace(QStringLiteral("[newkey]"), m_menus.mnuFile_New->shortcut().toString(QKeySequence::NativeText))
-            .replace(QStringLiteral("[openkey]"), m_menus.mnuFile_Open->shortcut().toString(QKeySequence::NativeText)));
+        GetText(QStringLiteral("MKL_STARTHINT"),
+                {{QStringLiteral("[newkey]"), m_menus.mnuFile_New->shortcut().toString(QKeySequence::NativeText)},
+                 {QStringLiteral("[openkey]"), m_menus.mnuFile_Open->shortcut().toString(QKeySequence::NativeText)}}));
     ApplyLayout();
     ApplyAccessibleNames(this);
     UpdateCaption(); // the file's name stays in the title
