@@ -47,6 +47,7 @@ void frmMain::RecordScan(const ScannedCode& code) {
         return;
     }
     ReportingErrors([&] { RecordPassage(WholeNumberValue(code.digits), code.arrived); });
+    txtEnter->ShowHints(); // the bib being typed may just have passed
 }
 
 void frmMain::ShowOverlongScans() {
