@@ -18,13 +18,15 @@
 
 #include <QCheckBox>
 
+#include <algorithm>
+
 void frmMain::cmdEnter_Click() {
     ReportingErrors([this] {
         qint32 bib = 0;
         try {
             bib = WholeNumberValue(txtEnter->text());
         } catch (const RaisedError&) {
-            txtEnter->clear();
+            txtEnter->clear(); // a text that is no bib is not offered again
             throw;
         }
         if (bib <= 0)
@@ -55,10 +57,15 @@ void frmMain::ShowOverlongScans() {
         m_band->Clear(AlarmBand::Source::Scan);
         return;
     }
-    m_band->Set(AlarmBand::Source::Scan,
-                GetCountText(QStringLiteral("MKL_MSG_SCANTOOLONG"), m_overlongScans.size(),
-                             {{QStringLiteral("[digits]"), QString::number(kMaxBibDigits)},
-                              {QStringLiteral("[codes]"), m_overlongScans.join(QStringLiteral(", "))}}));
+    // The latest few: a scanner that keeps sending them must not fill the window.
+    constexpr qsizetype kShownCodes = 5;
+    QString codes =
+        m_overlongScans.mid(std::max<qsizetype>(0, m_overlongScans.size() - kShownCodes)).join(QStringLiteral(", "));
+    if (m_overlongScans.size() > kShownCodes)
+        codes.prepend(QChar(0x2026) + QStringLiteral(", "));
+    m_band->Set(AlarmBand::Source::Scan, GetCountText(QStringLiteral("MKL_MSG_SCANTOOLONG"), m_overlongScans.size(),
+                                                      {{QStringLiteral("[digits]"), QString::number(kMaxBibDigits)},
+                                                       {QStringLiteral("[codes]"), codes}}));
 }
 
 void frmMain::RecordPassage(qint32 bib, const QDateTime& at) {
