@@ -70,10 +70,10 @@ void frmMain::BuildControls() {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    auto* alarm = new AlarmBand(central);
+    m_band = new AlarmBand(central);
     m_client = Named(new QWidget(central), "Client");
     m_client->installEventFilter(this);
-    column->addWidget(alarm);
+    column->addWidget(m_band);
     column->addWidget(m_client, 1);
     setCentralWidget(central);
 
@@ -99,10 +99,9 @@ void frmMain::BuildControls() {
     StatusBar = new MainStatusBar(this);
     StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
     setStatusBar(StatusBar);
-    m_faults = new WriteFaults(RecordFile, *alarm, *StatusBar, this);
+    m_faults = new WriteFaults(RecordFile, *m_band, *StatusBar, this);
 
-    m_scanner = new BarcodeScanner(
-        txtEnter, [this] { cmdEnter_Click(); }, this);
+    m_scanner = new BarcodeScanner([this](const ScannedCode& code) { RecordScan(code); }, this);
     m_focusCatcher = new FocusCatcher(this, chkCatch, txtEnter, this);
     m_board = new LapBoardHost(RecordFile, this);
     const auto withoutCatching = [this](const std::function<void()>& dialog) {
@@ -138,6 +137,8 @@ void frmMain::ConnectHandlers() {
     connect(m_scanner, &BarcodeScanner::ScannerBack, StatusBar, &MainStatusBar::ShowStateText);
     connect(m_scanner, &BarcodeScanner::ScannerAlarm, m_faults, &WriteFaults::ScannerAlarm);
     connect(m_scanner, &BarcodeScanner::ScannerBack, m_faults, &WriteFaults::ScannerBack);
+    connect(m_scanner, &BarcodeScanner::ScansHeld, StatusBar,
+            [this](int count) { StatusBar->ShowStateText(GetCountText(QStringLiteral("MKL_SB_SCANSHELD"), count)); });
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, StatusBar, &MainStatusBar::ShowStateText);
     connect(m_board, &LapBoardHost::Failed, StatusBar, &MainStatusBar::ShowStateText);
 }
@@ -240,6 +241,7 @@ void frmMain::SetCaptions() {
     Grid->SetCaptions();
     m_race->SetCaptions();
     ApplyStartList(); // the hints in the entry box follow
+    ShowOverlongScans();
     const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
     StatusBar->SetScannerMenu(plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") +
                               plain(m_menus.mnuExtras_BarcodeScanner->text()));

@@ -40,7 +40,7 @@ QString UnusedName(const QString& path) {
 
 } // namespace
 
-bool clsFile::AddBib(qint32 bib, qint32 before) {
+bool clsFile::AddBib(qint32 bib, qint32 before, const QDateTime& at) {
     if (before > Count())
         Raise(ErrorNumber::SubscriptOutOfRange,
               GetText(QStringLiteral("MKL_ERR_INSERTPOS"), {{QStringLiteral("[position]"), QString::number(before + 1)},
@@ -55,7 +55,7 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
         return SaveFile();
     }
     m_records.append(record);
-    m_times.Append(bib, Now());
+    m_times.Append(bib, at.isValid() ? at : Now());
     NoteChange(record);
     if (m_fileName.isEmpty()) // the record is kept all the same, as every record is
         Raise(ErrorNumber::FileNotFound,
