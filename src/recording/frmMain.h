@@ -172,6 +172,7 @@ private:
     AlarmBand* m_alarm = nullptr;                 // faults shown without a box
     int m_modalObserver = -1;                     // holds the scanner while a modal box is open
     bool m_askingToLeave = false;                 // the question of MayLeaveFile is open
+    bool m_slowWrite = false;                     // the last passage took long enough to write to be seen
     LapBoardServer* m_board = nullptr;
     LapStandings m_boardStandings{RecordFile}; // the board's while no lap counter is open
     LapBoardView m_boardView;                  // likewise

@@ -11,11 +11,19 @@
 #include "recording/MainStatusBar.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
 #include <algorithm>
+
+namespace {
+
+// About a frame of the screen: a write shorter than that cannot be seen.
+constexpr qint64 kVisibleWriteMilliseconds = 15;
+
+} // namespace
 
 void frmMain::cmdEnter_Click() {
     ReportingErrors([this] {
@@ -48,10 +56,16 @@ void frmMain::cmdEnter_Click() {
 void frmMain::AddBib(qint32 bib, qint32 before) {
     // The bib is taken: the box is empty for the next one before anything else can happen.
     txtEnter->clear();
-    // Painted at once, so "saving" shows while the file is written.
+    // Painted at once, so "saving" shows while the file is written, when writing takes long enough
+    // to be seen (a slow or busy disk): painting costs more than a quick write, which is over
+    // before any screen could show it.
     ShowState(QStringLiteral("MKL_SB_SAVING"));
-    StatusBar->RepaintPanelNow(2);
+    if (m_slowWrite)
+        StatusBar->RepaintPanelNow(2);
+    QElapsedTimer writing;
+    writing.start();
     const bool saved = RecordFile.AddBib(bib, before);
+    m_slowWrite = writing.elapsed() >= kVisibleWriteMilliseconds;
     if (before < 0)
         Grid->AddBib(bib);
     else
@@ -97,7 +111,11 @@ void frmMain::ShowRepeatWarning() {
 
 // Inside the entry box along its lower edge, below the digits, in the window's own face: the
 // start list's hint on the last line, the repeat warning on the line above it when both show.
+// Hidden hints need no place: each is placed as it shows, and an emptied box after every recorded
+// bib costs no font measuring.
 void frmMain::PlaceEntryHints() {
+    if (lblNotListed->isHidden() && lblRepeat->isHidden())
+        return;
     const int margin = txtEnter->height() / 40 + 2;
     QFont font = QWidget::font();
     font.setPixelSize(std::max(12, std::min(txtEnter->height() / 16, txtEnter->width() / 24)));
