@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QVector<qint32> bibs;
     try {
-        bibs = ParseStn(bytes);
+        bibs = ReadStn(bytes).bibs;
     } catch (const RaisedError&) {
         return 0;
     }
@@ -19,11 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (qsizetype i = 0; i < bibs.size(); ++i)
         records[i].Bib = bibs[i];
     const QByteArray written = FormatStn(records);
-    if (ParseStn(written) != bibs)
+    if (ReadStn(written).bibs != bibs)
         std::abort();
     QVector<tBib> again(bibs.size());
     for (qsizetype i = 0; i < bibs.size(); ++i)
-        again[i].Bib = ParseStn(written)[i];
+        again[i].Bib = ReadStn(written).bibs[i];
     if (FormatStn(again) != written)
         std::abort();
     return 0;

@@ -6,6 +6,9 @@
 namespace {
 
 const char kLapBoardOption[] = "lap-board";
+const char kExportResultsOption[] = "export-results";
+const char kStartOption[] = "start";
+const char kLapsOption[] = "laps";
 
 void Write(QIODevice& device, const QString& text) {
     device.write(text.toUtf8());
@@ -55,14 +58,26 @@ CommandLine::CommandLine() {
                               return int(Done);
                           }});
     m_commands.push_back(
-        {QCommandLineOption(QStringLiteral("export-results"),
-                            QStringLiteral("Writes the results of FILE.stn as CSV (position, bib, time, name, "
-                                           "category, lap) to the file named after it (marklog --export-results "
-                                           "race.stn results.csv), or to standard output; no window opens. Exit "
-                                           "status 0 when written, 1 otherwise."),
+        {QCommandLineOption(QString::fromLatin1(kExportResultsOption),
+                            QStringLiteral("Writes the results of FILE.stn as CSV, one row per runner in ranking order "
+                                           "(place, bib, name, category, category place, laps, elapsed time, last "
+                                           "passage), to the file named after it (marklog --export-results race.stn "
+                                           "results.csv), or to standard output; no window opens. Exit status 0 when "
+                                           "written, 1 otherwise."),
+                            QStringLiteral("FILE.stn")),
+         [this](const QString& file, const QStringList& arguments, QIODevice& out, QIODevice& err) {
+             return ExportResultsCommand(file, arguments.value(0), {StartOverride(), LapsOverride()}, out, err);
+         },
+         1});
+    m_commands.push_back(
+        {QCommandLineOption(QStringLiteral("export-passages"),
+                            QStringLiteral("Writes the passages of FILE.stn as CSV, one row per passage (position, "
+                                           "bib, time, name, category, lap), to the file named after it or to "
+                                           "standard output; no window opens. Exit status 0 when written, 1 "
+                                           "otherwise."),
                             QStringLiteral("FILE.stn")),
          [](const QString& file, const QStringList& arguments, QIODevice& out, QIODevice& err) {
-             return ExportResultsCommand(file, arguments.value(0), out, err);
+             return ExportPassagesCommand(file, arguments.value(0), out, err);
          },
          1});
     m_commands.push_back(
@@ -74,8 +89,43 @@ CommandLine::CommandLine() {
          [](const QString& file, const QStringList&, QIODevice& out, QIODevice& err) {
              return CheckCommand(file, out, err);
          }});
+    m_commands.push_back(
+        {QCommandLineOption(QStringLiteral("import-startlist"),
+                            QStringLiteral("Reads LIST.csv as File > Start list does, with the encoding, delimiter, "
+                                           "header row and columns it finds itself (marklog --import-startlist "
+                                           "LIST.csv race.stn), prints what it found and the lines it could not "
+                                           "load, and keeps the names beside the record file; no window opens. Exit "
+                                           "status 0 when every line loaded, 1 when lines were not loaded, 2 when "
+                                           "a file cannot be read."),
+                            QStringLiteral("LIST.csv")),
+         [](const QString& list, const QStringList& arguments, QIODevice& out, QIODevice& err) {
+             return ImportStartListCommand(list, arguments.value(0), out, err);
+         },
+         1, 1});
+    m_commands.push_back(
+        {QCommandLineOption(QStringLiteral("compare"),
+                            QStringLiteral("Compares a record file with a backup recording of the same passages "
+                                           "(marklog --compare race.stn backup.stn) and prints one line per "
+                                           "difference: primary position;backup position;primary bib;backup bib, "
+                                           "empty where a side has no record; no window opens. Exit status 0 when "
+                                           "they agree, 1 when they differ, 2 when a file cannot be read."),
+                            QStringLiteral("PRIMARY.stn")),
+         [](const QString& primary, const QStringList& arguments, QIODevice& out, QIODevice& err) {
+             return CompareCommand(primary, arguments.value(0), out, err);
+         },
+         1, 1});
     for (const Command& command : m_commands)
         m_parser.addOption(command.option);
+    m_parser.addOption(QCommandLineOption(
+        QString::fromLatin1(kStartOption),
+        QStringLiteral("With --export-results: the race's start as ISO 8601 date and time (2026-05-03T10:00:00+02:00, "
+                       "local time without an offset), in place of the start kept beside the record file."),
+        QStringLiteral("TIME")));
+    m_parser.addOption(QCommandLineOption(
+        QString::fromLatin1(kLapsOption),
+        QStringLiteral("With --export-results: the laps that finish the race (1 or more), in place of the laps kept "
+                       "beside the record file."),
+        QStringLiteral("N")));
     m_parser.addOption(QCommandLineOption(
         QString::fromLatin1(kLapBoardOption),
         QStringLiteral("Opens the window with the lap board switched on at PORT (1-65535), for a laptop that "
@@ -104,11 +154,23 @@ void CommandLine::Parse(const QStringList& arguments) {
     if (m_parser.isSet(QString::fromLatin1(kLapBoardOption)) && LapBoardPort() == 0)
         m_error = QStringLiteral("--%1 needs a port number from 1 to 65535, not \"%2\".")
                       .arg(QLatin1String(kLapBoardOption), m_parser.value(QString::fromLatin1(kLapBoardOption)));
+    else if (m_parser.isSet(QString::fromLatin1(kStartOption)) && !StartOverride().isValid())
+        m_error = QStringLiteral("--start needs an ISO 8601 date and time such as 2026-05-03T10:00:00, not \"%1\".")
+                      .arg(m_parser.value(QString::fromLatin1(kStartOption)));
+    else if (m_parser.isSet(QString::fromLatin1(kLapsOption)) && LapsOverride() == 0)
+        m_error = QStringLiteral("--laps needs a whole number from 1 up, not \"%1\".")
+                      .arg(m_parser.value(QString::fromLatin1(kLapsOption)));
+    else if ((m_parser.isSet(QString::fromLatin1(kStartOption)) || m_parser.isSet(QString::fromLatin1(kLapsOption))) &&
+             !m_parser.isSet(QString::fromLatin1(kExportResultsOption)))
+        m_error = QStringLiteral("--start and --laps go with --export-results.");
     else if (chosen > 1)
         m_error = QStringLiteral("Choose one of the options at a time.");
     else if (command && m_parser.positionalArguments().size() > command->maxArguments)
         m_error = QStringLiteral("Too many arguments for --%1: %2.")
                       .arg(command->option.names().constLast(), m_parser.positionalArguments().join(QLatin1Char(' ')));
+    else if (command && m_parser.positionalArguments().size() < command->minArguments)
+        m_error = QStringLiteral("--%1 needs a file name after %2.")
+                      .arg(command->option.names().constLast(), command->option.valueName());
 }
 
 const CommandLine::Command* CommandLine::ChosenCommand() const {
@@ -141,6 +203,17 @@ quint16 CommandLine::LapBoardPort() const {
     bool ok = false;
     const uint port = m_parser.value(QString::fromLatin1(kLapBoardOption)).toUInt(&ok);
     return ok && port <= 65535 ? quint16(port) : 0;
+}
+
+QDateTime CommandLine::StartOverride() const {
+    const QString text = m_parser.value(QString::fromLatin1(kStartOption));
+    return text.isEmpty() ? QDateTime() : QDateTime::fromString(text, Qt::ISODateWithMs);
+}
+
+qint32 CommandLine::LapsOverride() const {
+    bool ok = false;
+    const qint32 laps = m_parser.value(QString::fromLatin1(kLapsOption)).toInt(&ok);
+    return ok && laps > 0 ? laps : 0;
 }
 
 QString CommandLine::RecordFile() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -9,7 +10,7 @@
 #include <vector>
 
 // The program's command line. Commands that do their work without a window (--help, --version,
-// --export-results, --check) run here and give the process's exit status; otherwise the window
+// --export-results, --export-passages, --check) run here and give the process's exit status; otherwise the window
 // opens on the record file named by the plain arguments.
 //
 // Adding an option: a windowless command is one more entry in Commands() (CommandLine.cpp) with
@@ -35,12 +36,17 @@ public:
     QString RecordFile() const;
     // The port of --lap-board PORT; 0 when the option is not given.
     quint16 LapBoardPort() const;
+    // The race's start of --start TIME; invalid when not given.
+    QDateTime StartOverride() const;
+    // The laps of --laps N; 0 when not given.
+    qint32 LapsOverride() const;
 
     struct Command {
         QCommandLineOption option;
         // Runs the command with the option's value and the plain arguments; returns the exit status.
         std::function<int(const QString& value, const QStringList& arguments, QIODevice& out, QIODevice& err)> run;
         int maxArguments = 0; // plain arguments the command accepts
+        int minArguments = 0; // and needs
     };
 
 private:

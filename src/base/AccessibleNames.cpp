@@ -74,6 +74,13 @@ constexpr AccessibleText kTexts[] = {
     {"frmAbout", "lblLabel", 3, nullptr, "MKL_ACC_LBLLINK_D"},
     {"frmAbout", "lblLabel", -1, nullptr, nullptr},
     {"frmAbout", "cmdOK", -1, "GEN_BTN_OK", nullptr},
+    // Timer window
+    {"frmTimer", "lblState", -1, nullptr, "MKL_ACC_LBLSTATE_D"},
+    {"frmTimer", "lblCount", -1, nullptr, "MKL_ACC_LBLCOUNT_D"},
+    {"frmTimer", "tblMarks", -1, "MKL_ACC_TBLMARKS", "MKL_ACC_TBLMARKS_D"},
+    // Start times and laps dialog (each row's fields are named after their category there)
+    {"frmRaceSetup", "txtStart", -1, nullptr, "MKL_RS_HINT"},
+    {"frmRaceSetup", "txtLaps", -1, nullptr, "MKL_ACC_TXTLAPS_D"},
     // Barcode scanner port dialog
     {"frmPort", "lblLabel", -1, nullptr, nullptr},
     {"frmPort", "txtPort", -1, "MKL_ACC_TXTPORT", "MKL_ACC_TXTPORT_D"},

@@ -18,6 +18,8 @@ struct MessageRequest {
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
     QStringList choices = {};
+    // The default button (Enter) is the one that changes nothing: No or Cancel.
+    bool safeDefault = false;
 };
 
 using MessagePresenter = std::function<MsgAnswer(const MessageRequest&)>;

@@ -80,6 +80,8 @@ MsgAnswer ShowQtMessageBox(const MessageRequest& request) {
         break;
     }
     box.setEscapeButton(escape);
+    if (request.safeDefault)
+        box.setDefaultButton(escape);
     box.exec();
     // A box closed without a button (window manager close) counts as Escape.
     QAbstractButton* clicked = box.clickedButton();

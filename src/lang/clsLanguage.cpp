@@ -34,6 +34,11 @@ QString GetText(const QString& key, const QList<QPair<QString, QString>>& values
     return result;
 }
 
+QString GetCountText(const QString& key, qint64 count, QList<QPair<QString, QString>> values) {
+    values.prepend({QStringLiteral("[count]"), QString::number(count)});
+    return GetText(count == 1 ? key + QStringLiteral("_ONE") : key, values);
+}
+
 ProcessLanguage::ProcessLanguage() {
     m_language.Initialize();
     gLanguage = &m_language;

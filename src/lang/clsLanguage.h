@@ -65,3 +65,7 @@ private:
 QString GetText(const QString& key);
 // The text of key with each placeholder ("[Filename]") replaced by its value.
 QString GetText(const QString& key, const QList<QPair<QString, QString>>& values);
+// The text of a key for a count, "[count]" and the other placeholders filled in: the key's form
+// "<key>_ONE" for exactly one, the key itself for every other count (zero included), which are
+// the two forms English and German have.
+QString GetCountText(const QString& key, qint64 count, QList<QPair<QString, QString>> values = {});

@@ -47,17 +47,20 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuFile_Export = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Export"));
     m.mnuFile_StartList = AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartList"));
     m.mnuFile_StartListRemove = AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartListRemove"));
+    m.mnuFile_ExportPassages = AddEntry(m.mnuFile, QStringLiteral("mnuFile_ExportPassages"));
     m.mnuFile_ExportResults = AddEntry(m.mnuFile, QStringLiteral("mnuFile_ExportResults"));
     m.mnuFile_Close = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Close"));
     m.mnuFileSep2 = AddSeparator(m.mnuFile, QStringLiteral("mnuFileSep2"));
     m.mnuFile_Print = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Print"));
+    m.mnuFile_PrintResults = AddEntry(m.mnuFile, QStringLiteral("mnuFile_PrintResults"));
     m.mnuFile_LFMSep = AddSeparator(m.mnuFile, QStringLiteral("mnuFile_LFMSep"));
     m.mnuFile_LFMSep->setVisible(false);
     m.mnuFile_LFM = AddEntryArray(m.mnuFile, QStringLiteral("mnuFile_LFM"), 4);
     m.mnuSep = AddSeparator(m.mnuFile, QStringLiteral("mnuSep"));
     m.mnuFile_Exit = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Exit"));
-    for (QAction* fileCommand : {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export, m.mnuFile_StartList,
-                                 m.mnuFile_StartListRemove, m.mnuFile_ExportResults})
+    for (QAction* fileCommand :
+         {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export, m.mnuFile_StartList, m.mnuFile_StartListRemove,
+          m.mnuFile_ExportPassages, m.mnuFile_ExportResults, m.mnuFile_PrintResults})
         fileCommand->setEnabled(false);
     // The platform's standard shortcuts beside the access keys. They use the Ctrl key, so the
     // entry box's digits and Enter, F11 and the grid's keys stay as they are.
@@ -76,6 +79,13 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuExtras_BarcodeScanner = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_BarcodeScanner"));
     m.mnuExtras_ShowTimes = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_ShowTimes"));
     m.mnuExtras_ShowTimes->setCheckable(true);
+    m.mnuSepRace = AddSeparator(m.mnuExtras, QStringLiteral("mnuSepRace"));
+    m.mnuExtras_StartNow = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_StartNow"));
+    m.mnuExtras_StartNow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
+    m.mnuExtras_StartNow->setEnabled(false);
+    m.mnuExtras_RaceSetup = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_RaceSetup"));
+    m.mnuExtras_RaceSetup->setEnabled(false);
+    m.mnuExtras_Timer = AddEntry(m.mnuExtras, QStringLiteral("mnuExtras_Timer"));
     m.mnuSep1 = AddSeparator(m.mnuExtras, QStringLiteral("mnuSep1"));
     m.mnuLanguage = AddMenu(m.mnuExtras, QStringLiteral("mnuLanguage"));
     m.mnuExtras->addMenu(m.mnuLanguage);

@@ -16,10 +16,12 @@ struct MainMenus {
     QAction* mnuFile_Export = nullptr;
     QAction* mnuFile_StartList = nullptr;
     QAction* mnuFile_StartListRemove = nullptr;
+    QAction* mnuFile_ExportPassages = nullptr;
     QAction* mnuFile_ExportResults = nullptr;
     QAction* mnuFile_Close = nullptr;
     QAction* mnuFileSep2 = nullptr;
     QAction* mnuFile_Print = nullptr;
+    QAction* mnuFile_PrintResults = nullptr;
     QAction* mnuFile_LFMSep = nullptr;
     QList<QAction*> mnuFile_LFM; // indices 1 to 4 at positions 0 to 3
     QAction* mnuSep = nullptr;
@@ -31,6 +33,10 @@ struct MainMenus {
     QAction* mnuExtras_LapBoard = nullptr;
     QAction* mnuExtras_BarcodeScanner = nullptr;
     QAction* mnuExtras_ShowTimes = nullptr; // check item: the grid's time column
+    QAction* mnuSepRace = nullptr;
+    QAction* mnuExtras_StartNow = nullptr;
+    QAction* mnuExtras_RaceSetup = nullptr;
+    QAction* mnuExtras_Timer = nullptr;
     QAction* mnuSep1 = nullptr;
     QMenu* mnuLanguage = nullptr;
     QList<QAction*> mnuLangSelect; // indices 1 to 10 at positions 0 to 9
@@ -41,6 +47,6 @@ struct MainMenus {
 };
 
 // Builds the menus into the bar, without captions (SetCaptions gives them theirs): Close, Print,
-// Export and the start list and results commands disabled,
+// Export and the start list, results and start commands disabled,
 // recent file entries and their separator hidden.
 MainMenus BuildMainMenus(QMenuBar* bar);

@@ -1,5 +1,6 @@
 #include "recording/frmMain.h"
 
+#include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
 #include "base/MessageBox.h"
 #include "base/SaveWndPos.h"
@@ -14,7 +15,7 @@
 #include "recording/EntryKeyFilter.h"
 #include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
-#include "base/AccessibleNames.h"
+#include "recording/RaceCommands.h"
 #include "support/HelpAddress.h"
 #include "support/ctlWiki.h"
 
@@ -132,6 +133,17 @@ void frmMain::BuildControls() {
 }
 
 void frmMain::ConnectHandlers() {
+    m_race = new RaceCommands({this, &RecordFile,
+                               [this](const QString& text) {
+                                   m_stateKey.clear();
+                                   StatusBar->SetPanelText(2, text);
+                               },
+                               [this](const std::function<void()>& dialog) { m_focusCatcher->WithoutCatching(dialog); },
+                               [this] {
+                                   if (txtEnter->isVisible())
+                                       txtEnter->setFocus();
+                               }},
+                              m_menus, this);
     connect(m_menus.mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
     txtEnter->installEventFilter(new EntryKeyFilter([this] { cmdEnter_Click(); }, this));
     connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
@@ -218,7 +230,7 @@ void frmMain::SetCaptions() {
         {m_menus.mnuFile_Export, "MKL_MNU_FILE_EXPORT"},
         {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
         {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
-        {m_menus.mnuFile_ExportResults, "MKL_MNU_FILE_EXPORTRESULTS"},
+        {m_menus.mnuFile_ExportPassages, "MKL_MNU_FILE_EXPORTPASSAGES"},
         {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
         {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
         {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
@@ -245,6 +257,7 @@ void frmMain::SetCaptions() {
             control->setProperty("text", text);
     }
     Grid->SetCaptions();
+    m_race->SetCaptions();
     // The rebuilt status bar keeps what panel 2 said, in the new language where it can.
     const QString state = m_stateKey.isEmpty() ? StatusBar->PanelText(2) : StateText();
     ShowRepeatWarning();
@@ -271,7 +284,7 @@ void frmMain::ShowFileControls(bool open) {
     for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
-                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportResults})
+                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportPassages})
         command->setEnabled(open);
     m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList.IsEmpty());
     Wiki->setVisible(!open);

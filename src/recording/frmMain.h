@@ -26,6 +26,7 @@ class ctlWiki;
 class frmDisplay;
 class frmLapcounter;
 class LapBoardServer;
+class RaceCommands;
 
 // The program's one main window: bib entry, the record grid, menus and status bar.
 class frmMain : public QMainWindow {
@@ -123,7 +124,7 @@ private:
     std::function<QString(qint32)> NameLookup() const;
     void mnuFile_StartList_Click();
     void mnuFile_StartListRemove_Click();
-    void mnuFile_ExportResults_Click();
+    void mnuFile_ExportPassages_Click();
     void txtEnter_TextChanged();
     // A file named on the command line that does not exist yet may be created.
     void OpenCommandLineFile();
@@ -177,6 +178,7 @@ private:
     LapStandings m_boardStandings{RecordFile}; // the board's while no lap counter is open
     LapBoardView m_boardView;                  // likewise
     BibNameLookup m_bibNames;
+    RaceCommands* m_race = nullptr; // start times, the Timer window and the results
     // The board's JSON is made once per change, however many clients ask.
     struct BoardJsonKey {
         const LapStandings* standings = nullptr;

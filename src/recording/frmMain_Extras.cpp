@@ -11,6 +11,7 @@
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
 #include "recording/FocusCatcher.h"
+#include "recording/RaceCommands.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 #include "support/frmAbout.h"
@@ -58,6 +59,7 @@ void frmMain::frmLapcounter_Unload() {
 void frmMain::RecordsChanged() {
     if (m_lapCounter)
         m_lapCounter->RecordsChanged();
+    m_race->RecordsChanged();
     KeepBoardInStep();
 }
 

@@ -24,10 +24,8 @@ QString Native(const QString& path) {
 // How many records the file lacks, why, and where they are kept meanwhile.
 QString OutOfStepText(const clsFile& file) {
     const qint32 missing = file.RecordsNotInFile();
-    QString text =
-        missing > 0
-            ? GetText(QStringLiteral("MKL_MSG_NOTINFILE")).replace(QStringLiteral("[count]"), QString::number(missing))
-            : GetText(QStringLiteral("MKL_MSG_FILELAGS"));
+    QString text = missing > 0 ? GetCountText(QStringLiteral("MKL_MSG_NOTINFILE"), missing)
+                               : GetText(QStringLiteral("MKL_MSG_FILELAGS"));
     text.replace(QStringLiteral("[reason]"), file.WriteError().description);
     text += QLatin1Char(' ');
     if (!file.KeptIn().isEmpty())

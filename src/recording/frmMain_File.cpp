@@ -132,7 +132,9 @@ bool frmMain::OpenRecordFile(QString path) {
 void frmMain::ShowTimesFileState() {
     const TimesFileState state = RecordFile.TimesState();
     if (state.kind == TimesFileState::Kind::PartlyDropped)
-        ShowState(QStringLiteral("MKL_SB_TIMESDROPPED"), {{QStringLiteral("[count]"), QString::number(state.dropped)}});
+        ShowState(state.dropped == 1 ? QStringLiteral("MKL_SB_TIMESDROPPED_ONE")
+                                     : QStringLiteral("MKL_SB_TIMESDROPPED"),
+                  {{QStringLiteral("[count]"), QString::number(state.dropped)}});
     else if (state.kind == TimesFileState::Kind::Unreadable)
         ShowState(QStringLiteral("MKL_SB_TIMESUNREADABLE"));
 }

@@ -1,5 +1,5 @@
 // The start list of the open record file (names in the grid, the scan display and the lap
-// counter; bibs not on it flagged), the results export, and creating a record file named on the
+// counter; bibs not on it flagged), the passages export, and creating a record file named on the
 // command line.
 #include "recording/frmMain.h"
 
@@ -9,13 +9,15 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "lapcounter/frmLapcounter.h"
+#include "recording/FocusCatcher.h"
 #include "recording/MainStatusBar.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/RecordPath.h"
-#include "records/TimesSidecar.h"
-#include "startlist/ResultsCsv.h"
+#include "results/RaceFiles.h"
+#include "startlist/PassagesCsv.h"
 #include "startlist/StartListFile.h"
+#include "startlist/frmStartListImport.h"
 #include "support/FileDialog.h"
 
 #include <QAction>
@@ -36,14 +38,6 @@ QString AskPath(QWidget* owner, const char* titleKey, bool open) {
     return open ? dialog.ShowOpen(owner) : dialog.ShowSave(owner);
 }
 
-// The bad lines, one a line.
-QString ProblemLines(const QVector<StartListProblem>& problems) {
-    QStringList lines;
-    for (const StartListProblem& problem : problems)
-        lines << StartListProblemText(problem);
-    return lines.join(QLatin1Char('\n'));
-}
-
 QString WithFileName(QString text, const QString& path) {
     return text.replace(QStringLiteral("[Filename]"), QDir::toNativeSeparators(path), Qt::CaseInsensitive);
 }
@@ -53,7 +47,7 @@ QString WithFileName(QString text, const QString& path) {
 void frmMain::ConnectStartListCommands() {
     connect(m_menus.mnuFile_StartList, &QAction::triggered, this, &frmMain::mnuFile_StartList_Click);
     connect(m_menus.mnuFile_StartListRemove, &QAction::triggered, this, &frmMain::mnuFile_StartListRemove_Click);
-    connect(m_menus.mnuFile_ExportResults, &QAction::triggered, this, &frmMain::mnuFile_ExportResults_Click);
+    connect(m_menus.mnuFile_ExportPassages, &QAction::triggered, this, &frmMain::mnuFile_ExportPassages_Click);
     connect(txtEnter, &QLineEdit::textChanged, this, &frmMain::txtEnter_TextChanged);
 }
 
@@ -129,26 +123,16 @@ void frmMain::mnuFile_StartList_Click() {
         const QString path = AskPath(this, "GEN_FILEDIALOG_OPEN", true);
         if (path.isEmpty() || RecordFile.FileName().isEmpty())
             return;
-        const StartListRead read = ParseStartList(ReadWholeFile(path));
-        const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-        if (read.list.IsEmpty()) {
-            const QString text = WithFileName(GetText(QStringLiteral("MKL_MSG_STARTLISTEMPTY")), path);
-            ShowMessage({read.problems.isEmpty() ? text : text + QStringLiteral("\n\n") + ProblemLines(read.problems),
-                         caption, MsgIcon::Exclamation, MsgButtons::Ok});
+        const QByteArray bytes = ReadWholeFile(path);
+        std::optional<StartList> chosen;
+        m_focusCatcher->WithoutCatching([&] { chosen = frmStartListImport::Choose(this, path, bytes); });
+        if (!chosen)
             return;
-        }
-        SaveStartListFor(RecordFile.FileName(), read.list);
-        m_startList = read.list;
+        SaveStartListFor(RecordFile.FileName(), *chosen);
+        m_startList = *chosen;
         ApplyStartList();
         ShowState(QStringLiteral("MKL_SB_STARTLIST"),
                   {{QStringLiteral("[count]"), QString::number(m_startList.Count())}});
-        if (!read.problems.isEmpty()) {
-            const QString text = WithFileName(GetText(QStringLiteral("MKL_MSG_STARTLISTBAD")), path)
-                                     .replace(QStringLiteral("[count]"), QString::number(read.problems.size()))
-                                     .replace(QStringLiteral("[loaded]"), QString::number(m_startList.Count()));
-            ShowMessage({text + QStringLiteral("\n\n") + ProblemLines(read.problems), caption, MsgIcon::Exclamation,
-                         MsgButtons::Ok});
-        }
     });
     txtEnter->setFocus();
 }
@@ -166,14 +150,12 @@ void frmMain::mnuFile_StartListRemove_Click() {
     txtEnter->setFocus();
 }
 
-void frmMain::mnuFile_ExportResults_Click() {
+void frmMain::mnuFile_ExportPassages_Click() {
     ReportingErrors([this] {
         const QString target = AskPath(this, "GEN_FILEDIALOG_SAVE", false);
-        if (target.isEmpty() || IsSameFile(target, RecordFile.FileName()) ||
-            IsSameFile(target, StartListPath(RecordFile.FileName())) ||
-            IsSameFile(target, TimesSidecar::PathFor(RecordFile.FileName())))
+        if (target.isEmpty() || IsRecordFileOrBeside(target, RecordFile.FileName()))
             return;
-        ReplaceDurably(target, ResultsCsvOf(RecordFile, m_startList));
+        ReplaceDurably(target, PassagesCsvOf(RecordFile, m_startList));
     });
     txtEnter->setFocus();
 }
@@ -202,7 +184,7 @@ void frmMain::OpenCommandLineFile() {
                 {WithFileName(GetText(QStringLiteral("MKL_MSG_CREATEFILE")), QFileInfo(path).absoluteFilePath()),
                  GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Question, MsgButtons::YesNo}) != MsgAnswer::Yes)
             return;
-        WriteWholeFile(QFileInfo(path).absoluteFilePath(), QByteArray());
+        CreateEmptyRecordFile(QFileInfo(path).absoluteFilePath());
     }
     OpenRecordFile(m_commandLine);
 }

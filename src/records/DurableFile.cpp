@@ -138,10 +138,13 @@ void InjectWriteFailure(qint64 bytesBeforeFailure, int writes) {
     Injected() = {bytesBeforeFailure, writes};
 }
 
-void AppendDurably(const QString& path, const QByteArray& bytes) {
+FileIdentity AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target) {
     QFile file(path);
     const bool existed = file.exists();
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+    QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered;
+    if (target == AppendTo::ExistingFile)
+        mode |= QIODevice::ExistingOnly;
+    if (!file.open(mode))
         RaiseWriteError(path, "MKL_ERR_OPENWRITE", LastError(file));
     const qint64 oldSize = file.size();
     QByteArray data;
@@ -162,12 +165,14 @@ void AppendDurably(const QString& path, const QByteArray& bytes) {
         SyncToDisk(file);
         RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
+    const FileIdentity written = IdentityOf(file);
     file.close();
     if (!existed)
         SyncFolderOf(path);
+    return written;
 }
 
-void ReplaceDurably(const QString& path, const QByteArray& content) {
+FileIdentity ReplaceDurably(const QString& path, const QByteArray& content) {
     const QFileInfo target(path);
     if (target.exists() && !target.isWritable())
         RaiseWriteError(path, "MKL_ERR_WRITE", WriteError{EACCES, GetText(QStringLiteral("MKL_ERR_READONLY"))});
@@ -189,7 +194,9 @@ void ReplaceDurably(const QString& path, const QByteArray& content) {
         file.cancelWriting();
         RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
+    const FileIdentity written = IdentityOf(file); // the renaming keeps all of it
     if (!file.commit())
         RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
     SyncFolderOf(path);
+    return written;
 }

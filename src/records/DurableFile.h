@@ -1,20 +1,26 @@
 #pragma once
 
+#include "records/FileIdentity.h"
+
 #include <QByteArray>
 #include <QString>
 
 // Writes that are on the disk, not only in the system's cache, when they return. A failure
-// raises an error whose description says which file, what failed and why.
+// raises an error whose description says which file, what failed and why. Each gives the identity
+// of the file it wrote, taken from the file itself before letting go of it, so another file put in
+// its place a moment later is not taken for it.
 
-// Appends bytes to a file (created when missing). A last line without line end is completed
+// Appends bytes to a file, created when missing unless only an existing file may be written (a
+// record file that is gone raises an error instead). A last line without line end is completed
 // with CR LF first, so the new line never merges into it. A failed append cuts the file back to
 // its old length, so no torn line stays behind.
-void AppendDurably(const QString& path, const QByteArray& bytes);
+enum class AppendTo { AnyFile, ExistingFile };
+FileIdentity AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target = AppendTo::AnyFile);
 
 // Replaces a file's whole content: the new content goes to a temporary file in the same folder,
 // is flushed, and is renamed over the old file; then the folder itself is flushed. At any moment
 // the old or the new file is complete on disk. A read-only file is not replaced.
-void ReplaceDurably(const QString& path, const QByteArray& content);
+FileIdentity ReplaceDurably(const QString& path, const QByteArray& content);
 
 // Test seam: the next `writes` write operations fail after `bytesBeforeFailure` bytes as a full
 // disk would. Clear with writes = 0. Files in the user's data folder (recovery copies) are spared:

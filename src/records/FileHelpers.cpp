@@ -31,7 +31,7 @@ QString ReadFailureText(const QString& path, const QString& reason) {
 }
 } // namespace
 
-QByteArray ReadWholeFile(const QString& path) {
+QByteArray ReadWholeFile(const QString& path, FileIdentity* identity) {
     if (!FileExists(path))
         return {};
     QFile file(path);
@@ -45,6 +45,8 @@ QByteArray ReadWholeFile(const QString& path) {
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         Raise(ErrorNumber::DeviceIoError, ReadFailureText(path, file.errorString()));
+    if (identity)
+        *identity = IdentityOf(file);
     return bytes;
 }
 
@@ -55,12 +57,20 @@ bool IsSameFile(const QString& target, const QString& fileName) {
     return !canonical.isEmpty() && canonical == QFileInfo(fileName).canonicalFilePath();
 }
 
-void WriteWholeFile(const QString& path, const QByteArray& bytes) {
+QString CanonicalRecordPath(const QString& path) {
     const QFileInfo info(path);
-    const QString folder = info.absolutePath();
+    if (const QString file = info.canonicalFilePath(); !file.isEmpty())
+        return file;
+    if (const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath(); !folder.isEmpty())
+        return folder + QLatin1Char('/') + info.fileName();
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+void CreateEmptyRecordFile(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo::exists(folder))
-        QDir().mkdir(folder); // one level only; a failure shows as the write error below
-    ReplaceDurably(path, bytes);
+        QDir().mkdir(folder); // a failure shows as the write error below
+    ReplaceDurably(path, QByteArray());
 }
 
 QString WritableProgramFolder() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/FileIdentity.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,16 +10,23 @@
 bool FileExists(const QString& path);
 
 // The whole file as bytes; empty when FileExists is false. A file that exists but cannot be
-// read, or that is far too large to be a record file, raises an error.
-QByteArray ReadWholeFile(const QString& path);
+// read, or that is far too large to be a record file, raises an error. `identity` receives the
+// identity of the file read.
+QByteArray ReadWholeFile(const QString& path, FileIdentity* identity = nullptr);
 
 // True when a path names the given file itself, however it is spelt ("./", a link, a relative
 // name): a target that must not be deleted or overwritten because it is the record file.
 bool IsSameFile(const QString& target, const QString& fileName);
 
-// Replaces the file with the bytes (see ReplaceDurably), creating its folder (one level) when
-// missing. Raises an error when the file could not be written.
-void WriteWholeFile(const QString& path, const QByteArray& bytes);
+// The path of the file a path names with every link resolved, so each way of naming one file
+// gives one text: the file's canonical path; for a file not there (not yet, or gone with its
+// stick) its folder's canonical path and its name; the cleaned absolute path when neither is there.
+QString CanonicalRecordPath(const QString& path);
+
+// Makes an empty record file the operator asked for by name (File > New, a name on the command
+// line), replacing a file of that name; a missing folder is made (one level), as the name says
+// where the operator wants it. Raises an error when the file cannot be written.
+void CreateEmptyRecordFile(const QString& path);
 
 // A folder the program may write its own files to: the executable's folder when writable (a
 // portable installation), otherwise the user's application data folder, created on demand.

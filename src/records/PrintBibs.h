@@ -1,18 +1,13 @@
 #pragma once
 
+#include "records/PrintSheet.h"
+
 #include <QString>
 
-#include <functional>
-
 class clsFile;
-class QPainter;
-class QPrinter;
-
-// Starts the next sheet of a paged device; raises an error when that fails.
-using NewSheetFunction = std::function<void()>;
 
 // Draws the numbered record table on the painter's device: 100 records a sheet, 4 columns of
-// 25, grid lines, the page number and the current date and time. Positions are millimetres from
+// 25, grid lines, the page number, the record file's name and the current date and time. Positions are millimetres from
 // the top left of the device's area (a printer's printable area); texts are placed by their top
 // left corner. newSheet is called before every sheet but the first. No records, no drawing.
 void PaintBibTable(const clsFile& records, QPainter& painter, const NewSheetFunction& newSheet);

@@ -5,6 +5,7 @@
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
 #include "records/StnFormat.h"
+#include "records/TimesSidecar.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -22,14 +23,13 @@ QString RecoveryFolder() {
 } // namespace
 
 QString RecoveryCopyPath(const QString& recordFile) {
-    const QFileInfo info(recordFile);
-    QString base = info.fileName();
+    // A file gone for the moment (a stick pulled) keeps its key only when it is named by the
+    // canonical path it had, which clsFile keeps for that reason.
+    const QString key = CanonicalRecordPath(recordFile);
+    QString base = QFileInfo(key).fileName();
     if (base.endsWith(QLatin1String(".stn"), Qt::CaseInsensitive))
         base.chop(4);
-    const QByteArray hash =
-        QCryptographicHash::hash(QDir::cleanPath(info.absoluteFilePath()).toUtf8(), QCryptographicHash::Sha1)
-            .toHex()
-            .left(8);
+    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
     return RecoveryFolder() + QLatin1Char('/') + base + QLatin1Char('-') + QString::fromLatin1(hash) +
            QStringLiteral(".stn");
 }
@@ -43,7 +43,9 @@ void WriteRecoveryCopy(const QString& recordFile, const QVector<tBib>& records) 
 }
 
 void RemoveRecoveryCopy(const QString& recordFile) {
-    QFile::remove(RecoveryCopyPath(recordFile));
+    const QString copy = RecoveryCopyPath(recordFile);
+    QFile::remove(copy);
+    QFile::remove(TimesSidecar::PathFor(copy));
 }
 
 std::optional<QVector<qint32>> ReadRecoveryCopy(const QString& recordFile) {
@@ -51,7 +53,7 @@ std::optional<QVector<qint32>> ReadRecoveryCopy(const QString& recordFile) {
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxRecordFileBytes)
         return std::nullopt;
     try {
-        return ParseStn(file.readAll());
+        return ReadStn(file.readAll()).bibs;
     } catch (const RaisedError&) {
         return std::nullopt; // not ours to offer; it stays for the operator to look at
     }
@@ -66,15 +68,23 @@ void SaveRecoveryCopyAs(const QString& recordFile, const QString& target) {
     QVector<tBib> records;
     for (qint32 bib : *bibs)
         records.append(tBib{qint32(records.size() + 1), bib});
-    WriteWholeFile(target, FormatStn(records));
+    ReplaceDurably(target, FormatStn(records));
+    // The times travel along; a times file the target had belongs to records no longer there.
+    const QString times = TimesSidecar::PathFor(RecoveryCopyPath(recordFile));
+    QFile::remove(TimesSidecar::PathFor(target));
+    if (QFileInfo::exists(times))
+        QFile::copy(times, TimesSidecar::PathFor(target));
     RemoveRecoveryCopy(recordFile);
 }
 
 void SetRecoveryCopyAside(const QString& recordFile, const QDateTime& moment) {
     const QString copy = RecoveryCopyPath(recordFile);
-    if (QFileInfo::exists(copy))
-        QFile::rename(copy,
-                      copy.chopped(4) + moment.toString(QStringLiteral(" yyyy-MM-dd HHmmss")) + QStringLiteral(".stn"));
+    if (!QFileInfo::exists(copy))
+        return;
+    const QString aside =
+        copy.chopped(4) + moment.toString(QStringLiteral(" yyyy-MM-dd HHmmss")) + QStringLiteral(".stn");
+    QFile::rename(copy, aside);
+    QFile::rename(TimesSidecar::PathFor(copy), TimesSidecar::PathFor(aside));
 }
 
 qint32 RecordsNotIn(const QVector<qint32>& list, const QVector<qint32>& file) {
@@ -90,4 +100,8 @@ qint32 RecordsNotIn(const QVector<qint32>& list, const QVector<qint32>& file) {
             --found.value();
     }
     return missing;
+}
+
+RecoverySides CompareWithRecoveryCopy(const QVector<qint32>& file, const QVector<qint32>& copy) {
+    return RecoverySides{RecordsNotIn(file, copy), RecordsNotIn(copy, file)};
 }

@@ -30,45 +30,60 @@ void AppendLine(QByteArray& bytes, qint64 position, qint32 bib) {
 
 } // namespace
 
-QVector<qint32> ParseStn(const QByteArray& bytes, bool* zeroPadding) {
-    if (zeroPadding)
-        *zeroPadding = false;
+StnRead ReadStn(const QByteArray& bytes) {
+    StnRead read;
     // A power cut can leave a file's last blocks filled with zero bytes: a run of them at the end,
-    // or lines holding nothing else, is padding and skipped. A NUL beside other bytes of a line
-    // means binary data or a UTF-16 text, whose "lines" would read as bib 0 and whose content a
-    // later rewrite would destroy.
+    // or lines holding nothing else, is padding.
     qsizetype size = bytes.size();
     while (size > 0 && bytes[size - 1] == '\0')
         --size;
-    bool padded = size < bytes.size();
-    QVector<qint32> bibs;
+    read.zeroPadding = size < bytes.size();
     const char* const end = bytes.constData() + size;
     const char* line = bytes.constData();
     qint64 lineNumber = 0;
+    // Damage is local to a few lines; a file of another kind (binary data, UTF-16) has control
+    // bytes all through, so lines holding them outnumber the clean records.
+    qint64 notTextLines = 0;
+    qint64 cleanRecords = 0;
     while (line < end) {
+        bool nul = false;
+        bool control = false;
         const char* lineEnd = line;
-        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
-            ++lineEnd;
-        ++lineNumber;
-        if (memchr(line, 0, lineEnd - line)) {
-            if (std::any_of(line, lineEnd, [](char byte) { return byte != '\0'; }))
-                Raise(ErrorNumber::InvalidFileFormat, GetText(QStringLiteral("MKL_ERR_BINARY")));
-            padded = true;
-            line = lineEnd + 1;
-            continue;
+        for (; lineEnd < end; ++lineEnd) {
+            const auto byte = static_cast<unsigned char>(*lineEnd);
+            if (byte >= 0x20)
+                continue;
+            if (byte == '\r' || byte == '\n')
+                break;
+            if (byte == '\0')
+                nul = true;
+            else if (byte != '\t')
+                control = true;
         }
-        if (lineEnd - line > kMaxLineBytes)
-            Raise(ErrorNumber::InvalidFileFormat,
-                  GetText(QStringLiteral("MKL_ERR_LONGLINE"),
-                          {{QStringLiteral("[line]"), QString::number(lineNumber)},
-                           {QStringLiteral("[size]"), QString::number((lineEnd - line) / 1024)}}));
-        if (const char* separator = static_cast<const char*>(memchr(line, ';', lineEnd - line))) {
-            try {
-                bibs.append(ToInt32(NumericValue(separator + 1, lineEnd)));
-            } catch (const RaisedError& error) {
-                Raise(error.info().number, GetText(QStringLiteral("MKL_ERR_BADBIB"),
-                                                   {{QStringLiteral("[line]"), QString::number(lineNumber)},
-                                                    {QStringLiteral("[reason]"), error.info().description}}));
+        ++lineNumber;
+        if (nul && !control && std::all_of(line, lineEnd, [](char byte) { return byte == '\0'; })) {
+            read.zeroPadding = true;
+        } else {
+            if (lineEnd - line > kMaxLineBytes)
+                Raise(ErrorNumber::InvalidFileFormat,
+                      GetText(QStringLiteral("MKL_ERR_LONGLINE"),
+                              {{QStringLiteral("[line]"), QString::number(lineNumber)},
+                               {QStringLiteral("[size]"), QString::number((lineEnd - line) / 1024)}}));
+            notTextLines += nul || control;
+            const auto* separator = static_cast<const char*>(memchr(line, ';', lineEnd - line));
+            // The last line, cut off before its bib was written.
+            const bool torn = lineEnd == end && (!separator || std::all_of(separator + 1, lineEnd, [](char byte) {
+                                  return byte == ' ' || byte == '\t';
+                              }));
+            if (nul || torn) {
+                read.damagedLines.append(lineNumber);
+            } else if (separator) {
+                try {
+                    read.bibs.append(ToInt32(NumericValue(separator + 1, lineEnd)));
+                    cleanRecords += !control;
+                } catch (const RaisedError&) {
+                    read.damagedLines.append(lineNumber); // beyond 32 bits
+                }
             }
         }
         // CR LF is one line end; a lone CR or a lone LF is one too.
@@ -76,9 +91,9 @@ QVector<qint32> ParseStn(const QByteArray& bytes, bool* zeroPadding) {
             ++lineEnd;
         line = lineEnd + 1;
     }
-    if (zeroPadding)
-        *zeroPadding = padded;
-    return bibs;
+    if (notTextLines > cleanRecords)
+        Raise(ErrorNumber::InvalidFileFormat, GetText(QStringLiteral("MKL_ERR_BINARY")));
+    return read;
 }
 
 QByteArray FormatStnLine(qint64 position, qint32 bib) {

@@ -187,6 +187,15 @@ void TimesSidecar::Open(const QString& recordFile, const QVector<tBib>& records)
     m_opened.dropped = dropped;
 }
 
+void TimesSidecar::TakeTimesOf(const QString& otherFile, const QVector<tBib>& records) {
+    const QString path = m_path;
+    const TimesFileState opened = m_opened;
+    Open(otherFile, records);
+    m_path = path;
+    m_opened = opened;
+    m_diskLines = -1;
+}
+
 void TimesSidecar::Close() {
     m_path.clear();
     m_times.clear();
@@ -236,10 +245,14 @@ void TimesSidecar::Follow(const QVector<tBib>& records) {
         return;
     const auto count = static_cast<qint32>(records.size());
     try {
-        if (count > 0 && m_diskLines == count - 1)
-            AppendDurably(m_path, FormatLine(count, records.last().Bib, m_times.value(count - 1)));
-        else
+        if (m_diskLines >= 0 && m_diskLines < count) {
+            QByteArray lines;
+            for (qint32 i = m_diskLines; i < count; ++i)
+                lines += FormatLine(i + 1, records[i].Bib, m_times.value(i));
+            AppendDurably(m_path, lines);
+        } else {
             ReplaceDurably(m_path, FormatAll(records));
+        }
         m_diskLines = count;
         m_saved = true;
     } catch (const RaisedError& error) {
@@ -260,6 +273,10 @@ void TimesSidecar::MoveTo(const QString& recordFile, const QVector<tBib>& record
 void TimesSidecar::WriteCopy(const QString& copyFile, const QVector<tBib>& records) const {
     if (m_path.isEmpty() || !QFileInfo::exists(m_path))
         return; // a record file without times gets a copy without times
+    WriteBeside(copyFile, records);
+}
+
+void TimesSidecar::WriteBeside(const QString& copyFile, const QVector<tBib>& records) const {
     try {
         ReplaceDurably(PathFor(copyFile), FormatAll(records));
     } catch (const RaisedError& error) {

@@ -47,14 +47,23 @@ public:
     void Remove(qint32 index);
     void BibChanged();
 
-    // Called whenever the record file on disk holds exactly these records: appends the last
-    // record's line when the times file holds all the others, otherwise replaces the whole file.
+    // Called whenever the record file on disk holds exactly these records: appends the lines of
+    // the last records when the times file holds all the others (after a failed write, every
+    // passage recorded meanwhile), otherwise replaces the whole file.
     void Follow(const QVector<tBib>& records);
+    // The times file may not be the one last written (the record file was replaced on the disk):
+    // the next Follow replaces it whole.
+    void MustRewrite() { m_diskLines = -1; }
+    // Takes the times kept beside another file that holds these records (a recovery copy); a
+    // record without a time there keeps none. The times file is replaced whole at the next Follow.
+    void TakeTimesOf(const QString& otherFile, const QVector<tBib>& records);
     // The record file was written whole under another name: the times go beside it, whole.
     void MoveTo(const QString& recordFile, const QVector<tBib>& records);
     // Writes the times beside a copy of the record file that holds these records, when the record
     // file has a times file. Never fails: a copy without times is still a whole record file.
     void WriteCopy(const QString& copyFile, const QVector<tBib>& records) const;
+    // The same whether or not the record file has a times file now (it may be gone with its stick).
+    void WriteBeside(const QString& copyFile, const QVector<tBib>& records) const;
 
     QDateTime Time(qint32 index) const; // invalid when the record has none
     // The latest time of a bib among the records; invalid when it has none.

@@ -1,10 +1,11 @@
 #include "records/clsFile.h"
 
 #include "base/Clock.h"
-#include "base/ErrorHandler.h"
+#include "base/ErrorInfo.h"
 #include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "records/RecordLock.h"
 #include "records/RecoveryCopy.h"
 #include "records/StnFormat.h"
 
@@ -13,25 +14,37 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
+namespace {
+
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QVector<qint32> BibsOf(const QVector<tBib>& records) {
+    QVector<qint32> bibs;
+    bibs.reserve(records.size());
+    for (const tBib& record : records)
+        bibs.append(record.Bib);
+    return bibs;
+}
+
+// A ".stn" path no file has yet: the path itself, or " (2)", " (3)", ... before its extension.
+QString UnusedName(const QString& path) {
+    QString name = path;
+    for (int number = 2; QFileInfo::exists(name); ++number)
+        name = path.chopped(4) + QStringLiteral(" (%1).stn").arg(number);
+    return name;
+}
+
+} // namespace
+
 bool clsFile::AddBib(qint32 bib, qint32 before) {
-    try {
-        if (before > Count())
-            Raise(ErrorNumber::SubscriptOutOfRange,
-                  GetText(QStringLiteral("MKL_ERR_INSERTPOS"),
-                          {{QStringLiteral("[position]"), QString::number(before + 1)},
-                           {QStringLiteral("[count]"), QString::number(Count())}}));
-        if (before < 0 && m_fileName.isEmpty())
-            Raise(ErrorNumber::FileNotFound,
-                  GetText(QStringLiteral("MKL_ERR_NOFILE"), {{QStringLiteral("[bib]"), QString::number(bib)}}));
-    } catch (const RaisedError& error) {
-        if (before < 0) {
-            m_records.append(tBib{++m_maxId, bib}); // kept, as every record is
-            m_times.Append(bib, Now());
-            NoteChange(m_records.last());
-        }
-        ReportError(error.info());
-        return false;
-    }
+    if (before > Count())
+        Raise(ErrorNumber::SubscriptOutOfRange,
+              GetText(QStringLiteral("MKL_ERR_INSERTPOS"), {{QStringLiteral("[position]"), QString::number(before + 1)},
+                                                            {QStringLiteral("[count]"), QString::number(Count())}}));
     ++m_maxId;
     const tBib record{m_maxId, bib};
     if (before >= 0) {
@@ -44,8 +57,11 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
     m_records.append(record);
     m_times.Append(bib, Now());
     NoteChange(record);
+    if (m_fileName.isEmpty()) // the record is kept all the same, as every record is
+        Raise(ErrorNumber::FileNotFound,
+              GetText(QStringLiteral("MKL_ERR_NOFILE"), {{QStringLiteral("[bib]"), QString::number(bib)}}));
     try {
-        WriteNewRecord(bib);
+        WriteNewRecord();
     } catch (const RaisedError& error) {
         KeepAfterFailure(error.info());
         return false;
@@ -95,7 +111,7 @@ bool clsFile::SaveFile() {
         return true;
     }
     try {
-        WriteAll();
+        BringInStep(m_inStep ? -1 : MissingPassagesFrom());
         return true;
     } catch (const RaisedError& error) {
         KeepAfterFailure(error.info());
@@ -103,73 +119,138 @@ bool clsFile::SaveFile() {
     }
 }
 
-// Appends one line while the file is known to match the list. After a failed write, or when the
-// file has vanished (a removed stick, a deleted file), the whole list is written instead, so the
-// file catches up with every record kept in memory meanwhile.
-// A file whose zero padding was skipped at reading is rewritten whole, without it.
-void clsFile::WriteNewRecord(qint32 bib) {
-    if (!m_inStep || m_zeroPadded || !QFileInfo::exists(m_fileName)) {
-        try {
-            WriteAll();
-        } catch (const RaisedError&) {
-            // A rewrite needs room for a second copy of the file, an append only for its line. When
-            // only a correction is missing on the disk, the passage is at least appended, so it is
-            // there whatever happens next; the failure is still reported.
-            if (m_passagesOnDisk && QFileInfo::exists(m_fileName)) {
-                try {
-                    AppendPassage(bib);
-                } catch (const RaisedError&) {
-                    // the rewrite's failure is the one to report
-                }
+// The record just appended to the list goes to the disk: one line while the file is in step.
+void clsFile::WriteNewRecord() {
+    const qsizetype missingFrom = m_inStep ? Count() - 1 : MissingPassagesFrom();
+    try {
+        BringInStep(missingFrom);
+    } catch (const RaisedError&) {
+        // A rewrite needs room for a second copy of the file, an append only for its line. When
+        // only a correction is missing on the disk, the passage is at least appended to the file
+        // last written, so it is there whatever happens next; the failure is still reported.
+        bool appended = false;
+        if (missingFrom < 0 && m_passagesOnDisk && !m_zeroPadded && !m_damagedOnDisk &&
+            IdentityOf(m_fileName) == m_identity) {
+            try {
+                AppendPassages(Count() - 1);
+                appended = true;
+            } catch (const RaisedError&) {
+                // the rewrite's failure is the one to report
             }
-            throw;
         }
-        return;
+        m_passagesOnDisk = appended;
+        throw;
     }
+}
+
+// Brings the file in step with the list. The records from `missingFrom` on are appended when the
+// file is the one last written and holds exactly the records before them; otherwise (-1, a file
+// found changed, zero padding or damaged lines to clear) the whole list is written.
+void clsFile::BringInStep(qsizetype missingFrom) {
     m_inStep = false;
-    AppendPassage(bib);
-    m_inStep = true;
+    if (FileIsAsLeft() && !m_zeroPadded && !m_damagedOnDisk && missingFrom >= 0 && missingFrom < Count())
+        AppendPassages(missingFrom);
+    else
+        WriteAll();
+    // In step again: the recovery copy this session kept is no longer needed.
+    if (m_recoveryOwned)
+        RemoveRecoveryCopy(m_canonical);
+    ResetWriteState();
     m_times.Follow(m_records);
 }
 
-void clsFile::AppendPassage(qint32 bib) {
-    m_passagesOnDisk = false;
-    AppendDurably(m_fileName, FormatStnLine(Count(), bib));
-    m_passagesOnDisk = true;
-    m_onDisk.append(bib);
+// Where the records the file lacks begin, when they are passages at the end of the list only:
+// the file holds the list's first records, unchanged. -1 when a correction is missing.
+qsizetype clsFile::MissingPassagesFrom() const {
+    if (m_onDisk.size() > m_records.size())
+        return -1;
+    for (qsizetype i = 0; i < m_onDisk.size(); ++i) {
+        if (m_onDisk[i] != m_records[i].Bib)
+            return -1;
+    }
+    return m_onDisk.size();
+}
+
+// Whether the file on the disk is the one last written or read, with the records it had then.
+// A file that is gone raises an error: one made anew in its place would hide under a stick put
+// back, and take the passages meant for the file on it. A file that is another, or was changed by
+// another writer, is kept as a dated copy first when it holds records the list lacks (or cannot be
+// read), and the whole list must be written.
+bool clsFile::FileIsAsLeft() {
+    const FileIdentity now = IdentityOf(m_fileName);
+    if (!now.Exists())
+        Raise(ErrorNumber::FileNotFound,
+              GetText(QStringLiteral("MKL_ERR_VANISHED"), {{QStringLiteral("[Filename]"), Native(m_fileName)}}));
+    if (now == m_identity)
+        return true;
+    std::optional<StnRead> held;
+    FileIdentity read;
+    try {
+        held = ReadStn(ReadWholeFile(m_fileName, &read));
+    } catch (const RaisedError&) {
+        // not a record file any more: kept whole below
+    }
+    if (held && held->bibs == m_onDisk && held->damagedLines.isEmpty() && !held->zeroPadding) {
+        m_identity = read; // the same records: copied back, or a stick mounted under another number
+        return true;
+    }
+    if (!held || !held->damagedLines.isEmpty() || RecordsNotIn(held->bibs, BibsOf(m_records)) > 0)
+        m_replacedCopy = KeepDatedCopy("MKL_ERR_DATEDCOPY");
+    m_foundReplaced = true;
+    m_onDisk = held ? held->bibs : QVector<qint32>();
+    m_times.MustRewrite();
+    return false;
+}
+
+// Copies the file to an unused dated copy name; raises an error (failureKey) when it cannot.
+QString clsFile::KeepDatedCopy(const char* failureKey) const {
+    const QString copy = UnusedName(DatedCopyPath(m_fileName, Now()));
+    QFile file(m_fileName);
+    if (!file.copy(copy))
+        Raise(ErrorNumber::PathFileAccessError,
+              GetText(QLatin1String(failureKey), {{QStringLiteral("[Filename]"), Native(m_fileName)},
+                                                  {QStringLiteral("[path]"), Native(copy)},
+                                                  {QStringLiteral("[reason]"), file.errorString()}}));
+    return copy;
+}
+
+void clsFile::AppendPassages(qsizetype from) {
+    QByteArray lines;
+    for (qsizetype i = from; i < m_records.size(); ++i)
+        lines += FormatStnLine(i + 1, m_records[i].Bib);
+    m_identity = AppendDurably(m_fileName, lines, AppendTo::ExistingFile);
+    for (qsizetype i = from; i < m_records.size(); ++i)
+        m_onDisk.append(m_records[i].Bib);
 }
 
 void clsFile::WriteAll() {
-    m_inStep = false;
-    WriteWholeFile(m_fileName, FormatStn(m_records));
-    // In step again: the recovery copy this session kept is no longer needed.
-    if (m_recoveryOwned)
-        RemoveRecoveryCopy(m_fileName);
-    ListWritten();
-    m_times.Follow(m_records);
+    // Damaged lines go with this rewrite; the file as it was stays at hand.
+    if (m_damagedOnDisk && m_damagedCopy.isEmpty())
+        m_damagedCopy = KeepDatedCopy("MKL_ERR_DATEDCOPY");
+    ListWritten(ReplaceDurably(m_fileName, FormatStn(m_records)));
 }
 
 // The file holds the whole list now, and nothing else.
-void clsFile::ListWritten() {
-    m_onDisk.clear();
-    for (const tBib& record : std::as_const(m_records))
-        m_onDisk.append(record.Bib);
+void clsFile::ListWritten(const FileIdentity& written) {
+    m_onDisk = BibsOf(m_records);
     m_zeroPadded = false;
-    ResetWriteState();
+    m_damagedOnDisk = false;
+    m_identity = written;
 }
 
-// The file lags behind the list: the whole list goes to the recovery copy. A copy an earlier run
-// left (the operator chose to keep it) is set aside first, not replaced.
+// The file lags behind the list: the whole list goes to the recovery copy, with its times. A
+// copy an earlier run left (the operator chose to keep it) is set aside first, not replaced.
 void clsFile::KeepAfterFailure(const ErrorInfo& error) {
     m_writeError = error;
     m_keptIn.clear();
     m_keepError.clear();
     try {
         if (!m_recoveryOwned)
-            SetRecoveryCopyAside(m_fileName, Now());
-        WriteRecoveryCopy(m_fileName, m_records);
+            SetRecoveryCopyAside(m_canonical, Now());
+        WriteRecoveryCopy(m_canonical, m_records);
         m_recoveryOwned = true;
-        m_keptIn = RecoveryCopyPath(m_fileName);
+        m_keptIn = RecoveryCopyPath(m_canonical);
+        m_times.WriteBeside(m_keptIn, m_records);
     } catch (const RaisedError& failure) {
         m_keepError = failure.info().description;
     }
@@ -185,33 +266,55 @@ void clsFile::ResetWriteState() {
 }
 
 qint32 clsFile::RecordsNotInFile() const {
-    QVector<qint32> bibs;
-    bibs.reserve(m_records.size());
-    for (const tBib& record : m_records)
-        bibs.append(record.Bib);
-    return RecordsNotIn(bibs, m_onDisk);
+    return RecordsNotIn(BibsOf(m_records), m_onDisk);
+}
+
+bool clsFile::HoldsLockFor(const QString& path) const {
+    return m_lock && m_lock->fileName() == RecordLockPath(path);
 }
 
 void clsFile::SaveAs(const QString& path) {
-    WriteWholeFile(path, FormatStn(m_records));
+    const bool held = HoldsLockFor(path);
+    std::unique_ptr<QLockFile> lock = held ? nullptr : LockRecordFile(path);
+    const FileIdentity written = ReplaceDurably(path, FormatStn(m_records));
     if (m_recoveryOwned)
-        RemoveRecoveryCopy(m_fileName); // the list is whole in the new file
+        RemoveRecoveryCopy(m_canonical); // the list is whole in the new file
     m_fileName = path;
-    ListWritten();
+    m_canonical = CanonicalRecordPath(path);
+    if (!held)
+        m_lock = std::move(lock);
+    ListWritten(written);
+    ResetWriteState();
     m_times.MoveTo(path, m_records);
 }
 
-bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs) {
-    const QString kept = DatedCopyPath(m_fileName, Now());
-    if (!QFile::copy(m_fileName, kept))
-        Raise(ErrorNumber::PathFileAccessError,
-              GetText(QStringLiteral("MKL_ERR_KEEPFAILED"),
-                      {{QStringLiteral("[Filename]"), QDir::toNativeSeparators(m_fileName)},
-                       {QStringLiteral("[path]"), QDir::toNativeSeparators(kept)}}));
+bool clsFile::AdoptRecoveryCopy(const QVector<qint32>& bibs, QString* keptBeside) {
+    const QString copy = RecoveryCopyPath(m_canonical);
+    if (CompareWithRecoveryCopy(BibsOf(m_records), bibs).fileOnly > 0) {
+        // Taking the copy would drop records only the file holds: both stay, side by side.
+        QVector<tBib> records;
+        for (qint32 bib : bibs)
+            records.append(tBib{qint32(records.size() + 1), bib});
+        const QFileInfo info(m_fileName);
+        const QString beside =
+            UnusedName(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
+                       Now().toString(QStringLiteral(" '(recovered' yyyy-MM-dd HHmmss')'")) + QStringLiteral(".stn"));
+        ReplaceDurably(beside, FormatStn(records));
+        if (QFileInfo::exists(TimesSidecar::PathFor(copy)))
+            QFile::copy(TimesSidecar::PathFor(copy), TimesSidecar::PathFor(beside));
+        RemoveRecoveryCopy(m_canonical);
+        if (keptBeside)
+            *keptBeside = beside;
+        return true;
+    }
+    KeepDatedCopy("MKL_ERR_KEEPFAILED");
     m_records.clear();
     for (qint32 bib : bibs)
         m_records.append(tBib{++m_maxId, bib});
-    m_times.Open(m_fileName, m_records); // keeps the times whose records are still in their place
+    if (QFileInfo::exists(TimesSidecar::PathFor(copy)))
+        m_times.TakeTimesOf(copy, m_records);
+    else
+        m_times.Open(m_fileName, m_records); // keeps the times whose records are still in their place
     NoteChange();
     m_changed = true;
     m_recoveryOwned = true; // taken over: removed as soon as the file holds its records
@@ -229,37 +332,6 @@ void clsFile::ExportTo(const QString& path) const {
     ReplaceDurably(path, FormatStn(m_records));
     // The times travel with the copy; without them it is still a whole record file.
     m_times.WriteCopy(path, m_records);
-}
-
-bool clsFile::ReadFile() {
-    try {
-        const QByteArray bytes = ReadWholeFile(m_fileName);
-        if (bytes.isEmpty())
-            return true;
-        QVector<qint32> bibs;
-        bool zeroPadded = false;
-        try {
-            bibs = ParseStn(bytes, &zeroPadded);
-        } catch (const RaisedError& error) {
-            // The reader knows the line, the file name is known here.
-            Raise(error.info().number,
-                  QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(m_fileName), error.info().description));
-        }
-        QVector<tBib> records;
-        records.reserve(bibs.size());
-        qint32 maxId = m_maxId;
-        for (qint32 bib : bibs)
-            records.append(tBib{++maxId, bib});
-        m_records = std::move(records);
-        m_maxId = maxId;
-        m_onDisk = std::move(bibs);
-        m_zeroPadded = zeroPadded;
-        NoteChange();
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-        return false;
-    }
 }
 
 QDateTime clsFile::PassageTime(qint32 index) const {
@@ -282,22 +354,21 @@ tBib clsFile::GetRecord(qint32 index) const {
 }
 
 bool clsFile::NewFile() {
-    try {
-        const QString path = m_pathDialog ? m_pathDialog(PathQuestion::NewFile) : QString();
-        if (path.isEmpty())
-            return false;
-        if (FileExists(path))
-            QFile::remove(path);
-        QFile::remove(TimesSidecar::PathFor(path)); // the times of the file it replaces
-        WriteWholeFile(path, QByteArray());
-        return OpenFile(path);
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
+    const QString path = m_pathDialog ? m_pathDialog(PathQuestion::NewFile) : QString();
+    if (path.isEmpty())
         return false;
-    }
+    // Not while another program writes that file.
+    const bool held = HoldsLockFor(path);
+    std::unique_ptr<QLockFile> lock = held ? nullptr : LockRecordFile(path);
+    if (FileExists(path))
+        QFile::remove(path);
+    QFile::remove(TimesSidecar::PathFor(path)); // the times of the file it replaces
+    CreateEmptyRecordFile(path);
+    Open(path, held ? nullptr : &lock);
+    return true;
 }
 
-bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
+bool clsFile::OpenFile(const QString& fileName, QString* chosen, Access access) {
     QString path = fileName;
     if (path.isEmpty() && m_pathDialog)
         path = m_pathDialog(PathQuestion::OpenFile);
@@ -305,31 +376,49 @@ bool clsFile::OpenFile(const QString& fileName, QString* chosen) {
         *chosen = path;
     if (path.isEmpty() || !FileExists(path))
         return false;
-    const QString previousName = m_fileName;
-    const qint32 previousMaxId = m_maxId;
-    QVector<tBib> previousRecords = std::move(m_records);
-    // An empty file must not inherit records still in the list.
-    m_records.clear();
-    QVector<qint32> previousOnDisk = std::move(m_onDisk);
-    const bool previousZeroPadded = m_zeroPadded;
-    m_onDisk.clear();
-    m_zeroPadded = false;
-    m_maxId = 0;
-    m_fileName = path;
-    if (!ReadFile()) {
-        // A file that cannot be read completely is not opened, so no later rewrite replaces it.
-        m_fileName = previousName;
-        m_maxId = previousMaxId;
-        m_records = std::move(previousRecords);
-        m_onDisk = std::move(previousOnDisk);
-        m_zeroPadded = previousZeroPadded;
-        return false;
+    if (access == Access::Write && HoldsLockFor(path)) {
+        Open(path, nullptr);
+    } else {
+        std::unique_ptr<QLockFile> lock = access == Access::Write ? LockRecordFile(path) : nullptr;
+        Open(path, &lock);
     }
+    return true;
+}
+
+// Reads a record file and makes it the open one. It is taken with `lock` (none: the lock held
+// already) only once it has been read completely: a file that cannot be read is not opened, so no
+// later rewrite can replace it with a part of its records, and the file open before stays open.
+void clsFile::Open(const QString& path, std::unique_ptr<QLockFile>* lock) {
+    FileIdentity identity;
+    const QByteArray bytes = ReadWholeFile(path, &identity);
+    StnRead read;
+    try {
+        read = ReadStn(bytes);
+    } catch (const RaisedError& error) {
+        // The reader knows the line, the file name is known here.
+        Raise(error.info().number, QStringLiteral("\"%1\": %2").arg(Native(path), error.info().description));
+    }
+    if (lock)
+        m_lock = std::move(*lock);
+    m_fileName = path;
+    m_canonical = CanonicalRecordPath(path);
+    m_identity = identity;
+    m_records.clear();
+    m_records.reserve(read.bibs.size());
+    m_maxId = 0;
+    for (qint32 bib : std::as_const(read.bibs))
+        m_records.append(tBib{++m_maxId, bib});
+    m_onDisk = std::move(read.bibs);
+    m_zeroPadded = read.zeroPadding;
+    m_damagedLines = std::move(read.damagedLines);
+    m_damagedOnDisk = !m_damagedLines.isEmpty();
+    m_damagedCopy.clear();
+    m_foundReplaced = false;
+    m_replacedCopy.clear();
     NoteChange(); // also an empty file: the list of the file before is gone
     m_changed = false;
     ResetWriteState();
     m_times.Open(path, m_records);
-    return true;
 }
 
 QString clsFile::DatedCopyPath(const QString& fileName, const QDateTime& moment) {
@@ -342,27 +431,58 @@ QString clsFile::DatedCopyPath(const QString& fileName, const QDateTime& moment)
 }
 
 bool clsFile::CloseFile() {
-    try {
-        if (!m_fileName.isEmpty() && m_changed) {
-            // Never overwrites; best effort. The times go beside the copy, where opening the copy
-            // finds them, and only beside a copy made now.
-            const QString copy = DatedCopyPath(m_fileName, Now());
-            if (QFile::copy(m_fileName, copy) && QFileInfo::exists(TimesSidecar::PathFor(m_fileName))) {
-                QFile::remove(TimesSidecar::PathFor(copy)); // a leftover must not pair with this copy
-                QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
-            }
+    if (!m_fileName.isEmpty() && m_changed) {
+        // Never overwrites; best effort. The times go beside the copy, where opening the copy
+        // finds them, and only beside a copy made now.
+        const QString copy = DatedCopyPath(m_fileName, Now());
+        if (QFile::copy(m_fileName, copy) && QFileInfo::exists(TimesSidecar::PathFor(m_fileName))) {
+            QFile::remove(TimesSidecar::PathFor(copy)); // a leftover must not pair with this copy
+            QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
         }
-        m_fileName.clear();
-        m_records.clear();
-        m_times.Close();
-        NoteChange();
-        m_changed = false;
-        m_onDisk.clear();
-        m_zeroPadded = false;
-        ResetWriteState();
-        return true;
-    } catch (const RaisedError& error) {
-        ReportError(error.info());
-        return false;
     }
+    m_lock.reset();
+    m_fileName.clear();
+    m_canonical.clear();
+    m_identity = FileIdentity();
+    m_records.clear();
+    m_times.Close();
+    NoteChange();
+    m_changed = false;
+    m_onDisk.clear();
+    m_zeroPadded = false;
+    m_damagedLines.clear();
+    m_damagedOnDisk = false;
+    m_damagedCopy.clear();
+    m_foundReplaced = false;
+    m_replacedCopy.clear();
+    ResetWriteState();
+    return true;
+}
+
+QString clsFile::DamagedLinesText() const {
+    if (m_damagedLines.isEmpty())
+        return QString();
+    QStringList numbers;
+    for (qint64 line : std::as_const(m_damagedLines).first(qMin<qsizetype>(m_damagedLines.size(), 20)))
+        numbers << QString::number(line);
+    if (m_damagedLines.size() > 20)
+        numbers << QStringLiteral("…");
+    QString text = GetCountText(QStringLiteral("MKL_MSG_DAMAGED"), m_damagedLines.size(),
+                                {{QStringLiteral("[lines]"), numbers.join(QStringLiteral(", "))},
+                                 {QStringLiteral("[Filename]"), Native(m_fileName)}});
+    text += QLatin1Char(' ');
+    text += m_damagedCopy.isEmpty()
+                ? GetText(QStringLiteral("MKL_MSG_DAMAGEDKEEP"))
+                : GetText(QStringLiteral("MKL_MSG_DAMAGEDKEPT"), {{QStringLiteral("[path]"), Native(m_damagedCopy)}});
+    return text;
+}
+
+QString clsFile::ReplacedText() const {
+    if (!m_foundReplaced)
+        return QString();
+    QString text = GetText(QStringLiteral("MKL_MSG_REPLACED"), {{QStringLiteral("[Filename]"), Native(m_fileName)}});
+    if (!m_replacedCopy.isEmpty())
+        text += QLatin1Char(' ') +
+                GetText(QStringLiteral("MKL_MSG_REPLACEDKEPT"), {{QStringLiteral("[path]"), Native(m_replacedCopy)}});
+    return text;
 }

@@ -1,37 +1,47 @@
 #pragma once
 
 #include "base/ErrorInfo.h"
+#include "records/FileIdentity.h"
 #include "records/TimesSidecar.h"
 #include "records/tBib.h"
 
 #include <QDateTime>
+#include <QLockFile>
 #include <QString>
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 // The bib records of the open record file, kept in step with the ".stn" file on disk: every
 // change is on the disk before the operation returns. A write that fails returns false: the list
 // keeps the change, WriteError() says why, and until a full write succeeds the whole list is also
-// kept in a recovery copy (RecoveryCopy.h). Write failures are not shown here: the window that
-// started the change shows them without taking the keyboard from the operator.
+// kept in a recovery copy (RecoveryCopy.h). Nothing is shown here: errors of the caller's request
+// are raised, write failures wait in WriteError() for the window, which shows them without taking
+// the keyboard from the operator.
+//
+// Only one object, in one program, writes a record file: opening it for writing takes the lock
+// beside it (RecordLock.h). Before each write the file on the disk is checked to be the one last
+// written; a file that is gone is never made anew (a write fault), one that is not the same is
+// written whole, and kept as a dated copy first when it holds records the list lacks.
 class clsFile {
 public:
     // Appends (before < 0) or inserts before a 0-based index, and writes the record to disk.
+    // Raises an error for a position beyond the end (nothing changes) and when no file is open
+    // (the record stays in the list).
     bool AddBib(qint32 bib, qint32 before = -1);
     // Replaces the bib at a 0-based index and rewrites the file; false for an index out of range.
     bool EditBib(qint32 index, qint32 bib);
     // Removes the record at a 0-based index and rewrites the file; false for an index out of range.
     bool DeleteBib(qint32 index);
-    // Rewrites the whole file from the list; false when no file is open or the write failed.
+    // Rewrites the whole file from the list; false when no file is open or the write failed. After
+    // a failed write, when the file lacks only passages at its end (no correction is missing),
+    // they are appended instead: that needs room for them only, not for a second copy of the file.
     // Between BeginChange and EndChange the rewrites wait and happen once at the end, so several
     // edits that belong together (a bib moved: two records changed) reach the disk together.
     bool SaveFile();
     void BeginChange();
     bool EndChange();
-    // Reads the file named by FileName into the list. False (reported) when it cannot be read or
-    // holds a bib outside the 32-bit range; the list is then unchanged.
-    bool ReadFile();
     // A copy of the record at a 0-based index; ID 0 and bib 0 outside 0 .. Count - 1.
     tBib GetRecord(qint32 index) const;
     // Whether the last record holds this bib: a runner scanned twice in a row.
@@ -49,13 +59,18 @@ public:
     bool TimesSaved() const { return m_times.Saved(); }
 
     // Asks for a path with the save dialog, replaces that file by an empty one and opens it.
-    // False when the dialog was cancelled or the file could not be created (reported).
+    // False when the dialog was cancelled; raises an error when another program writes that file
+    // or it could not be created.
     bool NewFile();
+    // Write: this object writes the file and holds its lock. ReadOnly: for a look at the file
+    // while another program may write it; nothing may be changed then.
+    enum class Access { Write, ReadOnly };
     // Opens an existing file: MaxID 0, read, Changed false. An empty name asks with the open
-    // dialog; `chosen` receives the path used. False when no path was chosen, the file does not
-    // exist or cannot be read; nothing changes then.
-    bool OpenFile(const QString& fileName = QString(), QString* chosen = nullptr);
-    // Keeps a dated copy of a changed file (best effort) and closes it.
+    // dialog; `chosen` receives the path used. False when no path was chosen or the file does not
+    // exist. Raises an error when the file cannot be read, is not a record file, or (for writing)
+    // is written by another program, named with its computer and process. Nothing changes then.
+    bool OpenFile(const QString& fileName = QString(), QString* chosen = nullptr, Access access = Access::Write);
+    // Keeps a dated copy of a changed file (best effort), closes it and lets go of its lock.
     bool CloseFile();
     // The dated copy's path for a record file closed at a moment.
     static QString DatedCopyPath(const QString& fileName, const QDateTime& moment);
@@ -90,14 +105,33 @@ public:
     // The file held zero bytes (a power cut's padding) that the reader skipped; the next change
     // rewrites it whole, without them.
     bool ZeroPadded() const { return m_zeroPadded; }
+    // The lines (1-based) skipped as damaged when the file was opened: a NUL among a line's text,
+    // a bib beyond 32 bits, a torn last line. The next change rewrites the file whole; before it,
+    // the file as it was is kept as a dated copy: DamagedCopy(), "" until then. The text for the
+    // window names the lines and where the file as it was is kept; "" when nothing was damaged.
+    QVector<qint64> DamagedLines() const { return m_damagedLines; }
+    QString DamagedCopy() const { return m_damagedCopy; }
+    QString DamagedLinesText() const;
+    // A write found the file on the disk not the one last written or read (a stick put back with
+    // an older file, the file replaced, cut short or added to by another program) and wrote the
+    // whole list instead of appending. When that file held records the list lacks it was kept as a
+    // dated copy first: ReplacedCopy(). The text for the window; "" while nothing of the kind
+    // happened since the file was opened.
+    bool FoundReplaced() const { return m_foundReplaced; }
+    QString ReplacedCopy() const { return m_replacedCopy; }
+    QString ReplacedText() const;
 
     // Writes the whole list to another file, which then is the open record file and in step.
-    // Raises an error when it cannot be written; the open file stays as it is then.
+    // Raises an error when it cannot be written or another program writes it; the open file stays
+    // as it is then.
     void SaveAs(const QString& path);
-    // Replaces the records by those of a recovery copy an earlier run left: the file is kept as a
-    // dated copy first (raises an error when it cannot be), then the list is written whole; the
-    // recovery copy goes once the file holds its records. False when that write failed.
-    bool AdoptRecoveryCopy(const QVector<qint32>& bibs);
+    // Takes the records of a recovery copy an earlier run left, with their passage times. When the
+    // file holds no record the copy lacks, the copy's records replace the list: the file is kept as
+    // a dated copy first (raises an error when it cannot be), then the list is written whole and
+    // the recovery copy goes once the file holds its records; false when that write failed.
+    // Otherwise neither side may be dropped: the copy is written beside the file under a name that
+    // says so (`keptBeside` receives it), the file stays as it is and the recovery copy goes.
+    bool AdoptRecoveryCopy(const QVector<qint32>& bibs, QString* keptBeside = nullptr);
     // Writes the list (not the disk file, which may lag behind it) to another file, which is
     // replaced only once the new content is complete. Raises an error when it cannot.
     void ExportTo(const QString& path) const;
@@ -108,11 +142,17 @@ public:
     tBib LastAdded() const { return m_lastAdded; }
 
 private:
+    void Open(const QString& path, std::unique_ptr<QLockFile>* lock);
+    bool HoldsLockFor(const QString& path) const;
     void NoteChange(const tBib& added = tBib{});
-    void WriteNewRecord(qint32 bib);
-    void AppendPassage(qint32 bib);
+    void WriteNewRecord();
+    void BringInStep(qsizetype missingFrom);
+    qsizetype MissingPassagesFrom() const;
+    bool FileIsAsLeft();
+    QString KeepDatedCopy(const char* failureKey) const;
+    void AppendPassages(qsizetype from);
     void WriteAll();
-    void ListWritten();
+    void ListWritten(const FileIdentity& written);
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();
 
@@ -120,6 +160,10 @@ private:
     QVector<tBib> m_records;
     TimesSidecar m_times;
     QString m_fileName;
+    // Links resolved at opening, so the recovery copy is found while the file is gone.
+    QString m_canonical;
+    std::unique_ptr<QLockFile> m_lock; // none while opened for reading, or where none can be made
+    FileIdentity m_identity;           // of the file as last written or read
     qint32 m_maxId = 0;
     bool m_changed = false;
     bool m_inStep = true;
@@ -130,6 +174,11 @@ private:
     // False while a passage of the list may be missing on the disk (an append failed).
     bool m_passagesOnDisk = true;
     bool m_zeroPadded = false;
+    QVector<qint64> m_damagedLines;
+    bool m_damagedOnDisk = false; // the damaged lines are still in the file
+    QString m_damagedCopy;
+    bool m_foundReplaced = false;
+    QString m_replacedCopy;
     QVector<qint32> m_onDisk; // the bibs the file holds, as far as this object wrote or read them
     ErrorInfo m_writeError;
     QString m_keptIn;

@@ -13,19 +13,23 @@ struct StartListEntry {
     QString category;
 };
 
-// A line of a start list file that was not loaded, and why.
+// A line of a start list file that was not loaded, and why; or a line loaded with a doubt.
 struct StartListProblem {
     enum class Kind {
         NoBib,          // the bib field is not a whole number from 1 to 2147483647
         NoName,         // the name field is empty or missing
         DuplicateBib,   // the bib was already given on an earlier line (`firstLine`)
-        UnclosedQuote,  // a quoted field is never closed
+        UnclosedQuote,  // a quoted field is not closed properly (it would have run to `lastLine`)
         TextAfterQuote, // characters follow a closing quote
+        NotUtf8,        // loaded, but some of its bytes are not UTF-8 and were read as Windows-1252
     };
     qint32 line = 0;
     Kind kind = Kind::NoBib;
     qint32 bib = 0;       // DuplicateBib
     qint32 firstLine = 0; // DuplicateBib
+    qint32 lastLine = 0;  // UnclosedQuote
+
+    bool Rejects() const { return kind != Kind::NotUtf8; }
 };
 
 class StartList {
@@ -54,16 +58,16 @@ struct StartListRead {
     QVector<StartListProblem> problems; // in line order
 };
 
-// Reads a CSV start list: UTF-8 with or without byte order mark (see DecodeTextFile), delimiter
-// comma, semicolon or tab as the first line shows, quoted fields per RFC 4180. A first line
-// without a bib number is a header; its column titles ("bib", "name", "category" and their usual
-// German and English variants) say which column holds what, otherwise the columns are bib, name,
-// category. Further columns are ignored. Bad lines are listed; the good ones are loaded.
-StartListRead ParseStartList(const QByteArray& bytes);
-
 // A start list as CSV (UTF-8, comma, CR LF) with the header "bib,name,category"; ParseStartList
-// reads it back unchanged.
+// (StartListImport.h) reads it back unchanged.
 QByteArray FormatStartList(const StartList& list);
 
-// The problem in the operator's language, with its line number.
+// The problem in the operator's language, with its line number ("Line 4: no name").
 QString StartListProblemText(const StartListProblem& problem);
+// The problem in the operator's language without its line number ("no name").
+QString StartListProblemReason(const StartListProblem& problem);
+// What a list of problems that stops short says of the `count` it leaves out.
+QString MoreProblemsText(qint64 count);
+
+// The text of a key with "[count]" filled in: the key's form for one ("<key>_1") when count is 1.
+QString CountText(const QString& key, qint64 count);

@@ -4,6 +4,7 @@
 #include "lang/clsLanguage.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "startlist/StartListImport.h"
 
 #include <QDir>
 #include <QFile>

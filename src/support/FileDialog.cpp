@@ -55,6 +55,7 @@ QString FileDialog::Show(FileDialogRequest::Kind kind, QWidget* owner) {
             request.nameFilters << NameFilter(m_filter2Text, m_filter2Patterns);
         request.startFolder = m_startFolder;
         request.defaultSuffix = m_defaultExt;
+        request.suggestedName = m_suggestedName;
         const QStringList chosen = RunFileDialog(request);
         if (chosen.isEmpty())
             return QString();

@@ -22,6 +22,8 @@ public:
         m_filter2Patterns = patterns;
     }
     void DefaultExt(const QString& extension) { m_defaultExt = extension; }
+    // The file name a save dialog offers in its start folder.
+    void SuggestedName(const QString& name) { m_suggestedName = name; }
 
     QString FileName() const { return m_fileName; }
 
@@ -39,6 +41,7 @@ private:
     QString m_filter2Text;
     QString m_filter2Patterns;
     QString m_defaultExt;
+    QString m_suggestedName;
     QString m_startFolder;
     QString m_fileName;
 };

@@ -50,6 +50,8 @@ QStringList ShowPlatformDialog(const FileDialogRequest& request) {
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(request.nameFilters);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.suggestedName.isEmpty())
+        dialog.selectFile(request.suggestedName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return Native(dialog.selectedFiles());

@@ -16,6 +16,7 @@ struct FileDialogRequest {
     QStringList nameFilters;
     QString startFolder;
     QString defaultSuffix;
+    QString suggestedName; // the file name the save dialog offers; none when empty
 };
 
 // Shows the dialog and returns the chosen paths; empty on cancel.

@@ -19,7 +19,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         WriteBytes(Path("race.stn"), "1;5\r\n2;7\r\n3;5\r\n4;432\r\n");
         WriteBytes(Path("race.stn.startlist.csv"), "bib;name;category\n5;\"Müller, Anna\";W40\n7;Bob\n8;\n");
-        WriteBytes(Path("binary.stn"), QByteArray("1;5\r\nA\0B", 8));
+        WriteBytes(Path("binary.stn"), QByteArray("A\0B\r\n1;5\r\nA\0B", 13));
         // The third line's bib differs from the record's: its time is dropped.
         WriteBytes(Path("race.stn.times"),
                    "1;5;2026-05-03T10:42:07.315+02:00\r\n2;7;\r\n3;9;2026-05-03T10:44:00.000+02:00\r\n");
@@ -29,6 +29,9 @@ private slots:
         WriteBytes(Path("timed.stn.times"), "1;5;2026-05-03T10:42:07.315+02:00\r\n");
         WriteBytes(Path("untimed.stn"), "1;5\r\n");
         QDir().mkdir(Path("untimed.stn.times"));
+        WriteBytes(Path("backup.stn"), "1;5\r\n2;5\r\n3;432\r\n4;9\r\n");
+        WriteBytes(Path("list.csv"), "sep=;\r\nStartnr;Vorname;Name\r\n5;Anna;M\xFCller\r\n7;Bob;B\r\n");
+        WriteBytes(Path("bad.csv"), "bib,name\n1,Anna\n" + QByteArray("x,y\n").repeated(50000));
     }
 
     void run_data() {
@@ -61,12 +64,41 @@ private slots:
             QStringLiteral("~refused: \"%1\": The file is not a Marklog record file").arg(Path("binary.stn")));
         row("check missing", {"--check", Path("missing.stn")}, 1, "~refused: the file does not exist");
         row("check folder", {"--check", Path("folder.stn")}, 1, "~refused: it is a folder");
-        row("export to stdout", {"--export-results", race}, 0, results, badName);
-        row("export to a file", {"--export-results", race, Path("out.csv")}, 0, {}, badName, results);
-        row("export onto the record file", {"--export-results", race, Path("./race.stn")}, 1, {}, "is the record file");
+        row("export to stdout", {"--export-passages", race}, 0, results, badName);
+        row("export to a file", {"--export-passages", race, Path("out.csv")}, 0, {}, badName, results);
+        row("export onto the record file", {"--export-passages", race, Path("./race.stn")}, 1, {},
+            "is the record file");
         row("export onto the times file", {"--export-results", race, Path("race.stn.times")}, 1, {},
             "a file kept beside it");
         row("export missing", {"--export-results", Path("missing.stn")}, 1, {}, "the file does not exist");
+        // One row per runner; passages without a time keep their order; --start and --laps in place of the stored.
+        const QString head = QStringLiteral("place,bib,name,category,category_place,laps,elapsed,last_passage\r\n");
+        row("results from a start", {"--export-results", race, "--start", "2026-05-03T10:40:00+02:00"}, 0,
+            head + "1,5,\"Müller, Anna\",W40,1,1,0:02:07.315,10:42:07.315+02:00\r\n2,7,Bob,,,1,,\r\n3,432,,,,1,,\r\n");
+        row("results of two laps", {"--export-results", race, Path("out.csv"), "--laps", "2"}, 0, {}, badName,
+            head + "1,5,\"Müller, Anna\",W40,1,2,,\r\n2,7,Bob,,,1,,\r\n3,432,,,,1,,\r\n");
+        row("laps not a number", {"--export-results", race, "--laps", "0"}, 2, {}, "--laps needs a whole number");
+        row("start not a time", {"--export-results", race, "--start", "10"}, 2, {}, "--start needs an ISO 8601");
+        row("start without the export", {"--check", race, "--start", "2026-05-03T10:00:00"}, 2, {},
+            "go with --export-results");
+        row("import a start list", {"--import-startlist", Path("list.csv"), Path("timed.stn")}, 0,
+            QStringLiteral("file: %1\nencoding: Windows-1252, no byte order mark\ndelimiter: ; (sep= line)\n"
+                           "header: line 2\ncolumns: bib 1 (Startnr), name 3 (Name), first name 2 (Vorname), "
+                           "category none, club none\nnames: 2\nlines not loaded: 0\nlines loaded with a doubt: 0\n"
+                           "kept in: %2.startlist.csv\n")
+                .arg(Path("list.csv"), Path("timed.stn")));
+        row("import 50,000 bad lines", {"--import-startlist", Path("bad.csv"), Path("timed.stn")}, 1,
+            "~names: 1\nlines not loaded: 50000\n",
+            "Line 202: no bib number (a whole number from 1 up)\nmarklog: " + Path("bad.csv") +
+                ": ... and 49800 more lines\n");
+        row("import into a missing record file", {"--import-startlist", Path("list.csv"), Path("missing.stn")}, 2, {},
+            "the record file does not exist");
+        row("import a missing list", {"--import-startlist", Path("missing.csv"), race}, 2, {},
+            "the file does not exist");
+        row("import without a record file", {"--import-startlist", Path("list.csv")}, 2, {}, "needs a file name");
+        row("compare equal", {"--compare", race, Path("./race.stn")}, 0, {});
+        row("compare with a backup", {"--compare", race, Path("backup.stn")}, 1, "2;;7;\n;4;;9\n");
+        row("compare unreadable", {"--compare", race, Path("binary.stn")}, 2, {}, "binary.stn");
         row("unknown option", {"--bogus", race}, 2, {}, "Unknown option 'bogus'");
         row("value missing", {"--check"}, 2, {}, "Missing value after '--check'");
         row("extra argument", {"--check", race, Path("x")}, 2, {}, "Too many arguments for --check");

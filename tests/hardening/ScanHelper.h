@@ -5,17 +5,16 @@
 // for every beep (a passage on the disk) and every message it would show, and records until it is killed or its scanner
 // is pulled.
 
+#include "ScanHelperStart.h"
 #include "base/LogWriter.h"
 #include "base/MessageBox.h"
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
 #include "recording/BarcodeScanner.h"
 #include "recording/frmMain.h"
-#include "records/StnFormat.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QProcess>
 #include <QTest>
 
 #include <cstdio>
@@ -63,19 +62,3 @@ inline int RunScanHelper(int argc, char* argv[]) {
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&test, argc, argv);                                                                        \
     }
-
-// Starts `program` (a test executable, or a tracer given it as its command) as the scan helper.
-inline void StartScanHelper(QProcess& helper, const QString& path, const QString& device,
-                            const QString& program = QCoreApplication::applicationFilePath(),
-                            QStringList arguments = {}) {
-    helper.setProcessChannelMode(QProcess::MergedChannels);
-    helper.start(program, arguments << QStringLiteral("--scan-helper") << path << device);
-}
-
-// Records for the writer, numbered in order.
-inline QByteArray StnOf(const QVector<qint32>& bibs) {
-    QVector<tBib> records;
-    for (qint32 bib : bibs)
-        records.append(tBib{qint32(records.size() + 1), bib});
-    return FormatStn(records);
-}

@@ -3,7 +3,7 @@
 // calls shows that every passage is on the disk before the next one is written, and that every
 // rewrite of a record file replaces it only with content already on the disk.
 
-#include "ScanHelper.h"
+#include "ScanHelperStart.h"
 #include "ScannerPty.h"
 #include "TestEnvironment.h"
 
@@ -127,11 +127,14 @@ private slots:
         QByteArray output;
         QTRY_VERIFY_WITH_TIMEOUT((output += program.readAll()).contains("ready\n"), 120000);
 
-        // Passages one by one and several in one piece; then the file vanishes (a pulled stick),
-        // so the next passage rewrites the whole list into a new file; then appending goes on.
+        // Passages one by one and several in one piece; then an older copy of the file is put in its
+        // place (a stick swapped), so the next passage rewrites the whole list; then appending goes on.
+        const QString older = dir.filePath(QStringLiteral("older.stn"));
+        WriteBytes(older, "1;101\r\n");
         for (const auto& [bibs, lines] :
              {std::pair{"101\r", qsizetype(1)}, {"102\r103\r104\r", 4}, {"105\r", 5}, {"106\r", 6}}) {
-            QVERIFY(lines != 5 || QFile::remove(record));
+            QVERIFY(lines != 5 ||
+                    std::rename(QFile::encodeName(older).constData(), QFile::encodeName(record).constData()) == 0);
             QVERIFY(scanner.Send(bibs));
             QTRY_COMPARE_WITH_TIMEOUT(FileBytes(record).count('\n'), lines, 60000);
         }

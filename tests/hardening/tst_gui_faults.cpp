@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "grid/ctlGrid.h"
 #include "records/DurableFile.h"
+#include "records/RecordLock.h"
 #include "records/RecoveryCopy.h"
 #include "records/clsFile.h"
 
@@ -92,7 +93,7 @@ private slots:
     void writeFaultsShowInBandUntilCleared_data() {
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<int>("size");        // of the record file
-        QTest::addColumn<QString>("because"); // what the band says of the cause; "" when writing goes on
+        QTest::addColumn<QString>("because"); // what the band says of the cause
         const QString full = QStringLiteral("No space left on device");
         QTest::newRow("every write fails") << Fault::Injected << 4093 << full;
         // Three bytes before a page boundary: the next line fits only partly, and is cut back.
@@ -100,9 +101,10 @@ private slots:
         // Room for more lines, not for the second copy a rewrite needs: the correction waits.
         QTest::newRow("disk nearly full") << Fault::DiskNearlyFull << 5 * 4096 - 100 << full;
         QTest::newRow("made read-only") << Fault::ReadOnly << 4093 << "(read-only|ermission|not permitted)";
-        QTest::newRow("stick pulled, then back") << Fault::StickPulled << 4093 << "No such file or directory";
-        QTest::newRow("deleted") << Fault::Deleted << 4093 << "";
-        QTest::newRow("its folder removed") << Fault::FolderRemoved << 4093 << "";
+        // A file that is gone is not made anew, nor its folder, until the operator puts it back.
+        QTest::newRow("stick pulled, then back") << Fault::StickPulled << 4093 << "no longer there";
+        QTest::newRow("deleted, then put back") << Fault::Deleted << 4093 << "no longer there";
+        QTest::newRow("its folder removed, then put back") << Fault::FolderRemoved << 4093 << "no longer there";
     }
 
     // A correction, then typed and scanned bibs interleaved, while the fault lasts: no box, the
@@ -162,22 +164,20 @@ private slots:
         QVERIFY(m_f->messages.shown().isEmpty());
         QVERIFY(m_f->Entry()->hasFocus());
         QCOMPARE(Bibs(true), expected);
-        QCOMPARE(alarmsSounded, because.isEmpty() ? 0 : 7);
-        if (because.isEmpty()) {
-            QCOMPARE(Band(), QString());
-            QCOMPARE(FileBytes(path), StnOf(expected));
-        } else {
-            QVERIFY2(Band().contains(QRegularExpression(because)), qPrintable(Band()));
-            QVERIFY2(Band().contains(RecoveryCopyPath(path)), qPrintable(Band()));
-            QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
-            QCOMPARE(FileBytes(RecoveryCopyPath(path)), StnOf(expected));
-            const QString lagging = fault == Fault::StickPulled ? pulled + QStringLiteral("/event/race.stn") : path;
-            QCOMPARE(FileBytes(lagging), StnOf(fault == Fault::DiskNearlyFull ? uncorrected : before));
-            if (fault != Fault::Injected) { // an export meanwhile holds the list, not the lagging file
-                FileDialogSeam::setNextAnswer({m_f->path(QStringLiteral("export.stn"))});
-                m_f->Trigger("mnuFile_Export");
-                QCOMPARE(FileBytes(m_f->path(QStringLiteral("export.stn"))), StnOf(expected));
-            }
+        QCOMPARE(alarmsSounded, 7);
+        QVERIFY2(Band().contains(QRegularExpression(because)), qPrintable(Band()));
+        QVERIFY2(Band().contains(RecoveryCopyPath(path)), qPrintable(Band()));
+        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVEFAILED")));
+        QCOMPARE(FileBytes(RecoveryCopyPath(path)), StnOf(expected));
+        const QString lagging = fault == Fault::StickPulled ? pulled + QStringLiteral("/event/race.stn") : path;
+        const bool gone = fault == Fault::Deleted || fault == Fault::FolderRemoved;
+        QCOMPARE(QFileInfo::exists(QFileInfo(lagging).path()), fault != Fault::FolderRemoved);
+        QCOMPARE(QFileInfo::exists(lagging) ? FileBytes(lagging) : QByteArray("gone"),
+                 gone ? QByteArray("gone") : StnOf(fault == Fault::DiskNearlyFull ? uncorrected : before));
+        if (fault != Fault::Injected) { // an export meanwhile holds the list, not the lagging file
+            FileDialogSeam::setNextAnswer({m_f->path(QStringLiteral("export.stn"))});
+            m_f->Trigger("mnuFile_Export");
+            QCOMPARE(FileBytes(m_f->path(QStringLiteral("export.stn"))), StnOf(expected));
         }
 
         InjectWriteFailure(0, 0);
@@ -185,6 +185,8 @@ private slots:
         protection.reset();
         if (fault == Fault::StickPulled)
             QVERIFY(QDir().rename(pulled, stick));
+        if (gone && QDir().mkpath(QFileInfo(path).path()))
+            WriteBytes(path, StnOf(before)); // the operator puts the file back
         m_f->Record(QStringLiteral("300"));
         QCOMPARE(FileBytes(path), StnOf(expected << 300));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
@@ -339,6 +341,28 @@ private slots:
         QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5, 11, 22, 33, 44}));
     }
 
+    // A second copy of the program on the file the real program writes is told which computer and
+    // process hold it, and opens nothing; once that program is killed its lock is stale and taken over.
+    void secondCopyWaitsForTheFirst() {
+        const QString path = m_f->path(QStringLiteral("shared.stn"));
+        WriteBytes(path, "1;11\r\n");
+        QProcess first; // shares this test's settings and data folders
+        first.start(QStringLiteral(MARKLOG_BINARY), {path});
+        QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(RecordLockPath(path)), 60000);
+        QVERIFY(m_f->Load(path) && Window()->RecordFile.FileName().isEmpty()); // started on the same file
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        const QString told = m_f->messages.lastText();
+        QVERIFY2(told.contains(QSysInfo::machineHostName()) && told.contains(QString::number(first.processId())),
+                 qPrintable(told));
+        m_f->messages.clear();
+        first.kill();
+        QVERIFY(first.waitForFinished() && QFileInfo::exists(RecordLockPath(path)));
+        QVERIFY(Window()->OpenRecordFile(path));
+        m_f->Record(QStringLiteral("12"));
+        QCOMPARE(FileBytes(path), StnOf({11, 12}));
+    }
+
     // An installed program may not write to its own folder: the real program, run from one on a file
     // it refuses, logs the error in the user's data folder.
     void logLeavesUnwritableProgramFolder() {
@@ -350,7 +374,7 @@ private slots:
         if (!protection.IsEffective())
             QSKIP("This file system cannot make a folder unwritable for this user.");
         const QString path = m_f->path(QStringLiteral("binary.stn"));
-        const QByteArray binary("1;12\r\n\0\x01\x02", 9);
+        const QByteArray binary("\x01\x02\0\r\n1;12\r\n\0\x01\x02", 14);
         WriteBytes(path, binary);
         QProcess marklog; // shares this test's data folder
         marklog.start(program, {path});

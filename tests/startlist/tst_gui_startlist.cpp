@@ -1,3 +1,4 @@
+#include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "display/frmDisplay.h"
 #include "grid/ctlGrid.h"
@@ -7,15 +8,21 @@
 
 #include "GuiFixture.h"
 
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QListView>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimeZone>
+#include <QTimer>
 
 #include <memory>
 
 // The start list through the main window as an operator uses it: loaded from a CSV with bad
 // lines, names in the grid, the scan display and the lap counter, unknown bibs flagged while
-// typing; the results exported; a missing file named on the command line created on request.
+// typing; the passages exported; a missing file named on the command line created on request.
 class TestGuiStartList : public QObject {
     Q_OBJECT
 
@@ -37,17 +44,37 @@ private slots:
     }
 
     void loadShowKeepAndRemove() {
-        WriteBytes(m_f->path("names.csv"), "Nr;Name;AK\n5;Anna;W40\nx;Nobody\n7;\"Bob \"\"B\"\"\";M35\n5;Again\n");
+        // A registration export with a column the header does not name, and more bad lines than are listed.
+        WriteBytes(m_f->path("names.csv"), "Nr;Name;Wertung\n5;Anna;W40\nx;Nobody\n7;\"Bob \"\"B\"\"\";M35\n5;Again\n" +
+                                               QByteArray("x;Bad\n").repeated(200));
         QVERIFY(m_f->Load(m_f->path()));
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
+        OnPreview([](QDialog& preview) { QTest::keyClick(&preview, Qt::Key_Escape); });
         m_f->Trigger("mnuFile_StartList");
-        // One message names every bad line; the good lines are loaded.
-        QCOMPARE(m_f->messages.shown().size(), 1);
-        const QString message = m_f->messages.lastText();
-        QVERIFY2(message.contains(QStringLiteral("Line 3: no bib number")) &&
-                     message.contains(QStringLiteral("Line 5: bib 5 is already on line 2")),
-                 qPrintable(message));
-        m_f->messages.clear();
+        QVERIFY(!QFile::exists(StartListPath(m_f->path()))); // cancelled: nothing kept
+
+        FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
+        OnPreview([](QDialog& preview) {
+            QVERIFY(ModalScope::IsOpen()); // the scanner waits meanwhile
+            const QAbstractItemModel* table = Find<QTableView>(&preview, "tblPreview")->model();
+            auto* category = Find<QComboBox>(&preview, "cboCategory");
+            QCOMPARE(Find<QComboBox>(&preview, "cboDelimiter")->currentText(), QStringLiteral("Semicolon (;)"));
+            QCOMPARE(category->currentText(), QStringLiteral("(none)"));
+            QCOMPARE(table->index(1, 0).data().toString(), QStringLiteral("5 Anna"));
+            QTest::keyClick(category, Qt::Key_End);
+            QCOMPARE(table->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Wertung (category)"));
+            QCOMPARE(table->index(1, 0).data().toString(), QStringLiteral("5 Anna (W40)"));
+            const QListWidget* problems = Find<QListWidget>(&preview, "lstProblems");
+            QCOMPARE(problems->count(), 201);
+            QCOMPARE(problems->item(0)->text(), QStringLiteral("Line 3: no bib number (a whole number from 1 up)"));
+            QCOMPARE(problems->item(1)->text(), QStringLiteral("Line 5: bib 5 is already on line 2"));
+            QCOMPARE(problems->item(200)->text(), QStringLiteral("... and 2 more lines"));
+            QTest::mouseClick(Find<QDialogButtonBox>(&preview, "cmdButtons")->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        });
+        m_f->Trigger("mnuFile_StartList");
+        QCOMPARE(FileBytes(StartListPath(m_f->path())),
+                 QByteArray("bib,name,category\r\n5,Anna,W40\r\n7,\"Bob \"\"B\"\"\",M35\r\n"));
         QCOMPARE(Column(2), (QStringList{"Name", "Anna", "not on the start list"}));
         const QAbstractItemModel* cells = Find<QAbstractItemView>(Grid(), "Grid")->model();
         QCOMPARE(cells->index(1, 1).data(Qt::ToolTipRole).toString(), QStringLiteral("432 is not on the start list"));
@@ -77,7 +104,7 @@ private slots:
 
     // Typing against the list: the hint names an unknown bib, goes once the digits change, and
     // neither takes the focus nor holds back Enter; beside the repeat warning both stay readable.
-    // Times and names side by side; the results exported through the menu, never onto the record file.
+    // Times and names side by side; the passages exported through the menu, never onto the record file.
     void typingAndExport() {
         WriteSetting(QStringLiteral("ShowTimes"), QStringLiteral("1"));
         WriteBytes(StartListPath(m_f->path()), "bib,name,category\r\n5,\"Anna, A.\",W40\r\n");
@@ -108,13 +135,13 @@ private slots:
         QCOMPARE(records, QByteArray("1;5\r\n2;432\r\n3;5\r\n4;43\r\n"));
 
         FileDialogSeam::setNextAnswer({m_f->path("results.csv")});
-        m_f->Trigger("mnuFile_ExportResults");
+        m_f->Trigger("mnuFile_ExportPassages");
         QCOMPARE(FileBytes(m_f->path("results.csv")),
                  QByteArray("position,bib,time,name,category,lap\r\n1,5,,\"Anna, A.\",W40,1\r\n2,432,,,,1\r\n"
                             "3,5,2026-05-03T10:42:07.315+02:00,\"Anna, A.\",W40,2\r\n"
                             "4,43,2026-05-03T10:42:07.315+02:00,,,1\r\n"));
         FileDialogSeam::setNextAnswer({m_f->path()});
-        m_f->Trigger("mnuFile_ExportResults");
+        m_f->Trigger("mnuFile_ExportPassages");
         QCOMPARE(FileBytes(m_f->path()), records);
     }
 
@@ -141,6 +168,17 @@ private slots:
     }
 
 private:
+    // Runs action on the start list preview once it shows; a preview still open afterwards is
+    // cancelled, so a failing check cannot hang the test.
+    void OnPreview(std::function<void(QDialog&)> action) {
+        QTimer::singleShot(0, this, [action] {
+            QDialog* preview = nullptr;
+            if (QTest::qWaitFor([&] { return (preview = qobject_cast<QDialog*>(QApplication::activeModalWidget())); }))
+                action(*preview);
+            if (preview && preview->isVisible())
+                preview->reject();
+        });
+    }
     ctlGrid* Grid() const { return Find<ctlGrid>(m_f->window, "Grid"); }
     QStringList Column(int column) const {
         QStringList texts;

@@ -1,6 +1,6 @@
 #include "records/clsFile.h"
 #include "startlist/CsvText.h"
-#include "startlist/ResultsCsv.h"
+#include "startlist/PassagesCsv.h"
 #include "startlist/StartList.h"
 #include "startlist/StartListFile.h"
 
@@ -21,15 +21,31 @@ QString EntriesText(const StartList& list) {
 }
 
 QString ProblemsText(const QVector<StartListProblem>& problems) {
-    static const char* const kinds[] = {"nobib", "noname", "duplicate", "unclosed", "afterquote"};
+    static const char* const kinds[] = {"nobib", "noname", "duplicate", "unclosed", "afterquote", "notutf8"};
     QStringList parts;
     for (const StartListProblem& problem : problems) {
         QString part = QStringLiteral("%1:%2").arg(problem.line).arg(QLatin1String(kinds[int(problem.kind)]));
         if (problem.kind == StartListProblem::Kind::DuplicateBib)
             part += QStringLiteral("(%1@%2)").arg(problem.bib).arg(problem.firstLine);
+        if (problem.kind == StartListProblem::Kind::UnclosedQuote)
+            part += QStringLiteral("(to %1)").arg(problem.lastLine);
         parts << part;
     }
     return parts.join(QLatin1Char(' '));
+}
+
+// Lines "<bib>,Runner <bib>" for the bibs from..to, and the entries they give.
+QByteArray Runners(int from, int to) {
+    QByteArray lines;
+    for (int bib = from; bib <= to; ++bib)
+        lines += QByteArray::number(bib) + ",Runner " + QByteArray::number(bib) + "\r\n";
+    return lines;
+}
+QString RunnerEntries(int from, int to) {
+    QStringList entries;
+    for (int bib = from; bib <= to; ++bib)
+        entries << QStringLiteral("%1=Runner %1/").arg(bib);
+    return entries.join(QLatin1Char('|'));
 }
 } // namespace
 
@@ -66,8 +82,34 @@ private slots:
             "Nr;Name\n5;Anna\nabc;No bib\n0;Zero\n-7;Negative\n2147483648;Big\n8;\n9\n5;Anna again\n10;\"Ten\"x\n"
             "2147483647;Max\n11;\"Open\nquote;\n",
             QStringLiteral("5=Anna/|2147483647=Max/"),
-            "3:nobib 4:nobib 5:nobib 6:nobib 7:noname 8:noname 9:duplicate(5@2) 10:afterquote 12:unclosed");
+            "3:nobib 4:nobib 5:nobib 6:nobib 7:noname 8:noname 9:duplicate(5@2) 10:afterquote 12:unclosed(to 13) "
+            "13:nobib");
         row("header only", "bib;name;category\r\n", QString());
+        // Files as spreadsheets and registration tools write them.
+        row("Windows-1252: typographic quotes, dashes, letters and the euro sign",
+            "5;\x93M\xFCller\x94 \x96 O\x92Neil \x8C\x8A\x8E \x80;W40\n",
+            QStringLiteral("5=\u201CM\u00FCller\u201D \u2013 O\u2019Neil \u0152\u0160\u017D \u20AC/W40"));
+        row("UTF-8 with one byte of an older editor", "bib,name\n5,M\xC3\xBCller\n7,Jos\xE9\n8,Zo\xC3\xAB\n",
+            QStringLiteral("5=Müller/|7=José/|8=Zoë/"), "3:notutf8");
+        QStringEncoder toUtf16BE(QStringConverter::Utf16BE);
+        row("UTF-16 without byte order mark", toUtf16BE.encode(QStringLiteral("bib\tname\r\n5\tMüller, Anna\r\n")),
+            QStringLiteral("5=Müller, Anna/"));
+        row("the delimiter named by a first line sep=", "sep=;\r\nNr;Name\r\n5;Anna, B\r\n",
+            QStringLiteral("5=Anna, B/"));
+        row("an empty first row", ",,\r\nNr;Name;AK\r\n5;Anna;W40\r\n7;Bob;\r\n", QStringLiteral("5=Anna/W40|7=Bob/"));
+        row("blank lines of spaces and tabs before the header", " \t \n\t\nStartnr;Name\n5;Anna\n",
+            QStringLiteral("5=Anna/"));
+        row("a column before the bib", "Pos,Bib,Name\n1,5,Anna\n2,7,Bob\n", QStringLiteral("5=Anna/|7=Bob/"));
+        row("club and further columns around the bib", "Name,Club,Bib,Gender\nAnna,TV,5,F\n",
+            QStringLiteral("5=Anna/"));
+        row("first and last name", "Bib,First Name,Last Name,Category\n5,Anna,M\xC3\xBCller,W40\n",
+            QStringLiteral("5=Anna Müller/W40"));
+        row("German: Name beside Vorname is the family name", "NR;Name;Vorname;Klasse\n5;M\xC3\xBCller;Anna;W40\n",
+            QStringLiteral("5=Anna Müller/W40"));
+        row("no header, the first bib is bad", "x5,Anna\n7,Bob\n", QStringLiteral("7=Bob/"), "1:nobib");
+        QTest::newRow("a quote on line 4 of 1,000 that is never closed")
+            << Runners(1, 3) + "4,\"Open\r\n" + Runners(5, 1000)
+            << RunnerEntries(1, 3) + QLatin1Char('|') + RunnerEntries(5, 1000) << QStringLiteral("4:unclosed(to 1000)");
     }
 
     // What was loaded is written back beside the record file and reads back the same; removed, it
@@ -85,7 +127,7 @@ private slots:
         const StartListRead again = ReadStartListFor(recordFile);
         QCOMPARE(EntriesText(again.list), entries);
         QVERIFY(again.problems.isEmpty());
-        QCOMPARE(again.list.IsUnknown(432), !entries.isEmpty());
+        QCOMPARE(again.list.IsUnknown(4321), !entries.isEmpty());
         RemoveStartListFor(recordFile);
         RemoveStartListFor(recordFile); // nothing left to remove is no failure
         QVERIFY(ReadStartListFor(recordFile).list.IsEmpty());
@@ -99,7 +141,7 @@ private slots:
         names.Add({7, QStringLiteral("Two\nLines"), QString()});
         const QDateTime first(QDate(2026, 5, 3), QTime(10, 42, 7, 315), QTimeZone(7200));
         const QDateTime local = QDateTime(QDate(2026, 5, 3), QTime(10, 43, 0, 5), Qt::LocalTime);
-        const QByteArray csv = BuildResultsCsv(
+        const QByteArray csv = BuildPassagesCsv(
             {5, 7, 5, 0, 432, 5}, [&](qint32 index) { return index == 0   ? first
                                                              : index == 2 ? local
                                                                           : QDateTime(); },
@@ -125,7 +167,7 @@ private slots:
         WriteBytes(dir.filePath(QStringLiteral("race.stn")), "1;9\r\n2;9\r\n");
         clsFile records;
         QVERIFY(records.OpenFile(dir.filePath(QStringLiteral("race.stn"))));
-        QCOMPARE(ResultsCsvOf(records, StartList()),
+        QCOMPARE(PassagesCsvOf(records, StartList()),
                  QByteArray("position,bib,time,name,category,lap\r\n1,9,,,,1\r\n2,9,,,,2\r\n"));
     }
 };

@@ -1,4 +1,4 @@
-#include "startlist/ResultsCsv.h"
+#include "startlist/PassagesCsv.h"
 
 #include "records/clsFile.h"
 #include "startlist/CsvText.h"
@@ -12,7 +12,7 @@ QString TimeText(const QDateTime& time) {
 }
 } // namespace
 
-QByteArray BuildResultsCsv(const QVector<qint32>& bibs, const PassageTimeOf& timeOf, const StartList& names) {
+QByteArray BuildPassagesCsv(const QVector<qint32>& bibs, const PassageTimeOf& timeOf, const StartList& names) {
     QByteArray csv = CsvLine({QStringLiteral("position"), QStringLiteral("bib"), QStringLiteral("time"),
                               QStringLiteral("name"), QStringLiteral("category"), QStringLiteral("lap")});
     QHash<qint32, qint32> laps;
@@ -27,11 +27,11 @@ QByteArray BuildResultsCsv(const QVector<qint32>& bibs, const PassageTimeOf& tim
     return csv;
 }
 
-QByteArray ResultsCsvOf(const clsFile& records, const StartList& names) {
+QByteArray PassagesCsvOf(const clsFile& records, const StartList& names) {
     QVector<qint32> bibs;
     bibs.reserve(records.Count());
     for (qint32 index = 0; index < records.Count(); ++index)
         bibs.append(records.GetRecord(index).Bib);
-    return BuildResultsCsv(
+    return BuildPassagesCsv(
         bibs, [&records](qint32 index) { return records.PassageTime(index); }, names);
 }

@@ -13,11 +13,11 @@ class clsFile;
 // The time of the passage at a 0-based record index; an invalid time when it has none.
 using PassageTimeOf = std::function<QDateTime(qint32 index)>;
 
-// The results of a race as CSV (RFC 4180, UTF-8, CR LF): a header line, then one line per passage
+// The passages of a race as CSV (RFC 4180, UTF-8, CR LF): a header line, then one line per passage
 // in record order with its position (1-based), bib, time (ISO 8601 with milliseconds and UTC
 // offset; empty without one), name and category from the start list, and the passage's lap number
 // for its bib (its how-many-th passage so far). Empty records (bib 0) have no lap.
-QByteArray BuildResultsCsv(const QVector<qint32>& bibs, const PassageTimeOf& timeOf, const StartList& names);
+QByteArray BuildPassagesCsv(const QVector<qint32>& bibs, const PassageTimeOf& timeOf, const StartList& names);
 
-// The results of an open record file, as File > Export results and --export-results write them.
-QByteArray ResultsCsvOf(const clsFile& records, const StartList& names);
+// The passages of an open record file, as File > Export passages and --export-passages write them.
+QByteArray PassagesCsvOf(const clsFile& records, const StartList& names);

@@ -1,0 +1,1 @@
+// Compiled only to build the window tests' precompiled headers once.
