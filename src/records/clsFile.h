@@ -150,7 +150,7 @@ private:
     qsizetype MissingPassagesFrom() const;
     bool FileIsAsLeft();
     QString KeepDatedCopy(const char* failureKey) const;
-    void AppendPassages(qsizetype from);
+    void AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times = nullptr);
     void WriteAll();
     void ListWritten(const FileIdentity& written);
     void KeepAfterFailure(const ErrorInfo& error);
