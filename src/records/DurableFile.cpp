@@ -13,9 +13,9 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -137,27 +137,28 @@ bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
     return true;
 }
 
-// Runs the syncs of files on a thread of its own while the caller syncs another file.
-class SyncThread {
+// Runs the syncs of files on threads of their own while the caller goes on: two at a time, so a
+// record file and its times file are synced together.
+class SyncThreads {
 public:
-    static SyncThread& Instance() {
-        static SyncThread thread;
-        return thread;
+    static SyncThreads& Instance() {
+        static SyncThreads threads;
+        return threads;
     }
-    ~SyncThread() {
+    ~SyncThreads() {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_quit = true;
         }
         m_changed.notify_all();
-        if (m_thread.joinable())
-            m_thread.join();
+        for (std::thread& thread : m_threads)
+            thread.join();
     }
     void Start(std::shared_ptr<SyncTask> task) {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_thread.joinable())
-            m_thread = std::thread([this] { Run(); });
         m_queue.push_back(std::move(task));
+        if (m_queue.size() > m_idle && m_threads.size() < 2)
+            m_threads.emplace_back([this] { Run(); });
         m_changed.notify_all();
     }
     WriteError Wait(const SyncTask& task);
@@ -168,34 +169,68 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::shared_ptr<SyncTask>> m_queue;
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
+    size_t m_idle = 0; // threads waiting for a task
     bool m_quit = false;
 };
 
 } // namespace
 
 struct SyncTask {
-    std::function<WriteError()> work;
-    bool done = false; // guarded by the thread's mutex, as is the error
+    QFileDevice* file = nullptr;
+    bool folderToo = false; // the file is new: its folder entry is synced too
+    bool done = false;      // guarded by the thread's mutex, as is the error
     WriteError error;
 };
 
-WriteError SyncThread::Wait(const SyncTask& task) {
+namespace {
+
+WriteError SyncFile(QFileDevice& file, bool folderToo) {
+    if (!SyncToDisk(file))
+        return SystemError();
+    if (folderToo)
+        SyncFolderOf(file.fileName());
+    return WriteError();
+}
+
+// The file is not touched here until WaitFor returned.
+std::shared_ptr<SyncTask> SyncInBackground(QFileDevice& file, bool folderToo) {
+    auto task = std::make_shared<SyncTask>();
+    task->file = &file;
+    task->folderToo = folderToo;
+    SyncThreads::Instance().Start(task);
+    return task;
+}
+
+// How the sync went; none when no sync was under way.
+WriteError WaitFor(std::shared_ptr<SyncTask>& task) {
+    if (!task)
+        return WriteError();
+    const WriteError error = SyncThreads::Instance().Wait(*task);
+    task.reset();
+    return error;
+}
+
+} // namespace
+
+WriteError SyncThreads::Wait(const SyncTask& task) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [&task] { return task.done; });
     return task.error;
 }
 
-void SyncThread::Run() {
+void SyncThreads::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
+        ++m_idle;
         m_changed.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        --m_idle;
         if (m_queue.empty())
             return;
         const std::shared_ptr<SyncTask> task = m_queue.front();
         m_queue.pop_front();
         lock.unlock();
-        const WriteError error = task->work();
+        const WriteError error = SyncFile(*task->file, task->folderToo);
         lock.lock();
         task->error = error;
         task->done = true;
@@ -236,34 +271,17 @@ PendingAppend::PendingAppend(const QString& path, const QByteArray& bytes, Appen
 }
 
 PendingAppend::~PendingAppend() {
-    if (m_task)
-        SyncThread::Instance().Wait(*m_task);
+    WaitFor(m_task);
     if (!m_settled)
         CutBack();
 }
 
 void PendingAppend::SyncMeanwhile() {
-    m_task = std::make_shared<SyncTask>();
-    m_task->work = [file = &m_file, created = m_created] {
-        if (!SyncToDisk(*file))
-            return SystemError();
-        if (created)
-            SyncFolderOf(file->fileName());
-        return WriteError();
-    };
-    SyncThread::Instance().Start(m_task);
+    m_task = SyncInBackground(m_file, m_created);
 }
 
 FileIdentity PendingAppend::Sync() {
-    WriteError error;
-    if (m_task) {
-        error = SyncThread::Instance().Wait(*m_task);
-        m_task.reset();
-    } else if (!SyncToDisk(m_file)) {
-        error = SystemError();
-    } else if (m_created) {
-        SyncFolderOf(m_file.fileName());
-    }
+    const WriteError error = m_task ? WaitFor(m_task) : SyncFile(m_file, m_created);
     if (!error.reason.isEmpty()) {
         CutBack();
         RaiseWriteError(m_file.fileName(), "MKL_ERR_WRITE", error);
@@ -282,30 +300,43 @@ void PendingAppend::CutBack() {
 }
 
 FileIdentity ReplaceDurably(const QString& path, const QByteArray& content) {
+    return PendingReplace(path, content).Commit();
+}
+
+PendingReplace::PendingReplace(const QString& path, const QByteArray& content) : m_file(path) {
     const QFileInfo target(path);
     if (target.exists() && !target.isWritable())
         RaiseWriteError(path, "MKL_ERR_WRITE", WriteError{EACCES, GetText(QStringLiteral("MKL_ERR_READONLY"))});
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
+    if (!m_file.open(QIODevice::WriteOnly))
+        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(m_file));
     WriteError error;
-    if (!WriteAll(file, content, error)) {
-        file.cancelWriting();
+    if (WriteAll(m_file, content, error) && !m_file.flush())
+        error = LastError(m_file);
+    if (!error.reason.isEmpty()) {
+        m_file.cancelWriting();
         RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
+}
+
+PendingReplace::~PendingReplace() {
+    WaitFor(m_task); // before the temporary file goes
+}
+
+void PendingReplace::SyncMeanwhile() {
+    m_task = SyncInBackground(m_file, false);
+}
+
+FileIdentity PendingReplace::Commit() {
     // commit() syncs the temporary file too, but renames it over the old one even when that sync
     // failed; syncing first keeps content that may not be on the disk from replacing the old file.
-    if (!file.flush())
-        error = LastError(file);
-    else if (!SyncToDisk(file))
-        error = SystemError();
+    const WriteError error = m_task ? WaitFor(m_task) : SyncFile(m_file, false);
     if (!error.reason.isEmpty()) {
-        file.cancelWriting();
-        RaiseWriteError(path, "MKL_ERR_WRITE", error);
+        m_file.cancelWriting();
+        RaiseWriteError(m_file.fileName(), "MKL_ERR_WRITE", error);
     }
-    const FileIdentity written = IdentityOf(file); // the renaming keeps all of it
-    if (!file.commit())
-        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
-    SyncFolderOf(path);
+    const FileIdentity written = IdentityOf(m_file); // the renaming keeps all of it
+    if (!m_file.commit())
+        RaiseWriteError(m_file.fileName(), "MKL_ERR_WRITE", LastError(m_file));
+    SyncFolderOf(m_file.fileName());
     return written;
 }

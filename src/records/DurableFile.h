@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 
 #include <memory>
@@ -51,6 +52,24 @@ private:
 // is flushed, and is renamed over the old file; then the folder itself is flushed. At any moment
 // the old or the new file is complete on disk. A read-only file is not replaced.
 FileIdentity ReplaceDurably(const QString& path, const QByteArray& content);
+
+// ReplaceDurably in two steps, as PendingAppend: the content is written to the temporary file
+// when the object is made, SyncMeanwhile() starts its sync on a worker thread, Commit() waits for
+// it (or syncs here), renames and syncs the folder. Without Commit() the old file stays.
+class PendingReplace {
+public:
+    PendingReplace(const QString& path, const QByteArray& content);
+    ~PendingReplace();
+    PendingReplace(const PendingReplace&) = delete;
+    PendingReplace& operator=(const PendingReplace&) = delete;
+
+    void SyncMeanwhile();
+    FileIdentity Commit();
+
+private:
+    QSaveFile m_file;
+    std::shared_ptr<SyncTask> m_task;
+};
 
 // Test seam: the next `writes` write operations fail after `bytesBeforeFailure` bytes as a full
 // disk would. Clear with writes = 0. Files in the user's data folder (recovery copies) are spared:

@@ -269,16 +269,21 @@ void TimesSidecar::Follow(const QVector<tBib>& records) {
 
 TimesSidecar::FollowStarted TimesSidecar::StartFollow(const QVector<tBib>& records) {
     FollowStarted started;
-    const auto count = static_cast<qint32>(records.size());
-    if (m_path.isEmpty() || m_diskLines < 0 || m_diskLines >= count)
+    if (m_path.isEmpty())
         return started;
+    const auto count = static_cast<qint32>(records.size());
     try {
-        QByteArray lines;
-        DayText day;
-        for (qint32 i = m_diskLines; i < count; ++i)
-            AppendLine(lines, i + 1, records[i].Bib, m_times.value(i), day);
-        started.lines = std::make_unique<PendingAppend>(m_path, lines);
-        started.lines->SyncMeanwhile();
+        if (m_diskLines >= 0 && m_diskLines < count) {
+            QByteArray lines;
+            DayText day;
+            for (qint32 i = m_diskLines; i < count; ++i)
+                AppendLine(lines, i + 1, records[i].Bib, m_times.value(i), day);
+            started.lines = std::make_unique<PendingAppend>(m_path, lines);
+            started.lines->SyncMeanwhile();
+        } else {
+            started.whole = std::make_unique<PendingReplace>(m_path, FormatAll(records));
+            started.whole->SyncMeanwhile();
+        }
     } catch (const RaisedError& error) {
         WriteFailed(error);
         started.failed = true;
@@ -287,13 +292,13 @@ TimesSidecar::FollowStarted TimesSidecar::StartFollow(const QVector<tBib>& recor
 }
 
 void TimesSidecar::FinishFollow(FollowStarted started, const QVector<tBib>& records) {
-    if (m_path.isEmpty() || started.failed)
+    if (m_path.isEmpty() || started.failed || (!started.lines && !started.whole))
         return;
     try {
         if (started.lines)
             started.lines->Sync();
         else
-            ReplaceDurably(m_path, FormatAll(records));
+            started.whole->Commit();
         m_diskLines = static_cast<qint32>(records.size());
         m_saved = true;
     } catch (const RaisedError& error) {

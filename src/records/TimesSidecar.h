@@ -55,11 +55,12 @@ public:
     // passage recorded meanwhile), otherwise replaces the whole file.
     void Follow(const QVector<tBib>& records);
     // Follow in two steps, so that the times file's sync overlaps the record file's: the first
-    // writes the lines of the last records when the times file holds all the others and starts
-    // their sync on a worker thread; the second waits for it, or else replaces the whole file.
-    // Lines started and never finished (the record file's sync failed) are cut back again.
+    // writes the lines of the last records when the times file holds all the others, otherwise
+    // the whole file, and starts the sync on a worker thread; the second waits for it. Lines
+    // started and never finished (the record file's sync failed) are cut back again.
     struct FollowStarted {
         std::unique_ptr<PendingAppend> lines;
+        std::unique_ptr<PendingReplace> whole;
         bool failed = false; // logged already; the next Follow replaces the whole file
     };
     FollowStarted StartFollow(const QVector<tBib>& records);

@@ -148,11 +148,11 @@ void clsFile::WriteNewRecord() {
 // found changed, zero padding or damaged lines to clear) the whole list is written.
 void clsFile::BringInStep(qsizetype missingFrom) {
     m_inStep = false;
-    TimesSidecar::FollowStarted times;
+    TimesSidecar::FollowStarted times; // written beside the record file, synced while it is
     if (FileIsAsLeft() && !m_zeroPadded && !m_damagedOnDisk && missingFrom >= 0 && missingFrom < Count())
         AppendPassages(missingFrom, &times);
     else
-        WriteAll();
+        WriteAll(&times);
     // In step again: the recovery copy this session kept is no longer needed.
     if (m_recoveryOwned)
         RemoveRecoveryCopy(m_canonical);
@@ -215,9 +215,9 @@ QString clsFile::KeepDatedCopy(const char* failureKey) const {
     return copy;
 }
 
-// With `times`, the times file's lines are written too and synced on a worker thread while the
-// record file syncs here: a passage with its time costs about one sync, not two. When the record
-// file's sync fails, the times' lines are cut back with `times`.
+// With `times`, the times file is written too and synced on a worker thread while the record file
+// syncs here: a passage with its time costs about one sync, not two. When the record file's sync
+// fails, the times' lines are cut back (their new file dropped) with `times`.
 void clsFile::AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times) {
     QByteArray lines;
     for (qsizetype i = from; i < m_records.size(); ++i)
@@ -230,11 +230,17 @@ void clsFile::AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times)
         m_onDisk.append(m_records[i].Bib);
 }
 
-void clsFile::WriteAll() {
+// With `times` as AppendPassages; the record file's sync starts first, on a worker thread, as
+// the times file may take a while to format.
+void clsFile::WriteAll(TimesSidecar::FollowStarted* times) {
     // Damaged lines go with this rewrite; the file as it was stays at hand.
     if (m_damagedOnDisk && m_damagedCopy.isEmpty())
         m_damagedCopy = KeepDatedCopy("MKL_ERR_DATEDCOPY");
-    ListWritten(ReplaceDurably(m_fileName, FormatStn(m_records)));
+    PendingReplace list(m_fileName, FormatStn(m_records));
+    list.SyncMeanwhile(); // the times file is formatted and written meanwhile
+    if (times)
+        *times = m_times.StartFollow(m_records);
+    ListWritten(list.Commit());
 }
 
 // The file holds the whole list now, and nothing else.
