@@ -15,7 +15,6 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -137,28 +136,27 @@ bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
     return true;
 }
 
-// Runs the syncs of files on threads of their own while the caller goes on: two at a time, so a
-// record file and its times file are synced together.
-class SyncThreads {
+// Runs the syncs of files on a thread of its own while the caller goes on.
+class SyncThread {
 public:
-    static SyncThreads& Instance() {
-        static SyncThreads threads;
-        return threads;
+    static SyncThread& Instance() {
+        static SyncThread thread;
+        return thread;
     }
-    ~SyncThreads() {
+    ~SyncThread() {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_quit = true;
         }
         m_changed.notify_all();
-        for (std::thread& thread : m_threads)
-            thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
     void Start(std::shared_ptr<SyncTask> task) {
         const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { Run(); });
         m_queue.push_back(std::move(task));
-        if (m_queue.size() > m_idle && m_threads.size() < 2)
-            m_threads.emplace_back([this] { Run(); });
         m_changed.notify_all();
     }
     WriteError Wait(const SyncTask& task);
@@ -169,8 +167,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::shared_ptr<SyncTask>> m_queue;
-    std::vector<std::thread> m_threads;
-    size_t m_idle = 0; // threads waiting for a task
+    std::thread m_thread;
     bool m_quit = false;
 };
 
@@ -198,7 +195,7 @@ std::shared_ptr<SyncTask> SyncInBackground(QFileDevice& file, bool folderToo) {
     auto task = std::make_shared<SyncTask>();
     task->file = &file;
     task->folderToo = folderToo;
-    SyncThreads::Instance().Start(task);
+    SyncThread::Instance().Start(task);
     return task;
 }
 
@@ -206,25 +203,23 @@ std::shared_ptr<SyncTask> SyncInBackground(QFileDevice& file, bool folderToo) {
 WriteError WaitFor(std::shared_ptr<SyncTask>& task) {
     if (!task)
         return WriteError();
-    const WriteError error = SyncThreads::Instance().Wait(*task);
+    const WriteError error = SyncThread::Instance().Wait(*task);
     task.reset();
     return error;
 }
 
 } // namespace
 
-WriteError SyncThreads::Wait(const SyncTask& task) {
+WriteError SyncThread::Wait(const SyncTask& task) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [&task] { return task.done; });
     return task.error;
 }
 
-void SyncThreads::Run() {
+void SyncThread::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        ++m_idle;
         m_changed.wait(lock, [this] { return m_quit || !m_queue.empty(); });
-        --m_idle;
         if (m_queue.empty())
             return;
         const std::shared_ptr<SyncTask> task = m_queue.front();

@@ -281,8 +281,7 @@ TimesSidecar::FollowStarted TimesSidecar::StartFollow(const QVector<tBib>& recor
             started.lines = std::make_unique<PendingAppend>(m_path, lines);
             started.lines->SyncMeanwhile();
         } else {
-            started.whole = std::make_unique<PendingReplace>(m_path, FormatAll(records));
-            started.whole->SyncMeanwhile();
+            started.whole = FormatAll(records);
         }
     } catch (const RaisedError& error) {
         WriteFailed(error);
@@ -298,7 +297,7 @@ void TimesSidecar::FinishFollow(FollowStarted started, const QVector<tBib>& reco
         if (started.lines)
             started.lines->Sync();
         else
-            started.whole->Commit();
+            ReplaceDurably(m_path, *started.whole);
         m_diskLines = static_cast<qint32>(records.size());
         m_saved = true;
     } catch (const RaisedError& error) {

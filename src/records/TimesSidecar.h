@@ -54,13 +54,15 @@ public:
     // the last records when the times file holds all the others (after a failed write, every
     // passage recorded meanwhile), otherwise replaces the whole file.
     void Follow(const QVector<tBib>& records);
-    // Follow in two steps, so that the times file's sync overlaps the record file's: the first
-    // writes the lines of the last records when the times file holds all the others, otherwise
-    // the whole file, and starts the sync on a worker thread; the second waits for it. Lines
-    // started and never finished (the record file's sync failed) are cut back again.
+    // Follow in two steps, so that the times file's work overlaps the record file's sync: the
+    // first writes the lines of the last records when the times file holds all the others and
+    // starts their sync on a worker thread, otherwise only formats the whole file; the second
+    // waits for that sync, or replaces the whole file (after the record file's rewrite, so a
+    // nearly full disk never needs room for both new files at once). Lines started and never
+    // finished (the record file's sync failed) are cut back again.
     struct FollowStarted {
         std::unique_ptr<PendingAppend> lines;
-        std::unique_ptr<PendingReplace> whole;
+        std::optional<QByteArray> whole;
         bool failed = false; // logged already; the next Follow replaces the whole file
     };
     FollowStarted StartFollow(const QVector<tBib>& records);

@@ -152,7 +152,7 @@ void clsFile::BringInStep(qsizetype missingFrom) {
     if (FileIsAsLeft() && !m_zeroPadded && !m_damagedOnDisk && missingFrom >= 0 && missingFrom < Count())
         AppendPassages(missingFrom, &times);
     else
-        WriteAll(&times);
+        WriteAll(times);
     // In step again: the recovery copy this session kept is no longer needed.
     if (m_recoveryOwned)
         RemoveRecoveryCopy(m_canonical);
@@ -215,9 +215,9 @@ QString clsFile::KeepDatedCopy(const char* failureKey) const {
     return copy;
 }
 
-// With `times`, the times file is written too and synced on a worker thread while the record file
-// syncs here: a passage with its time costs about one sync, not two. When the record file's sync
-// fails, the times' lines are cut back (their new file dropped) with `times`.
+// With `times`, the times file's lines are written too and synced on a worker thread while the
+// record file syncs here: a passage with its time costs about one sync, not two. When the record
+// file's sync fails, the times' lines are cut back with `times`.
 void clsFile::AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times) {
     QByteArray lines;
     for (qsizetype i = from; i < m_records.size(); ++i)
@@ -230,16 +230,15 @@ void clsFile::AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times)
         m_onDisk.append(m_records[i].Bib);
 }
 
-// With `times` as AppendPassages; the record file's sync starts first, on a worker thread, as
-// the times file may take a while to format.
-void clsFile::WriteAll(TimesSidecar::FollowStarted* times) {
+// The record file's sync runs on a worker thread while the times file is formatted here (`times`);
+// the times file is written once the record file is in place.
+void clsFile::WriteAll(TimesSidecar::FollowStarted& times) {
     // Damaged lines go with this rewrite; the file as it was stays at hand.
     if (m_damagedOnDisk && m_damagedCopy.isEmpty())
         m_damagedCopy = KeepDatedCopy("MKL_ERR_DATEDCOPY");
     PendingReplace list(m_fileName, FormatStn(m_records));
-    list.SyncMeanwhile(); // the times file is formatted and written meanwhile
-    if (times)
-        *times = m_times.StartFollow(m_records);
+    list.SyncMeanwhile();
+    times = m_times.StartFollow(m_records);
     ListWritten(list.Commit());
 }
 

@@ -151,7 +151,7 @@ private:
     bool FileIsAsLeft();
     QString KeepDatedCopy(const char* failureKey) const;
     void AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times = nullptr);
-    void WriteAll(TimesSidecar::FollowStarted* times);
+    void WriteAll(TimesSidecar::FollowStarted& times);
     void ListWritten(const FileIdentity& written);
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();
