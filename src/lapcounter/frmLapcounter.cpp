@@ -175,21 +175,20 @@ LapListInput frmLapcounter::ListInput() const {
 
 void frmLapcounter::cmdRequery_Click() {
     ForgetResetOfOtherFile();
-    QStringList lines;
+    LapList list;
     m_shown.valid = false;
     LapListInput input;
     try {
         m_standings.Sync();
         input = ListInput();
-        BuildLapList(m_standings, input, lines);
+        BuildLapList(m_standings, input, list);
     } catch (const RaisedError& error) {
-        m_lines->SetLines(std::move(lines)); // the lines made before the failure stay
+        m_lines->SetList(std::move(list)); // the lines made before the failure stay
         ReportError(error.info());
         return;
     }
-    m_lines->SetLines(std::move(lines));
+    m_lines->SetList(std::move(list));
     try {
-        m_shown.target = NumericValue(input.targetText);
         // The list reads the minimum only when it has rows; while it is faulty, every passage
         // refreshes the whole list, which reports it.
         m_shown.minimum = NumericValue(input.minimumText);
@@ -234,7 +233,7 @@ bool frmLapcounter::ApplyMove(const LapMove& move) {
     const qint64 listedCountBefore = listed - (listedNow ? 1 : 0) + (listedBefore ? 1 : 0);
     const qint64 from = listedBefore ? LapLineOf(move.oldRank, listedCountBefore, descending) : -1;
     const qint64 to = listedNow ? LapLineOf(move.newRank, listed, descending) : -1;
-    return m_lines->MoveLine(int(from), int(to), LapListLine(move.row, m_shown.target, m_shown.input));
+    return m_lines->MoveLine(int(from), int(to), move.row);
 }
 
 bool frmLapcounter::AutoRefresh() const {

@@ -17,8 +17,16 @@
 #include "recording/WriteFaults.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 
 #include <algorithm>
+
+namespace {
+
+// About a frame of the screen: a write shorter than that cannot be seen.
+constexpr qint64 kVisibleWriteMilliseconds = 15;
+
+} // namespace
 
 void frmMain::cmdEnter_Click() {
     ReportingErrors([this] {
@@ -86,10 +94,16 @@ void frmMain::RecordPassage(qint32 bib, const QDateTime& at) {
 }
 
 void frmMain::AddBib(qint32 bib, qint32 before, const QDateTime& at) {
-    // Painted at once, so "saving" shows while the file is written.
+    // Painted at once, so "saving" shows while the file is written, when writing takes long enough
+    // to be seen (a slow or busy disk): painting costs more than a quick write, which is over
+    // before any screen could show it.
     StatusBar->ShowState(QStringLiteral("MKL_SB_SAVING"));
-    StatusBar->RepaintPanelNow(2);
+    if (m_slowWrite)
+        StatusBar->RepaintPanelNow(2);
+    QElapsedTimer writing;
+    writing.start();
     const bool saved = RecordFile.AddBib(bib, before, at);
+    m_slowWrite = writing.elapsed() >= kVisibleWriteMilliseconds;
     if (before < 0)
         Grid->AddBib(bib);
     else

@@ -154,8 +154,8 @@ private:
     qsizetype MissingPassagesFrom() const;
     bool FileIsAsLeft();
     QString KeepDatedCopy(const char* failureKey) const;
-    void AppendPassages(qsizetype from);
-    void WriteAll();
+    void AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times = nullptr);
+    void WriteAll(TimesSidecar::FollowStarted& times);
     void ListWritten(const FileIdentity& written);
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();
