@@ -126,11 +126,11 @@ private slots:
     }
 
     // Four-digit year; the shown second stays the one the moment lies in, only the hundredths round
-    // (.996 to the next second's 00, .015 half to even up to 02).
+    // (.996 to the next second's 00, .015 and .025 half to even to 02).
     void hundredths() {
         for (const auto& [time, expected] :
              {std::pair(QTime(14, 5, 9, 996), "00"), std::pair(QTime(14, 5, 9, 15), "02"),
-              std::pair(QTime(23, 59, 59, 996), "00")}) {
+              std::pair(QTime(14, 5, 9, 25), "02"), std::pair(QTime(23, 59, 59, 996), "00")}) {
             const QString line = FormatLogLine(QDateTime(QDate(2021, 5, 2), time), QStringLiteral("t"));
             QVERIFY2(line.contains(QStringLiteral("2021")) &&
                          line.endsWith(" " + time.toString(QStringLiteral("HH:mm:ss")) + "," + expected + " - t\r\n"),
