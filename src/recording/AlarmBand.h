@@ -12,7 +12,8 @@
 class AlarmBand : public QLabel {
     Q_OBJECT
 public:
-    enum class Source { Write, Scanner, ZeroBytes, Damaged, Replaced, KeptBeside };
+    // Scan: codes the scanner sent that could not be recorded.
+    enum class Source { Write, Scanner, Scan, ZeroBytes, Damaged, Replaced, KeptBeside };
 
     explicit AlarmBand(QWidget* parent = nullptr);
 
