@@ -5,13 +5,16 @@ MARKLOG_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins
     libgl-dev
-    # the lap board: QR codes; the browser test drives chromium through Qt WebSockets
-    libqrencode-dev qt6-websockets-dev chromium
-    # tests: the system-call trace of the durability test; the printed PDF read back
-    strace poppler-utils
+    # the lap board: QR codes
+    libqrencode-dev
     # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb
     desktop-file-utils appstream shared-mime-info man-db dpkg-dev file lintian
 )
+
+# Only the tests need these (scripts/test installs them): the lap board's browser test drives
+# chromium through Qt WebSockets; the system-call trace of the durability test; the printed PDF
+# read back.
+MARKLOG_TEST_PACKAGES=(qt6-websockets-dev chromium strace poppler-utils)
 
 marklog_install_missing() {
     local missing=()
