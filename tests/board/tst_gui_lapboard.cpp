@@ -247,8 +247,6 @@ private slots:
                                call("Page.captureScreenshot", {})[QStringLiteral("data")].toString().toLatin1()));
         }
         QVERIFY(evaluate(QStringLiteral("turnPage(), byId('standingsBox').scrollTop > 0")).toBool());
-        call("Emulation.setDeviceMetricsOverride",
-             {{"width", 360}, {"height", 740}, {"deviceScaleFactor", 1}, {"mobile", true}});
         QCOMPARE(evaluate(QStringLiteral("byId('find').value = 'schwarz', applyFind(), "
                                          "[...byId('standings').tBodies[0].rows].filter(row => !row.hidden).length")),
                  QJsonValue(1));
