@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 
@@ -43,9 +44,20 @@ template <typename Step> void IgnoringFailure(Step step) {
     }
 }
 
-// A number field's text as the window shows and stores it: the text of its numeric value.
-QString NumberFieldText(const QString& text) {
-    return DoubleText(NumericValue(text));
+// A number field's text in the form the numeric value reads: the operator types and reads the
+// decimal sign of the locale ("2,5"), the value takes "." (a comma would end the number).
+QString FieldValueText(const QString& shown) {
+    return QString(shown).replace(QLocale().decimalPoint(), QStringLiteral("."));
+}
+
+// A stored number as its field shows it: the text of its numeric value in the operator's locale.
+QString FieldTextOf(const QString& stored) {
+    return DoubleText(NumericValue(stored));
+}
+
+// A field's number as it is stored: the same text in every locale ("2.5").
+QString StoredTextOf(const QString& shown) {
+    return QString::number(NumericValue(FieldValueText(shown)), 'g', 15);
 }
 
 } // namespace
@@ -115,8 +127,8 @@ void frmLapcounter::Form_Load() {
     m_loaded = true;
     ReportingErrors([this] {
         SaveWndPos(this, WndPos::Restore);
-        txtLapCount[0]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_Laps")).toString()));
-        txtLapCount[1]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_LapsMin")).toString()));
+        txtLapCount[0]->setText(FieldTextOf(ReadSetting(QStringLiteral("LC_Laps")).toString()));
+        txtLapCount[1]->setText(FieldTextOf(ReadSetting(QStringLiteral("LC_LapsMin")).toString()));
         chkAuto->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Auto"))));
         chkDescending->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Descending"))));
         SetCaptions();
@@ -129,8 +141,8 @@ void frmLapcounter::Form_Unload() {
     IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); });
     IgnoringFailure(
         [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Laps"), NumberFieldText(txtLapCount[0]->text())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_LapsMin"), NumberFieldText(txtLapCount[1]->text())); });
+    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Laps"), StoredTextOf(txtLapCount[0]->text())); });
+    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_LapsMin"), StoredTextOf(txtLapCount[1]->text())); });
     m_firstCountedID = 0;
     m_standings.SetFirstCountedID(0);
     emit Unload();
@@ -157,8 +169,8 @@ void frmLapcounter::SetCaptions() {
 
 LapListInput frmLapcounter::ListInput() const {
     LapListInput input;
-    input.targetText = txtLapCount[0]->text();
-    input.minimumText = txtLapCount[1]->text();
+    input.targetText = FieldValueText(txtLapCount[0]->text());
+    input.minimumText = FieldValueText(txtLapCount[1]->text());
     input.descending = chkDescending->isChecked();
     input.bibHeading = GetText(QStringLiteral("MKL_LC_BIB"));
     input.lapsHeading = GetText(QStringLiteral("MKL_LC_LAPS"));
@@ -176,6 +188,7 @@ void frmLapcounter::cmdRequery_Click() {
 }
 
 void frmLapcounter::Requery() {
+    ForgetResetOfOtherFile();
     QStringList lines;
     m_shown.valid = false;
     LapListInput input;
@@ -208,6 +221,7 @@ void frmLapcounter::RecordsChanged() {
     ReportingErrors([this, &refresh] {
         if (!AutoRefresh())
             return;
+        ForgetResetOfOtherFile();
         const quint64 before = m_standings.Revision();
         LapMove move;
         const LapStandings::Step step = m_standings.Sync(&move);
@@ -247,10 +261,20 @@ void frmLapcounter::cmdReset_Click() {
         if (maxId == std::numeric_limits<qint32>::max())
             Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_MSG_IDLIMIT")));
         m_firstCountedID = maxId + 1;
+        m_resetOpening = m_records.Openings();
         m_standings.SetFirstCountedID(m_firstCountedID);
         emit CountingChanged();
         cmdRequery_Click();
     });
+}
+
+// A reset counts from a record of the file open at the time; the next file opened (also after a
+// reset with none open) counts from its start.
+void frmLapcounter::ForgetResetOfOtherFile() {
+    if (m_firstCountedID == 0 || m_records.Openings() == m_resetOpening)
+        return;
+    m_firstCountedID = 0;
+    m_standings.SetFirstCountedID(0);
 }
 
 void frmLapcounter::chkAuto_Click() {

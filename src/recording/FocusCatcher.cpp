@@ -28,7 +28,7 @@ FocusCatcher::FocusCatcher(QWidget* window, QCheckBox* chkCatch, QLineEdit* txtE
 void FocusCatcher::chkCatch_Click() {
     if (!m_timer || !m_check)
         return;
-    if (m_check->checkState() == Qt::Checked) {
+    if (m_check->checkState() == Qt::Checked && m_fileOpen) {
         if (!m_timer->isActive())
             m_timer->start();
     } else {
@@ -62,12 +62,8 @@ void FocusCatcher::tmrCatch_Timer() {
 }
 
 void FocusCatcher::FollowFileState(bool fileOpen) {
-    if (!m_timer || !m_check)
-        return;
-    if (m_check->checkState() == Qt::Checked && fileOpen)
-        m_timer->start();
-    else
-        m_timer->stop();
+    m_fileOpen = fileOpen;
+    chkCatch_Click();
 }
 
 void FocusCatcher::WithoutCatching(const std::function<void()>& showModal) {

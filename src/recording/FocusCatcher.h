@@ -18,8 +18,9 @@ class FocusCatcher : public QObject {
 public:
     FocusCatcher(QWidget* window, QCheckBox* chkCatch, QLineEdit* txtEnter, QObject* parent = nullptr);
 
-    // The timer runs exactly while the box is checked (a grey box counts as unchecked). Runs on
-    // every change of the box's value, also one made by the program.
+    // The timer runs exactly while the box is checked (a grey box counts as unchecked) and a file
+    // is open: without one the box is hidden and could not be used to stop it. Runs on every
+    // change of the box's value, also one made by the program.
     void chkCatch_Click();
     // While the box has the focus the timer stops, so it can be operated.
     void chkCatch_GotFocus();
@@ -50,4 +51,5 @@ private:
     QPointer<QLineEdit> m_entry;
     bool m_canForce;
     bool m_limitReported = false;
+    bool m_fileOpen = false;
 };

@@ -146,6 +146,7 @@ void frmMain::ConnectHandlers() {
 
 void frmMain::Form_Load() {
     ReportingErrors([this] {
+        const QSize designSize = size();
         SaveWndPos(this, WndPos::Restore);
         if (gLanguage) {
             QList<MenuEntry> languages;
@@ -155,6 +156,9 @@ void frmMain::Form_Load() {
             gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
         }
         SetCaptions();
+        // The menu bar's height is known once its menus have their captions.
+        if (size() == designSize)
+            resize(width(), TwipsToPixelsY(kMainDesignHeight, this) + menuBar()->sizeHint().height());
         ShowRecentFiles(m_menus);
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
@@ -285,10 +289,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// The layout works on the inner area below the menu bar, status bar included.
+// The layout works on the inner area below the menu bar, status bar included. The bar counts as
+// soon as it is to be shown: the window's layout gives it its room before it becomes visible, and
+// a window not shown yet shows none of its controls.
 void frmMain::ApplyLayout() {
     const double W = PixelsToTwipsX(m_client->width(), this);
-    const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
+    const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isHidden() ? 0 : StatusBar->height()), this);
     ArrangeMainLayout(m_layout, W, H);
     PlaceInTwips(txtEnter, m_layout.txtEnter);
     PlaceInTwips(fraFrame, m_layout.fraFrame);

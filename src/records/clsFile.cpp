@@ -416,6 +416,7 @@ void clsFile::Open(const QString& path, std::unique_ptr<QLockFile>* lock) {
     m_foundReplaced = false;
     m_replacedCopy.clear();
     NoteChange(); // also an empty file: the list of the file before is gone
+    ++m_openings;
     m_changed = false;
     ResetWriteState();
     m_times.Open(path, m_records);
@@ -440,6 +441,8 @@ bool clsFile::CloseFile() {
             QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
         }
     }
+    if (!m_fileName.isEmpty())
+        ++m_openings;
     m_lock.reset();
     m_fileName.clear();
     m_canonical.clear();

@@ -138,6 +138,9 @@ public:
     // Counts the changes of the list, so figures derived from the records can tell whether they
     // are current and whether the one change since was a record added.
     quint64 Revision() const { return m_revision; }
+    // Changes whenever a file is opened or closed: the list holds another file, or the same one
+    // opened anew, with record IDs counted from 1 again.
+    quint64 Openings() const { return m_openings; }
     // The record added by the latest change when that change was AddBib; ID 0 otherwise.
     tBib LastAdded() const { return m_lastAdded; }
 
@@ -169,6 +172,7 @@ private:
     bool m_inStep = true;
     int m_changeDepth = 0;
     quint64 m_revision = 0;
+    quint64 m_openings = 0;
     tBib m_lastAdded;
     bool m_savePending = false;
     // False while a passage of the list may be missing on the disk (an append failed).

@@ -116,6 +116,25 @@ private slots:
             QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
     }
 
+    // A count of one takes the singular in both languages, every other count the plural.
+    void countForms_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("en 1") << "en" << 1 << "Start list: 1 name";
+        QTest::newRow("en 0") << "en" << 0 << "Start list: 0 names";
+        QTest::newRow("en 2") << "en" << 2 << "Start list: 2 names";
+        QTest::newRow("de 1") << "de" << 1 << "Startliste: 1 Name";
+        QTest::newRow("de 0") << "de" << 0 << "Startliste: 0 Namen";
+    }
+    void countForms() {
+        QFETCH(QString, id);
+        QFETCH(int, count);
+        const QString key = count == 1 ? QStringLiteral("MKL_SB_STARTLIST_ONE") : QStringLiteral("MKL_SB_STARTLIST");
+        const QString text = BuiltIn(id).texts.value(key);
+        QTEST(QString(text).replace(QStringLiteral("[count]"), QString::number(count)), "expected");
+    }
+
     // SetLanguage takes a shipped language in any case; an unknown one gives the system's language
     // where it is shipped, else English.
     void setLanguageFallsBack() {

@@ -97,7 +97,12 @@ private slots:
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
         m_clock->set(kMoment); // the dated copy's name
 
-        // The record button and the beep check box hand the focus back to the entry box.
+        // Tab and Shift+Tab move the focus on and back; the record button and the beep check box
+        // hand it back to the entry box.
+        QTest::keyClick(m_f->Entry(), Qt::Key_Tab);
+        QTRY_VERIFY(!m_f->Entry()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
         QTest::keyClicks(m_f->Entry(), QStringLiteral("21"));
         for (const char* control : {"cmdEnter", "chkBeep"}) {
             auto* clicked = Find<QAbstractButton>(m_f->window, control);
@@ -238,7 +243,7 @@ private slots:
         Step(3, "", "cmdDown", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
 
         // Delete asks (the bib named); a cancelled one keeps the file, a confirmed one rewrites at
-        // once, while numbers and count wait for the next bib.
+        // once and counts afresh, while the row numbers wait for the next bib.
         m_f->messages.setNextAnswer(MsgAnswer::Cancel);
         Step(2, "", "cmdDelete", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
         const MessageRequest question = m_f->messages.shown().first();
@@ -248,7 +253,7 @@ private slots:
         Step(2, "", "cmdDelete", "1;45\r\n2;33\r\n3;5\r\n");
         m_f->messages.clear();
         QCOMPARE(Grid()->CellText(2, 0), QStringLiteral("3"));
-        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(3));
 
         // A digit typed on the grid goes to the entry box and is recorded from there.
         Table()->setFocus();

@@ -51,6 +51,7 @@ private slots:
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
         OnPreview([](QDialog& preview) { QTest::keyClick(&preview, Qt::Key_Escape); });
         m_f->Trigger("mnuFile_StartList");
+        QCOMPARE(FileDialogSeam::requests().last().title, QStringLiteral("Open start list"));
         QVERIFY(!QFile::exists(StartListPath(m_f->path()))); // cancelled: nothing kept
 
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
@@ -79,22 +80,27 @@ private slots:
         const QAbstractItemModel* cells = Find<QAbstractItemView>(Grid(), "Grid")->model();
         QCOMPARE(cells->index(1, 1).data(Qt::ToolTipRole).toString(), QStringLiteral("432 is not on the start list"));
 
-        // Names follow every recorded bib to the scan display and the lap counter.
-        m_f->Trigger("mnuExtras_Display");
+        // Names follow every recorded bib to the scan display and the lap counter; a display opens
+        // with the last bib and its name.
         m_f->Trigger("mnuExtras_LapCounter");
         m_f->Record(QStringLiteral("7"));
-        QCOMPARE(Find<QLabel>(m_f->window->findChild<frmDisplay*>(), "lblName")->text(), QStringLiteral("Bob \"B\""));
+        m_f->Trigger("mnuExtras_Display");
+        auto* display = m_f->window->findChild<frmDisplay*>();
+        QCOMPARE(Find<QLabel>(display, "lblBib")->text() + Find<QLabel>(display, "lblName")->text(),
+                 QStringLiteral("7Bob \"B\""));
+        m_f->Record(QStringLiteral("5"));
+        QCOMPARE(Find<QLabel>(display, "lblName")->text(), QStringLiteral("Anna"));
         QWidget* lapCounter = Find<QWidget>(m_f->window, "frmLapcounter");
         Find<QPushButton>(lapCounter, "cmdRequery")->click();
         const QAbstractItemModel* laps = Find<QListView>(lapCounter, "List1")->model();
         QVERIFY(laps->index(0, 0).data().toString().endsWith(QStringLiteral("\tName")));
-        for (const char* line : {"5\t\t1\t\tAnna", "432\t\t1\t\t"})
+        for (const char* line : {"5\t\t2\t\tAnna", "432\t\t1\t\t"})
             QVERIFY2(laps->match(laps->index(0, 0), Qt::DisplayRole, QLatin1String(line), 1, Qt::MatchExactly).size(),
                      line);
 
         // Kept beside the record file: the next opening shows the names again.
         QVERIFY(m_f->window->OpenRecordFile(m_f->path()));
-        QCOMPARE(Column(2), (QStringList{"Name", "Anna", "not on the start list", "Bob \"B\""}));
+        QCOMPARE(Column(2), (QStringList{"Name", "Anna", "not on the start list", "Bob \"B\"", "Anna"}));
         m_f->Trigger("mnuFile_StartListRemove");
         QVERIFY(!QFile::exists(StartListPath(m_f->path())));
         QCOMPARE(cells->columnCount(), 2);
@@ -143,6 +149,13 @@ private slots:
         FileDialogSeam::setNextAnswer({m_f->path()});
         m_f->Trigger("mnuFile_ExportPassages");
         QCOMPARE(FileBytes(m_f->path()), records);
+        // A results file that cannot be written is named as what it is.
+        FileDialogSeam::setNextAnswer({m_f->path("missing/results.csv")});
+        m_f->Trigger("mnuFile_ExportResults");
+        const QString failed = m_f->messages.lastText();
+        QVERIFY2(failed.startsWith("The file \"" + m_f->path("missing/results.csv") + "\" could not be"),
+                 qPrintable(failed));
+        m_f->messages.clear();
     }
 
     void missingCommandLineFile_data() {
