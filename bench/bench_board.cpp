@@ -10,6 +10,7 @@
 #include "base/MessageBox.h"
 #include "board/LapBoardHost.h"
 #include "board/LapBoardJson.h"
+#include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
 #include "records/StnFormat.h"
 #include "records/clsFile.h"
@@ -132,6 +133,7 @@ int main(int argc, char* argv[]) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
     QApplication application(argc, argv);
+    const ProcessLanguage language; // as the program holds it around its windows
     SetMessagePresenter([](const MessageRequest& request) {
         std::printf("message: %s\n", qPrintable(request.text));
         return MsgAnswer::Ok;
