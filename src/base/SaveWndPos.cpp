@@ -1,7 +1,6 @@
 #include "base/SaveWndPos.h"
 
-#include "base/ErrorInfo.h"
-#include "base/MessageBox.h"
+#include "base/ErrorHandler.h"
 #include "base/Settings.h"
 #include "base/WindowPlacement.h"
 
@@ -14,7 +13,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <exception>
 #include <optional>
 
 namespace {
@@ -201,10 +199,6 @@ void Save(QWidget* window) {
     WriteSetting(name, PlacementText(state, current, previous));
 }
 
-void ReportSaveFailure(const QString& description) {
-    ShowMessage({description, ProgramTitle(), MsgIcon::Exclamation, MsgButtons::Ok});
-}
-
 } // namespace
 
 void SaveWndPos(QWidget* window, WndPos action) {
@@ -214,15 +208,10 @@ void SaveWndPos(QWidget* window, WndPos action) {
         // A window that cannot be placed opens where its design puts it; nothing to report.
         try {
             Restore(window);
-        } catch (const RaisedError&) {
+        } catch (const RaisedError& error) {
+            LogError(error.info());
         }
         return;
     }
-    try {
-        Save(window);
-    } catch (const RaisedError& error) {
-        ReportSaveFailure(error.info().description);
-    } catch (const std::exception& error) {
-        ReportSaveFailure(QString::fromLocal8Bit(error.what()));
-    }
+    Save(window);
 }

@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <exception>
 #include <limits>
 
 namespace {
@@ -33,15 +32,6 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name, int i
     if (index >= 0)
         widget->setProperty("index", index);
     return widget;
-}
-
-// Runs one step of a sequence whose steps are independent: a failure is dropped and the next
-// step still runs.
-template <typename Step> void IgnoringFailure(Step step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
 }
 
 // A number field's text in the form the numeric value reads: the operator types and reads the
@@ -137,12 +127,13 @@ void frmLapcounter::Form_Load() {
 }
 
 void frmLapcounter::Form_Unload() {
-    IgnoringFailure([this] { SaveWndPos(this, WndPos::Save); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); });
-    IgnoringFailure(
-        [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Laps"), StoredTextOf(txtLapCount[0]->text())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_LapsMin"), StoredTextOf(txtLapCount[1]->text())); });
+    ReportingFirstError({
+        [this] { SaveWndPos(this, WndPos::Save); },
+        [this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("LC_Laps"), StoredTextOf(txtLapCount[0]->text())); },
+        [this] { WriteSetting(QStringLiteral("LC_LapsMin"), StoredTextOf(txtLapCount[1]->text())); },
+    });
     m_firstCountedID = 0;
     m_standings.SetFirstCountedID(0);
     emit Unload();
@@ -189,21 +180,20 @@ void frmLapcounter::cmdRequery_Click() {
 
 void frmLapcounter::Requery() {
     ForgetResetOfOtherFile();
-    QStringList lines;
+    LapList list;
     m_shown.valid = false;
     LapListInput input;
     try {
         m_standings.Sync();
         input = ListInput();
-        BuildLapList(m_standings, input, lines);
+        BuildLapList(m_standings, input, list);
     } catch (const RaisedError& error) {
-        m_lines->SetLines(std::move(lines)); // the lines made before the failure stay
+        m_lines->SetList(std::move(list)); // the lines made before the failure stay
         ReportError(error.info());
         return;
     }
-    m_lines->SetLines(std::move(lines));
+    m_lines->SetList(std::move(list));
     try {
-        m_shown.target = NumericValue(input.targetText);
         // The list reads the minimum only when it has rows; while it is faulty, every passage
         // refreshes the whole list, which reports it.
         m_shown.minimum = NumericValue(input.minimumText);
@@ -248,7 +238,7 @@ bool frmLapcounter::ApplyMove(const LapMove& move) {
     const qint64 listedCountBefore = listed - (listedNow ? 1 : 0) + (listedBefore ? 1 : 0);
     const qint64 from = listedBefore ? LapLineOf(move.oldRank, listedCountBefore, descending) : -1;
     const qint64 to = listedNow ? LapLineOf(move.newRank, listed, descending) : -1;
-    return m_lines->MoveLine(int(from), int(to), LapListLine(move.row, m_shown.target, m_shown.input));
+    return m_lines->MoveLine(int(from), int(to), move.row);
 }
 
 bool frmLapcounter::AutoRefresh() const {

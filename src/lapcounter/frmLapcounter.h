@@ -106,7 +106,6 @@ private:
         bool valid = false;
         quint64 revision = 0;
         LapListInput input;
-        double target = 0;
         double minimum = 0;
     } m_shown;
     bool m_unloaded = false;

@@ -10,9 +10,10 @@ class QLineEdit;
 class QTimer;
 class QWidget;
 
-// Focus catching of the main window: while the check box is checked, its timer "tmrCatch" pulls
-// the window to the foreground and puts the focus into the entry box every 50 ms, so that no
-// keystroke or keyboard scanner lands in another program.
+// Focus catching of the main window: while the check box is checked, its timer "tmrCatch" looks
+// every 50 ms whether another program has the foreground and then pulls the window forward, so
+// that no keystroke or keyboard scanner lands in another program. Inside the program it never
+// moves the focus: a correction in the grid stays a correction.
 class FocusCatcher : public QObject {
     Q_OBJECT
 public:
@@ -37,8 +38,8 @@ public:
     void AssumePlatform(const QString& platformName);
 
 signals:
-    // Sent once when the window system does not let the window take the foreground: the focus
-    // is then kept in the entry box only within the window. text is for the status bar.
+    // Sent once when the window system does not let the window take the foreground. text is for
+    // the status bar.
     void CatchLimited(const QString& text);
 
 protected:

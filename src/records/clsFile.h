@@ -27,9 +27,10 @@
 class clsFile {
 public:
     // Appends (before < 0) or inserts before a 0-based index, and writes the record to disk.
+    // An appended passage is timed `at` (a scan held back by a dialog), else now.
     // Raises an error for a position beyond the end (nothing changes) and when no file is open
     // (the record stays in the list).
-    bool AddBib(qint32 bib, qint32 before = -1);
+    bool AddBib(qint32 bib, qint32 before = -1, const QDateTime& at = QDateTime());
     // Replaces the bib at a 0-based index and rewrites the file; false for an index out of range.
     bool EditBib(qint32 index, qint32 bib);
     // Removes the record at a 0-based index and rewrites the file; false for an index out of range.
@@ -153,8 +154,8 @@ private:
     qsizetype MissingPassagesFrom() const;
     bool FileIsAsLeft();
     QString KeepDatedCopy(const char* failureKey) const;
-    void AppendPassages(qsizetype from);
-    void WriteAll();
+    void AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times = nullptr);
+    void WriteAll(TimesSidecar::FollowStarted& times);
     void ListWritten(const FileIdentity& written);
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();

@@ -67,9 +67,8 @@ class tst_Language : public QObject {
 private slots:
     void builtInTables_data() {
         QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("de") << QStringLiteral("de") << QStringLiteral("Deutsch");
-        QTest::newRow("en") << QStringLiteral("en") << QStringLiteral("English");
+        QTest::newRow("de") << QStringLiteral("de");
+        QTest::newRow("en") << QStringLiteral("en");
     }
 
     // Both tables hold the same keys, every key the program asks for, a text for each, distinct
@@ -79,7 +78,6 @@ private slots:
         QFETCH(QString, id);
         const clsLanguage::Language table = BuiltIn(id), english = BuiltIn(QStringLiteral("en"));
         QCOMPARE(table.id, id);
-        QTEST(table.name, "name");
         QCOMPARE(QSet<QString>(table.texts.keyBegin(), table.texts.keyEnd()),
                  QSet<QString>(english.texts.keyBegin(), english.texts.keyEnd()));
         const QString sources = SourceText();
