@@ -111,6 +111,7 @@ void frmMain::BuildControls() {
                                }},
                               m_menus, this);
     m_secondary = new SecondaryWindows(RecordFile, *m_board, this);
+    m_board->SetRace([this] { return RaceInput{{}, m_race->Marks(), &m_startList->List(), m_race->Setup()}; });
     ApplyLayout();
 }
 
@@ -136,6 +137,7 @@ void frmMain::ConnectHandlers() {
             [this](int count) { StatusBar->ShowStateText(GetCountText(QStringLiteral("MKL_SB_SCANSHELD"), count)); });
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, StatusBar, &MainStatusBar::ShowStateText);
     connect(m_board, &LapBoardHost::Failed, StatusBar, &MainStatusBar::ShowStateText);
+    connect(m_race, &RaceCommands::RaceChanged, m_board, &LapBoardHost::RaceChanged);
 }
 
 void frmMain::Form_Load() {
@@ -243,6 +245,7 @@ void frmMain::SetCaptions() {
     StatusBar->Rebuild(RecordCountText(),
                        GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
     m_secondary->SetCaptions();
+    m_board->SetCaptions();
     Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
                QStringLiteral("MARKLOG"));
     lblStart->setText(

@@ -232,7 +232,7 @@ void frmMain::ApplyStartList() {
     Grid->SetBibWarning(m_startList->BibWarning());
     m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList->IsEmpty());
     m_secondary->SetNames(m_startList->NameLookup());
-    m_board->SetNames(m_startList->NameLookup());
+    m_board->RaceChanged();
     RecordsChanged();
     txtEnter->ShowHints();
 }
