@@ -3,6 +3,10 @@
 #include "results/RaceTimeText.h"
 #include "startlist/StartList.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cmath>
 #include <limits>
 
@@ -10,29 +14,9 @@ namespace {
 
 constexpr int kLastPassages = 10;
 
-// A text as a JSON string in UTF-8, quotes included.
-QByteArray JsonText(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray out;
-    out.reserve(utf8.size() + 2);
-    out += '"';
-    for (const char c : utf8) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (uchar(c) < 0x20) {
-            out += "\\u00";
-            out += QByteArray::number(uchar(c), 16).rightJustified(2, '0');
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-    return out;
-}
-
-QByteArray NumberOrNull(qint64 value, bool has) {
-    return has ? QByteArray::number(value) : QByteArray("null");
+// A number, or null where there is none.
+QJsonValue NumberOrNull(qint64 value, bool has) {
+    return has ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
 }
 
 // The laps that finish the race for the board: the lap counter's target, rounded up.
@@ -43,7 +27,7 @@ qint32 TargetLaps(double target) {
                                                         : qint32(std::ceil(target));
 }
 
-void AddTexts(QByteArray& json, const LapBoardTexts& texts) {
+QJsonObject Texts(const LapBoardTexts& texts) {
     const std::pair<const char*, const QString*> fields[] = {
         {"language", &texts.language},
         {"title", &texts.title},
@@ -68,41 +52,29 @@ void AddTexts(QByteArray& json, const LapBoardTexts& texts) {
         {"waiting", &texts.waiting},
         {"offline", &texts.offline},
     };
-    json += "{\"texts\":{";
-    bool first = true;
-    for (const auto& [key, text] : fields) {
-        if (!first)
-            json += ',';
-        first = false;
-        json += '"';
-        json += key;
-        json += "\":";
-        json += JsonText(*text);
-    }
-    json += '}';
+    QJsonObject object;
+    for (const auto& [key, text] : fields)
+        object.insert(QLatin1String(key), *text);
+    return object;
 }
 
-void AddRunner(QByteArray& json, const RankedRunner& runner, qint32 target) {
-    json += "{\"place\":";
-    json += QByteArray::number(runner.place);
-    json += ",\"bib\":";
-    json += QByteArray::number(runner.bib);
-    json += ",\"name\":";
-    json += JsonText(runner.name);
-    json += ",\"category\":";
-    json += JsonText(runner.category);
-    json += ",\"categoryPlace\":";
-    json += NumberOrNull(runner.categoryPlace, runner.categoryPlace > 0);
-    json += ",\"laps\":";
-    json += QByteArray::number(runner.laps);
-    json += ",\"remaining\":";
+QJsonObject Runner(const RankedRunner& runner, qint32 target) {
     const qint64 remaining = qint64(target) - runner.laps;
-    json += NumberOrNull(remaining, target > 0);
-    json += ",\"state\":";
-    json += target <= 0 ? "\"\"" : remaining <= 0 ? "\"finished\"" : remaining == 1 ? "\"lastLap\"" : "\"\"";
-    json += ",\"time\":";
-    json += runner.elapsedMsecs ? JsonText(ElapsedText(*runner.elapsedMsecs)) : QByteArray("null");
-    json += '}';
+    return QJsonObject{
+        {QStringLiteral("place"), runner.place},
+        {QStringLiteral("bib"), runner.bib},
+        {QStringLiteral("name"), runner.name},
+        {QStringLiteral("category"), runner.category},
+        {QStringLiteral("categoryPlace"), NumberOrNull(runner.categoryPlace, runner.categoryPlace > 0)},
+        {QStringLiteral("laps"), runner.laps},
+        {QStringLiteral("remaining"), NumberOrNull(remaining, target > 0)},
+        {QStringLiteral("state"), target <= 0      ? QString()
+                                  : remaining <= 0 ? QStringLiteral("finished")
+                                  : remaining == 1 ? QStringLiteral("lastLap")
+                                                   : QString()},
+        {QStringLiteral("time"),
+         runner.elapsedMsecs ? QJsonValue(ElapsedText(*runner.elapsedMsecs)) : QJsonValue(QJsonValue::Null)},
+    };
 }
 
 } // namespace
@@ -113,49 +85,34 @@ QByteArray LapBoardJson(const RaceInput& race, const LapBoardView& view, const L
     board.setup.laps = TargetLaps(view.target);
     const RaceResult result = RankRace(board);
 
-    QByteArray json;
-    json.reserve(int(qMin<qint64>(result.runnerCount, rowLimit)) * 120 + 2048);
-    AddTexts(json, texts);
-    json += ",\"target\":";
-    json += NumberOrNull(board.setup.laps, board.setup.laps > 0);
-    json += ",\"start\":";
-    json += board.setup.start.isValid() ? JsonText(board.setup.start.toString(Qt::ISODateWithMs)) : "null";
-    json += ",\"updated\":";
-    json += JsonText(updated.toString(QStringLiteral("HH:mm:ss")));
-
-    QByteArray rows;
+    QJsonArray standings;
     qint64 listed = 0;
     for (const RankedRunner& runner : result.runners) {
         if (runner.laps < view.minimum)
             continue;
-        if (listed++ >= rowLimit)
-            continue;
-        if (listed > 1)
-            rows += ',';
-        AddRunner(rows, runner, board.setup.LapsOf(runner.category));
+        if (listed++ < rowLimit)
+            standings.append(Runner(runner, board.setup.LapsOf(runner.category)));
     }
-    json += ",\"total\":";
-    json += QByteArray::number(listed);
-    json += ",\"standings\":[";
-    json += rows;
-
-    json += "],\"last\":[";
-    int found = 0;
-    for (qint32 index = qint32(result.passages.size()) - 1; index >= 0 && found < kLastPassages; --index) {
+    QJsonArray last;
+    for (qint32 index = qint32(result.passages.size()) - 1; index >= 0 && last.size() < kLastPassages; --index) {
         const RankedPassage& passage = result.passages[index];
         if (passage.kind == RankedPassage::Kind::Empty)
             continue;
-        if (found++ > 0)
-            json += ',';
         const qint32 bib = race.passages[index].bib;
-        json += "{\"bib\":";
-        json += QByteArray::number(bib);
-        json += ",\"name\":";
-        json += JsonText(race.names ? race.names->Name(bib) : QString());
-        json += ",\"lap\":";
-        json += QByteArray::number(passage.lap);
-        json += '}';
+        last.append(QJsonObject{{QStringLiteral("bib"), bib},
+                                {QStringLiteral("name"), race.names ? race.names->Name(bib) : QString()},
+                                {QStringLiteral("lap"), passage.lap}});
     }
-    json += "]}";
-    return json;
+    const QJsonObject data{
+        {QStringLiteral("texts"), Texts(texts)},
+        {QStringLiteral("target"), NumberOrNull(board.setup.laps, board.setup.laps > 0)},
+        {QStringLiteral("start"), board.setup.start.isValid()
+                                      ? QJsonValue(board.setup.start.toString(Qt::ISODateWithMs))
+                                      : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("updated"), updated.toString(QStringLiteral("HH:mm:ss"))},
+        {QStringLiteral("total"), listed},
+        {QStringLiteral("standings"), standings},
+        {QStringLiteral("last"), last},
+    };
+    return QJsonDocument(data).toJson(QJsonDocument::Compact);
 }

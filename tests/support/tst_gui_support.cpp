@@ -332,7 +332,9 @@ private slots:
         port.Form_Load();
         auto* lapCounter = m_f->window->findChild<frmLapcounter*>();
         auto* display = m_f->window->findChild<frmDisplay*>();
-        for (QWidget* window : m_f->window->findChildren<QWidget*>() << m_f->window)
+        QList<QWidget*> windows = m_f->window->findChildren<QWidget*>();
+        windows << m_f->window;
+        for (QWidget* window : std::as_const(windows))
             if (window->isWindow())
                 ApplyAccessibleNames(window);
         int checked = 0;
