@@ -40,7 +40,7 @@ QString UnusedName(const QString& path) {
 
 } // namespace
 
-bool clsFile::AddBib(qint32 bib, qint32 before) {
+bool clsFile::AddBib(qint32 bib, qint32 before, const QDateTime& time) {
     if (before > Count())
         Raise(ErrorNumber::SubscriptOutOfRange,
               GetText(QStringLiteral("MKL_ERR_INSERTPOS"), {{QStringLiteral("[position]"), QString::number(before + 1)},
@@ -49,7 +49,7 @@ bool clsFile::AddBib(qint32 bib, qint32 before) {
     const tBib record{m_maxId, bib};
     if (before >= 0) {
         m_records.insert(before, record);
-        m_times.Insert(before);
+        m_times.Insert(before, time);
         NoteChange(record);
         m_changed = true;
         return SaveFile();

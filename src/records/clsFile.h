@@ -28,8 +28,9 @@ class clsFile {
 public:
     // Appends (before < 0) or inserts before a 0-based index, and writes the record to disk.
     // Raises an error for a position beyond the end (nothing changes) and when no file is open
-    // (the record stays in the list).
-    bool AddBib(qint32 bib, qint32 before = -1);
+    // (the record stays in the list). An inserted record takes `time` as its passage time (none
+    // when invalid: a record put in by hand); an appended one is recorded now.
+    bool AddBib(qint32 bib, qint32 before = -1, const QDateTime& time = QDateTime());
     // Replaces the bib at a 0-based index and rewrites the file; false for an index out of range.
     bool EditBib(qint32 index, qint32 bib);
     // Removes the record at a 0-based index and rewrites the file; false for an index out of range.
