@@ -36,24 +36,21 @@ void frmMain::cmdEnter_Click() {
             }
             return;
         }
-        AddBib(bib, -1);
+        AddBib(bib);
         // A passage that did not reach the file has sounded the alarm instead.
         if (chkBeep->isChecked() && RecordFile.InStep())
             PlayAckSound();
     });
 }
 
-void frmMain::AddBib(qint32 bib, qint32 before) {
+void frmMain::AddBib(qint32 bib) {
     // The bib is taken: the box is empty for the next one before anything else can happen.
     txtEnter->clear();
     // Painted at once, so "saving" shows while the file is written.
     StatusBar->ShowState(QStringLiteral("MKL_SB_SAVING"));
     StatusBar->RepaintPanelNow(2);
-    const bool saved = RecordFile.AddBib(bib, before);
-    if (before < 0)
-        Grid->AddBib(bib);
-    else
-        RecordFile.LoadIntoGrid(*Grid);
+    const bool saved = RecordFile.AddBib(bib);
+    Grid->AddBib(bib);
     // "Saved" only when the record is on the disk; otherwise the operator must see it. A
     // missing passage time is worth a word too, though the record itself is safe.
     StatusBar->ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
