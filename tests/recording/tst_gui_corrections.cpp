@@ -23,76 +23,61 @@ private slots:
         auto* grid = Find<ctlGrid>(f.window, "Grid");
         auto* table = Find<QTableView>(grid, "Grid");
         auto* editor = Find<QLineEdit>(grid, "txtWorkOn");
-        const struct {
-            int row; // the editor is opened there first; 0: the bib is recorded in the entry box
-            const char* typed;
-            const char* then; // a key sequence, a grid button, or the context menu's first entry
-            const char* bytes;
-        } steps[] = {
-            {3, "71", "Return", "1;11\r\n2;17\r\n3;71\r\n"},
-            {0, "50", "", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n"},
-            {1, "", "Ctrl+Z", "1;11\r\n2;17\r\n3;33\r\n4;50\r\n"}, // the record corrected, the passage stays last
-            {2, "", "Ctrl+Y", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n"},
-            {2, "", "cmdInsert", "1;11\r\n2;0\r\n3;17\r\n4;71\r\n5;50\r\n"},
-            {2, "", "menu", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n"},
-            {1, "", "cmdDelete", "1;17\r\n2;71\r\n3;50\r\n"},
-            {1, "", "cmdDown", "1;71\r\n2;17\r\n3;50\r\n"},
-            {3, "", "Ctrl+Z", "1;17\r\n2;71\r\n3;50\r\n"},
-            {3, "", "Ctrl+Z", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n"},
-            {3, "", "Ctrl+Shift+Z", "1;17\r\n2;71\r\n3;50\r\n"},
-            {2, "9", "Ctrl+Z", "1;17\r\n2;71\r\n3;50\r\n"}, // the editor's own typing is taken back
-        };
-        for (const auto& step : steps) {
-            if (step.row == 0) {
-                f.Record(QLatin1String(step.typed));
-            } else {
-                const QRect cell = table->visualRect(table->model()->index(step.row - 1, 1));
-                QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-                QTRY_VERIFY(editor->hasFocus());
-                QTest::keyClicks(editor, QLatin1String(step.typed));
-            }
-            const QString then = QLatin1String(step.then);
-            if (then.startsWith(QLatin1String("cmd")))
-                QTest::mouseClick(Find<QToolButton>(grid, step.then), Qt::LeftButton);
-            else if (then == QLatin1String("menu"))
+        // Opens the editor on a row (0: records in the entry box instead), types, then presses keys,
+        // clicks a grid button or takes the context menu's first entry; the file must then hold bytes.
+        const auto step = [&](int row, const char* typed, const char* then, const QByteArray& bytes) {
+            if (row == 0)
+                f.Record(QLatin1String(typed));
+            else
+                QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                  table->visualRect(table->model()->index(row - 1, 1)).center());
+            QTRY_VERIFY(row == 0 || editor->hasFocus());
+            QTest::keyClicks(editor, QLatin1String(row == 0 ? "" : typed));
+            if (qstrncmp(then, "cmd", 3) == 0)
+                QTest::mouseClick(Find<QToolButton>(grid, then), Qt::LeftButton);
+            else if (qstrcmp(then, "menu") == 0)
                 Find<QMenu>(grid, "mnuGridContext")->actions().first()->trigger();
-            else if (!then.isEmpty())
-                QTest::keySequence(editor, QKeySequence(then));
-            QVERIFY2(FileBytes(f.path()) == step.bytes, step.then);
-        }
+            else if (*then)
+                QTest::keySequence(editor, QKeySequence(QLatin1String(then)));
+            QVERIFY2(FileBytes(f.path()) == bytes, then);
+        };
+        step(3, "71", "Return", "1;11\r\n2;17\r\n3;71\r\n");
+        step(0, "50", "", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n");
+        step(1, "", "Ctrl+Z", "1;11\r\n2;17\r\n3;33\r\n4;50\r\n"); // the record corrected, the passage stays last
+        step(2, "", "Ctrl+Y", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n");
+        step(2, "", "cmdInsert", "1;11\r\n2;0\r\n3;17\r\n4;71\r\n5;50\r\n");
+        step(2, "", "menu", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n");
+        step(1, "", "cmdDelete", "1;17\r\n2;71\r\n3;50\r\n");
+        QVERIFY(!Find<QAction>(grid, "mnuGridRedo")->isEnabled()); // the undone insert is gone with a correction
+        step(1, "", "cmdDown", "1;71\r\n2;17\r\n3;50\r\n");
+        step(3, "", "Ctrl+Z", "1;17\r\n2;71\r\n3;50\r\n");
+        step(3, "", "Ctrl+Z", "1;11\r\n2;17\r\n3;71\r\n4;50\r\n");
+        step(3, "", "Ctrl+Shift+Z", "1;17\r\n2;71\r\n3;50\r\n");
+        step(2, "9", "Ctrl+Z", "1;17\r\n2;71\r\n3;50\r\n"); // the editor's own typing taken back
         QCOMPARE(editor->text(), QStringLiteral("71"));
         f.messages.clear(); // the question before the delete
 
-        // A difference from the backup adopted; the comparison is made afresh, and the adoption undone.
+        // A difference from the backup adopted: the comparison made afresh, the scanner held meanwhile.
         WriteBytes(f.path("backup.stn"), "1;11\r\n2;17\r\n3;72\r\n4;50\r\n");
         FileDialogSeam::setNextAnswer({f.path("backup.stn")});
-        QStringList summaries;
+        QString summary;
         QTimer::singleShot(0, this, [&] {
-            QDialog* dialog = nullptr;
-            if (QTest::qWaitFor([&] { return (dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())); })) {
-                auto* differences = Find<QTableView>(dialog, "tblDifferences");
-                differences->selectRow(1);
-                summaries << Find<QLabel>(dialog, "lblSummary")->text();
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                Find<QTableView>(dialog, "tblDifferences")->selectRow(1);
                 QTest::mouseClick(Find<QPushButton>(dialog, "cmdAdopt"), Qt::LeftButton);
-                summaries << Find<QLabel>(dialog, "lblSummary")->text() << QString::number(ModalScope::IsOpen());
+                summary = Find<QLabel>(dialog, "lblSummary")->text() + QString::number(ModalScope::IsOpen());
                 dialog->reject();
             }
         });
         f.Trigger("mnuFile_CompareBackup");
-        QCOMPARE(summaries.size(), 3);
-        QVERIFY(summaries[0].startsWith("2 differences") && summaries[0].contains(": 3, in the backup: 4"));
-        QVERIFY(summaries[1].startsWith("1 difference from") && summaries[2] == "1"); // the scanner held meanwhile
-        QCOMPARE(FileBytes(f.path()), QByteArray("1;17\r\n2;72\r\n3;50\r\n"));
+        QVERIFY2(summary.startsWith("1 difference from") && summary.endsWith('1'), qPrintable(summary));
         QApplication::setActiveWindow(f.window); // as the window system does once the dialog is gone
-        QTRY_VERIFY(f.Entry()->hasFocus());      // ready for the next bib
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          table->visualRect(table->model()->index(0, 1)).center());
-        QTRY_VERIFY(editor->hasFocus());
-        QTest::keySequence(editor, QKeySequence(QStringLiteral("Ctrl+Z")));
-        QCOMPARE(FileBytes(f.path()), QByteArray("1;17\r\n2;71\r\n3;50\r\n"));
-        const QList<QByteArray> journal = FileBytes(JournalPath(f.path())).split('\n');
-        QCOMPARE(journal.size(), 13); // twelve corrections and the line end of the last
-        QVERIFY(journal[10].endsWith(";adopt;2;71;72\r") && journal[11].endsWith(";undo adopt;2;72;71\r"));
+        QTRY_VERIFY(f.Entry()->hasFocus());
+        step(1, "", "", "1;17\r\n2;72\r\n3;50\r\n");
+        step(1, "", "Ctrl+Z", "1;17\r\n2;71\r\n3;50\r\n");
+        const QByteArray journal = FileBytes(JournalPath(f.path()));
+        QVERIFY(journal.count('\n') == 12 && journal.contains(";move down;1;17;71\r\n") &&
+                journal.contains(";adopt;2;71;72\r\n") && journal.endsWith(";undo adopt;2;72;71\r\n"));
         QVERIFY(f.Finish());
     }
 };

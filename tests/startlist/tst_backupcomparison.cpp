@@ -103,8 +103,7 @@ private slots:
                         agreeing[side].append(sides[side][i]);
             QVERIFY2(agreeing[0] == agreeing[1], qPrintable(context));
             QVERIFY2(agreeing[0].size() == CommonLength(sides[0], sides[1]), qPrintable(context));
-            // Adopting any one difference takes the primary one insertion or deletion (an edit: two)
-            // nearer to the backup, until the two agree.
+            // Adopting any difference takes the primary one insertion or deletion (an edit: two) nearer.
             const auto distance = [&] {
                 return sides[0].size() + sides[1].size() - 2 * CommonLength(sides[0], sides[1]);
             };
