@@ -14,6 +14,26 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+// A benchmark's command line: "--quick" for fewer repetitions, and a folder on the disk to
+// measure (the current folder when none is named).
+struct BenchArguments {
+    bool quick = false;
+    QString folder;
+};
+
+inline BenchArguments ParseBenchArguments(int argc, char* argv[]) {
+    BenchArguments arguments;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--quick")
+            arguments.quick = true;
+        else
+            arguments.folder = QString::fromLocal8Bit(argv[i]);
+    }
+    if (arguments.folder.isEmpty())
+        arguments.folder = QStringLiteral(".");
+    return arguments;
+}
+
 inline void Print(const QString& name, double value, const char* unit) {
     std::printf("BENCH %s %.3f %s\n", qPrintable(name), value, unit);
     std::fflush(stdout);

@@ -1,19 +1,21 @@
 // Record file benchmark: reading a large file, durable appends (with their passage times) and a
 // rewrite after one edit, each printed beside the floor it is compared with (the same work done
 // bare on the same disk).
-//   bench_records [folder]   (default: a temporary folder under the current directory)
+//   bench_records [--quick] [folder]   (a temporary folder in it, by default in the current one;
+//                                       --quick: 1,000 appends instead of 10,000)
 
 #include "BenchCommon.h"
 #include "base/MessageBox.h"
 #include "records/DurableFile.h"
 #include "records/StnFormat.h"
+#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <cstdio>
@@ -59,7 +61,7 @@ void BenchRead(const QString& folder) {
 // A passage as the program records it (the record file's line and then the times file's line,
 // each made durable), beside the record file's durable append alone, as it was before times were
 // kept, and beside the floor: one bare write and fdatasync.
-void BenchAppend(const QString& folder) {
+void BenchAppend(const QString& folder, int appendCount) {
     const QString path = folder + QStringLiteral("/append.stn");
     const QString timesOffPath = folder + QStringLiteral("/append-times-off.stn");
     const QByteArray barePath = QFile::encodeName(folder + QStringLiteral("/append-bare.stn"));
@@ -68,7 +70,7 @@ void BenchAppend(const QString& folder) {
     clsFile records;
     records.OpenFile(path);
     std::vector<double> appends, timesOff, bare;
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < appendCount; ++i) {
         // Interleaved, so all three see the same disk conditions.
         const qint32 bib = 100 + i % 900;
         QElapsedTimer timer;
@@ -91,9 +93,23 @@ void BenchAppend(const QString& folder) {
     Print("append_ratio_to_times_off", median / Median(timesOff), "x");
 }
 
+// The times file of a fixture: every record with a time, a tenth of a second after the one before.
+void WriteTimesFixture(const QString& path, int records) {
+    const QDateTime start(QDate(2026, 5, 3), QTime(10, 0), QTimeZone(7200));
+    QByteArray bytes;
+    for (int i = 0; i < records; ++i)
+        bytes += QByteArray::number(i + 1) + ';' + QByteArray::number(1 + (qint64(i) * 7919) % 5000) + ';' +
+                 TimesSidecar::FormatTime(start.addMSecs(qint64(i) * 100)) + "\r\n";
+    QFile file(TimesSidecar::PathFor(path));
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(bytes);
+}
+
+// One bib edited in a file of 100k records, each with its time.
 void BenchRewrite(const QString& folder) {
     const QString path = folder + QStringLiteral("/rewrite-100k.stn");
     WriteFixture(path, 100000);
+    WriteTimesFixture(path, 100000);
     clsFile records;
     records.OpenFile(path);
     std::vector<double> rewrites, syncs;
@@ -114,6 +130,9 @@ void BenchRewrite(const QString& folder) {
         syncs.push_back(MillisecondsSince(timer));
         ::close(fd);
     }
+    if (records.TimesState().kind != TimesFileState::Kind::InStep || !records.PassageTime(99999).isValid() ||
+        !records.TimesSaved())
+        std::printf("the passage times were not kept\n");
     Print("rewrite_100k_after_edit", Median(rewrites), "ms");
     Print("rewrite_100k_sync_floor", Median(syncs), "ms");
 }
@@ -126,14 +145,14 @@ int main(int argc, char* argv[]) {
         std::printf("message: %s\n", qPrintable(request.text));
         return MsgAnswer::Ok;
     });
-    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    QTemporaryDir folder(base + QStringLiteral("/bench-XXXXXX"));
+    const BenchArguments arguments = ParseBenchArguments(argc, argv);
+    QTemporaryDir folder(arguments.folder + QStringLiteral("/bench-XXXXXX"));
     if (!folder.isValid()) {
-        std::printf("cannot create a folder in %s\n", qPrintable(base));
+        std::printf("cannot create a folder in %s\n", qPrintable(arguments.folder));
         return 1;
     }
     BenchRead(folder.path());
     BenchRewrite(folder.path());
-    BenchAppend(folder.path());
+    BenchAppend(folder.path(), arguments.quick ? 1000 : 10000);
     return 0;
 }

@@ -13,10 +13,10 @@ set(MARKLOG_DATA ${PROJECT_SOURCE_DIR}/data)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# The Windows file-type icon lives beside the executable, also in the build folder.
-configure_file(${MARKLOG_DATA}/stn.ico ${PROJECT_BINARY_DIR}/stn.ico COPYONLY)
-
 if(WIN32)
+    # The file-type icon the registry names lives beside the executable, also in the build folder;
+    # other systems take the type's icon from the icon theme.
+    configure_file(${MARKLOG_DATA}/stn.ico ${PROJECT_BINARY_DIR}/stn.ico COPYONLY)
     # A portable folder: everything beside Marklog.exe.
     install(TARGETS marklog RUNTIME DESTINATION .)
     install(FILES ${MARKLOG_DATA}/sound.wav ${MARKLOG_DATA}/stn.ico DESTINATION .)
@@ -26,8 +26,7 @@ endif()
 
 set(MARKLOG_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/marklog)
 install(TARGETS marklog RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${MARKLOG_DATA}/sound.wav ${MARKLOG_DATA}/stn.ico ${MARKLOG_DATA}/icons/marklog.svg
-        DESTINATION ${MARKLOG_INSTALL_DATADIR})
+install(FILES ${MARKLOG_DATA}/sound.wav ${MARKLOG_DATA}/icons/marklog.svg DESTINATION ${MARKLOG_INSTALL_DATADIR})
 install(DIRECTORY ${MARKLOG_DATA}/guide DESTINATION ${MARKLOG_INSTALL_DATADIR})
 # The language tables are built into the program. Installed copies would take their place in
 # every Marklog on the machine, development builds included, so share/marklog/lang is left to

@@ -15,9 +15,13 @@ barcode scanner sends it, and every passage becomes one line of a plain-text
 record file (.stn) that is written to the disk at once.
 
 The records show in an editable grid, print as a numbered table and export as
-a copy of the file. A lap counter ranks the bibs by laps since a reset and
-shows the laps remaining to a target, and a scan display shows the last bib
-in digits as large as its window allows.]=])
+a copy of the file. A start list loaded from a CSV file names the runners in
+the grid, on the scan display and in the lap counter, and the results export
+as CSV with position, bib, time, name, category and lap. A lap counter ranks
+the bibs by laps since a reset and shows the laps remaining to a target; the
+lap board serves the lap list as a web page to phones and TVs on the local
+network, and a scan display shows the last bib in digits as large as its
+window allows.]=])
 # The hardening Debian builds its own packages with (dpkg-buildflags): checked string and memory
 # functions in optimised builds, and a relocation table that is read-only once loaded.
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
@@ -41,7 +45,6 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${MARKLOG_DEBIAN_REVISION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://marklog.example.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The X11/Wayland platform plugins are loaded at run time, not linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)

@@ -1,18 +1,30 @@
-# Installs the Debian packages Marklog needs to build, run and test, when any is missing.
-# Sourced by scripts/start and scripts/test; safe to run again and again.
+# Installs the Debian packages Marklog needs, when any is missing. Sourced by scripts/start and
+# scripts/test (and the other scripts); safe to run again and again.
 
+# What building and running the program need: scripts/start installs these only.
 MARKLOG_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins
     libgl-dev
-    # the lap board: QR codes; the browser test drives chromium through Qt WebSockets
-    libqrencode-dev qt6-websockets-dev chromium
-    # tests: the system-call trace of the durability test; the printed PDF read back
-    strace poppler-utils
-    # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb
-    desktop-file-utils appstream shared-mime-info man-db dpkg-dev file lintian
+    # the lap board's QR codes
+    libqrencode-dev
+    # the program registers the ".stn" file type for the user at start
+    desktop-file-utils shared-mime-info
 )
 
+# What only the tests need besides: scripts/test adds these.
+MARKLOG_TEST_PACKAGES=(
+    # the lap board's browser test drives chromium through Qt WebSockets
+    qt6-websockets-dev chromium
+    # the system-call trace of the durability test; the printed PDF read back
+    strace poppler-utils
+    # window placement under a real X server with a window manager
+    xvfb openbox
+    # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb
+    appstream man-db dpkg-dev file lintian
+)
+
+# Installs MARKLOG_PACKAGES and the packages named as arguments that are not installed yet.
 marklog_install_missing() {
     local missing=()
     for package in "${MARKLOG_PACKAGES[@]}" "$@"; do

@@ -42,6 +42,21 @@ void LogError(const ErrorInfo& error, const QString& procedureName) {
     WriteLog(QStringLiteral("ERROR: ") + FormatErrorEntry(VersionText(), error, procedureName));
 }
 
+bool ReportingFirstError(std::initializer_list<std::function<void()>> steps, const QString& procedureName) {
+    std::optional<ErrorInfo> first;
+    for (const std::function<void()>& step : steps) {
+        try {
+            step();
+        } catch (const RaisedError& error) {
+            if (!first)
+                first = error.info();
+        }
+    }
+    if (first)
+        ReportError(*first, procedureName);
+    return !first;
+}
+
 void ReportError(const ErrorInfo& error, const QString& procedureName) {
     if (error.number == 0)
         return;

@@ -3,6 +3,10 @@
 #include "base/ErrorInfo.h"
 
 #include <QString>
+
+#include <functional>
+#include <initializer_list>
+#include <optional>
 #include <utility>
 
 // Logs the error and shows its description in a message box. An error number of 0 is ignored.
@@ -22,6 +26,10 @@ template <typename Action> bool ReportingErrors(Action&& action, const QString& 
         return false;
     }
 }
+
+// Runs the independent steps of one user action (storing a window's settings as it closes): each
+// step runs whatever the ones before did, and the first raised error is reported once at the end.
+bool ReportingFirstError(std::initializer_list<std::function<void()>> steps, const QString& procedureName = QString());
 
 // The entry text of a log line (after "ERROR: "): version, source, number and description in
 // columns 0, 35, 60 and 70, and " (procedure)" when a procedure name is given.

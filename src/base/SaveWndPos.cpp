@@ -1,7 +1,6 @@
 #include "base/SaveWndPos.h"
 
-#include "base/ErrorInfo.h"
-#include "base/MessageBox.h"
+#include "base/ErrorHandler.h"
 #include "base/Settings.h"
 #include "base/WindowPlacement.h"
 
@@ -9,49 +8,80 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
-#include <exception>
 #include <optional>
 
 namespace {
 
-// Stored sizes are outer sizes, but a window's frame is only known once it is shown; restoring
-// before that sets the inner size to the outer one. This takes the frame off again when the window
-// is first shown, so a window does not grow by its frame every session.
+// How long a shown window on X11 waits for its window manager's frame before it goes on without.
+constexpr int kFrameWaitMs = 2000;
+
+// The frame around a window as the window system knows it now; none before the window is shown.
+QMargins FrameOf(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle != nullptr && window->isVisible() ? handle->frameMargins() : QMargins();
+}
+
+// Stored sizes are outer sizes, but a window's frame is known only once it is shown, and on X11
+// only once the window manager has framed it, a moment later. Until then the window has the stored
+// outer size as its inner size; this takes the frame off as soon as it is known. A window stored
+// maximized is maximized only then: the window manager keeps the rectangle it had before as the
+// one to return to when it is un-maximized.
 class FrameCorrection : public QObject {
 public:
-    FrameCorrection(QWidget* window, std::optional<int> outerWidth, std::optional<int> outerHeight)
-        : QObject(window), m_window(window), m_outerWidth(outerWidth), m_outerHeight(outerHeight) {
+    FrameCorrection(QWidget* window, std::optional<int> outerWidth, std::optional<int> outerHeight, bool maximize)
+        : QObject(window), m_window(window), m_outerWidth(outerWidth), m_outerHeight(outerHeight),
+          m_maximize(maximize) {
         window->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_window && event->type() == QEvent::Show) {
-            const QSize extra = m_window->frameGeometry().size() - m_window->geometry().size();
-            // A maximized window keeps its normal size; the toolkit restores that one unchanged.
-            const bool normal =
-                !(m_window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-            if (normal && !extra.isNull()) {
-                QSize size = m_window->size();
-                if (m_outerWidth)
-                    size.setWidth(std::max(0, *m_outerWidth - extra.width()));
-                if (m_outerHeight)
-                    size.setHeight(std::max(0, *m_outerHeight - extra.height()));
-                m_window->resize(size);
-            }
-            m_window->removeEventFilter(this);
-            deleteLater();
-        }
+        if (watched != m_window)
+            return false;
+        const QEvent::Type type = event->type();
+        if (type == QEvent::Show && QGuiApplication::platformName() == QLatin1String("xcb"))
+            QTimer::singleShot(kFrameWaitMs, this, [this] { Finish(); }); // a manager that frames nothing
+        else if (type == QEvent::Show)
+            Finish(); // elsewhere the frame is known now or never
+        else if ((type == QEvent::Move || type == QEvent::Resize) && !FrameOf(m_window).isNull())
+            Finish();
+        else if (type == QEvent::Hide)
+            Done(); // closed before it was framed
         return false;
     }
 
 private:
+    void Finish() {
+        if (m_done || !m_window)
+            return;
+        const QMargins frame = FrameOf(m_window);
+        QSize size = m_window->size();
+        if (m_outerWidth)
+            size.setWidth(std::max(0, *m_outerWidth - frame.left() - frame.right()));
+        if (m_outerHeight)
+            size.setHeight(std::max(0, *m_outerHeight - frame.top() - frame.bottom()));
+        m_window->resize(size);
+        if (m_maximize && m_window->isVisible())
+            m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+        Done();
+    }
+    void Done() {
+        m_done = true;
+        if (m_window)
+            m_window->removeEventFilter(this);
+        deleteLater();
+    }
+
     QPointer<QWidget> m_window;
     std::optional<int> m_outerWidth;
     std::optional<int> m_outerHeight;
+    bool m_maximize;
+    bool m_done = false;
 };
 
 QString SettingName(const QWidget* window) {
@@ -100,9 +130,10 @@ void Restore(QWidget* window) {
     const Scale scale = ScaleOf(window);
 
     // Positions and sizes are those of the outer frame. Qt's move() places the frame; the inner
-    // size is the outer size less the frame, which is only known once the window is shown.
-    const QSize frameExtra = window->frameGeometry().size() - window->geometry().size();
-    QRect frame = window->frameGeometry();
+    // size is the outer size less the frame (FrameCorrection takes it off once it is known).
+    const QMargins frameMargins = FrameOf(window);
+    const QSize frameExtra(frameMargins.left() + frameMargins.right(), frameMargins.top() + frameMargins.bottom());
+    QRect frame(window->pos(), window->size() + frameExtra);
     const auto apply = [](const std::optional<double>& twips, double scale, auto set) {
         if (!twips)
             return false;
@@ -123,17 +154,21 @@ void Restore(QWidget* window) {
         height = h;
         frame.setHeight(h);
     });
+    RestoreState state = RestoreStateFor(stored.state, IsMaximizable(window));
     if (restored) {
         window->move(frame.topLeft());
         if (width || height) {
             window->resize((frame.size() - frameExtra).expandedTo(QSize(0, 0)));
-            if (frameExtra.isNull() && !window->isVisible())
-                new FrameCorrection(window, width, height);
+            if (!window->isVisible()) {
+                new FrameCorrection(window, width, height, state == RestoreState::Maximize);
+                if (state == RestoreState::Maximize)
+                    state = RestoreState::Normal; // maximized once framed
+            }
         }
         KeepOnScreen(window);
     }
 
-    switch (RestoreStateFor(stored.state, IsMaximizable(window))) {
+    switch (state) {
     case RestoreState::Keep:
         break;
     case RestoreState::Maximize:
@@ -154,16 +189,14 @@ void Save(QWidget* window) {
         state = PlacementState::Maximized;
 
     const Scale scale = ScaleOf(window);
-    const QRect frame = window->frameGeometry();
+    // The window system's frame as it is now; the widget's copy of it may lag behind.
+    const QRect frame =
+        window->windowHandle() != nullptr ? window->windowHandle()->frameGeometry() : window->frameGeometry();
     const TwipsRect current{PixelsToTwips(frame.left(), scale.x), PixelsToTwips(frame.top(), scale.y),
                             PixelsToTwips(frame.width(), scale.x), PixelsToTwips(frame.height(), scale.y)};
     const QString name = SettingName(window);
     const QString previous = state == PlacementState::Normal ? QString() : ReadSetting(name).toString();
     WriteSetting(name, PlacementText(state, current, previous));
-}
-
-void ReportSaveFailure(const QString& description) {
-    ShowMessage({description, ProgramTitle(), MsgIcon::Exclamation, MsgButtons::Ok});
 }
 
 } // namespace
@@ -175,15 +208,10 @@ void SaveWndPos(QWidget* window, WndPos action) {
         // A window that cannot be placed opens where its design puts it; nothing to report.
         try {
             Restore(window);
-        } catch (const RaisedError&) {
+        } catch (const RaisedError& error) {
+            LogError(error.info());
         }
         return;
     }
-    try {
-        Save(window);
-    } catch (const RaisedError& error) {
-        ReportSaveFailure(error.info().description);
-    } catch (const std::exception& error) {
-        ReportSaveFailure(QString::fromLocal8Bit(error.what()));
-    }
+    Save(window);
 }

@@ -6,8 +6,9 @@ enum class WndPos { Restore, Save };
 
 // Restores or stores the placement of a top-level window in the
 // setting "WndPos_" + the window's class name. Restoring runs before the window is first shown and
-// never reports; a window that would open on no screen at all is moved onto the primary one. A
-// failure while storing is shown in a message box and nothing is written.
+// only logs a failure (the window opens where its design puts it); a window that would open on no
+// screen at all is moved onto the primary one. A failure while storing raises, for the window
+// closing to report, and nothing is written.
 //
 // A window counts as sizable unless its minimum and maximum size are equal or it carries
 // Qt::MSWindowsFixedSizeDialogHint; only a sizable window gets its width and height back. Only a

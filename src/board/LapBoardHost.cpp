@@ -1,6 +1,7 @@
 #include "board/LapBoardHost.h"
 
 #include "base/ErrorInfo.h"
+#include "base/MessageBox.h"
 #include "base/NumericValue.h"
 #include "base/Settings.h"
 #include "board/frmLapBoard.h"
@@ -90,6 +91,7 @@ void LapBoardHost::ShowDialog(QWidget* owner) {
     board.stop = [this] { Stop(); };
     board.runningPort = [this] { return Port(); };
     frmLapBoard dialog(std::move(board), owner);
+    const ModalScope modal;
     dialog.exec();
 }
 

@@ -1,10 +1,10 @@
 #include "display/frmDisplay.h"
 
+#include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
 #include "base/SaveWndPos.h"
 #include "base/Twips.h"
 #include "lang/clsLanguage.h"
-#include "base/AccessibleNames.h"
 
 #include <QCloseEvent>
 #include <QFontInfo>
@@ -104,7 +104,7 @@ frmDisplay::frmDisplay(QWidget* parent)
 frmDisplay::~frmDisplay() {
     // Destroyed with its owner without being closed: the placement is kept all the same.
     if (m_loaded && !m_unloaded)
-        SaveWndPos(this, WndPos::Save); // reports its own failure and raises none
+        ReportingErrors([this] { SaveWndPos(this, WndPos::Save); });
 }
 
 void frmDisplay::Form_Load() {
@@ -156,7 +156,7 @@ void frmDisplay::closeEvent(QCloseEvent* event) {
 
 void frmDisplay::Form_Unload() {
     m_unloaded = true;
-    SaveWndPos(this, WndPos::Save);
+    ReportingErrors([this] { SaveWndPos(this, WndPos::Save); });
     emit Unload();
 }
 

@@ -118,15 +118,15 @@ void ctlGrid::SetCaptions() {
 }
 
 void ctlGrid::AddBib(qint32 Bib) {
-    CommitEdit();
     const QuietCurrent quiet(m_settingCurrent);
     m_model->Append({RowCount(), Bib});
     if (m_model->IsHoldingBack()) {
         m_addedWhileHeld = true;
-    } else {
-        ScrollNewRowIntoView();
-        ShowCurrentRow();
+        return;
     }
+    if (!m_editing) // scrolling would move the open editor's cell from under the operator
+        ScrollNewRowIntoView();
+    ShowCurrentRow();
 }
 
 void ctlGrid::Clear() {
@@ -135,6 +135,8 @@ void ctlGrid::Clear() {
 }
 
 void ctlGrid::setRedraw(bool redraw) {
+    if (!redraw)
+        CommitEdit(); // the rows are about to be filled anew
     if (redraw == m_redraw)
         return;
     m_redraw = redraw;

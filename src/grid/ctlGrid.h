@@ -30,9 +30,10 @@ class QToolButton;
 //     TypedToEntry(t)  a digit was typed while the table itself had the focus: give the entry
 //                      box the focus and insert t there, so no keystroke of a bib is lost and
 //                      no record changes by accident. Other typed characters are dropped.
-// - Appending one record: AddBib(bib); the row is scrolled into view when it does not fit.
-// - Reloading all records: setRedraw(false); Clear(); AddBib(bib) for each record;
-//   setRedraw(true). Rows added while redraw is off are collected and shown at once.
+// - Appending one record: AddBib(bib); the row is scrolled into view when it does not fit,
+//   unless the editor is open: a passage recorded meanwhile (a scan) leaves it as it is.
+// - Reloading all records: setRedraw(false), which commits a pending edit; Clear(); AddBib(bib)
+//   for each record; setRedraw(true). Rows added while redraw is off are collected and shown at once.
 // - Columns after the bib (names, times): SetExtraColumns; a warning marks a bib cell: SetBibWarning.
 // - Undo and redo of corrections: Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y while the focus is in the grid
 //   (in the editor only while it holds no typing of its own to take back), and the table's context
@@ -49,14 +50,15 @@ public:
 
     // Button tooltips and header texts from the language tables.
     void SetCaptions();
-    // Commits a pending edit and appends a row numbered with the previous row count.
+    // Appends a row numbered with the previous row count; an open editor stays open on its cell.
     void AddBib(qint32 Bib);
     // Shows these columns after the bib (none: the two columns alone).
     void SetExtraColumns(QVector<GridModel::ExtraColumn> columns);
     void SetBibWarning(GridModel::BibWarning warning);
     // Removes all data rows; the header row stays. A pending edit is not touched.
     void Clear();
-    // False suspends painting and collects added rows until it is set back to true.
+    // False commits a pending edit, suspends painting and collects added rows until it is set
+    // back to true.
     bool Redraw() const { return m_redraw; }
     void setRedraw(bool redraw);
     // Commits a pending edit; called before the host closes the record file.

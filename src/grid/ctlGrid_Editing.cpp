@@ -25,8 +25,7 @@ qint32 EditedBib(const QString& text) {
     try {
         return ToInt32(NumericValue(text));
     } catch (const RaisedError&) {
-        Raise(ErrorNumber::Overflow,
-              GetText(QStringLiteral("MKL_MSG_BIBTOOLARGE")).replace(QStringLiteral("[bib]"), text));
+        Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_MSG_BIBTOOLARGE"), {{QStringLiteral("[bib]"), text}}));
     }
 }
 
@@ -201,7 +200,7 @@ void ctlGrid::cmdDelete_Click() {
         if (row < 1 || RowCount() < 2)
             return;
         MessageRequest question;
-        question.text = GetText(QStringLiteral("MKL_MSG_DELETEBIB")).replace(QStringLiteral("[bib]"), CellText(row, 1));
+        question.text = GetText(QStringLiteral("MKL_MSG_DELETEBIB"), {{QStringLiteral("[bib]"), CellText(row, 1)}});
         question.title = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
         question.icon = MsgIcon::Question;
         question.buttons = MsgButtons::OkCancel;

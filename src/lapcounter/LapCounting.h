@@ -2,18 +2,11 @@
 
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 #include <functional>
+#include <vector>
 
-class clsFile;
 class LapStandings;
-
-// One counted passage: its bib and the record's ID.
-struct LapEntry {
-    qint32 Bib = 0;
-    qint64 ID = 0;
-};
 
 // One line of the lap list: a bib, how many passages it has, and the ID of its latest passage.
 struct LapRow {
@@ -21,15 +14,6 @@ struct LapRow {
     qint32 Laps = 0;
     qint64 LastID = 0;
 };
-
-// Sorts passages by bib, smallest first (of two equal bibs the right one is taken first).
-void SortLapEntries(QVector<LapEntry>& entries);
-
-// The passages that count, in list order: ID at least firstCountedID and a bib above 0.
-QVector<LapEntry> CollectLapEntries(const clsFile& records, qint32 firstCountedID);
-
-// One row per bib from passages sorted by bib, in ascending bib order.
-QVector<LapRow> GroupLapEntries(const QVector<LapEntry>& sortedEntries);
 
 // What a refresh takes from the lap counter window.
 struct LapListInput {
@@ -51,20 +35,41 @@ struct LapListInput {
     }
 };
 
-// Replaces `lines` by the lap list of synced standings: heading, separator, then one line per
-// listed bib, leader first when descending, else the exact reverse. Columns are separated by two
-// tabs. A failure (a number field too large) raises an error; the lines made until then stay.
-void BuildLapList(const LapStandings& standings, const LapListInput& input, QStringList& lines);
+// Writes the line of a row: bib, laps and, with a target above 0, the laps remaining; then the
+// runner's name when there is a name lookup. Columns are separated by two tabs.
+class LapLineWriter {
+public:
+    LapLineWriter() = default;
+    LapLineWriter(double target, std::function<QString(qint32 bib)> nameOf);
+    QString Line(const LapRow& row) const;
+
+private:
+    double m_target = 0;
+    std::function<QString(qint32 bib)> m_nameOf;
+    bool m_plainWholeNumbers = false; // the locale writes whole numbers as QString::number does
+};
+
+// A lap list: the heading and the separator, then the listed rows in the order shown. The text
+// of a row's line is made only when asked for, so a list of 100,000 bibs costs no text beyond the
+// lines in view.
+struct LapList {
+    QStringList heading; // fewer than two lines after a failure
+    std::vector<LapRow> rows;
+    LapLineWriter writer;
+
+    qsizetype Count() const { return heading.size() + qsizetype(rows.size()); }
+    QString Line(qsizetype index) const; // 0 <= index < Count()
+    QStringList Lines() const;
+};
+
+// Replaces `list` by the lap list of synced standings: heading, separator, then one line per
+// listed bib, leader first when descending, else the exact reverse. A failure (a number field too
+// large) raises an error; the lines made until then stay.
+void BuildLapList(const LapStandings& standings, const LapListInput& input, LapList& list);
 
 // The line of the lap list that shows the row at a rank when `listed` rows are listed; -1 when
 // that row is not listed.
 qint64 LapLineOf(qint64 rank, qint64 listed, bool descending);
-
-QString LapHeadingLine(const QString& bib, const QString& laps, const QString& remaining, double target);
-QString LapSeparatorLine();
-QString LapRowLine(const LapRow& row, double target);
-// A row's line of the list: LapRowLine, then the runner's name when the input has a name lookup.
-QString LapListLine(const LapRow& row, double target, const LapListInput& input);
 
 // A double as the platform writes it by default in the current locale: up to 15 significant
 // digits, whole values without a decimal point, no digit grouping.

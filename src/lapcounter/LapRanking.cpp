@@ -8,6 +8,33 @@ void LapRanking::Clear() {
     m_root = -1;
 }
 
+// The treap that inserting the rows one by one would give, built along its right spine: each new
+// row (the last so far) takes the nodes of lower priority at the spine's end as its left subtree.
+// A node leaves the spine with its subtree complete, so its size is known then.
+void LapRanking::Assign(const std::vector<LapRow>& ranked) {
+    Clear();
+    m_nodes.reserve(ranked.size());
+    std::vector<qint32> spine;
+    const auto leave = [this, &spine] {
+        const qint32 node = spine.back();
+        spine.pop_back();
+        Update(node);
+        return node;
+    };
+    for (const LapRow& row : ranked) {
+        const qint32 fresh = NewNode(row);
+        qint32 left = -1;
+        while (!spine.empty() && m_nodes[size_t(spine.back())].priority < m_nodes[size_t(fresh)].priority)
+            left = leave();
+        m_nodes[size_t(fresh)].left = left;
+        if (!spine.empty())
+            m_nodes[size_t(spine.back())].right = fresh;
+        spine.push_back(fresh);
+    }
+    while (!spine.empty())
+        m_root = leave();
+}
+
 qint32 LapRanking::NewNode(const LapRow& row) {
     // xorshift32: cheap priorities that keep the tree balanced in expectation.
     m_seed ^= m_seed << 13;

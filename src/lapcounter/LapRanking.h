@@ -11,6 +11,8 @@
 class LapRanking {
 public:
     void Clear();
+    // Replaces the rows by these, which are in ranking order; takes O(n).
+    void Assign(const std::vector<LapRow>& ranked);
     void Insert(const LapRow& row);
     void Erase(const LapRow& row); // the row must be in the ranking
     // How many rows rank ahead of `row`: its 0-based place when it is in the ranking.

@@ -2,6 +2,7 @@
 
 #include "records/clsFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -31,38 +32,38 @@ void LapStandings::SetFirstCountedID(qint32 id) {
     m_counted = false;
 }
 
-// The passages are counted as the lap list always counted them (by sorting them by bib and
-// grouping), then ranked.
+// One pass over the records counts every bib's laps; the rows are then sorted into ranking
+// order once and the ranking is built from them in linear time.
 void LapStandings::Recount() {
-    m_ranking.Clear();
-    m_rows.clear();
-    QVector<LapEntry> entries = CollectLapEntries(m_records, m_firstCountedID);
-    SortLapEntries(entries);
-    const QVector<LapRow> rows = GroupLapEntries(entries);
-    entries = QVector<LapEntry>();
-    m_rows.reserve(rows.size());
-    for (const LapRow& row : rows) {
-        m_rows.insert(row.Bib, row);
-        m_ranking.Insert(row);
+    m_rows.Clear();
+    const qint32 count = m_records.Count();
+    for (qint32 i = 0; i < count; ++i) {
+        const tBib record = m_records.GetRecord(i);
+        if (record.ID < m_firstCountedID || record.Bib <= 0)
+            continue;
+        LapRow& row = m_rows[record.Bib];
+        ++row.Laps;
+        row.LastID = qMax<qint64>(row.LastID, record.ID);
     }
+    std::vector<LapRow> ranked = m_rows.Rows();
+    std::sort(ranked.begin(), ranked.end(), [](const LapRow& a, const LapRow& b) { return LapRanking::Ahead(a, b); });
+    m_ranking.Assign(ranked);
 }
 
 bool LapStandings::Add(const tBib& record, LapMove* move) {
     if (record.ID < m_firstCountedID || record.Bib <= 0)
         return false;
     LapMove result;
-    auto found = m_rows.find(record.Bib);
-    if (found == m_rows.end()) {
+    LapRow& row = m_rows[record.Bib];
+    if (row.Laps == 0) {
         result.row = LapRow{record.Bib, 1, record.ID};
-        m_rows.insert(record.Bib, result.row);
     } else {
-        const LapRow before = *found;
-        result.oldLaps = before.Laps;
-        result.oldRank = m_ranking.RankOf(before);
-        m_ranking.Erase(before);
-        result.row = LapRow{record.Bib, before.Laps + 1, qMax<qint64>(before.LastID, record.ID)};
-        *found = result.row;
+        result.oldLaps = row.Laps;
+        result.oldRank = m_ranking.RankOf(row);
+        m_ranking.Erase(row);
+        result.row = LapRow{record.Bib, row.Laps + 1, qMax<qint64>(row.LastID, record.ID)};
     }
+    row = result.row;
     m_ranking.Insert(result.row);
     result.newRank = m_ranking.RankOf(result.row);
     if (move)

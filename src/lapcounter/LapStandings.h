@@ -1,9 +1,8 @@
 #pragma once
 
 #include "lapcounter/LapRanking.h"
+#include "lapcounter/LapRowTable.h"
 #include "records/tBib.h"
-
-#include <QHash>
 
 class clsFile;
 
@@ -33,7 +32,10 @@ public:
 
     const LapRanking& Ranking() const { return m_ranking; }
     // The laps counted for a bib (0 when it has none).
-    qint32 LapsOf(qint32 bib) const { return m_rows.value(bib).Laps; }
+    qint32 LapsOf(qint32 bib) const {
+        const LapRow* row = m_rows.Find(bib);
+        return row ? row->Laps : 0;
+    }
     // The rows with at least `minimum` laps (a row with fewer is not listed); they come first.
     qint64 ListedCount(double minimum) const;
     // Changes with every Sync that changed something.
@@ -45,7 +47,7 @@ private:
 
     const clsFile& m_records;
     LapRanking m_ranking;
-    QHash<qint32, LapRow> m_rows; // by bib
+    LapRowTable m_rows;
     qint32 m_firstCountedID = 0;
     quint64 m_recordsRevision = 0;
     bool m_counted = false;

@@ -19,10 +19,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 
-#include <exception>
 #include <limits>
 
 namespace {
@@ -34,18 +34,20 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name, int i
     return widget;
 }
 
-// Runs one step of a sequence whose steps are independent: a failure is dropped and the next
-// step still runs.
-template <typename Step> void IgnoringFailure(Step step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
+// A number field's text in the form the numeric value reads: the operator types and reads the
+// decimal sign of the locale ("2,5"), the value takes "." (a comma would end the number).
+QString FieldValueText(const QString& shown) {
+    return QString(shown).replace(QLocale().decimalPoint(), QStringLiteral("."));
 }
 
-// A number field's text as the window shows and stores it: the text of its numeric value.
-QString NumberFieldText(const QString& text) {
-    return DoubleText(NumericValue(text));
+// A stored number as its field shows it: the text of its numeric value in the operator's locale.
+QString FieldTextOf(const QString& stored) {
+    return DoubleText(NumericValue(stored));
+}
+
+// A field's number as it is stored: the same text in every locale ("2.5").
+QString StoredTextOf(const QString& shown) {
+    return QString::number(NumericValue(FieldValueText(shown)), 'g', 15);
 }
 
 } // namespace
@@ -117,8 +119,8 @@ void frmLapcounter::Form_Load() {
     m_loaded = true;
     ReportingErrors([this] {
         SaveWndPos(this, WndPos::Restore);
-        txtLapCount[0]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_Laps")).toString()));
-        txtLapCount[1]->setText(NumberFieldText(ReadSetting(QStringLiteral("LC_LapsMin")).toString()));
+        txtLapCount[0]->setText(FieldTextOf(ReadSetting(QStringLiteral("LC_Laps")).toString()));
+        txtLapCount[1]->setText(FieldTextOf(ReadSetting(QStringLiteral("LC_LapsMin")).toString()));
         chkAuto->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Auto"))));
         chkDescending->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("LC_Descending"))));
         SetCaptions();
@@ -127,12 +129,13 @@ void frmLapcounter::Form_Load() {
 }
 
 void frmLapcounter::Form_Unload() {
-    IgnoringFailure([this] { SaveWndPos(this, WndPos::Save); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); });
-    IgnoringFailure(
-        [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_Laps"), NumberFieldText(txtLapCount[0]->text())); });
-    IgnoringFailure([this] { WriteSetting(QStringLiteral("LC_LapsMin"), NumberFieldText(txtLapCount[1]->text())); });
+    ReportingFirstError({
+        [this] { SaveWndPos(this, WndPos::Save); },
+        [this] { WriteSetting(QStringLiteral("LC_Auto"), CheckBoxValue(chkAuto->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("LC_Descending"), CheckBoxValue(chkDescending->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("LC_Laps"), StoredTextOf(txtLapCount[0]->text())); },
+        [this] { WriteSetting(QStringLiteral("LC_LapsMin"), StoredTextOf(txtLapCount[1]->text())); },
+    });
     m_firstCountedID = 0;
     m_standings.SetFirstCountedID(0);
     emit Unload();
@@ -159,8 +162,8 @@ void frmLapcounter::SetCaptions() {
 
 LapListInput frmLapcounter::ListInput() const {
     LapListInput input;
-    input.targetText = txtLapCount[0]->text();
-    input.minimumText = txtLapCount[1]->text();
+    input.targetText = FieldValueText(txtLapCount[0]->text());
+    input.minimumText = FieldValueText(txtLapCount[1]->text());
     input.descending = chkDescending->isChecked();
     input.bibHeading = GetText(QStringLiteral("MKL_LC_BIB"));
     input.lapsHeading = GetText(QStringLiteral("MKL_LC_LAPS"));
@@ -171,21 +174,21 @@ LapListInput frmLapcounter::ListInput() const {
 }
 
 void frmLapcounter::cmdRequery_Click() {
-    QStringList lines;
+    ForgetResetOfOtherFile();
+    LapList list;
     m_shown.valid = false;
     LapListInput input;
     try {
         m_standings.Sync();
         input = ListInput();
-        BuildLapList(m_standings, input, lines);
+        BuildLapList(m_standings, input, list);
     } catch (const RaisedError& error) {
-        m_lines->SetLines(std::move(lines)); // the lines made before the failure stay
+        m_lines->SetList(std::move(list)); // the lines made before the failure stay
         ReportError(error.info());
         return;
     }
-    m_lines->SetLines(std::move(lines));
+    m_lines->SetList(std::move(list));
     try {
-        m_shown.target = NumericValue(input.targetText);
         // The list reads the minimum only when it has rows; while it is faulty, every passage
         // refreshes the whole list, which reports it.
         m_shown.minimum = NumericValue(input.minimumText);
@@ -203,6 +206,7 @@ void frmLapcounter::RecordsChanged() {
     ReportingErrors([this, &refresh] {
         if (!AutoRefresh())
             return;
+        ForgetResetOfOtherFile();
         const quint64 before = m_standings.Revision();
         LapMove move;
         const LapStandings::Step step = m_standings.Sync(&move);
@@ -229,7 +233,7 @@ bool frmLapcounter::ApplyMove(const LapMove& move) {
     const qint64 listedCountBefore = listed - (listedNow ? 1 : 0) + (listedBefore ? 1 : 0);
     const qint64 from = listedBefore ? LapLineOf(move.oldRank, listedCountBefore, descending) : -1;
     const qint64 to = listedNow ? LapLineOf(move.newRank, listed, descending) : -1;
-    return m_lines->MoveLine(int(from), int(to), LapListLine(move.row, m_shown.target, m_shown.input));
+    return m_lines->MoveLine(int(from), int(to), move.row);
 }
 
 bool frmLapcounter::AutoRefresh() const {
@@ -242,10 +246,20 @@ void frmLapcounter::cmdReset_Click() {
         if (maxId == std::numeric_limits<qint32>::max())
             Raise(ErrorNumber::Overflow, GetText(QStringLiteral("MKL_MSG_IDLIMIT")));
         m_firstCountedID = maxId + 1;
+        m_resetOpening = m_records.Openings();
         m_standings.SetFirstCountedID(m_firstCountedID);
         emit CountingChanged();
         cmdRequery_Click();
     });
+}
+
+// A reset counts from a record of the file open at the time; the next file opened (also after a
+// reset with none open) counts from its start.
+void frmLapcounter::ForgetResetOfOtherFile() {
+    if (m_firstCountedID == 0 || m_records.Openings() == m_resetOpening)
+        return;
+    m_firstCountedID = 0;
+    m_standings.SetFirstCountedID(0);
 }
 
 void frmLapcounter::chkAuto_Click() {

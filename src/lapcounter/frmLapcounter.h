@@ -37,6 +37,8 @@ public:
     void cmdRequery_Click();
     // The main window's automatic refresh after a change of the records: a single passage moves
     // one line of the list, anything else refreshes it. Nothing shows while automatic refresh is off.
+    // Either way the list stays where the operator scrolled it (a new window starts at the top), so
+    // the part watched during a race does not jump away with every passage.
     void RecordsChanged();
     // The standings this window counts with and what its fields ask of the list, for other views
     // of the same standings.
@@ -74,6 +76,7 @@ private:
     void ApplyLayout();
     void Form_Unload();
     void cmdReset_Click();
+    void ForgetResetOfOtherFile();
     void chkAuto_Click();
     void chkDescending_Click();
     void txtLapCount_GotFocus(int index);
@@ -92,6 +95,7 @@ private:
     QCheckBox* chkDescending = nullptr;
     QString m_textAtFocus[2]; // each field's text when it last got the focus
     qint32 m_firstCountedID = 0;
+    quint64 m_resetOpening = 0; // the file opening the reset counts in (clsFile::Openings)
     bool m_loaded = false;
     std::function<QString(qint32 bib)> m_nameOf;
     LapStandings m_standings;
@@ -101,7 +105,6 @@ private:
         bool valid = false;
         quint64 revision = 0;
         LapListInput input;
-        double target = 0;
         double minimum = 0;
     } m_shown;
     bool m_unloaded = false;

@@ -91,6 +91,13 @@ void PlayAlarmSound() {
     Sink()(kAlarmSoundPath);
 }
 
+const QString kRefusedSoundPath = QStringLiteral(":/sounds/refused-tone.wav");
+
+void PlayRefusedSound() {
+    RegisterSoundResources();
+    Sink()(kRefusedSoundPath);
+}
+
 SoundSink SetSoundSink(SoundSink sink) {
     SoundSink previous = std::move(Sink());
     Sink() = sink ? std::move(sink) : SoundSink(PlayOnSpeaker);

@@ -21,6 +21,11 @@ QString AckSoundSource(const QString& soundFile);
 void PlayAlarmSound();
 extern const QString kAlarmSoundPath;
 
+// A bib the duplicate guard refused: two low tones built into the program, unlike both the
+// acknowledgement and the alarm, so the operator hears that nothing was recorded.
+void PlayRefusedSound();
+extern const QString kRefusedSoundPath;
+
 // Test seam: receives every request (with the source chosen to play) instead of the speaker.
 using SoundSink = std::function<void(const QString& source)>;
 SoundSink SetSoundSink(SoundSink sink);

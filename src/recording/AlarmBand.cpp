@@ -25,7 +25,7 @@ void AlarmBand::Clear(Source source) {
 }
 
 bool AlarmBand::IsAlarm() const {
-    return m_texts.contains(Source::Write) || m_texts.contains(Source::Scanner);
+    return m_texts.contains(Source::Write) || m_texts.contains(Source::Scanner) || m_texts.contains(Source::Scan);
 }
 
 void AlarmBand::Refresh() {

@@ -10,7 +10,8 @@
 class AlarmBand : public QLabel {
     Q_OBJECT
 public:
-    enum class Source { Write, Scanner, Notice };
+    // Scan: codes the scanner sent that could not be recorded.
+    enum class Source { Write, Scanner, Scan, Notice };
 
     explicit AlarmBand(QWidget* parent = nullptr);
 

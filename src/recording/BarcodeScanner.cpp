@@ -1,17 +1,18 @@
 #include "recording/BarcodeScanner.h"
 
+#include "base/Clock.h"
 #include "base/ErrorHandler.h"
 #include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "lang/clsLanguage.h"
-#include "recording/ScanDecoding.h"
 #include "recording/SerialDeviceAccess.h"
 #include "recording/SerialPortName.h"
 #include "recording/frmPort.h"
 
+#include <QApplication>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QTimer>
@@ -48,9 +49,9 @@ bool DeviceIsPresent(const QString& portName) {
 
 } // namespace
 
-BarcodeScanner::BarcodeScanner(QLineEdit* entry, std::function<void()> record, QObject* parent)
-    : QObject(parent), m_timer(new QTimer(this)), m_entry(entry), m_record(std::move(record)),
-      m_port(new QSerialPort(this)), m_reopen(new QTimer(this)) {
+BarcodeScanner::BarcodeScanner(std::function<void(const ScannedCode&)> record, QObject* parent)
+    : QObject(parent), m_timer(new QTimer(this)), m_record(std::move(record)), m_port(new QSerialPort(this)),
+      m_reopen(new QTimer(this)) {
     m_port->setObjectName(QStringLiteral("MSComm"));
     m_port->setBaudRate(QSerialPort::Baud9600);
     m_port->setParity(QSerialPort::NoParity);
@@ -119,8 +120,8 @@ void BarcodeScanner::Open(const QString& portName) {
     m_port->setPortName(portName);
     if (!m_port->open(QIODevice::ReadWrite))
         RaiseOpenError(portName);
-    if (!m_held)
-        m_timer->start();
+    m_reader.DropUnfinished();
+    m_timer->start();
 }
 
 // Tells the operator why the port did not open and what to do about it.
@@ -173,34 +174,38 @@ void BarcodeScanner::tmrBarcode_Timer() {
 
 void BarcodeScanner::HoldWhileModal(bool hold) {
     m_held = hold;
-    if (hold) {
-        m_timer->stop();
+    if (hold || !m_port->isOpen()) {
+        HandOver();
         return;
     }
     // Taken at once, not at the next poll: the command that showed the box may go on to close
     // the record file, and what was scanned meanwhile belongs into it.
-    TakeCharacters(std::exchange(m_heldBytes, QByteArray()));
-    if (!m_port->isOpen())
-        return;
     m_port->waitForReadyRead(0);
     TakeCharacters(m_port->readAll());
-    if (!m_held) // a box the record button showed holds it again
-        m_timer->start();
+}
+
+bool BarcodeScanner::IsHeld() const {
+    return m_held || QApplication::activeModalWidget() != nullptr;
 }
 
 void BarcodeScanner::TakeCharacters(const QByteArray& characters) {
-    for (const char character : characters) {
-        QString text = m_entry->text();
-        switch (DecodeScanByte(character, text)) {
-        case ScanEffect::Typed:
-            m_entry->setText(text);
+    const qsizetype before = m_reader.Waiting();
+    m_reader.Take(characters, Now());
+    if (IsHeld() && m_reader.Waiting() != before)
+        emit ScansHeld(int(m_reader.Waiting()));
+    HandOver();
+}
+
+// In arrival order; a box the recording shows holds the rest until it has closed.
+void BarcodeScanner::HandOver() {
+    if (m_handingOver)
+        return;
+    const QScopedValueRollback<bool> handing(m_handingOver, true);
+    while (!IsHeld()) {
+        const std::optional<ScannedCode> code = m_reader.Next();
+        if (!code)
             break;
-        case ScanEffect::Enter:
-            m_record(); // the record button reports its own failures; the next bib still counts
-            break;
-        case ScanEffect::Ignored:
-            break;
-        }
+        m_record(*code); // the recording reports its own failures; the next code still counts
     }
 }
 
@@ -222,11 +227,7 @@ void BarcodeScanner::HandleLoss() {
     if (!m_port->isOpen())
         return;
     // What arrived before the loss is still recorded, after any box that holds the scanner.
-    const QByteArray rest = m_port->readAll();
-    if (m_held)
-        m_heldBytes += rest;
-    else
-        TakeCharacters(rest);
+    TakeCharacters(m_port->readAll());
     m_port->close();
     m_port->clearError();
     m_timer->stop();
@@ -250,7 +251,7 @@ void BarcodeScanner::TryReopen() {
     }
     m_reopen->stop();
     m_portName = m_lostPortName;
-    if (!m_held)
-        m_timer->start();
+    m_reader.DropUnfinished();
+    m_timer->start();
     emit ScannerBack(PortText("MKL_SB_SCANNERBACK", m_portName));
 }

@@ -1,23 +1,24 @@
 #pragma once
 
+#include "recording/ScanReader.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
-class QLineEdit;
 class QSerialPort;
 class QTimer;
 class QWidget;
 
 // The main window's serial barcode scanner: the serial port "MSComm" (9600 baud, no parity,
-// 8 data bits, 1 stop bit) polled by its timer "tmrBarcode". Digits go into the entry box,
-// a carriage return presses the record button, so a scanned bib takes the path of a typed one.
+// 8 data bits, 1 stop bit) polled by its timer "tmrBarcode". Each code it sends is handed over
+// whole, on its own: never through the entry box, where it would mix with digits being typed.
 class BarcodeScanner : public QObject {
     Q_OBJECT
 public:
-    // entry: the entry box; record: runs the record button.
-    BarcodeScanner(QLineEdit* entry, std::function<void()> record, QObject* parent = nullptr);
+    // record: takes each finished code, in the order they arrived.
+    BarcodeScanner(std::function<void(const ScannedCode&)> record, QObject* parent = nullptr);
     ~BarcodeScanner() override;
 
     // Extras > barcode scanner: asks for the port in a new port dialog owned by owner, then
@@ -45,9 +46,9 @@ public:
 
     // The timer's handler: takes every character waiting at the port.
     void tmrBarcode_Timer();
-    // While a modal box is open the polling stops, instead of the scanned bytes running into the
-    // entry box behind it; they wait in the port and are taken in order once the last box has
-    // closed. The scanner follows every ModalScope by itself.
+    // While a modal box or dialog is open, codes are still read, each with the time it arrived,
+    // but handed over only once the last one has closed, so nothing is recorded behind a dialog.
+    // The scanner follows every ModalScope and every modal window by itself.
     void HoldWhileModal(bool hold);
 
 signals:
@@ -58,23 +59,27 @@ signals:
     void ScannerBack(const QString& statusText);
     // What the operator must know about the lost scanner, for the window's alarm band.
     void ScannerAlarm(const QString& text);
+    // Codes are waiting for a dialog to close; count: how many.
+    void ScansHeld(int count);
 
 private:
     void TakeCharacters(const QByteArray& characters);
+    bool IsHeld() const;
+    void HandOver();
     void PortError(int error);
     void HandleLoss();
     void TryReopen();
     [[noreturn]] void RaiseOpenError(const QString& portName);
 
     QTimer* m_timer;
-    QLineEdit* m_entry;
-    std::function<void()> m_record;
+    std::function<void(const ScannedCode&)> m_record;
+    ScanReader m_reader;
+    bool m_handingOver = false;
     QSerialPort* m_port;
     QTimer* m_reopen;
     QString m_portName;
     QString m_lostPortName;
     bool m_lossPending = false;
     bool m_held = false;
-    QByteArray m_heldBytes; // read from a vanishing port while held
     int m_modalObserver = -1;
 };

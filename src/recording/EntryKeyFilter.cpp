@@ -51,6 +51,8 @@ bool EntryKeyFilter::eventFilter(QObject* watched, QEvent* event) {
         m_onEnter();
         return true;
     }
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false; // moves the focus on, as in any window
     if (key->modifiers() & Qt::KeypadModifier) {
         const QChar digit = KeypadDigit(key->key());
         auto* box = qobject_cast<QLineEdit*>(watched);

@@ -3,8 +3,8 @@
 #include "lang/clsLanguage.h"
 #include "recording/ForceFore.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -12,8 +12,21 @@
 #include <QWidget>
 
 namespace {
+
 constexpr int kCatchInterval = 50; // ms: the reaction time after the focus was lost
+
+// Whether the program has the foreground: the main window, a window it owns (a lap counter, the
+// scan display, a dialog) or a modal box.
+bool ProgramInFront(const QWidget* main) {
+    if (QApplication::activeModalWidget())
+        return true;
+    for (const QWidget* window = QApplication::activeWindow(); window; window = window->parentWidget())
+        if (window == main)
+            return true;
+    return false;
 }
+
+} // namespace
 
 FocusCatcher::FocusCatcher(QWidget* window, QCheckBox* chkCatch, QLineEdit* txtEnter, QObject* parent)
     : QObject(parent), m_window(window), m_check(chkCatch), m_timer(new QTimer(this)), m_entry(txtEnter),
@@ -28,7 +41,7 @@ FocusCatcher::FocusCatcher(QWidget* window, QCheckBox* chkCatch, QLineEdit* txtE
 void FocusCatcher::chkCatch_Click() {
     if (!m_timer || !m_check)
         return;
-    if (m_check->checkState() == Qt::Checked) {
+    if (m_check->checkState() == Qt::Checked && m_fileOpen) {
         if (!m_timer->isActive())
             m_timer->start();
     } else {
@@ -45,11 +58,16 @@ void FocusCatcher::chkCatch_Validate() {
     chkCatch_Click();
 }
 
-// Every step runs whatever the one before did; nothing here is worth a message.
+// Only another program in front, or the window minimised, is a reason to act: within the program
+// the operator may be correcting in the grid or working in another of its windows, and the focus
+// stays where it was put. Nothing here is worth a message.
 void FocusCatcher::tmrCatch_Timer() {
     const QPointer<FocusCatcher> self(this);
     QCoreApplication::processEvents(); // keeps the window responsive while it holds the foreground
     if (!self || !m_window)
+        return;
+    const QWidget* main = m_window->window();
+    if (ProgramInFront(main) && !main->isMinimized())
         return;
     if (m_canForce) {
         ForceForeground(m_window);
@@ -57,17 +75,14 @@ void FocusCatcher::tmrCatch_Timer() {
         m_limitReported = true;
         emit CatchLimited(GetText(QStringLiteral("MKL_SB_CATCHLIMITED")));
     }
-    if (m_entry)
+    // Coming back, the window gives the focus to the control that had it; without one, the box.
+    if (m_entry && !m_window->focusWidget())
         m_entry->setFocus();
 }
 
 void FocusCatcher::FollowFileState(bool fileOpen) {
-    if (!m_timer || !m_check)
-        return;
-    if (m_check->checkState() == Qt::Checked && fileOpen)
-        m_timer->start();
-    else
-        m_timer->stop();
+    m_fileOpen = fileOpen;
+    chkCatch_Click();
 }
 
 void FocusCatcher::WithoutCatching(const std::function<void()>& showModal) {

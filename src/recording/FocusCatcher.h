@@ -10,16 +10,18 @@ class QLineEdit;
 class QTimer;
 class QWidget;
 
-// Focus catching of the main window: while the check box is checked, its timer "tmrCatch" pulls
-// the window to the foreground and puts the focus into the entry box every 50 ms, so that no
-// keystroke or keyboard scanner lands in another program.
+// Focus catching of the main window: while the check box is checked, its timer "tmrCatch" looks
+// every 50 ms whether another program has the foreground and then pulls the window forward, so
+// that no keystroke or keyboard scanner lands in another program. Inside the program it never
+// moves the focus: a correction in the grid stays a correction.
 class FocusCatcher : public QObject {
     Q_OBJECT
 public:
     FocusCatcher(QWidget* window, QCheckBox* chkCatch, QLineEdit* txtEnter, QObject* parent = nullptr);
 
-    // The timer runs exactly while the box is checked (a grey box counts as unchecked). Runs on
-    // every change of the box's value, also one made by the program.
+    // The timer runs exactly while the box is checked (a grey box counts as unchecked) and a file
+    // is open: without one the box is hidden and could not be used to stop it. Runs on every
+    // change of the box's value, also one made by the program.
     void chkCatch_Click();
     // While the box has the focus the timer stops, so it can be operated.
     void chkCatch_GotFocus();
@@ -36,8 +38,8 @@ public:
     void AssumePlatform(const QString& platformName);
 
 signals:
-    // Sent once when the window system does not let the window take the foreground: the focus
-    // is then kept in the entry box only within the window. text is for the status bar.
+    // Sent once when the window system does not let the window take the foreground. text is for
+    // the status bar.
     void CatchLimited(const QString& text);
 
 protected:
@@ -50,4 +52,5 @@ private:
     QPointer<QLineEdit> m_entry;
     bool m_canForce;
     bool m_limitReported = false;
+    bool m_fileOpen = false;
 };

@@ -199,7 +199,8 @@ void RaceCommands::mnuExtras_RaceSetup_Click() {
     ReportingErrors([this] {
         QStringList problems;
         QStringList categories;
-        for (const StartListEntry& entry : ReadNamesFor(FileName(), problems).Entries()) {
+        const StartList names = ReadNamesFor(FileName(), problems);
+        for (const StartListEntry& entry : names.Entries()) {
             if (!entry.category.isEmpty() && !categories.contains(entry.category))
                 categories << entry.category;
         }

@@ -10,6 +10,7 @@
 #include "support/FileDialog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPrinter>
 
 namespace {
@@ -56,17 +57,17 @@ void ExportRecordFile(const clsFile& records, QWidget* owner) {
     }
 }
 
+// One question: print on the printer there is, or, without one, keep the table as a PDF file.
 void PrintRecordFile(const clsFile& records, QWidget* owner) {
     const QString caption = GetText(QStringLiteral("MKL_MAIN_CAPTION"));
-    if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question, MsgButtons::OkCancel}) !=
-        MsgAnswer::Ok)
-        return;
     if (PrinterAvailable()) {
+        if (ShowMessage({GetText(QStringLiteral("MKL_MSG_PRINT")), caption, MsgIcon::Question, MsgButtons::OkCancel}) !=
+            MsgAnswer::Ok)
+            return;
         QPrinter printer;
         PrintBibs(records, printer);
         return;
     }
-    // Without a printer the table can still be kept as a PDF file.
     if (ShowMessage({GetText(QStringLiteral("MKL_MSG_NOPRINTER")), caption, MsgIcon::Question, MsgButtons::YesNo}) !=
         MsgAnswer::Yes)
         return;
@@ -74,6 +75,8 @@ void PrintRecordFile(const clsFile& records, QWidget* owner) {
     dialog.DialogTitle(GetText(QStringLiteral("GEN_FILEDIALOG_SAVE")));
     dialog.Filter1Suffix(QStringLiteral("*.pdf"));
     dialog.Filter1Text(GetText(QStringLiteral("MKL_FILETYPE_PDF")) + QStringLiteral(" (*.pdf)"));
+    dialog.DefaultExt(QStringLiteral("pdf"));
+    dialog.SuggestedName(QFileInfo(records.FileName()).completeBaseName() + QStringLiteral(".pdf"));
     dialog.ShowSave(owner);
     if (dialog.FileName().isEmpty())
         return;

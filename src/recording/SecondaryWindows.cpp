@@ -3,6 +3,7 @@
 #include "board/LapBoardHost.h"
 #include "display/frmDisplay.h"
 #include "lapcounter/frmLapcounter.h"
+#include "records/clsFile.h"
 
 #include <utility>
 
@@ -34,7 +35,7 @@ void SecondaryWindows::OpenLapCounter(const Names& names) {
     emit KeyboardBack();
 }
 
-void SecondaryWindows::OpenDisplay() {
+void SecondaryWindows::OpenDisplay(const Names& names) {
     auto* display = new frmDisplay(m_owner);
     Keep(display);
     m_display = display;
@@ -43,6 +44,11 @@ void SecondaryWindows::OpenDisplay() {
             m_display = nullptr;
     });
     display->Form_Load();
+    if (m_records.Count() > 0) {
+        const qint32 last = m_records.GetRecord(m_records.Count() - 1).Bib;
+        display->ShowBib(QString::number(last));
+        display->ShowName(names ? names(last) : QString());
+    }
     display->show();
 }
 

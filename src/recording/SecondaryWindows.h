@@ -24,7 +24,8 @@ public:
     SecondaryWindows(const clsFile& records, LapBoardHost& board, QWidget* owner);
 
     void OpenLapCounter(const Names& names);
-    void OpenDisplay();
+    // The display shows the last recorded bib at once rather than nothing until the next passage.
+    void OpenDisplay(const Names& names);
     // After every change of the records: the lap counter's automatic refresh.
     void RecordsChanged();
     // A bib just recorded and its name, for the scan display.

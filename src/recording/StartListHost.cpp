@@ -29,6 +29,11 @@ QList<QPair<QString, QString>> CountOf(const StartList& list) {
     return {{QStringLiteral("[count]"), QString::number(list.Count())}};
 }
 
+// "Start list: 1 name", "Start list: 2 names".
+QString CountKey(const StartList& list) {
+    return list.Count() == 1 ? QStringLiteral("MKL_SB_STARTLIST_ONE") : QStringLiteral("MKL_SB_STARTLIST");
+}
+
 QString NotListedText(qint32 bib) {
     return GetText(QStringLiteral("MKL_MSG_NOTLISTED"), {{QStringLiteral("[bib]"), QString::number(bib)}});
 }
@@ -44,7 +49,7 @@ void StartListHost::LoadForFile() {
         try {
             m_list = ReadStartListFor(m_records.FileName()).list;
             if (!m_list.IsEmpty())
-                emit State(QStringLiteral("MKL_SB_STARTLIST"), CountOf(m_list));
+                emit State(CountKey(m_list), CountOf(m_list));
         } catch (const RaisedError& error) {
             emit State(QStringLiteral("MKL_SB_STARTLISTFAILED"),
                        {{QStringLiteral("[reason]"), error.info().description}});
@@ -54,7 +59,7 @@ void StartListHost::LoadForFile() {
 }
 
 void StartListHost::Choose() {
-    const QString path = AskPath(m_window, "GEN_FILEDIALOG_OPEN", true);
+    const QString path = AskPath(m_window, "MKL_FILEDIALOG_STARTLIST", true);
     if (path.isEmpty() || m_records.FileName().isEmpty())
         return;
     const QByteArray bytes = ReadWholeFile(path);
@@ -65,7 +70,7 @@ void StartListHost::Choose() {
     SaveStartListFor(m_records.FileName(), *chosen);
     m_list = *chosen;
     emit Changed();
-    emit State(QStringLiteral("MKL_SB_STARTLIST"), CountOf(m_list));
+    emit State(CountKey(m_list), CountOf(m_list));
 }
 
 void StartListHost::Remove() {

@@ -70,10 +70,10 @@ void frmMain::BuildControls() {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    auto* alarm = new AlarmBand(central);
+    m_band = new AlarmBand(central);
     m_client = Named(new QWidget(central), "Client");
     m_client->installEventFilter(this);
-    column->addWidget(alarm);
+    column->addWidget(m_band);
     column->addWidget(m_client, 1);
     setCentralWidget(central);
 
@@ -99,10 +99,9 @@ void frmMain::BuildControls() {
     StatusBar = new MainStatusBar(this);
     StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
     setStatusBar(StatusBar);
-    m_faults = new WriteFaults(RecordFile, *alarm, *StatusBar, this);
+    m_faults = new WriteFaults(RecordFile, *m_band, *StatusBar, this);
 
-    m_scanner = new BarcodeScanner(
-        txtEnter, [this] { cmdEnter_Click(); }, this);
+    m_scanner = new BarcodeScanner([this](const ScannedCode& code) { RecordScan(code); }, this);
     m_focusCatcher = new FocusCatcher(this, chkCatch, txtEnter, this);
     m_board = new LapBoardHost(RecordFile, this);
     const auto withoutCatching = [this](const std::function<void()>& dialog) {
@@ -138,12 +137,15 @@ void frmMain::ConnectHandlers() {
     connect(m_scanner, &BarcodeScanner::ScannerBack, StatusBar, &MainStatusBar::ShowStateText);
     connect(m_scanner, &BarcodeScanner::ScannerAlarm, m_faults, &WriteFaults::ScannerAlarm);
     connect(m_scanner, &BarcodeScanner::ScannerBack, m_faults, &WriteFaults::ScannerBack);
+    connect(m_scanner, &BarcodeScanner::ScansHeld, StatusBar,
+            [this](int count) { StatusBar->ShowStateText(GetCountText(QStringLiteral("MKL_SB_SCANSHELD"), count)); });
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, StatusBar, &MainStatusBar::ShowStateText);
     connect(m_board, &LapBoardHost::Failed, StatusBar, &MainStatusBar::ShowStateText);
 }
 
 void frmMain::Form_Load() {
     ReportingErrors([this] {
+        const QSize designSize = size();
         SaveWndPos(this, WndPos::Restore);
         if (gLanguage) {
             QList<MenuEntry> languages;
@@ -153,6 +155,9 @@ void frmMain::Form_Load() {
             gLanguage->SetLanguage(ReadSetting(QStringLiteral("Language")).toString());
         }
         SetCaptions();
+        // The menu bar's height is known once its menus have their captions.
+        if (size() == designSize)
+            resize(width(), TwipsToPixelsY(kMainDesignHeight, this) + menuBar()->sizeHint().height());
         ShowRecentFiles(m_menus);
         chkBeep->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("Beeper"))));
         chkCatch->setChecked(IsCheckedValue(ReadSetting(QStringLiteral("CatchFocus"))));
@@ -174,14 +179,14 @@ bool frmMain::Form_Unload() {
     bool closed = false;
     if (!ReportingErrors([this, &closed] { closed = CloseRecordFile(); }) || !closed)
         return false;
-    ReportingErrors([this] {
-        m_secondary->CloseAll();
-        SaveWndPos(this, WndPos::Save);
-        WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked()));
-        WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked()));
-        m_scanner->RememberState();
-        WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked()));
-        WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds));
+    m_secondary->CloseAll();
+    ReportingFirstError({
+        [this] { SaveWndPos(this, WndPos::Save); },
+        [this] { WriteSetting(QStringLiteral("Beeper"), CheckBoxValue(chkBeep->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("CatchFocus"), CheckBoxValue(chkCatch->isChecked())); },
+        [this] { m_scanner->RememberState(); },
+        [this] { WriteSetting(QStringLiteral("ShowTimes"), CheckBoxValue(m_menus.mnuExtras_ShowTimes->isChecked())); },
+        [this] { WriteSetting(QStringLiteral("RepeatWarnSeconds"), QString::number(m_repeatWarnSeconds)); },
     });
     return true;
 }
@@ -237,6 +242,7 @@ void frmMain::SetCaptions() {
     Grid->SetCaptions();
     m_race->SetCaptions();
     ApplyStartList(); // the hints in the entry box follow
+    ShowOverlongScans();
     const auto plain = [](const QString& caption) { return QString(caption).remove(QLatin1Char('&')); };
     StatusBar->SetScannerMenu(plain(m_menus.mnuExtras->title()) + QStringLiteral(" > ") +
                               plain(m_menus.mnuExtras_BarcodeScanner->text()));
@@ -246,9 +252,9 @@ void frmMain::SetCaptions() {
     Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
                QStringLiteral("MARKLOG"));
     lblStart->setText(
-        GetText(QStringLiteral("MKL_STARTHINT"))
-            .replace(QStringLiteral("[newkey]"), m_menus.mnuFile_New->shortcut().toString(QKeySequence::NativeText))
-            .replace(QStringLiteral("[openkey]"), m_menus.mnuFile_Open->shortcut().toString(QKeySequence::NativeText)));
+        GetText(QStringLiteral("MKL_STARTHINT"),
+                {{QStringLiteral("[newkey]"), m_menus.mnuFile_New->shortcut().toString(QKeySequence::NativeText)},
+                 {QStringLiteral("[openkey]"), m_menus.mnuFile_Open->shortcut().toString(QKeySequence::NativeText)}}));
     ApplyLayout();
     ApplyAccessibleNames(this);
     UpdateCaption(); // the file's name stays in the title
@@ -283,10 +289,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// The layout works on the inner area below the menu bar, status bar included.
+// The layout works on the inner area below the menu bar, status bar included. The bar counts as
+// soon as it is to be shown: the window's layout gives it its room before it becomes visible, and
+// a window not shown yet shows none of its controls.
 void frmMain::ApplyLayout() {
     const double W = PixelsToTwipsX(m_client->width(), this);
-    const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isVisible() ? StatusBar->height() : 0), this);
+    const double H = PixelsToTwipsY(m_client->height() + (StatusBar->isHidden() ? 0 : StatusBar->height()), this);
     ArrangeMainLayout(m_layout, W, H);
     PlaceInTwips(txtEnter, m_layout.txtEnter);
     PlaceInTwips(fraFrame, m_layout.fraFrame);

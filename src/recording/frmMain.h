@@ -6,12 +6,14 @@
 #include "records/clsFile.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class AlarmBand;
 class BarcodeScanner;
 class EntryBox;
 class FocusCatcher;
@@ -23,6 +25,7 @@ class StartListHost;
 class WriteFaults;
 class ctlGrid;
 class ctlWiki;
+struct ScannedCode;
 
 // The program's one main window: bib entry, the record grid, menus and status bar. The lap board,
 // the start list, the race-day commands, the faults of the record file, and the lap counters and
@@ -64,9 +67,16 @@ private:
     void ShowFileControls(bool open);
     void UpdateCaption();
     bool CloseRecordFile();
-    // Records a passage: the bib appended.
-    void AddBib(qint32 bib);
+    // Records a passage: the bib appended, timed `at`. The entry box and an open grid editor are
+    // left alone.
+    void AddBib(qint32 bib, const QDateTime& at);
     void cmdEnter_Click();
+    // A typed or scanned bib through the duplicate guard, then recorded and acknowledged.
+    void RecordPassage(qint32 bib, const QDateTime& at);
+    // A code from the scanner, recorded beside whatever is being typed or corrected.
+    void RecordScan(const ScannedCode& code);
+    // The scanned codes too long to be a bib, in the alarm band until a bib is typed.
+    void ShowOverlongScans();
     // What the entry box says while the bib being typed passed within the last seconds.
     QString RepeatHint(const QString& typed) const;
     QString RecordCountText() const;
@@ -112,12 +122,15 @@ private:
     ctlGrid* Grid = nullptr;
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;
-    QLabel* lblStart = nullptr;              // beside the guide link while no file is open: how to start
-    BarcodeScanner* m_scanner = nullptr;     // types into the entry box
+    QLabel* lblStart = nullptr;          // beside the guide link while no file is open: how to start
+    BarcodeScanner* m_scanner = nullptr; // records beside the entry box
+    AlarmBand* m_band = nullptr;
+    QStringList m_overlongScans;             // since the last bib typed
     FocusCatcher* m_focusCatcher = nullptr;  // with chkCatch
     SecondaryWindows* m_secondary = nullptr; // lap counters and scan displays
     StartListHost* m_startList = nullptr;    // of the open record file; empty without one
     WriteFaults* m_faults = nullptr;         // of the record file and the scanner
     LapBoardHost* m_board = nullptr;
+    bool m_slowWrite = false; // the last passage took long enough to write to be seen
     RaceCommands* m_race = nullptr; // start times, the Timer window and the results
 };

@@ -57,10 +57,9 @@ void frmMain::Correct(const std::function<bool()>& change, bool reload) {
     const bool made = ReportingErrors([&] { saved = change(); });
     // A correction that ended in an error may have changed the list all the same.
     m_faults->AfterWrite(made ? saved : RecordFile.InStep());
-    if (reload || !made) {
+    if (reload || !made)
         RecordFile.LoadIntoGrid(*Grid);
-        StatusBar->SetPanelText(1, RecordCountText());
-    }
+    StatusBar->SetPanelText(1, RecordCountText());
     if (!m_corrections.JournalSaved())
         StatusBar->ShowState(QStringLiteral("MKL_SB_JOURNALFAILED"),
                              {{QStringLiteral("[reason]"), m_corrections.JournalError().description}});

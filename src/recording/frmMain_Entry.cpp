@@ -1,4 +1,5 @@
-// Bib entry: the record command, the duplicate guard, the repeat warning and recording a bib.
+// Bib entry: the record command, scanned codes, the duplicate guard, the repeat warning and
+// recording a bib.
 #include "recording/frmMain.h"
 
 #include "base/Clock.h"
@@ -7,13 +8,25 @@
 #include "grid/ctlGrid.h"
 #include "lang/clsLanguage.h"
 #include "recording/AckSound.h"
+#include "recording/AlarmBand.h"
 #include "recording/EntryBox.h"
 #include "recording/MainStatusBar.h"
+#include "recording/ScanReader.h"
 #include "recording/SecondaryWindows.h"
 #include "recording/StartListHost.h"
 #include "recording/WriteFaults.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace {
+
+// About a frame of the screen: a write shorter than that cannot be seen.
+constexpr qint64 kVisibleWriteMilliseconds = 15;
+
+} // namespace
 
 void frmMain::cmdEnter_Click() {
     ReportingErrors([this] {
@@ -21,35 +34,76 @@ void frmMain::cmdEnter_Click() {
         try {
             bib = WholeNumberValue(txtEnter->text());
         } catch (const RaisedError&) {
-            // Emptied before the message, so nothing scanned later runs into the refused text.
-            txtEnter->clear();
+            txtEnter->clear(); // a text that is no bib is not offered again
             throw;
         }
         if (bib <= 0)
             return;
-        // Only the directly preceding record is compared.
-        if (!chkDouble->isChecked() && RecordFile.RepeatsLast(bib)) {
-            txtEnter->clear();
-            if (chkBeep->isChecked()) {
-                PlayAckSound();
-                PlayAckSound();
-            }
-            return;
-        }
-        AddBib(bib);
-        // A passage that did not reach the file has sounded the alarm instead.
-        if (chkBeep->isChecked() && RecordFile.InStep())
-            PlayAckSound();
+        // The bib is taken: the box is empty for the next one before anything else can happen.
+        txtEnter->clear();
+        // A bib typed is the operator's answer to the codes the scanner could not record.
+        m_overlongScans.clear();
+        ShowOverlongScans();
+        RecordPassage(bib, Now());
+        txtEnter->setFocus();
     });
 }
 
-void frmMain::AddBib(qint32 bib) {
-    // The bib is taken: the box is empty for the next one before anything else can happen.
-    txtEnter->clear();
-    // Painted at once, so "saving" shows while the file is written.
+void frmMain::RecordScan(const ScannedCode& code) {
+    if (code.overlong) {
+        m_overlongScans.append(code.digits);
+        ShowOverlongScans();
+        PlayAlarmSound();
+        return;
+    }
+    ReportingErrors([&] { RecordPassage(WholeNumberValue(code.digits), code.arrived); });
+    txtEnter->ShowHints(); // the bib being typed may just have passed
+}
+
+void frmMain::ShowOverlongScans() {
+    if (m_overlongScans.isEmpty()) {
+        m_band->Clear(AlarmBand::Source::Scan);
+        return;
+    }
+    // The latest few: a scanner that keeps sending them must not fill the window.
+    constexpr qsizetype kShownCodes = 5;
+    QString codes =
+        m_overlongScans.mid(std::max<qsizetype>(0, m_overlongScans.size() - kShownCodes)).join(QStringLiteral(", "));
+    if (m_overlongScans.size() > kShownCodes)
+        codes.prepend(QChar(0x2026) + QStringLiteral(", "));
+    m_band->Set(AlarmBand::Source::Scan, GetCountText(QStringLiteral("MKL_MSG_SCANTOOLONG"), m_overlongScans.size(),
+                                                      {{QStringLiteral("[digits]"), QString::number(kMaxBibDigits)},
+                                                       {QStringLiteral("[codes]"), codes}}));
+}
+
+void frmMain::RecordPassage(qint32 bib, const QDateTime& at) {
+    if (bib <= 0)
+        return;
+    // Only the directly preceding record is compared. The refusal is seen and heard, unlike a
+    // passage recorded.
+    if (!chkDouble->isChecked() && RecordFile.RepeatsLast(bib)) {
+        StatusBar->ShowState(QStringLiteral("MKL_SB_REPEATREFUSED"), {{QStringLiteral("[bib]"), QString::number(bib)}});
+        if (chkBeep->isChecked())
+            PlayRefusedSound();
+        return;
+    }
+    AddBib(bib, at);
+    // A passage that did not reach the file has sounded the alarm instead.
+    if (chkBeep->isChecked() && RecordFile.InStep())
+        PlayAckSound();
+}
+
+void frmMain::AddBib(qint32 bib, const QDateTime& at) {
+    // Painted at once, so "saving" shows while the file is written, when writing takes long enough
+    // to be seen (a slow or busy disk): painting costs more than a quick write, which is over
+    // before any screen could show it.
     StatusBar->ShowState(QStringLiteral("MKL_SB_SAVING"));
-    StatusBar->RepaintPanelNow(2);
-    const bool saved = RecordFile.AddBib(bib);
+    if (m_slowWrite)
+        StatusBar->RepaintPanelNow(2);
+    QElapsedTimer writing;
+    writing.start();
+    const bool saved = RecordFile.AddBib(bib, -1, at);
+    m_slowWrite = writing.elapsed() >= kVisibleWriteMilliseconds;
     Grid->AddBib(bib);
     // "Saved" only when the record is on the disk; otherwise the operator must see it. A
     // missing passage time is worth a word too, though the record itself is safe.
@@ -63,7 +117,6 @@ void frmMain::AddBib(qint32 bib) {
     StatusBar->update();
     m_secondary->ShowPassage(bib, m_startList->Name(bib));
     RecordsChanged();
-    txtEnter->setFocus();
 }
 
 QString frmMain::RepeatHint(const QString& typed) const {

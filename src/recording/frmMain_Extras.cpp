@@ -25,7 +25,7 @@ void frmMain::ConnectExtrasCommands() {
     connect(m_menus.mnuExtras_LapCounter, &QAction::triggered, this,
             [this] { ReportingErrors([this] { m_secondary->OpenLapCounter(m_startList->NameLookup()); }); });
     connect(m_menus.mnuExtras_Display, &QAction::triggered, this,
-            [this] { ReportingErrors([this] { m_secondary->OpenDisplay(); }); });
+            [this] { ReportingErrors([this] { m_secondary->OpenDisplay(m_startList->NameLookup()); }); });
     connect(m_secondary, &SecondaryWindows::KeyboardBack, this, [this] {
         activateWindow();
         if (txtEnter->isVisible())

@@ -23,6 +23,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <functional>
+
 namespace {
 
 // The hourglass from construction to destruction, restored exactly once whichever way the
@@ -49,16 +51,16 @@ void frmMain::ConnectFileCommands() {
     connect(m_menus.mnuFile_Print, &QAction::triggered, this,
             [this] { ReportingErrors([this] { PrintRecordFile(RecordFile, this); }); });
     // The start list and passages commands; the keyboard goes back to the entry box after each.
-    const std::pair<QAction*, void (StartListHost::*)()> startListCommands[] = {
-        {m_menus.mnuFile_StartList, &StartListHost::Choose},
-        {m_menus.mnuFile_StartListRemove, &StartListHost::Remove},
-        {m_menus.mnuFile_ExportPassages, &StartListHost::ExportPassages},
+    const auto thenEntry = [this](const std::function<void()>& run) {
+        ReportingErrors(run);
+        txtEnter->setFocus();
     };
-    for (const auto& [command, run] : startListCommands)
-        connect(command, &QAction::triggered, this, [this, run = run] {
-            ReportingErrors([this, run] { (m_startList->*run)(); });
-            txtEnter->setFocus();
-        });
+    connect(m_menus.mnuFile_StartList, &QAction::triggered, this,
+            [this, thenEntry] { thenEntry([this] { m_startList->Choose(); }); });
+    connect(m_menus.mnuFile_StartListRemove, &QAction::triggered, this,
+            [this, thenEntry] { thenEntry([this] { m_startList->Remove(); }); });
+    connect(m_menus.mnuFile_ExportPassages, &QAction::triggered, this,
+            [this, thenEntry] { thenEntry([this] { m_startList->ExportPassages(); }); });
     connect(m_startList, &StartListHost::Changed, this, &frmMain::ApplyStartList);
     connect(m_startList, &StartListHost::State, StatusBar, &MainStatusBar::ShowState);
     connect(m_faults, &WriteFaults::SavedAs, this, [this](const QString& path) {
@@ -161,6 +163,7 @@ void frmMain::mnuFile_New_Click() {
         const bool ok = RecordFile.NewFile();
         ShowFileControls(ok);
         if (ok) {
+            StatusBar->SetPanelText(1, RecordCountText());
             m_startList->LoadForFile();
             UpdateCaption();
             RememberRecentFile(m_menus, RecordFile.FileName());

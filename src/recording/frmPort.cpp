@@ -1,11 +1,12 @@
 #include "recording/frmPort.h"
 
+#include "base/AccessibleNames.h"
 #include "base/ErrorHandler.h"
+#include "base/MessageBox.h"
 #include "base/NumericValue.h"
 #include "base/Registry.h"
 #include "base/Settings.h"
 #include "lang/clsLanguage.h"
-#include "base/AccessibleNames.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -121,7 +122,10 @@ bool frmPort::GetPort(QWidget* owner, qint32& Port) {
         setParent(owner, windowFlags());
     setWindowModality(Qt::ApplicationModal);
     const QPointer<frmPort> self = this;
-    exec();
+    {
+        const ModalScope modal; // the scanner being chosen holds its codes meanwhile
+        exec();
+    }
     if (!self)
         return false; // destroyed with its owner meanwhile; its unload has run
     Port = m_chosenPort;

@@ -10,7 +10,11 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -132,71 +136,202 @@ bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
     return true;
 }
 
+// Runs the syncs of files on a thread of its own while the caller goes on.
+class SyncThread {
+public:
+    static SyncThread& Instance() {
+        static SyncThread thread;
+        return thread;
+    }
+    ~SyncThread() {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    void Start(std::shared_ptr<SyncTask> task) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { Run(); });
+        m_queue.push_back(std::move(task));
+        m_changed.notify_all();
+    }
+    WriteError Wait(const SyncTask& task);
+
+private:
+    void Run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::shared_ptr<SyncTask>> m_queue;
+    std::thread m_thread;
+    bool m_quit = false;
+};
+
 } // namespace
+
+struct SyncTask {
+    QFileDevice* file = nullptr;
+    bool folderToo = false; // the file is new: its folder entry is synced too
+    bool done = false;      // guarded by the thread's mutex, as is the error
+    WriteError error;
+};
+
+namespace {
+
+WriteError SyncFile(QFileDevice& file, bool folderToo) {
+    if (!SyncToDisk(file))
+        return SystemError();
+    if (folderToo)
+        SyncFolderOf(file.fileName());
+    return WriteError();
+}
+
+// The file is not touched here until WaitFor returned.
+std::shared_ptr<SyncTask> SyncInBackground(QFileDevice& file, bool folderToo) {
+    auto task = std::make_shared<SyncTask>();
+    task->file = &file;
+    task->folderToo = folderToo;
+    SyncThread::Instance().Start(task);
+    return task;
+}
+
+// How the sync went; none when no sync was under way.
+WriteError WaitFor(std::shared_ptr<SyncTask>& task) {
+    if (!task)
+        return WriteError();
+    const WriteError error = SyncThread::Instance().Wait(*task);
+    task.reset();
+    return error;
+}
+
+} // namespace
+
+WriteError SyncThread::Wait(const SyncTask& task) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&task] { return task.done; });
+    return task.error;
+}
+
+void SyncThread::Run() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        if (m_queue.empty())
+            return;
+        const std::shared_ptr<SyncTask> task = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        const WriteError error = SyncFile(*task->file, task->folderToo);
+        lock.lock();
+        task->error = error;
+        task->done = true;
+        m_changed.notify_all();
+    }
+}
 
 void InjectWriteFailure(qint64 bytesBeforeFailure, int writes) {
     Injected() = {bytesBeforeFailure, writes};
 }
 
 FileIdentity AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target) {
-    QFile file(path);
-    const bool existed = file.exists();
+    return PendingAppend(path, bytes, target).Sync();
+}
+
+PendingAppend::PendingAppend(const QString& path, const QByteArray& bytes, AppendTo target) : m_file(path) {
+    m_created = !m_file.exists();
     QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered;
     if (target == AppendTo::ExistingFile)
         mode |= QIODevice::ExistingOnly;
-    if (!file.open(mode))
-        RaiseWriteError(path, "MKL_ERR_OPENWRITE", LastError(file));
-    const qint64 oldSize = file.size();
+    if (!m_file.open(mode))
+        RaiseWriteError(path, "MKL_ERR_OPENWRITE", LastError(m_file));
+    m_oldSize = m_file.size();
     QByteArray data;
-    if (oldSize > 0) {
+    if (m_oldSize > 0) {
         char last = 0;
-        if (!file.seek(oldSize - 1) || file.read(&last, 1) != 1)
-            RaiseWriteError(path, "MKL_ERR_READBACK", LastError(file));
+        if (!m_file.seek(m_oldSize - 1) || m_file.read(&last, 1) != 1)
+            RaiseWriteError(path, "MKL_ERR_READBACK", LastError(m_file));
         if (last != '\n' && last != '\r')
             data = QByteArrayLiteral("\r\n");
     }
     data += bytes;
     WriteError error;
-    if (!WriteAll(file, data, error) || !SyncToDisk(file)) {
-        if (error.reason.isEmpty())
-            error = SystemError();
-        // Leave the file as it was rather than with half a line.
-        file.resize(oldSize);
-        SyncToDisk(file);
+    if (!WriteAll(m_file, data, error)) {
+        CutBack();
         RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
-    const FileIdentity written = IdentityOf(file);
-    file.close();
-    if (!existed)
-        SyncFolderOf(path);
+}
+
+PendingAppend::~PendingAppend() {
+    WaitFor(m_task);
+    if (!m_settled)
+        CutBack();
+}
+
+void PendingAppend::SyncMeanwhile() {
+    m_task = SyncInBackground(m_file, m_created);
+}
+
+FileIdentity PendingAppend::Sync() {
+    const WriteError error = m_task ? WaitFor(m_task) : SyncFile(m_file, m_created);
+    if (!error.reason.isEmpty()) {
+        CutBack();
+        RaiseWriteError(m_file.fileName(), "MKL_ERR_WRITE", error);
+    }
+    m_settled = true;
+    const FileIdentity written = IdentityOf(m_file);
+    m_file.close();
     return written;
 }
 
+// Leaves the file as it was rather than with half a line.
+void PendingAppend::CutBack() {
+    m_settled = true;
+    m_file.resize(m_oldSize);
+    SyncToDisk(m_file);
+}
+
 FileIdentity ReplaceDurably(const QString& path, const QByteArray& content) {
+    return PendingReplace(path, content).Commit();
+}
+
+PendingReplace::PendingReplace(const QString& path, const QByteArray& content) : m_file(path) {
     const QFileInfo target(path);
     if (target.exists() && !target.isWritable())
         RaiseWriteError(path, "MKL_ERR_WRITE", WriteError{EACCES, GetText(QStringLiteral("MKL_ERR_READONLY"))});
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
+    if (!m_file.open(QIODevice::WriteOnly))
+        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(m_file));
     WriteError error;
-    if (!WriteAll(file, content, error)) {
-        file.cancelWriting();
+    if (WriteAll(m_file, content, error) && !m_file.flush())
+        error = LastError(m_file);
+    if (!error.reason.isEmpty()) {
+        m_file.cancelWriting();
         RaiseWriteError(path, "MKL_ERR_WRITE", error);
     }
+}
+
+PendingReplace::~PendingReplace() {
+    WaitFor(m_task); // before the temporary file goes
+}
+
+void PendingReplace::SyncMeanwhile() {
+    m_task = SyncInBackground(m_file, false);
+}
+
+FileIdentity PendingReplace::Commit() {
     // commit() syncs the temporary file too, but renames it over the old one even when that sync
     // failed; syncing first keeps content that may not be on the disk from replacing the old file.
-    if (!file.flush())
-        error = LastError(file);
-    else if (!SyncToDisk(file))
-        error = SystemError();
+    const WriteError error = m_task ? WaitFor(m_task) : SyncFile(m_file, false);
     if (!error.reason.isEmpty()) {
-        file.cancelWriting();
-        RaiseWriteError(path, "MKL_ERR_WRITE", error);
+        m_file.cancelWriting();
+        RaiseWriteError(m_file.fileName(), "MKL_ERR_WRITE", error);
     }
-    const FileIdentity written = IdentityOf(file); // the renaming keeps all of it
-    if (!file.commit())
-        RaiseWriteError(path, "MKL_ERR_WRITE", LastError(file));
-    SyncFolderOf(path);
+    const FileIdentity written = IdentityOf(m_file); // the renaming keeps all of it
+    if (!m_file.commit())
+        RaiseWriteError(m_file.fileName(), "MKL_ERR_WRITE", LastError(m_file));
+    SyncFolderOf(m_file.fileName());
     return written;
 }

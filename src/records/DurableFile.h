@@ -3,7 +3,11 @@
 #include "records/FileIdentity.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
 #include <QString>
+
+#include <memory>
 
 // Writes that are on the disk, not only in the system's cache, when they return. A failure
 // raises an error whose description says which file, what failed and why. Each gives the identity
@@ -17,10 +21,55 @@
 enum class AppendTo { AnyFile, ExistingFile };
 FileIdentity AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target = AppendTo::AnyFile);
 
+struct SyncTask;
+
+// AppendDurably in two steps, so that the syncs of two files overlap: the bytes are written when
+// the object is made (raising as AppendDurably does, the file as it was), SyncMeanwhile() starts
+// the sync on a worker thread, Sync() waits for it (or syncs here) and gives the file's identity.
+// An append that is not synced successfully is cut back to the old length, also when the object
+// goes before Sync() was called.
+class PendingAppend {
+public:
+    PendingAppend(const QString& path, const QByteArray& bytes, AppendTo target = AppendTo::AnyFile);
+    ~PendingAppend();
+    PendingAppend(const PendingAppend&) = delete;
+    PendingAppend& operator=(const PendingAppend&) = delete;
+
+    void SyncMeanwhile();
+    FileIdentity Sync();
+
+private:
+    void CutBack();
+
+    QFile m_file;
+    qint64 m_oldSize = 0;
+    bool m_created = false;           // the file is new: its folder is synced too
+    bool m_settled = false;           // synced, or cut back already
+    std::shared_ptr<SyncTask> m_task; // the sync under way on the worker thread
+};
+
 // Replaces a file's whole content: the new content goes to a temporary file in the same folder,
 // is flushed, and is renamed over the old file; then the folder itself is flushed. At any moment
 // the old or the new file is complete on disk. A read-only file is not replaced.
 FileIdentity ReplaceDurably(const QString& path, const QByteArray& content);
+
+// ReplaceDurably in two steps, as PendingAppend: the content is written to the temporary file
+// when the object is made, SyncMeanwhile() starts its sync on a worker thread, Commit() waits for
+// it (or syncs here), renames and syncs the folder. Without Commit() the old file stays.
+class PendingReplace {
+public:
+    PendingReplace(const QString& path, const QByteArray& content);
+    ~PendingReplace();
+    PendingReplace(const PendingReplace&) = delete;
+    PendingReplace& operator=(const PendingReplace&) = delete;
+
+    void SyncMeanwhile();
+    FileIdentity Commit();
+
+private:
+    QSaveFile m_file;
+    std::shared_ptr<SyncTask> m_task;
+};
 
 // Test seam: the next `writes` write operations fail after `bytesBeforeFailure` bytes as a full
 // disk would. Clear with writes = 0. Files in the user's data folder (recovery copies) are spared:

@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QTimeZone>
 
+#include <charconv>
+#include <cstring>
+
 namespace {
 
 // The lines of a file; CR LF, a lone LF and a lone CR all end a line. Empty lines are left out.
@@ -64,34 +67,61 @@ QString TimesSidecar::PathFor(const QString& recordFile) {
     return recordFile + QStringLiteral(".times");
 }
 
+// Written and read by hand: a rewrite formats every time of the race, an open reads them all.
 QByteArray TimesSidecar::FormatTime(const QDateTime& time) {
-    return FormatStamp(StampOf(time));
+    DayText day;
+    char text[kStampSize];
+    return PutStamp(text, StampOf(time), day) ? QByteArray(text, kStampSize) : QByteArray();
 }
 
-// Written and read by hand: a rewrite formats every time of the race, an open reads them all.
-QByteArray TimesSidecar::FormatStamp(Stamp stamp) {
+// Neighbouring records mostly share their day: its text is made once and copied.
+bool TimesSidecar::PutStamp(char* out, Stamp stamp, DayText& day) {
     if (stamp.msecs == kNone)
-        return {};
+        return false;
     const qint64 local = stamp.msecs + qint64(stamp.offsetSeconds) * 1000;
     const qint64 days = local >= 0 ? local / kMsecsPerDay : -((-local + kMsecsPerDay - 1) / kMsecsPerDay);
     const qint64 msOfDay = local - days * kMsecsPerDay;
-    const QDate date = QDate::fromJulianDay(kJulianDayOfEpoch + days);
-    if (date.year() < 1 || date.year() > 9999)
-        return {};
-    QByteArray text("0000-00-00T00:00:00.000+00:00");
-    char* out = text.data();
-    PutDigits(out, date.year(), 4);
-    PutDigits(out + 5, date.month(), 2);
-    PutDigits(out + 8, date.day(), 2);
+    if (days != day.days) {
+        int year = 0, month = 0, dayOfMonth = 0;
+        QDate::fromJulianDay(kJulianDayOfEpoch + days).getDate(&year, &month, &dayOfMonth);
+        day.days = days;
+        day.valid = year >= 1 && year <= 9999;
+        PutDigits(day.text, year, 4);
+        day.text[4] = '-';
+        PutDigits(day.text + 5, month, 2);
+        day.text[7] = '-';
+        PutDigits(day.text + 8, dayOfMonth, 2);
+    }
+    if (!day.valid)
+        return false;
+    std::memcpy(out, day.text, 10);
+    out[10] = 'T';
     PutDigits(out + 11, int(msOfDay / 3600000), 2);
+    out[13] = ':';
     PutDigits(out + 14, int(msOfDay / 60000 % 60), 2);
+    out[16] = ':';
     PutDigits(out + 17, int(msOfDay / 1000 % 60), 2);
+    out[19] = '.';
     PutDigits(out + 20, int(msOfDay % 1000), 3);
     const int minutes = qAbs(stamp.offsetSeconds) / 60;
     out[23] = stamp.offsetSeconds < 0 ? '-' : '+';
     PutDigits(out + 24, minutes / 60, 2);
+    out[26] = ':';
     PutDigits(out + 27, minutes % 60, 2);
-    return text;
+    return true;
+}
+
+void TimesSidecar::AppendLine(QByteArray& bytes, qint64 position, qint32 bib, Stamp stamp, DayText& day) {
+    char line[24 + 1 + 12 + 1 + kStampSize + 2];
+    char* out = std::to_chars(line, line + 24, position).ptr;
+    *out++ = ';';
+    out = std::to_chars(out, out + 12, bib).ptr;
+    *out++ = ';';
+    if (PutStamp(out, stamp, day))
+        out += kStampSize;
+    *out++ = '\r';
+    *out++ = '\n';
+    bytes.append(line, out - line);
 }
 
 std::optional<TimesSidecar::Stamp> TimesSidecar::ParseStamp(const QByteArray& text) {
@@ -114,14 +144,6 @@ std::optional<TimesSidecar::Stamp> TimesSidecar::ParseStamp(const QByteArray& te
     return Stamp{(date.toJulianDay() - kJulianDayOfEpoch) * kMsecsPerDay + time.msecsSinceStartOfDay() -
                      qint64(offset) * 1000,
                  offset};
-}
-
-QByteArray TimesSidecar::FormatLine(qint64 position, qint32 bib, const QDateTime& time) {
-    return FormatLine(position, bib, StampOf(time));
-}
-
-QByteArray TimesSidecar::FormatLine(qint64 position, qint32 bib, Stamp stamp) {
-    return QByteArray::number(position) + ';' + QByteArray::number(bib) + ';' + FormatStamp(stamp) + "\r\n";
 }
 
 TimesSidecar::Stamp TimesSidecar::StampOf(const QDateTime& time) {
@@ -234,32 +256,59 @@ void TimesSidecar::BibChanged() {
 
 QByteArray TimesSidecar::FormatAll(const QVector<tBib>& records) const {
     QByteArray bytes;
-    bytes.reserve(records.size() * 40);
+    bytes.reserve(records.size() * (16 + kStampSize));
+    DayText day;
     for (qsizetype i = 0; i < records.size(); ++i)
-        bytes += FormatLine(i + 1, records[i].Bib, m_times.value(i));
+        AppendLine(bytes, i + 1, records[i].Bib, m_times.value(i), day);
     return bytes;
 }
 
 void TimesSidecar::Follow(const QVector<tBib>& records) {
+    FinishFollow(StartFollow(records), records);
+}
+
+TimesSidecar::FollowStarted TimesSidecar::StartFollow(const QVector<tBib>& records) {
+    FollowStarted started;
     if (m_path.isEmpty())
-        return;
+        return started;
     const auto count = static_cast<qint32>(records.size());
     try {
         if (m_diskLines >= 0 && m_diskLines < count) {
             QByteArray lines;
+            DayText day;
             for (qint32 i = m_diskLines; i < count; ++i)
-                lines += FormatLine(i + 1, records[i].Bib, m_times.value(i));
-            AppendDurably(m_path, lines);
+                AppendLine(lines, i + 1, records[i].Bib, m_times.value(i), day);
+            started.lines = std::make_unique<PendingAppend>(m_path, lines);
+            started.lines->SyncMeanwhile();
         } else {
-            ReplaceDurably(m_path, FormatAll(records));
+            started.whole = FormatAll(records);
         }
-        m_diskLines = count;
+    } catch (const RaisedError& error) {
+        WriteFailed(error);
+        started.failed = true;
+    }
+    return started;
+}
+
+void TimesSidecar::FinishFollow(FollowStarted started, const QVector<tBib>& records) {
+    if (m_path.isEmpty() || started.failed || (!started.lines && !started.whole))
+        return;
+    try {
+        if (started.lines)
+            started.lines->Sync();
+        else
+            ReplaceDurably(m_path, *started.whole);
+        m_diskLines = static_cast<qint32>(records.size());
         m_saved = true;
     } catch (const RaisedError& error) {
-        LogFailure(error);
-        m_diskLines = -1;
-        m_saved = false;
+        WriteFailed(error);
     }
+}
+
+void TimesSidecar::WriteFailed(const RaisedError& error) {
+    LogFailure(error);
+    m_diskLines = -1;
+    m_saved = false;
 }
 
 void TimesSidecar::MoveTo(const QString& recordFile, const QVector<tBib>& records) {

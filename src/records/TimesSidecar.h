@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/DurableFile.h"
 #include "records/tBib.h"
 
 #include <QByteArray>
@@ -9,7 +10,10 @@
 #include <QVector>
 
 #include <limits>
+#include <memory>
 #include <optional>
+
+class RaisedError;
 
 // What the times file held when its record file was opened.
 struct TimesFileState {
@@ -35,7 +39,6 @@ class TimesSidecar {
 public:
     static QString PathFor(const QString& recordFile);
     static QByteArray FormatTime(const QDateTime& time);
-    static QByteArray FormatLine(qint64 position, qint32 bib, const QDateTime& time);
 
     // Reads the times of a record file whose records were just read. Never fails.
     void Open(const QString& recordFile, const QVector<tBib>& records);
@@ -51,6 +54,19 @@ public:
     // the last records when the times file holds all the others (after a failed write, every
     // passage recorded meanwhile), otherwise replaces the whole file.
     void Follow(const QVector<tBib>& records);
+    // Follow in two steps, so that the times file's work overlaps the record file's sync: the
+    // first writes the lines of the last records when the times file holds all the others and
+    // starts their sync on a worker thread, otherwise only formats the whole file; the second
+    // waits for that sync, or replaces the whole file (after the record file's rewrite, so a
+    // nearly full disk never needs room for both new files at once). Lines started and never
+    // finished (the record file's sync failed) are cut back again.
+    struct FollowStarted {
+        std::unique_ptr<PendingAppend> lines;
+        std::optional<QByteArray> whole;
+        bool failed = false; // logged already; the next Follow replaces the whole file
+    };
+    FollowStarted StartFollow(const QVector<tBib>& records);
+    void FinishFollow(FollowStarted started, const QVector<tBib>& records);
     // The times file may not be the one last written (the record file was replaced on the disk):
     // the next Follow replaces it whole.
     void MustRewrite() { m_diskLines = -1; }
@@ -78,12 +94,19 @@ private:
         qint32 offsetSeconds = 0;
     };
     static constexpr qint64 kNone = std::numeric_limits<qint64>::min();
+    static constexpr int kStampSize = 29; // "2026-05-03T10:00:00.000+02:00"
+    struct DayText {
+        qint64 days = kNone; // since 1970-01-01, local
+        bool valid = false;  // a year from 1 to 9999
+        char text[10] = {};  // "2026-05-03"
+    };
+    static bool PutStamp(char* out, Stamp stamp, DayText& day);
+    static void AppendLine(QByteArray& bytes, qint64 position, qint32 bib, Stamp stamp, DayText& day);
     static Stamp StampOf(const QDateTime& time);
-    static QByteArray FormatStamp(Stamp stamp);
     static std::optional<Stamp> ParseStamp(const QByteArray& text);
-    static QByteArray FormatLine(qint64 position, qint32 bib, Stamp stamp);
     static QDateTime TimeOf(Stamp stamp);
     QByteArray FormatAll(const QVector<tBib>& records) const;
+    void WriteFailed(const RaisedError& error);
 
     QString m_path;
     QVector<Stamp> m_times;

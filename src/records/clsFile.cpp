@@ -40,7 +40,7 @@ QString UnusedName(const QString& path) {
 
 } // namespace
 
-bool clsFile::AddBib(qint32 bib, qint32 before, const QDateTime& time) {
+bool clsFile::AddBib(qint32 bib, qint32 before, const QDateTime& at) {
     if (before > Count())
         Raise(ErrorNumber::SubscriptOutOfRange,
               GetText(QStringLiteral("MKL_ERR_INSERTPOS"), {{QStringLiteral("[position]"), QString::number(before + 1)},
@@ -49,13 +49,13 @@ bool clsFile::AddBib(qint32 bib, qint32 before, const QDateTime& time) {
     const tBib record{m_maxId, bib};
     if (before >= 0) {
         m_records.insert(before, record);
-        m_times.Insert(before, time);
+        m_times.Insert(before, at);
         NoteChange(record);
         m_changed = true;
         return SaveFile();
     }
     m_records.append(record);
-    m_times.Append(bib, Now());
+    m_times.Append(bib, at.isValid() ? at : Now());
     NoteChange(record);
     if (m_fileName.isEmpty()) // the record is kept all the same, as every record is
         Raise(ErrorNumber::FileNotFound,
@@ -148,15 +148,16 @@ void clsFile::WriteNewRecord() {
 // found changed, zero padding or damaged lines to clear) the whole list is written.
 void clsFile::BringInStep(qsizetype missingFrom) {
     m_inStep = false;
+    TimesSidecar::FollowStarted times; // written beside the record file, synced while it is
     if (FileIsAsLeft() && !m_zeroPadded && !m_damagedOnDisk && missingFrom >= 0 && missingFrom < Count())
-        AppendPassages(missingFrom);
+        AppendPassages(missingFrom, &times);
     else
-        WriteAll();
+        WriteAll(times);
     // In step again: the recovery copy this session kept is no longer needed.
     if (m_recoveryOwned)
         RemoveRecoveryCopy(m_canonical);
     ResetWriteState();
-    m_times.Follow(m_records);
+    m_times.FinishFollow(std::move(times), m_records);
 }
 
 // Where the records the file lacks begin, when they are passages at the end of the list only:
@@ -214,20 +215,31 @@ QString clsFile::KeepDatedCopy(const char* failureKey) const {
     return copy;
 }
 
-void clsFile::AppendPassages(qsizetype from) {
+// With `times`, the times file's lines are written too and synced on a worker thread while the
+// record file syncs here: a passage with its time costs about one sync, not two. When the record
+// file's sync fails, the times' lines are cut back with `times`.
+void clsFile::AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times) {
     QByteArray lines;
     for (qsizetype i = from; i < m_records.size(); ++i)
         lines += FormatStnLine(i + 1, m_records[i].Bib);
-    m_identity = AppendDurably(m_fileName, lines, AppendTo::ExistingFile);
+    PendingAppend passages(m_fileName, lines, AppendTo::ExistingFile);
+    if (times)
+        *times = m_times.StartFollow(m_records);
+    m_identity = passages.Sync();
     for (qsizetype i = from; i < m_records.size(); ++i)
         m_onDisk.append(m_records[i].Bib);
 }
 
-void clsFile::WriteAll() {
+// The record file's sync runs on a worker thread while the times file is formatted here (`times`);
+// the times file is written once the record file is in place.
+void clsFile::WriteAll(TimesSidecar::FollowStarted& times) {
     // Damaged lines go with this rewrite; the file as it was stays at hand.
     if (m_damagedOnDisk && m_damagedCopy.isEmpty())
         m_damagedCopy = KeepDatedCopy("MKL_ERR_DATEDCOPY");
-    ListWritten(ReplaceDurably(m_fileName, FormatStn(m_records)));
+    PendingReplace list(m_fileName, FormatStn(m_records));
+    list.SyncMeanwhile();
+    times = m_times.StartFollow(m_records);
+    ListWritten(list.Commit());
 }
 
 // The file holds the whole list now, and nothing else.
@@ -416,6 +428,7 @@ void clsFile::Open(const QString& path, std::unique_ptr<QLockFile>* lock) {
     m_foundReplaced = false;
     m_replacedCopy.clear();
     NoteChange(); // also an empty file: the list of the file before is gone
+    ++m_openings;
     m_changed = false;
     ResetWriteState();
     m_times.Open(path, m_records);
@@ -440,6 +453,8 @@ bool clsFile::CloseFile() {
             QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
         }
     }
+    if (!m_fileName.isEmpty())
+        ++m_openings;
     m_lock.reset();
     m_fileName.clear();
     m_canonical.clear();

@@ -27,10 +27,11 @@
 class clsFile {
 public:
     // Appends (before < 0) or inserts before a 0-based index, and writes the record to disk.
+    // An appended passage is timed `at` (a scan held back by a dialog), else now; an inserted record
+    // takes `at` (none when invalid: a record put in by hand, not recorded as a passage).
     // Raises an error for a position beyond the end (nothing changes) and when no file is open
-    // (the record stays in the list). An inserted record takes `time` as its passage time (none
-    // when invalid: a record put in by hand); an appended one is recorded now.
-    bool AddBib(qint32 bib, qint32 before = -1, const QDateTime& time = QDateTime());
+    // (the record stays in the list).
+    bool AddBib(qint32 bib, qint32 before = -1, const QDateTime& at = QDateTime());
     // Replaces the bib at a 0-based index and rewrites the file; false for an index out of range.
     bool EditBib(qint32 index, qint32 bib);
     // Removes the record at a 0-based index and rewrites the file; false for an index out of range.
@@ -139,6 +140,9 @@ public:
     // Counts the changes of the list, so figures derived from the records can tell whether they
     // are current and whether the one change since was a record added.
     quint64 Revision() const { return m_revision; }
+    // Changes whenever a file is opened or closed: the list holds another file, or the same one
+    // opened anew, with record IDs counted from 1 again.
+    quint64 Openings() const { return m_openings; }
     // The record added by the latest change when that change was AddBib; ID 0 otherwise.
     tBib LastAdded() const { return m_lastAdded; }
 
@@ -151,8 +155,8 @@ private:
     qsizetype MissingPassagesFrom() const;
     bool FileIsAsLeft();
     QString KeepDatedCopy(const char* failureKey) const;
-    void AppendPassages(qsizetype from);
-    void WriteAll();
+    void AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times = nullptr);
+    void WriteAll(TimesSidecar::FollowStarted& times);
     void ListWritten(const FileIdentity& written);
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();
@@ -170,6 +174,7 @@ private:
     bool m_inStep = true;
     int m_changeDepth = 0;
     quint64 m_revision = 0;
+    quint64 m_openings = 0;
     tBib m_lastAdded;
     bool m_savePending = false;
     // False while a passage of the list may be missing on the disk (an append failed).

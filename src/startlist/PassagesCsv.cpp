@@ -1,14 +1,16 @@
 #include "startlist/PassagesCsv.h"
 
+#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 #include "startlist/CsvText.h"
 
 #include <QHash>
 
 namespace {
-// ISO 8601 with milliseconds and the UTC offset, also for a time kept as local time.
+// ISO 8601 with milliseconds and the UTC offset, written as the times file writes it ("+00:00",
+// never "Z"), so the same instant reads the same in every file of the race.
 QString TimeText(const QDateTime& time) {
-    return time.isValid() ? time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs) : QString();
+    return QString::fromLatin1(TimesSidecar::FormatTime(time));
 }
 } // namespace
 

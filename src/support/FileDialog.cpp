@@ -1,13 +1,11 @@
 #include "support/FileDialog.h"
 
-#include "base/ErrorInfo.h"
-#include "base/MessageBox.h"
+#include "base/ErrorHandler.h"
 #include "base/Registry.h"
 #include "base/Settings.h"
 #include "support/FileFilter.h"
 
 #include <QDir>
-#include <exception>
 
 namespace {
 
@@ -16,23 +14,15 @@ const QString kCurrDir = QStringLiteral("CurrDir");
 } // namespace
 
 FileDialog::FileDialog() {
+    m_startFolder = QDir::toNativeSeparators(QDir::currentPath());
     try {
         const QString remembered = GetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), kCurrDir).toString();
         // A network folder may be gone by now; waiting for it would stall the dialog.
-        m_startFolder = remembered.isEmpty() || IsNetworkPath(remembered)
-                            ? QDir::toNativeSeparators(QDir::currentPath())
-                            : remembered;
+        if (!remembered.isEmpty() && !IsNetworkPath(remembered))
+            m_startFolder = remembered;
     } catch (const RaisedError& error) {
-        ShowFailure(error.info().description);
+        LogError(error.info()); // the dialog still opens, in the current folder
     }
-}
-
-void FileDialog::ShowFailure(const QString& description) {
-    MessageRequest request;
-    request.text = description;
-    request.title = ProgramTitle();
-    request.buttons = MsgButtons::Ok;
-    ShowMessage(request);
 }
 
 QString FileDialog::ShowOpen(QWidget* owner) {
@@ -43,30 +33,30 @@ QString FileDialog::ShowSave(QWidget* owner) {
     return Show(FileDialogRequest::Kind::Save, owner);
 }
 
+// A failure of the dialog itself raises, for the command that asked to report; only remembering
+// the folder may fail without spoiling the choice.
 QString FileDialog::Show(FileDialogRequest::Kind kind, QWidget* owner) {
     m_fileName.clear();
+    FileDialogRequest request;
+    request.kind = kind;
+    request.owner = owner;
+    request.title = m_title;
+    request.nameFilters = QStringList{NameFilter(m_filterText, m_filterPatterns)};
+    if (!m_filter2Patterns.isEmpty())
+        request.nameFilters << NameFilter(m_filter2Text, m_filter2Patterns);
+    request.startFolder = m_startFolder;
+    request.defaultSuffix = m_defaultExt;
+    request.suggestedName = m_suggestedName;
+    const QStringList chosen = RunFileDialog(request);
+    if (chosen.isEmpty())
+        return QString();
+    m_fileName = chosen.first();
+    const QString folder = FolderPart(m_fileName);
     try {
-        FileDialogRequest request;
-        request.kind = kind;
-        request.owner = owner;
-        request.title = m_title;
-        request.nameFilters = QStringList{NameFilter(m_filterText, m_filterPatterns)};
-        if (!m_filter2Patterns.isEmpty())
-            request.nameFilters << NameFilter(m_filter2Text, m_filter2Patterns);
-        request.startFolder = m_startFolder;
-        request.defaultSuffix = m_defaultExt;
-        request.suggestedName = m_suggestedName;
-        const QStringList chosen = RunFileDialog(request);
-        if (chosen.isEmpty())
-            return QString();
-        m_fileName = chosen.first();
-        const QString folder = FolderPart(m_fileName);
         if (!IsNetworkPath(folder))
             SetRegistryValue(RegistryRoot::CurrentUser, FamilyKeyPath(), kCurrDir, folder, RegistryType::String);
     } catch (const RaisedError& error) {
-        ShowFailure(error.info().description);
-    } catch (const std::exception& error) {
-        ShowFailure(QString::fromLocal8Bit(error.what()));
+        LogError(error.info());
     }
     return m_fileName;
 }

@@ -33,7 +33,6 @@ public:
 
 private:
     QString Show(FileDialogRequest::Kind kind, QWidget* owner);
-    static void ShowFailure(const QString& description);
 
     QString m_title;
     QString m_filterText;

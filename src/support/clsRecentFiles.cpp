@@ -40,16 +40,14 @@ qint16 clsRecentFiles::Find(const QString& fileName) const {
 }
 
 void clsRecentFiles::SetFirstFile(const QString& fileName) {
-    qint16 position = Find(fileName);
-    if (position == 0)
-        position = m_listSize;
-    // Shift the entries above it down by one; an empty one leaves its successor as it was.
-    for (qint16 target = position; target >= 2; --target) {
-        const QString above = GetLastFile(target - 1);
-        if (!above.isEmpty())
-            Store(target, above);
+    // The others follow in their order, gaps closed, so that none is stored twice.
+    QStringList files{fileName};
+    for (const QString& path : Entries()) {
+        if (!SameFileName(path, fileName, m_platform))
+            files << path;
     }
-    Store(1, fileName);
+    for (qint16 position = 1; position <= m_listSize; ++position)
+        Store(position, position <= files.size() ? files[position - 1] : QString());
 }
 
 void clsRecentFiles::Delete(const QString& fileName) {

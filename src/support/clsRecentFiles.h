@@ -21,6 +21,7 @@ public:
     QStringList Entries() const;
 
     // Puts a file at the top; a file already in the list moves up, otherwise the last one drops out.
+    // Empty positions between the others close up.
     void SetFirstFile(const QString& fileName);
 
     // Removes a file and moves the later ones up.

@@ -1,10 +1,10 @@
 #include "support/frmAbout.h"
 
+#include "base/AccessibleNames.h"
 #include "base/Clock.h"
 #include "base/ErrorHandler.h"
 #include "base/Twips.h"
 #include "lang/clsLanguage.h"
-#include "base/AccessibleNames.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
 
@@ -167,10 +167,10 @@ void frmAbout::Form_Load() {
             ShowAsLink(lblLabel(kLinkLabel));
         else
             lblLabel(kLinkLabel)
-                ->setText(GetText(QStringLiteral("MKL_ABOUT_NOLINK"))
-                              .replace(QStringLiteral("[guide]"),
-                                       QDir::toNativeSeparators(
-                                           GuidePath(gLanguage ? gLanguage->CurrentLanguage() : QString()))));
+                ->setText(GetText(
+                    QStringLiteral("MKL_ABOUT_NOLINK"),
+                    {{QStringLiteral("[guide]"),
+                      QDir::toNativeSeparators(GuidePath(gLanguage ? gLanguage->CurrentLanguage() : QString()))}}));
         cmdOK->setText(GetText(QStringLiteral("GEN_BTN_OK")));
         ApplyAccessibleNames(this);
     });

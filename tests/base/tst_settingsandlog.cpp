@@ -59,18 +59,9 @@ private slots:
         QCOMPARE(GetFamily(QStringLiteral("Probe")), expected);
     }
 
-    void checkBoxValues() {
-        for (const QVariant& stored : {QVariant("0"), QVariant("2"), QVariant(""), QVariant()})
-            QVERIFY2(!IsCheckedValue(stored), qPrintable(stored.toString()));
-        QVERIFY(IsCheckedValue(QVariant("1")));
-        QCOMPARE(CheckBoxValue(true) + CheckBoxValue(false), QStringLiteral("10"));
-    }
-
     // The program's own settings and the family's shared ones are files of their own; a missing
-    // setting differs from an empty one.
+    // setting differs from an empty one. A store that cannot be written fails instead of pretending success.
     void programKeyAndFamilyKeyStayApart() {
-        QCOMPARE(ProgramKeyPath(), QStringLiteral("Software\\Trevanta\\") +
-                                       QFileInfo(QCoreApplication::applicationFilePath()).fileName());
         SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/family/"));
         WriteSetting(QStringLiteral("Beeper"), QStringLiteral("1"));
         QVERIFY(!ReadSetting(QStringLiteral("CurrDir")).isValid());
@@ -82,7 +73,6 @@ private slots:
         WriteSetting(QStringLiteral("Language"), QString());
         QCOMPARE(ReadSetting(QStringLiteral("Language")), QVariant(QString()));
     }
-    // A store that cannot be written fails instead of pretending success.
     void unwritableStoreReportsFailure() {
         WriteBytes(m_s->env.configFolder() + QStringLiteral("/Trevanta"), "x"); // a file where the folder must go
         QVERIFY(SetFamily(QStringLiteral("CurrDir"), QStringLiteral("/x/")) != 0);
@@ -135,21 +125,17 @@ private slots:
         QVERIFY(FileBytes(dataLog).contains("ERROR: "));
     }
 
-    // Four-digit year; the shown second stays the one the moment lies in, only the hundredths round.
-    void hundredths_data() {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow(".996 rounds up to the next second") << QTime(14, 5, 9, 996) << "00";
-        QTest::newRow(".015 half to even, up") << QTime(14, 5, 9, 15) << "02";
-        QTest::newRow("last moment of the day") << QTime(23, 59, 59, 996) << "00";
-    }
+    // Four-digit year; the shown second stays the one the moment lies in, only the hundredths round
+    // (.996 to the next second's 00, .015 and .025 half to even to 02).
     void hundredths() {
-        QFETCH(QTime, time);
-        QFETCH(QString, expected);
-        const QString line = FormatLogLine(QDateTime(QDate(2021, 5, 2), time), QStringLiteral("t"));
-        QVERIFY2(line.contains(QStringLiteral("2021")), qPrintable(line));
-        QVERIFY2(line.endsWith(" " + time.toString(QStringLiteral("HH:mm:ss")) + "," + expected + " - t\r\n"),
-                 qPrintable(line));
+        for (const auto& [time, expected] :
+             {std::pair(QTime(14, 5, 9, 996), "00"), std::pair(QTime(14, 5, 9, 15), "02"),
+              std::pair(QTime(14, 5, 9, 25), "02"), std::pair(QTime(23, 59, 59, 996), "00")}) {
+            const QString line = FormatLogLine(QDateTime(QDate(2021, 5, 2), time), QStringLiteral("t"));
+            QVERIFY2(line.contains(QStringLiteral("2021")) &&
+                         line.endsWith(" " + time.toString(QStringLiteral("HH:mm:ss")) + "," + expected + " - t\r\n"),
+                     qPrintable(line));
+        }
     }
 
     void logfileSize_data() {

@@ -210,7 +210,7 @@ private slots:
     }
 
     // The mouse: a click on a row opens the editor over its bib cell; a pending change is committed
-    // once, before whatever comes next (another click, a new record, closing, scrolling, a move).
+    // once, before whatever comes next (another click, closing, scrolling, a move).
     void mouseSession() {
         Start({11, 22, 33, 44, 55});
         ClickCell(3, 0); // the number column opens the bib
@@ -225,8 +225,8 @@ private slots:
         ClickCell(4, 1);
         QTRY_VERIFY(EditorOn(4, QStringLiteral("44")));
         QTest::keyClicks(editor, QStringLiteral("7"));
-        grid->AddBib(66);
-        QVERIFY(!editor->isVisible());
+        grid->AddBib(66); // a passage recorded meanwhile (a scan) leaves the correction open
+        QVERIFY(EditorOn(4, QStringLiteral("7")));
         grid->AddBib(77);
         OpenOn(2);
         QTest::keyClicks(editor, QStringLiteral("8"));

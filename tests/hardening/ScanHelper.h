@@ -33,7 +33,7 @@ inline int RunScanHelper(int argc, char* argv[]) {
         return MsgAnswer::Ok;
     });
     SetSoundSink([&](const QString& sound) {
-        if (sound != kAlarmSoundPath)
+        if (sound != kAlarmSoundPath && sound != kRefusedSoundPath)
             say(QStringLiteral("ack"));
     });
     auto* window = new frmMain(QString::fromLocal8Bit(argv[2]));

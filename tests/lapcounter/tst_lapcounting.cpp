@@ -19,9 +19,11 @@ QStringList Body(const clsFile& records, const QString& target, const QString& m
     LapStandings standings(records);
     standings.Sync();
     const LapListInput input{target, minimum, descending, "Bib", "Laps", "Remaining", {}, {}};
-    QStringList lines{QStringLiteral("left from an earlier refresh")};
-    BuildLapList(standings, input, lines);
-    return lines.mid(2);
+    LapList list;
+    list.heading = QStringList{QStringLiteral("left from an earlier refresh")};
+    list.rows = {LapRow{1, 1, 1}};
+    BuildLapList(standings, input, list);
+    return list.Lines().mid(2);
 }
 
 // The ranking by its definition: bibs above 0 from the first counted ID on, most laps first, of
@@ -111,6 +113,10 @@ private slots:
         row("negative fraction, German", {6, 6, 6}, "2.5", "", true, {Line(6, 3, "-0,5")}, german);
         row("no rounding error shows", {6, 6, 6}, "10.1", "", true, {Line(6, 3, "7.1")});
         row("large value ungrouped", {6, 6, 6}, "1234567", "", true, {Line(6, 3, "1234564")}, german);
+        row("minus sign of the locale", QVector<qint32>(12, 17), "10", "0", true,
+            {Line(17, 12, QStringLiteral("\u22122"))}, QLocale(QLocale::Swedish));
+        row("digits of the locale", {6, 6, 6}, "10", "", true, {Line(6, 3, QStringLiteral("\u0667"))},
+            QLocale(QLocale::Arabic));
     }
     void lapList() {
         QFETCH(QVector<qint32>, bibs);
@@ -166,28 +172,33 @@ private slots:
         QVERIFY(moves > 1800); // most passages took the quick way
     }
 
-    // A move naming a line outside the list changes nothing and says so: the window then makes
+    // A move naming a line outside the rows changes nothing and says so: the window then makes
     // the list anew.
     void moveLine_data() {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
-        QTest::addColumn<QStringList>("expected"); // empty: refused
-        QTest::newRow("up") << 2 << 0 << QStringList{"x", "a", "b"};
-        QTest::newRow("dropped") << 1 << -1 << QStringList{"a", "c"};
-        QTest::newRow("added last") << -1 << 3 << QStringList{"a", "b", "c", "x"};
-        QTest::newRow("from past the end") << 3 << 0 << QStringList();
-        QTest::newRow("moved past the end") << 0 << 3 << QStringList();
-        QTest::newRow("added past the end") << -1 << 4 << QStringList();
+        QTest::addColumn<QVector<qint32>>("expected"); // the bibs of the rows; empty: refused
+        QTest::newRow("up") << 3 << 1 << QVector<qint32>{9, 1, 2};
+        QTest::newRow("down") << 1 << 2 << QVector<qint32>{2, 9, 3};
+        QTest::newRow("dropped") << 2 << -1 << QVector<qint32>{1, 3};
+        QTest::newRow("added last") << -1 << 4 << QVector<qint32>{1, 2, 3, 9};
+        QTest::newRow("from the heading") << 0 << 2 << QVector<qint32>();
+        QTest::newRow("into the heading") << 2 << 0 << QVector<qint32>();
+        QTest::newRow("from past the end") << 4 << 1 << QVector<qint32>();
+        QTest::newRow("moved past the end") << 1 << 4 << QVector<qint32>();
+        QTest::newRow("added past the end") << -1 << 5 << QVector<qint32>();
     }
     void moveLine() {
         QFETCH(int, from);
         QFETCH(int, to);
-        QFETCH(QStringList, expected);
+        QFETCH(QVector<qint32>, expected);
         LapListModel model;
-        model.SetLines(QStringList{"a", "b", "c"});
-        QCOMPARE(model.MoveLine(from, to, "x"), !expected.isEmpty());
-        const QStringList unchanged{"a", "b", "c"};
-        QCOMPARE(model.Lines(), expected.isEmpty() ? unchanged : expected);
+        model.SetList(LapList{{"heading"}, {{1, 1, 1}, {2, 1, 2}, {3, 1, 3}}, {}});
+        QCOMPARE(model.MoveLine(from, to, LapRow{9, 1, 4}), !expected.isEmpty());
+        QStringList lines{"heading"};
+        for (qint32 bib : expected.isEmpty() ? QVector<qint32>{1, 2, 3} : expected)
+            lines << Line(bib, 1);
+        QCOMPARE(model.Lines(), lines);
     }
 
     void layout_data() {

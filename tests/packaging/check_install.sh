@@ -38,7 +38,6 @@ expected=(
     share/marklog/guide/marklog-guide-en.html
     share/marklog/marklog.svg
     share/marklog/sound.wav
-    share/marklog/stn.ico
     share/metainfo/org.example.marklog.metainfo.xml
     share/mime/packages/marklog.xml
 )
@@ -103,8 +102,18 @@ if have appstreamcli "appstream"; then
     output="$(appstreamcli validate-tree --no-net "$usr" 2>&1)" || fail "appstreamcli validate-tree: $output"
 fi
 
-# A new version also needs its release in the AppStream metadata and its man page header.
+# No address that leads nowhere (the reserved example domains are placeholders), and descriptions
+# that name what the program does.
 metainfo="$usr/share/metainfo/org.example.marklog.metainfo.xml"
+placeholders="$(grep -HoE 'https?://[^"<> ]*example\.(org|com|net)[^"<> ]*' "$metainfo" "$desktop" "$build/CPackConfig.cmake")"
+[ -z "$placeholders" ] || fail "addresses that do not exist: $placeholders"
+for description in "$metainfo" "$build/CPackConfig.cmake"; do
+    for feature in "start list" "results" "lap board"; do
+        grep -qi "$feature" "$description" || fail "$(basename "$description") does not describe the $feature"
+    done
+done
+
+# A new version also needs its release in the AppStream metadata and its man page header.
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
 gzip -dc "$usr/share/man/man1/marklog.1.gz" | grep -q "^\.TH MARKLOG 1 .*\"Marklog $version\"" ||
     fail "man page header does not name Marklog $version"

@@ -1,5 +1,6 @@
 #include "base/Registry.h"
 #include "base/Settings.h"
+#include "base/Twips.h"
 #include "grid/ctlGrid.h"
 #include "records/FileHelpers.h"
 #include "records/FileNameCase.h"
@@ -11,6 +12,8 @@
 
 #include <QCheckBox>
 #include <QListView>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 
@@ -75,6 +78,8 @@ private slots:
         const QString nested = Fixture(QStringLiteral("events/2021/spring-run/the-finish-line.stn"), "1;4\r\n");
         QVERIFY(m_f->Load());
         QVERIFY(!FileOpenState());
+        // First start: the design's inner area below the menu bar.
+        QCOMPARE(m_f->window->height() - m_f->window->menuBar()->height(), TwipsToPixelsY(4050, m_f->window));
 
         // The hourglass shows while a chosen file is read into the grid; a cursor set by another
         // part of the program stays.
@@ -109,7 +114,8 @@ private slots:
         QCOMPARE(FileBytes(b), QByteArray());
         QCOMPARE(FileBytes(a), QByteArray("1;5\r\n2;6\r\n"));
         QCOMPARE(Grid()->RowCount(), 1);
-        QCOMPARE(m_f->Panel(1), QString()); // New leaves the count empty until the first bib
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(0));
+        QVERIFY(GridReachesStatusBar());
         m_f->Record(QStringLiteral("3"));
         QCOMPARE(FileBytes(b), QByteArray("1;3\r\n"));
         QCOMPARE(m_f->Panel(1), m_f->RecordCount(1));
@@ -168,6 +174,7 @@ private slots:
         QCOMPARE(Recent(), left);
         TriggerRecent(3);
         QCOMPARE(m_f->window->Records().FileName(), a);
+        QVERIFY(GridReachesStatusBar());
         QCOMPARE(Recent().first(), QStringLiteral("&1  ") + a);
     }
 
@@ -231,28 +238,29 @@ private slots:
         WriteSetting(QStringLiteral("Language"), QStringLiteral("en"));
         WriteSetting(QStringLiteral("LC_Auto"), QStringLiteral("1")); // lap counters follow the records
         QVERIFY(m_f->LoadRecords("1;7\r\n"));
-        // Print asks first; without a printer it offers a PDF, whose dialog comes only after a yes.
+        // Print asks once: to print where there is a printer, else whether to keep a PDF, whose save
+        // dialog comes only after a yes, offering the record file's name and adding ".pdf".
         const QString pdf = m_f->path(QStringLiteral("race.pdf"));
-        m_f->messages.setNextAnswer(MsgAnswer::Cancel);
-        m_f->Trigger("mnuFile_Print");
-        QCOMPARE(m_f->messages.shown().size(), 1);
-        QCOMPARE(m_f->messages.lastText(), GetText(QStringLiteral("MKL_MSG_PRINT")));
-        QCOMPARE(m_f->messages.shown().last().buttons, MsgButtons::OkCancel);
-        m_f->messages.clear();
         using Offer = std::pair<MsgAnswer, QStringList>;
-        const QList<Offer> offers{{MsgAnswer::No, {}}, {MsgAnswer::Yes, {}}, {MsgAnswer::Yes, {pdf}}};
-        for (const auto& [answer, chosen] : PrinterAvailable() ? QList<Offer>() : offers) {
+        const bool printer = PrinterAvailable();
+        const QList<Offer> offers =
+            printer ? QList<Offer>{{MsgAnswer::Cancel, {}}}
+                    : QList<Offer>{{MsgAnswer::No, {}}, {MsgAnswer::Yes, {}}, {MsgAnswer::Yes, {pdf}}};
+        for (const auto& [answer, chosen] : offers) {
             const qsizetype dialogs = FileDialogSeam::requests().size();
-            m_f->messages.setNextAnswer(MsgAnswer::Ok);
             m_f->messages.setNextAnswer(answer);
             if (answer == MsgAnswer::Yes)
                 FileDialogSeam::setNextAnswer(chosen);
             m_f->Trigger("mnuFile_Print");
-            QCOMPARE(m_f->messages.shown().size(), 2);
-            QCOMPARE(m_f->messages.lastText(), GetText(QStringLiteral("MKL_MSG_NOPRINTER")));
-            QCOMPARE(m_f->messages.shown().last().buttons, MsgButtons::YesNo);
+            QCOMPARE(m_f->messages.shown().size(), 1);
+            QCOMPARE(m_f->messages.lastText(), GetText(printer ? "MKL_MSG_PRINT" : "MKL_MSG_NOPRINTER"));
+            QCOMPARE(m_f->messages.shown().last().buttons, printer ? MsgButtons::OkCancel : MsgButtons::YesNo);
             m_f->messages.clear();
             QCOMPARE(FileDialogSeam::requests().size(), dialogs + (answer == MsgAnswer::Yes ? 1 : 0));
+            if (answer == MsgAnswer::Yes) {
+                const FileDialogRequest& asked = FileDialogSeam::requests().last();
+                QCOMPARE(asked.suggestedName + "|" + asked.defaultSuffix, QStringLiteral("race.pdf|pdf"));
+            }
             QCOMPARE(FileBytes(pdf).startsWith("%PDF"), !chosen.isEmpty());
         }
 
@@ -338,6 +346,11 @@ private slots:
     }
 
 private:
+    // The grid ends 120 twips above the status bar, as the layout places it.
+    bool GridReachesStatusBar() const {
+        const int bottom = Grid()->mapTo(m_f->window, QPoint(0, Grid()->height())).y();
+        return qAbs(m_f->window->statusBar()->y() - bottom - TwipsToPixelsY(120, m_f->window)) <= 1;
+    }
     // Opens a window by its command; the newest child of that class, none if nothing opened.
     QWidget* OpenWindow(const char* command, const char* className) {
         const auto windows = [&] { return m_f->window->findChildren<QWidget*>(QLatin1String(className)); };

@@ -73,9 +73,10 @@ private slots:
                  QStringLiteral("4;13;10:00:01"));
         QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_SAVED")));
-        // One request per record, two per rejected duplicate; no "sound.wav": the built-in tone.
+        // One request per record, a sound of its own per rejected duplicate; no "sound.wav": the
+        // built-in tone.
         QVERIFY(!QFileInfo::exists(DataFilePath(QStringLiteral("sound.wav"))));
-        QCOMPARE(m_sounds, QStringList(6, kBuiltInTone));
+        QCOMPARE(m_sounds, QStringList({kRefusedSoundPath, kBuiltInTone, kRefusedSoundPath, kBuiltInTone}));
         m_f->Trigger("mnuExtras_ShowTimes");
         QCOMPARE(Find<QTableView>(Grid(), "Grid")->model()->columnCount(), 2);
 
@@ -97,7 +98,12 @@ private slots:
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
         m_clock->set(kMoment); // the dated copy's name
 
-        // The record button and the beep check box hand the focus back to the entry box.
+        // Tab and Shift+Tab move the focus on and back; the record button and the beep check box
+        // hand it back to the entry box.
+        QTest::keyClick(m_f->Entry(), Qt::Key_Tab);
+        QTRY_VERIFY(!m_f->Entry()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QTRY_VERIFY(m_f->Entry()->hasFocus());
         QTest::keyClicks(m_f->Entry(), QStringLiteral("21"));
         for (const char* control : {"cmdEnter", "chkBeep"}) {
             auto* clicked = Find<QAbstractButton>(m_f->window, control);
@@ -105,12 +111,13 @@ private slots:
             QTest::mouseClick(clicked, Qt::LeftButton);
             QTRY_VERIFY(m_f->Entry()->hasFocus());
         }
-        m_f->Record(QStringLiteral("21")); // rejected without a sound
+        m_f->Record(QStringLiteral("21")); // rejected without a sound, but said
+        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_REPEATREFUSED"), {{"[bib]", "21"}}));
         QTest::mouseClick(chkDouble, Qt::LeftButton);
         QVERIFY(chkDouble->isChecked());
         m_f->Record(QStringLiteral("21")); // doubles allowed now, and no sound
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;12\r\n6;13\r\n7;21\r\n8;21\r\n"));
-        QCOMPARE(m_sounds.size(), 9);
+        QCOMPARE(m_sounds.size(), 7);
 
         // The disk fails once: no box, the alarm band and the panel say so, also after a language
         // switch; the next bib brings the file in step.
@@ -238,7 +245,7 @@ private slots:
         Step(3, "", "cmdDown", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
 
         // Delete asks (the bib named); a cancelled one keeps the file, a confirmed one rewrites at
-        // once, while numbers and count wait for the next bib.
+        // once and counts afresh, while the row numbers wait for the next bib.
         m_f->messages.setNextAnswer(MsgAnswer::Cancel);
         Step(2, "", "cmdDelete", "1;45\r\n2;11\r\n3;33\r\n4;5\r\n");
         const MessageRequest question = m_f->messages.shown().first();
@@ -248,7 +255,7 @@ private slots:
         Step(2, "", "cmdDelete", "1;45\r\n2;33\r\n3;5\r\n");
         m_f->messages.clear();
         QCOMPARE(Grid()->CellText(2, 0), QStringLiteral("3"));
-        QCOMPARE(m_f->Panel(1), m_f->RecordCount(4));
+        QCOMPARE(m_f->Panel(1), m_f->RecordCount(3));
 
         // A digit typed on the grid goes to the entry box and is recorded from there.
         Table()->setFocus();
@@ -286,9 +293,10 @@ private slots:
     }
 
     // Catching runs while the box is checked (not grey) and a file is open, not while a modal window is
-    // shown or the box has the focus; each tick brings the window to the front with the entry box focused.
+    // shown or the box has the focus; a tick brings the window to the front when another program is
+    // there, and never moves the focus inside the window.
     void catchingSession() {
-        QVERIFY(m_f->LoadRecords(QByteArray()));
+        QVERIFY(m_f->LoadRecords("1;3\r\n"));
         QVERIFY(!Timer()->isActive());
         for (Qt::CheckState state : {Qt::PartiallyChecked, Qt::Unchecked}) {
             CheckBox()->setChecked(true); // set by the program, as at load
@@ -304,8 +312,12 @@ private slots:
         Catcher()->WithoutCatching([&] { pausedWhileShown = !Timer()->isActive() && !CheckBox()->isChecked(); });
         QVERIFY(pausedWhileShown && CheckBox()->isChecked() && Timer()->isActive());
 
-        Find<QPushButton>(m_f->window, "cmdEnter")->setFocus();
-        QTRY_VERIFY(m_f->Entry()->hasFocus()); // also while the window already is in front
+        QSignalSpy ticks(Timer(), &QTimer::timeout);
+        OpenEditorOn(1);
+        QTRY_VERIFY(ticks.size() >= 3);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5")); // where the operator types
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n")); // a correction, not a passage
         QWidget otherProgram;
         otherProgram.resize(100, 100);
         otherProgram.show();
@@ -327,7 +339,6 @@ private slots:
         QTRY_VERIFY(m_f->window->isMinimized());
         CheckBox()->setChecked(true);
         QTRY_VERIFY(!m_f->window->isMinimized());
-        QTRY_VERIFY(m_f->Entry()->hasFocus());
 
         // Where the platform forbids taking the foreground, that is reported once and nothing is taken.
         for (const char* platform : {"wayland", "wayland-egl", "xcb", "windows", "offscreen"})
@@ -335,15 +346,15 @@ private slots:
                      platform);
         Catcher()->AssumePlatform(QStringLiteral("wayland"));
         QSignalSpy limited(Catcher(), &FocusCatcher::CatchLimited);
-        QSignalSpy ticks(Timer(), &QTimer::timeout);
+        ticks.clear();
         otherProgram.activateWindow();
         QTRY_VERIFY(otherProgram.isActiveWindow());
         Find<QPushButton>(m_f->window, "cmdEnter")->setFocus();
         QTRY_VERIFY(ticks.size() >= 4);
         QCOMPARE(limited.size(), 1);
         QCOMPARE(limited.first().first().toString(), GetText(QStringLiteral("MKL_SB_CATCHLIMITED")));
-        QVERIFY(otherProgram.isActiveWindow());             // not taken
-        QCOMPARE(m_f->window->focusWidget(), m_f->Entry()); // the entry box is still the window's focus
+        QVERIFY(otherProgram.isActiveWindow());                                           // not taken
+        QCOMPARE(m_f->window->focusWidget(), Find<QPushButton>(m_f->window, "cmdEnter")); // nor moved
     }
 
 private:

@@ -1,11 +1,11 @@
-#include "recording/ScanDecoding.h"
+#include "recording/ScanReader.h"
 #include "recording/SerialDeviceAccess.h"
 #include "recording/SerialPortName.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-// The serial scanner without a window: the name a chosen port opens, and what its bytes type.
+// The serial scanner without a window: the name a chosen port opens, and the codes its bytes make.
 class TestScannerPort : public QObject {
     Q_OBJECT
 
@@ -42,33 +42,40 @@ private slots:
 #endif
     }
 
-    // The box's text and the Enters after the bytes, each Enter emptying the box as the record
-    // button does.
-    void decode_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("enters");
-        QTest::newRow("digits") << QByteArray("417") << "417" << 0;
-        QTest::newRow("carriage return ends a bib") << QByteArray("41\r7") << "7" << 1;
-        QTest::newRow("line feed and letters are noise") << QByteArray("4\nA1x") << "41" << 0;
-        QTest::newRow("digits beyond eight dropped") << QByteArray("1234567890") << "12345678" << 0;
-        QTest::newRow("zero byte and high bytes") << QByteArray("1\0\xff"
-                                                                "2",
-                                                                4)
-                                                  << "12" << 0;
+    // The codes the scanner's reads make, each read a minute after the one before: "!" marks a
+    // code too long to be a bib, "@" the minute it arrived.
+    void codes_data() {
+        QTest::addColumn<QByteArrayList>("reads");
+        QTest::addColumn<QString>("codes");
+        const auto row = [](const char* name, const QByteArrayList& reads, const QString& codes) {
+            QTest::newRow(name) << reads << codes;
+        };
+        row("carriage return ends a code", {"417\r"}, "417@0");
+        row("line feed, letters and prefixes are noise", {"B4\nA1x\r\n"}, "41@0");
+        row("completed by the next read, timed by its end", {"12", "3\r"}, "123@1");
+        row("several in one read, in order", {"12\r45\r", "7\r"}, "12@0 45@0 7@1");
+        row("no carriage return, no code", {"417"}, "");
+        row("empty codes are none", {"\r\r"}, "");
+        row("eight digits are a bib", {"12345678\r"}, "12345678@0");
+        row("a ninth digit makes it too long, never cut short", {"123456789\r"}, "!123456789@0");
+        row("a very long code shows its start", {QByteArray(30, '7') + "\r"}, "!" + QString(24, '7') + u'…' + "@0");
+        row("zero byte and high bytes",
+            {QByteArray("1\0\xff"
+                        "2\r",
+                        5)},
+            "12@0");
     }
-    void decode() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QString box;
-        int pressed = 0;
-        for (const char byte : bytes)
-            if (DecodeScanByte(byte, box) == ScanEffect::Enter) {
-                ++pressed;
-                box.clear();
-            }
-        QCOMPARE(box, text);
-        QTEST(pressed, "enters");
+    void codes() {
+        QFETCH(QByteArrayList, reads);
+        const QDateTime start(QDate(2024, 5, 4), QTime(9, 0));
+        ScanReader reader;
+        for (qsizetype i = 0; i < reads.size(); ++i)
+            reader.Take(reads[i], start.addSecs(60 * i));
+        QStringList codes;
+        while (const std::optional<ScannedCode> code = reader.Next())
+            codes << (code->overlong ? "!" : "") + code->digits + '@' +
+                         QString::number(start.secsTo(code->arrived) / 60);
+        QTEST(codes.join(' '), "codes");
     }
 };
 

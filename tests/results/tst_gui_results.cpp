@@ -4,8 +4,6 @@
 #include "GuiFixture.h"
 
 #include <QDialog>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -81,7 +79,7 @@ private slots:
         QCOMPARE(FileBytes(marks).count('\n'), 4);
     }
 
-    // The results through the menu, read back by Python's CSV reader; printed by category to a PDF
+    // The results through the menu, with a formula-like name defused; printed by category to a PDF
     // (no printer here), its name offered and ".pdf" added.
     void resultsExportedAndPrinted() {
         WriteBytes(m_f->path() + ".startlist.csv",
@@ -95,24 +93,11 @@ private slots:
         QVERIFY(m_f->LoadRecords("1;5\r\n2;7\r\n3;9\r\n4;5\r\n5;7\r\n"));
         FileDialogSeam::setNextAnswer({m_f->path("results")});
         m_f->Trigger("mnuFile_ExportResults");
-        const QByteArray csv = FileBytes(m_f->path("results.csv"));
-        QVERIFY(csv.startsWith("\xEF\xBB\xBFplace,") && csv.endsWith("\r\n"));
-        QProcess python;
-        python.start(QStringLiteral("python3"), {"-c",
-                                                 "import csv,json,sys; print(json.dumps(list(csv.reader(open("
-                                                 "sys.argv[1], encoding='utf-8-sig', newline='')))))",
-                                                 m_f->path("results.csv")});
-        QVERIFY(python.waitForFinished(60000));
-        const QJsonArray rows = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
-        const QList<QStringList> expected = {
-            {"place", "bib", "name", "category", "category_place", "laps", "elapsed", "last_passage"},
-            {"1", "9", "Cid", "M", "1", "1", "0:22:00.000", "10:22:00.000+02:00"},
-            {"2", "7", "Bob", "M", "2", "1", "0:31:00.000", "10:31:00.000+02:00"},
-            {"3", "5", "'=Ann \"A\", B", "W40", "1", "2", "0:40:00.000", "10:40:00.000+02:00"}};
-        QList<QStringList> read;
-        for (const QJsonValue& row : rows)
-            read << row.toVariant().toStringList();
-        QCOMPARE(read, expected);
+        QCOMPARE(FileBytes(m_f->path("results.csv")),
+                 QByteArray(
+                     "\xEF\xBB\xBFplace,bib,name,category,category_place,laps,elapsed,last_passage\r\n"
+                     "1,9,Cid,M,1,1,0:22:00.000,10:22:00.000+02:00\r\n2,7,Bob,M,2,1,0:31:00.000,10:31:00.000+02:00\r\n"
+                     "3,5,\"'=Ann \"\"A\"\", B\",W40,1,2,0:40:00.000,10:40:00.000+02:00\r\n"));
 
         if (PrinterAvailable())
             QSKIP("A printer is installed: the results would go to it.");

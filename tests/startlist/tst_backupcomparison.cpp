@@ -36,7 +36,6 @@ private slots:
         QTest::addColumn<QVector<qint32>>("backup");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("equal") << QVector<qint32>{5, 7, 5} << QVector<qint32>{5, 7, 5} << QStringList();
-        QTest::newRow("both empty") << QVector<qint32>() << QVector<qint32>() << QStringList();
         QTest::newRow("missing in the backup")
             << QVector<qint32>{5, 7, 9} << QVector<qint32>{5, 9} << QStringList{"2;;7;"};
         QTest::newRow("only in the backup, a bib 0 too")

@@ -7,6 +7,7 @@
 #include "recording/frmPort.h"
 #include "records/PrintBibs.h"
 #include "records/clsFile.h"
+#include "base/ErrorHandler.h"
 #include "support/FileDialog.h"
 #include "support/HelpAddress.h"
 #include "support/StartDoc.h"
@@ -182,7 +183,7 @@ private slots:
         // A network folder may be gone by now: it is neither remembered nor a start folder.
         row("network choice", false, "/data/", {"//server/share/race.stn"}, "/data/", "/data/");
         row("remembered network folder", true, "\\\\server\\share\\", {"/data/a.stn"}, "", "/data/");
-        // A failure is shown once, with its reason and without a log entry.
+        // A failure raises for the command that asked, which reports it once, with its reason.
         row("failure", true, "/data/", {}, "/data/", "/data/", "The device is not ready.");
     }
     void fileDialog() {
@@ -197,8 +198,9 @@ private slots:
             FileDialogSeam::setNextAnswer(answer);
         else
             FileDialogSeam::setNextFailure(failure);
-        QCOMPARE(save ? dialog.ShowSave(nullptr) : dialog.ShowOpen(nullptr),
-                 answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
+        QString chosen;
+        ReportingErrors([&] { chosen = save ? dialog.ShowSave(nullptr) : dialog.ShowOpen(nullptr); });
+        QCOMPARE(chosen, answer.isEmpty() ? QString() : QDir::toNativeSeparators(answer.first()));
         QTEST(QDir::toNativeSeparators(RememberedFolder()), "rememberedAfter");
 
         QCOMPARE(FileDialogSeam::requests().size(), 1);
@@ -208,7 +210,7 @@ private slots:
         QCOMPARE(m_f->messages.shown().size(), failure.isEmpty() ? 0 : 1);
         QCOMPARE(m_f->messages.lastText(), failure);
         m_f->messages.clear();
-        QVERIFY(!QFile::exists(m_f->env.logFile()));
+        QCOMPARE(QFile::exists(m_f->env.logFile()), !failure.isEmpty());
     }
 
     // The window system's save dialog itself, set up from the request and answered as an operator would.
@@ -330,8 +332,9 @@ private slots:
         port.Form_Load();
         auto* lapCounter = m_f->window->findChild<frmLapcounter*>();
         auto* display = m_f->window->findChild<frmDisplay*>();
-        for (QWidget* window : QList<QWidget*>{m_f->window, lapCounter, display, &about, &port})
-            ApplyAccessibleNames(window);
+        for (QWidget* window : m_f->window->findChildren<QWidget*>() << m_f->window)
+            if (window->isWindow())
+                ApplyAccessibleNames(window);
         int checked = 0;
         for (QWidget* control : m_f->window->findChildren<QWidget*>()) { // the other windows are its children
             const QString objectName = control->objectName();
@@ -340,15 +343,12 @@ private slots:
             // Plain lines and boxes that only decorate carry nothing to announce.
             if (control->metaObject() == &QFrame::staticMetaObject && control->findChildren<QWidget*>().isEmpty())
                 continue;
-            const QString where = control->window()->objectName() + QLatin1Char('/') + objectName;
             const QString name = Spoken(control);
-            QVERIFY2(name != objectName, qPrintable(where + QStringLiteral(" is announced by its objectName")));
             // An empty label (no bib shown yet, no status message) is described instead.
-            if (qobject_cast<QLabel*>(control) && name.isEmpty())
-                QVERIFY2(!Spoken(control, QAccessible::Description).isEmpty(), qPrintable(where));
-            else
-                QVERIFY2(!name.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" has no accessible name")));
-            QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(where + QStringLiteral(" keeps an access key")));
+            const bool described = qobject_cast<QLabel*>(control) && name.isEmpty() &&
+                                   !Spoken(control, QAccessible::Description).isEmpty();
+            QVERIFY2(name != objectName && (described || !name.trimmed().isEmpty()) && !name.contains('&'),
+                     qPrintable(control->window()->objectName() + '/' + objectName + ": " + name));
             ++checked;
         }
         QVERIFY2(checked >= 40, qPrintable(QString::number(checked))); // the windows were searched
@@ -357,7 +357,8 @@ private slots:
         QVERIFY(gLanguage->SetLanguage(QStringLiteral("de")));
         ApplyAccessibleNames(m_f->window);
         QVERIFY(Spoken(m_f->Entry()) != english);
-        QCOMPARE(Spoken(Find<QWidget>(m_f->window, "mnuFile")), GetText(QStringLiteral("GEN_MNU_FILE")).remove('&'));
+        QCOMPARE(Spoken(Find<QWidget>(m_f->window, "mnuFile")),
+                 GetText(QStringLiteral("GEN_MNU_FILE")).remove(QLatin1Char('&')));
         // Members of a control array are told apart by their index.
         const QList<QWidget*> lapCounts = lapCounter->findChildren<QWidget*>(QStringLiteral("txtLapCount"));
         QVERIFY(lapCounts.size() > 1 && Spoken(lapCounts[0]) != Spoken(lapCounts[1]));
