@@ -131,6 +131,6 @@ private:
     StartListHost* m_startList = nullptr;    // of the open record file; empty without one
     WriteFaults* m_faults = nullptr;         // of the record file and the scanner
     LapBoardHost* m_board = nullptr;
-    bool m_slowWrite = false; // the last passage took long enough to write to be seen
+    bool m_slowWrite = false;       // the last passage took long enough to write to be seen
     RaceCommands* m_race = nullptr; // start times, the Timer window and the results
 };
