@@ -63,22 +63,21 @@ bool Corrections::Move(qint32 index, qint32 target) {
 }
 
 bool Corrections::Undo() {
-    if (m_done.isEmpty())
-        return true;
-    Correction correction = m_done.takeLast();
-    const bool saved = Apply(correction, false);
-    m_undone.append(correction);
-    Journal(QStringLiteral("undo ") + correction.operation, correction, false);
-    return saved;
+    return Again(m_done, m_undone, false);
 }
 
 bool Corrections::Redo() {
-    if (m_undone.isEmpty())
+    return Again(m_undone, m_done, true);
+}
+
+// The latest correction of one list undone or done again, and put on the other.
+bool Corrections::Again(QVector<Correction>& from, QVector<Correction>& to, bool forward) {
+    if (from.isEmpty())
         return true;
-    Correction correction = m_undone.takeLast();
-    const bool saved = Apply(correction, true);
-    m_done.append(correction);
-    Journal(QStringLiteral("redo ") + correction.operation, correction, true);
+    Correction correction = from.takeLast();
+    const bool saved = Apply(correction, forward);
+    to.append(correction);
+    Journal((forward ? QStringLiteral("redo ") : QStringLiteral("undo ")) + correction.operation, correction, forward);
     return saved;
 }
 

@@ -73,6 +73,7 @@ private:
     };
 
     bool Make(Correction correction);
+    bool Again(QVector<Correction>& from, QVector<Correction>& to, bool forward);
     bool Apply(Correction& correction, bool forward);
     void ApplyStep(Step& step, bool forward);
     // The index of the record with this ID, which must hold `bib` when given; the history is
