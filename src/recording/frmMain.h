@@ -46,7 +46,8 @@ public:
 
     // Opens a record file (an empty path asks with the open dialog); one pair of surrounding
     // double quotes is removed. A file that cannot be opened is reported and leaves the recent
-    // files list. True when a file is open afterwards.
+    // files list; the file open before stays open then. True when that file is the open one
+    // afterwards.
     bool OpenRecordFile(QString path);
     // The records of the open file (none while no file is open).
     const clsFile& Records() const { return RecordFile; }
@@ -67,6 +68,10 @@ private:
     void ShowFileControls(bool open);
     void UpdateCaption();
     bool CloseRecordFile();
+    bool MayLeaveRecordFile();
+    // What belongs to the file left closes with it.
+    void LeftRecordFile();
+    void ShowOpenedFile(bool switched);
     // Records a passage: the bib appended, timed `at`. The entry box and an open grid editor are
     // left alone.
     void AddBib(qint32 bib, const QDateTime& at);
@@ -122,9 +127,9 @@ private:
     ctlGrid* Grid = nullptr;
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;
-    QLabel* lblStart = nullptr;          // beside the guide link while no file is open: how to start
-    BarcodeScanner* m_scanner = nullptr; // records beside the entry box
-    AlarmBand* m_band = nullptr;
+    QLabel* lblStart = nullptr;              // beside the guide link while no file is open: how to start
+    BarcodeScanner* m_scanner = nullptr;     // records beside the entry box
+    AlarmBand* m_band = nullptr;             // faults, over the entry box
     QStringList m_overlongScans;             // since the last bib typed
     FocusCatcher* m_focusCatcher = nullptr;  // with chkCatch
     SecondaryWindows* m_secondary = nullptr; // lap counters and scan displays

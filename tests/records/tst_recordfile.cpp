@@ -74,7 +74,7 @@ bool Run(clsFile& file, const QByteArray& step) {
 // Why a file was not opened: the error raised, "" when none was; "opened" when it opened.
 QString Refusal(clsFile& file, const QString& path, clsFile::Access access = clsFile::Access::Write) {
     try {
-        return file.OpenFile(path, nullptr, access) ? QStringLiteral("opened") : QString();
+        return file.OpenFile(path, access) ? QStringLiteral("opened") : QString();
     } catch (const RaisedError& error) {
         return error.info().description;
     }
@@ -476,8 +476,8 @@ private slots:
 
         file = clsFile(); // closed without a dated copy
         clsFile fresh;
-        fresh.SetPathDialog([this](clsFile::PathQuestion) { return path(); });
-        QVERIFY(fresh.NewFile() && !QFile::exists(TimesSidecar::PathFor(path())));
+        fresh.NewFile(path());
+        QVERIFY(!QFile::exists(TimesSidecar::PathFor(path())));
         QCOMPARE(fresh.TimesState().kind, TimesFileState::Kind::Missing);
     }
 
