@@ -72,6 +72,8 @@ bool Corrections::Redo() {
 
 // The latest correction of one list undone or done again, and put on the other.
 bool Corrections::Again(QVector<Correction>& from, QVector<Correction>& to, bool forward) {
+    if (m_records.FileName() != m_fileName)
+        Forget(); // another file is open: nothing of this history is in it
     if (from.isEmpty())
         return true;
     Correction correction = from.takeLast();
