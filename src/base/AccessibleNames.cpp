@@ -55,6 +55,7 @@ constexpr AccessibleText kTexts[] = {
     {nullptr, "cmdDown", -1, "MKL_ACC_CMDDOWN", "MKL_CMDDOWN_TT"},
     {nullptr, "cmdInsert", -1, "MKL_ACC_CMDINSERT", "MKL_CMDINSERT_TT"},
     {nullptr, "cmdDelete", -1, "MKL_ACC_CMDDELETE", "MKL_CMDDELETE_TT"},
+    {nullptr, "mnuGridContext", -1, "MKL_ACC_MNUGRIDCONTEXT", nullptr},
     // Lap counter
     {"frmLapcounter", "List1", -1, "MKL_ACC_LIST1", "MKL_ACC_LIST1_D"},
     {"frmLapcounter", "cmdRequery", -1, "MKL_LC_REQUERY", "MKL_ACC_CMDREQUERY_D"},

@@ -103,6 +103,7 @@ void ctlGrid::BuildControls() {
     connect(cmdDown, &QToolButton::clicked, this, &ctlGrid::cmdDown_Click);
     connect(cmdInsert, &QToolButton::clicked, this, &ctlGrid::cmdInsert_Click);
     connect(cmdDelete, &QToolButton::clicked, this, &ctlGrid::cmdDelete_Click);
+    BuildUndoCommands();
 }
 
 void ctlGrid::SetCaptions() {
@@ -112,6 +113,8 @@ void ctlGrid::SetCaptions() {
     cmdDelete->setToolTip(GetText(QStringLiteral("MKL_CMDDELETE_TT")));
     m_model->SetHeader(0, GetText(QStringLiteral("MKL_GRID_NR")));
     m_model->SetHeader(1, GetText(QStringLiteral("MKL_GRID_BIB")));
+    mnuUndo->setText(GetText(QStringLiteral("MKL_MNU_GRID_UNDO")));
+    mnuRedo->setText(GetText(QStringLiteral("MKL_MNU_GRID_REDO")));
 }
 
 void ctlGrid::AddBib(qint32 Bib) {
@@ -338,6 +341,10 @@ bool ctlGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Grid && event->type() == QEvent::KeyPress)
         return HandleKey(static_cast<QKeyEvent*>(event), true);
     if (watched == txtWorkOn) {
+        if (event->type() == QEvent::ShortcutOverride && !EditorTakesKey(static_cast<QKeyEvent*>(event))) {
+            event->ignore(); // the grid's undo and redo take it
+            return true;
+        }
         if (event->type() == QEvent::KeyPress)
             return HandleKey(static_cast<QKeyEvent*>(event), false);
         if (event->type() == QEvent::FocusOut) {

@@ -6,6 +6,9 @@
 #include <QWidget>
 
 class GridEditor;
+class QAction;
+class QKeyEvent;
+class QMenu;
 class QTableView;
 class QToolButton;
 
@@ -32,6 +35,10 @@ class QToolButton;
 // - Reloading all records: setRedraw(false), which commits a pending edit; Clear(); AddBib(bib)
 //   for each record; setRedraw(true). Rows added while redraw is off are collected and shown at once.
 // - Columns after the bib (names, times): SetExtraColumns; a warning marks a bib cell: SetBibWarning.
+// - Undo and redo of corrections: Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y while the focus is in the grid
+//   (in the editor only while it holds no typing of its own to take back), and the table's context
+//   menu, emit UndoRequested and RedoRequested after committing a pending edit. The host enables
+//   them with SetUndoState, reloads the grid after the change and shows its row with GoToRow.
 // - Before closing the record file call CloseFile(), which commits a pending edit.
 class ctlGrid : public QWidget {
     Q_OBJECT
@@ -60,6 +67,9 @@ public:
     // 33/34 Page Up/Down, 35 End, 36 Home, 38 Up, 40 Down, 123 F12); it is set to 0 when the
     // key belongs to the grid's navigation, so the caller drops it.
     void AnalyseKey(int& keyCode);
+    void SetUndoState(bool canUndo, bool canRedo);
+    // Makes a data row current and shows it; with the focus in the grid the editor opens on it.
+    void GoToRow(qint32 row);
     // The grid row on which the editor was last opened; 0 before the first edit.
     qint32 EditRow() const { return m_editRow; }
 
@@ -81,6 +91,8 @@ signals:
     // Around the two Edit events of a move up or down, so the host can store both as one change.
     void BeginMove();
     void EndMove();
+    void UndoRequested();
+    void RedoRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -89,6 +101,9 @@ protected:
 
 private:
     void BuildControls();
+    void BuildUndoCommands();
+    // Whether the editor takes this key for its own undo or redo of what was typed in it.
+    bool EditorTakesKey(QKeyEvent* event) const;
     void ArrangeControls();
     bool HandleKey(QKeyEvent* event, bool fromTable);
 
@@ -118,6 +133,9 @@ private:
     QToolButton* cmdDown = nullptr;
     QToolButton* cmdInsert = nullptr;
     QToolButton* cmdDelete = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
+    QMenu* mnuContext = nullptr;
 
     qint32 m_editRow = 0;
     QString m_editorTag; // the cell text the editor opened with

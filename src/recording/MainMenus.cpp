@@ -51,6 +51,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuFile_StartListRemove = AddEntry(m.mnuFile, QStringLiteral("mnuFile_StartListRemove"));
     m.mnuFile_ExportPassages = AddEntry(m.mnuFile, QStringLiteral("mnuFile_ExportPassages"));
     m.mnuFile_ExportResults = AddEntry(m.mnuFile, QStringLiteral("mnuFile_ExportResults"));
+    m.mnuFile_CompareBackup = AddEntry(m.mnuFile, QStringLiteral("mnuFile_CompareBackup"));
     m.mnuFile_Close = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Close"));
     m.mnuFileSep2 = AddSeparator(m.mnuFile, QStringLiteral("mnuFileSep2"));
     m.mnuFile_Print = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Print"));
@@ -62,7 +63,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.mnuFile_Exit = AddEntry(m.mnuFile, QStringLiteral("mnuFile_Exit"));
     for (QAction* fileCommand :
          {m.mnuFile_Close, m.mnuFile_Print, m.mnuFile_Export, m.mnuFile_StartList, m.mnuFile_StartListRemove,
-          m.mnuFile_ExportPassages, m.mnuFile_ExportResults, m.mnuFile_PrintResults})
+          m.mnuFile_ExportPassages, m.mnuFile_ExportResults, m.mnuFile_PrintResults, m.mnuFile_CompareBackup})
         fileCommand->setEnabled(false);
     // The platform's standard shortcuts beside the access keys. They use the Ctrl key, so the
     // entry box's digits and Enter, F11 and the grid's keys stay as they are.

@@ -19,6 +19,7 @@ struct MainMenus {
     QAction* mnuFile_StartListRemove = nullptr;
     QAction* mnuFile_ExportPassages = nullptr;
     QAction* mnuFile_ExportResults = nullptr;
+    QAction* mnuFile_CompareBackup = nullptr;
     QAction* mnuFile_Close = nullptr;
     QAction* mnuFileSep2 = nullptr;
     QAction* mnuFile_Print = nullptr;

@@ -210,6 +210,7 @@ void frmMain::SetCaptions() {
         {m_menus.mnuFile_StartList, "MKL_MNU_FILE_STARTLIST"},
         {m_menus.mnuFile_StartListRemove, "MKL_MNU_FILE_STARTLISTREMOVE"},
         {m_menus.mnuFile_ExportPassages, "MKL_MNU_FILE_EXPORTPASSAGES"},
+        {m_menus.mnuFile_CompareBackup, "MKL_MNU_FILE_COMPAREBACKUP"},
         {m_menus.mnuFile_Close, "GEN_MNU_FILE_CLOSE"},
         {m_menus.mnuFile_Print, "GEN_MNU_FILE_PRINT"},
         {m_menus.mnuFile_Exit, "GEN_MNU_FILE_END"},
@@ -261,7 +262,7 @@ void frmMain::ShowFileControls(bool open) {
     for (QWidget* control : std::initializer_list<QWidget*>{Grid, fraFrame, txtEnter, StatusBar})
         control->setVisible(open);
     for (QAction* command : {m_menus.mnuFile_Close, m_menus.mnuFile_Print, m_menus.mnuFile_Export,
-                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportPassages})
+                             m_menus.mnuFile_StartList, m_menus.mnuFile_ExportPassages, m_menus.mnuFile_CompareBackup})
         command->setEnabled(open);
     m_menus.mnuFile_StartListRemove->setEnabled(open && !m_startList->IsEmpty());
     Wiki->setVisible(!open);

@@ -2,6 +2,7 @@
 
 #include "recording/MainLayout.h"
 #include "recording/MainMenus.h"
+#include "records/Corrections.h"
 #include "records/clsFile.h"
 
 #include <QMainWindow>
@@ -71,9 +72,9 @@ private:
     // What belongs to the file left closes with it.
     void LeftRecordFile();
     void ShowOpenedFile(bool switched);
-    // Records a bib: appended (before < 0) or inserted before a 0-based index. An appended
-    // passage is timed `at`, else now. The entry box and an open grid editor are left alone.
-    void AddBib(qint32 bib, qint32 before = -1, const QDateTime& at = QDateTime());
+    // Records a passage: the bib appended, timed `at`. The entry box and an open grid editor are
+    // left alone.
+    void AddBib(qint32 bib, const QDateTime& at);
     void cmdEnter_Click();
     // A typed or scanned bib through the duplicate guard, then recorded and acknowledged.
     void RecordPassage(qint32 bib, const QDateTime& at);
@@ -89,13 +90,16 @@ private:
     // The File menu and the grid's notifications (frmMain_File.cpp).
     void ConnectFileCommands();
     void mnuFile_New_Click();
-    void Grid_Edit(qint32 row, qint32 bib);
-    void Grid_Delete(qint32 row);
-    void Grid_Add(qint32 row);
     // Tells once, in the status bar, what became of the times file of the file just opened.
     void ShowTimesFileState();
     // A file named on the command line that does not exist yet may be created.
     void OpenCommandLineFile();
+    // The grid's corrections, their undo and redo, and the comparison with a backup recording
+    // (frmMain_Corrections.cpp).
+    void ConnectCorrections();
+    // Makes a correction and has every window follow it; `reload`: the grid does not show it yet.
+    void Correct(const std::function<bool()>& change, bool reload);
+    void mnuFile_CompareBackup_Click();
     // The Extras and Help menus (frmMain_Extras.cpp).
     void ConnectExtrasCommands();
     void mnuLangSelect_Click(QAction* entry);
@@ -106,6 +110,9 @@ private:
     void ShowGridColumns();
 
     clsFile RecordFile;
+    Corrections m_corrections{RecordFile};
+    QVector<QPair<qint32, qint32>> m_moveEdits; // the grid's edits of a move in progress: row, bib
+    bool m_moving = false;
     QString m_commandLine;
     MainMenus m_menus;
     MainLayout m_layout;

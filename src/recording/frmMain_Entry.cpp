@@ -87,13 +87,13 @@ void frmMain::RecordPassage(qint32 bib, const QDateTime& at) {
             PlayRefusedSound();
         return;
     }
-    AddBib(bib, -1, at);
+    AddBib(bib, at);
     // A passage that did not reach the file has sounded the alarm instead.
     if (chkBeep->isChecked() && RecordFile.InStep())
         PlayAckSound();
 }
 
-void frmMain::AddBib(qint32 bib, qint32 before, const QDateTime& at) {
+void frmMain::AddBib(qint32 bib, const QDateTime& at) {
     // Painted at once, so "saving" shows while the file is written, when writing takes long enough
     // to be seen (a slow or busy disk): painting costs more than a quick write, which is over
     // before any screen could show it.
@@ -102,12 +102,9 @@ void frmMain::AddBib(qint32 bib, qint32 before, const QDateTime& at) {
         StatusBar->RepaintPanelNow(2);
     QElapsedTimer writing;
     writing.start();
-    const bool saved = RecordFile.AddBib(bib, before, at);
+    const bool saved = RecordFile.AddBib(bib, -1, at);
     m_slowWrite = writing.elapsed() >= kVisibleWriteMilliseconds;
-    if (before < 0)
-        Grid->AddBib(bib);
-    else
-        RecordFile.LoadIntoGrid(*Grid);
+    Grid->AddBib(bib);
     // "Saved" only when the record is on the disk; otherwise the operator must see it. A
     // missing passage time is worth a word too, though the record itself is safe.
     StatusBar->ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")

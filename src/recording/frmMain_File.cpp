@@ -66,11 +66,7 @@ void frmMain::ConnectFileCommands() {
     });
     for (QAction* entry : m_menus.mnuFile_LFM)
         connect(entry, &QAction::triggered, this, [this, entry] { OpenRecordFile(entry->data().toString()); });
-    connect(Grid, &ctlGrid::Edit, this, &frmMain::Grid_Edit);
-    connect(Grid, &ctlGrid::Delete, this, &frmMain::Grid_Delete);
-    connect(Grid, &ctlGrid::Add, this, &frmMain::Grid_Add);
-    connect(Grid, &ctlGrid::BeginMove, this, [this] { RecordFile.BeginChange(); });
-    connect(Grid, &ctlGrid::EndMove, this, [this] { m_faults->AfterWrite(RecordFile.EndChange()); });
+    ConnectCorrections();
     connect(Grid, &ctlGrid::Enter, this, [this] { txtEnter->setFocus(); });
     // A digit typed while the grid has the focus belongs to the next bib, not to a record.
     connect(Grid, &ctlGrid::TypedToEntry, this, [this](const QString& text) {
@@ -168,6 +164,8 @@ bool frmMain::MayLeaveRecordFile() {
 }
 
 void frmMain::LeftRecordFile() {
+    m_corrections.Forget(); // what was done in that file can no longer be taken back here
+    Grid->SetUndoState(false, false);
     m_faults->FileClosed();
     m_secondary->CloseLapCounter();
 }
@@ -193,21 +191,6 @@ void frmMain::mnuFile_New_Click() {
         txtEnter->setFocus();
 }
 
-void frmMain::Grid_Edit(qint32 row, qint32 bib) {
-    ReportingErrors([this, row, bib] {
-        m_faults->AfterWrite(RecordFile.EditBib(row - 1, bib));
-        RecordsChanged();
-    });
-}
-
-void frmMain::Grid_Delete(qint32 row) {
-    ReportingErrors([this, row] {
-        m_faults->AfterWrite(RecordFile.DeleteBib(row - 1));
-        StatusBar->SetPanelText(1, RecordCountText());
-        RecordsChanged();
-    });
-}
-
 void frmMain::OpenCommandLineFile() {
     const QString path = WithoutQuotes(m_commandLine);
     if (!path.isEmpty() && !QFileInfo::exists(path)) {
@@ -220,10 +203,6 @@ void frmMain::OpenCommandLineFile() {
         CreateEmptyRecordFile(absolute);
     }
     OpenRecordFile(m_commandLine);
-}
-
-void frmMain::Grid_Add(qint32 row) {
-    ReportingErrors([this, row] { AddBib(0, row - 1); });
 }
 
 // Every window that shows names follows the current list (and the current language).

@@ -237,8 +237,8 @@ void TimesSidecar::Append(qint32 bib, const QDateTime& time) {
     }
 }
 
-void TimesSidecar::Insert(qint32 index) {
-    m_times.insert(index, Stamp());
+void TimesSidecar::Insert(qint32 index, const QDateTime& time) {
+    m_times.insert(index, StampOf(time));
     m_diskLines = -1;
     m_lastSeenStale = true;
 }

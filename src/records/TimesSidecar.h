@@ -46,7 +46,7 @@ public:
 
     // The list in memory changed; the times follow it.
     void Append(qint32 bib, const QDateTime& time);
-    void Insert(qint32 index); // a record without time
+    void Insert(qint32 index, const QDateTime& time = QDateTime()); // invalid: a record without time
     void Remove(qint32 index);
     void BibChanged();
 

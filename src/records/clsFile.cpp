@@ -49,7 +49,7 @@ bool clsFile::AddBib(qint32 bib, qint32 before, const QDateTime& at) {
     const tBib record{m_maxId, bib};
     if (before >= 0) {
         m_records.insert(before, record);
-        m_times.Insert(before);
+        m_times.Insert(before, at);
         NoteChange(record);
         m_changed = true;
         return SaveFile();

@@ -26,7 +26,8 @@
 class clsFile {
 public:
     // Appends (before < 0) or inserts before a 0-based index, and writes the record to disk.
-    // An appended passage is timed `at` (a scan held back by a dialog), else now.
+    // An appended passage is timed `at` (a scan held back by a dialog), else now; an inserted record
+    // takes `at` (none when invalid: a record put in by hand, not recorded as a passage).
     // Raises an error for a position beyond the end (nothing changes) and when no file is open
     // (the record stays in the list).
     bool AddBib(qint32 bib, qint32 before = -1, const QDateTime& at = QDateTime());

@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "base/ErrorInfo.h"
 #include "lang/clsLanguage.h"
+#include "records/CorrectionJournal.h"
 #include "records/FileHelpers.h"
 #include "records/TimesSidecar.h"
 #include "records/clsFile.h"
@@ -69,8 +70,9 @@ QVector<RacePassage> PassagesOf(const clsFile& records) {
 }
 
 bool IsRecordFileOrBeside(const QString& target, const QString& recordFile) {
-    for (const QString& kept : {recordFile, StartListPath(recordFile), TimesSidecar::PathFor(recordFile),
-                                StartTimesPath(recordFile), LapsPath(recordFile), FinishMarks::PathFor(recordFile)}) {
+    for (const QString& kept :
+         {recordFile, StartListPath(recordFile), TimesSidecar::PathFor(recordFile), StartTimesPath(recordFile),
+          LapsPath(recordFile), FinishMarks::PathFor(recordFile), JournalPath(recordFile)}) {
         if (IsSameFile(target, kept))
             return true;
     }

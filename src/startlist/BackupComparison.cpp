@@ -159,3 +159,17 @@ QString BackupDifferenceLine(const BackupDifference& difference) {
     const auto [backupPosition, backupBib] = side(difference.backupPosition, difference.backupBib);
     return QStringList{primaryPosition, backupPosition, primaryBib, backupBib}.join(QLatin1Char(';'));
 }
+
+BackupAdoption AdoptionOf(const QVector<BackupDifference>& differences, qsizetype which) {
+    const BackupDifference& difference = differences[which];
+    if (difference.backupPosition == 0)
+        return {BackupAdoption::Kind::Delete, difference.primaryPosition - 1, difference.primaryBib};
+    if (difference.primaryPosition > 0)
+        return {BackupAdoption::Kind::Edit, difference.primaryPosition - 1, difference.backupBib};
+    // The backup's records before this one stand against as many of the primary's, but for those
+    // listed as the backup's alone; the primary's listed alone come on top.
+    qint32 before = difference.backupPosition - 1;
+    for (qsizetype i = 0; i < which; ++i)
+        before += (differences[i].primaryPosition == 0 ? -1 : 0) + (differences[i].backupPosition == 0 ? 1 : 0);
+    return {BackupAdoption::Kind::Insert, before, difference.backupBib};
+}

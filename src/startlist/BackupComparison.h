@@ -30,3 +30,14 @@ QVector<BackupDifference> CompareWithBackup(const QVector<qint32>& primary, cons
 // "primary position;backup position;primary bib;backup bib", both fields of a side without a
 // record empty.
 QString BackupDifferenceLine(const BackupDifference& difference);
+
+// How the primary recording takes the backup's side of one difference: the primary's bib
+// replaced, the backup's record inserted before a 0-based index, or the primary's record deleted.
+struct BackupAdoption {
+    enum class Kind { Edit, Insert, Delete };
+    Kind kind = Kind::Edit;
+    qint32 index = 0;
+    qint32 bib = 0;
+};
+// For the difference at `which` of a comparison's differences, all in order.
+BackupAdoption AdoptionOf(const QVector<BackupDifference>& differences, qsizetype which);

@@ -102,6 +102,23 @@ private slots:
                         agreeing[side].append(sides[side][i]);
             QVERIFY2(agreeing[0] == agreeing[1], qPrintable(context));
             QVERIFY2(agreeing[0].size() == CommonLength(sides[0], sides[1]), qPrintable(context));
+            // Adopting any difference takes the primary one insertion or deletion (an edit: two) nearer.
+            const auto distance = [&] {
+                return sides[0].size() + sides[1].size() - 2 * CommonLength(sides[0], sides[1]);
+            };
+            for (QVector<BackupDifference> left = differences; !left.isEmpty();
+                 left = CompareWithBackup(sides[0], sides[1])) {
+                const qsizetype before = distance();
+                const BackupAdoption adopted = AdoptionOf(left, random.bounded(int(left.size())));
+                if (adopted.kind == BackupAdoption::Kind::Edit)
+                    sides[0][adopted.index] = adopted.bib;
+                else if (adopted.kind == BackupAdoption::Kind::Insert)
+                    sides[0].insert(adopted.index, adopted.bib);
+                else
+                    sides[0].remove(adopted.index);
+                QVERIFY2(distance() == before - (adopted.kind == BackupAdoption::Kind::Edit ? 2 : 1),
+                         qPrintable(context));
+            }
         }
     }
 };
