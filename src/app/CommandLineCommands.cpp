@@ -35,7 +35,7 @@ QString OpenAsProgramDoes(clsFile& records, const QString& path) {
     if (info.isDir())
         return QStringLiteral("it is a folder, not a record file");
     try {
-        if (records.OpenFile(info.absoluteFilePath(), nullptr, clsFile::Access::ReadOnly))
+        if (records.OpenFile(info.absoluteFilePath(), clsFile::Access::ReadOnly))
             return QString();
     } catch (const RaisedError& error) {
         return error.info().description;

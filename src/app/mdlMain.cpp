@@ -1,15 +1,18 @@
 #include "app/mdlMain.h"
 
 #include "app/CommandLine.h"
+#include "app/FileHandoff.h"
 #include "app/FileTypeRegistration.h"
 #include "base/QtMessagePresenter.h"
 #include "base/Settings.h"
 #include "board/LapBoardHost.h"
 #include "lang/clsLanguage.h"
 #include "recording/frmMain.h"
+#include "records/RecordPath.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QStringList>
 
@@ -62,6 +65,11 @@ int Main(int argc, char* argv[]) {
     QApplication::setWindowIcon(ProgramIcon());
     InstallQtMessagePresenter();
 
+    // A file opened from the file manager goes to a copy already running with none.
+    const QString recordFile = AbsoluteRecordPath(WithoutQuotes(commandLine.RecordFile()));
+    if (QFileInfo(recordFile).isFile() && HandFileToRunningCopy(recordFile))
+        return 0;
+
     const ProcessLanguage language; // before the first window, released after the last one
     auto* main = new frmMain(commandLine.RecordFile());
     main->Form_Load();
@@ -69,5 +77,6 @@ int Main(int argc, char* argv[]) {
         main->LapBoard().Start(port); // a port in use is told in the status bar; recording goes on
     main->show();
     RegisterFileType(GetText(QStringLiteral("GEN_FILETYPE_STN")), GetText(QStringLiteral("GEN_SYSOPEN")));
+    new FileHandoff(main); // owned by the window; listens from here, where it answers at once
     return QApplication::exec();
 }

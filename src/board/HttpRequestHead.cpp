@@ -36,16 +36,44 @@ bool HasToken(const QByteArray& value, const char* token) {
     return false;
 }
 
+// The path of a request target: origin form ("/a?b") as it is, absolute form
+// ("http://host:port/a?b") from the slash after its authority; empty for any other form.
+QByteArray TargetPath(const QByteArray& target) {
+    if (target.startsWith('/'))
+        return target;
+    const qsizetype schemeEnd = target.indexOf("://");
+    const QByteArray scheme = target.left(schemeEnd).toLower();
+    if (schemeEnd < 0 || (scheme != "http" && scheme != "https"))
+        return QByteArray();
+    const qsizetype authorityEnd = target.indexOf('/', schemeEnd + 3);
+    const qsizetype queryStart = target.indexOf('?', schemeEnd + 3);
+    if (authorityEnd < 0 || (queryStart >= 0 && queryStart < authorityEnd))
+        return '/' + (queryStart < 0 ? QByteArray() : target.mid(queryStart));
+    return target.mid(authorityEnd);
+}
+
 } // namespace
 
 HttpRequestHead ParseHttpRequestHead(const QByteArray& received, const HttpRequestLimits& limits) {
+    // Empty lines before the request line are ignored (a client may end its previous body with
+    // an extra line end); they still count towards the head's size.
+    qsizetype start = 0;
+    while (start < received.size() && start < limits.maxHeadBytes &&
+           (received[start] == '\n' ||
+            (received[start] == '\r' && start + 1 < received.size() && received[start + 1] == '\n')))
+        start += received[start] == '\r' ? 2 : 1;
+    if (start >= limits.maxHeadBytes)
+        return Invalid(400);
+    if (start == received.size() || (start + 1 == received.size() && received[start] == '\r'))
+        return HttpRequestHead{};
     // A request starts with its method's letters: anything else (a TLS greeting, binary noise)
     // is answered at once instead of waiting for a line end that may never come.
-    const qsizetype firstLineEnd = received.indexOf('\n');
-    const QByteArray firstLine = received.left(firstLineEnd < 0 ? received.size() : firstLineEnd);
+    const qsizetype firstLineEnd = received.indexOf('\n', start);
+    const QByteArray firstLine = received.mid(start, (firstLineEnd < 0 ? received.size() : firstLineEnd) - start);
     for (qsizetype i = 0; i < firstLine.size(); ++i) {
         const char c = firstLine[i];
-        if (!(IsVisible(c) || c == ' ' || (c == '\r' && i == firstLine.size() - 1 && firstLineEnd >= 0)))
+        // A carriage return only ends the line, or ends what arrived so far.
+        if (!(IsVisible(c) || c == ' ' || (c == '\r' && i == firstLine.size() - 1)))
             return Invalid(400);
     }
     if (firstLine.size() > limits.maxRequestLine)
@@ -68,7 +96,7 @@ HttpRequestHead ParseHttpRequestHead(const QByteArray& received, const HttpReque
     if (end > limits.maxHeadBytes)
         return Invalid(431);
 
-    QList<QByteArray> lines = received.left(end).split('\n');
+    QList<QByteArray> lines = received.mid(start, end - start).split('\n');
     lines.removeLast(); // after the last line feed
     for (QByteArray& line : lines) {
         if (line.endsWith('\r'))
@@ -85,8 +113,8 @@ HttpRequestHead ParseHttpRequestHead(const QByteArray& received, const HttpReque
         if (c < 'A' || c > 'Z')
             return Invalid(400);
     }
-    const QByteArray& target = parts[1];
-    if (!target.startsWith('/'))
+    const QByteArray target = TargetPath(parts[1]);
+    if (target.isEmpty())
         return Invalid(400);
     const QByteArray& version = parts[2];
     if (!version.startsWith("HTTP/") || version.size() != 8 || version[6] != '.')

@@ -2,22 +2,32 @@
 
 #include "board/LapBoardJson.h"
 #include "board/LapBoardServer.h"
-#include "lapcounter/LapStandings.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
 
 class QWidget;
+class LapStandings;
+class clsFile;
+class frmLapBoard;
 struct LapListInput;
 
-// The lap board as the main window runs it: the web server, and what it serves of the records.
-// The window tells it of every change (records, names, the lap counter it follows); the server
-// answers from the latest snapshot of the standings, made at most once per change however many
-// clients ask, and never reaches back into the window.
+// The lap board as the main window runs it: the web server, and what it serves of the race.
+// The window tells it of every change (records, names, marks, starts, the lap counter it
+// follows); a short while after a change it makes one snapshot of the standings and hands it to
+// the server, which answers every client from it in its own thread and never reaches back.
 class LapBoardHost : public QObject {
     Q_OBJECT
 public:
+    // The race beside the records: marks, start list and setup (the passages are the host's own).
+    using RaceSource = std::function<RaceInput()>;
+
     explicit LapBoardHost(const clsFile& records, QObject* parent = nullptr);
 
+    void SetRace(RaceSource race) { m_race = std::move(race); }
     // Listens on every address at the port; false, with the reason in `error`, when it cannot.
     bool Listen(quint16 port, QString* error);
     // Listens without asking anyone: when it cannot (port in use, not allowed), Failed says why and
@@ -27,17 +37,16 @@ public:
     void ResumeFromSettings();
     void Stop();
     quint16 Port() const; // 0 while the board is off
-    // Extras > Lap board: switches the board on and off and shows where to open it.
-    void ShowDialog(QWidget* owner);
+    // Extras > Lap board: a window beside the main window that switches the board on and off and
+    // shows where to open it. It never takes the keyboard from the entry box for good.
+    void ShowWindow(QWidget* owner);
+    void SetCaptions();
 
-    // After every change of the records: the standings follow while the board is on, so a passage
-    // costs O(log n).
-    void RecordsChanged();
-    // The names the board shows beside the bibs (none by default).
-    void SetNames(BibNameLookup names);
-    // While a lap counter window is open, the board shows its standings with its target, minimum
-    // and order; the window tells each change of its fields.
-    void FollowLapCounter(LapStandings& standings, const LapListInput& input);
+    // After every change of the records, the start list, the marks or the starts.
+    void RaceChanged();
+    // While a lap counter window is open, the board follows its target, minimum and reset as the
+    // operator confirmed them; the window tells each confirmation.
+    void FollowLapCounter(const LapStandings& standings, const LapListInput& input);
     // No lap counter is open: the board counts every passage, with the fields the lap counter
     // window stored when it last closed.
     void LapCounterClosed();
@@ -47,29 +56,18 @@ signals:
     void Failed(const QString& text);
 
 private:
-    LapBoardSnapshot Snapshot();
-    LapStandings& Standings();
+    void Publish();
+    void ChooseAddress(const QString& address);
 
     const clsFile& m_records;
+    RaceSource m_race;
     LapBoardServer* m_server = nullptr;
-    LapStandings m_ownStandings;        // while no lap counter is open
-    LapStandings* m_followed = nullptr; // the open lap counter's
     LapBoardView m_view;
-    BibNameLookup m_names;
-    // What the snapshot was made of: a change of any of it makes a new one.
-    struct SnapshotKey {
-        const LapStandings* standings = nullptr;
-        quint64 standingsRevision = 0;
-        quint64 recordsRevision = 0;
-        double target = 0;
-        double minimum = 0;
-        bool descending = false;
-        QString language;
-        bool operator==(const SnapshotKey& o) const {
-            return standings == o.standings && standingsRevision == o.standingsRevision &&
-                   recordsRevision == o.recordsRevision && target == o.target && minimum == o.minimum &&
-                   descending == o.descending && language == o.language;
-        }
-    } m_key;
-    LapBoardSnapshot m_snapshot;
+    bool m_following = false; // a lap counter is open
+    qint32 m_firstCountedID = 0;
+    QString m_address; // the one the page's QR code shows
+    QString m_qrFor;   // the address m_qrPng shows
+    QByteArray m_qrPng;
+    QTimer m_publishing;
+    QPointer<frmLapBoard> m_window;
 };

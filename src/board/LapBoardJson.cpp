@@ -1,7 +1,10 @@
 #include "board/LapBoardJson.h"
 
-#include "lapcounter/LapStandings.h"
-#include "records/clsFile.h"
+#include "results/RaceTimeText.h"
+#include "startlist/StartList.h"
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -28,39 +31,44 @@ QByteArray JsonText(const QString& text) {
     return out;
 }
 
-QByteArray Number(double value) {
-    return QByteArray::number(value, 'g', 15);
+QByteArray NumberOrNull(qint64 value, bool has) {
+    return has ? QByteArray::number(value) : QByteArray("null");
 }
 
-QByteArray Name(const BibNameLookup& names, qint32 bib) {
-    return JsonText(names ? names(bib) : QString());
+// The laps that finish the race for the board: the lap counter's target, rounded up.
+qint32 TargetLaps(double target) {
+    if (!(target > 0))
+        return 0;
+    return target >= std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max()
+                                                        : qint32(std::ceil(target));
 }
 
-} // namespace
-
-QByteArray LapBoardJson(const LapStandings& standings, const clsFile& records, const LapBoardView& view,
-                        const LapBoardTexts& texts, const BibNameLookup& names, int rowLimit) {
-    const bool hasTarget = view.target > 0;
-    const qint64 listed = standings.ListedCount(view.minimum);
-    QByteArray json;
-    json.reserve(int(qMin<qint64>(listed, rowLimit)) * 72 + 2048);
-    json += "{\"texts\":{";
+void AddTexts(QByteArray& json, const LapBoardTexts& texts) {
     const std::pair<const char*, const QString*> fields[] = {
         {"language", &texts.language},
         {"title", &texts.title},
+        {"place", &texts.place},
         {"bib", &texts.bib},
         {"name", &texts.name},
         {"laps", &texts.laps},
         {"remaining", &texts.remaining},
+        {"time", &texts.time},
+        {"categoryPlace", &texts.categoryPlace},
         {"lastPassages", &texts.lastPassages},
         {"lastBib", &texts.lastBib},
+        {"lapNumber", &texts.lapNumber},
         {"lastLap", &texts.lastLap},
         {"finished", &texts.finished},
+        {"updated", &texts.updated},
+        {"raceTime", &texts.raceTime},
+        {"find", &texts.find},
+        {"qrCode", &texts.qrCode},
         {"data", &texts.data},
         {"more", &texts.more},
         {"waiting", &texts.waiting},
         {"offline", &texts.offline},
     };
+    json += "{\"texts\":{";
     bool first = true;
     for (const auto& [key, text] : fields) {
         if (!first)
@@ -71,47 +79,81 @@ QByteArray LapBoardJson(const LapStandings& standings, const clsFile& records, c
         json += "\":";
         json += JsonText(*text);
     }
-    json += "},\"target\":";
-    json += hasTarget ? Number(view.target) : QByteArray("null");
+    json += '}';
+}
+
+void AddRunner(QByteArray& json, const RankedRunner& runner, qint32 target) {
+    json += "{\"place\":";
+    json += QByteArray::number(runner.place);
+    json += ",\"bib\":";
+    json += QByteArray::number(runner.bib);
+    json += ",\"name\":";
+    json += JsonText(runner.name);
+    json += ",\"category\":";
+    json += JsonText(runner.category);
+    json += ",\"categoryPlace\":";
+    json += NumberOrNull(runner.categoryPlace, runner.categoryPlace > 0);
+    json += ",\"laps\":";
+    json += QByteArray::number(runner.laps);
+    json += ",\"remaining\":";
+    const qint64 remaining = qint64(target) - runner.laps;
+    json += NumberOrNull(remaining, target > 0);
+    json += ",\"state\":";
+    json += target <= 0 ? "\"\"" : remaining <= 0 ? "\"finished\"" : remaining == 1 ? "\"lastLap\"" : "\"\"";
+    json += ",\"time\":";
+    json += runner.elapsedMsecs ? JsonText(ElapsedText(*runner.elapsedMsecs)) : QByteArray("null");
+    json += '}';
+}
+
+} // namespace
+
+QByteArray LapBoardJson(const RaceInput& race, const LapBoardView& view, const LapBoardTexts& texts,
+                        const QDateTime& updated, int rowLimit) {
+    RaceInput board = race;
+    board.setup.laps = TargetLaps(view.target);
+    const RaceResult result = RankRace(board);
+
+    QByteArray json;
+    json.reserve(int(qMin<qint64>(result.runnerCount, rowLimit)) * 120 + 2048);
+    AddTexts(json, texts);
+    json += ",\"target\":";
+    json += NumberOrNull(board.setup.laps, board.setup.laps > 0);
+    json += ",\"start\":";
+    json += board.setup.start.isValid() ? JsonText(board.setup.start.toString(Qt::ISODateWithMs)) : "null";
+    json += ",\"updated\":";
+    json += JsonText(updated.toString(QStringLiteral("HH:mm:ss")));
+
+    QByteArray rows;
+    qint64 listed = 0;
+    for (const RankedRunner& runner : result.runners) {
+        if (runner.laps < view.minimum)
+            continue;
+        if (listed++ >= rowLimit)
+            continue;
+        if (listed > 1)
+            rows += ',';
+        AddRunner(rows, runner, board.setup.LapsOf(runner.category));
+    }
     json += ",\"total\":";
     json += QByteArray::number(listed);
     json += ",\"standings\":[";
-
-    const qint64 shown = qMin<qint64>(listed, rowLimit);
-    const LapRanking& ranking = standings.Ranking();
-    for (qint64 i = 0; i < shown; ++i) {
-        // Descending lists the leader first; ascending is the exact reverse of the listed rows.
-        const LapRow row = ranking.At(view.descending ? i : listed - 1 - i);
-        if (i > 0)
-            json += ',';
-        json += "{\"bib\":";
-        json += QByteArray::number(row.Bib);
-        json += ",\"name\":";
-        json += Name(names, row.Bib);
-        json += ",\"laps\":";
-        json += QByteArray::number(row.Laps);
-        json += ",\"remaining\":";
-        const double remaining = view.target - row.Laps;
-        json += hasTarget ? Number(remaining) : QByteArray("null");
-        json += ",\"state\":";
-        json += !hasTarget ? "\"\"" : remaining <= 0 ? "\"finished\"" : remaining <= 1 ? "\"lastLap\"" : "\"\"";
-        json += '}';
-    }
+    json += rows;
 
     json += "],\"last\":[";
     int found = 0;
-    for (qint32 index = records.Count() - 1; index >= 0 && found < kLastPassages; --index) {
-        const tBib record = records.GetRecord(index);
-        if (record.Bib <= 0)
+    for (qint32 index = qint32(result.passages.size()) - 1; index >= 0 && found < kLastPassages; --index) {
+        const RankedPassage& passage = result.passages[index];
+        if (passage.kind == RankedPassage::Kind::Empty)
             continue;
         if (found++ > 0)
             json += ',';
+        const qint32 bib = race.passages[index].bib;
         json += "{\"bib\":";
-        json += QByteArray::number(record.Bib);
+        json += QByteArray::number(bib);
         json += ",\"name\":";
-        json += Name(names, record.Bib);
-        json += ",\"laps\":";
-        json += QByteArray::number(standings.LapsOf(record.Bib));
+        json += JsonText(race.names ? race.names->Name(bib) : QString());
+        json += ",\"lap\":";
+        json += QByteArray::number(passage.lap);
         json += '}';
     }
     json += "]}";

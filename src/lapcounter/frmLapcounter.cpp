@@ -104,8 +104,6 @@ void frmLapcounter::ConnectHandlers() {
     connect(chkAuto, &QCheckBox::clicked, this, &frmLapcounter::chkAuto_Click);
     connect(chkDescending, &QCheckBox::clicked, this, &frmLapcounter::chkDescending_Click);
     connect(chkDescending, &QCheckBox::toggled, this, &frmLapcounter::CountingChanged);
-    for (QLineEdit* field : txtLapCount)
-        connect(field, &QLineEdit::textChanged, this, &frmLapcounter::CountingChanged);
 }
 
 frmLapcounter::~frmLapcounter() {
@@ -174,6 +172,13 @@ LapListInput frmLapcounter::ListInput() const {
 }
 
 void frmLapcounter::cmdRequery_Click() {
+    Requery();
+    // Whatever asked for it (Enter, leaving a field, the button, loading, a reset), the fields
+    // are now what the operator confirmed.
+    emit CountingChanged();
+}
+
+void frmLapcounter::Requery() {
     ForgetResetOfOtherFile();
     LapList list;
     m_shown.valid = false;
@@ -222,7 +227,7 @@ void frmLapcounter::RecordsChanged() {
         refresh = true;
     });
     if (refresh)
-        cmdRequery_Click();
+        Requery(); // with the fields as they are, confirmed or not
 }
 
 bool frmLapcounter::ApplyMove(const LapMove& move) {

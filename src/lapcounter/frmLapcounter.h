@@ -58,8 +58,8 @@ public:
 
 signals:
     void Unload();
-    // What the list is made of changed: the target, the minimum or the order (typed, loaded or
-    // clicked), or the first counted record (a reset).
+    // What the list is made of changed: the target or the minimum as confirmed (Enter, leaving
+    // the field, loaded), the order, or the first counted record (a reset).
     void CountingChanged();
     // After each action here: the keyboard belongs to the main window's entry box again.
     void HandFocusBack();
@@ -81,6 +81,7 @@ private:
     void chkDescending_Click();
     void txtLapCount_GotFocus(int index);
     void txtLapCount_Validate(int index);
+    void Requery();
     bool ApplyMove(const LapMove& move);
 
     const clsFile& m_records;

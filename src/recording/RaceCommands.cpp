@@ -190,6 +190,7 @@ void RaceCommands::mnuExtras_StartNow_Click() {
         changed.start = moment;
         SaveStartTimesFor(FileName(), changed);
         m_setup = changed;
+        emit RaceChanged();
         m_window.showState(GetText(QStringLiteral("MKL_SB_STARTED"), {{QStringLiteral("[time]"), ClockText(moment)}}));
     });
     m_window.backToEntry();
@@ -215,6 +216,7 @@ void RaceCommands::mnuExtras_RaceSetup_Click() {
         SaveStartTimesFor(FileName(), *changed);
         SaveLapsFor(FileName(), *changed);
         m_setup = *changed;
+        emit RaceChanged();
         if (m_timer)
             m_timer->RecordsChanged();
     });
@@ -227,6 +229,7 @@ void RaceCommands::mnuExtras_Timer_Click() {
         m_timer = new frmTimer(
             m_marks, *m_window.records, [this] { return m_setup.start; }, m_window.window);
         connect(m_timer, &frmTimer::Alarm, this, [] { PlayAlarmSound(); });
+        connect(m_timer, &frmTimer::MarksChanged, this, &RaceCommands::RaceChanged);
         m_timer->Form_Load();
     }
     m_timer->show();

@@ -37,6 +37,13 @@ public:
     // After every change of the records, and when a record file was opened or closed.
     void RecordsChanged();
     void SetCaptions();
+    // The open record file's marks and setup; none without one.
+    const QVector<QDateTime>& Marks() const { return m_marks.All(); }
+    const RaceSetup& Setup() const { return m_setup; }
+
+signals:
+    // The marks or the setup changed.
+    void RaceChanged();
 
 private:
     void FollowRecordFile();

@@ -35,6 +35,7 @@ public:
     void ExportPassages();
 
     bool IsEmpty() const { return m_list.IsEmpty(); }
+    const StartList& List() const { return m_list; }
     QString Name(qint32 bib) const { return m_list.Name(bib); }
     // The name of each bib; an empty function without a list.
     std::function<QString(qint32)> NameLookup() const;

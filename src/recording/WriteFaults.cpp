@@ -64,8 +64,7 @@ void WriteFaults::AfterWrite(bool saved) {
 }
 
 void WriteFaults::ShowWriteState() {
-    if (!m_records.ZeroPadded())
-        m_band.Clear(AlarmBand::Source::Notice); // the file has been rewritten without them
+    ShowFoundInFile();
     const QString notSaved = GetText(QStringLiteral("MKL_SB_SAVEFAILED"));
     if (m_records.InStep()) {
         m_band.Clear(AlarmBand::Source::Write);
@@ -77,17 +76,26 @@ void WriteFaults::ShowWriteState() {
     m_status.ShowState(QStringLiteral("MKL_SB_SAVEFAILED"));
 }
 
-void WriteFaults::FileOpened(const QString& path) {
+// What was found in the file, each told on its own: zero bytes until the file is written without
+// them, damaged lines and where the file as it was is kept, a file found not the one last written.
+void WriteFaults::ShowFoundInFile() {
+    m_band.Set(AlarmBand::Source::ZeroBytes,
+               m_records.ZeroPadded() ? GetText(QStringLiteral("MKL_MSG_ZEROBYTES"),
+                                                {{QStringLiteral("[Filename]"), Native(m_records.FileName())}})
+                                      : QString());
+    m_band.Set(AlarmBand::Source::Damaged, m_records.DamagedLinesText());
+    m_band.Set(AlarmBand::Source::Replaced, m_records.ReplacedText());
+}
+
+void WriteFaults::FileOpened() {
     OfferRecoveryCopy();
     ShowWriteState();
-    if (m_records.ZeroPadded())
-        m_band.Set(AlarmBand::Source::Notice,
-                   GetText(QStringLiteral("MKL_MSG_ZEROBYTES"), {{QStringLiteral("[Filename]"), path}}));
 }
 
 void WriteFaults::FileClosed() {
-    m_band.Clear(AlarmBand::Source::Write);
-    m_band.Clear(AlarmBand::Source::Notice);
+    for (AlarmBand::Source source : {AlarmBand::Source::Write, AlarmBand::Source::ZeroBytes, AlarmBand::Source::Damaged,
+                                     AlarmBand::Source::Replaced, AlarmBand::Source::KeptBeside})
+        m_band.Clear(source);
 }
 
 void WriteFaults::ScannerAlarm(const QString& text) {
@@ -141,20 +149,26 @@ void WriteFaults::OfferRecoveryCopy() {
         RemoveRecoveryCopy(file); // left by a run ended right after the file caught up
         return;
     }
-    const QString text = GetText(QStringLiteral("MKL_MSG_RECOVERY"),
-                                 {{QStringLiteral("[Filename]"), Native(file)},
-                                  {QStringLiteral("[path]"), Native(RecoveryCopyPath(file))},
-                                  {QStringLiteral("[count]"), QString::number(RecordsNotIn(*kept, bibs))},
-                                  {QStringLiteral("[total]"), QString::number(kept->size())},
-                                  {QStringLiteral("[filecount]"), QString::number(bibs.size())}});
+    // Each side's records the other lacks, so the operator sees what each choice keeps.
+    const RecoverySides sides = CompareWithRecoveryCopy(bibs, *kept);
+    const QString text =
+        GetText(QStringLiteral("MKL_MSG_RECOVERY"),
+                {{QStringLiteral("[Filename]"), Native(file)},
+                 {QStringLiteral("[path]"), Native(RecoveryCopyPath(file))},
+                 {QStringLiteral("[copyonly]"), GetCountText(QStringLiteral("MKL_MSG_COPYONLY"), sides.copyOnly)},
+                 {QStringLiteral("[fileonly]"), GetCountText(QStringLiteral("MKL_MSG_FILEONLY"), sides.fileOnly)}});
     const MsgAnswer answer =
         Ask(text, {GetText(QStringLiteral("MKL_BTN_USERECOVERY")), GetText(QStringLiteral("MKL_BTN_SAVEELSEWHERE")),
                    GetText(QStringLiteral("MKL_BTN_KEEPFILE"))});
     // The operator's answer is an action of its own: its failure does not stop the file opening.
     ReportingErrors([this, answer, &kept, &file] {
         if (answer == MsgAnswer::Choice1) {
-            if (!m_records.AdoptRecoveryCopy(*kept))
+            QString beside;
+            if (!m_records.AdoptRecoveryCopy(*kept, &beside))
                 LogError(m_records.WriteError());
+            if (!beside.isEmpty())
+                m_band.Set(AlarmBand::Source::KeptBeside,
+                           GetText(QStringLiteral("MKL_MSG_KEPTBESIDE"), {{QStringLiteral("[path]"), Native(beside)}}));
         } else if (answer == MsgAnswer::Choice2) {
             const QString path = AskRecordFileToSave(m_window);
             if (!path.isEmpty())

@@ -21,9 +21,9 @@ public:
     // bar show what the file lacks, or clear when it is in step.
     void AfterWrite(bool saved);
     void ShowWriteState();
-    // The file at `path` has just opened: a recovery copy is offered, its state shown, and zero
-    // bytes skipped while reading it noticed.
-    void FileOpened(const QString& path);
+    // The record file has just opened: a recovery copy is offered, its state shown, and what the
+    // reader skipped (zero bytes, damaged lines) noticed.
+    void FileOpened();
     void FileClosed();
     // While the file lags behind the list, asks before the list is given up: Retry, Save as, or
     // Cancel. True when the list is safe in a file and the file may be closed.
@@ -42,6 +42,7 @@ private:
     // A recovery copy an earlier run left for the file just opened, holding other records: the
     // operator chooses to use it, save it elsewhere, or keep the file as it is.
     void OfferRecoveryCopy();
+    void ShowFoundInFile();
 
     clsFile& m_records;
     MainStatusBar& m_status;

@@ -23,12 +23,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -65,17 +67,9 @@ frmMain::~frmMain() {
 
 void frmMain::BuildControls() {
     m_menus = BuildMainMenus(menuBar());
-    // The alarm band above the controls; while it shows, the controls' area is that much lower.
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    m_band = new AlarmBand(central);
-    m_client = Named(new QWidget(central), "Client");
+    m_client = Named(new QWidget(this), "Client");
     m_client->installEventFilter(this);
-    column->addWidget(m_band);
-    column->addWidget(m_client, 1);
-    setCentralWidget(central);
+    setCentralWidget(m_client);
 
     txtEnter = new EntryBox(m_client);
 
@@ -95,6 +89,7 @@ void frmMain::BuildControls() {
     Wiki = Named(new ctlWiki(m_client), "Wiki");
     lblStart = Named(new QLabel(m_client), "lblStart");
     lblStart->setWordWrap(true);
+    m_band = new AlarmBand(m_client); // over the controls: made last
 
     StatusBar = new MainStatusBar(this);
     StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
@@ -116,6 +111,7 @@ void frmMain::BuildControls() {
                                }},
                               m_menus, this);
     m_secondary = new SecondaryWindows(RecordFile, *m_board, this);
+    m_board->SetRace([this] { return RaceInput{{}, m_race->Marks(), &m_startList->List(), m_race->Setup()}; });
     ApplyLayout();
 }
 
@@ -141,6 +137,7 @@ void frmMain::ConnectHandlers() {
             [this](int count) { StatusBar->ShowStateText(GetCountText(QStringLiteral("MKL_SB_SCANSHELD"), count)); });
     connect(m_focusCatcher, &FocusCatcher::CatchLimited, StatusBar, &MainStatusBar::ShowStateText);
     connect(m_board, &LapBoardHost::Failed, StatusBar, &MainStatusBar::ShowStateText);
+    connect(m_race, &RaceCommands::RaceChanged, m_board, &LapBoardHost::RaceChanged);
 }
 
 void frmMain::Form_Load() {
@@ -248,6 +245,7 @@ void frmMain::SetCaptions() {
     StatusBar->Rebuild(RecordCountText(),
                        GetText(QStringLiteral("MKL_SB_VERSION")) + QStringLiteral(": ") + VersionText());
     m_secondary->SetCaptions();
+    m_board->SetCaptions();
     Wiki->Init(GetText(WikiConfigured() ? QStringLiteral("MKL_WIKITEXT") : QStringLiteral("MKL_GUIDETEXT")),
                QStringLiteral("MARKLOG"));
     lblStart->setText(
@@ -281,7 +279,7 @@ void frmMain::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-// The controls follow their area, which the window's size and the alarm band decide.
+// The controls follow their area, which the window's size decides.
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_client && event->type() == QEvent::Resize)
         ApplyLayout();
@@ -306,4 +304,9 @@ void frmMain::ApplyLayout() {
         font.setPointSizeF(m_layout.txtEnterFontSize);
         txtEnter->setFont(font);
     }
+    // The alarm band takes the room above the entry box's digits, across the box and the frame.
+    const int aboveDigits = (txtEnter->height() - QFontMetrics(txtEnter->font()).height()) / 2;
+    m_band->PlaceIn(
+        QRect(txtEnter->pos(), QPoint(fraFrame->geometry().right(),
+                                      txtEnter->y() + std::max(aboveDigits, m_band->fontMetrics().height() * 2))));
 }

@@ -45,7 +45,8 @@ public:
 
     // Opens a record file (an empty path asks with the open dialog); one pair of surrounding
     // double quotes is removed. A file that cannot be opened is reported and leaves the recent
-    // files list. True when a file is open afterwards.
+    // files list; the file open before stays open then. True when that file is the open one
+    // afterwards.
     bool OpenRecordFile(QString path);
     // The records of the open file (none while no file is open).
     const clsFile& Records() const { return RecordFile; }
@@ -66,6 +67,10 @@ private:
     void ShowFileControls(bool open);
     void UpdateCaption();
     bool CloseRecordFile();
+    bool MayLeaveRecordFile();
+    // What belongs to the file left closes with it.
+    void LeftRecordFile();
+    void ShowOpenedFile(bool switched);
     // Records a bib: appended (before < 0) or inserted before a 0-based index. An appended
     // passage is timed `at`, else now. The entry box and an open grid editor are left alone.
     void AddBib(qint32 bib, qint32 before = -1, const QDateTime& at = QDateTime());
@@ -115,15 +120,15 @@ private:
     ctlGrid* Grid = nullptr;
     MainStatusBar* StatusBar = nullptr;
     ctlWiki* Wiki = nullptr;
-    QLabel* lblStart = nullptr;          // beside the guide link while no file is open: how to start
-    BarcodeScanner* m_scanner = nullptr; // records beside the entry box
-    AlarmBand* m_band = nullptr;
+    QLabel* lblStart = nullptr;              // beside the guide link while no file is open: how to start
+    BarcodeScanner* m_scanner = nullptr;     // records beside the entry box
+    AlarmBand* m_band = nullptr;             // faults, over the entry box
     QStringList m_overlongScans;             // since the last bib typed
     FocusCatcher* m_focusCatcher = nullptr;  // with chkCatch
     SecondaryWindows* m_secondary = nullptr; // lap counters and scan displays
     StartListHost* m_startList = nullptr;    // of the open record file; empty without one
     WriteFaults* m_faults = nullptr;         // of the record file and the scanner
     LapBoardHost* m_board = nullptr;
-    bool m_slowWrite = false; // the last passage took long enough to write to be seen
+    bool m_slowWrite = false;       // the last passage took long enough to write to be seen
     RaceCommands* m_race = nullptr; // start times, the Timer window and the results
 };

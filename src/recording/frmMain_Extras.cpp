@@ -43,14 +43,13 @@ void frmMain::ConnectExtrasCommands() {
 void frmMain::RecordsChanged() {
     m_secondary->RecordsChanged();
     m_race->RecordsChanged();
-    m_board->RecordsChanged();
+    m_board->RaceChanged();
 }
 
 void frmMain::mnuExtras_LapBoard_Click() {
     ReportingErrors([this] {
-        m_focusCatcher->WithoutCatching([this] { m_board->ShowDialog(this); });
-        if (txtEnter->isVisible())
-            txtEnter->setFocus();
+        // Beside the main window, so recording goes on while spectators scan its QR code.
+        m_board->ShowWindow(this);
     });
 }
 

@@ -40,9 +40,6 @@ public:
 } // namespace
 
 void frmMain::ConnectFileCommands() {
-    RecordFile.SetPathDialog([this](clsFile::PathQuestion question) {
-        return question == clsFile::PathQuestion::NewFile ? AskRecordFileToSave(this) : AskRecordFileToOpen(this);
-    });
     connect(m_menus.mnuFile_New, &QAction::triggered, this, &frmMain::mnuFile_New_Click);
     connect(m_menus.mnuFile_Open, &QAction::triggered, this, [this] { OpenRecordFile(QString()); });
     connect(m_menus.mnuFile_Export, &QAction::triggered, this, [this] { ExportRecordFile(RecordFile, this); });
@@ -82,45 +79,61 @@ void frmMain::ConnectFileCommands() {
     });
 }
 
+// The file open now stays open, recording and taking scans, while the operator chooses another
+// and until that one has been opened: a cancelled dialog, a file that is gone or one refused
+// changes nothing.
 bool frmMain::OpenRecordFile(QString path) {
     bool result = false;
     ReportingErrors([this, &path, &result] {
-        if (!CloseRecordFile())
-            return;
         path = WithoutQuotes(path);
-        // The dialog's choice, or still nothing when it was cancelled.
         if (path.isEmpty())
             path = AskRecordFileToOpen(this);
-        bool ok = false;
-        if (!path.isEmpty()) {
-            // The hourglass shows while a large file is read and put into the grid.
+        if (path.isEmpty())
+            return;
+        const QString absolute = AbsoluteRecordPath(path);
+        result = IsSameFile(absolute, RecordFile.FileName()); // open already: it stays as it is
+        if (result || !MayLeaveRecordFile())
+            return;
+        const bool switched = !RecordFile.FileName().isEmpty();
+        {
+            // The hourglass shows while a large file is read.
             const WaitCursor waiting;
-            ok = RecordFile.OpenFile(AbsoluteRecordPath(path));
-            if (ok)
-                RecordFile.LoadIntoGrid(*Grid);
+            result = RecordFile.OpenFile(absolute);
         }
-        ShowFileControls(ok);
-        if (ok) {
-            m_faults->FileOpened(path);
-            StatusBar->SetPanelText(1, RecordCountText());
-            m_startList->LoadForFile();
-            ShowTimesFileState(); // after the start list's word: a dropped time matters more
-            UpdateCaption();
-            result = true;
-            RememberRecentFile(m_menus, RecordFile.FileName());
-            RecordsChanged();
-            txtEnter->setFocus();
-        } else if (!path.isEmpty()) {
-            QString text = GetText(QStringLiteral("MKL_MSG_OPENINGFAILED"));
-            text.replace(QStringLiteral("[Filename]"), path, Qt::CaseInsensitive);
-            ShowMessage({text, GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Information, MsgButtons::Ok});
-            // A file that is there but was refused for its content stays offered: it may be
-            // mended, and it is the race's file.
-            if (!FileExists(path))
-                ForgetRecentFile(m_menus, path);
+        if (result) {
+            ShowOpenedFile(switched);
+            return;
         }
+        ShowMessage({GetText(QStringLiteral("MKL_MSG_OPENINGFAILED"), {{QStringLiteral("[Filename]"), path}}),
+                     GetText(QStringLiteral("MKL_MAIN_CAPTION")), MsgIcon::Information, MsgButtons::Ok});
+        // A file that is there but was refused for its content stays offered: it may be mended,
+        // and it is the race's file.
+        if (!FileExists(path))
+            ForgetRecentFile(m_menus, path);
     });
+    if (txtEnter->isVisible())
+        txtEnter->setFocus();
     return result;
+}
+
+// The file just opened in place of none or of another (`switched`): what belonged to the file
+// before closes, and the window shows the new one.
+void frmMain::ShowOpenedFile(bool switched) {
+    if (switched)
+        LeftRecordFile();
+    m_faults->FileOpened(); // a recovery copy taken changes the records
+    {
+        const WaitCursor waiting; // while a large file fills the grid
+        RecordFile.LoadIntoGrid(*Grid);
+    }
+    ShowFileControls(true);
+    StatusBar->SetPanelText(1, RecordCountText());
+    m_startList->LoadForFile();
+    ShowTimesFileState(); // after the start list's word: a dropped time matters more
+    UpdateCaption();
+    RememberRecentFile(m_menus, RecordFile.FileName());
+    RecordsChanged();
+    txtEnter->setFocus();
 }
 
 void frmMain::ShowTimesFileState() {
@@ -134,20 +147,29 @@ void frmMain::ShowTimesFileState() {
 }
 
 bool frmMain::CloseRecordFile() {
-    if (!RecordFile.FileName().isEmpty()) {
-        Grid->CloseFile();
-        if (!m_faults->MayLeaveFile())
-            return false;
-        RecordFile.CloseFile();
-        m_faults->FileClosed();
-        ShowFileControls(false);
-        StatusBar->SetPanelText(1, QString());
-        Grid->Clear();
-        m_secondary->CloseLapCounter();
-        m_startList->LoadForFile(); // none without a file
-        UpdateCaption();
-    }
+    if (RecordFile.FileName().isEmpty())
+        return true;
+    if (!MayLeaveRecordFile())
+        return false;
+    RecordFile.CloseFile();
+    LeftRecordFile();
+    ShowFileControls(false);
+    StatusBar->SetPanelText(1, QString());
+    Grid->Clear();
+    m_startList->LoadForFile(); // none without a file
+    UpdateCaption();
     return true;
+}
+
+// A correction being typed is committed first; a list the file lags behind is not given up unasked.
+bool frmMain::MayLeaveRecordFile() {
+    Grid->CloseFile();
+    return m_faults->MayLeaveFile();
+}
+
+void frmMain::LeftRecordFile() {
+    m_faults->FileClosed();
+    m_secondary->CloseLapCounter();
 }
 
 void frmMain::UpdateCaption() {
@@ -160,18 +182,15 @@ void frmMain::UpdateCaption() {
 
 void frmMain::mnuFile_New_Click() {
     ReportingErrors([this] {
-        if (!CloseRecordFile())
+        const QString path = AskRecordFileToSave(this);
+        if (path.isEmpty() || !MayLeaveRecordFile())
             return;
-        const bool ok = RecordFile.NewFile();
-        ShowFileControls(ok);
-        if (ok) {
-            StatusBar->SetPanelText(1, RecordCountText());
-            m_startList->LoadForFile();
-            UpdateCaption();
-            RememberRecentFile(m_menus, RecordFile.FileName());
-            txtEnter->setFocus();
-        }
+        const bool switched = !RecordFile.FileName().isEmpty();
+        RecordFile.NewFile(AbsoluteRecordPath(path));
+        ShowOpenedFile(switched);
     });
+    if (txtEnter->isVisible())
+        txtEnter->setFocus();
 }
 
 void frmMain::Grid_Edit(qint32 row, qint32 bib) {
@@ -213,7 +232,7 @@ void frmMain::ApplyStartList() {
     Grid->SetBibWarning(m_startList->BibWarning());
     m_menus.mnuFile_StartListRemove->setEnabled(!RecordFile.FileName().isEmpty() && !m_startList->IsEmpty());
     m_secondary->SetNames(m_startList->NameLookup());
-    m_board->SetNames(m_startList->NameLookup());
+    m_board->RaceChanged();
     RecordsChanged();
     txtEnter->ShowHints();
 }

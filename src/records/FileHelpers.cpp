@@ -67,9 +67,6 @@ QString CanonicalRecordPath(const QString& path) {
 }
 
 void CreateEmptyRecordFile(const QString& path) {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo::exists(folder))
-        QDir().mkdir(folder); // a failure shows as the write error below
     ReplaceDurably(path, QByteArray());
 }
 

@@ -24,8 +24,9 @@ bool IsSameFile(const QString& target, const QString& fileName);
 QString CanonicalRecordPath(const QString& path);
 
 // Makes an empty record file the operator asked for by name (File > New, a name on the command
-// line), replacing a file of that name; a missing folder is made (one level), as the name says
-// where the operator wants it. Raises an error when the file cannot be written.
+// line), replacing a file of that name. A missing folder is not made: it may be the mount point of
+// a stick not put in, where a file made now would hide under the stick's. Raises an error when the
+// file cannot be written.
 void CreateEmptyRecordFile(const QString& path);
 
 // A folder the program may write its own files to: the executable's folder when writable (a

@@ -365,41 +365,33 @@ tBib clsFile::GetRecord(qint32 index) const {
     return m_records[index];
 }
 
-bool clsFile::NewFile() {
-    const QString path = m_pathDialog ? m_pathDialog(PathQuestion::NewFile) : QString();
-    if (path.isEmpty())
-        return false;
+void clsFile::NewFile(const QString& path) {
     // Not while another program writes that file.
     const bool held = HoldsLockFor(path);
     std::unique_ptr<QLockFile> lock = held ? nullptr : LockRecordFile(path);
-    if (FileExists(path))
-        QFile::remove(path);
-    QFile::remove(TimesSidecar::PathFor(path)); // the times of the file it replaces
+    if (held)
+        KeepCopyIfChanged(); // the open file itself is replaced
     CreateEmptyRecordFile(path);
+    QFile::remove(TimesSidecar::PathFor(path)); // the times of the file it replaced
     Open(path, held ? nullptr : &lock);
-    return true;
 }
 
-bool clsFile::OpenFile(const QString& fileName, QString* chosen, Access access) {
-    QString path = fileName;
-    if (path.isEmpty() && m_pathDialog)
-        path = m_pathDialog(PathQuestion::OpenFile);
-    if (chosen)
-        *chosen = path;
-    if (path.isEmpty() || !FileExists(path))
+bool clsFile::OpenFile(const QString& fileName, Access access) {
+    if (!FileExists(fileName))
         return false;
-    if (access == Access::Write && HoldsLockFor(path)) {
-        Open(path, nullptr);
+    if (access == Access::Write && HoldsLockFor(fileName)) {
+        Open(fileName, nullptr);
     } else {
-        std::unique_ptr<QLockFile> lock = access == Access::Write ? LockRecordFile(path) : nullptr;
-        Open(path, &lock);
+        std::unique_ptr<QLockFile> lock = access == Access::Write ? LockRecordFile(fileName) : nullptr;
+        Open(fileName, &lock);
     }
     return true;
 }
 
 // Reads a record file and makes it the open one. It is taken with `lock` (none: the lock held
 // already) only once it has been read completely: a file that cannot be read is not opened, so no
-// later rewrite can replace it with a part of its records, and the file open before stays open.
+// later rewrite can replace it with a part of its records, and the file open before stays open,
+// recording. Only then is that file left, as CloseFile leaves it.
 void clsFile::Open(const QString& path, std::unique_ptr<QLockFile>* lock) {
     FileIdentity identity;
     const QByteArray bytes = ReadWholeFile(path, &identity);
@@ -410,6 +402,7 @@ void clsFile::Open(const QString& path, std::unique_ptr<QLockFile>* lock) {
         // The reader knows the line, the file name is known here.
         Raise(error.info().number, QStringLiteral("\"%1\": %2").arg(Native(path), error.info().description));
     }
+    KeepCopyIfChanged();
     if (lock)
         m_lock = std::move(*lock);
     m_fileName = path;
@@ -444,15 +437,7 @@ QString clsFile::DatedCopyPath(const QString& fileName, const QDateTime& moment)
 }
 
 bool clsFile::CloseFile() {
-    if (!m_fileName.isEmpty() && m_changed) {
-        // Never overwrites; best effort. The times go beside the copy, where opening the copy
-        // finds them, and only beside a copy made now.
-        const QString copy = DatedCopyPath(m_fileName, Now());
-        if (QFile::copy(m_fileName, copy) && QFileInfo::exists(TimesSidecar::PathFor(m_fileName))) {
-            QFile::remove(TimesSidecar::PathFor(copy)); // a leftover must not pair with this copy
-            QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
-        }
-    }
+    KeepCopyIfChanged();
     if (!m_fileName.isEmpty())
         ++m_openings;
     m_lock.reset();
@@ -472,6 +457,19 @@ bool clsFile::CloseFile() {
     m_replacedCopy.clear();
     ResetWriteState();
     return true;
+}
+
+// A changed file is kept as a dated copy when it is left. Never overwrites; best effort. The times
+// go beside the copy, where opening the copy finds them, and only beside a copy made now.
+void clsFile::KeepCopyIfChanged() {
+    if (m_fileName.isEmpty() || !m_changed)
+        return;
+    m_changed = false;
+    const QString copy = DatedCopyPath(m_fileName, Now());
+    if (QFile::copy(m_fileName, copy) && QFileInfo::exists(TimesSidecar::PathFor(m_fileName))) {
+        QFile::remove(TimesSidecar::PathFor(copy)); // a leftover must not pair with this copy
+        QFile::copy(TimesSidecar::PathFor(m_fileName), TimesSidecar::PathFor(copy));
+    }
 }
 
 QString clsFile::DamagedLinesText() const {

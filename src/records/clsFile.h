@@ -10,7 +10,6 @@
 #include <QString>
 #include <QVector>
 
-#include <functional>
 #include <memory>
 
 // The bib records of the open record file, kept in step with the ".stn" file on disk: every
@@ -59,18 +58,18 @@ public:
     // False after the times file could not be written, until a later write worked.
     bool TimesSaved() const { return m_times.Saved(); }
 
-    // Asks for a path with the save dialog, replaces that file by an empty one and opens it.
-    // False when the dialog was cancelled; raises an error when another program writes that file
-    // or it could not be created.
-    bool NewFile();
+    // Replaces the file at `path` by an empty one and opens it; the file open before stays open
+    // until then. Raises an error when another program writes that file or it could not be
+    // created (a missing folder is not made).
+    void NewFile(const QString& path);
     // Write: this object writes the file and holds its lock. ReadOnly: for a look at the file
     // while another program may write it; nothing may be changed then.
     enum class Access { Write, ReadOnly };
-    // Opens an existing file: MaxID 0, read, Changed false. An empty name asks with the open
-    // dialog; `chosen` receives the path used. False when no path was chosen or the file does not
+    // Opens an existing file: MaxID 0, read, Changed false; the file open before is left as
+    // CloseFile leaves it, but only once the new one has been read. False when the file does not
     // exist. Raises an error when the file cannot be read, is not a record file, or (for writing)
     // is written by another program, named with its computer and process. Nothing changes then.
-    bool OpenFile(const QString& fileName = QString(), QString* chosen = nullptr, Access access = Access::Write);
+    bool OpenFile(const QString& fileName, Access access = Access::Write);
     // Keeps a dated copy of a changed file (best effort), closes it and lets go of its lock.
     bool CloseFile();
     // The dated copy's path for a record file closed at a moment.
@@ -84,12 +83,6 @@ public:
             grid.AddBib(record.Bib);
         grid.setRedraw(true);
     }
-
-    // How NewFile and OpenFile ask for a path (the dialogs live with the windows). Returns ""
-    // when the user cancelled.
-    enum class PathQuestion { NewFile, OpenFile };
-    using PathDialog = std::function<QString(PathQuestion)>;
-    void SetPathDialog(PathDialog dialog) { m_pathDialog = std::move(dialog); }
 
     qint32 Count() const { return static_cast<qint32>(m_records.size()); }
     QString FileName() const { return m_fileName; }
@@ -147,6 +140,7 @@ public:
 
 private:
     void Open(const QString& path, std::unique_ptr<QLockFile>* lock);
+    void KeepCopyIfChanged();
     bool HoldsLockFor(const QString& path) const;
     void NoteChange(const tBib& added = tBib{});
     void WriteNewRecord();
@@ -160,7 +154,6 @@ private:
     void KeepAfterFailure(const ErrorInfo& error);
     void ResetWriteState();
 
-    PathDialog m_pathDialog;
     QVector<tBib> m_records;
     TimesSidecar m_times;
     QString m_fileName;

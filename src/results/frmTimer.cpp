@@ -165,6 +165,7 @@ void frmTimer::TakeMark() {
         emit Alarm();
     }
     RecordsChanged();
+    emit MarksChanged();
 }
 
 qint32 frmTimer::SelectedRow() const {
@@ -179,6 +180,7 @@ template <typename Change> void frmTimer::ChangeMarks(Change change) {
         change();
     });
     RecordsChanged();
+    emit MarksChanged();
 }
 
 void frmTimer::cmdInsert_Click() {

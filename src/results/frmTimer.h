@@ -35,6 +35,8 @@ public:
 signals:
     void Alarm();
     void Unload();
+    // A mark was taken, inserted, deleted or imported.
+    void MarksChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

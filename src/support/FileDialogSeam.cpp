@@ -11,6 +11,7 @@ namespace {
 struct ScriptedAnswer {
     QStringList paths;
     QString failure; // non-empty: the dialog fails with this description
+    std::function<void()> whileOpen;
 };
 
 struct Seam {
@@ -37,6 +38,8 @@ QStringList Scripted(const FileDialogRequest& request) {
     if (seam.answers.isEmpty())
         return {};
     const ScriptedAnswer answer = seam.answers.takeFirst();
+    if (answer.whileOpen)
+        answer.whileOpen();
     if (!answer.failure.isEmpty())
         Raise(ErrorNumber::DeviceIoError, answer.failure);
     return Native(answer.paths);
@@ -70,14 +73,14 @@ void activate() {
     TheSeam().active = true;
 }
 
-void setNextAnswer(const QStringList& paths) {
+void setNextAnswer(const QStringList& paths, std::function<void()> whileOpen) {
     activate();
-    TheSeam().answers.append({paths, QString()});
+    TheSeam().answers.append({paths, QString(), std::move(whileOpen)});
 }
 
 void setNextFailure(const QString& description) {
     activate();
-    TheSeam().answers.append({QStringList(), description});
+    TheSeam().answers.append({QStringList(), description, {}});
 }
 
 const QList<FileDialogRequest>& requests() {

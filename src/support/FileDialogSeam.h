@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 // One request for an open or save dialog, as FileDialog hands it to the window system. An open
 // dialog accepts only an existing file; a save dialog asks before it overwrites one.
 struct FileDialogRequest {
@@ -28,8 +30,9 @@ QStringList RunFileDialog(const FileDialogRequest& request);
 // next scripted answer, or cancelled when none is left.
 namespace FileDialogSeam {
 void activate();
-// The chosen paths of the next dialog; an empty list is a cancel.
-void setNextAnswer(const QStringList& paths);
+// The chosen paths of the next dialog; an empty list is a cancel. `whileOpen` runs while that
+// dialog is open, before it answers.
+void setNextAnswer(const QStringList& paths, std::function<void()> whileOpen = {});
 // The next dialog fails with an error of this description.
 void setNextFailure(const QString& description);
 const QList<FileDialogRequest>& requests();

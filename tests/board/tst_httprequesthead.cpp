@@ -33,7 +33,12 @@ private slots:
         row("binary greeting", QByteArray("\x16\x03\x01\x02\x00", 5), State::Invalid, 400);
         row("two parts", "GET /\r\n\r\n", State::Invalid, 400);
         row("lower-case method", "get / HTTP/1.1\r\n\r\n", State::Invalid, 400);
-        row("absolute target", "GET http://x/ HTTP/1.1\r\n\r\n", State::Invalid, 400);
+        row("absolute target", "GET HTTP://x:8080/api/standings.json?a HTTP/1.1\r\n\r\n", State::Complete, 0,
+            "/api/standings.json");
+        row("absolute target, bare authority", "GET http://x?a HTTP/1.1\r\n\r\n", State::Complete, 0, "/");
+        row("empty lines before", "\r\n\nHEAD / HTTP/1.1\r\n\r\n", State::Complete, 0, "/");
+        row("cut after carriage return", "GET / HTTP/1.1\r", State::Incomplete);
+        row("other scheme", "GET ftp://x/ HTTP/1.1\r\n\r\n", State::Invalid, 400);
         row("folded header", "GET / HTTP/1.1\r\nA: 1\r\n  2\r\n\r\n", State::Invalid, 400);
         row("header without colon", "GET / HTTP/1.1\r\nHost\r\n\r\n", State::Invalid, 400);
         row("control character in value", "GET / HTTP/1.1\r\nA: \x01\r\n\r\n", State::Invalid, 400);

@@ -1,21 +1,22 @@
-// Faults around the program's writers and its scanner, driven through the main window.
+// Faults around the program's real writers and its scanner, driven through the main window.
 
+#include "app/FileHandoff.h"
 #include "base/Clock.h"
+#include "base/Settings.h"
 #include "grid/ctlGrid.h"
-#include "recording/AckSound.h"
-#include "recording/BarcodeScanner.h"
+#include "records/DurableFile.h"
+#include "records/RecordLock.h"
 #include "records/RecoveryCopy.h"
 #include "records/clsFile.h"
 
 #include "GuiFixture.h"
-#include "ScanHelperStart.h"
+#include "ScanHelper.h"
 #include "ScannerPty.h"
 
+#include <QLocalServer>
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
-
-#include <unistd.h>
 
 namespace {
 
@@ -81,6 +82,7 @@ private slots:
     }
 
     void cleanup() {
+        InjectWriteFailure(0, 0);            // a file still out of step catches up as the window closes
         const bool finished = m_f->Finish(); // closed, and no box shown that a test did not take back
         QFile::remove(clsFile::DatedCopyPath(m_f->path(), Now()));
         if (!m_mountPoint.isEmpty())
@@ -170,6 +172,110 @@ private slots:
         QVERIFY(!QFileInfo::exists(RecoveryCopyPath(path)));
     }
 
+    void bandTellsWhatWasFoundInTheFile_data() {
+        QTest::addColumn<QByteArray>("opened");
+        QTest::addColumn<QByteArray>("putInPlace"); // renamed over the file before the next bib, unless empty
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("atOpen");   // the whole band
+        QTest::addColumn<QString>("afterBib"); // the whole band; %1: the dated copy
+        QTest::addColumn<QByteArray>("dated"); // kept before the file was written whole; none when empty
+        const QByteArray twoRecords("1;11\r\n2;12\r\n"), damaged("1;11\r\n2;1\x00"
+                                                                 "2\r\n3;13\r\n",
+                                                                 19);
+        QTest::newRow("a damaged line") << damaged << QByteArray() << "en"
+                                        << "^Line 2 of .* is damaged .* dated copy\\.$"
+                                        << "^Line 2 of .* is kept in \"%1\"\\.$" << damaged;
+        const QByteArray padded = damaged.chopped(4) + QByteArray(512, '\0');
+        QTest::newRow("two damaged lines and zero bytes, in German")
+            << padded << QByteArray() << "de"
+            << "^In .* Null-Bytes [^\n]*\n2 Zeilen von .* \\(2, 3\\);[^\n]*$"
+            << "^2 Zeilen von .* ist in \"%1\" aufbewahrt\\.$" << padded;
+        QTest::newRow("replaced by a file with records the list lacks")
+            << twoRecords << QByteArray("1;11\r\n2;12\r\n3;77\r\n") << "en"
+            << "^$"
+            << "^The record file .* no longer the one .* is kept in \"%1\"\\.$"
+            << QByteArray("1;11\r\n2;12\r\n3;77\r\n");
+        QTest::newRow("an older file put back") << twoRecords << QByteArray("1;11\r\n") << "en"
+                                                << "^$"
+                                                << "^The record file .* whole list to it\\.$" << QByteArray();
+    }
+
+    // What the reader skipped, and a file found not the one last written, each said in the band on
+    // its own line; the next bib writes the whole list, after keeping the file as it was when it
+    // held what the list lacks, and the band says where.
+    void bandTellsWhatWasFoundInTheFile() {
+        QFETCH(QByteArray, opened);
+        QFETCH(QByteArray, putInPlace);
+        QFETCH(QString, language);
+        QFETCH(QString, atOpen);
+        QFETCH(QString, afterBib);
+        QFETCH(QByteArray, dated);
+        WriteSetting(QStringLiteral("Language"), language);
+        QVERIFY(m_f->LoadRecords(opened));
+        QVERIFY2(Band().contains(QRegularExpression(atOpen)), qPrintable(Band()));
+        QVector<qint32> bibs = Bibs();
+        const QString other = m_f->path(QStringLiteral("other.stn"));
+        WriteBytes(other, putInPlace);
+        QVERIFY(putInPlace.isEmpty() || ::rename(QFile::encodeName(other), QFile::encodeName(m_f->path())) == 0);
+        m_f->Record(QStringLiteral("5"));
+        QCOMPARE(FileBytes(m_f->path()), StnOf(bibs << 5));
+        const QString copy = clsFile::DatedCopyPath(m_f->path(), Now());
+        QCOMPARE(FileBytes(copy), dated);
+        QVERIFY2(Band().contains(QRegularExpression(afterBib.arg(QRegularExpression::escape(copy)))),
+                 qPrintable(Band()));
+    }
+
+    void recoveryOfferCountsEachSide_data() {
+        QTest::addColumn<QVector<qint32>>("file");
+        QTest::addColumn<QVector<qint32>>("copy");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("told"); // what the question says of each side
+        QTest::newRow("one more in the copy")
+            << QVector<qint32>{11, 12} << QVector<qint32>{11, 12, 13} << "en"
+            << QStringList{"1 record is only in the recovery copy.", "0 records are only in the record file."};
+        QTest::newRow("two more in the copy, in German")
+            << QVector<qint32>{11} << QVector<qint32>{11, 12, 13} << "de"
+            << QStringList{"2 Datensätze stehen nur in der Sicherungskopie.",
+                           "0 Datensätze stehen nur in der Datensatzdatei."};
+        QTest::newRow("two each side the other lacks")
+            << QVector<qint32>{11, 12, 13} << QVector<qint32>{11, 14, 15} << "en"
+            << QStringList{"2 records are only in the recovery copy.", "2 records are only in the record file."};
+        QTest::newRow("one each side the other lacks, in German")
+            << QVector<qint32>{11, 12} << QVector<qint32>{11, 14} << "de"
+            << QStringList{"1 Datensatz steht nur in der Sicherungskopie.",
+                           "1 Datensatz steht nur in der Datensatzdatei."};
+    }
+
+    // The offer of a recovery copy counts what each side alone holds. Using the copy takes its
+    // records, into the grid too; when the file holds records the copy lacks, both stay instead:
+    // the copy is written beside the file and the band says where.
+    void recoveryOfferCountsEachSide() {
+        QFETCH(QVector<qint32>, file);
+        QFETCH(QVector<qint32>, copy);
+        QFETCH(QString, language);
+        QFETCH(QStringList, told);
+        WriteSetting(QStringLiteral("Language"), language);
+        QVector<tBib> kept;
+        for (qint32 bib : copy)
+            kept << tBib{qint32(kept.size() + 1), bib};
+        WriteRecoveryCopy(m_f->path(), kept);
+        m_f->messages.setNextAnswer(MsgAnswer::Choice1);
+        QVERIFY(m_f->LoadRecords(StnOf(file)));
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        for (const QString& side : told)
+            QVERIFY2(m_f->messages.lastText().contains(side), qPrintable(m_f->messages.lastText()));
+        m_f->messages.clear();
+        const bool both = !std::all_of(file.begin(), file.end(), [&](qint32 bib) { return copy.contains(bib); });
+        const QStringList beside = QDir(m_f->dir.path()).entryList({QStringLiteral("race (recovered*).stn")});
+        QCOMPARE(beside.size(), both ? 1 : 0);
+        QCOMPARE(FileBytes(m_f->path()), StnOf(both ? file : copy));
+        QCOMPARE(Bibs(true), both ? file : copy);
+        QVERIFY(!QFileInfo::exists(RecoveryCopyPath(m_f->path())));
+        const QString besidePath = both ? m_f->dir.filePath(beside.first()) : QString();
+        QCOMPARE(FileBytes(besidePath), both ? StnOf(copy) : QByteArray());
+        QVERIFY2(both ? Band().contains(besidePath) : Band().isEmpty(), qPrintable(Band()));
+    }
+
     void leavingWhileOutOfStepAsks_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<MsgAnswer>("answer"); // Choice1 Retry, Choice2 Save as, Choice3 Cancel
@@ -209,10 +315,10 @@ private slots:
                 protection.Lift(); // the operator mends the file, then retries
             return answer;
         });
+        if (command == QLatin1String("new") || command == QLatin1String("open")) // chosen before the question
+            FileDialogSeam::setNextAnswer({command == QLatin1String("new") ? created : other});
         if (answer == MsgAnswer::Choice2)
             FileDialogSeam::setNextAnswer({saved});
-        if (command == QLatin1String("new") || command == QLatin1String("open"))
-            FileDialogSeam::setNextAnswer({command == QLatin1String("new") ? created : other});
         bool closed = false;
         if (command == QLatin1String("exit")) {
             closed = Window()->close();
@@ -304,6 +410,32 @@ private slots:
         QCOMPARE(FileBytes(m_f->path()), StnOf({11, 12, 5, 11, 22, 33}));
     }
 
+    // A record file opened from the file manager goes to the real program running with no file. A
+    // copy that has a file open declines; a second copy started on that file is told which computer
+    // and process hold it, and opens nothing. Once that program is killed its lock is taken over.
+    void secondCopyWaitsForTheFirst() {
+        const QString path = m_f->path(QStringLiteral("shared.stn"));
+        WriteBytes(path, "1;11\r\n");
+        QProcess first; // shares this test's settings and data folders
+        first.start(QStringLiteral(MARKLOG_BINARY), {});
+        QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
+        QVERIFY(QTest::qWaitFor([&] { return HandFileToRunningCopy(path); }, 60000)); // the file manager's start
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(RecordLockPath(path)), 60000);
+        QVERIFY(!HandFileToRunningCopy(m_f->path(QStringLiteral("other.stn"))));
+        QVERIFY(m_f->Load(path) && Window()->Records().FileName().isEmpty()); // started on the same file
+        QCOMPARE(m_f->messages.shown().size(), 1);
+        const QString told = m_f->messages.lastText();
+        QVERIFY2(told.contains(QSysInfo::machineHostName()) && told.contains(QString::number(first.processId())),
+                 qPrintable(told));
+        m_f->messages.clear();
+        first.kill();
+        QVERIFY(first.waitForFinished() && QFileInfo::exists(RecordLockPath(path)));
+        QLocalServer::removeServer(HandoffServerName()); // the name the killed program left
+        QVERIFY(Window()->OpenRecordFile(path));
+        m_f->Record(QStringLiteral("12"));
+        QCOMPARE(FileBytes(path), StnOf({11, 12}));
+    }
+
 private:
     // Clicks the bib cell of a grid row; the editor opens there.
     void OpenEditorOn(int row) {
@@ -336,5 +468,5 @@ private:
     QString m_mountPoint; // a tmpfs to unmount after the test
 };
 
-QTEST_MAIN(TestFaults)
+SCAN_HELPER_TEST_MAIN(TestFaults)
 #include "tst_gui_faults.moc"

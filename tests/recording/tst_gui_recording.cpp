@@ -279,13 +279,24 @@ private slots:
         QTest::keyClick(Editor(), Qt::Key_Return);
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n"));
 
-        // A failed rewrite shows in the alarm band, naming the file, and asks nothing; the old file
+        // A failed rewrite shows in the alarm band, naming the file, and asks nothing; nothing moves
+        // under the operator's hand, so a click aimed at the first row before still hits it. The old file
         // stays whole and the next bib brings it in step.
         OpenEditorOn(1);
+        const auto placed = [this](QWidget* control) {
+            return QRect(control->mapTo(m_f->window, QPoint()), control->size());
+        };
+        const QRect gridAt = placed(Grid()), entryAt = placed(m_f->Entry());
+        const QPoint aimed =
+            Table()->viewport()->mapTo(m_f->window, Table()->visualRect(Table()->model()->index(0, 1)).center());
         InjectWriteFailure(2, 1);
         Click("cmdInsert");
         auto* band = Find<QLabel>(m_f->window, "lblAlarm");
         QVERIFY(band->isVisible() && band->text().contains(m_f->path()));
+        QCOMPARE(placed(Grid()), gridAt);
+        QCOMPARE(placed(m_f->Entry()), entryAt);
+        QVERIFY(Grid()->isAncestorOf(m_f->window->childAt(aimed)));
+        QCOMPARE(Table()->indexAt(Table()->viewport()->mapFrom(m_f->window, aimed)).row(), 0);
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n"));
         m_f->Record(QStringLiteral("40"));
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;0\r\n2;5\r\n3;40\r\n"));

@@ -149,8 +149,11 @@ private slots:
         QList<QStringList> rows;
         for (const CsvRecord& record : ParseCsv(QString::fromUtf8(csv), QLatin1Char(',')))
             rows << record.fields;
-        const QString localText = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
-        QVERIFY(localText.contains(QLatin1String(".005")) && localText.size() > 23); // offset written
+        // A local time is written with its offset in the form "+00:00", never "Z".
+        const int offset = local.offsetFromUtc();
+        const QString localText = local.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
+                                  (offset < 0 ? u'-' : u'+') +
+                                  QTime(0, 0).addSecs(qAbs(offset)).toString(QStringLiteral("HH:mm"));
         const QList<QStringList> expected = {
             {"position", "bib", "time", "name", "category", "lap"},
             {"1", "5", "2026-05-03T10:42:07.315+02:00", "Müller, \"Ace\" Anna", "W40", "1"},
