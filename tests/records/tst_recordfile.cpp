@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 // The file the writer must produce for a list: positions 1 to n, CR LF after every line.
@@ -69,6 +71,16 @@ bool Run(clsFile& file, const QByteArray& step) {
     const QString path = file.FileName();
     file = clsFile(); // closed without a dated copy
     return file.OpenFile(path);
+}
+
+// A number of /proc/self: "VmHWM" of "status" (the peak resident memory, kB) or "rchar" of "io"
+// (bytes read by this process).
+qint64 ProcValue(const char* file, const char* field) {
+    const QRegularExpression line(QStringLiteral("^%1:\\s*(\\d+)").arg(QLatin1String(field)),
+                                  QRegularExpression::MultilineOption);
+    return line.match(QString::fromLatin1(FileBytes(QStringLiteral("/proc/self/") + QLatin1String(file))))
+        .captured(1)
+        .toLongLong();
 }
 
 // Why a file was not opened: the error raised, "" when none was; "opened" when it opened.
@@ -282,35 +294,58 @@ private slots:
     void refusedOpenKeepsOpenFile_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes"); // written to the file; none for a missing file
-        QTest::addColumn<QString>("message");  // in the error raised; none: no error
-        const auto row = [](const char* name, const char* file, const QByteArray& bytes, const char* message) {
-            QTest::newRow(name) << QString::fromLatin1(file) << bytes << QString::fromLatin1(message);
+        QTest::addColumn<char>("fill");        // then 100 MiB of it and a line end; 'z': 2 GiB of zeros
+        QTest::addColumn<QString>("message");  // the reason the error raised gives; none: no error
+        const auto row = [](const char* name, const char* file, const QByteArray& bytes, const char* message,
+                            char fill = 0) {
+            QTest::newRow(name) << QString::fromLatin1(file) << bytes << fill << QString::fromLatin1(message);
         };
+        const char* notRecordFile = "is not a Marklog record file.*not opened.*not changed";
         row("missing", "missing.stn", {}, "");
         row("no name", "", {}, "");
-        row("blank name", "   ", {}, "");
         row("a folder", "folder.stn", {}, "");
-        row("UTF-16", "bad.stn", QByteArray::fromHex("fffe 3100 3b00 3100 3200 0d00 0a00"), "bad.stn");
+        row("UTF-16", "bad.stn", QByteArray::fromHex("fffe 3100 3b00 3100 3200 0d00 0a00"), notRecordFile);
         row("binary", "bad.stn",
             QByteArray("\x7f"
                        "ELF\2\1\1\0\0\0\r\n\0\0>\0\1\0\0\0\r\n1;2\r\n",
                        27),
-            "bad.stn");
+            notRecordFile);
+        // Files far too large are refused without reading more than once or filling the memory.
+        row("2 GiB", "bad.stn", {}, "is 2048 MB large and cannot be a record file", 'z');
+        row("one line of 100 MiB, no separator", "bad.stn", {}, notRecordFile, 'x');
+        row("one line of 100 MiB, digits", "bad.stn", "1;", "(not a Marklog record file|not a valid number)", '7');
+        row("one line of 100 MiB, text after the separator", "bad.stn", "1;", notRecordFile, 'x');
     }
     // A file the reader cannot take is not opened, so no later rewrite can replace it with a
     // partial list; the file that was open stays open, with its unsaved changes. No box is shown:
-    // the caller learns why from the error.
+    // the caller learns why from the error, which names the file.
     void refusedOpenKeepsOpenFile() {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
+        QFETCH(char, fill);
         QFETCH(QString, message);
         const QString other = name.trimmed().isEmpty() ? name : path(name);
-        if (!bytes.isEmpty())
+        if (!bytes.isEmpty() || fill)
             WriteBytes(other, bytes);
+        QFile big(other);
+        QVERIFY(!fill || big.open(QIODevice::Append));
+        for (int piece = 0; fill && fill != 'z' && piece < 100; ++piece) // one line, written in pieces
+            QVERIFY(big.write(QByteArray(1 << 20, fill)) == 1 << 20);
+        QVERIFY(!fill || (fill == 'z' ? big.resize(qint64(2048) << 20) : big.write("\r\n") == 2)); // sparse
+        big.close();
+        const QFileInfo before(other);
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.stn")));
 
         clsFile fresh; // with no file open a record stays in the list, and the failure is told
-        QVERIFY(Refusal(fresh, other).contains(message) && fresh.FileName().isEmpty() && fresh.Count() == 0);
+        const qint64 readBefore = ProcValue("io", "rchar");
+        const QString told = Refusal(fresh, other);
+        const qint64 read = ProcValue("io", "rchar") - readBefore;
+        const QRegularExpression reason(message, QRegularExpression::DotMatchesEverythingOption);
+        QVERIFY2(message.isEmpty() || (told.contains(reason) && told.contains(other)), qPrintable(told.left(300)));
+        QVERIFY(fresh.FileName().isEmpty() && fresh.Count() == 0);
+        // A file too large to be a record file is refused by its size alone.
+        QVERIFY2(read <= (before.size() > kMaxRecordFileBytes ? 0 : before.size()) + (1 << 20), qPrintable(told));
+        QVERIFY2(ProcValue("status", "VmHWM") < 1024 * 1024, "peak memory of 1 GiB or more");
         QVERIFY_THROWS_EXCEPTION(RaisedError, fresh.AddBib(5));
         QVERIFY(!fresh.SaveFile());
         QCOMPARE(Bibs(fresh), QVector<qint32>{5});
@@ -318,15 +353,17 @@ private slots:
         QVERIFY(openWith(file, "1;12\r\n2;7\r\n"));
         QVERIFY(file.AddBib(3));
         const QString refusal = Refusal(file, other);
-        QVERIFY2(message.isEmpty() ? refusal.isEmpty() : refusal.contains(message), qPrintable(refusal));
+        QVERIFY2(message.isEmpty() ? refusal.isEmpty() : refusal.contains(reason), qPrintable(refusal.left(300)));
         QCOMPARE(file.FileName(), path());
         QCOMPARE(Bibs(file, true), (QVector<qint32>{1, 2, 3}));
         QVERIFY(file.Changed());
         QVERIFY(file.EditBib(0, 11));
         QCOMPARE(FileBytes(path()), Lines({11, 7, 3}));
         QVERIFY(m_messages->shown().isEmpty());
-        QCOMPARE(QFileInfo(other).isFile(), !bytes.isEmpty());
-        QCOMPARE(FileBytes(other), bytes);
+        QCOMPARE(QFileInfo(other).isFile(), !bytes.isEmpty() || fill);
+        QVERIFY(fill ? QFileInfo(other).size() == before.size() &&
+                           QFileInfo(other).lastModified() == before.lastModified()
+                     : FileBytes(other) == bytes);
     }
 
     void closeMakesCopy_data() {
@@ -340,7 +377,6 @@ private slots:
         row("changed", "changed.stn", "changed");
         row("a copy of the same second stays", "kept.stn", "kept", true);
         row("one letter", "a", "a");
-        row("four characters", "r.st", "r");
         row("upper-case extension", "RACE.STN", "RACE");
         row("two dots", "spring.run.stn", "spring.run");
     }
@@ -517,46 +553,29 @@ private slots:
             WriteBytes(other, bytes);
             return ::rename(QFile::encodeName(other).constData(), QFile::encodeName(race).constData()) == 0;
         };
+        const QHash<char, std::function<bool()>> befalls{
+            {'P', [&] { return renameOver("5;12\r\n9;7\r\n"); }},
+            {'O', [&] { return renameOver("1;99\r\n"); }},
+            {'U', [&] { return renameOver(FileBytes(race)); }},
+            {'T', [&] { return QFile::resize(race, 6); }},
+            {'G', [&] { return WriteBytes(race, FileBytes(race) + "4;77\r\n"), true; }},
+            {'D', [&] { return QFile::remove(race); }},
+            {'M', [&] { return QDir().rename(event, away); }},
+            {'B', [&] { return QDir().rename(away, event); }},
+            {'X', [&] { return InjectWriteFailure(0), true; }},
+        };
         bool saved = false;
         for (const QByteArray& step : steps.split(' ')) {
-            QFile grown(race);
-            switch (step[0]) {
-            case 'P':
-                QVERIFY(renameOver("5;12\r\n9;7\r\n"));
-                break;
-            case 'O':
-                QVERIFY(renameOver("1;99\r\n"));
-                break;
-            case 'U':
-                QVERIFY(renameOver(FileBytes(race)));
-                break;
-            case 'T':
-                QVERIFY(QFile::resize(race, 6));
-                break;
-            case 'G':
-                QVERIFY(grown.open(QIODevice::Append) && grown.write("4;77\r\n") == 6);
-                break;
-            case 'D':
-                QVERIFY(QFile::remove(race));
-                break;
-            case 'M':
-                QVERIFY(QDir().rename(event, away));
-                break;
-            case 'B':
-                QVERIFY(QDir().rename(away, event));
-                break;
-            case 'X':
-                InjectWriteFailure(0);
-                break;
-            default:
+            if (befalls.contains(step[0]))
+                QVERIFY2(befalls[step[0]](), step.constData());
+            else
                 saved = Run(records, step);
-            }
         }
         QCOMPARE(saved, file != "-");
         QCOMPARE(QFileInfo::exists(race) ? FileBytes(race) : QByteArray("-"), file);
         QCOMPARE(records.InStep(), saved);
         if (!saved) {
-            QVERIFY2(records.WriteError().description.contains("no longer there"),
+            QVERIFY2(records.WriteError().description.contains(QRegularExpression("no longer there.*Put the stick")),
                      qPrintable(records.WriteError().description));
             QCOMPARE(FileBytes(records.KeptIn()), Lines({12, 7, 5, 6}));
         }
