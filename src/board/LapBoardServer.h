@@ -55,8 +55,6 @@ public:
     void Stop();
     bool IsRunning() const { return m_port != 0; }
     quint16 Port() const { return m_port; }
-    // Taken at the next Start.
-    void SetLimits(const Limits& limits) { m_limits = limits; }
     // The snapshot every answer from now on is made from. Never waits for the server.
     void Publish(Snapshot snapshot);
     Snapshot Current() const;
@@ -66,7 +64,7 @@ public:
 private:
     QThread* m_thread = nullptr;
     BoardConnections* m_connections = nullptr; // lives in m_thread
-    Limits m_limits;
+    const Limits m_limits;
     quint16 m_port = 0;
     mutable QMutex m_snapshotLock; // held only to exchange the pointer
     Snapshot m_snapshot;

@@ -34,7 +34,7 @@ constexpr qint64 kReadBufferSize = 1024;
 const QString kWasOnSetting = QStringLiteral("BarcodeActive");
 
 QString PortText(const char* key, const QString& portName) {
-    return GetText(QLatin1String(key)).replace(QStringLiteral("[port]"), portName);
+    return GetText(QLatin1String(key), {{QStringLiteral("[port]"), portName}});
 }
 
 // Whether the device of a port is present, without opening it.
@@ -140,7 +140,7 @@ void BarcodeScanner::RaiseOpenError(const QString& portName) {
             const QString group = DeviceGroupName(SerialDeviceLocation(portName));
             Raise(ErrorNumber::PermissionDenied,
                   PortText("MKL_MSG_PORTDENIED", portName) + QLatin1Char('\n') +
-                      GetText(QStringLiteral("MKL_MSG_PORTGROUP")).replace(QStringLiteral("[group]"), group));
+                      GetText(QStringLiteral("MKL_MSG_PORTGROUP"), {{QStringLiteral("[group]"), group}}));
         }
         Raise(kPortAlreadyOpen, PortText("MKL_MSG_PORTBUSY", portName));
     default:
