@@ -63,7 +63,6 @@ private slots:
             {[&] { Scanner()->Open(missing); }, Text("MKL_MSG_PORTMISSING", missing)},
             {[&] { Scanner()->Open(scanner.Device()); }, Text("MKL_MSG_PORTBUSY", scanner.Device())},
             {[&] { Scanner()->Open(notATerminal); }, Text("MKL_MSG_PORTFAILED", notATerminal)},
-            {[&] { Scanner()->OpenPort(0, QString()); }, Text("MKL_MSG_PORTINVALID", QStringLiteral("0"))},
             {[&] { Scanner()->OpenPort(40000, QStringLiteral(" ")); },
              Text("MKL_MSG_PORTINVALID", QStringLiteral("40000"))},
             // A user without rights to the device is told the group that has them.
@@ -121,7 +120,6 @@ private slots:
         QCOMPARE(alarm.size(), 1);
         QCOMPARE(alarm.first().first().toString(), Text("MKL_MSG_SCANNERLOST", link));
         QVERIFY(FileBytes(m_f->env.logFile()).contains(Text("MKL_MSG_SCANNERLOST", link).toLocal8Bit()));
-        QCOMPARE(FileBytes(m_f->path()), QByteArray("1;12\r\n"));
 
         ScannerPty second;
         QVERIFY(QFile::remove(link));
@@ -194,27 +192,21 @@ private slots:
         m_f->Record(QString()); // the bib typed answers the alarm of the code too long
         QVERIFY(!band->isVisible());
 
-        int minute = 0;
-        for (const char* command : {"mnuExtras_BarcodeScanner"}) { // the lap board window is not modal
-            const QByteArray code = QByteArray::number(800 + ++minute);
-            QTimer::singleShot(0, this, [&] {
-                QWidget* dialog = nullptr;
-                if (QTest::qWaitFor([&] { return (dialog = QApplication::activeModalWidget()); })) {
-                    clock.set(start.addSecs(60 * minute));
-                    m_leftOpen |= !scanner.Send(code + '\r') || !QTest::qWaitFor([&] {
-                        return m_f->Panel(2) == GetCountText("MKL_SB_SCANSHELD", 1);
-                    });
-                    m_leftOpen |= FileBytes(m_f->path()).contains(code);
-                    clock.set(start.addSecs(3600));
-                    dialog->close();
-                }
-                m_leftOpen |= !dialog;
-            });
-            m_f->Trigger(command);
-            QTRY_VERIFY(FileBytes(m_f->path()).endsWith(code + "\r\n"));
-            QCOMPARE(m_f->window->Records().PassageTime(m_f->window->Records().Count() - 1),
-                     start.addSecs(60 * minute));
-        }
+        QTimer::singleShot(0, this, [&] {
+            QWidget* dialog = nullptr;
+            if (QTest::qWaitFor([&] { return (dialog = QApplication::activeModalWidget()); })) {
+                clock.set(start.addSecs(60));
+                m_leftOpen |= !scanner.Send("801\r") ||
+                              !QTest::qWaitFor([&] { return m_f->Panel(2) == GetCountText("MKL_SB_SCANSHELD", 1); });
+                m_leftOpen |= FileBytes(m_f->path()).contains("801");
+                clock.set(start.addSecs(3600));
+                dialog->close();
+            }
+            m_leftOpen |= !dialog;
+        });
+        m_f->Trigger("mnuExtras_BarcodeScanner");
+        QTRY_VERIFY(FileBytes(m_f->path()).endsWith(";801\r\n"));
+        QCOMPARE(m_f->window->Records().PassageTime(m_f->window->Records().Count() - 1), start.addSecs(60));
     }
 
     // The scanner command asks for the port. OK opens the device chosen and remembers it; Escape and
