@@ -18,15 +18,16 @@
 #include <sys/socket.h>
 #endif
 
-namespace {
-
-struct Resource {
+// A built-in file of the page; a member of the connections, so not in the file's own namespace.
+struct BoardResource {
     QByteArray type;
     QByteArray body;
 };
 
+namespace {
+
 // The built-in files, by path.
-QHash<QByteArray, Resource> ReadResources() {
+QHash<QByteArray, BoardResource> ReadResources() {
     const auto read = [](const char* file) {
         QFile resource(QString::fromLatin1(file));
         return resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
@@ -112,7 +113,7 @@ private:
 
     const LapBoardServer& m_server;
     LapBoardServer::Limits m_limits;
-    QHash<QByteArray, Resource> m_resources;
+    QHash<QByteArray, BoardResource> m_resources;
     QTcpServer* m_listener = nullptr;
     QHash<QTcpSocket*, Client> m_clients;
     QHash<QHostAddress, int> m_perAddress; // admitted connections

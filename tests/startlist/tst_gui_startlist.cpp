@@ -51,6 +51,7 @@ private slots:
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
         OnPreview([](QDialog& preview) { QTest::keyClick(&preview, Qt::Key_Escape); });
         m_f->Trigger("mnuFile_StartList");
+        QCOMPARE(FileDialogSeam::requests().last().title, QStringLiteral("Open start list"));
         QVERIFY(!QFile::exists(StartListPath(m_f->path()))); // cancelled: nothing kept
 
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
