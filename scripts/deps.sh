@@ -18,6 +18,8 @@ MARKLOG_TEST_PACKAGES=(
     qt6-websockets-dev chromium
     # the system-call trace of the durability test; the printed PDF read back
     strace poppler-utils
+    # the results CSV read back by Python's CSV reader
+    python3
     # window placement under a real X server with a window manager
     xvfb openbox
     # packaging: the install-tree test validates with these; cpack and lintian build and check the .deb

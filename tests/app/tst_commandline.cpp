@@ -130,6 +130,37 @@ private slots:
         QTEST(QString::fromUtf8(FileBytes(Path("out.csv"))), "written");
     }
 
+    // The results as a spreadsheet reads them: Python's CSV reader, told of no byte order mark,
+    // finds it; names with separators, quotes and a line break come back whole, and a name that a
+    // spreadsheet would run as a formula comes back with an apostrophe in front.
+    void resultsReadByCsvReader() {
+        WriteBytes(Path("names.stn"), "1;1\r\n2;2\r\n3;3\r\n4;4\r\n5;5\r\n6;6\r\n");
+        WriteBytes(Path("names.stn.startlist.csv"),
+                   "bib,name,category\n1,\"Ann \"\"A\"\", B\",W\n2,=SUM(A1),+M\n3,-3,@c\n4,\"\tTab\",\n5,Zoë\n"
+                   "6,\"two\nlines\",M\n");
+        QProcess program;
+        Start(program, "xcb", {QStringLiteral("--export-results"), Path("names.stn"), Path("names.csv")});
+        QVERIFY(program.waitForFinished(60000));
+        QVERIFY(FileBytes(Path("names.csv")).startsWith("\xEF\xBB\xBFplace,"));
+        QProcess python;
+        python.start(QStringLiteral("python3"), {"-c",
+                                                 "import csv,json,sys; print(json.dumps(list(csv.reader(open("
+                                                 "sys.argv[1], encoding='utf-8-sig', newline='')))))",
+                                                 Path("names.csv")});
+        QVERIFY2(python.waitForFinished(60000), "python3 is missing: install the Debian package python3.");
+        QList<QStringList> rows;
+        for (const QJsonValue& row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+            rows << row.toVariant().toStringList();
+        QCOMPARE(rows, (QList<QStringList>{
+                           {"place", "bib", "name", "category", "category_place", "laps", "elapsed", "last_passage"},
+                           {"1", "1", "Ann \"A\", B", "W", "1", "1", "", ""},
+                           {"2", "2", "'=SUM(A1)", "'+M", "1", "1", "", ""},
+                           {"3", "3", "'-3", "'@c", "1", "1", "", ""},
+                           {"4", "4", "'\tTab", "", "", "1", "", ""},
+                           {"5", "5", "Zoë", "", "", "1", "", ""},
+                           {"6", "6", "two\nlines", "M", "1", "1", "", ""}}));
+    }
+
     // A kiosk script starts the window with the board on: the board answers with the file's standings,
     // and the stored board setting stays off.
     void lapBoardFromTheCommandLine() {

@@ -28,7 +28,7 @@ failed=0
 for package in cmake g++ qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqrencode-dev; do
     grep -qx "$package" <<<"$start" || { echo "scripts/start does not install $package"; failed=1; }
 done
-for package in chromium lintian strace poppler-utils xvfb openbox appstream qt6-websockets-dev; do
+for package in chromium lintian strace poppler-utils python3 xvfb openbox appstream qt6-websockets-dev; do
     grep -qx "$package" <<<"$start" && { echo "scripts/start installs the test tool $package"; failed=1; }
     grep -qx "$package" <<<"$test" || { echo "scripts/test does not install $package"; failed=1; }
 done
