@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -135,7 +134,7 @@ const clsLanguage::Language* clsLanguage::Find(const QString& id) const {
 bool clsLanguage::SetLanguage(const QString& id) {
     const Language* chosen = Find(id);
     if (!chosen)
-        chosen = Find(QLocale::system().name().section(QLatin1Char('_'), 0, 0));
+        chosen = Find(m_systemLocale.section(QLatin1Char('_'), 0, 0));
     if (!chosen)
         chosen = Find(QStringLiteral("en"));
     if (!chosen && !m_languages.isEmpty())

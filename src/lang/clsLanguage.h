@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QLocale>
 #include <QPair>
 #include <QString>
 
@@ -15,6 +16,9 @@ public:
         QString name; // shown in the language menu
         QHash<QString, QString> texts;
     };
+
+    // The locale whose language stands in for an empty or unknown one ("de_AT"): the system's.
+    explicit clsLanguage(const QString& systemLocale = QLocale::system().name()) : m_systemLocale(systemLocale) {}
 
     // Loads the available languages. Returns false when none could be loaded.
     bool Initialize();
@@ -39,6 +43,7 @@ private:
     const Language* Find(const QString& id) const;
     QList<Language> m_languages;
     int m_current = -1;
+    QString m_systemLocale;
 };
 
 // The process-wide language component: the one a ProcessLanguage holds, or none.

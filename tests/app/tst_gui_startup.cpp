@@ -45,10 +45,6 @@ private slots:
         const QString hint = Find<QLabel>(window, "lblStart")->text();
         QVERIFY(Find<QWidget>(window, "lblStart")->isVisible() && Find<QWidget>(window, "Wiki")->isVisible());
         QVERIFY2(hint.contains(QLatin1String("Ctrl+N")) && hint.contains(QLatin1String("Ctrl+O")), qPrintable(hint));
-        for (const char* hidden : {"txtEnter", "fraFrame", "Grid", "StatusBar"})
-            QVERIFY2(!Find<QWidget>(window, hidden)->isVisible(), hidden);
-        for (const char* disabled : {"mnuFile_Close", "mnuFile_Print", "mnuFile_Export"})
-            QVERIFY2(!Find<QAction>(window, disabled)->isEnabled(), disabled);
         // Plain keys (the digits, Enter, F11, the grid's keys) belong to the window: menu shortcuts hold Ctrl or Alt.
         for (QAction* action : window->findChildren<QAction*>())
             for (const QKeySequence& shortcut : action->shortcuts())

@@ -1,10 +1,8 @@
 #include "TestEnvironment.h"
 #include "lang/clsLanguage.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -126,12 +124,20 @@ private slots:
 
     // SetLanguage takes a shipped language in any case; an unknown one gives the system's language
     // where it is shipped, else English.
+    void setLanguageFallsBack_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("fallback");
+        QTest::newRow("not shipped") << "fr_FR"
+                                     << "en";
+        QTest::newRow("shipped") << "de_AT"
+                                 << "de";
+    }
     void setLanguageFallsBack() {
+        QFETCH(QString, locale);
+        QFETCH(QString, fallback);
         IsolatedEnvironment env;
-        clsLanguage language;
+        clsLanguage language(locale);
         QVERIFY(language.Initialize());
-        // main() runs this process in a locale whose language is not shipped unless told otherwise.
-        const QString fallback = qEnvironmentVariable("TST_LANGUAGE_EXPECT", QStringLiteral("en"));
         QCOMPARE(language.CurrentLanguage(), fallback);
         const QString other = fallback == QLatin1String("en") ? QStringLiteral("DE") : QStringLiteral("EN");
         for (const QString& unknown : {QString(), QStringLiteral("xx")}) {
@@ -140,21 +146,6 @@ private slots:
             QVERIFY(!language.SetLanguage(unknown));
             QCOMPARE(language.CurrentLanguage(), fallback);
         }
-    }
-
-    void fallbackToShippedSystemLanguage() {
-        if (qEnvironmentVariableIsSet("TST_LANGUAGE_EXPECT"))
-            QSKIP("runs in the parent process only");
-        // The system locale is fixed when a process starts, so a German one needs a process of its own.
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TST_LANGUAGE_LOCALE"), QStringLiteral("de_AT.UTF-8"));
-        environment.insert(QStringLiteral("TST_LANGUAGE_EXPECT"), QStringLiteral("de"));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("setLanguageFallsBack")});
-        QVERIFY(child.waitForFinished(120000));
-        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
     }
 
     // "@" lines name the table; each other line defines one key at most and never spills over.
@@ -211,14 +202,5 @@ private slots:
     }
 };
 
-// The system locale is read once per process, so it is chosen before the application exists:
-// a language that is not shipped unless a parent process asks for another one.
-int main(int argc, char** argv) {
-    qputenv("LC_ALL",
-            qgetenv("TST_LANGUAGE_LOCALE").isEmpty() ? QByteArray("fr_FR.UTF-8") : qgetenv("TST_LANGUAGE_LOCALE"));
-    QCoreApplication app(argc, argv);
-    tst_Language test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(tst_Language)
 #include "tst_language.moc"

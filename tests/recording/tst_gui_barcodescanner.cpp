@@ -29,10 +29,8 @@ private slots:
     void init() {
         m_f = std::make_unique<GuiFixture>();
         m_f->UseLanguage();
-        m_leftOpen = false;
     }
     void cleanup() {
-        QVERIFY(!m_leftOpen);
         QVERIFY2(m_f->Finish(), qPrintable(m_f->messages.lastText()));
         m_f.reset();
     }
@@ -192,19 +190,17 @@ private slots:
         m_f->Record(QString()); // the bib typed answers the alarm of the code too long
         QVERIFY(!band->isVisible());
 
-        QTimer::singleShot(0, this, [&] {
-            QWidget* dialog = nullptr;
-            if (QTest::qWaitFor([&] { return (dialog = QApplication::activeModalWidget()); })) {
-                clock.set(start.addSecs(60));
-                m_leftOpen |= !scanner.Send("801\r") ||
-                              !QTest::qWaitFor([&] { return m_f->Panel(2) == GetCountText("MKL_SB_SCANSHELD", 1); });
-                m_leftOpen |= FileBytes(m_f->path()).contains("801");
-                clock.set(start.addSecs(3600));
-                dialog->close();
-            }
-            m_leftOpen |= !dialog;
+        bool held = false;
+        GuiFixture::OnModal([&](QWidget& dialog) {
+            clock.set(start.addSecs(60));
+            held = scanner.Send("801\r") &&
+                   QTest::qWaitFor([&] { return m_f->Panel(2) == GetCountText("MKL_SB_SCANSHELD", 1); }) &&
+                   !FileBytes(m_f->path()).contains("801");
+            clock.set(start.addSecs(3600));
+            dialog.close();
         });
         m_f->Trigger("mnuExtras_BarcodeScanner");
+        QVERIFY(held);
         QTRY_VERIFY(FileBytes(m_f->path()).endsWith(";801\r\n"));
         QCOMPARE(m_f->window->Records().PassageTime(m_f->window->Records().Count() - 1), start.addSecs(60));
     }
@@ -293,17 +289,11 @@ private:
     QString Text(const char* key, const QString& port) const {
         return GetText(QLatin1String(key)).replace(QStringLiteral("[port]"), port);
     }
-    // Runs action on the port dialog once it is shown modal. The action closes it; a dialog still
-    // open afterwards is cancelled and noted, so a failing test cannot hang.
-    void OnPortDialog(std::function<void(frmPort&)> action) {
-        QTimer::singleShot(0, this, [this, action] {
-            frmPort* dialog = nullptr;
-            if (QTest::qWaitFor([&] { return (dialog = qobject_cast<frmPort*>(QApplication::activeModalWidget())); }) &&
-                QTest::qWaitForWindowActive(dialog))
-                action(*dialog);
-            m_leftOpen |= !dialog || dialog->isVisible();
-            if (dialog && dialog->isVisible())
-                dialog->reject();
+    // Runs action on the port dialog once it is shown modal; the action closes it.
+    static void OnPortDialog(std::function<void(frmPort&)> action) {
+        GuiFixture::OnModal([action](QWidget& dialog) {
+            if (auto* port = qobject_cast<frmPort*>(&dialog))
+                action(*port);
         });
     }
     static QLineEdit* Port(frmPort& dialog) { return Find<QLineEdit>(&dialog, "txtPort"); }
@@ -322,7 +312,6 @@ private:
     }
 
     std::unique_ptr<GuiFixture> m_f;
-    bool m_leftOpen = false;
 };
 
 QTEST_MAIN(TestBarcodeScanner)

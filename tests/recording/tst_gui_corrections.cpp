@@ -4,11 +4,9 @@
 
 #include "GuiFixture.h"
 
-#include <QDialog>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 
 // Corrections in the window's grid taken back and done again with the keys and the context menu,
@@ -61,13 +59,11 @@ private slots:
         WriteBytes(f.path("backup.stn"), "1;11\r\n2;17\r\n3;72\r\n4;50\r\n");
         FileDialogSeam::setNextAnswer({f.path("backup.stn")});
         QString summary;
-        QTimer::singleShot(0, this, [&] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                Find<QTableView>(dialog, "tblDifferences")->selectRow(1);
-                QTest::mouseClick(Find<QPushButton>(dialog, "cmdAdopt"), Qt::LeftButton);
-                summary = Find<QLabel>(dialog, "lblSummary")->text() + QString::number(ModalScope::IsOpen());
-                dialog->reject();
-            }
+        GuiFixture::OnModal([&](QWidget& dialog) {
+            Find<QTableView>(&dialog, "tblDifferences")->selectRow(1);
+            QTest::mouseClick(Find<QPushButton>(&dialog, "cmdAdopt"), Qt::LeftButton);
+            summary = Find<QLabel>(&dialog, "lblSummary")->text() + QString::number(ModalScope::IsOpen());
+            dialog.close();
         });
         f.Trigger("mnuFile_CompareBackup");
         QVERIFY2(summary.startsWith("1 difference from") && summary.endsWith('1'), qPrintable(summary));

@@ -3,12 +3,10 @@
 
 #include "GuiFixture.h"
 
-#include <QDialog>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimeZone>
-#include <QTimer>
 
 // Race day in the window: the start, finish-time marks taken with the timekeeper's key while bibs
 // are typed, the results exported and printed.
@@ -48,18 +46,15 @@ private slots:
 
         // The start and laps dialog: a blank typed into a start field reaches it, and takes a mark.
         QString typed;
-        QTimer::singleShot(0, this, [&typed] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            auto* start = dialog->findChildren<QLineEdit*>(QStringLiteral("txtStart")).value(0);
-            auto* laps = dialog->findChildren<QLineEdit*>(QStringLiteral("txtLaps")).value(0);
+        GuiFixture::OnModal([&typed](QWidget& dialog) {
+            auto* start = dialog.findChildren<QLineEdit*>(QStringLiteral("txtStart")).value(0);
+            auto* laps = dialog.findChildren<QLineEdit*>(QStringLiteral("txtLaps")).value(0);
             start->setFocus();
             QTest::keyClicks(start, QStringLiteral("2026-05-03T09:30:00+02:00 "));
             laps->clear();
             QTest::keyClicks(laps, QStringLiteral("2"));
             typed = start->text();
             QTest::keyClick(laps, Qt::Key_Return);
-            if (dialog->isVisible()) // not taken: the comparisons below fail
-                static_cast<QDialog*>(dialog)->reject();
         });
         m_f->Trigger("mnuExtras_RaceSetup");
         QVERIFY(typed.endsWith(' '));

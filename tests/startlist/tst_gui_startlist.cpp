@@ -9,14 +9,12 @@
 #include "GuiFixture.h"
 
 #include <QComboBox>
-#include <QDialog>
 #include <QDialogButtonBox>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimeZone>
-#include <QTimer>
 
 #include <memory>
 
@@ -49,13 +47,13 @@ private slots:
                                                QByteArray("x;Bad\n").repeated(200));
         QVERIFY(m_f->Load(m_f->path()));
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
-        OnPreview([](QDialog& preview) { QTest::keyClick(&preview, Qt::Key_Escape); });
+        GuiFixture::OnModal([](QWidget& preview) { QTest::keyClick(&preview, Qt::Key_Escape); });
         m_f->Trigger("mnuFile_StartList");
         QCOMPARE(FileDialogSeam::requests().last().title, QStringLiteral("Open start list"));
         QVERIFY(!QFile::exists(StartListPath(m_f->path()))); // cancelled: nothing kept
 
         FileDialogSeam::setNextAnswer({m_f->path("names.csv")});
-        OnPreview([](QDialog& preview) {
+        GuiFixture::OnModal([](QWidget& preview) {
             QVERIFY(ModalScope::IsOpen()); // the scanner waits meanwhile
             const QAbstractItemModel* table = Find<QTableView>(&preview, "tblPreview")->model();
             auto* category = Find<QComboBox>(&preview, "cboCategory");
@@ -174,17 +172,6 @@ private slots:
     }
 
 private:
-    // Runs action on the start list preview once it shows; a preview still open afterwards is
-    // cancelled, so a failing check cannot hang the test.
-    void OnPreview(std::function<void(QDialog&)> action) {
-        QTimer::singleShot(0, this, [action] {
-            QDialog* preview = nullptr;
-            if (QTest::qWaitFor([&] { return (preview = qobject_cast<QDialog*>(QApplication::activeModalWidget())); }))
-                action(*preview);
-            if (preview && preview->isVisible())
-                preview->reject();
-        });
-    }
     ctlGrid* Grid() const { return Find<ctlGrid>(m_f->window, "Grid"); }
     QStringList Column(int column) const {
         QStringList texts;

@@ -258,9 +258,12 @@ private slots:
     }
 
     // Every control of every window is announced by a name in the current language, never by its
-    // objectName; a menu reads as its caption, a label showing a value as the value.
+    // objectName; a menu reads as its caption, a label showing a value as the value. (Beforehand, the
+    // main window's help entry opens the guide, whose choice is tested above.)
     void accessibleNames() {
         QVERIFY(m_f->LoadRecords("1;12\r\n2;7\r\n3;12\r\n"));
+        m_f->Trigger("mnuHelp_Wiki"); // without a wiki the help entry opens the user guide
+        QVERIFY2(m_opened.size() == 1 && m_opened[0].endsWith("marklog-guide-en.html"), qPrintable(m_opened.join(' ')));
         m_f->Trigger("mnuExtras_LapCounter");
         m_f->Trigger("mnuExtras_Display");
         frmAbout about(m_f->window);

@@ -22,6 +22,9 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include <optional>
 
@@ -72,7 +75,21 @@ public:
     // Closes the window; true when no message box was shown that the test did not take back.
     bool Finish() {
         const bool closed = CloseWindow();
-        return closed && messages.shown().isEmpty();
+        return closed && messages.shown().isEmpty() && !std::exchange(s_modalLeftOpen, false);
+    }
+    // Runs action on the next modal window once it is shown and active. The action closes it; one
+    // that never came or is still open afterwards is closed and fails Finish(), so no test can hang.
+    static void OnModal(std::function<void(QWidget&)> action) {
+        QTimer::singleShot(0, [action] {
+            QPointer<QWidget> modal;
+            const bool came = QTest::qWaitFor([&] { return (modal = QApplication::activeModalWidget()); }) &&
+                              QTest::qWaitForWindowActive(modal);
+            if (came)
+                action(*modal);
+            s_modalLeftOpen |= !came || (modal && modal->isVisible());
+            if (modal && modal->isVisible())
+                modal->close();
+        });
     }
     // Loads the shipped language tables for controls shown without the main window.
     void UseLanguage(const QString& id = QStringLiteral("en")) {
@@ -117,6 +134,7 @@ public:
     QPointer<frmMain> window;
 
 private:
+    inline static bool s_modalLeftOpen = false;
     SoundSink m_speaker;
     std::optional<ProcessLanguage> m_processLanguage;
 };
