@@ -42,36 +42,6 @@ private slots:
         m_f.reset();
     }
 
-    // Only the page, its script, style and data are served, and only to GET and HEAD.
-    void answers_data() {
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("inHead");
-        QTest::addColumn<QByteArray>("inBody");
-        const auto row = [](const char* name, const QByteArray& request, int status, const char* inHead = "",
-                            const char* inBody = "") {
-            QTest::newRow(name) << request << status << QByteArray(inHead) << QByteArray(inBody);
-        };
-        row("page", HttpGet("/"), 200, "text/html", "board.js");
-        row("script", HttpGet("/board.js"), 200, "javascript", "/api/standings.json");
-        row("style", HttpGet("/board.css"), 200, "text/css", "@media");
-        row("data", HttpGet("/api/standings.json?x=1"), 200, "application/json", "\"standings\":[]");
-        row("head only", "HEAD / HTTP/1.1\r\n\r\n", 200, "Content-Length");
-        row("record file", HttpGet("/race.stn"), 404);
-        row("outside", HttpGet("/../../etc/passwd"), 404);
-        row("post", "POST /api/standings.json HTTP/1.1\r\nContent-Length: 2\r\n\r\n{}", 405, "Allow: GET, HEAD");
-    }
-    void answers() {
-        QFETCH(QByteArray, request);
-        QFETCH(QByteArray, inHead);
-        QFETCH(QByteArray, inBody);
-        const HttpReply reply = HttpExchange(OpenWithBoard(), request);
-        QTEST(reply.status, "status");
-        QVERIFY2(reply.head.contains(inHead), reply.head.constData());
-        QVERIFY(reply.body.contains(inBody));
-        QVERIFY(!request.startsWith("HEAD") || reply.body.isEmpty());
-    }
-
     // 64 connections from two addresses pipeline requests without end, and the server's thread
     // is held before its next answers: a scanned bib is on the disk before a waiting request is
     // answered. Once the server goes on, every connection is answered and the data hold the bib,
@@ -130,10 +100,27 @@ private slots:
         QTRY_VERIFY((answer += probe.readAll()).contains("\"last\":[{\"bib\":4711"));
     }
 
-    // The lap board window stays beside the main window, which records meanwhile; its QR code and
-    // the page's show the address chosen, and of several addresses the operator picks one.
-    void windowShowsChosenAddress() {
+    // Only the page, its script, style and data are served, and only to GET and HEAD. The lap board
+    // window stays beside the main window, which records meanwhile; its QR code and the page's show
+    // the address chosen, and of several addresses the operator picks one.
+    void answersAndWindow() {
         const quint16 port = OpenWithBoard();
+        const std::tuple<QByteArray, int, const char*, const char*> answers[] = {
+            {HttpGet("/"), 200, "text/html", "board.js"},
+            {HttpGet("/board.js"), 200, "javascript", "/api/standings.json"},
+            {HttpGet("/board.css"), 200, "text/css", "@media"},
+            {HttpGet("/api/standings.json?x=1"), 200, "application/json", "\"standings\":[]"},
+            {"HEAD / HTTP/1.1\r\n\r\n", 200, "Content-Length", ""},
+            {HttpGet("/../race.stn"), 404, "", ""},
+            {"POST /api/standings.json HTTP/1.1\r\nContent-Length: 2\r\n\r\n{}", 405, "Allow: GET, HEAD", ""},
+        };
+        for (const auto& [request, status, inHead, inBody] : answers) {
+            const HttpReply reply = HttpExchange(port, request);
+            QVERIFY2(reply.status == status && reply.head.contains(inHead) && reply.body.contains(inBody) &&
+                         (!request.startsWith("HEAD") || reply.body.isEmpty()),
+                     request.constData());
+        }
+
         m_f->Trigger("mnuExtras_LapBoard");
         auto* window = m_f->window->findChild<frmLapBoard*>();
         QVERIFY(window && window->isVisible() && !window->isModal());

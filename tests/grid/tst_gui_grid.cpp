@@ -110,7 +110,6 @@ private slots:
         QTest::addColumn<QString>("cell");
         QTest::addColumn<int>("editedBib"); // -1: no Edit
         QTest::newRow("left unchanged") << QString() << false << "22" << -1;
-        QTest::newRow("same text typed again") << QStringLiteral("22") << false << "22" << -1;
         QTest::newRow("leading zero counts as a change") << QStringLiteral("017") << false << "17" << 17;
         QTest::newRow("emptied") << QStringLiteral("\b") << false << "0" << 0;
         QTest::newRow("letters and signs never appear") << QStringLiteral("4a-2.x") << false << "42" << 42;
@@ -206,52 +205,43 @@ private slots:
     }
 
     // The mouse: a click on a row opens the editor over its bib cell; a pending change is committed
-    // once, before whatever comes next (another click, closing, scrolling, a move).
+    // once, before whatever comes next (another click, closing, a move, scrolling); a passage
+    // recorded meanwhile (a scan) leaves the correction open.
     void mouseSession() {
         Start({11, 22, 33, 44, 55});
         ClickCell(3, 0); // the number column opens the bib
         QTRY_VERIFY(EditorOn(3, QStringLiteral("33")));
-        QCOMPARE(grid->CurrentCol(), 1);
-
         QTest::keyClicks(editor, QStringLiteral("99"));
         ClickCell(4, 1);
         QTRY_VERIFY(EditorOn(4, QStringLiteral("44")));
         QTest::keyClicks(editor, QStringLiteral("7"));
-        grid->AddBib(66); // a passage recorded meanwhile (a scan) leaves the correction open
+        grid->AddBib(66);
         QVERIFY(EditorOn(4, QStringLiteral("7")));
-        grid->AddBib(77);
         OpenOn(2);
         QTest::keyClicks(editor, QStringLiteral("8"));
         grid->CloseFile();
         grid->CloseFile();
         QCOMPARE(Edits(), (EditList{{3, 99}, {4, 7}, {2, 8}}));
-        QCOMPARE(grid->CellText(7, 1), QStringLiteral("77"));
+        QCOMPARE(grid->CellText(6, 1), QStringLiteral("66"));
 
         // Moves: the changed value first, then one Edit per row; the moving bib stays in view.
-        Load({11, 22, 33});
+        Load(Bibs(1, 100));
         m_edits->clear();
+        table->verticalScrollBar()->setValue(0);
         OpenOn(1);
         QTest::keyClicks(editor, QStringLiteral("99"));
-        QTest::mouseClick(Find<QToolButton>(grid, "cmdDown"), Qt::LeftButton);
-        QCOMPARE(Edits(), (EditList{{1, 99}, {2, 99}, {1, 22}}));
-        QCOMPARE(m_bibs, (QVector<qint32>{22, 99, 33}));
-        Load(Bibs(1, 100));
-        table->verticalScrollBar()->setValue(0);
-        OpenOn(2);
-        QTest::keyClicks(editor, QStringLiteral("5"));
-        table->verticalScrollBar()->setValue(10);
-        QVERIFY(!editor->isVisible());
-        QCOMPARE(m_bibs.at(1), 5);
-        int end = GridMath::Key::End;
-        grid->AnalyseKey(end); // as the main window hands the grid its navigation keys
-        QCOMPARE(end, 0);
-        QTRY_VERIFY(editor->hasFocus());
-        for (int row = 99; row >= 60; --row) {
-            QTest::mouseClick(Find<QToolButton>(grid, "cmdUp"), Qt::LeftButton);
-            QVERIFY2(EditorOn(row, QStringLiteral("100")) && grid->IsRowVisible(row), qPrintable(QString::number(row)));
+        for (int row = 2; row <= 30; ++row) {
+            QTest::mouseClick(Find<QToolButton>(grid, "cmdDown"), Qt::LeftButton);
+            QVERIFY2(EditorOn(row, QStringLiteral("99")) && grid->IsRowVisible(row), qPrintable(QString::number(row)));
         }
-        QCOMPARE(m_bibs.at(59), 100);
+        QCOMPARE(Edits().mid(0, 3), (EditList{{1, 99}, {2, 99}, {1, 2}}));
         QCOMPARE(GridBibs(), m_bibs);
+        QCOMPARE(m_bibs.at(29), 99);
+        OpenOn(28);
+        QTest::keyClicks(editor, QStringLiteral("5"));
+        table->verticalScrollBar()->setValue(0);
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(m_bibs.at(27), 5);
     }
 
 private:

@@ -94,21 +94,17 @@ private slots:
         row("minimum 2,5 counts 2", example, "0", "2,5", true, {Line(7, 2), Line(5, 2)});
         row("minimum 1.5 needs 2 laps", example, "0", "1.5", true, {Line(7, 2), Line(5, 2)});
         row("minimum empty lists all", example, "", "", false, {Line(9, 1), Line(5, 2), Line(7, 2)});
-        for (const char* target : {"-4", "abc"})
-            row(target, example, target, "0", true, {Line(7, 2), Line(5, 2), Line(9, 1)});
+        row("no target below 1", example, "-4", "0", true, {Line(7, 2), Line(5, 2), Line(9, 1)});
         row("target 1 2 counts 12", example, "1 2", "0", true, {Line(7, 2, "10"), Line(5, 2, "10"), Line(9, 1, "11")});
-        row("more laps than target", QVector<qint32>(12, 17), "10", "0", true, {Line(17, 12, "-2")});
         row("target reached", {4, 4}, "2", "0", true, {Line(4, 2, "0")});
         row("bib 0 and negatives ignored", {0, -3, 4, -3, 0, -2147483647 - 1}, "0", "0", true, {Line(4, 1)});
         row("largest bib", {2147483647, 1, 2147483647}, "0", "0", true, {Line(2147483647, 2), Line(1, 1)});
-        row("nothing counts", {0, -1}, "5", "0", false, {});
         // Equal laps: descending puts the earlier last passage first, ascending puts it last.
         const QVector<qint32> tie{30, 20, 10, 20, 30, 10};
         row("ties descending", tie, "0", "0", true, {Line(20, 2), Line(30, 2), Line(10, 2)});
         row("ties ascending", tie, "0", "0", false, {Line(10, 2), Line(30, 2), Line(20, 2)});
         // The remaining laps as the platform writes a number in the operator's locale.
         const QLocale german(QLocale::German, QLocale::Germany);
-        row("fraction", {6, 6, 6}, "10.5", "", true, {Line(6, 3, "7.5")}, QLocale(QLocale::English));
         row("fraction, German", {6, 6, 6}, "10.5", "", true, {Line(6, 3, "7,5")}, german);
         row("negative fraction, German", {6, 6, 6}, "2.5", "", true, {Line(6, 3, "-0,5")}, german);
         row("no rounding error shows", {6, 6, 6}, "10.1", "", true, {Line(6, 3, "7.1")});

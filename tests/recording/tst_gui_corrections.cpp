@@ -1,6 +1,7 @@
 #include "base/MessageBox.h"
 #include "grid/ctlGrid.h"
 #include "records/CorrectionJournal.h"
+#include "records/DurableFile.h"
 
 #include "GuiFixture.h"
 
@@ -10,7 +11,8 @@
 #include <QToolButton>
 
 // Corrections in the window's grid taken back and done again with the keys and the context menu,
-// and a difference from a backup recording adopted; the record file after every step.
+// a difference from a backup recording adopted, deletes and inserts down to an empty file, and a
+// rewrite that fails; the record file after every step.
 class TestGuiCorrections : public QObject {
     Q_OBJECT
 
@@ -74,6 +76,49 @@ private slots:
         const QByteArray journal = FileBytes(JournalPath(f.path()));
         QVERIFY(journal.count('\n') == 12 && journal.contains(";move down;1;17;71\r\n") &&
                 journal.contains(";adopt;2;71;72\r\n") && journal.endsWith(";undo adopt;2;72;71\r\n"));
+
+        // Delete asks, naming the bib, and a cancelled one keeps the file; Insert opens the editor on
+        // the new record's 0, ready to be typed over.
+        f.messages.setNextAnswer(MsgAnswer::Cancel);
+        step(2, "", "cmdDelete", "1;17\r\n2;71\r\n3;50\r\n");
+        const MessageRequest question = f.messages.shown().first();
+        QCOMPARE(question.text, GetText(QStringLiteral("MKL_MSG_DELETEBIB"), {{"[bib]", "71"}}));
+        QVERIFY(question.buttons == MsgButtons::OkCancel && question.icon == MsgIcon::Question);
+        step(3, "", "cmdInsert", "1;17\r\n2;71\r\n3;0\r\n4;50\r\n");
+        QCOMPARE(editor->selectedText(), QStringLiteral("0"));
+        // Deleting every record empties the file, and Delete then asks nothing; Insert on the empty
+        // file adds the first record.
+        for (const char* left : {"1;71\r\n2;0\r\n3;50\r\n", "1;0\r\n2;50\r\n", "1;50\r\n", ""})
+            step(1, "", "cmdDelete", left);
+        f.messages.clear();
+        QTest::mouseClick(Find<QToolButton>(grid, "cmdDelete"), Qt::LeftButton);
+        step(0, "", "cmdInsert", "1;0\r\n");
+        QTRY_VERIFY(editor->hasFocus());
+        QTest::keyClick(editor, Qt::Key_5);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(FileBytes(f.path()), QByteArray("1;5\r\n"));
+
+        // A failed rewrite shows in the alarm band, naming the file, and asks nothing; nothing moves
+        // under the operator's hand, so a click aimed at the first row before still hits it. The old
+        // file stays whole and the next bib brings it in step.
+        step(1, "", "", "1;5\r\n");
+        const auto placed = [&f](QWidget* control) {
+            return QRect(control->mapTo(f.window, QPoint()), control->size());
+        };
+        const QRect gridAt = placed(grid), entryAt = placed(f.Entry());
+        const QPoint aimed =
+            table->viewport()->mapTo(f.window, table->visualRect(table->model()->index(0, 1)).center());
+        const auto healed = qScopeGuard([] { InjectWriteFailure(0, 0); });
+        InjectWriteFailure(2, 1);
+        step(0, "", "cmdInsert", "1;5\r\n");
+        auto* band = Find<QLabel>(f.window, "lblAlarm");
+        QVERIFY(band->isVisible() && band->text().contains(f.path()));
+        QCOMPARE(placed(grid), gridAt);
+        QCOMPARE(placed(f.Entry()), entryAt);
+        QVERIFY(grid->isAncestorOf(f.window->childAt(aimed)));
+        QCOMPARE(table->indexAt(table->viewport()->mapFrom(f.window, aimed)).row(), 0);
+        step(0, "40", "", "1;0\r\n2;5\r\n3;40\r\n");
+        QVERIFY(!band->isVisible());
         QVERIFY(f.Finish());
     }
 };

@@ -18,10 +18,8 @@ private slots:
         };
         const QString byId = QStringLiteral("/dev/serial/by-id/usb-Scan_1-if00");
         const Case cases[] = {
-            {true, 1, "", "COM1"},
             {true, 12, "", "COM12"},
             {true, 3, "  ", "COM3"}, // a blank device counts as none
-            {false, 1, "", "/dev/ttyS0"},
             {false, 12, "", "/dev/ttyS11"},
             {false, 4, "/dev/ttyUSB0", "/dev/ttyUSB0"}, // the device wins over the number
             {false, 1, " /dev/ttyACM1 ", "/dev/ttyACM1"},
