@@ -32,8 +32,7 @@ private slots:
             {"2;-300,-45,8000,6000", true, "2|-300|-45|8000|6000"},
             {"2;7.5,1.5E3,8000,6000", true, "2|7.5|1500|8000|6000"},
             {"2; 1200 , 900,8000 , 6000 ", true, "2|1200|900|8000|6000"},
-            {"2;abc,900,8000,6000", true, "2|-|900|8000|6000"}, // a bad field skips only itself
-            {"2;1200,,8000,6000", true, "2|1200|-|8000|6000"},
+            {"2;abc,900,8000,6000", true, "2|-|900|8000|6000"},     // a bad field skips only itself
             {"2;1200,900x,8000,6000", true, "2|1200|-|8000|6000"},  // trailing junk makes no number
             {"2;1200,900,8000,6000,77", true, "2|1200|900|8000|-"}, // the height is the whole rest
             // Without its "," a step fails and the next one reads the same text again.

@@ -94,6 +94,8 @@ private slots:
             else
                 QVERIFY2(!text.trimmed().isEmpty(), key);
             QVERIFY2(text == text.trimmed() && !text.contains(QLatin1Char('\t')), key);
+            // The singular of a count has its plural beside it, which takes every other count.
+            QVERIFY2(!it.key().endsWith(QLatin1String("_ONE")) || table.texts.contains(it.key().chopped(4)), key);
             QStringList placeholders = Placeholders(text);
             QVERIFY2(placeholders == Placeholders(english.texts.value(it.key())), key);
             QVERIFY2(placeholders.removeDuplicates() == 0, key);
@@ -112,39 +114,22 @@ private slots:
             QVERIFY2(!table.texts.value(key).endsWith(QLatin1Char(':')), qPrintable(key));
     }
 
-    // A count of one takes the singular in both languages, every other count the plural.
-    void countForms() {
-        for (const auto& [id, one, none] : {std::tuple("en", "Start list: 1 name", "Start list: 0 names"),
-                                            std::tuple("de", "Startliste: 1 Name", "Startliste: 0 Namen")}) {
-            const clsLanguage::Language table = BuiltIn(QString::fromLatin1(id));
-            QCOMPARE(table.texts.value("MKL_SB_STARTLIST_ONE").replace("[count]", "1"), QString::fromUtf8(one));
-            QCOMPARE(table.texts.value("MKL_SB_STARTLIST").replace("[count]", "0"), QString::fromUtf8(none));
-        }
-    }
-
     // SetLanguage takes a shipped language in any case; an unknown one gives the system's language
     // where it is shipped, else English.
-    void setLanguageFallsBack_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("fallback");
-        QTest::newRow("not shipped") << "fr_FR"
-                                     << "en";
-        QTest::newRow("shipped") << "de_AT"
-                                 << "de";
-    }
     void setLanguageFallsBack() {
-        QFETCH(QString, locale);
-        QFETCH(QString, fallback);
-        IsolatedEnvironment env;
-        clsLanguage language(locale);
-        QVERIFY(language.Initialize());
-        QCOMPARE(language.CurrentLanguage(), fallback);
-        const QString other = fallback == QLatin1String("en") ? QStringLiteral("DE") : QStringLiteral("EN");
-        for (const QString& unknown : {QString(), QStringLiteral("xx")}) {
-            QVERIFY(language.SetLanguage(other));
-            QCOMPARE(language.CurrentLanguage(), other.toLower());
-            QVERIFY(!language.SetLanguage(unknown));
-            QCOMPARE(language.CurrentLanguage(), fallback);
+        for (const auto& [locale, fallback] : {std::pair("fr_FR", "en"), std::pair("de_AT", "de")}) {
+            IsolatedEnvironment env;
+            clsLanguage language(QString::fromLatin1(locale));
+            QVERIFY(language.Initialize());
+            QCOMPARE(language.CurrentLanguage(), QLatin1String(fallback));
+            const QString other =
+                QLatin1String(fallback) == QLatin1String("en") ? QStringLiteral("DE") : QStringLiteral("EN");
+            for (const QString& unknown : {QString(), QStringLiteral("xx")}) {
+                QVERIFY(language.SetLanguage(other));
+                QCOMPARE(language.CurrentLanguage(), other.toLower());
+                QVERIFY(!language.SetLanguage(unknown));
+                QCOMPARE(language.CurrentLanguage(), QLatin1String(fallback));
+            }
         }
     }
 

@@ -92,28 +92,24 @@ private slots:
 
     // The version, the licence line's year, and a link only when a real maker's address is set;
     // without one line 3 tells where the user guide is.
-    void aboutWindow_data() {
-        QTest::addColumn<QByteArray>("address");
-        QTest::addColumn<QStringList>("opened");
-        QTest::newRow("no address") << QByteArray() << QStringList();
-        QTest::newRow("placeholder") << QByteArray("marklog.example.org") << QStringList();
-        QTest::newRow("real address") << QByteArray("www.trevanta.de") << QStringList{"http://www.trevanta.de"};
-    }
     void aboutWindow() {
-        QFETCH(QByteArray, address);
-        QFETCH(QStringList, opened);
-        UseTable(*m_f,
-                 "GEN_ABOUT_LABEL2=(c) [YEAR]-[Year]\nMKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" + address);
         FixedClock clock(QDateTime(QDate(2026, 5, 2), QTime(15, 30, 12)));
-        frmAbout about;
-        QCOMPARE(about.lblLabel(2)->text(), QStringLiteral("(c) 2026-2026"));
-        QCOMPARE(about.lblLabel(3)->text(),
-                 opened.isEmpty() ? "Guide: " + QDir::toNativeSeparators(GuidePath(QStringLiteral("ts"))) : address);
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        for (int label = 1; label <= 3; ++label)
-            QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
-        QCOMPARE(m_opened, opened);
+        for (const QByteArray address : {"", "marklog.example.org", "www.trevanta.de"}) { // the last is real
+            const QStringList opened = address.startsWith("www") ? QStringList{"http://" + address} : QStringList();
+            m_opened.clear();
+            UseTable(*m_f, "GEN_ABOUT_LABEL2=(c) [YEAR]-[Year]\nMKL_ABOUT_NOLINK=Guide: [guide]\nGEN_ABOUT_LABEL3=" +
+                               address);
+            frmAbout about;
+            QCOMPARE(about.lblLabel(2)->text(), QStringLiteral("(c) 2026-2026"));
+            QCOMPARE(about.lblLabel(3)->text(),
+                     opened.isEmpty() ? "Guide: " + QDir::toNativeSeparators(GuidePath(QStringLiteral("ts")))
+                                      : address);
+            about.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&about));
+            for (int label = 1; label <= 3; ++label)
+                QTest::mouseClick(about.lblLabel(label), Qt::LeftButton);
+            QCOMPARE(m_opened, opened);
+        }
     }
 
     // Without a wiki, help opens the guide of the language (German falls back to the English one
@@ -195,7 +191,6 @@ private slots:
         QCOMPARE(m_f->messages.shown().size(), failure.isEmpty() ? 0 : 1);
         QCOMPARE(m_f->messages.lastText(), failure);
         m_f->messages.clear();
-        QCOMPARE(QFile::exists(m_f->env.logFile()), !failure.isEmpty());
     }
 
     // Printing raises its failure with the reason for the caller to report; no records print nothing.

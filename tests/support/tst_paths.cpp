@@ -65,7 +65,6 @@ private slots:
         row("quote at the end only", "race.stn\"", {}, here);
         row("inner quote stays", "/a/\"b\".stn", {}, "/a/\"b\".stn");
         row("absolute stays", "/data/race.stn", {}, "/data/race.stn");
-        row("empty", "", {}, "");
         row("only quotes", "\"\"", {}, "");
     }
     void nameTexts() {

@@ -41,8 +41,6 @@ public:
         SetSoundSink(m_speaker);
         FileDialogSeam::reset();
     }
-    GuiFixture(const GuiFixture&) = delete;
-    GuiFixture& operator=(const GuiFixture&) = delete;
 
     // The record file of a test: "race.stn" in the temporary folder.
     QString path(const QString& name = QStringLiteral("race.stn")) const {

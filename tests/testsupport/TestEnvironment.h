@@ -15,8 +15,6 @@ class IsolatedEnvironment {
 public:
     IsolatedEnvironment();
     ~IsolatedEnvironment();
-    IsolatedEnvironment(const IsolatedEnvironment&) = delete;
-    IsolatedEnvironment& operator=(const IsolatedEnvironment&) = delete;
 
     QString path() const { return m_dir.path(); }
     QString configFolder() const; // where the QSettings files live
