@@ -43,7 +43,8 @@ private slots:
         QVERIFY2(quiet, qPrintable(unexpected));
     }
 
-    // A large file named on the command line relatively, in quotes and with blanks, opens whole.
+    // A large file named on the command line relatively, in quotes and with blanks, opens whole (its
+    // next rows coming into view are the grid's test).
     void commandLineFile() {
         const int records = 100000;
         QByteArray bytes;
@@ -56,15 +57,10 @@ private slots:
         QCOMPARE(m_f->window->Records().FileName(), path);
         QCOMPARE(m_f->Panel(1), m_f->RecordCount(records));
         QCOMPARE(Grid()->CellText(records, 1), QString::number(records % 997 + 4));
-        QCOMPARE(Recent(), QStringList{QStringLiteral("&1  ") + path});
         // The row the grid's buttons act on is shown as the current one.
         auto* table = Find<QTableView>(Grid(), "Grid");
         QCOMPARE(table->selectionModel()->selectedIndexes(), QModelIndexList{table->model()->index(0, 1)});
         QCOMPARE(Grid()->CurrentRow(), 1);
-        // The next bib is appended as one line and its row scrolled into view.
-        m_f->Record(QStringLiteral("4242"));
-        QCOMPARE(FileBytes(path), bytes + QByteArray::number(records + 1) + ";4242\r\n");
-        QVERIFY(Grid()->IsRowVisible(records + 1));
     }
 
     // Open and New through their dialogs, cancelled too, and the recent files.
