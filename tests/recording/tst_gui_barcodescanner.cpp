@@ -202,9 +202,10 @@ private slots:
         QCOMPARE(m_f->window->Records().PassageTime(m_f->window->Records().Count() - 1), start.addSecs(60));
     }
 
-    // The scanner command asks for the port. OK opens the device chosen and remembers it; Escape and
-    // Cancel store the number typed and keep the scanner reading; a number too large for a port keeps
-    // the dialog open, logged with its procedure; Enter in the box opens the number unvalidated.
+    // The scanner command asks for the port, offering the stored number (at least 1). The box
+    // validates when the focus leaves it, not while typing, and reads numbers as everywhere; OK opens
+    // the device chosen and remembers it. A number too large for a port keeps the dialog open; Escape
+    // stores the number typed and keeps the scanner reading; Enter in the box opens it unvalidated.
     void portDialogSession() {
         if (!frmPort::AsksForDevice())
             QSKIP("this system names serial ports by number only");
@@ -215,51 +216,36 @@ private slots:
         OnPortDialog([&](frmPort& dialog) {
             offered = Port(dialog)->text() + '|' + Device(dialog)->itemText(0); // empty: the number names the port
             Device(dialog)->setEditText(scanner.Device());
-            Button(dialog, 0)->click();
-        });
-        m_f->Trigger("mnuExtras_BarcodeScanner");
-        QCOMPARE(offered, QStringLiteral("3|"));
-        QVERIFY(scanner.Send("31\r"));
-        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n"));
-        QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
-        QCOMPARE(StoredPort(), QStringLiteral("3")); // the family's setting keeps a number
-
-        StorePort("COM3"); // no number: the box shows its lower limit
-        OnPortDialog([&](frmPort& dialog) {
-            offered = Port(dialog)->text() + '|' + Device(dialog)->currentText();
-            // The box validates when the focus leaves it, not while typing; numbers read as everywhere.
             Port(dialog)->setFocus();
             QTRY_VERIFY(Port(dialog)->hasFocus());
             Port(dialog)->setText(QStringLiteral("&H10"));
-            QCOMPARE(Port(dialog)->text(), QStringLiteral("&H10"));
             QTest::keyClick(Port(dialog), Qt::Key_Tab);
-            QCOMPARE(Port(dialog)->text(), QStringLiteral("16"));
-            Port(dialog)->setFocus();
-            Port(dialog)->selectAll();
-            QTest::keyClicks(Port(dialog), QStringLiteral("7"));
-            QTest::keyClick(&dialog, Qt::Key_Escape);
+            offered += '|' + Port(dialog)->text();
+            Button(dialog, 0)->click();
         });
         m_f->Trigger("mnuExtras_BarcodeScanner");
-        QCOMPARE(offered, "1|" + scanner.Device());
-        QCOMPARE(StoredPort(), QStringLiteral("7"));
+        QCOMPARE(offered, QStringLiteral("3||16"));
+        QVERIFY(scanner.Send("31\r"));
+        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n"));
+        QCOMPARE(ReadSetting(BarcodeDeviceSetting()).toString(), scanner.Device());
+        QCOMPARE(StoredPort(), QStringLiteral("16")); // the family's setting keeps a number
+
         bool stayedOpen = false;
         OnPortDialog([&](frmPort& dialog) {
             Port(dialog)->setText(QStringLiteral("1E300")); // no 32-bit port number
             Button(dialog, 0)->click();
             stayedOpen = dialog.isVisible();
-            Button(dialog, 1)->click();
+            Port(dialog)->setText(QStringLiteral("0"));
+            QTest::keyClick(&dialog, Qt::Key_Escape);
         });
         m_f->Trigger("mnuExtras_BarcodeScanner");
-        QVERIFY(stayedOpen);
+        QVERIFY(stayedOpen && Scanner()->IsOpen());
         QCOMPARE(m_f->messages.shown().size(), 1);
-        const QByteArray log = FileBytes(m_f->env.logFile()).trimmed();
-        QVERIFY2(!log.contains('\n') && log.endsWith(" (frmPort_cmdCommand_Click)"), log.constData());
+        QCOMPARE(StoredPort(), QStringLiteral("0"));
         m_f->messages.clear();
-        QVERIFY(scanner.Send("8\r"));
-        QTRY_COMPARE(FileBytes(m_f->path()), QByteArray("1;31\r\n2;8\r\n"));
 
-        QVERIFY(Scanner()->IsOpen());
         OnPortDialog([&](frmPort& dialog) {
+            offered = Port(dialog)->text() + '|' + Device(dialog)->currentText();
             Device(dialog)->setEditText(QString());
             Port(dialog)->setFocus();
             Port(dialog)->selectAll();
@@ -267,6 +253,7 @@ private slots:
             QTest::keyClick(Port(dialog), Qt::Key_Return); // OK by the default button, no validation
         });
         m_f->Trigger("mnuExtras_BarcodeScanner");
+        QCOMPARE(offered, "1|" + scanner.Device());
         QCOMPARE(m_f->messages.lastText(), Text("MKL_MSG_PORTINVALID", QStringLiteral("0")));
         QVERIFY(!Scanner()->IsOpen() && !Timer()->isActive()); // the port open before was closed first
         QCOMPARE(StoredPort(), QStringLiteral("0"));

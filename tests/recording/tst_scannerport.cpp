@@ -16,15 +16,12 @@ private slots:
             qint32 port;
             QString device, name;
         };
-        const QString byId = QStringLiteral("/dev/serial/by-id/usb-Scan_1-if00");
         const Case cases[] = {
             {true, 12, "", "COM12"},
             {true, 3, "  ", "COM3"}, // a blank device counts as none
             {false, 12, "", "/dev/ttyS11"},
-            {false, 4, "/dev/ttyUSB0", "/dev/ttyUSB0"}, // the device wins over the number
-            {false, 1, " /dev/ttyACM1 ", "/dev/ttyACM1"},
+            {false, 4, " /dev/ttyUSB0 ", "/dev/ttyUSB0"}, // the device wins over the number
             {false, 1, "ttyUSB2", "/dev/ttyUSB2"},
-            {false, 1, byId, byId},
         };
         for (const Case& c : cases) {
             const PortPlatform platform = c.windows ? PortPlatform::Windows : PortPlatform::Unix;

@@ -35,11 +35,8 @@ private slots:
         QTest::addColumn<QVector<qint32>>("primary");
         QTest::addColumn<QVector<qint32>>("backup");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("missing in the backup")
-            << QVector<qint32>{5, 7, 9} << QVector<qint32>{5, 9} << QStringList{"2;;7;"};
         QTest::newRow("only in the backup, a bib 0 too")
             << QVector<qint32>{5, 9} << QVector<qint32>{0, 5, 7, 9} << QStringList{";1;;0", ";3;;7"};
-        QTest::newRow("mistyped") << QVector<qint32>{5, 7, 9} << QVector<qint32>{5, 8, 9} << QStringList{"2;2;7;8"};
         QTest::newRow("two against three pair up in order")
             << QVector<qint32>{1, 2, 3, 9} << QVector<qint32>{1, 4, 5, 6, 9}
             << QStringList{"2;2;2;4", "3;3;3;5", ";4;;6"};

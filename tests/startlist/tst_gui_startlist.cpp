@@ -150,25 +150,20 @@ private slots:
         m_f->messages.clear();
     }
 
-    void missingCommandLineFile_data() {
-        QTest::addColumn<MsgAnswer>("answer");
-        QTest::newRow("create") << MsgAnswer::Yes;
-        QTest::newRow("do not create") << MsgAnswer::No;
-    }
+    // A record file named on the command line that is missing is created only when the operator agrees.
     void missingCommandLineFile() {
-        QFETCH(MsgAnswer, answer);
         const QString path = m_f->path(QStringLiteral("new race.stn"));
-        m_f->messages.setNextAnswer(answer);
-        QVERIFY(m_f->Load(QLatin1Char('"') + path + QLatin1Char('"')));
-        QVERIFY(m_f->messages.shown().size() == 1 && m_f->messages.lastText().contains(path) &&
-                m_f->messages.shown().first().buttons == MsgButtons::YesNo);
-        m_f->messages.clear();
-        QCOMPARE(QFile::exists(path), answer == MsgAnswer::Yes);
-        QCOMPARE(m_f->window->Records().FileName(), answer == MsgAnswer::Yes ? path : QString());
-        if (answer == MsgAnswer::Yes) {
-            m_f->Record(QStringLiteral("12"));
-            QCOMPARE(FileBytes(path), QByteArray("1;12\r\n"));
+        for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+            QVERIFY(m_f->CloseWindow());
+            m_f->messages.setNextAnswer(answer);
+            QVERIFY(m_f->Load(QLatin1Char('"') + path + QLatin1Char('"')));
+            QVERIFY(m_f->messages.shown().size() == 1 && m_f->messages.lastText().contains(path) &&
+                    m_f->messages.shown().first().buttons == MsgButtons::YesNo);
+            m_f->messages.clear();
+            QCOMPARE(m_f->window->Records().FileName(), answer == MsgAnswer::Yes ? path : QString());
         }
+        m_f->Record(QStringLiteral("12"));
+        QCOMPARE(FileBytes(path), QByteArray("1;12\r\n"));
     }
 
 private:
