@@ -9,31 +9,39 @@
 #include <QFileInfo>
 #include <QTimeZone>
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace {
 
-// The lines of a file; CR LF, a lone LF and a lone CR all end a line. Empty lines are left out.
-QList<QByteArray> LinesOf(const QByteArray& bytes) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= bytes.size(); ++i) {
-        if (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n')
-            continue;
-        if (i > start)
-            lines.append(bytes.mid(start, i - start));
-        if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+// Calls `take` with each line of a file (begin, end); CR LF, a lone LF and a lone CR all end a
+// line. Empty lines are left out. Returns how many lines there were.
+template <typename Take> qsizetype ForEachLine(const QByteArray& bytes, Take take) {
+    qsizetype lines = 0;
+    const char* const end = bytes.constData() + bytes.size();
+    for (const char* line = bytes.constData(); line < end;) {
+        const char* lineEnd = line;
+        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+            ++lineEnd;
+        if (lineEnd > line) {
+            ++lines;
+            take(line, lineEnd);
+        }
+        line = lineEnd + (lineEnd + 1 < end && lineEnd[0] == '\r' && lineEnd[1] == '\n' ? 2 : 1);
     }
     return lines;
 }
 
-// A whole decimal number and nothing else.
-std::optional<qint64> StrictNumber(const QByteArray& text) {
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok);
-    if (!ok || text.isEmpty() || text.startsWith('+') || QByteArray::number(value) != text)
+// A whole decimal number as this class writes it, and nothing else: no sign but "-", no leading
+// zero, no space.
+std::optional<qint64> StrictNumber(const char* begin, const char* end) {
+    const char* digits = begin < end && *begin == '-' ? begin + 1 : begin;
+    if (digits == end || (*digits == '0' && (end - digits > 1 || digits != begin)))
+        return std::nullopt;
+    qint64 value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end)
         return std::nullopt;
     return value;
 }
@@ -140,7 +148,7 @@ QByteArray TimesSidecar::FormatLines(const QVector<tBib>& records, qsizetype fro
 void TimesSidecar::Open(const QString& recordFile, const QVector<tBib>& records) {
     Close();
     m_path = PathFor(recordFile);
-    m_texts.fill('\0', records.size() * kStampSize);
+    m_count = records.size();
     const QFileInfo info(m_path);
     if (!info.exists()) {
         m_diskLines = 0;
@@ -160,27 +168,32 @@ void TimesSidecar::Open(const QString& recordFile, const QVector<tBib>& records)
     }
     qint32 inOrder = 0; // lines 1 .. inOrder are the records 1 .. inOrder, as written
     qint32 dropped = 0;
-    const QList<QByteArray> lines = LinesOf(bytes);
     QVector<bool> taken(records.size(), false);
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> fields = line.split(';');
-        const std::optional<qint64> position = fields.size() == 3 ? StrictNumber(fields[0]) : std::nullopt;
-        const std::optional<qint64> bib = fields.size() == 3 ? StrictNumber(fields[1]) : std::nullopt;
+    const qsizetype lines = ForEachLine(bytes, [&](const char* line, const char* end) {
+        const char* firstSeparator = std::find(line, end, ';');
+        const char* secondSeparator = firstSeparator == end ? end : std::find(firstSeparator + 1, end, ';');
+        const char* time = secondSeparator == end ? end : secondSeparator + 1;
+        const bool threeFields = secondSeparator != end && std::find(time, end, ';') == end;
+        const std::optional<qint64> position = threeFields ? StrictNumber(line, firstSeparator) : std::nullopt;
+        const std::optional<qint64> bib =
+            threeFields ? StrictNumber(firstSeparator + 1, secondSeparator) : std::nullopt;
         const qsizetype index = position ? *position - 1 : -1;
-        const bool timeReadable =
-            fields.size() == 3 && (fields[2].isEmpty() || ParseStamp(fields[2].constData(), fields[2].size()));
+        const bool timeReadable = threeFields && (time == end || ParseStamp(time, end - time));
         if (!bib || index < 0 || index >= records.size() || records[index].Bib != *bib || taken[index] ||
             !timeReadable) {
             ++dropped;
-            continue;
+            return;
         }
         taken[index] = true;
-        if (!fields[2].isEmpty())
-            std::memcpy(m_texts.data() + index * kStampSize, fields[2].constData(), kStampSize);
+        if (time != end) {
+            if (m_texts.isEmpty())
+                m_texts.fill('\0', m_count * kStampSize);
+            std::memcpy(m_texts.data() + index * kStampSize, time, kStampSize);
+        }
         if (index == inOrder)
             ++inOrder;
-    }
-    const bool asWritten = dropped == 0 && inOrder == lines.size();
+    });
+    const bool asWritten = dropped == 0 && inOrder == lines;
     m_diskLines = asWritten ? inOrder : -1;
     m_opened.kind = dropped > 0 ? TimesFileState::Kind::PartlyDropped : TimesFileState::Kind::InStep;
     m_opened.dropped = dropped;
@@ -198,6 +211,7 @@ void TimesSidecar::TakeTimesOf(const QString& otherFile, const QVector<tBib>& re
 void TimesSidecar::Close() {
     m_path.clear();
     m_texts.clear();
+    m_count = 0;
     m_diskLines = -1;
     m_opened = TimesFileState();
     m_saved = true;
@@ -205,25 +219,35 @@ void TimesSidecar::Close() {
     m_lastSeenStale = true;
 }
 
+// Records after the last timed one take no room: a file without times costs no memory.
+void TimesSidecar::PutText(qsizetype index, const QByteArray& text) {
+    ++m_count;
+    const qsizetype at = index * kStampSize;
+    if (at < m_texts.size())
+        m_texts.insert(at, text.isEmpty() ? QByteArray(kStampSize, '\0') : text);
+    else if (!text.isEmpty())
+        m_texts.append(at - m_texts.size(), '\0').append(text);
+}
+
 void TimesSidecar::Append(qint32 bib, const QDateTime& time) {
     const QByteArray text = FormatTime(time);
-    m_texts.append(text.isEmpty() ? QByteArray(kStampSize, '\0') : text);
+    const auto index = static_cast<qint32>(m_count);
+    PutText(index, text);
     if (!m_lastSeenStale && !text.isEmpty()) {
         const auto known = m_lastSeen.constFind(bib);
-        const qint32 index = static_cast<qint32>(m_texts.size() / kStampSize - 1);
         if (known == m_lastSeen.cend() || StampOfKept(TextAt(*known)).msecs <= StampOfKept(TextAt(index)).msecs)
             m_lastSeen.insert(bib, index);
     }
 }
 
 void TimesSidecar::Insert(qint32 index, const QDateTime& time) {
-    const QByteArray text = FormatTime(time);
-    m_texts.insert(qsizetype(index) * kStampSize, text.isEmpty() ? QByteArray(kStampSize, '\0') : text);
+    PutText(index, FormatTime(time));
     m_diskLines = -1;
     m_lastSeenStale = true;
 }
 
 void TimesSidecar::Remove(qint32 index) {
+    --m_count;
     m_texts.remove(qsizetype(index) * kStampSize, kStampSize);
     m_diskLines = -1;
     m_lastSeenStale = true;

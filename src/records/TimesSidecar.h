@@ -97,14 +97,17 @@ private:
     static std::optional<Stamp> ParseStamp(const char* text, qsizetype size);
     static Stamp StampOfKept(const char* text);
     const char* TextAt(qsizetype index) const;
+    void PutText(qsizetype index, const QByteArray& text);
     QByteArray FormatLines(const QVector<tBib>& records, qsizetype from) const;
     void WriteFailed(const RaisedError& error);
 
     QString m_path;
     // The time text of every record, kStampSize bytes each, as the times file holds it: formatted
     // once when the passage is recorded (or read once at opening), so a rewrite copies it. A record
-    // without time has a text that begins with NUL.
+    // without time has a text that begins with NUL, and the records after the last timed one have
+    // none at all.
     QByteArray m_texts;
+    qsizetype m_count = 0; // records in the list
     // Lines the file on disk holds in step with the list; -1 when it must be replaced whole.
     qint32 m_diskLines = -1;
     TimesFileState m_opened;
