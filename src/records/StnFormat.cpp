@@ -14,20 +14,6 @@ namespace {
 // is a file of another kind, whose content a later rewrite of the list would destroy.
 constexpr qsizetype kMaxLineBytes = 64 * 1024;
 
-char* AppendDecimal(char* out, qint64 value) {
-    return std::to_chars(out, out + 24, value).ptr;
-}
-
-void AppendLine(QByteArray& bytes, qint64 position, qint32 bib) {
-    char buffer[48];
-    char* out = AppendDecimal(buffer, position);
-    *out++ = ';';
-    out = AppendDecimal(out, bib);
-    *out++ = '\r';
-    *out++ = '\n';
-    bytes.append(buffer, out - buffer);
-}
-
 } // namespace
 
 StnRead ReadStn(const QByteArray& bytes) {
@@ -96,16 +82,29 @@ StnRead ReadStn(const QByteArray& bytes) {
     return read;
 }
 
-QByteArray FormatStnLine(qint64 position, qint32 bib) {
-    QByteArray line;
-    AppendLine(line, position, bib);
-    return line;
+char* PutStnFields(char* out, qint64 position, qint32 bib) {
+    out = std::to_chars(out, out + 20, position).ptr;
+    *out++ = ';';
+    return std::to_chars(out, out + 11, bib).ptr;
 }
 
+QByteArray FormatStnLine(qint64 position, qint32 bib) {
+    char line[kStnFieldsSize + 2];
+    char* out = PutStnFields(line, position, bib);
+    *out++ = '\r';
+    *out++ = '\n';
+    return QByteArray(line, out - line);
+}
+
+// Written in place: a rewrite formats every record of the race.
 QByteArray FormatStn(const QVector<tBib>& records) {
-    QByteArray bytes;
-    bytes.reserve(records.size() * 16);
-    for (qsizetype i = 0; i < records.size(); ++i)
-        AppendLine(bytes, i + 1, records[i].Bib);
+    QByteArray bytes(records.size() * (kStnFieldsSize + 2), Qt::Uninitialized);
+    char* out = bytes.data();
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        out = PutStnFields(out, i + 1, records[i].Bib);
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }

@@ -27,6 +27,11 @@ struct StnRead {
 // longer than any record (over 64 KiB) raises an error: a later rewrite would destroy it.
 StnRead ReadStn(const QByteArray& bytes);
 
+// Writes "position;bib" at `out`, at most kStnFieldsSize bytes, and returns where it ends: the
+// start of a line of the record file and of the times file beside it.
+constexpr qsizetype kStnFieldsSize = 20 + 1 + 11;
+char* PutStnFields(char* out, qint64 position, qint32 bib);
+
 // "position;bib" and CR LF.
 QByteArray FormatStnLine(qint64 position, qint32 bib);
 

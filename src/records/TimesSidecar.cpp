@@ -4,45 +4,52 @@
 #include "base/LogWriter.h"
 #include "records/DurableFile.h"
 #include "records/FileHelpers.h"
+#include "records/StnFormat.h"
 
 #include <QFileInfo>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
 namespace {
 
-// The lines of a file; CR LF, a lone LF and a lone CR all end a line. Empty lines are left out.
-QList<QByteArray> LinesOf(const QByteArray& bytes) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= bytes.size(); ++i) {
-        if (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n')
-            continue;
-        if (i > start)
-            lines.append(bytes.mid(start, i - start));
-        if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+// Calls `take` with each line of a file (begin, end); CR LF, a lone LF and a lone CR all end a
+// line. Empty lines are left out. Returns how many lines there were.
+template <typename Take> qsizetype ForEachLine(const QByteArray& bytes, Take take) {
+    qsizetype lines = 0;
+    const char* const end = bytes.constData() + bytes.size();
+    for (const char* line = bytes.constData(); line < end;) {
+        const char* lineEnd = line;
+        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+            ++lineEnd;
+        if (lineEnd > line) {
+            ++lines;
+            take(line, lineEnd);
+        }
+        line = lineEnd + (lineEnd + 1 < end && lineEnd[0] == '\r' && lineEnd[1] == '\n' ? 2 : 1);
     }
     return lines;
 }
 
-// A whole decimal number and nothing else.
-std::optional<qint64> StrictNumber(const QByteArray& text) {
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok);
-    if (!ok || text.isEmpty() || text.startsWith('+') || QByteArray::number(value) != text)
+// A whole decimal number as this class writes it, and nothing else: no sign but "-", no leading
+// zero, no space.
+std::optional<qint64> StrictNumber(const char* begin, const char* end) {
+    const char* digits = begin < end && *begin == '-' ? begin + 1 : begin;
+    if (digits == end || (*digits == '0' && (end - digits > 1 || digits != begin)))
+        return std::nullopt;
+    qint64 value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end)
         return std::nullopt;
     return value;
 }
 
 constexpr qint64 kMsecsPerDay = 86400000;
-constexpr qint64 kJulianDayOfEpoch = 2440588; // 1970-01-01
 
 // Digits at a place of a text; -1 when any is not a digit.
-int DigitsAt(const QByteArray& text, int at, int count) {
+int DigitsAt(const char* text, int at, int count) {
     int value = 0;
     for (int i = at; i < at + count; ++i) {
         if (text[i] < '0' || text[i] > '9')
@@ -52,9 +59,14 @@ int DigitsAt(const QByteArray& text, int at, int count) {
     return value;
 }
 
-void PutDigits(char* out, int value, int count) {
-    for (int i = count - 1; i >= 0; --i, value /= 10)
-        out[i] = char('0' + value % 10);
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar, years 1 on.
+qint64 DaysSinceEpoch(int year, int month, int day) {
+    year -= month <= 2;
+    const int era = year / 400;
+    const int yearOfEra = year - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return qint64(era) * 146097 + dayOfEra - 719468;
 }
 
 void LogFailure(const RaisedError& error) {
@@ -67,101 +79,76 @@ QString TimesSidecar::PathFor(const QString& recordFile) {
     return recordFile + QStringLiteral(".times");
 }
 
-// Written and read by hand: a rewrite formats every time of the race, an open reads them all.
 QByteArray TimesSidecar::FormatTime(const QDateTime& time) {
-    DayText day;
-    char text[kStampSize];
-    return PutStamp(text, StampOf(time), day) ? QByteArray(text, kStampSize) : QByteArray();
+    if (!time.isValid() || time.date().year() < 1 || time.date().year() > 9999)
+        return QByteArray();
+    // A time of the local zone is written with its offset too, and UTC as "+00:00", not "Z".
+    QByteArray text = time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
+    if (text.endsWith('Z'))
+        text.replace(text.size() - 1, 1, "+00:00");
+    return text.size() == kStampSize ? text : QByteArray();
 }
 
-// Neighbouring records mostly share their day: its text is made once and copied.
-bool TimesSidecar::PutStamp(char* out, Stamp stamp, DayText& day) {
-    if (stamp.msecs == kNone)
-        return false;
-    const qint64 local = stamp.msecs + qint64(stamp.offsetSeconds) * 1000;
-    const qint64 days = local >= 0 ? local / kMsecsPerDay : -((-local + kMsecsPerDay - 1) / kMsecsPerDay);
-    const qint64 msOfDay = local - days * kMsecsPerDay;
-    if (days != day.days) {
-        int year = 0, month = 0, dayOfMonth = 0;
-        QDate::fromJulianDay(kJulianDayOfEpoch + days).getDate(&year, &month, &dayOfMonth);
-        day.days = days;
-        day.valid = year >= 1 && year <= 9999;
-        PutDigits(day.text, year, 4);
-        day.text[4] = '-';
-        PutDigits(day.text + 5, month, 2);
-        day.text[7] = '-';
-        PutDigits(day.text + 8, dayOfMonth, 2);
-    }
-    if (!day.valid)
-        return false;
-    std::memcpy(out, day.text, 10);
-    out[10] = 'T';
-    PutDigits(out + 11, int(msOfDay / 3600000), 2);
-    out[13] = ':';
-    PutDigits(out + 14, int(msOfDay / 60000 % 60), 2);
-    out[16] = ':';
-    PutDigits(out + 17, int(msOfDay / 1000 % 60), 2);
-    out[19] = '.';
-    PutDigits(out + 20, int(msOfDay % 1000), 3);
-    const int minutes = qAbs(stamp.offsetSeconds) / 60;
-    out[23] = stamp.offsetSeconds < 0 ? '-' : '+';
-    PutDigits(out + 24, minutes / 60, 2);
-    out[26] = ':';
-    PutDigits(out + 27, minutes % 60, 2);
-    return true;
-}
-
-void TimesSidecar::AppendLine(QByteArray& bytes, qint64 position, qint32 bib, Stamp stamp, DayText& day) {
-    char line[24 + 1 + 12 + 1 + kStampSize + 2];
-    char* out = std::to_chars(line, line + 24, position).ptr;
-    *out++ = ';';
-    out = std::to_chars(out, out + 12, bib).ptr;
-    *out++ = ';';
-    if (PutStamp(out, stamp, day))
-        out += kStampSize;
-    *out++ = '\r';
-    *out++ = '\n';
-    bytes.append(line, out - line);
-}
-
-std::optional<TimesSidecar::Stamp> TimesSidecar::ParseStamp(const QByteArray& text) {
+// Only the shape this class writes, so a rewrite keeps every time as it was. Read by hand: an
+// open reads the time of every passage of the race.
+std::optional<TimesSidecar::Stamp> TimesSidecar::ParseStamp(const char* text, qsizetype size) {
     static const char kShape[] = "0000-00-00T00:00:00.000+00:00";
-    if (text.size() != int(sizeof kShape) - 1)
+    if (size != kStampSize)
         return std::nullopt;
-    for (int i = 0; i < text.size(); ++i) {
+    for (int i = 0; i < kStampSize; ++i) {
         if (kShape[i] != '0' && kShape[i] != '+' && text[i] != kShape[i])
             return std::nullopt;
     }
     if (text[23] != '+' && text[23] != '-')
         return std::nullopt;
-    const QDate date(DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2));
-    const QTime time(DigitsAt(text, 11, 2), DigitsAt(text, 14, 2), DigitsAt(text, 17, 2), DigitsAt(text, 20, 3));
-    const int hours = DigitsAt(text, 24, 2);
-    const int minutes = DigitsAt(text, 27, 2);
-    if (date.year() < 1 || !date.isValid() || !time.isValid() || hours < 0 || hours > 14 || minutes < 0 || minutes > 59)
+    const int year = DigitsAt(text, 0, 4), month = DigitsAt(text, 5, 2), day = DigitsAt(text, 8, 2);
+    const int hours = DigitsAt(text, 24, 2), minutes = DigitsAt(text, 27, 2);
+    if (year < 1 || !QDate::isValid(year, month, day) ||
+        !QTime::isValid(DigitsAt(text, 11, 2), DigitsAt(text, 14, 2), DigitsAt(text, 17, 2), DigitsAt(text, 20, 3)) ||
+        hours < 0 || hours > 14 || minutes < 0 || minutes > 59)
         return std::nullopt;
-    const qint32 offset = (text[23] == '-' ? -1 : 1) * (hours * 3600 + minutes * 60);
-    return Stamp{(date.toJulianDay() - kJulianDayOfEpoch) * kMsecsPerDay + time.msecsSinceStartOfDay() -
-                     qint64(offset) * 1000,
-                 offset};
+    return StampOfKept(text);
 }
 
-TimesSidecar::Stamp TimesSidecar::StampOf(const QDateTime& time) {
-    if (!time.isValid())
-        return Stamp();
-    return Stamp{time.toMSecsSinceEpoch(), time.offsetFromUtc()};
+// The instant and offset of a text that passed ParseStamp or was formatted here.
+TimesSidecar::Stamp TimesSidecar::StampOfKept(const char* text) {
+    const qint64 local =
+        DaysSinceEpoch(DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2)) * kMsecsPerDay +
+        ((DigitsAt(text, 11, 2) * 60 + DigitsAt(text, 14, 2)) * 60 + DigitsAt(text, 17, 2)) * 1000 +
+        DigitsAt(text, 20, 3);
+    const qint32 offset = (text[23] == '-' ? -1 : 1) * (DigitsAt(text, 24, 2) * 3600 + DigitsAt(text, 27, 2) * 60);
+    return Stamp{local - qint64(offset) * 1000, offset};
 }
 
-QDateTime TimesSidecar::TimeOf(Stamp stamp) {
-    if (stamp.msecs == kNone)
-        return QDateTime();
-    return QDateTime::fromMSecsSinceEpoch(stamp.msecs, QTimeZone(stamp.offsetSeconds));
+const char* TimesSidecar::TextAt(qsizetype index) const {
+    if (index < 0 || (index + 1) * kStampSize > m_texts.size() || m_texts[index * kStampSize] == '\0')
+        return nullptr;
+    return m_texts.constData() + index * kStampSize;
+}
+
+// The lines of the records from `from` on.
+QByteArray TimesSidecar::FormatLines(const QVector<tBib>& records, qsizetype from) const {
+    QByteArray bytes;
+    bytes.resize((records.size() - from) * (kStnFieldsSize + 1 + kStampSize + 2));
+    char* out = bytes.data();
+    for (qsizetype i = from; i < records.size(); ++i) {
+        out = PutStnFields(out, i + 1, records[i].Bib);
+        *out++ = ';';
+        if (const char* text = TextAt(i)) {
+            std::memcpy(out, text, kStampSize);
+            out += kStampSize;
+        }
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    bytes.truncate(out - bytes.constData());
+    return bytes;
 }
 
 void TimesSidecar::Open(const QString& recordFile, const QVector<tBib>& records) {
     Close();
     m_path = PathFor(recordFile);
-    m_times.resize(records.size());
+    m_count = records.size();
     const QFileInfo info(m_path);
     if (!info.exists()) {
         m_diskLines = 0;
@@ -181,29 +168,32 @@ void TimesSidecar::Open(const QString& recordFile, const QVector<tBib>& records)
     }
     qint32 inOrder = 0; // lines 1 .. inOrder are the records 1 .. inOrder, as written
     qint32 dropped = 0;
-    const QList<QByteArray> lines = LinesOf(bytes);
     QVector<bool> taken(records.size(), false);
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> fields = line.split(';');
-        const std::optional<qint64> position = fields.size() == 3 ? StrictNumber(fields[0]) : std::nullopt;
-        const std::optional<qint64> bib = fields.size() == 3 ? StrictNumber(fields[1]) : std::nullopt;
+    const qsizetype lines = ForEachLine(bytes, [&](const char* line, const char* end) {
+        const char* firstSeparator = std::find(line, end, ';');
+        const char* secondSeparator = firstSeparator == end ? end : std::find(firstSeparator + 1, end, ';');
+        const char* time = secondSeparator == end ? end : secondSeparator + 1;
+        const bool threeFields = secondSeparator != end && std::find(time, end, ';') == end;
+        const std::optional<qint64> position = threeFields ? StrictNumber(line, firstSeparator) : std::nullopt;
+        const std::optional<qint64> bib =
+            threeFields ? StrictNumber(firstSeparator + 1, secondSeparator) : std::nullopt;
         const qsizetype index = position ? *position - 1 : -1;
-        // Only the shape this class writes, so a rewrite keeps every time as it was.
-        const std::optional<Stamp> stamp = fields.size() != 3    ? std::nullopt
-                                           : fields[2].isEmpty() ? std::optional<Stamp>(Stamp())
-                                                                 : ParseStamp(fields[2]);
-        const bool timeReadable = stamp.has_value();
+        const bool timeReadable = threeFields && (time == end || ParseStamp(time, end - time));
         if (!bib || index < 0 || index >= records.size() || records[index].Bib != *bib || taken[index] ||
             !timeReadable) {
             ++dropped;
-            continue;
+            return;
         }
         taken[index] = true;
-        m_times[index] = *stamp;
+        if (time != end) {
+            if (m_texts.isEmpty())
+                m_texts.fill('\0', m_count * kStampSize);
+            std::memcpy(m_texts.data() + index * kStampSize, time, kStampSize);
+        }
         if (index == inOrder)
             ++inOrder;
-    }
-    const bool asWritten = dropped == 0 && inOrder == lines.size();
+    });
+    const bool asWritten = dropped == 0 && inOrder == lines;
     m_diskLines = asWritten ? inOrder : -1;
     m_opened.kind = dropped > 0 ? TimesFileState::Kind::PartlyDropped : TimesFileState::Kind::InStep;
     m_opened.dropped = dropped;
@@ -220,7 +210,8 @@ void TimesSidecar::TakeTimesOf(const QString& otherFile, const QVector<tBib>& re
 
 void TimesSidecar::Close() {
     m_path.clear();
-    m_times.clear();
+    m_texts.clear();
+    m_count = 0;
     m_diskLines = -1;
     m_opened = TimesFileState();
     m_saved = true;
@@ -228,23 +219,36 @@ void TimesSidecar::Close() {
     m_lastSeenStale = true;
 }
 
+// Records after the last timed one take no room: a file without times costs no memory.
+void TimesSidecar::PutText(qsizetype index, const QByteArray& text) {
+    ++m_count;
+    const qsizetype at = index * kStampSize;
+    if (at < m_texts.size())
+        m_texts.insert(at, text.isEmpty() ? QByteArray(kStampSize, '\0') : text);
+    else if (!text.isEmpty())
+        m_texts.append(at - m_texts.size(), '\0').append(text);
+}
+
 void TimesSidecar::Append(qint32 bib, const QDateTime& time) {
-    m_times.append(StampOf(time));
-    if (!m_lastSeenStale && time.isValid()) {
+    const QByteArray text = FormatTime(time);
+    const auto index = static_cast<qint32>(m_count);
+    PutText(index, text);
+    if (!m_lastSeenStale && !text.isEmpty()) {
         const auto known = m_lastSeen.constFind(bib);
-        if (known == m_lastSeen.cend() || m_times[*known].msecs <= m_times.last().msecs)
-            m_lastSeen.insert(bib, static_cast<qint32>(m_times.size() - 1));
+        if (known == m_lastSeen.cend() || StampOfKept(TextAt(*known)).msecs <= StampOfKept(TextAt(index)).msecs)
+            m_lastSeen.insert(bib, index);
     }
 }
 
 void TimesSidecar::Insert(qint32 index, const QDateTime& time) {
-    m_times.insert(index, StampOf(time));
+    PutText(index, FormatTime(time));
     m_diskLines = -1;
     m_lastSeenStale = true;
 }
 
 void TimesSidecar::Remove(qint32 index) {
-    m_times.remove(index);
+    --m_count;
+    m_texts.remove(qsizetype(index) * kStampSize, kStampSize);
     m_diskLines = -1;
     m_lastSeenStale = true;
 }
@@ -252,15 +256,6 @@ void TimesSidecar::Remove(qint32 index) {
 void TimesSidecar::BibChanged() {
     m_diskLines = -1;
     m_lastSeenStale = true;
-}
-
-QByteArray TimesSidecar::FormatAll(const QVector<tBib>& records) const {
-    QByteArray bytes;
-    bytes.reserve(records.size() * (16 + kStampSize));
-    DayText day;
-    for (qsizetype i = 0; i < records.size(); ++i)
-        AppendLine(bytes, i + 1, records[i].Bib, m_times.value(i), day);
-    return bytes;
 }
 
 void TimesSidecar::Follow(const QVector<tBib>& records) {
@@ -274,14 +269,10 @@ TimesSidecar::FollowStarted TimesSidecar::StartFollow(const QVector<tBib>& recor
     const auto count = static_cast<qint32>(records.size());
     try {
         if (m_diskLines >= 0 && m_diskLines < count) {
-            QByteArray lines;
-            DayText day;
-            for (qint32 i = m_diskLines; i < count; ++i)
-                AppendLine(lines, i + 1, records[i].Bib, m_times.value(i), day);
-            started.lines = std::make_unique<PendingAppend>(m_path, lines);
+            started.lines = std::make_unique<PendingAppend>(m_path, FormatLines(records, m_diskLines));
             started.lines->SyncMeanwhile();
         } else {
-            started.whole = FormatAll(records);
+            started.whole = FormatLines(records, 0);
         }
     } catch (const RaisedError& error) {
         WriteFailed(error);
@@ -327,27 +318,30 @@ void TimesSidecar::WriteCopy(const QString& copyFile, const QVector<tBib>& recor
 
 void TimesSidecar::WriteBeside(const QString& copyFile, const QVector<tBib>& records) const {
     try {
-        ReplaceDurably(PathFor(copyFile), FormatAll(records));
+        ReplaceDurably(PathFor(copyFile), FormatLines(records, 0));
     } catch (const RaisedError& error) {
         LogFailure(error);
     }
 }
 
 QDateTime TimesSidecar::Time(qint32 index) const {
-    if (index < 0 || index >= m_times.size())
+    const char* text = TextAt(index);
+    if (!text)
         return QDateTime();
-    return TimeOf(m_times[index]);
+    const Stamp stamp = StampOfKept(text);
+    return QDateTime::fromMSecsSinceEpoch(stamp.msecs, QTimeZone(stamp.offsetSeconds));
 }
 
 QDateTime TimesSidecar::LastPassage(qint32 bib, const QVector<tBib>& records) const {
     if (m_lastSeenStale) {
         m_lastSeen.clear();
-        const qsizetype count = qMin(records.size(), m_times.size());
+        const qsizetype count = qMin(records.size(), m_texts.size() / kStampSize);
         for (qsizetype i = 0; i < count; ++i) {
-            if (m_times[i].msecs == kNone)
+            const char* text = TextAt(i);
+            if (!text)
                 continue;
             const auto known = m_lastSeen.constFind(records[i].Bib);
-            if (known == m_lastSeen.cend() || m_times[*known].msecs <= m_times[i].msecs)
+            if (known == m_lastSeen.cend() || StampOfKept(TextAt(*known)).msecs <= StampOfKept(text).msecs)
                 m_lastSeen.insert(records[i].Bib, static_cast<qint32>(i));
         }
         m_lastSeenStale = false;

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QVector>
 
-#include <limits>
 #include <memory>
 #include <optional>
 
@@ -38,6 +37,7 @@ struct TimesFileState {
 class TimesSidecar {
 public:
     static QString PathFor(const QString& recordFile);
+    // "2026-05-03T10:00:00.000+02:00"; empty for an invalid time or one beyond the years 1 to 9999.
     static QByteArray FormatTime(const QDateTime& time);
 
     // Reads the times of a record file whose records were just read. Never fails.
@@ -90,26 +90,24 @@ public:
 
 private:
     struct Stamp {
-        qint64 msecs = kNone;
+        qint64 msecs = 0;
         qint32 offsetSeconds = 0;
     };
-    static constexpr qint64 kNone = std::numeric_limits<qint64>::min();
     static constexpr int kStampSize = 29; // "2026-05-03T10:00:00.000+02:00"
-    struct DayText {
-        qint64 days = kNone; // since 1970-01-01, local
-        bool valid = false;  // a year from 1 to 9999
-        char text[10] = {};  // "2026-05-03"
-    };
-    static bool PutStamp(char* out, Stamp stamp, DayText& day);
-    static void AppendLine(QByteArray& bytes, qint64 position, qint32 bib, Stamp stamp, DayText& day);
-    static Stamp StampOf(const QDateTime& time);
-    static std::optional<Stamp> ParseStamp(const QByteArray& text);
-    static QDateTime TimeOf(Stamp stamp);
-    QByteArray FormatAll(const QVector<tBib>& records) const;
+    static std::optional<Stamp> ParseStamp(const char* text, qsizetype size);
+    static Stamp StampOfKept(const char* text);
+    const char* TextAt(qsizetype index) const;
+    void PutText(qsizetype index, const QByteArray& text);
+    QByteArray FormatLines(const QVector<tBib>& records, qsizetype from) const;
     void WriteFailed(const RaisedError& error);
 
     QString m_path;
-    QVector<Stamp> m_times;
+    // The time text of every record, kStampSize bytes each, as the times file holds it: formatted
+    // once when the passage is recorded (or read once at opening), so a rewrite copies it. A record
+    // without time has a text that begins with NUL, and the records after the last timed one have
+    // none at all.
+    QByteArray m_texts;
+    qsizetype m_count = 0; // records in the list
     // Lines the file on disk holds in step with the list; -1 when it must be replaced whole.
     qint32 m_diskLines = -1;
     TimesFileState m_opened;
