@@ -332,6 +332,11 @@ QDateTime TimesSidecar::Time(qint32 index) const {
     return QDateTime::fromMSecsSinceEpoch(stamp.msecs, QTimeZone(stamp.offsetSeconds));
 }
 
+QByteArray TimesSidecar::TimeText(qint32 index) const {
+    const char* text = TextAt(index);
+    return text ? QByteArray(text, kStampSize) : QByteArray();
+}
+
 QDateTime TimesSidecar::LastPassage(qint32 bib, const QVector<tBib>& records) const {
     if (m_lastSeenStale) {
         m_lastSeen.clear();

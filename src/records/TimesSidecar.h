@@ -81,7 +81,8 @@ public:
     // The same whether or not the record file has a times file now (it may be gone with its stick).
     void WriteBeside(const QString& copyFile, const QVector<tBib>& records) const;
 
-    QDateTime Time(qint32 index) const; // invalid when the record has none
+    QDateTime Time(qint32 index) const;      // invalid when the record has none
+    QByteArray TimeText(qint32 index) const; // as FormatTime writes it; empty when the record has none
     // The latest time of a bib among the records; invalid when it has none.
     QDateTime LastPassage(qint32 bib, const QVector<tBib>& records) const;
     TimesFileState OpenedState() const { return m_opened; }

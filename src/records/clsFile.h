@@ -52,6 +52,8 @@ public:
     // for a record without time (inserted, or read without a matching times file) and outside
     // 0 .. Count - 1. Kept beside the record file (TimesSidecar); moves keep times at positions.
     QDateTime PassageTime(qint32 index) const;
+    // The same as the times file holds it ("2026-05-03T10:00:00.000+02:00"); empty without a time.
+    QByteArray PassageTimeText(qint32 index) const { return m_times.TimeText(index); }
     // The latest passage time of a bib; invalid when none of its records has a time.
     QDateTime LastPassage(qint32 bib) const;
     // What the times file held when the record file was opened.

@@ -1,18 +1,9 @@
 #include "startlist/PassagesCsv.h"
 
-#include "records/TimesSidecar.h"
 #include "records/clsFile.h"
 #include "startlist/CsvText.h"
 
 #include <QHash>
-
-namespace {
-// ISO 8601 with milliseconds and the UTC offset, written as the times file writes it ("+00:00",
-// never "Z"), so the same instant reads the same in every file of the race.
-QString TimeText(const QDateTime& time) {
-    return QString::fromLatin1(TimesSidecar::FormatTime(time));
-}
-} // namespace
 
 QByteArray BuildPassagesCsv(const QVector<qint32>& bibs, const PassageTimeOf& timeOf, const StartList& names) {
     QByteArray csv = CsvLine({QStringLiteral("position"), QStringLiteral("bib"), QStringLiteral("time"),
@@ -20,11 +11,12 @@ QByteArray BuildPassagesCsv(const QVector<qint32>& bibs, const PassageTimeOf& ti
     QHash<qint32, qint32> laps;
     for (qint32 index = 0; index < bibs.size(); ++index) {
         const qint32 bib = bibs[index];
-        const QDateTime time = timeOf ? timeOf(index) : QDateTime();
+        // As the times file holds it ("+00:00", never "Z"): the same instant reads the same in every
+        // file of the race, and a million passages need no formatting.
+        const QString time = timeOf ? QString::fromLatin1(timeOf(index)) : QString();
         const StartListEntry* entry = names.Find(bib);
-        csv +=
-            CsvLine({QString::number(index + 1), QString::number(bib), TimeText(time), entry ? entry->name : QString(),
-                     entry ? entry->category : QString(), bib > 0 ? QString::number(++laps[bib]) : QString()});
+        csv += CsvLine({QString::number(index + 1), QString::number(bib), time, entry ? entry->name : QString(),
+                        entry ? entry->category : QString(), bib > 0 ? QString::number(++laps[bib]) : QString()});
     }
     return csv;
 }
@@ -35,5 +27,5 @@ QByteArray PassagesCsvOf(const clsFile& records, const StartList& names) {
     for (qint32 index = 0; index < records.Count(); ++index)
         bibs.append(records.GetRecord(index).Bib);
     return BuildPassagesCsv(
-        bibs, [&records](qint32 index) { return records.PassageTime(index); }, names);
+        bibs, [&records](qint32 index) { return records.PassageTimeText(index); }, names);
 }

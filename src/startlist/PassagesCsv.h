@@ -10,8 +10,9 @@
 
 class clsFile;
 
-// The time of the passage at a 0-based record index; an invalid time when it has none.
-using PassageTimeOf = std::function<QDateTime(qint32 index)>;
+// The time of the passage at a 0-based record index as the times file writes it
+// (TimesSidecar::FormatTime); empty when it has none.
+using PassageTimeOf = std::function<QByteArray(qint32 index)>;
 
 // The passages of a race as CSV (RFC 4180, UTF-8, CR LF): a header line, then one line per passage
 // in record order with its position (1-based), bib, time (ISO 8601 with milliseconds and UTC

@@ -1,3 +1,4 @@
+#include "records/TimesSidecar.h"
 #include "startlist/CsvText.h"
 #include "startlist/PassagesCsv.h"
 #include "startlist/StartList.h"
@@ -134,9 +135,10 @@ private slots:
         const QDateTime first(QDate(2026, 5, 3), QTime(10, 42, 7, 315), QTimeZone(7200));
         const QDateTime local = QDateTime(QDate(2026, 5, 3), QTime(10, 43, 0, 5), Qt::LocalTime);
         const QByteArray csv = BuildPassagesCsv(
-            {5, 7, 5, 0, 432, 5}, [&](qint32 index) { return index == 0   ? first
-                                                             : index == 2 ? local
-                                                                          : QDateTime(); },
+            {5, 7, 5, 0, 432, 5},
+            [&](qint32 index) {
+                return TimesSidecar::FormatTime(index == 0 ? first : index == 2 ? local : QDateTime());
+            },
             names);
         QVERIFY(csv.endsWith("\r\n"));
         QList<QStringList> rows;
