@@ -59,15 +59,7 @@ int DigitsAt(const char* text, int at, int count) {
     return value;
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar, years 1 on.
-qint64 DaysSinceEpoch(int year, int month, int day) {
-    year -= month <= 2;
-    const int era = year / 400;
-    const int yearOfEra = year - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return qint64(era) * 146097 + dayOfEra - 719468;
-}
+constexpr qint64 kJulianDayOfEpoch = 2440588; // 1970-01-01
 
 void LogFailure(const RaisedError& error) {
     WriteLog(QStringLiteral("ERROR: ") + FormatErrorEntry(VersionText(), error.info(), QString()));
@@ -113,7 +105,8 @@ std::optional<TimesSidecar::Stamp> TimesSidecar::ParseStamp(const char* text, qs
 // The instant and offset of a text that passed ParseStamp or was formatted here.
 TimesSidecar::Stamp TimesSidecar::StampOfKept(const char* text) {
     const qint64 local =
-        DaysSinceEpoch(DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2)) * kMsecsPerDay +
+        (QDate(DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2)).toJulianDay() - kJulianDayOfEpoch) *
+            kMsecsPerDay +
         ((DigitsAt(text, 11, 2) * 60 + DigitsAt(text, 14, 2)) * 60 + DigitsAt(text, 17, 2)) * 1000 +
         DigitsAt(text, 20, 3);
     const qint32 offset = (text[23] == '-' ? -1 : 1) * (DigitsAt(text, 24, 2) * 3600 + DigitsAt(text, 27, 2) * 60);
