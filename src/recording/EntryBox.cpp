@@ -44,6 +44,9 @@ void EntryBox::SetHints(Hint notListed, Hint repeat) {
 }
 
 void EntryBox::ShowHints() {
+    // The box emptied for the next bib, with no hint shown: nothing to show or place.
+    if (text().isEmpty() && lblNotListed->isHidden() && lblRepeat->isHidden())
+        return;
     const QString notListed = m_notListed ? m_notListed(text()) : QString();
     if (!notListed.isEmpty())
         lblNotListed->setText(notListed);

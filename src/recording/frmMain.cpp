@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -95,6 +96,12 @@ void frmMain::BuildControls() {
     StatusBar->setFixedHeight(TwipsToPixelsY(m_layout.statusBarHeight, this));
     setStatusBar(StatusBar);
     m_faults = new WriteFaults(RecordFile, *m_band, *StatusBar, this);
+    // A timer rather than a posted call: starting it from the window's own thread needs no wake-up
+    // of the event loop, a system call less before the next bib.
+    m_showPassages = new QTimer(this);
+    m_showPassages->setSingleShot(true);
+    m_showPassages->setInterval(0);
+    connect(m_showPassages, &QTimer::timeout, this, &frmMain::ShowRecordedPassages);
 
     m_scanner = new BarcodeScanner([this](const ScannedCode& code) { RecordScan(code); }, this);
     m_focusCatcher = new FocusCatcher(this, chkCatch, txtEnter, this);

@@ -13,6 +13,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class QTimer;
 class AlarmBand;
 class BarcodeScanner;
 class EntryBox;
@@ -75,6 +76,9 @@ private:
     // Records a passage: the bib appended, timed `at`. The entry box and an open grid editor are
     // left alone.
     void AddBib(qint32 bib, const QDateTime& at);
+    // What a passage changes beyond the status (grid rows, record count, scan display, lap counter
+    // and board), for the passages recorded since it last ran.
+    void ShowRecordedPassages();
     void cmdEnter_Click();
     // A typed or scanned bib through the duplicate guard, then recorded and acknowledged.
     void RecordPassage(qint32 bib, const QDateTime& at);
@@ -136,6 +140,8 @@ private:
     StartListHost* m_startList = nullptr;    // of the open record file; empty without one
     WriteFaults* m_faults = nullptr;         // of the record file and the scanner
     LapBoardHost* m_board = nullptr;
-    bool m_slowWrite = false;       // the last passage took long enough to write to be seen
-    RaceCommands* m_race = nullptr; // start times, the Timer window and the results
+    bool m_slowWrite = false;         // the last passage took long enough to write to be seen
+    QTimer* m_showPassages = nullptr; // runs ShowRecordedPassages once control is back
+    qint32 m_lastShownBib = 0;        // the latest passage, for the scan display
+    RaceCommands* m_race = nullptr;   // start times, the Timer window and the results
 };

@@ -42,8 +42,10 @@ void frmMain::cmdEnter_Click() {
         // The bib is taken: the box is empty for the next one before anything else can happen.
         txtEnter->clear();
         // A bib typed is the operator's answer to the codes the scanner could not record.
-        m_overlongScans.clear();
-        ShowOverlongScans();
+        if (!m_overlongScans.isEmpty()) {
+            m_overlongScans.clear();
+            ShowOverlongScans();
+        }
         RecordPassage(bib, Now());
         txtEnter->setFocus();
     });
@@ -94,28 +96,40 @@ void frmMain::RecordPassage(qint32 bib, const QDateTime& at) {
 }
 
 void frmMain::AddBib(qint32 bib, const QDateTime& at) {
-    // Painted at once, so "saving" shows while the file is written, when writing takes long enough
-    // to be seen (a slow or busy disk): painting costs more than a quick write, which is over
-    // before any screen could show it.
-    StatusBar->ShowState(QStringLiteral("MKL_SB_SAVING"));
-    if (m_slowWrite)
+    // "Saving" is painted at once only when writing takes long enough to be seen (a slow or busy
+    // disk): otherwise "Saved" replaces it before any screen could show it.
+    if (m_slowWrite) {
+        StatusBar->ShowState(QStringLiteral("MKL_SB_SAVING"));
         StatusBar->RepaintPanelNow(2);
+    }
     QElapsedTimer writing;
     writing.start();
     const bool saved = RecordFile.AddBib(bib, -1, at);
     m_slowWrite = writing.elapsed() >= kVisibleWriteMilliseconds;
-    Grid->AddBib(bib);
     // "Saved" only when the record is on the disk; otherwise the operator must see it. A
     // missing passage time is worth a word too, though the record itself is safe.
     StatusBar->ShowState(!saved                    ? QStringLiteral("MKL_SB_SAVEFAILED")
                          : RecordFile.TimesSaved() ? QStringLiteral("MKL_SB_SAVED")
                                                    : QStringLiteral("MKL_SB_TIMESFAILED"));
     m_faults->AfterWrite(saved);
+    // The rest shows the passage and can wait until control is back with the window, so the
+    // next bib is not kept waiting for it.
+    m_lastShownBib = bib;
+    m_showPassages->start();
+}
+
+void frmMain::ShowRecordedPassages() {
+    // The time lines of the passages are synced after their records were acknowledged.
+    const bool timesSaved = RecordFile.TimesSaved();
+    RecordFile.SettleTimes();
+    if (timesSaved && !RecordFile.TimesSaved())
+        StatusBar->ShowState(QStringLiteral("MKL_SB_TIMESFAILED"));
+    // Every change but a passage goes through the grid, which holds the list's first records
+    // all along: the passages recorded since are the rows it lacks at its end.
+    for (qint32 index = Grid->RowCount() - 1; index < RecordFile.Count(); ++index)
+        Grid->AddBib(RecordFile.GetRecord(index).Bib);
     StatusBar->SetPanelText(1, RecordCountText());
-    // Painted as soon as control returns to the window system, together with the grid's new
-    // row, instead of making the next bib wait for it.
-    StatusBar->update();
-    m_secondary->ShowPassage(bib, m_startList->Name(bib));
+    m_secondary->ShowPassage(m_lastShownBib, m_startList->Name(m_lastShownBib));
     RecordsChanged();
 }
 

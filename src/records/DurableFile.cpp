@@ -21,6 +21,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -29,6 +30,7 @@ namespace {
 struct InjectedFailure {
     qint64 bytesBeforeFailure = 0;
     int writes = 0;
+    int syncsBeforeFailure = -1;
 };
 
 InjectedFailure& Injected() {
@@ -80,13 +82,21 @@ WriteError SystemError() {
 #endif
 }
 
+#ifndef Q_OS_WIN
+bool SyncDescriptor(int descriptor) {
+#ifdef Q_OS_LINUX
+    return ::fdatasync(descriptor) == 0;
+#else
+    return ::fsync(descriptor) == 0;
+#endif
+}
+#endif
+
 bool SyncToDisk(QFileDevice& file) {
 #ifdef Q_OS_WIN
     return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
-#elif defined(Q_OS_LINUX)
-    return ::fdatasync(file.handle()) == 0;
 #else
-    return ::fsync(file.handle()) == 0;
+    return SyncDescriptor(file.handle());
 #endif
 }
 
@@ -111,20 +121,30 @@ bool IsInjectable(const QString& path) {
     return ownData.isEmpty() || !QFileInfo(path).absoluteFilePath().startsWith(ownData + QLatin1Char('/'));
 }
 
-// Writes everything, or reports why not (including an injected failure).
-bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
+// Whether an injected failure takes this sync instead of the disk.
+bool SyncFailureInjected(const QString& path) {
+    InjectedFailure& injected = Injected();
+    return injected.syncsBeforeFailure >= 0 && IsInjectable(path) && injected.syncsBeforeFailure-- == 0;
+}
+
+const WriteError kInjectedSyncError{EIO, QStringLiteral("Input/output error")};
+
+// Writes everything, or reports why not (including an injected failure). `write` writes up to
+// `size` bytes and returns how many, or -1 with `lastError()` saying why.
+template <typename Write, typename LastError>
+bool WriteAllTo(const QString& path, const QByteArray& bytes, WriteError& error, Write write, LastError lastError) {
     qint64 allowed = bytes.size();
     InjectedFailure& injected = Injected();
-    const bool failing = injected.writes > 0 && IsInjectable(file.fileName());
+    const bool failing = injected.writes > 0 && IsInjectable(path);
     if (failing) {
         --injected.writes;
         allowed = qMin(allowed, injected.bytesBeforeFailure);
     }
     qint64 done = 0;
     while (done < allowed) {
-        const qint64 written = file.write(bytes.constData() + done, allowed - done);
+        const qint64 written = write(bytes.constData() + done, allowed - done);
         if (written <= 0) {
-            error = LastError(file);
+            error = lastError();
             return false;
         }
         done += written;
@@ -134,6 +154,12 @@ bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
         return false;
     }
     return true;
+}
+
+bool WriteAll(QFileDevice& file, const QByteArray& bytes, WriteError& error) {
+    return WriteAllTo(
+        file.fileName(), bytes, error, [&file](const char* data, qint64 size) { return file.write(data, size); },
+        [&file] { return LastError(file); });
 }
 
 // Runs the syncs of files on a thread of its own while the caller goes on.
@@ -183,6 +209,8 @@ struct SyncTask {
 namespace {
 
 WriteError SyncFile(QFileDevice& file, bool folderToo) {
+    if (SyncFailureInjected(file.fileName()))
+        return kInjectedSyncError;
     if (!SyncToDisk(file))
         return SystemError();
     if (folderToo)
@@ -234,21 +262,28 @@ void SyncThread::Run() {
 }
 
 void InjectWriteFailure(qint64 bytesBeforeFailure, int writes) {
-    Injected() = {bytesBeforeFailure, writes};
+    Injected().bytesBeforeFailure = bytesBeforeFailure;
+    Injected().writes = writes;
+}
+
+void InjectSyncFailure(int syncsBefore) {
+    Injected().syncsBeforeFailure = syncsBefore;
 }
 
 FileIdentity AppendDurably(const QString& path, const QByteArray& bytes, AppendTo target) {
     return PendingAppend(path, bytes, target).Sync();
 }
 
-PendingAppend::PendingAppend(const QString& path, const QByteArray& bytes, AppendTo target) : m_file(path) {
-    m_created = !m_file.exists();
+#ifdef Q_OS_WIN
+PendingAppend::PendingAppend(const QString& path, const QByteArray& bytes, AppendTo target)
+    : m_path(path), m_file(path) {
     QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered;
     if (target == AppendTo::ExistingFile)
         mode |= QIODevice::ExistingOnly;
     if (!m_file.open(mode))
         RaiseWriteError(path, "MKL_ERR_OPENWRITE", LastError(m_file));
     m_oldSize = m_file.size();
+    m_created = m_oldSize == 0;
     QByteArray data;
     if (m_oldSize > 0) {
         char last = 0;
@@ -265,21 +300,11 @@ PendingAppend::PendingAppend(const QString& path, const QByteArray& bytes, Appen
     }
 }
 
-PendingAppend::~PendingAppend() {
-    WaitFor(m_task);
-    if (!m_settled)
-        CutBack();
-}
-
-void PendingAppend::SyncMeanwhile() {
-    m_task = SyncInBackground(m_file, m_created);
-}
-
 FileIdentity PendingAppend::Sync() {
-    const WriteError error = m_task ? WaitFor(m_task) : SyncFile(m_file, m_created);
+    const WriteError error = SyncFile(m_file, m_created);
     if (!error.reason.isEmpty()) {
         CutBack();
-        RaiseWriteError(m_file.fileName(), "MKL_ERR_WRITE", error);
+        RaiseWriteError(m_path, "MKL_ERR_WRITE", error);
     }
     m_settled = true;
     const FileIdentity written = IdentityOf(m_file);
@@ -292,6 +317,81 @@ void PendingAppend::CutBack() {
     m_settled = true;
     m_file.resize(m_oldSize);
     SyncToDisk(m_file);
+}
+#else
+PendingAppend::PendingAppend(const QString& path, const QByteArray& bytes, AppendTo target) : m_path(path) {
+    const int create = target == AppendTo::AnyFile ? O_CREAT : 0;
+    do
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CLOEXEC | create, 0666);
+    while (m_fd < 0 && errno == EINTR);
+    if (m_fd < 0)
+        RaiseWriteError(path, "MKL_ERR_OPENWRITE", SystemError());
+    struct stat status {};
+    if (::fstat(m_fd, &status) != 0) {
+        const WriteError error = SystemError();
+        ::close(m_fd);
+        RaiseWriteError(path, "MKL_ERR_OPENWRITE", error);
+    }
+    m_oldSize = status.st_size;
+    m_created = m_oldSize == 0;
+    QByteArray data;
+    if (m_oldSize > 0) {
+        char last = 0;
+        if (::pread(m_fd, &last, 1, m_oldSize - 1) != 1) {
+            const WriteError error = SystemError();
+            ::close(m_fd);
+            RaiseWriteError(path, "MKL_ERR_READBACK", error);
+        }
+        if (last != '\n' && last != '\r')
+            data = QByteArrayLiteral("\r\n");
+    }
+    data += bytes;
+    WriteError error;
+    const auto write = [this](const char* data, qint64 size) -> qint64 {
+        qint64 written = 0;
+        do
+            written = ::write(m_fd, data, size_t(size));
+        while (written < 0 && errno == EINTR);
+        return written;
+    };
+    if (!WriteAllTo(path, data, error, write, SystemError)) {
+        CutBack();
+        ::close(m_fd);
+        RaiseWriteError(path, "MKL_ERR_WRITE", error);
+    }
+}
+
+FileIdentity PendingAppend::Sync() {
+    const bool injected = SyncFailureInjected(m_path);
+    if (injected || !SyncDescriptor(m_fd)) {
+        const WriteError error = injected ? kInjectedSyncError : SystemError();
+        CutBack();
+        RaiseWriteError(m_path, "MKL_ERR_WRITE", error);
+    }
+    if (m_created)
+        SyncFolderOf(m_path);
+    m_settled = true;
+    const FileIdentity written = IdentityOfDescriptor(m_fd);
+    ::close(m_fd);
+    m_fd = -1;
+    return written;
+}
+
+// Leaves the file as it was rather than with half a line.
+void PendingAppend::CutBack() {
+    m_settled = true;
+    if (::ftruncate(m_fd, m_oldSize) == 0)
+        SyncDescriptor(m_fd);
+}
+#endif
+
+PendingAppend::~PendingAppend() {
+    if (!m_settled)
+        CutBack();
+#ifndef Q_OS_WIN
+    if (m_fd >= 0)
+        ::close(m_fd);
+#endif
 }
 
 FileIdentity ReplaceDurably(const QString& path, const QByteArray& content) {

@@ -23,11 +23,10 @@ FileIdentity AppendDurably(const QString& path, const QByteArray& bytes, AppendT
 
 struct SyncTask;
 
-// AppendDurably in two steps, so that the syncs of two files overlap: the bytes are written when
-// the object is made (raising as AppendDurably does, the file as it was), SyncMeanwhile() starts
-// the sync on a worker thread, Sync() waits for it (or syncs here) and gives the file's identity.
-// An append that is not synced successfully is cut back to the old length, also when the object
-// goes before Sync() was called.
+// AppendDurably in two steps: the bytes are written when the object is made (raising as
+// AppendDurably does, the file as it was), Sync() syncs them and gives the file's identity, so
+// the caller can do other work in between. An append that is not synced successfully is cut back
+// to the old length, also when the object goes before Sync() was called.
 class PendingAppend {
 public:
     PendingAppend(const QString& path, const QByteArray& bytes, AppendTo target = AppendTo::AnyFile);
@@ -35,17 +34,20 @@ public:
     PendingAppend(const PendingAppend&) = delete;
     PendingAppend& operator=(const PendingAppend&) = delete;
 
-    void SyncMeanwhile();
     FileIdentity Sync();
 
 private:
     void CutBack();
 
+    QString m_path;
+#ifdef Q_OS_WIN
     QFile m_file;
+#else
+    int m_fd = -1; // a descriptor of our own: an append costs four system calls, not ten
+#endif
     qint64 m_oldSize = 0;
-    bool m_created = false;           // the file is new: its folder is synced too
-    bool m_settled = false;           // synced, or cut back already
-    std::shared_ptr<SyncTask> m_task; // the sync under way on the worker thread
+    bool m_created = false; // the file was empty, maybe new: its folder is synced too
+    bool m_settled = false; // synced, or cut back already
 };
 
 // Replaces a file's whole content: the new content goes to a temporary file in the same folder,
@@ -75,3 +77,6 @@ private:
 // disk would. Clear with writes = 0. Files in the user's data folder (recovery copies) are spared:
 // they stand for another disk than the record file's.
 void InjectWriteFailure(qint64 bytesBeforeFailure, int writes = 1);
+// Test seam: the sync that follows `syncsBefore` successful ones fails as a failing disk's would,
+// for files that write failures may be injected into. Clear with -1.
+void InjectSyncFailure(int syncsBefore);

@@ -67,9 +67,15 @@ FileIdentity IdentityOf(const QFileDevice& file) {
 #ifdef Q_OS_WIN
     return IdentityOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
 #else
-    struct stat status {};
-    if (::fstat(file.handle(), &status) != 0)
-        return FileIdentity();
-    return IdentityOfStatus(status);
+    return IdentityOfDescriptor(file.handle());
 #endif
 }
+
+#ifndef Q_OS_WIN
+FileIdentity IdentityOfDescriptor(int descriptor) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0)
+        return FileIdentity();
+    return IdentityOfStatus(status);
+}
+#endif

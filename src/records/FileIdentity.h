@@ -26,3 +26,6 @@ class QFileDevice;
 FileIdentity IdentityOf(const QString& path);
 // The identity of an open file: the one just written, whoever puts another in its place meanwhile.
 FileIdentity IdentityOf(const QFileDevice& file);
+#ifndef Q_OS_WIN
+FileIdentity IdentityOfDescriptor(int descriptor);
+#endif

@@ -202,6 +202,7 @@ void TimesSidecar::TakeTimesOf(const QString& otherFile, const QVector<tBib>& re
 }
 
 void TimesSidecar::Close() {
+    Settle();
     m_path.clear();
     m_texts.clear();
     m_count = 0;
@@ -257,13 +258,13 @@ void TimesSidecar::Follow(const QVector<tBib>& records) {
 
 TimesSidecar::FollowStarted TimesSidecar::StartFollow(const QVector<tBib>& records) {
     FollowStarted started;
+    Settle();
     if (m_path.isEmpty())
         return started;
     const auto count = static_cast<qint32>(records.size());
     try {
         if (m_diskLines >= 0 && m_diskLines < count) {
             started.lines = std::make_unique<PendingAppend>(m_path, FormatLines(records, m_diskLines));
-            started.lines->SyncMeanwhile();
         } else {
             started.whole = FormatLines(records, 0);
         }
@@ -277,16 +278,51 @@ TimesSidecar::FollowStarted TimesSidecar::StartFollow(const QVector<tBib>& recor
 void TimesSidecar::FinishFollow(FollowStarted started, const QVector<tBib>& records) {
     if (m_path.isEmpty() || started.failed || (!started.lines && !started.whole))
         return;
+    m_diskLines = static_cast<qint32>(records.size());
+    if (started.lines) {
+        m_unsynced.lines = std::move(started.lines);
+        return;
+    }
     try {
-        if (started.lines)
-            started.lines->Sync();
-        else
-            ReplaceDurably(m_path, *started.whole);
-        m_diskLines = static_cast<qint32>(records.size());
+        ReplaceDurably(m_path, *started.whole);
         m_saved = true;
     } catch (const RaisedError& error) {
         WriteFailed(error);
     }
+}
+
+void TimesSidecar::Settle() {
+    if (!m_unsynced.lines)
+        return;
+    const std::unique_ptr<PendingAppend> lines = std::move(m_unsynced.lines);
+    try {
+        lines->Sync(); // cuts them back when the sync failed
+    } catch (const RaisedError& error) {
+        WriteFailed(error);
+    }
+}
+
+TimesSidecar::UnsyncedLines& TimesSidecar::UnsyncedLines::operator=(UnsyncedLines&& other) noexcept {
+    if (this != &other) {
+        Sync();
+        lines = std::move(other.lines);
+    }
+    return *this;
+}
+
+TimesSidecar::UnsyncedLines::~UnsyncedLines() {
+    Sync();
+}
+
+void TimesSidecar::UnsyncedLines::Sync() {
+    if (!lines)
+        return;
+    try {
+        lines->Sync();
+    } catch (const RaisedError& error) {
+        LogFailure(error);
+    }
+    lines.reset();
 }
 
 void TimesSidecar::WriteFailed(const RaisedError& error) {

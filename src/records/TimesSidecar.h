@@ -54,12 +54,14 @@ public:
     // the last records when the times file holds all the others (after a failed write, every
     // passage recorded meanwhile), otherwise replaces the whole file.
     void Follow(const QVector<tBib>& records);
-    // Follow in two steps, so that the times file's work overlaps the record file's sync: the
-    // first writes the lines of the last records when the times file holds all the others and
-    // starts their sync on a worker thread, otherwise only formats the whole file; the second
-    // waits for that sync, or replaces the whole file (after the record file's rewrite, so a
-    // nearly full disk never needs room for both new files at once). Lines started and never
-    // finished (the record file's sync failed) are cut back again.
+    // Follow in two steps: the first writes the lines of the last records when the times file
+    // holds all the others (once those records are on the disk), otherwise only formats the whole
+    // file (while the record file's rewrite syncs); the second leaves the lines to be synced by
+    // Settle(), or replaces the whole file (after the record file's rewrite, so a nearly full disk
+    // never needs room for both new files at once). Lines started and never finished (the record
+    // file's rewrite failed) are cut back again. A passage is thus acknowledged once its record is
+    // on the disk, without waiting for a second sync: its time line is in the system's cache then,
+    // and on the disk once Settle() ran, which the window does as soon as it has control back.
     struct FollowStarted {
         std::unique_ptr<PendingAppend> lines;
         std::optional<QByteArray> whole;
@@ -67,6 +69,9 @@ public:
     };
     FollowStarted StartFollow(const QVector<tBib>& records);
     void FinishFollow(FollowStarted started, const QVector<tBib>& records);
+    // Syncs the lines FinishFollow left; Saved() says how it went. Every other use of the times
+    // file settles them first.
+    void Settle();
     // The times file may not be the one last written (the record file was replaced on the disk):
     // the next Follow replaces it whole.
     void MustRewrite() { m_diskLines = -1; }
@@ -86,7 +91,8 @@ public:
     // The latest time of a bib among the records; invalid when it has none.
     QDateTime LastPassage(qint32 bib, const QVector<tBib>& records) const;
     TimesFileState OpenedState() const { return m_opened; }
-    // False after a write of the times file failed, until a later one worked.
+    // False after a write of the times file failed, until a later one worked. Lines not yet
+    // synced count as saved until Settle().
     bool Saved() const { return m_saved; }
 
 private:
@@ -113,6 +119,20 @@ private:
     qint32 m_diskLines = -1;
     TimesFileState m_opened;
     bool m_saved = true;
+    // Lines FinishFollow wrote, their records on the disk already: Settle syncs them, and so does
+    // their holder when it goes before (a failure is only logged then), never cutting them back.
+    class UnsyncedLines {
+    public:
+        UnsyncedLines() = default;
+        UnsyncedLines(UnsyncedLines&&) noexcept = default;
+        UnsyncedLines& operator=(UnsyncedLines&& other) noexcept;
+        ~UnsyncedLines();
+        std::unique_ptr<PendingAppend> lines;
+
+    private:
+        void Sync();
+    };
+    UnsyncedLines m_unsynced;
     // The index of each bib's latest timed record, built on demand after changes other than
     // appends, so a typed digit costs one look-up.
     mutable QHash<qint32, qint32> m_lastSeen;

@@ -148,7 +148,7 @@ void clsFile::WriteNewRecord() {
 // found changed, zero padding or damaged lines to clear) the whole list is written.
 void clsFile::BringInStep(qsizetype missingFrom) {
     m_inStep = false;
-    TimesSidecar::FollowStarted times; // written beside the record file, synced while it is
+    TimesSidecar::FollowStarted times; // written beside the record file, synced after it
     if (FileIsAsLeft() && !m_zeroPadded && !m_damagedOnDisk && missingFrom >= 0 && missingFrom < Count())
         AppendPassages(missingFrom, &times);
     else
@@ -215,17 +215,16 @@ QString clsFile::KeepDatedCopy(const char* failureKey) const {
     return copy;
 }
 
-// With `times`, the times file's lines are written too and synced on a worker thread while the
-// record file syncs here: a passage with its time costs about one sync, not two. When the record
-// file's sync fails, the times' lines are cut back with `times`.
+// With `times`, the times file's lines are written too, once the records are on the disk; their
+// own sync waits until the passages were acknowledged, so a passage with its time waits for one
+// sync, not two.
 void clsFile::AppendPassages(qsizetype from, TimesSidecar::FollowStarted* times) {
     QByteArray lines;
     for (qsizetype i = from; i < m_records.size(); ++i)
         lines += FormatStnLine(i + 1, m_records[i].Bib);
-    PendingAppend passages(m_fileName, lines, AppendTo::ExistingFile);
+    m_identity = AppendDurably(m_fileName, lines, AppendTo::ExistingFile);
     if (times)
         *times = m_times.StartFollow(m_records);
-    m_identity = passages.Sync();
     for (qsizetype i = from; i < m_records.size(); ++i)
         m_onDisk.append(m_records[i].Bib);
 }

@@ -58,8 +58,11 @@ public:
     QDateTime LastPassage(qint32 bib) const;
     // What the times file held when the record file was opened.
     TimesFileState TimesState() const { return m_times.OpenedState(); }
-    // False after the times file could not be written, until a later write worked.
+    // False after the times file could not be written, until a later write worked. The time line
+    // of a passage AddBib wrote is synced by SettleTimes() (or the next change), after the record
+    // was acknowledged; until then it counts as saved.
     bool TimesSaved() const { return m_times.Saved(); }
+    void SettleTimes() { m_times.Settle(); }
 
     // Replaces the file at `path` by an empty one and opens it; the file open before stays open
     // until then. Raises an error when another program writes that file or it could not be

@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 
+#include "base/Clock.h"
 #include "base/ErrorHandler.h"
 #include "base/LogWriter.h"
 #include "base/Registry.h"
@@ -7,6 +8,7 @@
 
 #include <QtTest>
 
+#include <ctime>
 #include <limits>
 #include <memory>
 
@@ -136,6 +138,24 @@ private slots:
                      qPrintable(line));
         }
     }
+
+#ifndef Q_OS_WIN
+    // The system clock's moment, in the zone the system is set to (a half hour ahead, none, behind).
+    void clockKeepsTheLocalOffset() {
+        SetClockSource({}); // the system's own
+        const QByteArray zone = qgetenv("TZ");
+        for (const auto& [tz, offset] :
+             {std::pair("IST-5:30", 19800), std::pair("UTC0", 0), std::pair("NST3:30", -12600)}) {
+            qputenv("TZ", tz);
+            tzset();
+            const QDateTime now = Now();
+            QCOMPARE(now.offsetFromUtc(), offset);
+            QVERIFY(qAbs(now.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+        }
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
+    }
+#endif
 
     void logfileSize_data() {
         QTest::addColumn<QVariant>("stored"); // invalid: value not written

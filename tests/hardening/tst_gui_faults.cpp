@@ -151,7 +151,7 @@ private slots:
         }
         SetSoundSink(silent);
         QVERIFY(m_f->Entry()->hasFocus());
-        QCOMPARE(Bibs(true), expected);
+        QTRY_COMPARE(Bibs(true), expected);
         QCOMPARE(alarmsSounded, 7);
         QVERIFY2(Band().contains(QRegularExpression(because)), qPrintable(Band()));
         QVERIFY2(Band().contains(RecoveryCopyPath(path)), qPrintable(Band()));

@@ -63,6 +63,7 @@ private slots:
             QTest::keyClick(m_f->Entry(), Qt::Key_Enter, Qt::KeypadModifier);
             QCOMPARE(m_f->Entry()->text(), QString()); // emptied whether recorded or rejected
         }
+        m_f->ShowPassages();
         QCOMPARE(FileBytes(path), QByteArray("1;12\r\n2;7\r\n3;12\r\n4;13\r\n"));
         QCOMPARE(Grid()->CellText(4, 0) + ';' + Grid()->CellText(4, 1) + ';' + Grid()->CellText(4, 2),
                  QStringLiteral("4;13;10:00:01"));
@@ -116,7 +117,13 @@ private slots:
         QVERIFY(QDir().mkdir(times)); // the times file cannot be written: the record is saved all the same
         m_f->Record(QStringLiteral("24"));
         QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_TIMESFAILED")));
-        const QByteArray all("1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;12\r\n6;13\r\n7;21\r\n8;21\r\n9;24\r\n");
+        QVERIFY(QDir().rmdir(times));
+        m_f->Record(QStringLiteral("25"));
+        InjectSyncFailure(1); // the time line's sync, once the passage was acknowledged
+        m_f->Record(QStringLiteral("26"));
+        QCOMPARE(m_f->Panel(2), GetText(QStringLiteral("MKL_SB_TIMESFAILED")));
+        const QByteArray all(
+            "1;12\r\n2;7\r\n3;12\r\n4;13\r\n5;12\r\n6;13\r\n7;21\r\n8;21\r\n9;24\r\n10;25\r\n11;26\r\n");
         QCOMPARE(FileBytes(path), all);
         // The real window applies its layout whenever it is resized (the figures are the layout's own test).
         m_f->window->resize(TwipsToPixelsX(12000, m_f->window), TwipsToPixelsY(7000, m_f->window));

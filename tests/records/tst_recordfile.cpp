@@ -111,6 +111,7 @@ private slots:
     void cleanup() {
         SetClockSource(nullptr);
         InjectWriteFailure(0, 0);
+        InjectSyncFailure(-1);
         m_dir.reset();
         const bool noBox = m_messages->shown().isEmpty(); // the record file tells its faults, never in a box
         m_messages.reset();
@@ -499,6 +500,17 @@ private slots:
         QVERIFY(QDir().rmdir(TimesSidecar::PathFor(path())));
         QVERIFY(file.AddBib(12) && file.TimesSaved());
         QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), Times("417:0 12:2")); // time 1: the failure logged
+        // A time line is synced after its passage: when that sync fails the line goes again, and
+        // the next write replaces the times file whole.
+        InjectSyncFailure(1);
+        QVERIFY(file.AddBib(31) && file.TimesSaved());
+        file.SettleTimes();
+        QVERIFY(!file.TimesSaved());
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), Times("417:0 12:2"));
+        QVERIFY(file.AddBib(8));
+        file.SettleTimes();
+        QVERIFY(file.TimesSaved());
+        QCOMPARE(FileBytes(TimesSidecar::PathFor(path())), Times("417:0 12:2 31:3 8:5"));
 
         file = clsFile(); // closed without a dated copy
         clsFile fresh;

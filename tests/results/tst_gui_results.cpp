@@ -33,6 +33,7 @@ private slots:
         QTest::keyClicks(m_f->Entry(), QStringLiteral("1 2 3"));
         QCOMPARE(m_f->Entry()->text(), QStringLiteral("123"));
         QTest::keyClick(m_f->Entry(), Qt::Key_Return);
+        m_f->ShowPassages();
         QCOMPARE(FileBytes(m_f->path()), QByteArray("1;5\r\n2;123\r\n"));
         QCOMPARE(FileBytes(marks),
                  QByteArray("1;2026-05-03T10:42:07.315+02:00\r\n2;2026-05-03T10:42:07.315+02:00\r\n"));

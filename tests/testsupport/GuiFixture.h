@@ -95,11 +95,15 @@ public:
         language.emplace(id);
     }
 
-    // Types a bib into the entry box and presses Enter.
+    // Types a bib into the entry box and presses Enter; the window then shows the passage.
     void Record(const QString& typed) const {
         QTest::keyClicks(Entry(), typed);
         QTest::keyClick(Entry(), Qt::Key_Return);
+        ShowPassages();
     }
+    // A passage is on the disk and acknowledged when Enter returns; its grid row, the record
+    // count, the scan display and the lap counter follow once control is back with the window.
+    static void ShowPassages() { QCoreApplication::processEvents(); }
     void Trigger(const char* action) const { Find<QAction>(window, action)->trigger(); }
     QLineEdit* Entry() const { return Find<QLineEdit>(window, "txtEnter"); }
     QString Panel(int panel) const {
