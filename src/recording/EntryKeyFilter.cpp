@@ -47,9 +47,10 @@ bool EntryKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
                        (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
                         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
-    if (enter && event->type() == QEvent::ShortcutOverride) {
-        // Enter is the box's own key: no shortcut takes it, and the box need not look it up among
-        // its editing keys before every bib is recorded.
+    if (enter && event->type() == QEvent::ShortcutOverride &&
+        (static_cast<QKeyEvent*>(event)->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // Enter alone is the box's own key: no shortcut takes it, and the box need not look it up
+        // among its editing keys before every bib is recorded.
         event->accept();
         return true;
     }

@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <algorithm>
 
