@@ -44,19 +44,19 @@ EntryKeyFilter::EntryKeyFilter(std::function<void()> onEnter, QObject* parent)
     : QObject(parent), m_onEnter(std::move(onEnter)) {}
 
 bool EntryKeyFilter::eventFilter(QObject* watched, QEvent* event) {
-    const bool enter = (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
-                       (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
-    if (enter && event->type() == QEvent::ShortcutOverride &&
-        (static_cast<QKeyEvent*>(event)->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    const bool shortcutOverride = event->type() == QEvent::ShortcutOverride;
+    if (event->type() != QEvent::KeyPress && !shortcutOverride)
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (shortcutOverride) {
         // Enter alone is the box's own key: no shortcut takes it, and the box need not look it up
         // among its editing keys before every bib is recorded.
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
         event->accept();
         return true;
     }
-    if (event->type() != QEvent::KeyPress)
-        return QObject::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
     if (enter) {
         m_onEnter();
         return true;

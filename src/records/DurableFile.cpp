@@ -201,8 +201,7 @@ private:
 
 struct SyncTask {
     QFileDevice* file = nullptr;
-    bool folderToo = false; // the file is new: its folder entry is synced too
-    bool done = false;      // guarded by the thread's mutex, as is the error
+    bool done = false; // guarded by the thread's mutex, as is the error
     WriteError error;
 };
 
@@ -219,10 +218,9 @@ WriteError SyncFile(QFileDevice& file, bool folderToo) {
 }
 
 // The file is not touched here until WaitFor returned.
-std::shared_ptr<SyncTask> SyncInBackground(QFileDevice& file, bool folderToo) {
+std::shared_ptr<SyncTask> SyncInBackground(QFileDevice& file) {
     auto task = std::make_shared<SyncTask>();
     task->file = &file;
-    task->folderToo = folderToo;
     SyncThread::Instance().Start(task);
     return task;
 }
@@ -253,7 +251,7 @@ void SyncThread::Run() {
         const std::shared_ptr<SyncTask> task = m_queue.front();
         m_queue.pop_front();
         lock.unlock();
-        const WriteError error = SyncFile(*task->file, task->folderToo);
+        const WriteError error = SyncFile(*task->file, false);
         lock.lock();
         task->error = error;
         task->done = true;
@@ -418,7 +416,7 @@ PendingReplace::~PendingReplace() {
 }
 
 void PendingReplace::SyncMeanwhile() {
-    m_task = SyncInBackground(m_file, false);
+    m_task = SyncInBackground(m_file);
 }
 
 FileIdentity PendingReplace::Commit() {
